@@ -1,0 +1,539 @@
+#include "app/Main.h"
+
+#include "app/MainLayout.h"
+#include "common/Errors.h"
+#include "common/Gen_func.h"
+#include "common/Site.h"
+#include "config/Config.h"
+#include "notify/Message.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProgramDir.h"
+#include "platform/Shell.h"
+#include "platform/TrayArea.h"
+#include "tray/TrayImages.h"
+#include "tray/Trayicon.h"
+#include "users/Users.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+QFont DesignFont(const QString& family, int pixelHeight, bool bold = false, bool italic = false)
+{
+    QFont font(family);
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+constexpr QColor ModeGreen(0, 128, 0);
+constexpr QColor ModeMaroon(128, 0, 0);
+} // namespace
+
+TF_Main::TF_Main(const Services& services, Windows& windows) : m_services(services), m_windows(windows)
+{
+    m_windows.F_Main = this;
+    setObjectName(QStringLiteral("F_Main"));
+    setWindowTitle(QStringLiteral("Quendlewick Parley"));
+    setFont(DesignFont(QStringLiteral("MS Sans Serif"), 11));
+    setMinimumSize(MinimumOuterSize - FrameExtra);
+    resize(DesignOuterSize - FrameExtra);
+    CreateControls();
+    CreateTrayParts();
+    CreateTimers();
+    WatchUserContact();
+    Guard([this] { FormCreate(); });
+}
+
+// FormDestroy: the lock file stays on disk; only the handle goes.
+TF_Main::~TF_Main()
+{
+    m_lock.release();
+}
+
+void TF_Main::CreateControls()
+{
+    Memo = new QPlainTextEdit(this);
+    Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setAccessibleName(QStringLiteral("Chat"));
+    Memo->setReadOnly(true);
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    connect(Memo, &QPlainTextEdit::textChanged, this, Guarded([this] { ScrollMemoToEnd(); }));
+
+    Mess = new QPlainTextEdit(this);
+    Mess->setObjectName(QStringLiteral("Mess"));
+    Mess->setAccessibleName(QStringLiteral("Message"));
+    Mess->setFont(DesignFont(QStringLiteral("Tahoma"), 11));
+    Mess->setTabChangesFocus(false);
+
+    Users = new QListWidget(this);
+    Users->setObjectName(QStringLiteral("Users"));
+    Users->setAccessibleName(QStringLiteral("Users"));
+    Users->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Users->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    CreateTopRow();
+    CreateLogoPanel();
+
+    // Tab order: message box, name, user view, the buttons, chat area.
+    setTabOrder(Mess, UserName);
+    setTabOrder(UserName, Users);
+    setTabOrder(Users, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Memo);
+    setTabOrder(Memo, Button4);
+    FormResize();
+}
+
+void TF_Main::CreateTopRow()
+{
+    Label1 = new QLabel(QStringLiteral("Your name:"), this);
+    Label1->setGeometry(4, 6, 73, 16);
+    Label1->setFont(DesignFont(QStringLiteral("Arial"), 13, true));
+
+    UserName = new QLineEdit(QStringLiteral("Somebody"), this);
+    UserName->setObjectName(QStringLiteral("UserName"));
+    UserName->setAccessibleName(QStringLiteral("Your name"));
+    UserName->setGeometry(84, 4, 121, 21);
+    UserName->setFont(DesignFont(QStringLiteral("Arial"), 13, true));
+    Label1->setBuddy(UserName);
+
+    const auto makeButton = [this](const QString& caption, int left, const char* name) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(left, 4, 69, 21);
+        button->setAutoDefault(false);
+        return button;
+    };
+    Button4 = makeButton(QStringLiteral("Clear"), 212, "Button4");
+    Button1 = makeButton(QStringLiteral("Configure"), 284, "Button1");
+    Button2 = makeButton(QStringLiteral("Users"), 356, "Button2");
+    Button3 = makeButton(RunCaption, 448, "Button3");
+
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { m_windows.F_Config->exec(); }));
+    connect(Button2, &QPushButton::clicked, this, Guarded([this] { m_windows.F_Users->exec(); }));
+    connect(Button3, &QPushButton::clicked, this, Guarded([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, Guarded([this] { Button4Click(); }));
+}
+
+void TF_Main::CreateLogoPanel()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+
+    Label4 = new QLabel(QStringLiteral("Quendlewick"), Panel1);
+    Label4->setGeometry(8, 0, 62, 14);
+    Label4->setFont(DesignFont(QStringLiteral("Arial"), 11, true));
+
+    Label3 = new QLabel(QStringLiteral("PARLEY"), Panel1);
+    Label3->setGeometry(4, 6, 117, 33);
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setFont(DesignFont(QStringLiteral("Verdana"), 27, true, true));
+
+    Label5 = new QLabel(Panel1);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setGeometry(12, 39, 101, 17);
+    Label5->setAlignment(Qt::AlignCenter);
+    Label5->setFont(DesignFont(QStringLiteral("Verdana"), 11, true));
+    SetMode(NormalModeCaption, ModeGreen);
+
+    Label2 = new QLabel(QLatin1String(MakerSiteCaption), Panel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(0, 56, 125, 13);
+    Label2->setAlignment(Qt::AlignCenter);
+    Label2->setFont(DesignFont(QStringLiteral("Tahoma"), 9));
+    Label2->setCursor(Qt::PointingHandCursor);
+    SetLinkColour(QPalette::WindowText);
+    Label4->raise(); // drawn over the product name, as it is transparent
+}
+
+void TF_Main::CreateTrayParts()
+{
+    ImageList1 = TrayImageList();
+    setWindowIcon(ImageList1.at(0));
+
+    PopupMenu1 = new QMenu(this);
+    Restoremain1 = PopupMenu1->addAction(QStringLiteral("Open"));
+    Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
+    PopupMenu1->setDefaultAction(Restoremain1);
+    connect(Restoremain1, &QAction::triggered, this, Guarded([this] { ShowMainWindow(); }));
+    connect(Exit1, &QAction::triggered, this, Guarded([this] { close(); }));
+
+    TrayIcon = new TTrayIcon(m_services.tray, m_services.cursor, this);
+    TrayIcon->Icons = ImageList1;
+    m_services.tray.setContextMenu(PopupMenu1);
+    connect(TrayIcon, &TTrayIcon::OnMouseUp, this, [this](Qt::MouseButton button) { TrayIconMouseUp(button); });
+    TrayIcon->SetVisible(true);
+}
+
+void TF_Main::CreateTimers()
+{
+    const auto makeTimer = [this](int interval, void (TF_Main::*handler)()) {
+        auto* timer = new QTimer(this);
+        timer->setInterval(interval);
+        connect(timer, &QTimer::timeout, this, Guarded([this, handler] { (this->*handler)(); }));
+        return timer;
+    };
+    Timer1 = makeTimer(250, &TF_Main::Timer1Timer);
+    Timer2 = makeTimer(333, &TF_Main::Timer2Timer);
+    Timer3 = makeTimer(60000, &TF_Main::RefreshUserView);
+    Timer1->start();
+    Timer3->start();
+}
+
+// Every contact of the user with the window stops the tray flashing; these controls report theirs here.
+void TF_Main::WatchUserContact()
+{
+    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(UserName), static_cast<QWidget*>(Button1),
+                       static_cast<QWidget*>(Button2), static_cast<QWidget*>(Button3), static_cast<QWidget*>(Button4),
+                       static_cast<QWidget*>(Memo), Memo->viewport(), static_cast<QWidget*>(Mess),
+                       static_cast<QWidget*>(Users), static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3),
+                       static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label5)})
+        w->installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            Guarded([this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    return;
+                FormActivate();
+                ScrollMemoToEnd();
+            }));
+}
+
+void TF_Main::FormCreate()
+{
+    AskOnExit = true;
+    BlinkPhase = 0;
+    ProgramDir = platform::ProgramDirFor(m_services.executablePath, m_services.configHome);
+    if (!RunSingleInstanceGuard())
+        return;
+    // The saved session comes back here: user list, name and geometry, service, chat text.
+}
+
+bool TF_Main::RunSingleInstanceGuard()
+{
+    const QString path = m_services.systemFolder + QStringLiteral("/Parley.tmp");
+    switch (m_lock.acquire(path)) {
+    case platform::LockFile::Result::Locked:
+        return true;
+    case platform::LockFile::Result::HeldElsewhere:
+        TrayIcon->SetVisible(false);
+        m_services.boxes.error(this, QStringLiteral("Quendlewick Parley is aleady loaded"));
+        break;
+    case platform::LockFile::Result::CannotCreate:
+        TrayIcon->SetVisible(false);
+        m_services.boxes.error(
+            this, QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
+        break;
+    }
+    RequestTermination();
+    return false;
+}
+
+void TF_Main::RequestTermination()
+{
+    m_terminationRequested = true;
+    Q_EMIT ApplicationEnd();
+}
+
+bool TF_Main::Running() const
+{
+    return Button3->text() != RunCaption;
+}
+
+bool TF_Main::Flashing() const
+{
+    return Timer2->isActive();
+}
+
+void TF_Main::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Guard([this] { FormResize(); });
+}
+
+void TF_Main::FormResize()
+{
+    const MainLayout layout = ComputeMainLayout(size());
+    Mess->setGeometry(layout.mess);
+    Memo->setGeometry(layout.memo);
+    Users->setGeometry(layout.users);
+    Panel1->setGeometry(layout.panel);
+}
+
+void TF_Main::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Guard([this] {
+        if (m_windows.F_Message && m_windows.F_Message->isVisible())
+            m_windows.F_Message->Dismiss();
+        StopTrayFlash();
+    });
+}
+
+void TF_Main::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    Guard([this, event] {
+        if (event->type() == QEvent::ActivationChange && isActiveWindow())
+            FormActivate();
+        if (event->type() != QEvent::WindowStateChange)
+            return;
+        const bool minimized = windowState().testFlag(Qt::WindowMinimized);
+        if (minimized && !m_wasMinimized)
+            ApplicationEvents1Minimize();
+        else if (!minimized && m_wasMinimized)
+            ApplicationEvents1Restore();
+        m_wasMinimized = minimized;
+    });
+}
+
+void TF_Main::FormActivate()
+{
+    StopTrayFlash();
+}
+
+// Minimising puts the program back into the tray: the window goes, the icon stays.
+void TF_Main::ApplicationEvents1Minimize()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (windowState().testFlag(Qt::WindowMinimized))
+            hide();
+    });
+}
+
+void TF_Main::ApplicationEvents1Restore()
+{
+    ScrollMemoToEnd();
+}
+
+void TF_Main::ScrollMemoToEnd()
+{
+    // Queued, so that it acts after the change that asked for it has been laid out.
+    QTimer::singleShot(0, Memo, [this] { Memo->verticalScrollBar()->setValue(Memo->verticalScrollBar()->maximum()); });
+}
+
+void TF_Main::mousePressEvent(QMouseEvent* event)
+{
+    QWidget::mousePressEvent(event);
+    Guard([this] { StopTrayFlash(); });
+}
+
+bool TF_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    bool consumed = false;
+    Guard([&] { consumed = HandleWatchedEvent(watched, event); });
+    return consumed;
+}
+
+bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (watched == Label3 || watched == Label4 || watched == Label5) {
+        if (press)
+            Label5MouseDown();
+        return false;
+    }
+    if (watched == Label2) {
+        if (type == QEvent::Enter)
+            SetLinkColour(QPalette::Link);
+        else if (type == QEvent::Leave)
+            SetLinkColour(QPalette::WindowText);
+        else if (type == QEvent::MouseButtonRelease)
+            m_services.shell.open(QUrl(QLatin1String(MakerSiteAddress)));
+        else if (press)
+            StopTrayFlash();
+        return false;
+    }
+    if (type == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        bool consumed = false;
+        if (watched == Mess)
+            MessKeyPress(key, consumed);
+        else if (watched == UserName)
+            UserNameKeyPress(key);
+        else if (watched == Memo || watched == Users)
+            StopTrayFlash();
+        return consumed;
+    }
+    if (type == QEvent::FocusOut && watched == UserName)
+        UserNameExit();
+    if (press && watched != Mess && watched != Users)
+        StopTrayFlash();
+    return false;
+}
+
+void TF_Main::MessKeyPress(QKeyEvent* event, bool& consumed)
+{
+    StopTrayFlash();
+    if (event->key() == Qt::Key_Escape) {
+        showMinimized();
+        consumed = true;
+    }
+}
+
+void TF_Main::UserNameKeyPress(QKeyEvent* event)
+{
+    StopTrayFlash();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        UserNameExit();
+}
+
+// Tells every connected peer the name in the box, changed or not.
+void TF_Main::UserNameExit() {}
+
+void TF_Main::SetMode(const QString& caption, const QColor& colour)
+{
+    Label5->setText(caption);
+    QPalette palette = Label5->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    Label5->setPalette(palette);
+}
+
+void TF_Main::SetLinkColour(QPalette::ColorRole role)
+{
+    QPalette palette = Label2->palette();
+    palette.setColor(QPalette::WindowText, QApplication::palette().color(role));
+    Label2->setPalette(palette);
+}
+
+void TF_Main::Label5MouseDown()
+{
+    if (Label5->text() == NormalModeCaption)
+        SetMode(SilentModeCaption, ModeMaroon);
+    else
+        SetMode(NormalModeCaption, ModeGreen);
+    StopTrayFlash();
+}
+
+void TF_Main::StopTrayFlash()
+{
+    Timer2->stop();
+    TrayIcon->SetIconIndex(0);
+    BlinkPhase = 0;
+}
+
+void TF_Main::StartTrayFlash()
+{
+    if (!Timer2->isActive())
+        Timer2->start();
+}
+
+void TF_Main::Timer2Timer()
+{
+    BlinkPhase = 1 - BlinkPhase;
+    TrayIcon->SetIconIndex(BlinkPhase);
+}
+
+void TF_Main::Timer1Timer()
+{
+    if (ConnectionCount() != Users->count())
+        RefreshUserView();
+}
+
+int TF_Main::ConnectionCount() const
+{
+    return 0;
+}
+
+// Rebuilds the user view: one row per accepted connection.
+void TF_Main::RefreshUserView() {}
+
+void TF_Main::Button3Click()
+{
+    if (Running())
+        StopService();
+    else
+        StartService();
+}
+
+void TF_Main::StartService()
+{
+    Button3->setText(StopCaption);
+}
+
+void TF_Main::StopService()
+{
+    Button3->setText(RunCaption);
+}
+
+void TF_Main::FreeConnections() {}
+
+void TF_Main::Button4Click()
+{
+    if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
+                                  platform::BoxIcon::Question))
+        Memo->clear();
+}
+
+void TF_Main::TrayIconMouseUp(Qt::MouseButton button)
+{
+    StopTrayFlash();
+    if (button == Qt::LeftButton) {
+        ShowMainWindow();
+    } else if (button == Qt::RightButton) {
+        const QPoint at = GetMousePosition(m_services.cursor);
+        activateWindow();
+        // Desktops that open the tray menu themselves have already shown it.
+        if (!PopupMenu1->isVisible())
+            PopupMenu1->popup(at);
+    }
+}
+
+void TF_Main::ShowMainWindow()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TF_Main::closeEvent(QCloseEvent* event)
+{
+    bool proceed = false;
+    Guard([&] { proceed = FormCloseQuery(); });
+    if (!proceed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Q_EMIT ApplicationEnd();
+}
+
+bool TF_Main::FormCloseQuery()
+{
+    SaveSession();
+    if (AskOnExit && !m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Exit"),
+                                                platform::BoxIcon::Warning))
+        return false;
+    if (Running())
+        Button3Click();
+    FreeConnections();
+    return true;
+}
+
+void TF_Main::EndSession()
+{
+    AskOnExit = false;
+    SaveSessionAtEnd();
+    if (Running())
+        Button3Click();
+    FreeConnections();
+    Q_EMIT ApplicationEnd();
+}
+
+// The window's values, the user list and the chat text, written at every close attempt.
+void TF_Main::SaveSession() {}
+
+void TF_Main::SaveSessionAtEnd() {}

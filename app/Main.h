@@ -1,0 +1,125 @@
+#pragma once
+
+#include "app/Services.h"
+#include "platform/LockFile.h"
+
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class TTrayIcon;
+
+inline const QString RunCaption = QStringLiteral("Run!");
+inline const QString StopCaption = QStringLiteral("Stop!");
+inline const QString NormalModeCaption = QStringLiteral("NORMAL MODE");
+inline const QString SilentModeCaption = QStringLiteral("SILENT MODE");
+
+// The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon.
+class TF_Main : public QWidget {
+    Q_OBJECT
+public:
+    TF_Main(const Services& services, Windows& windows);
+    ~TF_Main() override;
+
+    // Controls, by the names the rest of the program knows them by.
+    QPlainTextEdit* Mess = nullptr;
+    QLineEdit* UserName = nullptr;
+    QListWidget* Users = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPlainTextEdit* Memo = nullptr;
+    QLabel* Label1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    TTrayIcon* TrayIcon = nullptr;
+    QList<QIcon> ImageList1;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Restoremain1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer3 = nullptr;
+
+    QString ProgramDir;
+    bool AskOnExit = true;
+    int BlinkPhase = 0;
+
+    // The single-instance guard failed: the program ends without showing anything.
+    bool TerminationRequested() const { return m_terminationRequested; }
+    bool Running() const;
+    bool Flashing() const;
+
+    void StopTrayFlash();
+    void StartTrayFlash();
+    void Button3Click();
+    void Button4Click();
+    void Label5MouseDown();
+    void TrayIconMouseUp(Qt::MouseButton button);
+    void ShowMainWindow();
+    void RefreshUserView();
+    // Runs the close sequence; false when the close is refused.
+    bool FormCloseQuery();
+    // The desktop session ends or the program is told to terminate: quit without asking.
+    void EndSession();
+
+Q_SIGNALS:
+    // The program is to end: after a close that proceeds, at session end, or when the guard fails.
+    void ApplicationEnd();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateTopRow();
+    void CreateLogoPanel();
+    void CreateTrayParts();
+    void CreateTimers();
+    void WatchUserContact();
+    void FormCreate();
+    bool RunSingleInstanceGuard();
+    void RequestTermination();
+    void FormResize();
+    void FormActivate();
+    void ApplicationEvents1Minimize();
+    void ApplicationEvents1Restore();
+    void ScrollMemoToEnd();
+    void SetMode(const QString& caption, const QColor& colour);
+    void SetLinkColour(QPalette::ColorRole role);
+    bool HandleWatchedEvent(QObject* watched, QEvent* event);
+    void MessKeyPress(QKeyEvent* event, bool& consumed);
+    void UserNameKeyPress(QKeyEvent* event);
+    void UserNameExit();
+    void Timer1Timer();
+    void Timer2Timer();
+    int ConnectionCount() const;
+    void StartService();
+    void StopService();
+    void FreeConnections();
+    void SaveSession();
+    void SaveSessionAtEnd();
+
+    const Services& m_services;
+    Windows& m_windows;
+    platform::LockFile m_lock;
+    bool m_terminationRequested = false;
+    bool m_wasMinimized = false;
+};

@@ -1,0 +1,54 @@
+#include "app/Parley.h"
+
+#include "app/Main.h"
+#include "common/Errors.h"
+#include "config/Config.h"
+#include "net/Personal.h"
+#include "notify/Message.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SessionEnd.h"
+#include "platform/TrayArea.h"
+#include "users/Users.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+Parley::Parley(const Services& services) : m_services(services)
+{
+    SetErrorSink([this](const QString& text) {
+        m_services.boxes.show(nullptr, text, QStringLiteral("Parley"), platform::BoxIcon::Error,
+                              platform::BoxButtons::Ok);
+    });
+    m_main = std::make_unique<TF_Main>(services, windows);
+    // The owned dialogs are children of the main window; the unique_ptrs only fix the order of destruction.
+    m_config = std::make_unique<TF_Config>(services, windows);
+    m_message = std::make_unique<TF_Message>(services, windows);
+    m_users = std::make_unique<TF_Users>(services, windows);
+    m_personal = std::make_unique<TF_Personal>(services, windows);
+
+    connect(m_main.get(), &TF_Main::ApplicationEnd, this, &Parley::finished, Qt::QueuedConnection);
+    if (TerminationRequested())
+        return;
+    m_signals = new platform::SignalWatcher(this);
+    connect(m_signals, &platform::SignalWatcher::endRequested, this, Guarded([this](int) { m_main->EndSession(); }));
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            Guarded([this](QSessionManager&) { m_main->EndSession(); }));
+    // Without a notification area the window is the only way in, so it shows from the start.
+    if (!m_services.tray.isAvailable())
+        m_main->ShowMainWindow();
+}
+
+Parley::~Parley()
+{
+    m_personal.reset();
+    m_users.reset();
+    m_message.reset();
+    m_config.reset();
+    m_main.reset();
+    SetErrorSink(nullptr);
+}
+
+bool Parley::TerminationRequested() const
+{
+    return m_main->TerminationRequested();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class MessageBoxes;
+class Shell;
+class Cursor;
+class TrayArea;
+class VersionQuery;
+} // namespace platform
+
+// What the windows take from the operating system. main() passes the real services; tests pass doubles,
+// a temporary program folder and a temporary lock folder.
+struct Services {
+    platform::MessageBoxes& boxes;
+    platform::Shell& shell;
+    platform::Cursor& cursor;
+    platform::TrayArea& tray;
+    platform::VersionQuery& version;
+    QString executablePath;
+    QString configHome;
+    QString systemFolder;
+};
+
+class TF_Main;
+class TF_Config;
+class TF_Message;
+class TF_Users;
+class TF_Personal;
+
+// The five windows, filled in creation order; each window reaches the others through it.
+struct Windows {
+    TF_Main* F_Main = nullptr;
+    TF_Config* F_Config = nullptr;
+    TF_Message* F_Message = nullptr;
+    TF_Users* F_Users = nullptr;
+    TF_Personal* F_Personal = nullptr;
+};

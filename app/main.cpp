@@ -1,0 +1,47 @@
+#include "app/Parley.h"
+#include "platform/Cursor.h"
+#include "platform/LockFile.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProgramDir.h"
+#include "platform/Shell.h"
+#include "platform/TrayArea.h"
+#include "platform/VersionQuery.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+
+int main(int argc, char* argv[])
+{
+    // Windows are placed and kept on top as asked only under X11; Wayland sessions run us through XWayland
+    // unless the user picked a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Parley"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Parley"));
+    // The program lives in the tray: closing or hiding windows never ends it, only its close sequence does.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::QtMessageBoxes boxes;
+    platform::DesktopShell shell;
+    platform::ScreenCursor cursor;
+    platform::SystemTrayArea tray;
+    platform::LinuxVersionQuery version;
+    const Services services{boxes,
+                            shell,
+                            cursor,
+                            tray,
+                            version,
+                            platform::ExecutablePath(),
+                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                            platform::SystemFolder()};
+
+    Parley parley(services);
+    if (parley.TerminationRequested())
+        return 0;
+    QObject::connect(&parley, &Parley::finished, &app, &QCoreApplication::quit);
+    app.exec();
+    return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/Services.h"
+
+#include <QWidget>
+
+// The small stay-on-top window that shows an arriving line.
+class TF_Message : public QWidget {
+    Q_OBJECT
+public:
+    TF_Message(const Services& services, Windows& windows);
+
+    // Closes the popup.
+    void Dismiss();
+
+private:
+    void FormCreate();
+
+    const Services& m_services;
+    Windows& m_windows;
+};
