@@ -25,6 +25,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 QFont DesignFont(const QString& family, int pixelHeight, bool bold = false, bool italic = false)
 {
@@ -135,6 +137,8 @@ void TF_Main::CreateLogoPanel()
     Label4 = new QLabel(QStringLiteral("Quendlewick"), Panel1);
     Label4->setGeometry(8, 0, 62, 14);
     Label4->setFont(DesignFont(QStringLiteral("Arial"), 11, true));
+    // Fonts differ between desktops; the maker's name must never be cut.
+    Label4->resize(std::max(Label4->width(), Label4->sizeHint().width()), Label4->height());
 
     Label3 = new QLabel(QStringLiteral("PARLEY"), Panel1);
     Label3->setGeometry(4, 6, 117, 33);
@@ -195,14 +199,11 @@ void TF_Main::CreateTimers()
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
 void TF_Main::WatchUserContact()
 {
-    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(UserName), static_cast<QWidget*>(Button1),
-                       static_cast<QWidget*>(Button2), static_cast<QWidget*>(Button3), static_cast<QWidget*>(Button4),
-                       static_cast<QWidget*>(Memo), Memo->viewport(), static_cast<QWidget*>(Mess),
-                       static_cast<QWidget*>(Users), static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3),
-                       static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label5)})
+    const QList<QWidget*> watched = {Label1,           UserName, Button1, Button2, Button3, Button4, Memo,
+                                     Memo->viewport(), Mess,     Users,   Label2,  Label3,  Label4,  Label5};
+    for (QWidget* w : watched)
         w->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            Guarded([this](Qt::ApplicationState state) {
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
                 if (state != Qt::ApplicationActive)
                     return;
                 FormActivate();
@@ -232,8 +233,8 @@ bool TF_Main::RunSingleInstanceGuard()
         break;
     case platform::LockFile::Result::CannotCreate:
         TrayIcon->SetVisible(false);
-        m_services.boxes.error(
-            this, QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
+        m_services.boxes.error(this,
+                               QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
         break;
     }
     RequestTermination();

@@ -20,7 +20,6 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parley"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Parley"));
     // The program lives in the tray: closing or hiding windows never ends it, only its close sequence does.
     QApplication::setQuitOnLastWindowClosed(false);
 

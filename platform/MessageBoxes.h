@@ -17,7 +17,10 @@ public:
     virtual BoxAnswer show(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon,
                            BoxButtons buttons) = 0;
 
-    void error(QWidget* owner, const QString& text) { show(owner, text, QStringLiteral("Error"), BoxIcon::Error, BoxButtons::Ok); }
+    void error(QWidget* owner, const QString& text)
+    {
+        show(owner, text, QStringLiteral("Error"), BoxIcon::Error, BoxButtons::Ok);
+    }
     bool askYesNo(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon)
     {
         return show(owner, text, caption, icon, BoxButtons::YesNo) == BoxAnswer::Yes;

@@ -3,6 +3,7 @@
 #include <QPixmap>
 
 namespace {
+// clang-format off
 // A speech bubble: blue at rest, amber while a line waits to be read.
 const char* const NormalImage[] = {
     "16 16 4 1",
@@ -51,6 +52,7 @@ const char* const FlashImage[] = {
     "    ..          ",
     "                ",
 };
+// clang-format on
 } // namespace
 
 QList<QIcon> TrayImageList()

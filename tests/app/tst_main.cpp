@@ -1,0 +1,379 @@
+#include "app/Main.h"
+#include "app/MainLayout.h"
+#include "app/Parley.h"
+#include "common/Errors.h"
+#include "notify/Message.h"
+#include "tests/support/Doubles.h"
+#include "tray/Trayicon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+using platform::BoxAnswer;
+using platform::BoxButtons;
+using platform::BoxIcon;
+
+class TestMain : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void startsHiddenInTheTray();
+    void windowsCreatedInOrder();
+    void layoutAndMinimumSize();
+    void modeToggles();
+    void flashingStopsOnContact_data();
+    void flashingStopsOnContact();
+    void clearAsks();
+    void trayClicks();
+    void minimisingHides();
+    void closeAnsweredNo();
+    void closeAnsweredYes();
+    void sessionEndAsksNothing();
+    void terminationSignalEndsSession();
+    void secondCopyRefused();
+    void lockFolderBlocked();
+    void staleLockFileStarts();
+    void handlerErrorShowsParleyBox();
+    void noTrayShowsWindow();
+
+private:
+    std::unique_ptr<TestServices> m_env;
+    std::unique_ptr<Parley> m_parley;
+    TF_Main* main() const { return m_parley->windows.F_Main; }
+    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
+};
+
+void TestMain::init()
+{
+    m_env = std::make_unique<TestServices>();
+}
+
+void TestMain::cleanup()
+{
+    m_parley.reset();
+    m_env.reset();
+}
+
+void TestMain::startsHiddenInTheTray()
+{
+    start();
+    QVERIFY(!m_parley->TerminationRequested());
+    QVERIFY(!main()->isVisible());
+    QVERIFY(m_env->tray.visible);
+    QCOMPARE(main()->TrayIcon->IconIndex(), 0);
+    QVERIFY(main()->TrayIcon->Hint.isEmpty());
+    QCOMPARE(m_env->tray.menu, main()->PopupMenu1);
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
+    QCOMPARE(main()->UserName->text(), QStringLiteral("Somebody"));
+    QCOMPARE(main()->ProgramDir, m_env->programDir.path() + QLatin1Char('/'));
+    QVERIFY(main()->Timer1->isActive());
+    QCOMPARE(main()->Timer1->interval(), 250);
+    QVERIFY(!main()->Timer2->isActive());
+    QCOMPARE(main()->Timer2->interval(), 333);
+    QVERIFY(main()->Timer3->isActive());
+    QCOMPARE(main()->Timer3->interval(), 60000);
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    // The destructor removes the icon: no dead icon stays behind.
+    m_parley.reset();
+    QVERIFY(!m_env->tray.visible);
+}
+
+void TestMain::windowsCreatedInOrder()
+{
+    start();
+    const Windows& w = m_parley->windows;
+    QVERIFY(w.F_Main && w.F_Config && w.F_Message && w.F_Users && w.F_Personal);
+    QCOMPARE(w.F_Main->windowTitle(), QStringLiteral("Quendlewick Parley"));
+    for (QWidget* window : std::initializer_list<QWidget*>{w.F_Main, reinterpret_cast<QWidget*>(w.F_Message)})
+        QVERIFY(!window->isVisible());
+    QCOMPARE(main()->PopupMenu1->defaultAction(), main()->Restoremain1);
+    QCOMPARE(main()->Restoremain1->text(), QStringLiteral("Open"));
+    QCOMPARE(main()->Exit1->text(), QStringLiteral("Exit"));
+    QCOMPARE(main()->Mess->accessibleName(), QStringLiteral("Message"));
+    QCOMPARE(main()->Memo->accessibleName(), QStringLiteral("Chat"));
+    QCOMPARE(main()->Users->accessibleName(), QStringLiteral("Users"));
+    QCOMPARE(main()->UserName->accessibleName(), QStringLiteral("Your name"));
+}
+
+void TestMain::layoutAndMinimumSize()
+{
+    QCOMPARE(ComputeMainLayout(QSize(537, 343)).mess, QRect(0, 268, 409, 75));
+    start();
+    main()->show();
+    main()->resize(537, 343);
+    QCOMPARE(main()->Mess->geometry(), QRect(0, 268, 409, 75));
+    QCOMPARE(main()->Memo->geometry(), QRect(0, 28, 409, 241));
+    QCOMPARE(main()->Users->geometry(), QRect(409, 28, 128, 241));
+    QCOMPARE(main()->Panel1->geometry().topLeft(), QPoint(410, 272));
+
+    main()->resize(100, 50);
+    QCOMPARE(main()->size() + FrameExtra, QSize(435, 175));
+    QCOMPARE(main()->Button3->geometry(), QRect(448, 4, 69, 21));
+    QCOMPARE(main()->UserName->geometry(), QRect(84, 4, 121, 21));
+    QCOMPARE(main()->Mess->geometry(), QRect(0, 141 - 75, 427 - 128, 75));
+}
+
+void TestMain::modeToggles()
+{
+    start();
+    main()->show();
+    QTest::mouseClick(main()->Label5, Qt::LeftButton);
+    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+    QCOMPARE(main()->Label5->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    main()->StartTrayFlash();
+    QTest::mousePress(main()->Label3, Qt::RightButton);
+    QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
+    QCOMPARE(main()->Label5->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    QVERIFY(!main()->Flashing());
+    QTest::mousePress(main()->Label4, Qt::MiddleButton);
+    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+}
+
+void TestMain::flashingStopsOnContact_data()
+{
+    QTest::addColumn<QString>("contact");
+    QTest::newRow("key in chat area") << "memoKey";
+    QTest::newRow("key in message box") << "messKey";
+    QTest::newRow("key in name box") << "nameKey";
+    QTest::newRow("press on Configure") << "button";
+    QTest::newRow("press on chat area") << "memoMouse";
+    QTest::newRow("press on window") << "background";
+    QTest::newRow("tray middle button") << "trayMiddle";
+    QTest::newRow("window shown") << "show";
+}
+
+void TestMain::flashingStopsOnContact()
+{
+    QFETCH(QString, contact);
+    start();
+    TF_Main* m = main();
+    if (contact != QLatin1String("show")) {
+        // Activation itself stops the flashing, so it has to be over before the flashing starts.
+        m->show();
+        QVERIFY(QTest::qWaitForWindowActive(m));
+    }
+    m->StartTrayFlash();
+    QVERIFY(m->Flashing());
+    const int before = m_env->tray.iconChanges;
+    QTRY_VERIFY(m->BlinkPhase == 1);
+    QCOMPARE(m->TrayIcon->IconIndex(), 1);
+    QVERIFY(m_env->tray.iconChanges > before);
+
+    if (contact == QLatin1String("memoKey"))
+        QTest::keyClick(m->Memo, Qt::Key_Down);
+    else if (contact == QLatin1String("messKey"))
+        QTest::keyClick(m->Mess, Qt::Key_A);
+    else if (contact == QLatin1String("nameKey"))
+        QTest::keyClick(m->UserName, Qt::Key_B);
+    else if (contact == QLatin1String("button"))
+        QTest::mousePress(m->Button1, Qt::RightButton);
+    else if (contact == QLatin1String("memoMouse"))
+        QTest::mousePress(m->Memo->viewport(), Qt::LeftButton);
+    else if (contact == QLatin1String("background"))
+        QTest::mousePress(m, Qt::LeftButton, {}, QPoint(2, 26));
+    else if (contact == QLatin1String("trayMiddle"))
+        m_env->tray.click(Qt::MiddleButton);
+    else
+        m->show();
+    QVERIFY(!m->Flashing());
+    QCOMPARE(m->BlinkPhase, 0);
+    QCOMPARE(m->TrayIcon->IconIndex(), 0);
+}
+
+void TestMain::clearAsks()
+{
+    start();
+    main()->Memo->setPlainText(QStringLiteral("a line"));
+    m_env->boxes.answers = {BoxAnswer::No};
+    QTest::mouseClick(main()->Button4, Qt::LeftButton);
+    QCOMPARE(main()->Memo->toPlainText(), QStringLiteral("a line"));
+    const auto& box = m_env->boxes.shown.last();
+    QCOMPARE(box.text, QStringLiteral("Are you sure?"));
+    QCOMPARE(box.caption, QStringLiteral("Clear"));
+    QCOMPARE(box.icon, BoxIcon::Question);
+    QCOMPARE(box.buttons, BoxButtons::YesNo);
+    QCOMPARE(box.owner.data(), main());
+
+    m_env->boxes.answers = {BoxAnswer::Yes};
+    QTest::mouseClick(main()->Button4, Qt::LeftButton);
+    QVERIFY(main()->Memo->toPlainText().isEmpty());
+}
+
+void TestMain::trayClicks()
+{
+    start();
+    main()->StartTrayFlash();
+    m_env->tray.click(Qt::LeftButton);
+    QVERIFY(main()->isVisible());
+    QVERIFY(!main()->Flashing());
+
+    main()->hide();
+    main()->StartTrayFlash();
+    m_env->cursor.at = QPoint(321, 123);
+    m_env->tray.click(Qt::RightButton);
+    QVERIFY(!main()->Flashing());
+    QVERIFY(main()->PopupMenu1->isVisible());
+    QVERIFY(!main()->isVisible());
+    main()->Restoremain1->trigger();
+    QVERIFY(main()->isVisible());
+    main()->PopupMenu1->hide();
+
+    // "Exit" runs the close sequence with its question.
+    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    m_env->boxes.answers = {BoxAnswer::No};
+    main()->Exit1->trigger();
+    QCOMPARE(m_env->boxes.shown.last().caption, QStringLiteral("Exit"));
+    QCOMPARE(ended.count(), 0);
+}
+
+void TestMain::minimisingHides()
+{
+    start();
+    main()->show();
+    QVERIFY(main()->isVisible());
+    QTest::keyClick(main()->Mess, Qt::Key_Escape);
+    QTRY_VERIFY(!main()->isVisible());
+    QVERIFY(m_env->tray.visible);
+    m_env->tray.click(Qt::LeftButton);
+    QVERIFY(main()->isVisible());
+    QVERIFY(!main()->windowState().testFlag(Qt::WindowMinimized));
+}
+
+void TestMain::closeAnsweredNo()
+{
+    start();
+    main()->show();
+    main()->Button3Click();
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    m_env->boxes.answers = {BoxAnswer::No};
+    QVERIFY(!main()->close());
+    QVERIFY(main()->isVisible());
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+    QCOMPARE(ended.count(), 0);
+    const auto& box = m_env->boxes.shown.last();
+    QCOMPARE(box.text, QStringLiteral("Are you sure?"));
+    QCOMPARE(box.caption, QStringLiteral("Exit"));
+    QCOMPARE(box.icon, BoxIcon::Warning);
+    QCOMPARE(box.owner.data(), main());
+}
+
+void TestMain::closeAnsweredYes()
+{
+    start();
+    main()->Button3Click();
+    QSignalSpy ended(m_parley.get(), &Parley::finished);
+    m_env->boxes.answers = {BoxAnswer::No, BoxAnswer::Yes};
+    QVERIFY(!main()->close());
+    QVERIFY(main()->close());
+    QCOMPARE(m_env->boxes.shown.size(), 2);
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QTRY_COMPARE(ended.count(), 1);
+}
+
+void TestMain::sessionEndAsksNothing()
+{
+    start();
+    main()->Button3Click();
+    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    main()->EndSession();
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    QVERIFY(!main()->AskOnExit);
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QCOMPARE(ended.count(), 1);
+    // A later close asks nothing either.
+    QVERIFY(main()->close());
+    QVERIFY(m_env->boxes.shown.isEmpty());
+}
+
+void TestMain::terminationSignalEndsSession()
+{
+    start();
+    QSignalSpy finished(m_parley.get(), &Parley::finished);
+    ::raise(SIGTERM);
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    QVERIFY(!main()->AskOnExit);
+}
+
+void TestMain::secondCopyRefused()
+{
+    LockHolder firstCopy(m_env->lockPath());
+    QVERIFY(firstCopy.holding());
+    start();
+    QVERIFY(m_parley->TerminationRequested());
+    QCOMPARE(m_env->boxes.shown.size(), 1);
+    const auto& box = m_env->boxes.shown.first();
+    QCOMPARE(box.text, QStringLiteral("Quendlewick Parley is aleady loaded"));
+    QCOMPARE(box.caption, QStringLiteral("Error"));
+    QCOMPARE(box.icon, BoxIcon::Error);
+    QCOMPARE(box.buttons, BoxButtons::Ok);
+    QCOMPARE(box.owner.data(), main());
+    QVERIFY(!m_env->tray.visible);
+    QVERIFY(!main()->isVisible());
+    // The refused copy still created its other windows.
+    QVERIFY(m_parley->windows.F_Personal);
+}
+
+void TestMain::lockFolderBlocked()
+{
+    QVERIFY(QDir(m_env->lockDir.path()).mkdir(QStringLiteral("Parley.tmp")));
+    start();
+    QVERIFY(m_parley->TerminationRequested());
+    QCOMPARE(m_env->boxes.texts(),
+             QStringList{QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory.")});
+    QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Error"));
+    QVERIFY(!m_env->tray.visible);
+}
+
+void TestMain::staleLockFileStarts()
+{
+    {
+        LockHolder crashed(m_env->lockPath());
+        QVERIFY(crashed.holding());
+    }
+    QVERIFY(QFileInfo::exists(m_env->lockPath()));
+    start();
+    QVERIFY(!m_parley->TerminationRequested());
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    QVERIFY(m_env->tray.visible);
+}
+
+void TestMain::handlerErrorShowsParleyBox()
+{
+    start();
+    main()->show();
+    m_env->shell.onOpen = [](const QUrl&) { throw ParleyError(QStringLiteral("No browser for %1").arg(1)); };
+    QTest::mouseClick(main()->Label2, Qt::LeftButton);
+    QCOMPARE(m_env->shell.opened.size(), 1);
+    QCOMPARE(m_env->boxes.shown.size(), 1);
+    QCOMPARE(m_env->boxes.shown.first().text, QStringLiteral("No browser for 1."));
+    QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
+    QCOMPARE(m_env->boxes.shown.first().icon, BoxIcon::Error);
+    // The program goes on.
+    QTest::mouseClick(main()->Label5, Qt::LeftButton);
+    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+}
+
+void TestMain::noTrayShowsWindow()
+{
+    m_env->tray.available = false;
+    start();
+    QVERIFY(main()->isVisible());
+}
+
+QTEST_MAIN(TestMain)
+#include "tst_main.moc"

@@ -1,0 +1,92 @@
+#include "platform/LockFile.h"
+#include "platform/ProgramDir.h"
+#include "platform/SessionEnd.h"
+#include "tests/support/Doubles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void lockOutcomes();
+    void lockReleasedWithHolder();
+    void programDir();
+    void signalsReachTheEventLoop();
+};
+
+void TestPlatform::lockOutcomes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Parley.tmp"));
+    {
+        // No file yet: created, locked, and left on disk for everyone (mode 0666).
+        platform::LockFile lock;
+        QCOMPARE(lock.acquire(path), platform::LockFile::Result::Locked);
+        QVERIFY(lock.held());
+        QCOMPARE(QFileInfo(path).permissions() & QFile::WriteOther, QFile::WriteOther);
+        // A second holder in this process is refused too: flock locks are per open file.
+        platform::LockFile second;
+        QCOMPARE(second.acquire(path), platform::LockFile::Result::HeldElsewhere);
+    }
+    QVERIFY(QFileInfo::exists(path));
+    {
+        // A file left behind by a crashed copy locks nothing.
+        platform::LockFile lock;
+        QCOMPARE(lock.acquire(path), platform::LockFile::Result::Locked);
+    }
+    {
+        LockHolder other(path);
+        QVERIFY(other.holding());
+        platform::LockFile lock;
+        QCOMPARE(lock.acquire(path), platform::LockFile::Result::HeldElsewhere);
+        QVERIFY(!lock.held());
+    }
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir.tmp")));
+    platform::LockFile lock;
+    QCOMPARE(lock.acquire(dir.filePath(QStringLiteral("dir.tmp"))), platform::LockFile::Result::CannotCreate);
+}
+
+void TestPlatform::lockReleasedWithHolder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Parley.tmp"));
+    platform::LockFile lock;
+    {
+        LockHolder other(path);
+        QVERIFY(other.holding());
+    }
+    // The other copy has ended: the lock is free again.
+    QCOMPARE(lock.acquire(path), platform::LockFile::Result::Locked);
+}
+
+void TestPlatform::programDir()
+{
+    QTemporaryDir home;
+    QTemporaryDir install;
+    const QString exe = install.filePath(QStringLiteral("parley"));
+    QCOMPARE(platform::ProgramDirFor(exe, home.path()), install.path() + QLatin1Char('/'));
+    QCOMPARE(platform::ProgramDirFor(QLatin1Char('"') + exe, home.path()), install.path() + QLatin1Char('/'));
+    // A folder that cannot be written falls back to the per-user folder, created on demand.
+    const QString fallback = platform::ProgramDirFor(QStringLiteral("/nonexistent/bin/parley"), home.path());
+    QCOMPARE(fallback, home.path() + QStringLiteral("/Parley/"));
+    QVERIFY(QFileInfo(fallback).isDir());
+}
+
+void TestPlatform::signalsReachTheEventLoop()
+{
+    platform::SignalWatcher watcher;
+    QSignalSpy spy(&watcher, &platform::SignalWatcher::endRequested);
+    ::raise(SIGTERM);
+    ::raise(SIGHUP);
+    QTRY_COMPARE(spy.count(), 2);
+    QCOMPARE(spy.at(0).at(0).toInt(), int(SIGTERM));
+    QCOMPARE(spy.at(1).at(0).toInt(), int(SIGHUP));
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"

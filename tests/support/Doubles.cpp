@@ -1,0 +1,50 @@
+#include "tests/support/Doubles.h"
+
+platform::BoxAnswer ScriptedMessageBoxes::show(QWidget* owner, const QString& text, const QString& caption,
+                                               platform::BoxIcon icon, platform::BoxButtons buttons)
+{
+    shown.append(Shown{owner, owner != nullptr, text, caption, icon, buttons});
+    if (buttons == platform::BoxButtons::Ok)
+        return platform::BoxAnswer::Ok;
+    return answers.isEmpty() ? platform::BoxAnswer::Yes : answers.takeFirst();
+}
+
+QStringList ScriptedMessageBoxes::texts() const
+{
+    QStringList result;
+    for (const Shown& s : shown)
+        result.append(s.text);
+    return result;
+}
+
+void RecordingShell::open(const QUrl& url)
+{
+    opened.append(url);
+    if (onOpen)
+        onOpen(url);
+}
+
+void FakeTrayArea::setIcon(const QIcon& i)
+{
+    icon = i;
+    ++iconChanges;
+}
+
+TestServices::TestServices()
+    : services{
+          boxes,         shell, cursor, tray, version, programDir.path() + QStringLiteral("/parley"), configHome.path(),
+          lockDir.path()}
+{}
+
+LockHolder::LockHolder(const QString& path)
+{
+    m_process.start(qEnvironmentVariable("LOCK_HOLDER"), {path});
+    m_holding = m_process.waitForReadyRead(10000) && m_process.readAll().startsWith("locked");
+}
+
+LockHolder::~LockHolder()
+{
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+}

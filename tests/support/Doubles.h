@@ -1,0 +1,106 @@
+#pragma once
+
+#include "app/Services.h"
+#include "common/Gen_func.h"
+#include "platform/Cursor.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Shell.h"
+#include "platform/TrayArea.h"
+#include "platform/VersionQuery.h"
+
+#include <QList>
+#include <QPointer>
+#include <QProcess>
+#include <QQueue>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// Message boxes that answer from a queue (Yes when it is empty) and remember what they showed.
+class ScriptedMessageBoxes final : public platform::MessageBoxes {
+public:
+    struct Shown {
+        QPointer<QWidget> owner;
+        bool hadOwner = false;
+        QString text;
+        QString caption;
+        platform::BoxIcon icon;
+        platform::BoxButtons buttons;
+    };
+    QList<Shown> shown;
+    QList<platform::BoxAnswer> answers;
+
+    platform::BoxAnswer show(QWidget* owner, const QString& text, const QString& caption, platform::BoxIcon icon,
+                             platform::BoxButtons buttons) override;
+    QStringList texts() const;
+};
+
+class FixedCursor final : public platform::Cursor {
+public:
+    QPoint at{300, 200};
+    QPoint position() const override { return at; }
+};
+
+class RecordingShell final : public platform::Shell {
+public:
+    QList<QUrl> opened;
+    std::function<void(const QUrl&)> onOpen;
+    void open(const QUrl& url) override;
+};
+
+class FixedVersionQuery final : public platform::VersionQuery {
+public:
+    WindowsVersion version{5, 1, 2600, 2, QString()};
+    WindowsVersion query() const override { return version; }
+};
+
+// A notification area that records what the program shows in it; tests click it with click().
+class FakeTrayArea final : public platform::TrayArea {
+    Q_OBJECT
+public:
+    bool available = true;
+    bool visible = false;
+    int iconChanges = 0;
+    QIcon icon;
+    QMenu* menu = nullptr;
+
+    bool isAvailable() const override { return available; }
+    void setIcon(const QIcon& i) override;
+    void setVisible(bool v) override { visible = v; }
+    bool isVisible() const override { return visible; }
+    void setContextMenu(QMenu* m) override { menu = m; }
+    void click(Qt::MouseButton button) { Q_EMIT mouseUp(button); }
+};
+
+// Every service a window needs, as doubles, with a private program folder and lock folder.
+struct TestServices {
+    TestServices();
+
+    QTemporaryDir programDir;
+    QTemporaryDir lockDir;
+    QTemporaryDir configHome;
+    ScriptedMessageBoxes boxes;
+    RecordingShell shell;
+    FixedCursor cursor;
+    FakeTrayArea tray;
+    FixedVersionQuery version;
+    Services services;
+
+    QString lockPath() const { return lockDir.path() + QStringLiteral("/Parley.tmp"); }
+    QString file(const QString& name) const { return programDir.path() + QLatin1Char('/') + name; }
+};
+
+// Another process holding the single-instance lock, as a running copy does.
+class LockHolder {
+public:
+    explicit LockHolder(const QString& path);
+    ~LockHolder();
+    bool holding() const { return m_holding; }
+
+private:
+    QProcess m_process;
+    bool m_holding = false;
+};
