@@ -218,7 +218,7 @@ void TF_Main::FormCreate()
     ProgramDir = platform::ProgramDirFor(m_services.executablePath, m_services.configHome);
     if (!RunSingleInstanceGuard())
         return;
-    // The saved session comes back here: user list, name and geometry, service, chat text.
+    RestoreSession();
 }
 
 bool TF_Main::RunSingleInstanceGuard()
@@ -527,14 +527,11 @@ bool TF_Main::FormCloseQuery()
 void TF_Main::EndSession()
 {
     AskOnExit = false;
-    SaveSessionAtEnd();
+    // Ending the desktop session must not lose the day's chat: save without asking, each file on its own.
+    Guard([this] { SaveSettingsFile(); });
+    Guard([this] { SaveChatText(); });
     if (Running())
         Button3Click();
     FreeConnections();
     Q_EMIT ApplicationEnd();
 }
-
-// The window's values, the user list and the chat text, written at every close attempt.
-void TF_Main::SaveSession() {}
-
-void TF_Main::SaveSessionAtEnd() {}

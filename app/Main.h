@@ -2,6 +2,7 @@
 
 #include "app/Services.h"
 #include "platform/LockFile.h"
+#include "users/UserList.h"
 
 #include <QIcon>
 #include <QList>
@@ -16,6 +17,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TTrayIcon;
+
+namespace platform {
+class ProfileFile;
+}
 
 inline const QString RunCaption = QStringLiteral("Run!");
 inline const QString StopCaption = QStringLiteral("Stop!");
@@ -59,6 +64,9 @@ public:
 
     // The single-instance guard failed: the program ends without showing anything.
     bool TerminationRequested() const { return m_terminationRequested; }
+    QString IniPath() const { return ProgramDir + QStringLiteral("Parley.ini"); }
+    QString ChatPath() const { return ProgramDir + QStringLiteral("chat.txt"); }
+    ::UserList& userList() { return m_userList; }
     bool Running() const;
     bool Flashing() const;
 
@@ -114,12 +122,19 @@ private:
     void StartService();
     void StopService();
     void FreeConnections();
+    void RestoreSession();
+    void RestoreNameAndGeometry(const platform::ProfileFile& ini);
+    void RestoreChatText(const platform::ProfileFile& ini);
+    void SaveSettingsFile();
+    void SaveChatText();
     void SaveSession();
-    void SaveSessionAtEnd();
 
     const Services& m_services;
     Windows& m_windows;
     platform::LockFile m_lock;
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
+    // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
+    bool m_chatUnreadable = false;
+    ::UserList m_userList;
 };

@@ -1,0 +1,103 @@
+// What survives between runs: the own name, the window's place and size, the user list and the chat text.
+#include "app/Main.h"
+#include "app/MainLayout.h"
+#include "common/Errors.h"
+#include "platform/ProfileFile.h"
+#include "platform/SaveFile.h"
+#include "platform/TextCodec.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+
+namespace {
+const QString SystemSection = QStringLiteral("SYSTEM");
+
+QString SessionSeparator()
+{
+    return QStringLiteral("-- ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
+           QStringLiteral(" ------------------");
+}
+} // namespace
+
+// Each step on its own: a service that cannot start must not keep the previous chat text from coming back.
+void TF_Main::RestoreSession()
+{
+    const platform::ProfileFile ini = platform::ProfileFile::load(IniPath());
+    Guard([&] { m_userList.LoadUserList(ini); });
+    Guard([&] { RestoreNameAndGeometry(ini); });
+    if (ini.readBool(QStringLiteral("Startup"), QStringLiteral("AutoRun"), true))
+        Guard([this] { Button3Click(); });
+    Guard([&] { RestoreChatText(ini); });
+    Memo->appendPlainText(SessionSeparator());
+}
+
+void TF_Main::RestoreNameAndGeometry(const platform::ProfileFile& ini)
+{
+    const auto integer = [&ini](const char* key, int fallback) {
+        return ini.readInteger(SystemSection, QLatin1String(key), fallback);
+    };
+    UserName->setText(ini.readString(SystemSection, QStringLiteral("UserName"), QStringLiteral("Somebody")));
+    move(integer("Left", 100), integer("Top", 55));
+    const int width = std::max(integer("Width", DesignOuterSize.width()), MinimumOuterSize.width());
+    const int height = std::max(integer("Height", DesignOuterSize.height()), MinimumOuterSize.height());
+    resize(QSize(width, height) - FrameExtra);
+}
+
+void TF_Main::RestoreChatText(const platform::ProfileFile& ini)
+{
+    const QFileInfo info(ChatPath());
+    if (!info.exists() || !info.isFile())
+        return;
+    if (!ini.readBool(QStringLiteral("Startup"), QStringLiteral("RestoreText"), true))
+        return;
+    QFile file(ChatPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_chatUnreadable = true;
+        throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
+    }
+    QString text = platform::FromSystemText(file.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    Memo->setPlainText(text);
+}
+
+// The window's values and the user list, at every close attempt and at the end of the session.
+void TF_Main::SaveSettingsFile()
+{
+    platform::ProfileFile ini = platform::ProfileFile::load(IniPath());
+    const QSize outer = size() + FrameExtra;
+    ini.writeInteger(SystemSection, QStringLiteral("Left"), pos().x());
+    ini.writeInteger(SystemSection, QStringLiteral("Top"), pos().y());
+    ini.writeString(SystemSection, QStringLiteral("UserName"), UserName->text());
+    ini.writeInteger(SystemSection, QStringLiteral("Width"), outer.width());
+    ini.writeInteger(SystemSection, QStringLiteral("Height"), outer.height());
+    m_userList.SaveUserList(ini);
+    ini.save();
+}
+
+void TF_Main::SaveChatText()
+{
+    if (m_chatUnreadable)
+        return;
+    QByteArray bytes;
+    if (!Memo->document()->isEmpty()) {
+        const QStringList lines = Memo->toPlainText().split(QLatin1Char('\n'));
+        for (const QString& line : lines)
+            bytes += platform::ToSystemText(line) + "\r\n";
+    }
+    if (!platform::SaveFileAtomically(ChatPath(), bytes).isEmpty())
+        throw ParleyError(QStringLiteral("Cannot create file %1").arg(ChatPath()));
+}
+
+void TF_Main::SaveSession()
+{
+    SaveSettingsFile();
+    SaveChatText();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace platform {
+class ProfileFile;
+}
+
+// Colours are stored as signed 32-bit values: 0x00BBGGRR for an ordinary colour, 0x80000000 + index for a
+// colour of the desktop's scheme.
+inline constexpr qint32 SystemColourBase = qint32(0x80000000);
+inline constexpr qint32 WindowBackgroundColour = SystemColourBase + 5;
+inline constexpr qint32 WindowTextColour = SystemColourBase + 8;
+
+inline const QStringList PopupPositionNames = {QStringLiteral("Left-Top"), QStringLiteral("Left-Bottom"),
+                                               QStringLiteral("Right-Top"), QStringLiteral("Right-Bottom"),
+                                               QStringLiteral("Center")};
+
+// Every preference of the Configuration dialog. The dialog's controls edit one shared instance live, so every
+// reader sees a change the moment the user makes it; the file is written only when the dialog closes.
+struct Settings {
+    // Messages
+    bool FlashIcon = true;
+    bool ShowMessage = true;
+    bool RestoreMain = false;
+    bool ShowPopup = true;
+    // Sound
+    bool Notify = true;
+    bool Windows = false;
+    bool FromFile = true;
+    QString Filename = QStringLiteral("default.wav");
+    // User
+    bool AddNewIP = false;
+    bool ShowYour = false;
+    // Startup
+    bool AutoRun = true;
+    bool RestoreText = true;
+    // Popup
+    int Position = 2; // index into PopupPositionNames, -1 for none
+    bool HideAfter = true;
+    QString Delay = QStringLiteral("10");
+    bool ClickMode1 = true;
+    bool ClickMode2 = false;
+    bool Transparent = false;
+    int Visibility = 100;
+    bool FadeIn = true;
+    bool FadeOut = true;
+    // Text
+    bool Scheme1 = true;
+    bool Scheme2 = false;
+    qint32 Background = WindowBackgroundColour;
+    QString FontName = QStringLiteral("Tahoma");
+    int FontSize = 8;
+    bool FontBold = false;
+    bool FontItalic = false;
+    bool FontUnderline = false;
+    bool FontStrikeOut = false;
+    qint32 FontColor = WindowTextColour;
+
+    bool operator==(const Settings&) const = default;
+};
+
+enum class SettingType { Boolean, Integer, Text, Colour };
+
+struct SettingKey {
+    const char* section;
+    const char* key;
+    SettingType type;
+    std::variant<bool Settings::*, int Settings::*, QString Settings::*> member;
+};
+
+// Every key of the settings sections, in the order they stand in the file.
+const QList<SettingKey>& SettingsTable();
+
+// Loads in table order. Radio pairs: the first key, then the second, which clears its partner when set. Systems
+// whose version code is below 10 get no effects: transparency and fades off, opacity 100.
+Settings LoadSettings(const platform::ProfileFile& file, int versionCode);
+void SaveSettings(const Settings& settings, platform::ProfileFile& file);
+
+// The delay box's rule on leaving it and before every save: empty becomes "1", a value of 0 becomes "10".
+// Throws the conversion error for a text that is not a whole number.
+QString ValidateDelay(const QString& text);
+
+// The popup's target opacity, 0 to 255.
+int PopupOpacity(const Settings& settings);

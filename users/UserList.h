@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <map>
+#include <vector>
+
+class QTcpSocket;
+
+namespace platform {
+class ProfileFile;
+}
+
+inline constexpr int MaxUsers = 512;
+inline const QString UnknownName = QStringLiteral("Unknown");
+
+// Creates, re-addresses and disposes of the outgoing connection that each entry keeps to its peer.
+class ClientFactory {
+public:
+    virtual ~ClientFactory() = default;
+    virtual QTcpSocket* createClient(const QString& address) = 0;
+    virtual void setClientAddress(QTcpSocket* client, const QString& address) = 0;
+    virtual void destroyClient(QTcpSocket* client) = 0;
+};
+
+// The directory of known peers: parallel sequences indexed by entry, and one outgoing connection per entry in a
+// fixed table of MaxUsers slots (entry i always uses slot i). Only peers listed here may talk to this copy.
+class UserList {
+public:
+    explicit UserList(ClientFactory* clients = nullptr);
+    ~UserList();
+    UserList(const UserList&) = delete;
+    UserList& operator=(const UserList&) = delete;
+
+    int Count() const { return int(m_address.size()); }
+    const QString& Address(int i) const;
+    bool Ticked(int i) const;
+    const QString& OwnName(int i) const;
+    const QString& AnnouncedName(int i) const;
+    QTcpSocket* Client(int i) const;
+    void SetTicked(int i, bool ticked);
+    void SetAnnouncedName(int i, const QString& name);
+
+    // Section "Users": Count, then UserA/UserE/UserN for each entry. A stored count above MaxUsers loads
+    // MaxUsers entries, a negative one none.
+    void LoadUserList(const platform::ProfileFile& file);
+    void SaveUserList(platform::ProfileFile& file) const;
+
+    // The entry whose address equals a part by part as numbers (010.000.000.001 is 10.0.0.1), the highest
+    // index among several, or -1. A part that is not a number raises the conversion error.
+    int IndexOfAddress(const QString& a) const;
+    void AppendUser(const QString& address, const QString& ownName);
+    void UpdateUser(int i, const QString& address, const QString& ownName);
+    void RemoveUser(int i);
+    void ClearUsers();
+
+private:
+    using NumericAddress = std::array<int, 4>;
+    struct ParsedAddress {
+        NumericAddress parts{};
+        int badField = 0; // 1..4: the first field that is not a number; 0 when all are
+        QString badText;
+    };
+    static ParsedAddress Parse(const QString& address);
+    void CheckIndex(int i) const;
+    void Append(const QString& address, bool ticked, const QString& ownName);
+    void RebuildIndex();
+    void IndexEntry(int i);
+
+    ClientFactory* m_clients;
+    std::vector<QString> m_address;
+    std::vector<bool> m_ticked;
+    std::vector<QString> m_ownName;
+    std::vector<QString> m_announcedName;
+    std::array<QTcpSocket*, MaxUsers> m_client{};
+
+    // Lookups run for every received line and every row of every view rebuild, so they are answered from an
+    // index kept current with the list instead of converting every stored address each time.
+    std::vector<ParsedAddress> m_parsed;
+    std::map<NumericAddress, int> m_highestIndex;
+    int m_firstBadEntry = -1;
+};
