@@ -8,6 +8,7 @@ class Shell;
 class Cursor;
 class TrayArea;
 class VersionQuery;
+class Choosers;
 } // namespace platform
 
 // What the windows take from the operating system. main() passes the real services; tests pass doubles,
@@ -18,6 +19,7 @@ struct Services {
     platform::Cursor& cursor;
     platform::TrayArea& tray;
     platform::VersionQuery& version;
+    platform::Choosers& choosers;
     QString executablePath;
     QString configHome;
     QString systemFolder;

@@ -1,4 +1,5 @@
 #include "app/Parley.h"
+#include "platform/Choosers.h"
 #include "platform/Cursor.h"
 #include "platform/LockFile.h"
 #include "platform/MessageBoxes.h"
@@ -28,11 +29,13 @@ int main(int argc, char* argv[])
     platform::ScreenCursor cursor;
     platform::SystemTrayArea tray;
     platform::LinuxVersionQuery version;
+    platform::QtChoosers choosers;
     const Services services{boxes,
                             shell,
                             cursor,
                             tray,
                             version,
+                            choosers,
                             platform::ExecutablePath(),
                             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
                             platform::SystemFolder()};

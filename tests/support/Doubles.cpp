@@ -31,9 +31,15 @@ void FakeTrayArea::setIcon(const QIcon& i)
 }
 
 TestServices::TestServices()
-    : services{
-          boxes,         shell, cursor, tray, version, programDir.path() + QStringLiteral("/parley"), configHome.path(),
-          lockDir.path()}
+    : services{boxes,
+               shell,
+               cursor,
+               tray,
+               version,
+               choosers,
+               programDir.path() + QStringLiteral("/parley"),
+               configHome.path(),
+               lockDir.path()}
 {}
 
 LockHolder::LockHolder(const QString& path)

@@ -2,6 +2,7 @@
 
 #include "app/Services.h"
 #include "common/Gen_func.h"
+#include "platform/Choosers.h"
 #include "platform/Cursor.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Shell.h"
@@ -57,6 +58,29 @@ public:
     WindowsVersion query() const override { return version; }
 };
 
+// Choosers that answer from what the test put in; nullopt is Cancel.
+class ScriptedChoosers final : public platform::Choosers {
+public:
+    std::optional<platform::ChosenFont> font;
+    std::optional<QString> file;
+    int fontCalls = 0;
+    QString lastFilter;
+    QString lastInitialFile;
+
+    std::optional<platform::ChosenFont> chooseFont(QWidget*, const platform::ChosenFont&) override
+    {
+        ++fontCalls;
+        return font;
+    }
+    std::optional<QString> chooseOpenFile(QWidget*, const QString& initialFile, const QString& filter,
+                                          const QString&) override
+    {
+        lastInitialFile = initialFile;
+        lastFilter = filter;
+        return file;
+    }
+};
+
 // A notification area that records what the program shows in it; tests click it with click().
 class FakeTrayArea final : public platform::TrayArea {
     Q_OBJECT
@@ -87,6 +111,7 @@ struct TestServices {
     FixedCursor cursor;
     FakeTrayArea tray;
     FixedVersionQuery version;
+    ScriptedChoosers choosers;
     Services services;
 
     QString lockPath() const { return lockDir.path() + QStringLiteral("/Parley.tmp"); }

@@ -1,0 +1,96 @@
+#include "platform/Autostart.h"
+
+#include "platform/ProfileFile.h"
+#include "platform/SaveFile.h"
+#include "platform/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+const QString EntrySection = QStringLiteral("Desktop Entry");
+
+// Characters that must be escaped inside a quoted Exec argument, beside the general "\\" and "%%" escapes.
+bool NeedsBackslash(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\');
+}
+} // namespace
+
+QString DesktopExecQuote(const QString& path)
+{
+    QString quoted = QStringLiteral("\"");
+    for (QChar c : path) {
+        if (NeedsBackslash(c))
+            quoted += QLatin1Char('\\');
+        if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+        quoted += c;
+    }
+    quoted += QLatin1Char('"');
+    // The value itself is a desktop-file string, where a backslash is written twice.
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return quoted;
+}
+
+QString DesktopExecFirstArgument(const QString& exec)
+{
+    QString value = exec;
+    value.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    QString argument;
+    bool quoted = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (quoted && c == QLatin1Char('\\') && i + 1 < value.size()) {
+            argument += value[++i];
+        } else if (c == QLatin1Char('%') && i + 1 < value.size() && value[i + 1] == QLatin1Char('%')) {
+            argument += c;
+            ++i;
+        } else if (!quoted && c.isSpace()) {
+            if (!argument.isEmpty())
+                break;
+        } else {
+            argument += c;
+        }
+    }
+    return argument;
+}
+
+Autostart::Autostart(const QString& configHome) : m_path(configHome + QStringLiteral("/autostart/QwParley.desktop")) {}
+
+std::optional<QString> Autostart::read() const
+{
+    if (!QFileInfo(m_path).isFile())
+        return std::nullopt;
+    const ProfileFile entry = ProfileFile::load(m_path);
+    const std::optional<QString> exec = entry.value(EntrySection, QStringLiteral("Exec"));
+    if (!exec)
+        return std::nullopt;
+    return DesktopExecFirstArgument(*exec);
+}
+
+bool Autostart::write(const QString& executablePath) const
+{
+    if (!QDir().mkpath(QFileInfo(m_path).path()))
+        return false;
+    const QString text = QStringLiteral("[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=Parley\n"
+                                        "Comment=Chat with the desktops of the local network\n"
+                                        "Exec=%1\n"
+                                        "Terminal=false\n")
+                             .arg(DesktopExecQuote(executablePath));
+    return SaveFileAtomically(m_path, ToSystemText(text)).isEmpty();
+}
+
+bool Autostart::remove() const
+{
+    return !QFileInfo::exists(m_path) || QFile::remove(m_path);
+}
+
+} // namespace platform
