@@ -1,0 +1,194 @@
+#include "app/Main.h"
+#include "app/MainLayout.h"
+#include "app/Parley.h"
+#include "config/Config.h"
+#include "platform/ProfileFile.h"
+#include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using platform::BoxAnswer;
+
+class TestSession : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void firstStartDefaults();
+    void persistsAcrossTwoStarts();
+    void storedValuesFromHandEditedFile();
+    void restoreTextOff();
+    void noStillRewritesFiles();
+    void sessionEndSaves();
+    void readOnlyFolderKeepsWindowOpen();
+    void unreadableChatIsKept();
+
+private:
+    std::unique_ptr<TestServices> m_env;
+    std::unique_ptr<Parley> m_parley;
+    TF_Main* main() const { return m_parley->windows.F_Main; }
+    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
+    void closeWith(BoxAnswer answer)
+    {
+        m_env->boxes.answers = {answer};
+        main()->close();
+    }
+    QStringList chatLines() const { return main()->Memo->toPlainText().split(QLatin1Char('\n')); }
+};
+
+void TestSession::init()
+{
+    m_env = std::make_unique<TestServices>();
+}
+
+void TestSession::cleanup()
+{
+    m_parley.reset();
+    m_env.reset();
+}
+
+void TestSession::firstStartDefaults()
+{
+    start();
+    QCOMPARE(main()->UserName->text(), QStringLiteral("Somebody"));
+    QCOMPARE(main()->pos(), QPoint(100, 55));
+    QCOMPARE(main()->size() + FrameExtra, QSize(545, 377));
+    QCOMPARE(main()->Memo->blockCount(), 1);
+    QVERIFY(main()->Memo->toPlainText().startsWith(QStringLiteral("-- ")));
+    QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral(" ------------------")));
+
+    closeWith(BoxAnswer::Yes);
+    const platform::ProfileFile ini = platform::ProfileFile::load(m_env->file(QStringLiteral("Parley.ini")));
+    QCOMPARE(ini.sectionNames(), (QStringList{"SYSTEM", "Users"}));
+    QCOMPARE(ini.keyNames(QStringLiteral("SYSTEM")), (QStringList{"Left", "Top", "UserName", "Width", "Height"}));
+    QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), main()->Memo->toPlainText().toUtf8() + "\r\n");
+}
+
+void TestSession::persistsAcrossTwoStarts()
+{
+    start();
+    main()->UserName->setText(QStringLiteral("Ärne"));
+    main()->move(30, 40);
+    main()->resize(600, 400);
+    main()->Memo->appendPlainText(QStringLiteral("Ärne: hello"));
+    main()->userList().AppendUser(QStringLiteral("127.0.0.2"), QStringLiteral("Bob"));
+    main()->userList().SetTicked(0, false);
+    m_parley->windows.F_Config->settings().ShowYour = true;
+    m_parley->windows.F_Config->reject(); // closing the dialog saves the settings
+    closeWith(BoxAnswer::Yes);
+    const QString separator = chatLines().first();
+    m_parley.reset();
+
+    start();
+    QCOMPARE(main()->UserName->text(), QStringLiteral("Ärne"));
+    QCOMPARE(main()->pos(), QPoint(30, 40));
+    QCOMPARE(main()->size(), QSize(600, 400));
+    QCOMPARE(chatLines(), (QStringList{separator, QStringLiteral("Ärne: hello"), separator}));
+    QCOMPARE(main()->userList().Count(), 1);
+    QCOMPARE(main()->userList().OwnName(0), QStringLiteral("Bob"));
+    QCOMPARE(main()->userList().Ticked(0), false);
+    QVERIFY(m_parley->windows.F_Config->settings().ShowYour);
+
+    // "Clear" and a close leave only what came after.
+    m_env->boxes.answers = {BoxAnswer::Yes};
+    main()->Button4Click();
+    main()->Memo->appendPlainText(QStringLiteral("after"));
+    closeWith(BoxAnswer::Yes);
+    QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), QByteArray("after\r\n"));
+}
+
+void TestSession::storedValuesFromHandEditedFile()
+{
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),
+                     "[system]\nLeft=0x20\nTop=$10\nWidth=300\nHeight=100\nUserName=  Spaced Out  \n"
+                     "[Startup]\nAutoRun=0\n"));
+    start();
+    QCOMPARE(main()->pos(), QPoint(32, 16));
+    QCOMPARE(main()->size() + FrameExtra, QSize(435, 175));
+    QCOMPARE(main()->UserName->text(), QStringLiteral("Spaced Out"));
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    main()->UserName->setText(QStringLiteral("  Spaced Out  "));
+    closeWith(BoxAnswer::Yes);
+    QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=  Spaced Out  \r\n"));
+}
+
+void TestSession::restoreTextOff()
+{
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), "old line\r\n"));
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[Startup]\r\nRestoreText=0\r\n"));
+    start();
+    QCOMPARE(main()->Memo->blockCount(), 1);
+    closeWith(BoxAnswer::Yes);
+    QVERIFY(!ReadAll(m_env->file(QStringLiteral("chat.txt"))).contains("old line"));
+}
+
+void TestSession::noStillRewritesFiles()
+{
+    start();
+    main()->Memo->appendPlainText(QStringLiteral("kept"));
+    closeWith(BoxAnswer::No);
+    QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("kept\r\n"));
+    QVERIFY(QFile::exists(m_env->file(QStringLiteral("Parley.ini"))));
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+}
+
+void TestSession::sessionEndSaves()
+{
+    start();
+    main()->UserName->setText(QStringLiteral("Late"));
+    main()->Memo->appendPlainText(QStringLiteral("last words"));
+    main()->EndSession();
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("last words\r\n"));
+    QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=Late\r\n"));
+}
+
+void TestSession::readOnlyFolderKeepsWindowOpen()
+{
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[SYSTEM]\r\nUserName=Old\r\n"));
+    start();
+    main()->show();
+    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    QFile::setPermissions(m_env->programDir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                        QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    {
+        AsUnprivilegedUser user;
+        QVERIFY(user.ok());
+        main()->UserName->setText(QStringLiteral("New"));
+        closeWith(BoxAnswer::Yes);
+    }
+    QFile::setPermissions(m_env->programDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(m_env->boxes.texts(),
+             QStringList{QStringLiteral("Unable to write to %1.").arg(m_env->file(QStringLiteral("Parley.ini")))});
+    QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
+    QVERIFY(main()->isVisible());
+    QCOMPARE(ended.count(), 0);
+    QCOMPARE(ReadAll(m_env->file(QStringLiteral("Parley.ini"))), QByteArray("[SYSTEM]\r\nUserName=Old\r\n"));
+}
+
+void TestSession::unreadableChatIsKept()
+{
+    const QString chat = m_env->file(QStringLiteral("chat.txt"));
+    QVERIFY(WriteAll(chat, "yesterday\r\n"));
+    QVERIFY(QFile::setPermissions(chat, QFile::WriteOwner | QFile::WriteOther));
+    for (const QTemporaryDir* dir : {&m_env->programDir, &m_env->lockDir, &m_env->configHome})
+        QFile::setPermissions(dir->path(), QFile::Permissions(0x7777));
+    {
+        AsUnprivilegedUser user;
+        QVERIFY(user.ok());
+        start();
+        QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
+        QCOMPARE(main()->Memo->blockCount(), 1); // the separator line still comes
+        closeWith(BoxAnswer::Yes);
+    }
+    QFile::setPermissions(chat, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(ReadAll(chat), QByteArray("yesterday\r\n"));
+}
+
+QTEST_MAIN(TestSession)
+#include "tst_session.moc"
