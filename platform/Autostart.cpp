@@ -1,6 +1,5 @@
 #include "platform/Autostart.h"
 
-#include "platform/ProfileFile.h"
 #include "platform/SaveFile.h"
 #include "platform/TextCodec.h"
 
@@ -11,8 +10,6 @@
 namespace platform {
 
 namespace {
-const QString EntrySection = QStringLiteral("Desktop Entry");
-
 // Characters that must be escaped inside a quoted Exec argument, beside the general "\\" and "%%" escapes.
 bool NeedsBackslash(QChar c)
 {
@@ -65,13 +62,21 @@ Autostart::Autostart(const QString& configHome) : m_path(configHome + QStringLit
 
 std::optional<QString> Autostart::read() const
 {
-    if (!QFileInfo(m_path).isFile())
+    QFile file(m_path);
+    if (!QFileInfo(m_path).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const ProfileFile entry = ProfileFile::load(m_path);
-    const std::optional<QString> exec = entry.value(EntrySection, QStringLiteral("Exec"));
-    if (!exec)
-        return std::nullopt;
-    return DesktopExecFirstArgument(*exec);
+    // Read as a desktop file, not a profile file: quotes in Exec belong to the command line.
+    bool inEntry = false;
+    const QStringList lines = FromSystemText(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inEntry = line == QLatin1String("[Desktop Entry]");
+        else if (inEntry && line.startsWith(QLatin1String("Exec")) &&
+                 line.mid(4).trimmed().startsWith(QLatin1Char('=')))
+            return DesktopExecFirstArgument(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed());
+    }
+    return std::nullopt;
 }
 
 bool Autostart::write(const QString& executablePath) const

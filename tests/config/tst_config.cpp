@@ -1,0 +1,273 @@
+#include "app/Main.h"
+#include "app/Parley.h"
+#include "config/Colours.h"
+#include "config/Config.h"
+#include "platform/Autostart.h"
+#include "platform/ProfileFile.h"
+#include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void defaultsShowAndSave();
+    void radioPairNeitherSelected();
+    void enablingRules();
+    void controlsEditSettingsLive();
+    void autostartEntry();
+    void autostartCheckIgnoresCase();
+    void autostartWriteRefused();
+    void delayBox();
+    void badDelayKeepsDialogOpen();
+    void colourReachesMainWindowOnClose();
+    void choosers();
+    void oldSystemDisablesEffects();
+
+private:
+    std::unique_ptr<TestServices> m_env;
+    std::unique_ptr<Parley> m_parley;
+    TF_Config* config() const { return m_parley->windows.F_Config; }
+    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
+    QString ini() const { return m_env->file(QStringLiteral("Parley.ini")); }
+};
+
+void TestConfig::init()
+{
+    m_env = std::make_unique<TestServices>();
+}
+
+void TestConfig::cleanup()
+{
+    m_parley.reset();
+    m_env.reset();
+}
+
+void TestConfig::defaultsShowAndSave()
+{
+    start();
+    TF_Config* c = config();
+    QVERIFY(c->RadioButton2->isChecked());
+    QVERIFY(c->RadioButton4->isChecked());
+    QCOMPARE(c->Edit1->text(), QStringLiteral("default.wav"));
+    QCOMPARE(c->ComboBox1->currentText(), QStringLiteral("Right-Top"));
+    QCOMPARE(c->Edit2->text(), QStringLiteral("10"));
+    QVERIFY(c->RadioButton5->isChecked());
+    QVERIFY(c->RadioButton7->isChecked());
+    QCOMPARE(c->ColorBox1->currentData().toInt(), WindowBackgroundColour);
+    QVERIFY(!QFile::exists(ini()));
+    c->reject();
+    const platform::ProfileFile file = platform::ProfileFile::load(ini());
+    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text"}));
+    QCOMPARE(file.readString(QStringLiteral("Text"), QStringLiteral("Background"), QString()),
+             QStringLiteral("-2147483643"));
+}
+
+void TestConfig::radioPairNeitherSelected()
+{
+    QVERIFY(WriteAll(ini(), "[Messages]\nRestoreMain=0\nShowPopup=0\n[Popup]\nPosition=7\n"));
+    start();
+    QVERIFY(!config()->RadioButton1->isChecked());
+    QVERIFY(!config()->RadioButton2->isChecked());
+    QCOMPARE(config()->ComboBox1->currentIndex(), -1);
+    config()->reject();
+    const platform::ProfileFile file = platform::ProfileFile::load(ini());
+    QCOMPARE(file.readString(QStringLiteral("Messages"), QStringLiteral("ShowPopup"), QString()), QStringLiteral("0"));
+    QCOMPARE(file.readString(QStringLiteral("Popup"), QStringLiteral("Position"), QString()), QStringLiteral("-1"));
+}
+
+void TestConfig::enablingRules()
+{
+    start();
+    TF_Config* c = config();
+    c->show();
+    QTest::mouseClick(c->CheckBox5, Qt::LeftButton);
+    QVERIFY(!c->CheckBox5->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{c->RadioButton3, c->RadioButton4, c->Edit1, c->Button3})
+        QVERIFY(!w->isEnabled());
+    QTest::mouseClick(c->CheckBox5, Qt::LeftButton);
+    for (QWidget* w : std::initializer_list<QWidget*>{c->RadioButton3, c->RadioButton4, c->Edit1, c->Button3})
+        QVERIFY(w->isEnabled());
+    c->RadioButton3->click();
+    QVERIFY(!c->Edit1->isEnabled());
+    QVERIFY(!c->Button3->isEnabled());
+
+    c->CheckBox4->click();
+    QVERIFY(!c->RadioButton1->isEnabled());
+    QVERIFY(!c->RadioButton2->isEnabled());
+    QVERIFY(!c->TrackBar1->isEnabled());
+    c->CheckBox7->click();
+    QVERIFY(c->TrackBar1->isEnabled());
+    QVERIFY(c->CheckBox8->isEnabled());
+    c->CheckBox10->click();
+    QVERIFY(!c->Edit2->isEnabled());
+}
+
+void TestConfig::controlsEditSettingsLive()
+{
+    start();
+    TF_Config* c = config();
+    c->CheckBox6->click();
+    QVERIFY(c->settings().AddNewIP);
+    c->RadioButton8->click();
+    QVERIFY(c->settings().Scheme2);
+    QVERIFY(!c->settings().Scheme1);
+    c->TrackBar1->setValue(40);
+    QCOMPARE(c->settings().Visibility, 40);
+    c->ComboBox1->setCurrentIndex(4);
+    QCOMPARE(c->settings().Position, 4);
+    // Nothing reaches the file before the dialog closes.
+    QVERIFY(!QFile::exists(ini()));
+}
+
+void TestConfig::autostartEntry()
+{
+    start();
+    const platform::Autostart autostart(m_env->configHome.path());
+    QVERIFY(!config()->CheckBox2->isChecked());
+    config()->CheckBox2->click();
+    QCOMPARE(autostart.read(), std::optional<QString>(m_env->services.executablePath));
+    QVERIFY(ReadAll(autostart.entryPath())
+                .contains(QByteArray("Exec=\"" + m_env->services.executablePath.toUtf8() + "\"")));
+    config()->CheckBox2->click();
+    QVERIFY(!QFile::exists(autostart.entryPath()));
+
+    // Paths with blanks, quotes and backslashes come back unchanged.
+    const QString odd = QStringLiteral("/opt/My \"Chat\" $HOME\\x%y/parley");
+    QVERIFY(autostart.write(odd));
+    QCOMPARE(autostart.read(), std::optional<QString>(odd));
+}
+
+void TestConfig::autostartCheckIgnoresCase()
+{
+    const platform::Autostart autostart(m_env->configHome.path());
+    QVERIFY(autostart.write(m_env->services.executablePath.toUpper()));
+    start();
+    QVERIFY(config()->CheckBox2->isChecked());
+    // Ticked by loading counts as a click: the entry now holds the current path.
+    QCOMPARE(autostart.read(), std::optional<QString>(m_env->services.executablePath));
+}
+
+void TestConfig::autostartWriteRefused()
+{
+    // A file where the autostart folder should be: the entry cannot be written.
+    QVERIFY(WriteAll(m_env->configHome.filePath(QStringLiteral("autostart")), "not a folder"));
+    start();
+    config()->CheckBox2->click();
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Failed to set data for 'QwParley'")});
+    QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
+    QVERIFY(config()->CheckBox2->isChecked());
+}
+
+void TestConfig::delayBox()
+{
+    start();
+    TF_Config* c = config();
+    c->show();
+    c->Edit2->clear();
+    QTest::keyClicks(c->Edit2, QStringLiteral("0a-7 "));
+    QCOMPARE(c->Edit2->text(), QStringLiteral("07"));
+    QTest::keyClick(c->Edit2, Qt::Key_Backspace);
+    QCOMPARE(c->Edit2->text(), QStringLiteral("0"));
+    c->reject();
+    QCOMPARE(c->Edit2->text(), QStringLiteral("10"));
+    c->Edit2->setText(QString());
+    c->reject();
+    QCOMPARE(c->Edit2->text(), QStringLiteral("1"));
+    c->Edit2->setText(QStringLiteral("007"));
+    c->reject();
+    QCOMPARE(platform::ProfileFile::load(ini()).readString(QStringLiteral("Popup"), QStringLiteral("Delay"), QString()),
+             QStringLiteral("007"));
+}
+
+void TestConfig::badDelayKeepsDialogOpen()
+{
+    QVERIFY(WriteAll(ini(), "[Popup]\r\nDelay=abc\r\n"));
+    start();
+    TF_Config* c = config();
+    QCOMPARE(c->Edit2->text(), QStringLiteral("abc"));
+    c->show();
+    c->reject();
+    QVERIFY(c->isVisible());
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'abc' is not a valid integer value.")});
+    QCOMPARE(ReadAll(ini()), QByteArray("[Popup]\r\nDelay=abc\r\n"));
+    c->Edit2->setText(QStringLiteral("5"));
+    c->reject();
+    QVERIFY(!c->isVisible());
+}
+
+void TestConfig::colourReachesMainWindowOnClose()
+{
+    start();
+    TF_Config* c = config();
+    TF_Main* m = m_parley->windows.F_Main;
+    const int red = c->ColorBox1->findText(QStringLiteral("Red"));
+    QVERIFY(red >= 0);
+    c->show();
+    c->ColorBox1->setCurrentIndex(red);
+    Q_EMIT c->ColorBox1->activated(red);
+    QCOMPARE(c->settings().Background, 255);
+    QCOMPARE(c->Memo1->palette().color(QPalette::Base), QColor(Qt::red));
+    QVERIFY(m->Memo->palette().color(QPalette::Base) != QColor(Qt::red));
+    c->reject();
+    QCOMPARE(m->Memo->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m->Mess->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m->Users->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(platform::ProfileFile::load(ini()).readInteger(QStringLiteral("Text"), QStringLiteral("Background"), 0),
+             255);
+}
+
+void TestConfig::choosers()
+{
+    start();
+    TF_Config* c = config();
+    const Settings before = c->settings();
+    c->Button1Click(); // cancelled
+    c->Button3Click(); // cancelled
+    QVERIFY(c->settings() == before);
+    QCOMPARE(m_env->choosers.lastFilter, QStringLiteral("WAV files (*.wav);;All file (*)"));
+    QCOMPARE(m_env->choosers.lastInitialFile, QStringLiteral("default.wav"));
+
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPointSize(14);
+    font.setItalic(true);
+    m_env->choosers.font = platform::ChosenFont{font, QColor(0, 0, 255)};
+    m_env->choosers.file = QStringLiteral("/usr/share/sounds/ding.wav");
+    c->Button1Click();
+    c->Button3Click();
+    QCOMPARE(c->settings().FontName, QStringLiteral("DejaVu Serif"));
+    QCOMPARE(c->settings().FontSize, 14);
+    QVERIFY(c->settings().FontItalic);
+    QCOMPARE(c->settings().FontColor, 0x00FF0000);
+    QCOMPARE(c->settings().Filename, QStringLiteral("/usr/share/sounds/ding.wav"));
+    QCOMPARE(c->Memo1->font().pointSize(), 14);
+}
+
+void TestConfig::oldSystemDisablesEffects()
+{
+    QVERIFY(WriteAll(ini(), "[Popup]\r\nTransparent=1\r\nVisibility=30\r\nFadeIn=1\r\nFadeOut=1\r\n"));
+    m_env->version.version = WindowsVersion{4, 10, 1998, 1, QString()};
+    start();
+    TF_Config* c = config();
+    for (QWidget* w : std::initializer_list<QWidget*>{c->CheckBox7, c->TrackBar1, c->CheckBox8, c->CheckBox9})
+        QVERIFY(!w->isEnabled());
+    c->reject();
+    const platform::ProfileFile file = platform::ProfileFile::load(ini());
+    QCOMPARE(file.readInteger(QStringLiteral("Popup"), QStringLiteral("Visibility"), 0), 100);
+    QCOMPARE(file.readInteger(QStringLiteral("Popup"), QStringLiteral("Transparent"), 1), 0);
+    QCOMPARE(file.readInteger(QStringLiteral("Popup"), QStringLiteral("FadeIn"), 1), 0);
+}
+
+QTEST_MAIN(TestConfig)
+#include "tst_config.moc"
