@@ -5,6 +5,8 @@
 #include "common/Gen_func.h"
 #include "common/Site.h"
 #include "config/Config.h"
+#include "net/Personal.h"
+#include "net/Wire.h"
 #include "notify/Message.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramDir.h"
@@ -23,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <algorithm>
@@ -49,6 +52,9 @@ TF_Main::TF_Main(const Services& services, Windows& windows) : m_services(servic
     setFont(DesignFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
+    m_connections = std::make_unique<net::ConnectionManager>(m_userList, *this, services.listenAddress,
+                                                             services.listenPort, services.peerPort);
+    m_userList.SetClientFactory(m_connections.get());
     CreateControls();
     CreateTrayParts();
     CreateTimers();
@@ -83,6 +89,9 @@ void TF_Main::CreateControls()
     Users->setAccessibleName(QStringLiteral("Users"));
     Users->setSelectionBehavior(QAbstractItemView::SelectRows);
     Users->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A click or Space on a tick box lands in the entry's flag at once.
+    connect(Users, &QListWidget::itemChanged, this, Guarded([this] { StoreTicks(); }));
+    connect(Users, &QListWidget::itemDoubleClicked, this, Guarded([this] { UsersDblClick(); }));
 
     CreateTopRow();
     CreateLogoPanel();
@@ -378,10 +387,38 @@ bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
 void TF_Main::MessKeyPress(QKeyEvent* event, bool& consumed)
 {
     StopTrayFlash();
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape)
         showMinimized();
-        consumed = true;
-    }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool tab = event->key() == Qt::Key_Tab;
+    if (!enter && !tab)
+        return;
+    // The box never inserts Enter by itself; while stopped Tab keeps its ordinary effect.
+    consumed = enter || Running();
+    if (!Running())
+        return;
+    const Settings& settings = m_windows.settings;
+    if ((enter && settings.Scheme1) || (tab && settings.Scheme2))
+        Send();
+    else
+        StartNewLine();
+}
+
+void TF_Main::Send()
+{
+    const QString text = Mess->toPlainText();
+    Memo->appendPlainText(UserName->text() + QStringLiteral(": ") + text);
+    m_connections->SendToAll(net::ChatMessage(text));
+    Mess->clear();
+}
+
+// The line break goes at the end of the text, wherever the caret is.
+void TF_Main::StartNewLine()
+{
+    QTextCursor cursor = Mess->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\n"));
+    Mess->setTextCursor(cursor);
 }
 
 void TF_Main::UserNameKeyPress(QKeyEvent* event)
@@ -392,7 +429,10 @@ void TF_Main::UserNameKeyPress(QKeyEvent* event)
 }
 
 // Tells every connected peer the name in the box, changed or not.
-void TF_Main::UserNameExit() {}
+void TF_Main::UserNameExit()
+{
+    m_connections->SendToAll(net::NameAnnouncement(UserName->text()));
+}
 
 void TF_Main::SetMode(const QString& caption, const QColor& colour)
 {
@@ -439,37 +479,102 @@ void TF_Main::Timer2Timer()
 
 void TF_Main::Timer1Timer()
 {
-    if (ConnectionCount() != Users->count())
+    if (m_connections->ConnectionCount() != Users->count())
         RefreshUserView();
 }
 
-int TF_Main::ConnectionCount() const
+// One row per accepted connection, named and ticked from its user-list entry.
+void TF_Main::RefreshUserView()
 {
-    return 0;
+    const QList<net::UserRow> rows = m_connections->UserViewRows();
+    const QSignalBlocker quiet(Users);
+    Users->clear();
+    for (const net::UserRow& row : rows) {
+        auto* item = new QListWidgetItem(row.caption, Users);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(row.ticked ? Qt::Checked : Qt::Unchecked);
+    }
 }
 
-// Rebuilds the user view: one row per accepted connection.
-void TF_Main::RefreshUserView() {}
+void TF_Main::StoreTicks()
+{
+    QList<bool> ticks;
+    for (int row = 0; row < Users->count(); ++row)
+        ticks.append(Users->item(row)->checkState() == Qt::Checked);
+    m_connections->StoreTicks(ticks);
+}
 
 void TF_Main::Button3Click()
 {
-    if (Running())
-        StopService();
+    if (!Running()) {
+        m_connections->OpenServer();
+        m_connections->OpenAllClients();
+        Button3->setText(StopCaption);
+    } else {
+        m_connections->CloseAllClients();
+        m_connections->CloseServer();
+        Button3->setText(RunCaption);
+    }
+    RefreshUserView();
+}
+
+void TF_Main::UsersDblClick()
+{
+    const int j = Users->currentRow();
+    if (j < 0 || !Users->item(j)->isSelected())
+        return;
+    const QString address = m_connections->RemoteAddress(j);
+    if (address.isEmpty())
+        return; // the row outlived its connection: there is nobody to write to
+    if (m_windows.F_Personal->exec() != QDialog::Accepted)
+        return;
+    const QByteArray message = net::ChatMessage(m_windows.F_Personal->Text());
+    // The dialog was modal, not the network: the peer may have gone or come back on another connection.
+    if (m_connections->RemoteAddress(j) == address) {
+        m_connections->SendOn(j, message);
+        return;
+    }
+    const int now = m_connections->IndexOfConnection(address);
+    if (now < 0)
+        m_services.boxes.show(this, QStringLiteral("Selected user has disconnected. Try later."),
+                              QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
     else
-        StartService();
+        m_connections->SendOn(now, message);
 }
 
-void TF_Main::StartService()
+QString TF_Main::OwnUserName() const
 {
-    Button3->setText(StopCaption);
+    return UserName->text();
 }
 
-void TF_Main::StopService()
+bool TF_Main::AddNewIP() const
 {
-    Button3->setText(RunCaption);
+    return m_windows.settings.AddNewIP;
 }
 
-void TF_Main::FreeConnections() {}
+bool TF_Main::ShowYour() const
+{
+    return m_windows.settings.ShowYour;
+}
+
+void TF_Main::ShowInformation(const QString& text)
+{
+    m_services.boxes.show(this, text, QStringLiteral("Parley"), platform::BoxIcon::Information,
+                          platform::BoxButtons::Ok);
+}
+
+void TF_Main::ShowError(const QString& text)
+{
+    m_services.boxes.error(this, text);
+}
+
+void TF_Main::AppendChatLine(const QString& line)
+{
+    Memo->appendPlainText(line);
+}
+
+// What a shown incoming line sets off: the tray flash, the popup or the window, and the sound.
+void TF_Main::NotifyIncoming(const QString&) {}
 
 void TF_Main::Button4Click()
 {
@@ -520,7 +625,6 @@ bool TF_Main::FormCloseQuery()
         return false;
     if (Running())
         Button3Click();
-    FreeConnections();
     return true;
 }
 
@@ -532,6 +636,5 @@ void TF_Main::EndSession()
     Guard([this] { SaveChatText(); });
     if (Running())
         Button3Click();
-    FreeConnections();
     Q_EMIT ApplicationEnd();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/Services.h"
+#include "net/ConnectionManager.h"
 #include "platform/LockFile.h"
 #include "users/UserList.h"
 
 #include <QIcon>
 #include <QList>
 #include <QWidget>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -28,7 +30,7 @@ inline const QString NormalModeCaption = QStringLiteral("NORMAL MODE");
 inline const QString SilentModeCaption = QStringLiteral("SILENT MODE");
 
 // The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon.
-class TF_Main : public QWidget {
+class TF_Main : public QWidget, public net::ConnectionHost {
     Q_OBJECT
 public:
     TF_Main(const Services& services, Windows& windows);
@@ -67,6 +69,7 @@ public:
     QString IniPath() const { return ProgramDir + QStringLiteral("Parley.ini"); }
     QString ChatPath() const { return ProgramDir + QStringLiteral("chat.txt"); }
     ::UserList& userList() { return m_userList; }
+    net::ConnectionManager& connections() { return *m_connections; }
     bool Running() const;
     bool Flashing() const;
 
@@ -77,7 +80,21 @@ public:
     void Label5MouseDown();
     void TrayIconMouseUp(Qt::MouseButton button);
     void ShowMainWindow();
-    void RefreshUserView();
+    void RefreshUserView() override;
+    void StoreTicks();
+    void UsersDblClick();
+    // The own line in the chat area and the text to every accepted connection; the message box empties.
+    void Send();
+
+    // What the connection manager asks of the window.
+    QString OwnUserName() const override;
+    bool AddNewIP() const override;
+    bool ShowYour() const override;
+    void ShowInformation(const QString& text) override;
+    void ShowError(const QString& text) override;
+    void AppendChatLine(const QString& line) override;
+    void NotifyIncoming(const QString& line) override;
+
     // Runs the close sequence; false when the close is refused.
     bool FormCloseQuery();
     // The desktop session ends or the program is told to terminate: quit without asking.
@@ -118,10 +135,7 @@ private:
     void UserNameExit();
     void Timer1Timer();
     void Timer2Timer();
-    int ConnectionCount() const;
-    void StartService();
-    void StopService();
-    void FreeConnections();
+    void StartNewLine();
     void RestoreSession();
     void RestoreNameAndGeometry(const platform::ProfileFile& ini);
     void RestoreChatText(const platform::ProfileFile& ini);
@@ -136,5 +150,7 @@ private:
     bool m_wasMinimized = false;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
+    // Declared before the user list, so the list hands its connections back while the manager still exists.
+    std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "config/Settings.h"
+
+#include <QHostAddress>
 #include <QString>
 
 namespace platform {
@@ -23,6 +26,10 @@ struct Services {
     QString executablePath;
     QString configHome;
     QString systemFolder;
+    // Where the listening socket listens, and the port every outgoing connection goes to.
+    QHostAddress listenAddress;
+    quint16 listenPort;
+    quint16 peerPort;
 };
 
 class TF_Main;
@@ -31,8 +38,10 @@ class TF_Message;
 class TF_Users;
 class TF_Personal;
 
-// The five windows, filled in creation order; each window reaches the others through it.
+// The five windows, filled in creation order, and the preferences they share; each window reaches the others
+// through it. The preferences exist before the Configuration dialog loads them, holding the defaults.
 struct Windows {
+    Settings settings;
     TF_Main* F_Main = nullptr;
     TF_Config* F_Config = nullptr;
     TF_Message* F_Message = nullptr;

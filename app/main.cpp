@@ -1,4 +1,5 @@
 #include "app/Parley.h"
+#include "net/Wire.h"
 #include "platform/Choosers.h"
 #include "platform/Cursor.h"
 #include "platform/LockFile.h"
@@ -38,7 +39,10 @@ int main(int argc, char* argv[])
                             choosers,
                             platform::ExecutablePath(),
                             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                            platform::SystemFolder()};
+                            platform::SystemFolder(),
+                            QHostAddress(QHostAddress::AnyIPv4),
+                            net::PeerPort,
+                            net::PeerPort};
 
     Parley parley(services);
     if (parley.TerminationRequested())

@@ -76,7 +76,8 @@ void SetColours(QWidget* widget, const QColor& background, const QColor& text)
 } // namespace
 
 TF_Config::TF_Config(const Services& services, Windows& windows)
-    : QDialog(windows.F_Main), m_services(services), m_windows(windows), m_autostart(services.configHome)
+    : QDialog(windows.F_Main), m_services(services), m_windows(windows), m_settings(windows.settings),
+      m_autostart(services.configHome)
 {
     m_windows.F_Config = this;
     setObjectName(QStringLiteral("F_Config"));

@@ -22,8 +22,8 @@ class TF_Config : public QDialog {
 public:
     TF_Config(const Services& services, Windows& windows);
 
-    Settings& settings() { return m_settings; }
-    const Settings& settings() const { return m_settings; }
+    Settings& settings() { return m_windows.settings; }
+    const Settings& settings() const { return m_windows.settings; }
 
     QCheckBox* CheckBox1 = nullptr;  // Automatically run after startup
     QCheckBox* CheckBox2 = nullptr;  // Start Parley with Windows
@@ -96,7 +96,7 @@ private:
 
     const Services& m_services;
     Windows& m_windows;
-    Settings m_settings;
+    Settings& m_settings;
     platform::Autostart m_autostart;
     bool m_effects = true;
 };

@@ -132,6 +132,23 @@ int UserList::IndexOfAddress(const QString& a) const
     return it == m_highestIndex.end() ? -1 : it->second;
 }
 
+int UserList::FindAddress(const QString& a) const
+{
+    try {
+        return IndexOfAddress(a);
+    } catch (const ParleyError&) {
+        return -1;
+    }
+}
+
+UserList::NumericAddress UserList::AddressParts(const QString& address)
+{
+    const ParsedAddress parsed = Parse(address);
+    if (parsed.badField != 0)
+        ThrowNotAnInteger(parsed.badText);
+    return parsed.parts;
+}
+
 void UserList::Append(const QString& address, bool ticked, const QString& ownName)
 {
     const int k = Count();

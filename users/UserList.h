@@ -29,6 +29,8 @@ public:
 class UserList {
 public:
     explicit UserList(ClientFactory* clients = nullptr);
+    // The connection objects of entries appended from now on come from clients.
+    void SetClientFactory(ClientFactory* clients) { m_clients = clients; }
     ~UserList();
     UserList(const UserList&) = delete;
     UserList& operator=(const UserList&) = delete;
@@ -50,13 +52,18 @@ public:
     // The entry whose address equals a part by part as numbers (010.000.000.001 is 10.0.0.1), the highest
     // index among several, or -1. A part that is not a number raises the conversion error.
     int IndexOfAddress(const QString& a) const;
+    // IndexOfAddress without the conversion error: an unreadable address matches nothing.
+    int FindAddress(const QString& a) const;
     void AppendUser(const QString& address, const QString& ownName);
     void UpdateUser(int i, const QString& address, const QString& ownName);
     void RemoveUser(int i);
     void ClearUsers();
 
-private:
     using NumericAddress = std::array<int, 4>;
+    // The four fields of a dotted address as numbers, or the conversion error of the first that is not one.
+    static NumericAddress AddressParts(const QString& address);
+
+private:
     struct ParsedAddress {
         NumericAddress parts{};
         int badField = 0; // 1..4: the first field that is not a number; 0 when all are

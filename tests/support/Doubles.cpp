@@ -1,5 +1,7 @@
 #include "tests/support/Doubles.h"
 
+#include <QTcpServer>
+
 platform::BoxAnswer ScriptedMessageBoxes::show(QWidget* owner, const QString& text, const QString& caption,
                                                platform::BoxIcon icon, platform::BoxButtons buttons)
 {
@@ -30,6 +32,13 @@ void FakeTrayArea::setIcon(const QIcon& i)
     ++iconChanges;
 }
 
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
+    return probe.serverPort();
+}
+
 TestServices::TestServices()
     : services{boxes,
                shell,
@@ -39,8 +48,14 @@ TestServices::TestServices()
                choosers,
                programDir.path() + QStringLiteral("/parley"),
                configHome.path(),
-               lockDir.path()}
-{}
+               lockDir.path(),
+               QHostAddress(QHostAddress::LocalHost),
+               FreePort(),
+               0}
+{
+    // Peers played by a test listen on their own 127.0.0.x address, on the same port as the program.
+    services.peerPort = services.listenPort;
+}
 
 LockHolder::LockHolder(const QString& path)
 {

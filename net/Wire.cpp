@@ -1,0 +1,57 @@
+#include "net/Wire.h"
+
+#include "platform/TextCodec.h"
+
+#include <QStringList>
+
+namespace net {
+
+QByteArray ChatMessage(const QString& text)
+{
+    QString wire = text;
+    wire.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    wire.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return platform::ToSystemText(wire);
+}
+
+QByteArray NameAnnouncement(const QString& name)
+{
+    return AnnouncementMarker + platform::ToSystemText(name);
+}
+
+MessageKind Classify(const QByteArray& received)
+{
+    if (received.isEmpty())
+        return MessageKind::Empty;
+    return received.front() == AnnouncementMarker ? MessageKind::NameAnnouncement : MessageKind::ChatMessage;
+}
+
+QString AnnouncedName(const QByteArray& received)
+{
+    return platform::FromSystemText(received.mid(1));
+}
+
+QString ChatText(const QByteArray& received)
+{
+    QString text = platform::FromSystemText(received);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+std::optional<quint32> ParseDottedDecimal(const QString& address)
+{
+    const QStringList parts = address.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const QString& part : parts) {
+        bool ok = false;
+        const uint number = part.toUInt(&ok, 10);
+        if (!ok || number > 255 || part.isEmpty() || !part.front().isDigit())
+            return std::nullopt;
+        value = (value << 8) | number;
+    }
+    return value;
+}
+
+} // namespace net

@@ -1,0 +1,37 @@
+#pragma once
+
+// What copies of Parley say to each other over TCP, port 196. There is no framing: a message is the bytes of one
+// send, and the receiver takes whatever one read delivers as one message.
+//
+//   ChatMessage       the text's bytes, nothing before or after; an empty text is no bytes at all
+//   NameAnnouncement  0x1B, then the sender's name; an empty name is the single byte 0x1B
+//
+// Text is the locale's 8-bit encoding; line breaks travel as CR LF. A copy writes only on connections its
+// listening socket accepted and reads only on the connections it opened itself, so between two running copies
+// there are two connections, one for each direction.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace net {
+
+inline constexpr quint16 PeerPort = 196;
+inline constexpr char AnnouncementMarker = '\x1B';
+
+enum class MessageKind { Empty, NameAnnouncement, ChatMessage };
+
+QByteArray ChatMessage(const QString& text);
+QByteArray NameAnnouncement(const QString& name);
+MessageKind Classify(const QByteArray& received);
+// The name a received announcement carries, all of its bytes after the marker.
+QString AnnouncedName(const QByteArray& received);
+// A received chat text as the chat area shows it: CR LF pairs become its line breaks.
+QString ChatText(const QByteArray& received);
+
+// A dotted address of four decimal numbers, each 0 to 255, as a host-order IPv4 address. Leading zeros are
+// decimal, as in the user list's own comparison; host names are never looked up.
+std::optional<quint32> ParseDottedDecimal(const QString& address);
+
+} // namespace net
