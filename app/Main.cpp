@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/MainLayout.h"
+#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
 #include "common/Site.h"
@@ -167,7 +168,6 @@ void TF_Main::CreateLogoPanel()
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setFont(DesignFont(QStringLiteral("Tahoma"), 9));
     Label2->setCursor(Qt::PointingHandCursor);
-    SetLinkColour(QPalette::WindowText);
     Label4->raise(); // drawn over the product name, as it is transparent
 }
 
@@ -356,13 +356,8 @@ bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == Label2) {
-        if (type == QEvent::Enter)
-            SetLinkColour(QPalette::Link);
-        else if (type == QEvent::Leave)
-            SetLinkColour(QPalette::WindowText);
-        else if (type == QEvent::MouseButtonRelease)
-            m_services.shell.open(QUrl(QLatin1String(MakerSiteAddress)));
-        else if (press)
+        HandleWebLinkEvent(Label2, event, m_services.shell);
+        if (press)
             StopTrayFlash();
         return false;
     }
@@ -440,13 +435,6 @@ void TF_Main::SetMode(const QString& caption, const QColor& colour)
     QPalette palette = Label5->palette();
     palette.setColor(QPalette::WindowText, colour);
     Label5->setPalette(palette);
-}
-
-void TF_Main::SetLinkColour(QPalette::ColorRole role)
-{
-    QPalette palette = Label2->palette();
-    palette.setColor(QPalette::WindowText, QApplication::palette().color(role));
-    Label2->setPalette(palette);
 }
 
 void TF_Main::Label5MouseDown()

@@ -128,7 +128,6 @@ private:
     void ApplicationEvents1Restore();
     void ScrollMemoToEnd();
     void SetMode(const QString& caption, const QColor& colour);
-    void SetLinkColour(QPalette::ColorRole role);
     bool HandleWatchedEvent(QObject* watched, QEvent* event);
     void MessKeyPress(QKeyEvent* event, bool& consumed);
     void UserNameKeyPress(QKeyEvent* event);

@@ -1,13 +1,13 @@
 #include "config/Config.h"
 
 #include "app/Main.h"
+#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
 #include "common/Site.h"
 #include "config/Colours.h"
 #include "platform/Choosers.h"
 #include "platform/ProfileFile.h"
-#include "platform/Shell.h"
 #include "platform/TextCodec.h"
 
 #include <QApplication>
@@ -470,23 +470,18 @@ bool TF_Config::eventFilter(QObject* watched, QEvent* event)
 {
     bool consumed = false;
     Guard([&] {
-        if (watched == Edit2 && event->type() == QEvent::KeyPress) {
-            // Only digits and backspace may be typed; other characters, control characters included, are dropped.
-            const QString typed = static_cast<QKeyEvent*>(event)->text();
-            consumed =
-                !typed.isEmpty() && !(typed.size() == 1 && (typed[0].isDigit() || typed[0] == QLatin1Char('\b')));
-        } else if (watched == Edit2 && event->type() == QEvent::FocusOut) {
+        if (watched == Edit2 && event->type() == QEvent::KeyPress)
+            consumed = DropsTypedCharacter(static_cast<QKeyEvent*>(event), QString());
+        else if (watched == Edit2 && event->type() == QEvent::FocusOut)
             Edit2Exit();
-        } else if (watched == Label11) {
-            QPalette palette = Label11->palette();
-            if (event->type() == QEvent::Enter)
-                palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Link));
-            else if (event->type() == QEvent::Leave)
-                palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-            else if (event->type() == QEvent::MouseButtonRelease)
-                m_services.shell.open(QUrl(QLatin1String(MakerSiteAddress)));
-            Label11->setPalette(palette);
-        }
+        else if (watched == Label11)
+            HandleWebLinkEvent(Label11, event, m_services.shell);
     });
     return consumed;
+}
+
+void TF_Config::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
 }

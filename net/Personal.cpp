@@ -1,13 +1,13 @@
 #include "net/Personal.h"
 
 #include "app/Main.h"
+#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "config/Config.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTextCursor>
 
 TF_Personal::TF_Personal(const Services& services, Windows& windows)
@@ -40,8 +40,7 @@ void TF_Personal::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     Mess->clear();
     Mess->setFocus();
-    if (const QScreen* where = screen())
-        move(where->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 }
 
 bool TF_Personal::eventFilter(QObject* watched, QEvent* event)

@@ -4,14 +4,50 @@
 
 #include <QDialog>
 
-// The Users dialog: the list of peers that may talk to this copy.
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The Users dialog: the list of peers that may talk to this copy, edited in place.
 class TF_Users : public QDialog {
     Q_OBJECT
 public:
     TF_Users(const Services& services, Windows& windows);
 
+    QListWidget* ListBox1 = nullptr;
+    QLineEdit* Edit1 = nullptr; // name
+    QLineEdit* Edit2 = nullptr; // address
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QLabel* Label11 = nullptr;
+
+    void ListBox1Click();
+    // The address check: rewrites the address box, or replaces it and says why.
+    void Edit2Exit();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void FormCloseQuery();
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void CreateHeader();
+    void CreateEditors();
     void FormCreate();
+    void FormShow();
+    void Refuse(const QString& text);
+    bool RefusedWhileRunning();
+    bool AddressTaken(const QString& address, int except) const;
+    static QString RowText(const QString& ownName, const QString& address);
 
     const Services& m_services;
     Windows& m_windows;
