@@ -274,8 +274,12 @@ bool ConnectionManager::ClientEstablished(int k) const
 void ConnectionManager::OpenClient(int k)
 {
     QTcpSocket* client = m_users.Client(k);
-    if (!client || client->state() != QAbstractSocket::UnconnectedState)
+    if (!client || client->state() == QAbstractSocket::ConnectedState)
         return;
+    // An attempt still under way may be a stale one that is about to fail (the peer was not up when it began),
+    // so it starts afresh.
+    if (client->state() != QAbstractSocket::UnconnectedState)
+        client->abort();
     // An address that is no dotted number is an attempt that fails, silently like any other.
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
     if (address)

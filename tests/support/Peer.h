@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+// A copy of Parley played by a test from its own loopback address: it listens for the program's outgoing
+// connection (on which it writes its lines) and connects to the program's listening socket (on which it reads).
+class Peer {
+public:
+    Peer(const QString& address, quint16 port) : m_address(address), m_port(port)
+    {
+        m_server.listen(QHostAddress(address), port);
+    }
+
+    bool listening() const { return m_server.isListening(); }
+
+    // The program's outgoing connection to us, once it has arrived.
+    QTcpSocket* incoming()
+    {
+        if (!m_incoming && m_server.hasPendingConnections())
+            m_incoming = m_server.nextPendingConnection();
+        while (m_server.hasPendingConnections())
+            m_extra.append(m_server.nextPendingConnection());
+        return m_incoming;
+    }
+    bool waitForIncoming()
+    {
+        for (int i = 0; i < 500 && !incoming(); ++i)
+            QTest::qWait(10);
+        return incoming() != nullptr;
+    }
+
+    // Our connection to the program's listening socket.
+    QTcpSocket& outgoing() { return m_outgoing; }
+    bool connectToProgram(quint16 programPort)
+    {
+        m_outgoing.bind(QHostAddress(m_address));
+        m_outgoing.connectToHost(QHostAddress::LocalHost, programPort);
+        return m_outgoing.waitForConnected(5000);
+    }
+
+    // Everything the program has sent us so far.
+    QByteArray received()
+    {
+        m_received += m_outgoing.readAll();
+        return m_received;
+    }
+    bool waitForReceived(const QByteArray& expected)
+    {
+        for (int i = 0; i < 500 && received() != expected; ++i)
+            QTest::qWait(10);
+        return received() == expected;
+    }
+    void clearReceived() { m_received.clear(); }
+
+    // A line from this peer, written on the connection the program opened to us.
+    bool say(const QByteArray& bytes)
+    {
+        if (!waitForIncoming())
+            return false;
+        m_incoming->write(bytes);
+        return m_incoming->waitForBytesWritten(5000);
+    }
+
+private:
+    QString m_address;
+    quint16 m_port;
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_incoming;
+    QList<QTcpSocket*> m_extra;
+    QTcpSocket m_outgoing;
+    QByteArray m_received;
+};
