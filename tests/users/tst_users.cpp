@@ -1,0 +1,228 @@
+#include "app/Main.h"
+#include "app/Parley.h"
+#include "common/Errors.h"
+#include "net/ConnectionManager.h"
+#include "platform/ProfileFile.h"
+#include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
+#include "tests/support/Peer.h"
+#include "users/Users.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using platform::BoxAnswer;
+
+class TestUsers : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void addressCheck_data();
+    void addressCheck();
+    void addressKeyFilter();
+    void addRules();
+    void applyAndDelete();
+    void clearAsksTwice();
+    void refusedWhileRunning();
+    void addWhileRunningConnects();
+    void closingSavesAndRefreshes();
+
+private:
+    std::unique_ptr<TestServices> m_env;
+    std::unique_ptr<Parley> m_parley;
+    TF_Users* users() const { return m_parley->windows.F_Users; }
+    UserList& list() const { return m_parley->windows.F_Main->userList(); }
+    void start(bool running = false)
+    {
+        QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),
+                         running ? "[Startup]\r\nAutoRun=1\r\n" : "[Startup]\r\nAutoRun=0\r\n"));
+        m_parley = std::make_unique<Parley>(m_env->services);
+        users()->show();
+    }
+    void add(const QString& name, const QString& address)
+    {
+        users()->Edit1->setText(name);
+        users()->Edit2->setText(address);
+        users()->Button1Click();
+    }
+    QStringList rows() const
+    {
+        QStringList texts;
+        for (int i = 0; i < users()->ListBox1->count(); ++i)
+            texts.append(users()->ListBox1->item(i)->text());
+        return texts;
+    }
+};
+
+void TestUsers::init()
+{
+    m_env = std::make_unique<TestServices>();
+}
+
+void TestUsers::cleanup()
+{
+    m_parley.reset();
+    m_env.reset();
+}
+
+void TestUsers::addressCheck_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("too few dots") << "10.1.1"
+                                  << "0.0.0.0"
+                                  << "Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN";
+    QTest::newRow("empty") << ""
+                           << "0.0.0.0"
+                           << "Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN";
+    QTest::newRow("above 255") << "10.1.1.300"
+                               << "255.255.255.255"
+                               << "Single part of TCP/IP address cannot be greater than 255!";
+    QTest::newRow("leading zeros") << "010.001.001.005"
+                                   << "10.1.1.5"
+                                   << "";
+    QTest::newRow("empty part") << "1..2.3"
+                                << "1..2.3"
+                                << "'' is not a valid integer value.";
+}
+
+void TestUsers::addressCheck()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    QFETCH(QString, message);
+    start();
+    users()->Edit2->setText(typed);
+    Guard([this] { users()->Edit2Exit(); });
+    QCOMPARE(users()->Edit2->text(), after);
+    QCOMPARE(m_env->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+}
+
+void TestUsers::addressKeyFilter()
+{
+    start();
+    users()->Edit2->clear();
+    users()->Edit2->setFocus();
+    QTest::keyClicks(users()->Edit2, QStringLiteral("1a-9.x2"));
+    QCOMPARE(users()->Edit2->text(), QStringLiteral("19.2"));
+}
+
+void TestUsers::addRules()
+{
+    start();
+    QCOMPARE(users()->Edit2->text(), QStringLiteral("0.0.0.0"));
+    QVERIFY(!users()->Button2->isEnabled());
+    add(QStringLiteral("Office"), QStringLiteral("192.168.000.005"));
+    QCOMPARE(rows(), QStringList{QStringLiteral("Office - 192.168.0.5")});
+    add(QStringLiteral("Again"), QStringLiteral("192.168.0.5"));
+    add(QString(), QStringLiteral("192.168.0.6"));
+    add(QStringLiteral(" "), QStringLiteral("10.1.1")); // the address becomes 0.0.0.0, then is added
+    QCOMPARE(m_env->boxes.texts(),
+             (QStringList{QStringLiteral("Specified address already exists!"), QStringLiteral("Name cannot be blank"),
+                          QStringLiteral("Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN")}));
+    QCOMPARE(rows(), (QStringList{QStringLiteral("Office - 192.168.0.5"), QStringLiteral("  - 0.0.0.0")}));
+    QCOMPARE(list().Count(), 2);
+    QVERIFY(list().Ticked(1));
+    QCOMPARE(list().AnnouncedName(1), QStringLiteral("Unknown"));
+
+    for (int i = list().Count(); i < MaxUsers; ++i)
+        list().AppendUser(QStringLiteral("10.9.%1.%2").arg(i / 256).arg(i % 256), QStringLiteral("n"));
+    m_env->boxes.shown.clear();
+    add(QStringLiteral("One more"), QStringLiteral("192.168.0.5"));
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot currier over 512 users!")});
+}
+
+void TestUsers::applyAndDelete()
+{
+    start();
+    add(QStringLiteral("A"), QStringLiteral("1.1.1.1"));
+    add(QStringLiteral("B"), QStringLiteral("2.2.2.2"));
+    add(QStringLiteral("C"), QStringLiteral("3.3.3.3"));
+    list().SetTicked(1, false);
+    users()->ListBox1->setCurrentRow(1);
+    QCOMPARE(users()->Edit1->text(), QStringLiteral("B"));
+    QCOMPARE(users()->Edit2->text(), QStringLiteral("2.2.2.2"));
+    QVERIFY(users()->Button2->isEnabled());
+
+    // Apply keeps its own address, refuses another entry's.
+    users()->Edit1->setText(QStringLiteral("Bee"));
+    users()->Button2Click();
+    QCOMPARE(rows().at(1), QStringLiteral("Bee - 2.2.2.2"));
+    QVERIFY(!list().Ticked(1));
+    users()->Edit2->setText(QStringLiteral("3.3.3.3"));
+    users()->Button2Click();
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Specified address already exists!")});
+
+    m_env->boxes.answers = {BoxAnswer::No};
+    users()->Button3Click();
+    QCOMPARE(list().Count(), 3);
+    QCOMPARE(m_env->boxes.shown.last().caption, QStringLiteral("Delete IP"));
+    users()->ListBox1->setCurrentRow(1);
+    m_env->boxes.answers = {BoxAnswer::Yes};
+    users()->Button3Click();
+    QCOMPARE(rows(), (QStringList{QStringLiteral("A - 1.1.1.1"), QStringLiteral("C - 3.3.3.3")}));
+    QVERIFY(users()->ListBox1->selectedItems().isEmpty());
+    QVERIFY(users()->Edit1->text().isEmpty());
+    QCOMPARE(users()->Edit2->text(), QStringLiteral("0.0.0.0"));
+    QVERIFY(!users()->Button2->isEnabled());
+    QVERIFY(!users()->Button3->isEnabled());
+}
+
+void TestUsers::clearAsksTwice()
+{
+    start();
+    users()->Button4Click(); // an empty list: nothing asked
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    add(QStringLiteral("A"), QStringLiteral("1.1.1.1"));
+    m_env->boxes.answers = {BoxAnswer::Yes, BoxAnswer::No};
+    users()->Button4Click();
+    QCOMPARE(list().Count(), 1);
+    QCOMPARE(m_env->boxes.texts(),
+             (QStringList{QStringLiteral("Are you sure?"), QStringLiteral("Are you really sure?")}));
+    m_env->boxes.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
+    users()->Button4Click();
+    QCOMPARE(list().Count(), 0);
+    QVERIFY(rows().isEmpty());
+}
+
+void TestUsers::refusedWhileRunning()
+{
+    start(true);
+    add(QStringLiteral("A"), QStringLiteral("1.1.1.1"));
+    users()->ListBox1->setCurrentRow(0);
+    users()->Button2Click();
+    users()->Button3Click();
+    users()->Button4Click();
+    const QString refusal = QStringLiteral("You are in connect mode. Please push \"Stop!\" button.");
+    QCOMPARE(m_env->boxes.texts(), (QStringList{refusal, refusal, refusal}));
+    QCOMPARE(list().Count(), 1);
+}
+
+void TestUsers::addWhileRunningConnects()
+{
+    start(true);
+    Peer bob(QStringLiteral("127.0.0.2"), m_env->services.listenPort);
+    add(QStringLiteral("Bob"), QStringLiteral("127.0.0.2"));
+    QVERIFY(bob.waitForIncoming());
+}
+
+void TestUsers::closingSavesAndRefreshes()
+{
+    start();
+    add(QStringLiteral("A"), QStringLiteral("1.1.1.1"));
+    users()->reject();
+    QVERIFY(!users()->isVisible());
+    const platform::ProfileFile ini = platform::ProfileFile::load(m_env->file(QStringLiteral("Parley.ini")));
+    QCOMPARE(ini.readString(QStringLiteral("Users"), QStringLiteral("UserA0"), QString()), QStringLiteral("1.1.1.1"));
+    // Shown again, the dialog starts from the list with nothing selected.
+    users()->show();
+    QCOMPARE(rows(), QStringList{QStringLiteral("A - 1.1.1.1")});
+    QVERIFY(users()->ListBox1->selectedItems().isEmpty());
+}
+
+QTEST_MAIN(TestUsers)
+#include "tst_users.moc"
