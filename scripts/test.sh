@@ -2,7 +2,8 @@
 # Sets up, builds and runs every test through CTest; exits non-zero when any test fails.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
+# The end-to-end test also needs an X server, a driver for it and the namespace tools.
+PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils" "$root/scripts/setup.sh"
 
 echo "== clang-format"
 git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
