@@ -471,17 +471,38 @@ void TF_Main::Timer1Timer()
         RefreshUserView();
 }
 
-// One row per accepted connection, named and ticked from its user-list entry.
+// One row per accepted connection, named and ticked from its user-list entry. Rows are updated in place, so a
+// rebuild costs little when nothing changed.
 void TF_Main::RefreshUserView()
 {
+    m_viewRefreshPending = false;
     const QList<net::UserRow> rows = m_connections->UserViewRows();
     const QSignalBlocker quiet(Users);
-    Users->clear();
-    for (const net::UserRow& row : rows) {
-        auto* item = new QListWidgetItem(row.caption, Users);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(row.ticked ? Qt::Checked : Qt::Unchecked);
+    while (Users->count() > rows.size())
+        delete Users->takeItem(Users->count() - 1);
+    for (int r = 0; r < rows.size(); ++r) {
+        QListWidgetItem* item = Users->item(r);
+        if (!item) {
+            item = new QListWidgetItem(Users);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        }
+        if (item->text() != rows[r].caption)
+            item->setText(rows[r].caption);
+        const Qt::CheckState state = rows[r].ticked ? Qt::Checked : Qt::Unchecked;
+        if (item->checkState() != state)
+            item->setCheckState(state);
     }
+}
+
+void TF_Main::UserViewChanged()
+{
+    if (m_viewRefreshPending)
+        return;
+    m_viewRefreshPending = true;
+    QTimer::singleShot(0, this, Guarded([this] {
+                           if (m_viewRefreshPending)
+                               RefreshUserView();
+                       }));
 }
 
 void TF_Main::StoreTicks()

@@ -80,7 +80,8 @@ public:
     void Label5MouseDown();
     void TrayIconMouseUp(Qt::MouseButton button);
     void ShowMainWindow();
-    void RefreshUserView() override;
+    void RefreshUserView();
+    void UserViewChanged() override;
     void StoreTicks();
     void UsersDblClick();
     // The own line in the chat area and the text to every accepted connection; the message box empties.
@@ -147,6 +148,7 @@ private:
     platform::LockFile m_lock;
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
+    bool m_viewRefreshPending = false;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
     // Declared before the user list, so the list hands its connections back while the manager still exists.

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -103,7 +105,8 @@ void ConnectionManager::AcceptPending()
         QTcpSocket* socket = m_server->nextPendingConnection();
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
-        m_accepted.append(Accepted{socket, socket->peerAddress().toString(), false});
+        const QString remote = socket->peerAddress().toString();
+        m_accepted.append(Accepted{socket, remote, ParseDottedDecimal(remote), false});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
     }
@@ -129,7 +132,7 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         if (j >= 0)
             SendOn(j, NameAnnouncement(m_host.OwnUserName()));
     }
-    m_host.RefreshUserView();
+    m_host.UserViewChanged();
 }
 
 void ConnectionManager::ServerClientDisconnect(QTcpSocket* socket)
@@ -146,7 +149,7 @@ void ConnectionManager::ServerClientDisconnect(QTcpSocket* socket)
     const int k = m_users.IndexOfAddress(remote);
     if (k >= 0)
         CloseClient(k);
-    m_host.RefreshUserView();
+    m_host.UserViewChanged();
 }
 
 void ConnectionManager::ScheduleRemoval()
@@ -178,16 +181,13 @@ QString ConnectionManager::RemoteAddress(int j) const
 
 int ConnectionManager::IndexOfConnection(const QString& address) const
 {
-    const UserList::NumericAddress wanted = UserList::AddressParts(address);
+    const UserList::NumericAddress parts = UserList::AddressParts(address);
+    if (std::any_of(parts.cbegin(), parts.cend(), [](int part) { return part < 0 || part > 255; }))
+        return -1; // no remote address has such a part
+    const quint32 wanted =
+        quint32(parts[0]) << 24 | quint32(parts[1]) << 16 | quint32(parts[2]) << 8 | quint32(parts[3]);
     for (int j = 0; j < m_accepted.size(); ++j) {
-        if (m_accepted[j].closed)
-            continue;
-        const std::optional<quint32> remote = ParseDottedDecimal(m_accepted[j].address);
-        if (!remote)
-            continue;
-        const UserList::NumericAddress parts = {int(*remote >> 24), int((*remote >> 16) & 0xFF),
-                                                int((*remote >> 8) & 0xFF), int(*remote & 0xFF)};
-        if (parts == wanted)
+        if (!m_accepted[j].closed && m_accepted[j].numeric == wanted)
             return j;
     }
     return -1;
@@ -247,8 +247,8 @@ QTcpSocket* ConnectionManager::createClient(const QString& address)
     auto* client = new QTcpSocket(this);
     client->setProperty(AddressProperty, address);
     client->setReadBufferSize(ReadChunk);
-    connect(client, &QTcpSocket::connected, this, Guarded([this] { m_host.RefreshUserView(); }));
-    connect(client, &QTcpSocket::disconnected, this, Guarded([this] { m_host.RefreshUserView(); }));
+    connect(client, &QTcpSocket::connected, this, Guarded([this] { m_host.UserViewChanged(); }));
+    connect(client, &QTcpSocket::disconnected, this, Guarded([this] { m_host.UserViewChanged(); }));
     connect(client, &QTcpSocket::readyRead, this, Guarded([this, client] { ClientSocketRead(client); }));
     return client;
 }
@@ -324,7 +324,7 @@ void ConnectionManager::ClientSocketRead(QTcpSocket* socket)
         return;
     case MessageKind::NameAnnouncement:
         m_users.SetAnnouncedName(k, AnnouncedName(received));
-        m_host.RefreshUserView();
+        m_host.UserViewChanged();
         return;
     case MessageKind::ChatMessage:
         break;

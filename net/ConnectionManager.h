@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QTcpServer;
 class QTcpSocket;
 
@@ -24,7 +26,8 @@ public:
     virtual QString OwnUserName() const = 0;
     virtual bool AddNewIP() const = 0;
     virtual bool ShowYour() const = 0;
-    virtual void RefreshUserView() = 0;
+    // The rows of the user view may have changed; a burst of network events rebuilds the view once.
+    virtual void UserViewChanged() = 0;
     virtual void ShowInformation(const QString& text) = 0;
     virtual void ShowError(const QString& text) = 0;
     virtual void AppendChatLine(const QString& line) = 0;
@@ -78,6 +81,7 @@ private:
     struct Accepted {
         QTcpSocket* socket = nullptr;
         QString address;
+        std::optional<quint32> numeric;
         bool closed = false;
     };
 
