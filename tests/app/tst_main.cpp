@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "notify/Message.h"
 #include "tests/support/Doubles.h"
+#include "tests/support/ProgramTest.h"
 #include "tray/Trayicon.h"
 
 #include <QAction>
@@ -24,11 +25,9 @@ using platform::BoxAnswer;
 using platform::BoxButtons;
 using platform::BoxIcon;
 
-class TestMain : public QObject {
+class TestMain : public ProgramTest {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void startsHiddenInTheTray();
     void windowsCreatedInOrder();
     void layoutAndMinimumSize();
@@ -47,24 +46,7 @@ private Q_SLOTS:
     void staleLockFileStarts();
     void handlerErrorShowsParleyBox();
     void noTrayShowsWindow();
-
-private:
-    std::unique_ptr<TestServices> m_env;
-    std::unique_ptr<Parley> m_parley;
-    TF_Main* main() const { return m_parley->windows.F_Main; }
-    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
 };
-
-void TestMain::init()
-{
-    m_env = std::make_unique<TestServices>();
-}
-
-void TestMain::cleanup()
-{
-    m_parley.reset();
-    m_env.reset();
-}
 
 void TestMain::startsHiddenInTheTray()
 {

@@ -5,6 +5,7 @@
 #include "platform/ProfileFile.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
+#include "tests/support/ProgramTest.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,11 +15,9 @@
 
 using platform::BoxAnswer;
 
-class TestSession : public QObject {
+class TestSession : public ProgramTest {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void firstStartDefaults();
     void persistsAcrossTwoStarts();
     void storedValuesFromHandEditedFile();
@@ -29,10 +28,6 @@ private Q_SLOTS:
     void unreadableChatIsKept();
 
 private:
-    std::unique_ptr<TestServices> m_env;
-    std::unique_ptr<Parley> m_parley;
-    TF_Main* main() const { return m_parley->windows.F_Main; }
-    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
     void closeWith(BoxAnswer answer)
     {
         m_env->boxes.answers = {answer};
@@ -40,17 +35,6 @@ private:
     }
     QStringList chatLines() const { return main()->Memo->toPlainText().split(QLatin1Char('\n')); }
 };
-
-void TestSession::init()
-{
-    m_env = std::make_unique<TestServices>();
-}
-
-void TestSession::cleanup()
-{
-    m_parley.reset();
-    m_env.reset();
-}
 
 void TestSession::firstStartDefaults()
 {

@@ -6,6 +6,7 @@
 #include "platform/ProfileFile.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
+#include "tests/support/ProgramTest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,11 +18,9 @@
 #include <QSlider>
 #include <QTest>
 
-class TestConfig : public QObject {
+class TestConfig : public ProgramTest {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void defaultsShowAndSave();
     void radioPairNeitherSelected();
     void enablingRules();
@@ -36,23 +35,9 @@ private Q_SLOTS:
     void oldSystemDisablesEffects();
 
 private:
-    std::unique_ptr<TestServices> m_env;
-    std::unique_ptr<Parley> m_parley;
     TF_Config* config() const { return m_parley->windows.F_Config; }
-    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
     QString ini() const { return m_env->file(QStringLiteral("Parley.ini")); }
 };
-
-void TestConfig::init()
-{
-    m_env = std::make_unique<TestServices>();
-}
-
-void TestConfig::cleanup()
-{
-    m_parley.reset();
-    m_env.reset();
-}
 
 void TestConfig::defaultsShowAndSave()
 {

@@ -7,6 +7,7 @@
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
+#include "tests/support/ProgramTest.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,11 +20,9 @@
 
 using platform::BoxAnswer;
 
-class TestNetwork : public QObject {
+class TestNetwork : public ProgramTest {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void unknownPeerRefused();
     void unknownPeerAdded();
     void fullListRefusesNewcomers();
@@ -44,9 +43,6 @@ private Q_SLOTS:
     void connectStorm();
 
 private:
-    std::unique_ptr<TestServices> m_env;
-    std::unique_ptr<Parley> m_parley;
-    TF_Main* main() const { return m_parley->windows.F_Main; }
     net::ConnectionManager& connections() const { return main()->connections(); }
     quint16 port() const { return m_env->services.listenPort; }
     void start(const QByteArray& users = QByteArray())
@@ -64,17 +60,6 @@ private:
         QTest::keyClick(main()->Mess, key);
     }
 };
-
-void TestNetwork::init()
-{
-    m_env = std::make_unique<TestServices>();
-}
-
-void TestNetwork::cleanup()
-{
-    m_parley.reset();
-    m_env.reset();
-}
 
 void TestNetwork::unknownPeerRefused()
 {

@@ -6,6 +6,7 @@
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
+#include "tests/support/ProgramTest.h"
 #include "users/Users.h"
 
 #include <QLineEdit>
@@ -15,11 +16,9 @@
 
 using platform::BoxAnswer;
 
-class TestUsers : public QObject {
+class TestUsers : public ProgramTest {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void addressCheck_data();
     void addressCheck();
     void addressKeyFilter();
@@ -31,8 +30,6 @@ private Q_SLOTS:
     void closingSavesAndRefreshes();
 
 private:
-    std::unique_ptr<TestServices> m_env;
-    std::unique_ptr<Parley> m_parley;
     TF_Users* users() const { return m_parley->windows.F_Users; }
     UserList& list() const { return m_parley->windows.F_Main->userList(); }
     void start(bool running = false)
@@ -56,17 +53,6 @@ private:
         return texts;
     }
 };
-
-void TestUsers::init()
-{
-    m_env = std::make_unique<TestServices>();
-}
-
-void TestUsers::cleanup()
-{
-    m_parley.reset();
-    m_env.reset();
-}
 
 void TestUsers::addressCheck_data()
 {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/Main.h"
+#include "app/Parley.h"
+#include "tests/support/Doubles.h"
+
+#include <QObject>
+
+#include <memory>
+
+// Base of the tests that run the whole program on test doubles: fresh services and folders for every test
+// function, and the program built from them by start().
+class ProgramTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_env = std::make_unique<TestServices>(); }
+    void cleanup()
+    {
+        m_parley.reset();
+        m_env.reset();
+    }
+
+protected:
+    TF_Main* main() const { return m_parley->windows.F_Main; }
+    void start() { m_parley = std::make_unique<Parley>(m_env->services); }
+
+    std::unique_ptr<TestServices> m_env;
+    std::unique_ptr<Parley> m_parley;
+};
