@@ -14,3 +14,11 @@ echo "== build"
 echo "== tests"
 cd "${PARLEY_BUILD_DIR:-$root/build}"
 ctest --output-on-failure --timeout 300 -j2
+
+echo "== tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
+export PARLEY_BUILD_DIR="${PARLEY_SANITIZE_BUILD_DIR:-$root/build-asan}"
+PARLEY_BUILD_TYPE=Debug "$root/scripts/build.sh" -DPARLEY_TESTS=ON -DPARLEY_SANITIZE=ON
+cd "$PARLEY_BUILD_DIR"
+# Qt's own allocations that live until exit are no leaks of ours; memory errors and undefined behaviour fail.
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ctest --output-on-failure --timeout 600 -j2 -E e2e_
