@@ -5,7 +5,6 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 if [[ "${PARLEY_SETUP_EXTRA:-}" != "" ]]; then
     read -r -a extra <<<"$PARLEY_SETUP_EXTRA"
