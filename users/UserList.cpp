@@ -191,9 +191,7 @@ void UserList::RemoveUser(int i)
         if (m_clients && m_client[k])
             m_clients->setClientAddress(m_client[k], m_address[k]);
     }
-    if (m_clients && m_client[last])
-        m_clients->destroyClient(m_client[last]);
-    m_client[last] = nullptr;
+    DisposeClient(last);
     m_address.pop_back();
     m_ownName.pop_back();
     m_ticked.pop_back();
@@ -203,16 +201,20 @@ void UserList::RemoveUser(int i)
 
 void UserList::ClearUsers()
 {
-    for (int k = 0; k < Count(); ++k) {
-        if (m_clients && m_client[k])
-            m_clients->destroyClient(m_client[k]);
-        m_client[k] = nullptr;
-    }
+    for (int k = 0; k < Count(); ++k)
+        DisposeClient(k);
     m_address.clear();
     m_ticked.clear();
     m_ownName.clear();
     m_announcedName.clear();
     RebuildIndex();
+}
+
+void UserList::DisposeClient(int k)
+{
+    if (m_clients && m_client[k])
+        m_clients->destroyClient(m_client[k]);
+    m_client[k] = nullptr;
 }
 
 void UserList::RebuildIndex()

@@ -72,6 +72,7 @@ private:
     static ParsedAddress Parse(const QString& address);
     void CheckIndex(int i) const;
     void Append(const QString& address, bool ticked, const QString& ownName);
+    void DisposeClient(int k);
     void RebuildIndex();
     void IndexEntry(int i);
 

@@ -54,6 +54,17 @@ private:
     }
     // The last line of the chat area.
     QString lastLine() const { return main()->Memo->document()->lastBlock().text(); }
+    // Double-clicks the row and acts on the personal-message dialog while it is open.
+    void personalMessageTo(int row, const std::function<void(TF_Personal*)>& whileOpen)
+    {
+        main()->Users->setCurrentRow(row);
+        QTimer::singleShot(0, this, [this, whileOpen] {
+            TF_Personal* dialog = m_parley->windows.F_Personal;
+            QTRY_VERIFY(dialog->isVisible());
+            whileOpen(dialog);
+        });
+        main()->UsersDblClick();
+    }
     void typeAndPress(const QString& text, Qt::Key key)
     {
         main()->Mess->setPlainText(text);
@@ -299,28 +310,21 @@ void TestNetwork::personalMessage()
     carol.clearReceived();
 
     const int carolRow = connections().IndexOfConnection(QStringLiteral("127.0.0.3"));
-    main()->Users->setCurrentRow(carolRow);
-    QTimer::singleShot(0, this, [this] {
-        TF_Personal* dialog = m_parley->windows.F_Personal;
-        QTRY_VERIFY(dialog->isVisible());
+    personalMessageTo(carolRow, [](TF_Personal* dialog) {
         QTest::keyClicks(dialog->Mess, QStringLiteral("psst"));
         QTest::keyClick(dialog->Mess, Qt::Key_Return);
     });
-    main()->UsersDblClick();
     QVERIFY(carol.waitForReceived("psst"));
     QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
     QTest::qWait(50);
     QVERIFY(bob.received().isEmpty());
 
     // Esc sends nothing and writes nothing.
-    QTimer::singleShot(0, this, [this] {
-        TF_Personal* dialog = m_parley->windows.F_Personal;
-        QTRY_VERIFY(dialog->isVisible());
+    personalMessageTo(carolRow, [](TF_Personal* dialog) {
         QVERIFY(dialog->Mess->toPlainText().isEmpty());
         QTest::keyClicks(dialog->Mess, QStringLiteral("never"));
         QTest::keyClick(dialog->Mess, Qt::Key_Escape);
     });
-    main()->UsersDblClick();
     QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
     QTest::qWait(50);
     QCOMPARE(carol.received(), QByteArray("psst"));
@@ -332,10 +336,7 @@ void TestNetwork::personalMessageAfterReconnect()
     auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
     QVERIFY(bob->connectToProgram(port()));
     QTRY_COMPARE(main()->Users->count(), 1);
-    main()->Users->setCurrentRow(0);
-    QTimer::singleShot(0, this, [this, &bob] {
-        TF_Personal* dialog = m_parley->windows.F_Personal;
-        QTRY_VERIFY(dialog->isVisible());
+    personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
         // While the dialog is open the peer goes and comes back on a new connection.
         bob.reset();
         QTRY_COMPARE(connections().ConnectionCount(), 0);
@@ -345,7 +346,6 @@ void TestNetwork::personalMessageAfterReconnect()
         QTest::keyClicks(dialog->Mess, QStringLiteral("still there?"));
         QTest::keyClick(dialog->Mess, Qt::Key_Return);
     });
-    main()->UsersDblClick();
     QVERIFY(bob->waitForReceived("\x1B"
                                  "Somebody"
                                  "still there?"));
@@ -358,16 +358,12 @@ void TestNetwork::personalMessageToVanishedPeer()
     auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
     QVERIFY(bob->connectToProgram(port()));
     QTRY_COMPARE(main()->Users->count(), 1);
-    main()->Users->setCurrentRow(0);
-    QTimer::singleShot(0, this, [this, &bob] {
-        TF_Personal* dialog = m_parley->windows.F_Personal;
-        QTRY_VERIFY(dialog->isVisible());
+    personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
         bob.reset();
         QTRY_COMPARE(connections().ConnectionCount(), 0);
         QTest::keyClicks(dialog->Mess, QStringLiteral("hello?"));
         QTest::keyClick(dialog->Mess, Qt::Key_Return);
     });
-    main()->UsersDblClick();
     QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Selected user has disconnected. Try later.")});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("User lost"));
     QCOMPARE(lastLine(), QStringLiteral("Somebody:: hello?"));

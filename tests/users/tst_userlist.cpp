@@ -1,5 +1,6 @@
 #include "common/Errors.h"
 #include "platform/ProfileFile.h"
+#include "tests/support/ErrorText.h"
 #include "users/UserList.h"
 
 #include <QTest>
@@ -158,12 +159,7 @@ void TestUserList::indexFollowsChanges()
 void TestUserList::conversionErrors()
 {
     const auto errorOf = [](UserList& list, const QString& address) {
-        try {
-            list.IndexOfAddress(address);
-        } catch (const ParleyError& e) {
-            return e.text();
-        }
-        return QString();
+        return ErrorText([&] { list.IndexOfAddress(address); });
     };
     UserList list;
     list.LoadUserList(ProfileFile::fromBytes("[Users]\nCount=2\nUserA0=1.2.3.4\nUserA1=10.0.x.1\n"));
