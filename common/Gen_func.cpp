@@ -62,11 +62,6 @@ int WindowsVersionCode(const platform::VersionQuery& query)
     return 0;
 }
 
-int WindowsVersionCode()
-{
-    return WindowsVersionCode(platform::LinuxVersionQuery());
-}
-
 QString GetSystemFolder()
 {
     return platform::SystemFolder();

@@ -27,7 +27,6 @@ struct WindowsVersion {
 WindowsVersion GetWindowsVersion(const platform::VersionQuery& query);
 // 3, 10 or 11 for NT 4, 2000 and XP; 5 and 7 for 98 and Me; 0 otherwise. Above 9 means effects are available.
 int WindowsVersionCode(const platform::VersionQuery& query);
-int WindowsVersionCode();
 // The folder that holds the single-instance lock, without a trailing separator.
 QString GetSystemFolder();
 QPoint GetMousePosition(const platform::Cursor& cursor);

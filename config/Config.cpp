@@ -270,9 +270,9 @@ void TF_Config::FormCreate()
     if (startsWithSession)
         SetAutostart(true); // ticked by loading counts as a click: the entry is written again
 
-    m_effects = WindowsVersionCode(m_services.version) >= 10;
-    m_settings =
-        LoadSettings(platform::ProfileFile::load(m_windows.F_Main->IniPath()), WindowsVersionCode(m_services.version));
+    const int versionCode = WindowsVersionCode(m_services.version);
+    m_effects = versionCode >= 10;
+    m_settings = LoadSettings(platform::ProfileFile::load(m_windows.F_Main->IniPath()), versionCode);
     ShowSettings();
     AppearanceStep();
 }

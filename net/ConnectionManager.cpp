@@ -94,11 +94,6 @@ bool ConnectionManager::Listening() const
     return m_server->isListening();
 }
 
-quint16 ConnectionManager::ListeningPort() const
-{
-    return m_server->serverPort();
-}
-
 void ConnectionManager::AcceptPending()
 {
     while (m_server->hasPendingConnections()) {

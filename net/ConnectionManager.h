@@ -53,7 +53,6 @@ public:
     // Drops every accepted connection without running the disconnect handling.
     void CloseServer();
     bool Listening() const;
-    quint16 ListeningPort() const;
 
     void OpenClient(int k);
     void CloseClient(int k);
