@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "net/Wire.h"
 
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -47,7 +48,9 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
         ::close(fd);
         ThrowSocketError("bind", error);
     }
-    if (::listen(fd, 5) != 0) {
+    // A short queue overflows when a whole office starts at once; the kernel then answers with SYN cookies, the
+    // peer believes it is connected and its first line is lost, so the queue is as long as the system allows.
+    if (::listen(fd, SOMAXCONN) != 0) {
         const int error = errno;
         ::close(fd);
         ThrowSocketError("listen", error);
@@ -123,9 +126,9 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         }
     } else {
         OpenClient(k);
-        const int j = IndexOfConnection(remote);
-        if (j >= 0)
-            SendOn(j, NameAnnouncement(m_host.OwnUserName()));
+        // The name goes on the connection just accepted: an older one from the same address may already be dead.
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            Write(socket, NameAnnouncement(m_host.OwnUserName()));
     }
     m_host.UserViewChanged();
 }
@@ -167,9 +170,14 @@ void ConnectionManager::RemoveClosedConnections()
     }
 }
 
+bool ConnectionManager::Live(const Accepted& connection)
+{
+    return !connection.closed && connection.socket->state() == QAbstractSocket::ConnectedState;
+}
+
 QString ConnectionManager::RemoteAddress(int j) const
 {
-    if (j < 0 || j >= m_accepted.size() || m_accepted[j].closed)
+    if (j < 0 || j >= m_accepted.size() || !Live(m_accepted[j]))
         return QString();
     return m_accepted[j].address;
 }
@@ -181,8 +189,13 @@ int ConnectionManager::IndexOfConnection(const QString& address) const
         return -1; // no remote address has such a part
     const quint32 wanted =
         quint32(parts[0]) << 24 | quint32(parts[1]) << 16 | quint32(parts[2]) << 8 | quint32(parts[3]);
+    return IndexOfNumeric(wanted);
+}
+
+int ConnectionManager::IndexOfNumeric(quint32 address) const
+{
     for (int j = 0; j < m_accepted.size(); ++j) {
-        if (!m_accepted[j].closed && m_accepted[j].numeric == wanted)
+        if (Live(m_accepted[j]) && m_accepted[j].numeric == address)
             return j;
     }
     return -1;
@@ -226,9 +239,14 @@ void ConnectionManager::SendToAll(const QByteArray& message)
 
 void ConnectionManager::SendOn(int j, const QByteArray& message)
 {
-    if (j < 0 || j >= m_accepted.size() || m_accepted[j].closed || message.isEmpty())
+    if (j >= 0 && j < m_accepted.size() && Live(m_accepted[j]))
+        Write(m_accepted[j].socket, message);
+}
+
+void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
+{
+    if (message.isEmpty())
         return;
-    QTcpSocket* socket = m_accepted[j].socket;
     // A line goes out whole or not at all; a peer that lets a megabyte pile up is closed as a failed send is.
     if (socket->bytesToWrite() + message.size() > MaxUnsentBytes) {
         socket->abort();
@@ -242,8 +260,9 @@ QTcpSocket* ConnectionManager::createClient(const QString& address)
     auto* client = new QTcpSocket(this);
     client->setProperty(AddressProperty, address);
     client->setReadBufferSize(ReadChunk);
-    connect(client, &QTcpSocket::connected, this, Guarded([this] { m_host.UserViewChanged(); }));
-    connect(client, &QTcpSocket::disconnected, this, Guarded([this] { m_host.UserViewChanged(); }));
+    connect(client, &QTcpSocket::connected, this, Guarded([this, client] { ClientSocketConnect(client); }));
+    connect(client, &QTcpSocket::disconnected, this, Guarded([this, client] { ClientSocketDisconnect(client); }));
+    connect(client, &QTcpSocket::errorOccurred, this, Guarded([this, client] { ClientSocketError(client); }));
     connect(client, &QTcpSocket::readyRead, this, Guarded([this, client] { ClientSocketRead(client); }));
     return client;
 }
@@ -255,6 +274,7 @@ void ConnectionManager::setClientAddress(QTcpSocket* client, const QString& addr
 
 void ConnectionManager::destroyClient(QTcpSocket* client)
 {
+    m_retries.remove(client);
     client->disconnect(this);
     client->abort();
     client->deleteLater();
@@ -269,16 +289,74 @@ bool ConnectionManager::ClientEstablished(int k) const
 void ConnectionManager::OpenClient(int k)
 {
     QTcpSocket* client = m_users.Client(k);
-    if (!client || client->state() == QAbstractSocket::ConnectedState)
-        return;
-    // An attempt still under way may be a stale one that is about to fail (the peer was not up when it began),
-    // so it starts afresh.
-    if (client->state() != QAbstractSocket::UnconnectedState)
-        client->abort();
+    // An attempt still under way is left to finish: closing it could reset a connection the kernel has already
+    // made, and the peer would answer by closing its own. If it fails, a retry tries again.
+    if (client && client->state() == QAbstractSocket::UnconnectedState)
+        StartAttempt(client);
+}
+
+void ConnectionManager::StartAttempt(QTcpSocket* client)
+{
     // An address that is no dotted number is an attempt that fails, silently like any other.
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
     if (address)
         client->connectToHost(QHostAddress(*address), m_peerPort);
+}
+
+void ConnectionManager::ClientSocketConnect(QTcpSocket* client)
+{
+    Retry& retry = m_retries[client];
+    retry.quickTries = 0;
+    retry.established.start();
+    m_host.UserViewChanged();
+}
+
+void ConnectionManager::ClientSocketDisconnect(QTcpSocket* client)
+{
+    Retry& retry = m_retries[client];
+    if (retry.established.isValid() && retry.established.elapsed() >= StableConnectionMs)
+        retry.backoffMs = 0;
+    retry.established.invalidate();
+    ScheduleRetry(client);
+    m_host.UserViewChanged();
+}
+
+// Errors are never shown; a failed attempt only leads to the next one.
+void ConnectionManager::ClientSocketError(QTcpSocket* client)
+{
+    ScheduleRetry(client);
+}
+
+void ConnectionManager::ScheduleRetry(QTcpSocket* client)
+{
+    if (!Listening())
+        return;
+    Retry& retry = m_retries[client];
+    if (retry.scheduled)
+        return;
+    retry.scheduled = true;
+    const quint64 generation = m_retryGeneration;
+    QTimer::singleShot(NextRetryDelay(client, retry), client, Guarded([this, client, generation] {
+                           if (generation != m_retryGeneration)
+                               return;
+                           m_retries[client].scheduled = false;
+                           if (Listening() && client->state() == QAbstractSocket::UnconnectedState)
+                               StartAttempt(client);
+                       }));
+}
+
+int ConnectionManager::NextRetryDelay(QTcpSocket* client, Retry& retry) const
+{
+    // Jitter keeps a whole office that lost its network together from retrying in step.
+    const auto jittered = [](int ms) { return ms / 2 + int(QRandomGenerator::global()->bounded(ms)); };
+    const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
+    const bool peerIsUp = address && IndexOfNumeric(*address) >= 0;
+    if (peerIsUp && retry.quickTries < MaxQuickRetries) {
+        ++retry.quickTries;
+        return jittered(QuickRetryMs);
+    }
+    retry.backoffMs = retry.backoffMs == 0 ? FirstBackoffMs : std::min(retry.backoffMs * 2, MaxBackoffMs);
+    return jittered(retry.backoffMs);
 }
 
 void ConnectionManager::CloseClient(int k)
@@ -295,6 +373,8 @@ void ConnectionManager::OpenAllClients()
 
 void ConnectionManager::CloseAllClients()
 {
+    ++m_retryGeneration;
+    m_retries.clear();
     for (int k = 0; k < m_users.Count(); ++k) {
         QTcpSocket* client = m_users.Client(k);
         if (!client)

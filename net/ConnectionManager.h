@@ -2,6 +2,8 @@
 
 #include "users/UserList.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -43,6 +45,15 @@ public:
     static constexpr qint64 MaxUnsentBytes = 1 << 20;
     // The most one read takes from an outgoing connection; the rest stays with the kernel for the next read.
     static constexpr qint64 ReadChunk = 64 * 1024;
+    // A peer that has just connected to us is listening, so an attempt to it that failed is soon tried again,
+    // a few times. Other listed peers without a connection are tried again with a growing, jittered delay while
+    // running, so a pair whose connections both dropped heals without a restart.
+    static constexpr int QuickRetryMs = 200;
+    static constexpr int MaxQuickRetries = 5;
+    static constexpr int FirstBackoffMs = 2000;
+    static constexpr int MaxBackoffMs = 60000;
+    // An outgoing connection that stayed up this long starts its next backoff from the beginning.
+    static constexpr int StableConnectionMs = 30000;
 
     ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
                       quint16 peerPort, QObject* parent = nullptr);
@@ -57,7 +68,7 @@ public:
     void OpenClient(int k);
     void CloseClient(int k);
     void OpenAllClients();
-    // Closes the established outgoing connections and cancels attempts still under way.
+    // Closes the established outgoing connections, cancels attempts still under way and every pending retry.
     void CloseAllClients();
     bool ClientEstablished(int k) const;
 
@@ -83,11 +94,27 @@ private:
         std::optional<quint32> numeric;
         bool closed = false;
     };
+    struct Retry {
+        int quickTries = 0;
+        int backoffMs = 0;
+        bool scheduled = false;
+        QElapsedTimer established;
+    };
 
     void AcceptPending();
     void ServerClientConnect(QTcpSocket* socket);
     void ServerClientDisconnect(QTcpSocket* socket);
     void ClientSocketRead(QTcpSocket* socket);
+    void ClientSocketConnect(QTcpSocket* client);
+    void ClientSocketDisconnect(QTcpSocket* client);
+    void ClientSocketError(QTcpSocket* client);
+    void StartAttempt(QTcpSocket* client);
+    void ScheduleRetry(QTcpSocket* client);
+    int NextRetryDelay(QTcpSocket* client, Retry& retry) const;
+    // Open and not closing: a connection that has closed, or is closing, matches no lookup and gets nothing.
+    static bool Live(const Accepted& connection);
+    int IndexOfNumeric(quint32 address) const;
+    void Write(QTcpSocket* socket, const QByteArray& message);
     void ScheduleRemoval();
     void RemoveClosedConnections();
     int EntryOfConnection(int j) const;
@@ -100,6 +127,9 @@ private:
     QTcpServer* m_server;
     QList<Accepted> m_accepted;
     bool m_removalScheduled = false;
+    QHash<QTcpSocket*, Retry> m_retries;
+    // Bumped by Stop!, so that retries scheduled before it never fire.
+    quint64 m_retryGeneration = 0;
 };
 
 } // namespace net

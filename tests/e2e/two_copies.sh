@@ -6,91 +6,17 @@ set -euo pipefail
 
 parley=$(readlink -f "$1")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-[[ $(id -u) -eq 0 ]] || skip "needs root for network namespaces"
-for tool in ip unshare Xvfb xdotool python3; do
-    command -v "$tool" >/dev/null || skip "needs $tool"
-done
+source "$here/lan.sh"
 
-tag="pe$$"
-hub="${tag}hub"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    for ns in "$hub" "${tag}a" "${tag}b" "${tag}c"; do ip netns del "$ns" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-ip netns add "$hub" 2>/dev/null || skip "network namespaces are not available here"
-
-fail() {
-    echo "FAIL: $*"
-    for f in "$work"/*.log "$work"/*/log; do [[ -f $f ]] && { echo "--- $f"; cat "$f"; }; done
-    exit 1
-}
-in_hub() { ip netns exec "$hub" "$@"; }
-
-# The LAN: nothing is ever added to the machine's own namespace.
-ip -n "$hub" link set lo up
-ip -n "$hub" link add br0 type bridge
-ip -n "$hub" link set br0 up
-host_up() { # name address...
-    local ns="${tag}$1"
-    shift
-    ip netns add "$ns"
-    ip -n "$hub" link add "v$ns" type veth peer name eth0 netns "$ns"
-    ip -n "$hub" link set "v$ns" master br0 up
-    ip -n "$ns" link set lo up
-    for address in "$@"; do ip -n "$ns" addr add "$address/24" dev eth0; done
-    ip -n "$ns" link set eth0 up
-}
 host_up a 198.18.0.1
 host_up b 198.18.0.2
 host_up c 198.18.0.3 198.18.0.4
-
-in_hub Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
-[[ -s $work/display ]] || fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
+start_x
 
 # Host C: a bare peer that listens on 198.18.0.3:196 for the whole test.
 ip netns exec "${tag}c" python3 "$here/raw_peer.py" listen 198.18.0.3 60 "$work/c-listen.log" &
 pids+=($!)
 
-start_copy() { # host ini-text
-    local dir="$work/$1"
-    mkdir -p "$dir/config"
-    cp "$parley" "$dir/parley"
-    printf '%b' "$2" >"$dir/Parley.ini"
-    # Each host gets its own /run/lock, as separate machines have.
-    ip netns exec "${tag}$1" unshare -m sh -c "mount -t tmpfs tmpfs /run/lock && exec env QT_QPA_PLATFORM=xcb \
-        XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >"$dir/log" 2>&1 &
-    pids+=($!)
-    eval "pid_$1=$!"
-}
-window_of() { # pid
-    for _ in $(seq 100); do
-        local wid
-        wid=$(in_hub xdotool search --all --onlyvisible --pid "$1" --name '^Quendlewick Parley$' 2>/dev/null | head -n 1) || true
-        [[ -n $wid ]] && { echo "$wid"; return; }
-        sleep 0.1
-    done
-    fail "no main window for pid $1"
-}
-type_line() { # window text
-    in_hub xdotool windowfocus --sync "$1"
-    in_hub xdotool mousemove --window "$1" 100 300 click 1
-    sleep 0.2
-    in_hub xdotool type --delay 15 "$2"
-    in_hub xdotool key Return
-    sleep 0.5
-}
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
 received_from() { # log address: every byte received from address, as hex
     grep "^data $2 " "$1" | cut -d' ' -f3 | tr -d '\n' || true
@@ -105,7 +31,7 @@ sleep 2
 # C from a listed address is sent A's name; from an unlisted one it is thrown out without a word.
 ip netns exec "${tag}c" python3 "$here/raw_peer.py" connect 198.18.0.3 198.18.0.1 40 "$work/c-to-a.log" &
 pids+=($!)
-ip netns exec "${tag}c" python3 "$here/raw_peer.py" connect 198.18.0.4 198.18.0.1 5 "$work/c4-to-a.log"
+in_host c python3 "$here/raw_peer.py" connect 198.18.0.4 198.18.0.1 5 "$work/c4-to-a.log"
 grep -q "^closed 198.18.0.1" "$work/c4-to-a.log" || fail "A kept a connection from an unlisted address"
 [[ -z $(received_from "$work/c4-to-a.log" 198.18.0.1) ]] || fail "A sent something to an unlisted address"
 sleep 1
@@ -131,12 +57,12 @@ sleep 1
 in_hub xdotool windowfocus --sync "$wa"
 in_hub xdotool mousemove --window "$wa" 480 14 click 1
 sleep 2
-if ip netns exec "${tag}b" ss -tnH state established | grep -q '198.18.0.1'; then
+if in_host b ss -tnH state established | grep -q '198.18.0.1'; then
     fail "B still has a connection with A after Stop! on A"
 fi
 
 # C connecting to B, which adds unknown addresses: B lists it as "Unknown" and connects back to C.
-ip netns exec "${tag}c" python3 "$here/raw_peer.py" connect 198.18.0.3 198.18.0.2 3 "$work/c-to-b.log"
+in_host c python3 "$here/raw_peer.py" connect 198.18.0.3 198.18.0.2 3 "$work/c-to-b.log"
 grep -q "^connected 198.18.0.2" "$work/c-listen.log" || fail "B did not connect back to the peer it added"
 
 kill -TERM "$pid_a" "$pid_b"

@@ -41,6 +41,10 @@ private Q_SLOTS:
     void hostileBytes();
     void peerThatNeverReadsIsCut();
     void connectStorm();
+    void burstOfListedPeers();
+    void nameGoesOnNewestConnection();
+    void failedAttemptRetriedWhilePeerIsUp();
+    void droppedPairHealsUntilStop();
 
 private:
     net::ConnectionManager& connections() const { return main()->connections(); }
@@ -113,8 +117,8 @@ void TestNetwork::fullListRefusesNewcomers()
 {
     QByteArray ini = "[Users]\r\nCount=512\r\n";
     for (int i = 0; i < 512; ++i)
-        ini += "UserA" + QByteArray::number(i) + "=10.0." + QByteArray::number(i / 256) + "." +
-               QByteArray::number(i % 256) + "\r\n";
+        ini += "UserA" + QByteArray::number(i) + "=127.1." + QByteArray::number(i / 256) + "." +
+               QByteArray::number(i % 256 + 1) + "\r\n";
     QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), ini + "[Startup]\r\nAutoRun=0\r\n"));
     m_parley = std::make_unique<Parley>(m_env->services);
     QCOMPARE(main()->userList().Count(), 512);
@@ -464,6 +468,87 @@ void TestNetwork::connectStorm()
     Peer bob(QStringLiteral("127.0.0.2"), port());
     QVERIFY(bob.connectToProgram(port()));
     QTRY_COMPARE(main()->Users->count(), 1);
+}
+
+void TestNetwork::burstOfListedPeers()
+{
+    // A whole office restarting: every listed peer connects in the same instant, far more than a short listen
+    // queue holds, and each must be accepted and told the name.
+    constexpr int Count = 300;
+    QByteArray ini = "[Users]\r\nCount=" + QByteArray::number(Count) + "\r\n";
+    const auto address = [](int i) { return QStringLiteral("127.2.%1.%2").arg(i / 250).arg(i % 250 + 1); };
+    for (int i = 0; i < Count; ++i)
+        ini += "UserA" + QByteArray::number(i) + "=" + address(i).toLatin1() + "\r\n";
+    start(ini + "[SYSTEM]\r\nUserName=Al\r\n");
+    std::vector<std::unique_ptr<QTcpSocket>> peers;
+    for (int i = 0; i < Count; ++i) {
+        auto s = std::make_unique<QTcpSocket>();
+        s->bind(QHostAddress(address(i)));
+        s->connectToHost(QHostAddress::LocalHost, port());
+        peers.push_back(std::move(s));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(peers.cbegin(), peers.cend(), [](const auto& s) { return s->bytesAvailable() == 3; }), 20000);
+    for (const auto& s : peers)
+        QCOMPARE(s->readAll(), QByteArray("\x1B"
+                                          "Al"));
+    QTRY_COMPARE(main()->Users->count(), Count);
+}
+
+void TestNetwork::nameGoesOnNewestConnection()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n[SYSTEM]\r\nUserName=Al\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Al"));
+    // The peer comes again on a new connection while the old one is still listed: the new one gets the name.
+    QTcpSocket again;
+    again.bind(QHostAddress(QStringLiteral("127.0.0.2")));
+    again.connectToHost(QHostAddress::LocalHost, port());
+    QVERIFY(again.waitForConnected(5000));
+    QTRY_COMPARE(again.bytesAvailable(), qint64(3));
+    QCOMPARE(again.readAll(), QByteArray("\x1B"
+                                         "Al"));
+    QTest::qWait(50);
+    QCOMPARE(bob.received(), QByteArray("\x1B"
+                                        "Al"));
+}
+
+void TestNetwork::failedAttemptRetriedWhilePeerIsUp()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    // Bob connects before his own listening socket is open, as a copy still starting does: the program's
+    // attempt back to him fails, and is made again once he listens.
+    Peer bob(QStringLiteral("127.0.0.2"), port(), false);
+    QVERIFY(bob.connectToProgram(port()));
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    QTest::qWait(20);
+    QVERIFY(bob.listen());
+    QVERIFY(bob.waitForIncoming());
+    QTRY_VERIFY(connections().ClientEstablished(0));
+    QVERIFY(m_env->boxes.shown.isEmpty());
+}
+
+void TestNetwork::droppedPairHealsUntilStop()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob->connectToProgram(port()));
+    QVERIFY(bob->waitForIncoming());
+    // Both connections drop while both sides keep running: the program opens its connection again by itself.
+    bob.reset();
+    bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+    QTRY_VERIFY(!connections().ClientEstablished(0));
+    QTRY_VERIFY_WITH_TIMEOUT(bob->incoming() != nullptr, 15000);
+    QTRY_VERIFY(connections().ClientEstablished(0));
+
+    // Stop! ends the retries: a peer that drops afterwards is left alone.
+    QTest::mouseClick(main()->Button3, Qt::LeftButton);
+    bob.reset();
+    bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+    QTest::qWait(3 * net::ConnectionManager::FirstBackoffMs);
+    QCOMPARE(bob->incomingCount(), 0);
 }
 
 QTEST_MAIN(TestNetwork)

@@ -11,11 +11,15 @@
 // connection (on which it writes its lines) and connects to the program's listening socket (on which it reads).
 class Peer {
 public:
-    Peer(const QString& address, quint16 port) : m_address(address), m_port(port)
+    // A peer that is not listening yet plays a copy whose listening socket is not open yet.
+    Peer(const QString& address, quint16 port, bool listenNow = true) : m_address(address), m_port(port)
     {
-        m_server.listen(QHostAddress(address), port);
+        if (listenNow)
+            listen();
     }
 
+    bool listen() { return m_server.listen(QHostAddress(m_address), m_port); }
+    void stopListening() { m_server.close(); }
     bool listening() const { return m_server.isListening(); }
 
     // The program's outgoing connection to us, once it has arrived.
@@ -36,6 +40,12 @@ public:
 
     // Our connection to the program's listening socket.
     QTcpSocket& outgoing() { return m_outgoing; }
+    // Every connection the program opened to us, the first one included.
+    int incomingCount()
+    {
+        incoming();
+        return (m_incoming ? 1 : 0) + int(m_extra.size());
+    }
     bool connectToProgram(quint16 programPort)
     {
         m_outgoing.bind(QHostAddress(m_address));

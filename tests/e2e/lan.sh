@@ -1,0 +1,95 @@
+# Sourced by the end-to-end scripts: a small test LAN made of network namespaces (a bridge in a hub namespace, one
+# namespace per host, addresses from 198.18.0.0/24), an X server inside the hub, and clean-up on every exit.
+# Every process of a test runs inside those namespaces: nothing is ever added to the machine's own namespace.
+
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+[[ $(id -u) -eq 0 ]] || skip "needs root for network namespaces"
+for tool in ip unshare Xvfb xdotool python3 ss; do
+    command -v "$tool" >/dev/null || skip "needs $tool"
+done
+
+tag="pe$$"
+hub="${tag}hub"
+work=$(mktemp -d)
+pids=()
+hosts=()
+lan_cleanup() {
+    for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    for ns in "$hub" "${hosts[@]/#/$tag}"; do ip netns del "$ns" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap lan_cleanup EXIT
+ip netns add "$hub" 2>/dev/null || skip "network namespaces are not available here"
+
+fail() {
+    echo "FAIL: $*"
+    for f in "$work"/*.log "$work"/*/log; do [[ -s $f ]] && { echo "--- $f"; tail -n 40 "$f"; }; done
+    exit 1
+}
+in_hub() { ip netns exec "$hub" "$@"; }
+in_host() { # host command... (in the foreground: in the background $! would be a subshell's)
+    local ns="${tag}$1"
+    shift
+    ip netns exec "$ns" "$@"
+}
+
+ip -n "$hub" link set lo up
+ip -n "$hub" link add br0 type bridge
+ip -n "$hub" link set br0 up
+host_up() { # name address...
+    local ns="${tag}$1"
+    shift
+    hosts+=("${ns#"$tag"}")
+    ip netns add "$ns"
+    ip -n "$hub" link add "v$ns" type veth peer name eth0 netns "$ns"
+    ip -n "$hub" link set "v$ns" master br0 up
+    ip -n "$ns" link set lo up
+    for address in "$@"; do ip -n "$ns" addr add "$address/24" dev eth0; done
+    ip -n "$ns" link set eth0 up
+}
+
+start_x() {
+    in_hub Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
+    [[ -s $work/display ]] || fail "Xvfb did not start"
+    export DISPLAY=":$(tr -d '\n' <"$work/display")"
+}
+
+# Starts an unmodified copy of PARLEY on a host, with its own folder and Parley.ini and its own /run/lock, as
+# separate machines have. With a third argument, the copy waits until that file exists, so that many copies can be
+# let go at the same instant. Sets pid_<host>.
+start_copy() { # host ini-text [go-file]
+    local dir="$work/$1" go="${3:-}"
+    mkdir -p "$dir/config"
+    [[ -x $dir/parley ]] || cp "$parley" "$dir/parley"
+    printf '%b' "$2" >"$dir/Parley.ini"
+    # Started directly, not through in_host, so that $! is the copy's own process.
+    ip netns exec "${tag}$1" unshare -m sh -c "mount -t tmpfs tmpfs /run/lock && \
+        if [ -n '$go' ]; then while [ ! -e '$go' ]; do sleep 0.01; done; fi; \
+        exec env QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >>"$dir/log" 2>&1 &
+    pids+=($!)
+    eval "pid_$1=$!"
+}
+window_of() { # pid
+    for _ in $(seq 200); do
+        local wid
+        wid=$(in_hub xdotool search --all --onlyvisible --pid "$1" --name '^Quendlewick Parley$' 2>/dev/null | head -n 1) || true
+        [[ -n $wid ]] && { echo "$wid"; return; }
+        sleep 0.1
+    done
+    fail "no main window for pid $1"
+}
+type_line() { # window text
+    in_hub xdotool windowraise "$1"
+    in_hub xdotool windowfocus --sync "$1"
+    in_hub xdotool mousemove --window "$1" 100 300 click 1
+    sleep 0.2
+    in_hub xdotool type --delay 15 "$2"
+    in_hub xdotool key Return
+    sleep 0.3
+}
