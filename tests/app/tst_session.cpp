@@ -26,6 +26,7 @@ private Q_SLOTS:
     void sessionEndSaves();
     void readOnlyFolderKeepsWindowOpen();
     void unreadableChatIsKept();
+    void undecodableChatBytesSurvive();
 
 private:
     void closeWith(BoxAnswer answer)
@@ -172,6 +173,17 @@ void TestSession::unreadableChatIsKept()
     }
     QFile::setPermissions(chat, QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(ReadAll(chat), QByteArray("yesterday\r\n"));
+}
+
+void TestSession::undecodableChatBytesSurvive()
+{
+    // A log written on a Windows code page, and bytes a peer once sent: shown as they can be, kept as they are.
+    const QByteArray old = "Jos\xE9: ol\xE1\r\n\xFF\xFE raw\r\nÄ valid\r\n";
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), old));
+    start();
+    closeWith(BoxAnswer::Yes);
+    const QByteArray saved = ReadAll(m_env->file(QStringLiteral("chat.txt")));
+    QVERIFY2(saved.startsWith(old), saved.constData());
 }
 
 QTEST_MAIN(TestSession)

@@ -1,6 +1,7 @@
 #include "platform/LockFile.h"
 #include "platform/ProgramDir.h"
 #include "platform/SessionEnd.h"
+#include "platform/TextCodec.h"
 #include "tests/support/Doubles.h"
 
 #include <QDir>
@@ -17,6 +18,8 @@ private Q_SLOTS:
     void lockReleasedWithHolder();
     void programDir();
     void signalsReachTheEventLoop();
+    void textSurvivesUndecodableBytes_data();
+    void textSurvivesUndecodableBytes();
 };
 
 void TestPlatform::lockOutcomes()
@@ -86,6 +89,33 @@ void TestPlatform::signalsReachTheEventLoop()
     QTRY_COMPARE(spy.count(), 2);
     QCOMPARE(spy.at(0).at(0).toInt(), int(SIGTERM));
     QCOMPARE(spy.at(1).at(0).toInt(), int(SIGHUP));
+}
+
+void TestPlatform::textSurvivesUndecodableBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    // Each undecodable byte b is the lone surrogate 0xDC00 + b.
+    const auto u = [](const char16_t* text) { return QString::fromUtf16(text); };
+    QTest::newRow("plain") << QByteArray("Ärne: hi") << QStringLiteral("Ärne: hi");
+    QTest::newRow("four-byte character") << QByteArray("\xF0\x9F\x98\x80") << u(u"\xD83D\xDE00");
+    QTest::newRow("a byte of another code page") << QByteArray("caf\xE9!") << u(u"caf\xDCE9!");
+    QTest::newRow("0xFF") << QByteArray("\xFF") << u(u"\xDCFF");
+    QTest::newRow("lone continuation") << QByteArray("a\x80z") << u(u"a\xDC80z");
+    QTest::newRow("cut off at the end") << QByteArray("x\xE2\x82") << u(u"x\xDCE2\xDC82");
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << u(u"\xDCC0\xDCAF");
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << u(u"\xDCED\xDCA0\xDC80");
+    QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << u(u"\xDCF4\xDC90\xDC80\xDC80");
+    QTest::newRow("valid after invalid") << QByteArray("\xFF\xC3\x84") << u(u"\xDCFF\x00C4");
+    QTest::newRow("NUL") << QByteArray("a\0z", 3) << QStringLiteral("a") + QChar(0) + QStringLiteral("z");
+}
+
+void TestPlatform::textSurvivesUndecodableBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(platform::FromSystemText(bytes), text);
+    QCOMPARE(platform::ToSystemText(text), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
