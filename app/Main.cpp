@@ -53,6 +53,8 @@ TF_Main::TF_Main(const Services& services, Windows& windows) : m_services(servic
     setFont(DesignFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
+    m_networkBoxes =
+        new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { ShowNetworkBox(kind, text); }, this);
     m_connections = std::make_unique<net::ConnectionManager>(m_userList, *this, services.listenAddress,
                                                              services.listenPort, services.peerPort);
     m_userList.SetClientFactory(m_connections.get());
@@ -568,13 +570,21 @@ bool TF_Main::ShowYour() const
 
 void TF_Main::ShowInformation(const QString& text)
 {
-    m_services.boxes.show(this, text, QStringLiteral("Parley"), platform::BoxIcon::Information,
-                          platform::BoxButtons::Ok);
+    m_networkBoxes->post(BoxQueue::Kind::Information, text);
 }
 
 void TF_Main::ShowError(const QString& text)
 {
-    m_services.boxes.error(this, text);
+    m_networkBoxes->post(BoxQueue::Kind::Error, text);
+}
+
+void TF_Main::ShowNetworkBox(BoxQueue::Kind kind, const QString& text)
+{
+    if (kind == BoxQueue::Kind::Information)
+        m_services.boxes.show(this, text, QStringLiteral("Parley"), platform::BoxIcon::Information,
+                              platform::BoxButtons::Ok);
+    else
+        m_services.boxes.error(this, text);
 }
 
 void TF_Main::AppendChatLine(const QString& line)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Services.h"
+#include "common/BoxQueue.h"
 #include "net/ConnectionManager.h"
 #include "platform/LockFile.h"
 #include "users/UserList.h"
@@ -142,6 +143,7 @@ private:
     void SaveSettingsFile();
     void SaveChatText();
     void SaveSession();
+    void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
 
     const Services& m_services;
     Windows& m_windows;
@@ -149,6 +151,7 @@ private:
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
     bool m_viewRefreshPending = false;
+    BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
     // Declared before the user list, so the list hands its connections back while the manager still exists.

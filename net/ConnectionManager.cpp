@@ -101,10 +101,17 @@ void ConnectionManager::AcceptPending()
 {
     while (m_server->hasPendingConnections()) {
         QTcpSocket* socket = m_server->nextPendingConnection();
+        const QString remote = socket->peerAddress().toString();
+        const std::optional<quint32> numeric = ParseDottedDecimal(remote);
+        if (!numeric || socket->state() != QAbstractSocket::ConnectedState) {
+            // Reset before we got to it: no address, nobody to admit or refuse.
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
-        const QString remote = socket->peerAddress().toString();
-        m_accepted.append(Accepted{socket, remote, ParseDottedDecimal(remote), false});
+        m_accepted.append(Accepted{socket, remote, numeric, false});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
     }
@@ -113,7 +120,8 @@ void ConnectionManager::AcceptPending()
 void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
 {
     const QString remote = m_accepted.back().address;
-    const int k = m_users.IndexOfAddress(remote);
+    // Socket events never raise the conversion error of a hand-edited entry: a peer could set it off at will.
+    const int k = m_users.FindAddress(remote);
     if (k < 0) {
         // A full list refuses newcomers as if adding them were switched off.
         if (m_host.AddNewIP() && m_users.Count() < MaxUsers) {
@@ -144,7 +152,7 @@ void ConnectionManager::ServerClientDisconnect(QTcpSocket* socket)
     }
     // The connection leaves the list at a later turn of the loop, never inside its own signal.
     ScheduleRemoval();
-    const int k = m_users.IndexOfAddress(remote);
+    const int k = remote.isEmpty() ? -1 : m_users.FindAddress(remote);
     if (k >= 0)
         CloseClient(k);
     m_host.UserViewChanged();
@@ -389,7 +397,10 @@ void ConnectionManager::CloseAllClients()
 void ConnectionManager::ClientSocketRead(QTcpSocket* socket)
 {
     const QByteArray received = socket->readAll();
-    const int k = m_users.IndexOfAddress(socket->peerAddress().toString());
+    const QString remote = socket->peerAddress().toString();
+    if (remote.isEmpty())
+        return; // closed meanwhile: matches nothing, shows nothing
+    const int k = m_users.FindAddress(remote);
     if (k < 0) {
         m_host.ShowError(QStringLiteral("Cannot find incoming IP!"));
         return;

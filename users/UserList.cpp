@@ -134,11 +134,11 @@ int UserList::IndexOfAddress(const QString& a) const
 
 int UserList::FindAddress(const QString& a) const
 {
-    try {
-        return IndexOfAddress(a);
-    } catch (const ParleyError&) {
+    const ParsedAddress given = Parse(a);
+    if (given.badField != 0)
         return -1;
-    }
+    const auto it = m_highestIndex.find(given.parts);
+    return it == m_highestIndex.end() ? -1 : it->second;
 }
 
 UserList::NumericAddress UserList::AddressParts(const QString& address)

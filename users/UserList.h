@@ -52,7 +52,7 @@ public:
     // The entry whose address equals a part by part as numbers (010.000.000.001 is 10.0.0.1), the highest
     // index among several, or -1. A part that is not a number raises the conversion error.
     int IndexOfAddress(const QString& a) const;
-    // IndexOfAddress without the conversion error: an unreadable address matches nothing.
+    // IndexOfAddress without the conversion error: an unreadable address, given or stored, matches nothing.
     int FindAddress(const QString& a) const;
     void AppendUser(const QString& address, const QString& ownName);
     void UpdateUser(int i, const QString& address, const QString& ownName);

@@ -18,6 +18,8 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 using platform::BoxAnswer;
 
 class TestNetwork : public ProgramTest {
@@ -45,6 +47,8 @@ private Q_SLOTS:
     void nameGoesOnNewestConnection();
     void failedAttemptRetriedWhilePeerIsUp();
     void droppedPairHealsUntilStop();
+    void resetBurstShowsNothing();
+    void networkBoxesNeverStack();
 
 private:
     net::ConnectionManager& connections() const { return main()->connections(); }
@@ -550,6 +554,58 @@ void TestNetwork::droppedPairHealsUntilStop()
     bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
     QTest::qWait(3 * net::ConnectionManager::FirstBackoffMs);
     QCOMPARE(bob->incomingCount(), 0);
+}
+
+void TestNetwork::resetBurstShowsNothing()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n[SYSTEM]\r\nUserName=Al\r\n");
+    // Any box would keep the event loop running under the socket handlers, as a real one does.
+    m_env->boxes.modalMs = 50;
+    // A listed peer that connects and resets, again and again, some before the program has even accepted.
+    for (int wave = 0; wave < 10; ++wave) {
+        std::vector<std::unique_ptr<QTcpSocket>> resets;
+        for (int i = 0; i < 50; ++i) {
+            auto s = std::make_unique<QTcpSocket>();
+            s->bind(QHostAddress(QStringLiteral("127.0.0.2")));
+            s->connectToHost(QHostAddress::LocalHost, port());
+            resets.push_back(std::move(s));
+        }
+        for (const auto& s : resets) {
+            QVERIFY(s->waitForConnected(5000));
+            if (wave % 2)
+                QTest::qWait(1); // let some be accepted first
+            const linger hard{1, 0};
+            ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            s->abort();
+        }
+    }
+    QTRY_COMPARE(connections().ConnectionCount(), 0);
+    QVERIFY2(m_env->boxes.shown.isEmpty(), qPrintable(m_env->boxes.texts().join(QLatin1Char('|'))));
+    // Still answering.
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Al"));
+}
+
+void TestNetwork::networkBoxesNeverStack()
+{
+    start();
+    m_parley->windows.settings.AddNewIP = true;
+    m_env->boxes.modalMs = 200;
+    // Strangers arrive faster than a person closes boxes: one box at a time, the same text not repeated meanwhile.
+    std::vector<std::unique_ptr<QTcpSocket>> strangers;
+    for (int i = 0; i < 20; ++i) {
+        auto s = std::make_unique<QTcpSocket>();
+        s->bind(QHostAddress(QStringLiteral("127.0.3.%1").arg(i + 1)));
+        s->connectToHost(QHostAddress::LocalHost, port());
+        strangers.push_back(std::move(s));
+    }
+    QTRY_COMPARE(main()->userList().Count(), 20);
+    QTRY_VERIFY(!m_env->boxes.shown.isEmpty());
+    QTRY_COMPARE(m_env->boxes.open, 0);
+    QCOMPARE(m_env->boxes.mostOpenAtOnce, 1);
+    QVERIFY(m_env->boxes.shown.size() < 20);
 }
 
 QTEST_MAIN(TestNetwork)

@@ -1,11 +1,20 @@
 #include "tests/support/Doubles.h"
 
+#include <QEventLoop>
 #include <QTcpServer>
+#include <QTimer>
 
 platform::BoxAnswer ScriptedMessageBoxes::show(QWidget* owner, const QString& text, const QString& caption,
                                                platform::BoxIcon icon, platform::BoxButtons buttons)
 {
     shown.append(Shown{owner, owner != nullptr, text, caption, icon, buttons});
+    if (modalMs > 0) {
+        mostOpenAtOnce = std::max(mostOpenAtOnce, ++open);
+        QEventLoop modal;
+        QTimer::singleShot(modalMs, &modal, &QEventLoop::quit);
+        modal.exec();
+        --open;
+    }
     if (buttons == platform::BoxButtons::Ok)
         return platform::BoxAnswer::Ok;
     return answers.isEmpty() ? platform::BoxAnswer::Yes : answers.takeFirst();

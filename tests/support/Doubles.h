@@ -33,6 +33,11 @@ public:
     };
     QList<Shown> shown;
     QList<platform::BoxAnswer> answers;
+    // When set, each box keeps the event loop running this long before it answers, as a real modal box does
+    // while a person reads it.
+    int modalMs = 0;
+    int open = 0;
+    int mostOpenAtOnce = 0;
 
     platform::BoxAnswer show(QWidget* owner, const QString& text, const QString& caption, platform::BoxIcon icon,
                              platform::BoxButtons buttons) override;
