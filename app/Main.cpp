@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -650,9 +651,17 @@ bool TF_Main::FormCloseQuery()
 void TF_Main::EndSession()
 {
     AskOnExit = false;
-    // Ending the desktop session must not lose the day's chat: save without asking, each file on its own.
-    Guard([this] { SaveSettingsFile(); });
-    Guard([this] { SaveChatText(); });
+    // Ending the desktop session must not lose the day's chat: save without asking, each file on its own. Nobody
+    // may be there to close a box, so a failure goes to standard error and the program ends all the same.
+    const auto quietly = [](auto step) {
+        try {
+            step();
+        } catch (const ParleyError& e) {
+            qWarning().noquote() << "Parley:" << WithFullStop(e.text());
+        }
+    };
+    quietly([this] { SaveSettingsFile(); });
+    quietly([this] { SaveChatText(); });
     if (Running())
         Button3Click();
     Q_EMIT ApplicationEnd();

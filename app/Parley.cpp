@@ -19,6 +19,9 @@ Parley::Parley(const Services& services) : m_services(services)
         m_services.boxes.show(nullptr, text, QStringLiteral("Parley"), platform::BoxIcon::Error,
                               platform::BoxButtons::Ok);
     });
+    // Watching before the start-up loads anything: a signal that arrives meanwhile waits in the pipe and ends the
+    // program cleanly once the event loop runs, instead of killing it in the middle of loading.
+    m_signals = new platform::SignalWatcher(this);
     m_main = std::make_unique<TF_Main>(services, windows);
     // The owned dialogs are children of the main window; the unique_ptrs only fix the order of destruction.
     m_config = std::make_unique<TF_Config>(services, windows);
@@ -29,7 +32,6 @@ Parley::Parley(const Services& services) : m_services(services)
     connect(m_main.get(), &TF_Main::ApplicationEnd, this, &Parley::finished, Qt::QueuedConnection);
     if (TerminationRequested())
         return;
-    m_signals = new platform::SignalWatcher(this);
     connect(m_signals, &platform::SignalWatcher::endRequested, this, Guarded([this](int) { m_main->EndSession(); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             Guarded([this](QSessionManager&) { m_main->EndSession(); }));

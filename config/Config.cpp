@@ -267,8 +267,10 @@ void TF_Config::FormCreate()
     const QByteArray ownPath = UpperCaseText(platform::ToSystemText(m_services.executablePath));
     const bool startsWithSession = stored && UpperCaseText(platform::ToSystemText(*stored)) == ownPath;
     CheckBox2->setChecked(startsWithSession);
+    // Ticked by loading counts as a click: the entry is written again. Its failure is reported on its own, so that
+    // the settings below still load and the next save cannot write defaults over the user's.
     if (startsWithSession)
-        SetAutostart(true); // ticked by loading counts as a click: the entry is written again
+        Guard([this] { SetAutostart(true); });
 
     const int versionCode = WindowsVersionCode(m_services.version);
     m_effects = versionCode >= 10;

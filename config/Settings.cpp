@@ -3,6 +3,8 @@
 #include "common/Errors.h"
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
+
 namespace {
 using S = Settings;
 
@@ -36,17 +38,19 @@ void ApplyRadioPartner(Settings& s, bool Settings::*member)
     }
 }
 
+// A missing key takes the table's default, never what its radio partner left in it.
 void LoadKey(const SettingKey& k, const platform::ProfileFile& file, Settings& s)
 {
+    static const Settings defaults;
     const QString section = QLatin1String(k.section);
     const QString key = QLatin1String(k.key);
     if (auto b = std::get_if<bool Settings::*>(&k.member)) {
-        s.** b = file.readBool(section, key, s.**b);
+        s.** b = file.readBool(section, key, defaults.**b);
         ApplyRadioPartner(s, *b);
     } else if (auto i = std::get_if<int Settings::*>(&k.member)) {
-        s.** i = file.readInteger(section, key, s.**i);
+        s.** i = file.readInteger(section, key, defaults.**i);
     } else if (auto t = std::get_if<QString Settings::*>(&k.member)) {
-        s.** t = file.readString(section, key, s.**t);
+        s.** t = file.readString(section, key, defaults.**t);
     }
 }
 } // namespace
@@ -101,6 +105,8 @@ Settings LoadSettings(const platform::ProfileFile& file, int versionCode)
     }
     if (s.Position < 0 || s.Position >= PopupPositionNames.size())
         s.Position = -1;
+    // The slider holds 0 to 100; what it shows is what is used and saved.
+    s.Visibility = std::clamp(s.Visibility, 0, 100);
     if (!effects) {
         s.Transparent = false;
         s.Visibility = 100;

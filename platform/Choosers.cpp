@@ -13,10 +13,9 @@ std::optional<ChosenFont> QtChoosers::chooseFont(QWidget* owner, const ChosenFon
     if (!ok)
         return std::nullopt;
     // Qt's font chooser has no colour of its own; the colour is chosen right after it.
+    // Cancelling that second step keeps the font just chosen with the colour it had.
     const QColor colour = QColorDialog::getColor(initial.colour, owner, QStringLiteral("Font colour"));
-    if (!colour.isValid())
-        return std::nullopt;
-    return ChosenFont{font, colour};
+    return ChosenFont{font, colour.isValid() ? colour : initial.colour};
 }
 
 std::optional<QString> QtChoosers::chooseOpenFile(QWidget* owner, const QString& initialFile, const QString& filter,

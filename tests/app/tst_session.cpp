@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
+
 using platform::BoxAnswer;
 
 class TestSession : public ProgramTest {
@@ -27,6 +29,7 @@ private Q_SLOTS:
     void readOnlyFolderKeepsWindowOpen();
     void unreadableChatIsKept();
     void undecodableChatBytesSurvive();
+    void terminateWithFailingSaveStillEnds();
 
 private:
     void closeWith(BoxAnswer answer)
@@ -184,6 +187,23 @@ void TestSession::undecodableChatBytesSurvive()
     closeWith(BoxAnswer::Yes);
     const QByteArray saved = ReadAll(m_env->file(QStringLiteral("chat.txt")));
     QVERIFY2(saved.startsWith(old), saved.constData());
+}
+
+void TestSession::terminateWithFailingSaveStillEnds()
+{
+    start();
+    main()->Memo->appendPlainText(QStringLiteral("kept"));
+    // "Parley.ini" cannot be written: the chat log is still saved, the failure goes to standard error, and the
+    // program ends without waiting for anybody to close a box.
+    const QString ini = m_env->file(QStringLiteral("Parley.ini"));
+    QFile::remove(ini);
+    QVERIFY(QDir().mkdir(ini));
+    QSignalSpy finished(m_parley.get(), &Parley::finished);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(QStringLiteral("Parley: Unable to write to %1.").arg(ini)));
+    ::raise(SIGTERM);
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("kept\r\n"));
 }
 
 QTEST_MAIN(TestSession)

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void autostartEntry();
     void autostartCheckIgnoresCase();
     void autostartWriteRefused();
+    void autostartUnwritableAtStart();
     void delayBox();
     void badDelayKeepsDialogOpen();
     void colourReachesMainWindowOnClose();
@@ -153,6 +154,29 @@ void TestConfig::autostartWriteRefused()
     QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Failed to set data for 'QwParley'")});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
     QVERIFY(config()->CheckBox2->isChecked());
+}
+
+void TestConfig::autostartUnwritableAtStart()
+{
+    // The entry names this program, but its folder cannot be written: rewriting it at start fails, and every
+    // setting still loads, so the next save keeps the user's.
+    const platform::Autostart autostart(m_env->configHome.path());
+    QVERIFY(autostart.write(m_env->services.executablePath));
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[User]\r\nAddNewIP=1\r\nShowYour=1\r\n"));
+    for (const QTemporaryDir* dir : {&m_env->programDir, &m_env->lockDir, &m_env->configHome})
+        QFile::setPermissions(dir->path(), QFile::Permissions(0x7777));
+    const QString folder = QFileInfo(autostart.entryPath()).path();
+    QFile::setPermissions(folder, QFile::Permissions(0x5555));
+    {
+        AsUnprivilegedUser user;
+        QVERIFY(user.ok());
+        start();
+    }
+    QFile::setPermissions(folder, QFile::Permissions(0x7777));
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Failed to set data for 'QwParley'")});
+    QVERIFY(config()->CheckBox2->isChecked());
+    QVERIFY(config()->settings().AddNewIP);
+    QVERIFY(config()->settings().ShowYour);
 }
 
 void TestConfig::delayBox()

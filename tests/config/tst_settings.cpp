@@ -14,6 +14,7 @@ private Q_SLOTS:
     void roundTripThroughTheTable();
     void radioPairs_data();
     void radioPairs();
+    void missingKeysTakeTheirDefaults();
     void valuesFromHandEditedFiles();
     void oldSystemsGetNoEffects();
     void delayRule_data();
@@ -101,6 +102,22 @@ void TestSettings::radioPairs()
     QCOMPARE(s.ClickMode2, secondSelected);
     QCOMPARE(s.Scheme1, firstSelected);
     QCOMPARE(s.Scheme2, secondSelected);
+}
+
+void TestSettings::missingKeysTakeTheirDefaults()
+{
+    // One key of a pair alone: the other takes its own default, not what its partner left in it.
+    const Settings s = LoadSettings(ProfileFile::fromBytes("[Messages]\nRestoreMain=1\n[Sound]\nWindows=1\n"
+                                                           "[Popup]\nClickMode2=0\nVisibility=150\n"),
+                                    11);
+    QCOMPARE(s.RestoreMain, false);
+    QCOMPARE(s.ShowPopup, true);
+    QCOMPARE(s.Windows, false);
+    QCOMPARE(s.FromFile, true);
+    QCOMPARE(s.ClickMode1, true);
+    // What the slider can show is what is used and saved.
+    QCOMPARE(s.Visibility, 100);
+    QCOMPARE(LoadSettings(ProfileFile::fromBytes("[Popup]\nVisibility=-5\n"), 11).Visibility, 0);
 }
 
 void TestSettings::valuesFromHandEditedFiles()

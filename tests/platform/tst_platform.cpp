@@ -3,6 +3,7 @@
 #include "platform/SessionEnd.h"
 #include "platform/TextCodec.h"
 #include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void lockOutcomes();
     void lockReleasedWithHolder();
     void programDir();
+    void readOnlyProgramDirKeepsItsFiles();
     void signalsReachTheEventLoop();
     void textSurvivesUndecodableBytes_data();
     void textSurvivesUndecodableBytes();
@@ -78,6 +80,35 @@ void TestPlatform::programDir()
     const QString fallback = platform::ProgramDirFor(QStringLiteral("/nonexistent/bin/parley"), home.path());
     QCOMPARE(fallback, home.path() + QStringLiteral("/Parley/"));
     QVERIFY(QFileInfo(fallback).isDir());
+    // A system folder is never written, not even by root.
+    QCOMPARE(platform::ProgramDirFor(QStringLiteral("/usr/bin/parley"), home.path()), fallback);
+}
+
+void TestPlatform::readOnlyProgramDirKeepsItsFiles()
+{
+    QTemporaryDir home;
+    QTemporaryDir install;
+    const QString exe = install.filePath(QStringLiteral("parley"));
+    QVERIFY(WriteAll(install.filePath(QStringLiteral("Parley.ini")), "[SYSTEM]\r\nUserName=Old\r\n"));
+    QVERIFY(WriteAll(install.filePath(QStringLiteral("chat.txt")), "history\r\n"));
+    QFile::setPermissions(home.path(), QFile::Permissions(0x7777));
+    QFile::setPermissions(install.path(), QFile::Permissions(0x5555));
+    QString dir;
+    {
+        AsUnprivilegedUser user;
+        QVERIFY(user.ok());
+        dir = platform::ProgramDirFor(exe, home.path());
+    }
+    QCOMPARE(dir, home.path() + QStringLiteral("/Parley/"));
+    QCOMPARE(ReadAll(dir + QStringLiteral("Parley.ini")), QByteArray("[SYSTEM]\r\nUserName=Old\r\n"));
+    QCOMPARE(ReadAll(dir + QStringLiteral("chat.txt")), QByteArray("history\r\n"));
+    // Once the per-user folder has its own, those are the ones used.
+    QVERIFY(WriteAll(dir + QStringLiteral("chat.txt"), "newer\r\n"));
+    {
+        AsUnprivilegedUser user;
+        QCOMPARE(platform::ProgramDirFor(exe, home.path()), dir);
+    }
+    QCOMPARE(ReadAll(dir + QStringLiteral("chat.txt")), QByteArray("newer\r\n"));
 }
 
 void TestPlatform::signalsReachTheEventLoop()
