@@ -316,9 +316,12 @@ void TF_Main::FormActivate()
     StopTrayFlash();
 }
 
-// Minimising puts the program back into the tray: the window goes, the icon stays.
+// Minimising puts the program back into the tray: the window goes, the icon stays. Without a notification area
+// there is no icon to come back by, so the window stays on the taskbar.
 void TF_Main::ApplicationEvents1Minimize()
 {
+    if (!m_services.tray.isAvailable())
+        return;
     QTimer::singleShot(0, this, [this] {
         if (windowState().testFlag(Qt::WindowMinimized))
             hide();
@@ -375,7 +378,7 @@ bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
             StopTrayFlash();
         return consumed;
     }
-    if (type == QEvent::FocusOut && watched == UserName)
+    if (watched == UserName && FocusMovedWithinProgram(event))
         UserNameExit();
     if (press && watched != Mess && watched != Users)
         StopTrayFlash();
@@ -485,13 +488,15 @@ void TF_Main::RefreshUserView()
         delete Users->takeItem(Users->count() - 1);
     for (int r = 0; r < rows.size(); ++r) {
         QListWidgetItem* item = Users->item(r);
+        const Qt::CheckState state = rows[r].ticked ? Qt::Checked : Qt::Unchecked;
         if (!item) {
             item = new QListWidgetItem(Users);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            // Set on every new row, unticked too: a row without a check state shows no tick box at all.
+            item->setCheckState(state);
         }
         if (item->text() != rows[r].caption)
             item->setText(rows[r].caption);
-        const Qt::CheckState state = rows[r].ticked ? Qt::Checked : Qt::Unchecked;
         if (item->checkState() != state)
             item->setCheckState(state);
     }

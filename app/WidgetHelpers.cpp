@@ -22,12 +22,24 @@ void HandleWebLinkEvent(QLabel* link, QEvent* event, platform::Shell& shell)
 
 bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra)
 {
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        return false;
     const QString typed = event->text();
     if (typed.isEmpty())
         return false; // arrows, Delete and the like type nothing
-    const bool allowed =
-        typed.size() == 1 && (typed[0].isDigit() || typed[0] == QLatin1Char('\b') || extra.contains(typed[0]));
+    // Only ASCII digits: other scripts' digits would pass here and fail the conversion later.
+    const QChar c = typed[0];
+    const bool allowed = typed.size() == 1 && ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                                               c == QLatin1Char('\b') || extra.contains(c));
     return !allowed;
+}
+
+bool FocusMovedWithinProgram(const QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 void CentreOnScreen(QWidget* window)

@@ -15,10 +15,9 @@
 int main(int argc, char* argv[])
 {
     // Windows are placed and kept on top as asked only under X11; Wayland sessions run us through XWayland
-    // unless the user picked a platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // unless the user picked a platform, and natively where XWayland is missing.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parley"));

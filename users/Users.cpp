@@ -295,7 +295,7 @@ bool TF_Users::eventFilter(QObject* watched, QEvent* event)
     Guard([&] {
         if (watched == Edit2 && event->type() == QEvent::KeyPress)
             consumed = DropsTypedCharacter(static_cast<QKeyEvent*>(event), QStringLiteral("."));
-        else if (watched == Edit2 && event->type() == QEvent::FocusOut)
+        else if (watched == Edit2 && FocusMovedWithinProgram(event))
             Edit2Exit();
         else if (watched == Label11)
             HandleWebLinkEvent(Label11, event, m_services.shell);

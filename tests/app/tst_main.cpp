@@ -353,6 +353,11 @@ void TestMain::noTrayShowsWindow()
     m_env->tray.available = false;
     start();
     QVERIFY(main()->isVisible());
+    // With no icon to come back by, Esc and minimising leave the window on the taskbar.
+    QTest::keyClick(main()->Mess, Qt::Key_Escape);
+    QTRY_VERIFY(main()->windowState().testFlag(Qt::WindowMinimized));
+    QTest::qWait(20);
+    QVERIFY(main()->isVisible());
 }
 
 QTEST_MAIN(TestMain)

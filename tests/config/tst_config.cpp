@@ -8,8 +8,11 @@
 #include "tests/support/FileHelpers.h"
 #include "tests/support/ProgramTest.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -17,6 +20,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 class TestConfig : public ProgramTest {
     Q_OBJECT
@@ -33,6 +37,7 @@ private Q_SLOTS:
     void badDelayKeepsDialogOpen();
     void colourReachesMainWindowOnClose();
     void choosers();
+    void fontKeptWhenColourCancelled();
     void oldSystemDisablesEffects();
 
 private:
@@ -186,6 +191,14 @@ void TestConfig::delayBox()
     c->show();
     c->Edit2->clear();
     QTest::keyClicks(c->Edit2, QStringLiteral("0a-7 "));
+    QTest::sendKeyEvent(QTest::Click, c->Edit2, Qt::Key_unknown, QStringLiteral("\u0663"), Qt::NoModifier);
+    QCOMPARE(c->Edit2->text(), QStringLiteral("07"));
+    // Tab leaves the box.
+    QApplication::setActiveWindow(c);
+    c->Edit2->setFocus();
+    QTRY_VERIFY(c->Edit2->hasFocus());
+    QTest::keyClick(c->Edit2, Qt::Key_Tab);
+    QVERIFY(!c->Edit2->hasFocus());
     QCOMPARE(c->Edit2->text(), QStringLiteral("07"));
     QTest::keyClick(c->Edit2, Qt::Key_Backspace);
     QCOMPARE(c->Edit2->text(), QStringLiteral("0"));
@@ -235,6 +248,30 @@ void TestConfig::colourReachesMainWindowOnClose()
     QCOMPARE(m->Users->palette().color(QPalette::Base), QColor(Qt::red));
     QCOMPARE(platform::ProfileFile::load(ini()).readInteger(QStringLiteral("Text"), QStringLiteral("Background"), 0),
              255);
+}
+
+void TestConfig::fontKeptWhenColourCancelled()
+{
+    // The real chooser: the font dialog is accepted, then its colour step cancelled.
+    platform::QtChoosers choosers;
+    QFont initial(QStringLiteral("DejaVu Sans"));
+    initial.setPointSize(9);
+    QTimer::singleShot(0, this, [this] {
+        QTRY_VERIFY(qobject_cast<QFontDialog*>(QApplication::activeModalWidget()));
+        auto* fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        QFont bigger = fonts->currentFont();
+        bigger.setPointSize(20);
+        fonts->setCurrentFont(bigger);
+        QTimer::singleShot(0, this, [] {
+            QTRY_VERIFY(qobject_cast<QColorDialog*>(QApplication::activeModalWidget()));
+            QApplication::activeModalWidget()->close();
+        });
+        fonts->accept();
+    });
+    const std::optional<platform::ChosenFont> chosen = choosers.chooseFont(nullptr, {initial, QColor(1, 2, 3)});
+    QVERIFY(chosen.has_value());
+    QCOMPARE(chosen->font.pointSize(), 20);
+    QCOMPARE(chosen->colour, QColor(1, 2, 3));
 }
 
 void TestConfig::choosers()

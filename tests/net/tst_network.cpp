@@ -9,6 +9,7 @@
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void linesBothWays();
     void readsAreMessages();
     void tickedDecidesWhatIsShown();
+    void untickedRowHasATickBox();
     void ownNamesWhenAsked();
     void keySchemes();
     void stoppedKeys();
@@ -175,7 +177,17 @@ void TestNetwork::linesBothWays()
     QTRY_COMPARE(lastLine(), QStringLiteral("line"));
     QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("Bobby: multi\nline")));
 
-    // Leaving the name box announces the name again, changed or not.
+    // Switching to another program is not leaving the name box: nothing is announced.
+    bob.clearReceived();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(main()->UserName, &away);
+    QTest::qWait(50);
+    QVERIFY(bob.received().isEmpty());
+    // Leaving the name box for another control announces the name again, changed or not; so does Enter.
+    QFocusEvent tabbedAway(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(main()->UserName, &tabbedAway);
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Alice"));
     bob.clearReceived();
     main()->UserName->setText(QString());
     QTest::keyClick(main()->UserName, Qt::Key_Return);
@@ -234,6 +246,23 @@ void TestNetwork::tickedDecidesWhatIsShown()
     bob.clearReceived();
     typeAndPress(QStringLiteral("to all"), Qt::Key_Return);
     QVERIFY(bob.waitForReceived("to all"));
+}
+
+void TestNetwork::untickedRowHasATickBox()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserE0=0\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QTRY_COMPARE(main()->Users->count(), 1);
+    QListWidgetItem* row = main()->Users->item(0);
+    QVERIFY(row->data(Qt::CheckStateRole).isValid());
+    QCOMPARE(row->checkState(), Qt::Unchecked);
+    // Space ticks it, and the tick lands in the entry.
+    main()->Users->setCurrentItem(row);
+    main()->Users->setFocus();
+    QTest::keyClick(main()->Users, Qt::Key_Space);
+    QCOMPARE(row->checkState(), Qt::Checked);
+    QVERIFY(main()->userList().Ticked(0));
 }
 
 void TestNetwork::ownNamesWhenAsked()

@@ -9,6 +9,7 @@
 #include "tests/support/ProgramTest.h"
 #include "users/Users.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void addressCheck_data();
     void addressCheck();
     void addressKeyFilter();
+    void switchingProgramsChecksNothing();
     void addRules();
     void applyAndDelete();
     void clearAsksTwice();
@@ -93,8 +95,35 @@ void TestUsers::addressKeyFilter()
     start();
     users()->Edit2->clear();
     users()->Edit2->setFocus();
+    // Only "0" to "9" and the dot: an Arabic-Indic one is a digit too, but no address part.
     QTest::keyClicks(users()->Edit2, QStringLiteral("1a-9.x2"));
+    QTest::sendKeyEvent(QTest::Click, users()->Edit2, Qt::Key_unknown, QStringLiteral("\u0661"), Qt::NoModifier);
     QCOMPARE(users()->Edit2->text(), QStringLiteral("19.2"));
+
+    // Tab leaves the box, Shift+Tab comes back: the keyboard is never trapped.
+    users()->show();
+    QApplication::setActiveWindow(users());
+    users()->Edit2->setFocus();
+    QTRY_VERIFY(users()->Edit2->hasFocus());
+    QTest::keyClick(users()->Edit2, Qt::Key_Tab);
+    QVERIFY(!users()->Edit2->hasFocus());
+    QVERIFY(!users()->Edit2->text().contains(QLatin1Char('\t')));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QVERIFY(users()->Edit2->hasFocus());
+}
+
+void TestUsers::switchingProgramsChecksNothing()
+{
+    start();
+    users()->Edit2->setText(QStringLiteral("300.1.1.1"));
+    // Another program took the keyboard: no check, no box over that program.
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(users()->Edit2, &away);
+    QVERIFY(m_env->boxes.shown.isEmpty());
+    // Moving to another control of the dialog checks the address.
+    QFocusEvent inside(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(users()->Edit2, &inside);
+    QCOMPARE(m_env->boxes.shown.size(), 1);
 }
 
 void TestUsers::addRules()
