@@ -1,20 +1,23 @@
 #include "app/Main.h"
 
 #include "app/MainLayout.h"
-#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
 #include "common/Site.h"
+#include "config/Colours.h"
 #include "config/Config.h"
 #include "net/Personal.h"
+#include "net/SendKeys.h"
 #include "net/Wire.h"
 #include "notify/Message.h"
+#include "platform/Cursor.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
 #include "tray/Trayicon.h"
+#include "ui/WidgetHelpers.h"
 #include "users/Users.h"
 
 #include <QApplication>
@@ -33,33 +36,22 @@
 #include <algorithm>
 
 namespace {
-QFont DesignFont(const QString& family, int pixelHeight, bool bold = false, bool italic = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
 constexpr QColor ModeGreen(0, 128, 0);
 constexpr QColor ModeMaroon(128, 0, 0);
 } // namespace
 
-TF_Main::TF_Main(const Services& services, Windows& windows) : m_services(services), m_windows(windows)
+TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& session)
+    : m_services(services), m_settings(settings), m_session(session)
 {
-    m_windows.F_Main = this;
     setObjectName(QStringLiteral("F_Main"));
     setWindowTitle(QStringLiteral("Quendlewick Parley"));
-    setFont(DesignFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
     m_networkBoxes =
         new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { ShowNetworkBox(kind, text); }, this);
-    m_connections = std::make_unique<net::ConnectionManager>(m_userList, *this, services.listenAddress,
-                                                             services.listenPort, services.peerPort);
-    m_userList.SetClientFactory(m_connections.get());
     CreateControls();
+    ConnectSession();
     CreateTrayParts();
     CreateTimers();
     WatchUserContact();
@@ -70,6 +62,44 @@ TF_Main::TF_Main(const Services& services, Windows& windows) : m_services(servic
 TF_Main::~TF_Main()
 {
     m_lock.release();
+}
+
+void TF_Main::ConnectSession()
+{
+    connect(&m_session, &ChatSession::lineAppended, this,
+            Guarded([this](const QString& line) { AppendChatLine(line); }));
+    connect(&m_session, &ChatSession::incomingLine, this,
+            Guarded([this](const QString& line) { NotifyIncoming(line); }));
+    connect(&m_session, &ChatSession::viewChanged, this, Guarded([this] { UserViewChanged(); }));
+    connect(&m_session, &ChatSession::boxRequested, m_networkBoxes, &BoxQueue::post);
+    connect(&m_session, &ChatSession::runningChanged, this,
+            [this](bool running) { Button3->setText(running ? StopCaption : RunCaption); });
+    connect(UserName, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
+    m_session.SetUserName(UserName->text());
+}
+
+void TF_Main::SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal)
+{
+    m_config = config;
+    m_message = message;
+    m_users = users;
+    m_personal = personal;
+    connect(m_config, &TF_Config::closed, this, Guarded([this] {
+                ApplyAppearance();
+                RefreshUserView();
+            }));
+    connect(m_users, &TF_Users::closed, this, Guarded([this] { RefreshUserView(); }));
+}
+
+void TF_Main::ApplyAppearance()
+{
+    const QColor background = ResolveColour(m_settings.Background);
+    const QColor text = ResolveColour(m_settings.FontColor);
+    for (QWidget* w : {static_cast<QWidget*>(Memo), static_cast<QWidget*>(Mess)}) {
+        w->setFont(SettingsFont(m_settings));
+        SetColours(w, background, text);
+    }
+    SetColours(Users, background, text);
 }
 
 void TF_Main::CreateControls()
@@ -85,7 +115,7 @@ void TF_Main::CreateControls()
     Mess = new QPlainTextEdit(this);
     Mess->setObjectName(QStringLiteral("Mess"));
     Mess->setAccessibleName(QStringLiteral("Message"));
-    Mess->setFont(DesignFont(QStringLiteral("Tahoma"), 11));
+    Mess->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     Mess->setTabChangesFocus(false);
 
     Users = new QListWidget(this);
@@ -115,13 +145,13 @@ void TF_Main::CreateTopRow()
 {
     Label1 = new QLabel(QStringLiteral("Your name:"), this);
     Label1->setGeometry(4, 6, 73, 16);
-    Label1->setFont(DesignFont(QStringLiteral("Arial"), 13, true));
+    Label1->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
 
     UserName = new QLineEdit(QStringLiteral("Somebody"), this);
     UserName->setObjectName(QStringLiteral("UserName"));
     UserName->setAccessibleName(QStringLiteral("Your name"));
     UserName->setGeometry(84, 4, 121, 21);
-    UserName->setFont(DesignFont(QStringLiteral("Arial"), 13, true));
+    UserName->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
     Label1->setBuddy(UserName);
 
     const auto makeButton = [this](const QString& caption, int left, const char* name) {
@@ -136,8 +166,8 @@ void TF_Main::CreateTopRow()
     Button2 = makeButton(QStringLiteral("Users"), 356, "Button2");
     Button3 = makeButton(RunCaption, 448, "Button3");
 
-    connect(Button1, &QPushButton::clicked, this, Guarded([this] { m_windows.F_Config->exec(); }));
-    connect(Button2, &QPushButton::clicked, this, Guarded([this] { m_windows.F_Users->exec(); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
+    connect(Button2, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
     connect(Button3, &QPushButton::clicked, this, Guarded([this] { Button3Click(); }));
     connect(Button4, &QPushButton::clicked, this, Guarded([this] { Button4Click(); }));
 }
@@ -149,27 +179,27 @@ void TF_Main::CreateLogoPanel()
 
     Label4 = new QLabel(QStringLiteral("Quendlewick"), Panel1);
     Label4->setGeometry(8, 0, 62, 14);
-    Label4->setFont(DesignFont(QStringLiteral("Arial"), 11, true));
+    Label4->setFont(PixelFont(QStringLiteral("Arial"), 11, true));
     // Fonts differ between desktops; the maker's name must never be cut.
     Label4->resize(std::max(Label4->width(), Label4->sizeHint().width()), Label4->height());
 
     Label3 = new QLabel(QStringLiteral("PARLEY"), Panel1);
     Label3->setGeometry(4, 6, 117, 33);
     Label3->setAlignment(Qt::AlignCenter);
-    Label3->setFont(DesignFont(QStringLiteral("Verdana"), 27, true, true));
+    Label3->setFont(PixelFont(QStringLiteral("Verdana"), 27, true, true));
 
     Label5 = new QLabel(Panel1);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setGeometry(12, 39, 101, 17);
     Label5->setAlignment(Qt::AlignCenter);
-    Label5->setFont(DesignFont(QStringLiteral("Verdana"), 11, true));
+    Label5->setFont(PixelFont(QStringLiteral("Verdana"), 11, true));
     SetMode(NormalModeCaption, ModeGreen);
 
     Label2 = new QLabel(QLatin1String(MakerSiteCaption), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(0, 56, 125, 13);
     Label2->setAlignment(Qt::AlignCenter);
-    Label2->setFont(DesignFont(QStringLiteral("Tahoma"), 9));
+    Label2->setFont(PixelFont(QStringLiteral("Tahoma"), 9));
     Label2->setCursor(Qt::PointingHandCursor);
     Label4->raise(); // drawn over the product name, as it is transparent
 }
@@ -261,7 +291,7 @@ void TF_Main::RequestTermination()
 
 bool TF_Main::Running() const
 {
-    return Button3->text() != RunCaption;
+    return m_session.Running();
 }
 
 bool TF_Main::Flashing() const
@@ -288,8 +318,8 @@ void TF_Main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     Guard([this] {
-        if (m_windows.F_Message && m_windows.F_Message->isVisible())
-            m_windows.F_Message->Dismiss();
+        if (m_message && m_message->isVisible())
+            m_message->Dismiss();
         StopTrayFlash();
     });
 }
@@ -390,36 +420,18 @@ void TF_Main::MessKeyPress(QKeyEvent* event, bool& consumed)
     StopTrayFlash();
     if (event->key() == Qt::Key_Escape)
         showMinimized();
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const bool tab = event->key() == Qt::Key_Tab;
-    if (!enter && !tab)
-        return;
-    // The box never inserts Enter by itself; while stopped Tab keeps its ordinary effect.
-    consumed = enter || Running();
-    if (!Running())
-        return;
-    const Settings& settings = m_windows.settings;
-    if ((enter && settings.Scheme1) || (tab && settings.Scheme2))
+    const net::SendKeyOutcome outcome = net::SendKey(event->key(), Running(), m_settings);
+    consumed = outcome.consumed;
+    if (outcome.send)
         Send();
-    else
-        StartNewLine();
+    else if (outcome.newLine)
+        AppendLineBreak(Mess);
 }
 
 void TF_Main::Send()
 {
-    const QString text = Mess->toPlainText();
-    Memo->appendPlainText(UserName->text() + QStringLiteral(": ") + text);
-    m_connections->SendToAll(net::ChatMessage(text));
+    m_session.SendToEveryone(Mess->toPlainText());
     Mess->clear();
-}
-
-// The line break goes at the end of the text, wherever the caret is.
-void TF_Main::StartNewLine()
-{
-    QTextCursor cursor = Mess->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringLiteral("\n"));
-    Mess->setTextCursor(cursor);
 }
 
 void TF_Main::UserNameKeyPress(QKeyEvent* event)
@@ -432,7 +444,7 @@ void TF_Main::UserNameKeyPress(QKeyEvent* event)
 // Tells every connected peer the name in the box, changed or not.
 void TF_Main::UserNameExit()
 {
-    m_connections->SendToAll(net::NameAnnouncement(UserName->text()));
+    m_session.AnnounceName();
 }
 
 void TF_Main::SetMode(const QString& caption, const QColor& colour)
@@ -473,7 +485,7 @@ void TF_Main::Timer2Timer()
 
 void TF_Main::Timer1Timer()
 {
-    if (m_connections->ConnectionCount() != Users->count())
+    if (connections().ConnectionCount() != Users->count())
         RefreshUserView();
 }
 
@@ -482,7 +494,7 @@ void TF_Main::Timer1Timer()
 void TF_Main::RefreshUserView()
 {
     m_viewRefreshPending = false;
-    const QList<net::UserRow> rows = m_connections->UserViewRows();
+    const QList<net::UserRow> rows = connections().UserViewRows();
     const QSignalBlocker quiet(Users);
     while (Users->count() > rows.size())
         delete Users->takeItem(Users->count() - 1);
@@ -518,20 +530,15 @@ void TF_Main::StoreTicks()
     QList<bool> ticks;
     for (int row = 0; row < Users->count(); ++row)
         ticks.append(Users->item(row)->checkState() == Qt::Checked);
-    m_connections->StoreTicks(ticks);
+    connections().StoreTicks(ticks);
 }
 
 void TF_Main::Button3Click()
 {
-    if (!Running()) {
-        m_connections->OpenServer();
-        m_connections->OpenAllClients();
-        Button3->setText(StopCaption);
-    } else {
-        m_connections->CloseAllClients();
-        m_connections->CloseServer();
-        Button3->setText(RunCaption);
-    }
+    if (!Running())
+        m_session.Run();
+    else
+        m_session.Stop();
     RefreshUserView();
 }
 
@@ -540,48 +547,14 @@ void TF_Main::UsersDblClick()
     const int j = Users->currentRow();
     if (j < 0 || !Users->item(j)->isSelected())
         return;
-    const QString address = m_connections->RemoteAddress(j);
+    const QString address = connections().RemoteAddress(j);
     if (address.isEmpty())
         return; // the row outlived its connection: there is nobody to write to
-    if (m_windows.F_Personal->exec() != QDialog::Accepted)
+    if (m_personal->exec() != QDialog::Accepted)
         return;
-    const QByteArray message = net::ChatMessage(m_windows.F_Personal->Text());
-    // The dialog was modal, not the network: the peer may have gone or come back on another connection.
-    if (m_connections->RemoteAddress(j) == address) {
-        m_connections->SendOn(j, message);
-        return;
-    }
-    const int now = m_connections->IndexOfConnection(address);
-    if (now < 0)
+    if (!m_session.SendPersonal(j, address, m_personal->Text()))
         m_services.boxes.show(this, QStringLiteral("Selected user has disconnected. Try later."),
                               QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
-    else
-        m_connections->SendOn(now, message);
-}
-
-QString TF_Main::OwnUserName() const
-{
-    return UserName->text();
-}
-
-bool TF_Main::AddNewIP() const
-{
-    return m_windows.settings.AddNewIP;
-}
-
-bool TF_Main::ShowYour() const
-{
-    return m_windows.settings.ShowYour;
-}
-
-void TF_Main::ShowInformation(const QString& text)
-{
-    m_networkBoxes->post(BoxQueue::Kind::Information, text);
-}
-
-void TF_Main::ShowError(const QString& text)
-{
-    m_networkBoxes->post(BoxQueue::Kind::Error, text);
 }
 
 void TF_Main::ShowNetworkBox(BoxQueue::Kind kind, const QString& text)
@@ -614,7 +587,7 @@ void TF_Main::TrayIconMouseUp(Qt::MouseButton button)
     if (button == Qt::LeftButton) {
         ShowMainWindow();
     } else if (button == Qt::RightButton) {
-        const QPoint at = GetMousePosition(m_services.cursor);
+        const QPoint at = platform::GetMousePosition(m_services.cursor);
         activateWindow();
         // Desktops that open the tray menu themselves have already shown it.
         if (!PopupMenu1->isVisible())

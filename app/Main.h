@@ -1,10 +1,9 @@
 #pragma once
 
-#include "app/Services.h"
 #include "common/BoxQueue.h"
-#include "net/ConnectionManager.h"
+#include "net/ChatSession.h"
 #include "platform/LockFile.h"
-#include "users/UserList.h"
+#include "platform/Services.h"
 
 #include <QIcon>
 #include <QList>
@@ -20,6 +19,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TTrayIcon;
+class TF_Config;
+class TF_Message;
+class TF_Users;
+class TF_Personal;
 
 namespace platform {
 class ProfileFile;
@@ -30,11 +33,12 @@ inline const QString StopCaption = QStringLiteral("Stop!");
 inline const QString NormalModeCaption = QStringLiteral("NORMAL MODE");
 inline const QString SilentModeCaption = QStringLiteral("SILENT MODE");
 
-// The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon.
-class TF_Main : public QWidget, public net::ConnectionHost {
+// The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon. It is
+// the view of the chat session: it forwards what the person does and shows what the session says.
+class TF_Main : public QWidget {
     Q_OBJECT
 public:
-    TF_Main(const Services& services, Windows& windows);
+    TF_Main(const Services& services, Settings& settings, ChatSession& session);
     ~TF_Main() override;
 
     // Controls, by the names the rest of the program knows them by.
@@ -69,9 +73,14 @@ public:
     bool TerminationRequested() const { return m_terminationRequested; }
     QString IniPath() const { return ProgramDir + QStringLiteral("Parley.ini"); }
     QString ChatPath() const { return ProgramDir + QStringLiteral("chat.txt"); }
-    ::UserList& userList() { return m_userList; }
-    net::ConnectionManager& connections() { return *m_connections; }
+    ::UserList& userList() { return m_session.userList(); }
+    net::ConnectionManager& connections() { return m_session.connections(); }
+    ChatSession& session() { return m_session; }
     bool Running() const;
+    // The dialogs this window opens, created after its start-up.
+    void SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
+    // The chat area, the message box and the user view in the settings' font and colours.
+    void ApplyAppearance();
     bool Flashing() const;
 
     void StopTrayFlash();
@@ -82,20 +91,14 @@ public:
     void TrayIconMouseUp(Qt::MouseButton button);
     void ShowMainWindow();
     void RefreshUserView();
-    void UserViewChanged() override;
+    void UserViewChanged();
     void StoreTicks();
     void UsersDblClick();
     // The own line in the chat area and the text to every accepted connection; the message box empties.
     void Send();
 
-    // What the connection manager asks of the window.
-    QString OwnUserName() const override;
-    bool AddNewIP() const override;
-    bool ShowYour() const override;
-    void ShowInformation(const QString& text) override;
-    void ShowError(const QString& text) override;
-    void AppendChatLine(const QString& line) override;
-    void NotifyIncoming(const QString& line) override;
+    void AppendChatLine(const QString& line);
+    void NotifyIncoming(const QString& line);
 
     // Runs the close sequence; false when the close is refused.
     bool FormCloseQuery();
@@ -136,7 +139,6 @@ private:
     void UserNameExit();
     void Timer1Timer();
     void Timer2Timer();
-    void StartNewLine();
     void RestoreSession();
     void RestoreNameAndGeometry(const platform::ProfileFile& ini);
     void RestoreChatText(const platform::ProfileFile& ini);
@@ -145,8 +147,15 @@ private:
     void SaveSession();
     void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
 
+    void ConnectSession();
+
     const Services& m_services;
-    Windows& m_windows;
+    Settings& m_settings;
+    ChatSession& m_session;
+    TF_Config* m_config = nullptr;
+    TF_Message* m_message = nullptr;
+    TF_Users* m_users = nullptr;
+    TF_Personal* m_personal = nullptr;
     platform::LockFile m_lock;
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
@@ -154,7 +163,4 @@ private:
     BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
-    // Declared before the user list, so the list hands its connections back while the manager still exists.
-    std::unique_ptr<net::ConnectionManager> m_connections;
-    ::UserList m_userList;
 };

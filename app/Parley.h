@@ -1,30 +1,47 @@
 #pragma once
 
-#include "app/Services.h"
+#include "config/Settings.h"
+#include "platform/Services.h"
 
 #include <QObject>
 
 #include <memory>
 
+class ChatSession;
+class TF_Main;
+class TF_Config;
+class TF_Message;
+class TF_Users;
+class TF_Personal;
+
 namespace platform {
 class SignalWatcher;
 }
 
-// The running program: the five windows, created once each in their fixed order, and the general error handler.
+// The running program: the chat session, the five windows, created once each in their fixed order, and the general
+// error handler. The preferences exist before the Configuration dialog loads them, holding the defaults.
 class Parley : public QObject {
     Q_OBJECT
 public:
     explicit Parley(const Services& services);
     ~Parley() override;
 
-    Windows windows;
+    Settings settings;
     bool TerminationRequested() const;
+
+    ChatSession& session() const { return *m_session; }
+    TF_Main* main() const { return m_main.get(); }
+    TF_Config* config() const { return m_config.get(); }
+    TF_Message* message() const { return m_message.get(); }
+    TF_Users* users() const { return m_users.get(); }
+    TF_Personal* personal() const { return m_personal.get(); }
 
 Q_SIGNALS:
     void finished();
 
 private:
     const Services& m_services;
+    std::unique_ptr<ChatSession> m_session;
     std::unique_ptr<TF_Main> m_main;
     std::unique_ptr<TF_Config> m_config;
     std::unique_ptr<TF_Message> m_message;

@@ -29,7 +29,7 @@ QString SessionSeparator()
 void TF_Main::RestoreSession()
 {
     const platform::ProfileFile ini = platform::ProfileFile::load(IniPath());
-    Guard([&] { m_userList.LoadUserList(ini); });
+    Guard([&] { userList().LoadUserList(ini); });
     Guard([&] { RestoreNameAndGeometry(ini); });
     if (ini.readBool(QStringLiteral("Startup"), QStringLiteral("AutoRun"), true))
         Guard([this] { Button3Click(); });
@@ -78,7 +78,7 @@ void TF_Main::SaveSettingsFile()
     ini.writeString(SystemSection, QStringLiteral("UserName"), UserName->text());
     ini.writeInteger(SystemSection, QStringLiteral("Width"), outer.width());
     ini.writeInteger(SystemSection, QStringLiteral("Height"), outer.height());
-    m_userList.SaveUserList(ini);
+    userList().SaveUserList(ini);
     ini.save();
 }
 

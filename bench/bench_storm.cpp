@@ -88,7 +88,7 @@ int main(int argc, char* argv[])
     if (!WriteAll(env.file(QStringLiteral("Parley.ini")), UserSection()))
         return 1;
     Parley parley(env.services);
-    TF_Main* main = parley.windows.F_Main;
+    TF_Main* main = parley.main();
     QProcess peers;
     if (!StartPeers(peers, env.services.listenPort, false))
         return 1;

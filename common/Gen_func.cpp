@@ -1,9 +1,5 @@
 #include "common/Gen_func.h"
 
-#include "platform/Cursor.h"
-#include "platform/LockFile.h"
-#include "platform/VersionQuery.h"
-
 QString ExtractField(const QString& text, QChar delimiter, int n)
 {
     int field = 1;
@@ -37,14 +33,8 @@ QByteArray UpperCaseText(const QByteArray& text)
     return result;
 }
 
-WindowsVersion GetWindowsVersion(const platform::VersionQuery& query)
+int WindowsVersionCode(const WindowsVersion& v)
 {
-    return query.query();
-}
-
-int WindowsVersionCode(const platform::VersionQuery& query)
-{
-    const WindowsVersion v = GetWindowsVersion(query);
     constexpr int NtFamily = 2;
     if (v.platformId == NtFamily) {
         if (v.major == 4)
@@ -60,14 +50,4 @@ int WindowsVersionCode(const platform::VersionQuery& query)
     if (v.minor == 90)
         return 7;
     return 0;
-}
-
-QString GetSystemFolder()
-{
-    return platform::SystemFolder();
-}
-
-QPoint GetMousePosition(const platform::Cursor& cursor)
-{
-    return cursor.position();
 }

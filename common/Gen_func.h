@@ -1,13 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QPoint>
 #include <QString>
-
-namespace platform {
-class Cursor;
-class VersionQuery;
-} // namespace platform
 
 // Field n (from 1) of a text split at every delimiter; a text with k delimiters has k+1 fields.
 QString ExtractField(const QString& text, QChar delimiter, int n);
@@ -24,9 +18,6 @@ struct WindowsVersion {
     QString servicePack;
 };
 
-WindowsVersion GetWindowsVersion(const platform::VersionQuery& query);
 // 3, 10 or 11 for NT 4, 2000 and XP; 5 and 7 for 98 and Me; 0 otherwise. Above 9 means effects are available.
-int WindowsVersionCode(const platform::VersionQuery& query);
-// The folder that holds the single-instance lock, without a trailing separator.
-QString GetSystemFolder();
-QPoint GetMousePosition(const platform::Cursor& cursor);
+// The version itself comes from platform::VersionQuery.
+int WindowsVersionCode(const WindowsVersion& version);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QWidget>
 
 namespace {
 constexpr qint32 Bgr(int r, int g, int b)
@@ -95,4 +96,24 @@ QColor ResolveColour(qint32 value)
 qint32 ColourValue(const QColor& colour)
 {
     return Bgr(colour.red(), colour.green(), colour.blue());
+}
+
+QFont SettingsFont(const Settings& settings)
+{
+    QFont font(settings.FontName);
+    if (settings.FontSize > 0)
+        font.setPointSize(settings.FontSize);
+    font.setBold(settings.FontBold);
+    font.setItalic(settings.FontItalic);
+    font.setUnderline(settings.FontUnderline);
+    font.setStrikeOut(settings.FontStrikeOut);
+    return font;
+}
+
+void SetColours(QWidget* widget, const QColor& background, const QColor& text)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Text, text);
+    widget->setPalette(palette);
 }

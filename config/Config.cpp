@@ -1,7 +1,5 @@
 #include "config/Config.h"
 
-#include "app/Main.h"
-#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
 #include "common/Site.h"
@@ -9,6 +7,8 @@
 #include "platform/Choosers.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
+#include "platform/VersionQuery.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,28 +65,12 @@ QIcon Swatch(const QColor& colour)
     painter.drawRect(0, 0, 15, 11);
     return QIcon(pixmap);
 }
-
-void SetColours(QWidget* widget, const QColor& background, const QColor& text)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, background);
-    palette.setColor(QPalette::Text, text);
-    widget->setPalette(palette);
-}
 } // namespace
 
-TF_Config::TF_Config(const Services& services, Windows& windows)
-    : QDialog(windows.F_Main), m_services(services), m_windows(windows), m_settings(windows.settings),
-      m_autostart(services.configHome)
+TF_Config::TF_Config(const Services& services, Settings& settings, const QString& iniPath, QWidget* parent)
+    : QDialog(parent), m_services(services), m_settings(settings), m_iniPath(iniPath), m_autostart(services.configHome)
 {
-    m_windows.F_Config = this;
-    setObjectName(QStringLiteral("F_Config"));
-    setWindowTitle(QStringLiteral("Configuration"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(450, 480);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 480));
     CreateHeader();
     CreateMessagesGroup();
     CreateSoundGroup();
@@ -272,11 +256,10 @@ void TF_Config::FormCreate()
     if (startsWithSession)
         Guard([this] { SetAutostart(true); });
 
-    const int versionCode = WindowsVersionCode(m_services.version);
+    const int versionCode = m_services.version.code();
     m_effects = versionCode >= 10;
-    m_settings = LoadSettings(platform::ProfileFile::load(m_windows.F_Main->IniPath()), versionCode);
+    m_settings = LoadSettings(platform::ProfileFile::load(m_iniPath), versionCode);
     ShowSettings();
-    AppearanceStep();
 }
 
 void TF_Config::ShowSettings()
@@ -364,21 +347,9 @@ void TF_Config::Edit2Exit()
     Edit2->setText(ValidateDelay(Edit2->text()));
 }
 
-QFont TF_Config::SampleFont() const
-{
-    QFont font(m_settings.FontName);
-    if (m_settings.FontSize > 0)
-        font.setPointSize(m_settings.FontSize);
-    font.setBold(m_settings.FontBold);
-    font.setItalic(m_settings.FontItalic);
-    font.setUnderline(m_settings.FontUnderline);
-    font.setStrikeOut(m_settings.FontStrikeOut);
-    return font;
-}
-
 void TF_Config::ShowSample()
 {
-    Memo1->setFont(SampleFont());
+    Memo1->setFont(SettingsFont(m_settings));
     SetColours(Memo1, ResolveColour(m_settings.Background), ResolveColour(m_settings.FontColor));
 }
 
@@ -403,7 +374,7 @@ void TF_Config::ColorBox1Select(int row)
 void TF_Config::Button1Click()
 {
     const std::optional<platform::ChosenFont> chosen =
-        m_services.choosers.chooseFont(this, {SampleFont(), ResolveColour(m_settings.FontColor)});
+        m_services.choosers.chooseFont(this, {SettingsFont(m_settings), ResolveColour(m_settings.FontColor)});
     if (!chosen)
         return;
     m_settings.FontName = chosen->font.family();
@@ -437,26 +408,14 @@ void TF_Config::SetAutostart(bool enabled)
         throw ParleyError(QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
 }
 
-void TF_Config::AppearanceStep()
-{
-    TF_Main* main = m_windows.F_Main;
-    const QColor background = ResolveColour(m_settings.Background);
-    const QColor text = ResolveColour(m_settings.FontColor);
-    for (QWidget* w : {static_cast<QWidget*>(main->Memo), static_cast<QWidget*>(main->Mess)}) {
-        w->setFont(SampleFont());
-        SetColours(w, background, text);
-    }
-    SetColours(main->Users, background, text);
-}
-
 bool TF_Config::FormCloseQuery()
 {
     Edit2Exit();
-    AppearanceStep();
-    platform::ProfileFile ini = platform::ProfileFile::load(m_windows.F_Main->IniPath());
+    platform::ProfileFile ini = platform::ProfileFile::load(m_iniPath);
     SaveSettings(m_settings, ini);
+    // The main window takes the new appearance even when the file cannot be written.
+    Q_EMIT closed();
     ini.save();
-    m_windows.F_Main->RefreshUserView();
     return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Services.h"
 #include "config/Settings.h"
 #include "platform/Autostart.h"
+#include "platform/Services.h"
 
 #include <QDialog>
 
@@ -20,10 +20,11 @@ class QSlider;
 class TF_Config : public QDialog {
     Q_OBJECT
 public:
-    TF_Config(const Services& services, Windows& windows);
+    // Loads every setting from iniPath into settings at once.
+    TF_Config(const Services& services, Settings& settings, const QString& iniPath, QWidget* parent);
 
-    Settings& settings() { return m_windows.settings; }
-    const Settings& settings() const { return m_windows.settings; }
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
 
     QCheckBox* CheckBox1 = nullptr;  // Automatically run after startup
     QCheckBox* CheckBox2 = nullptr;  // Start Parley with Windows
@@ -57,13 +58,15 @@ public:
 
     // Saves everything; false when the delay text or the file refuses and the dialog stays open.
     bool FormCloseQuery();
-    // Carries the sample text's colours and font over to the main window's chat area, message box and user view.
-    void AppearanceStep();
     void Button1Click();
     void Button3Click();
     void CheckBox2Click();
 
     void reject() override;
+
+Q_SIGNALS:
+    // The settings were saved on closing: the main window takes over their appearance and names.
+    void closed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -92,12 +95,11 @@ private:
     void ColorBox1Select(int row);
     void SelectBackgroundInList();
     void ShowSample();
-    QFont SampleFont() const;
     void SetAutostart(bool enabled);
 
     const Services& m_services;
-    Windows& m_windows;
     Settings& m_settings;
+    QString m_iniPath;
     platform::Autostart m_autostart;
     bool m_effects = true;
 };

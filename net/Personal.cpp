@@ -1,19 +1,19 @@
 #include "net/Personal.h"
 
-#include "app/Main.h"
-#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "config/Config.h"
+#include "net/ChatSession.h"
+#include "net/SendKeys.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-TF_Personal::TF_Personal(const Services& services, Windows& windows)
-    : QDialog(windows.F_Main), m_services(services), m_windows(windows)
+TF_Personal::TF_Personal(const Services& services, const Settings& settings, ChatSession& session, QWidget* parent)
+    : QDialog(parent), m_services(services), m_settings(settings), m_session(session)
 {
-    m_windows.F_Personal = this;
     setObjectName(QStringLiteral("F_Personal"));
     setWindowTitle(QStringLiteral("Send personal message..."));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -57,28 +57,17 @@ bool TF_Personal::MessKeyPress(int key)
         reject();
         return true;
     }
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    const bool tab = key == Qt::Key_Tab;
-    if (!enter && !tab)
-        return false;
-    if (!m_windows.F_Main->Running())
-        return enter;
-    const Settings& settings = m_windows.settings;
-    if ((enter && settings.Scheme1) || (tab && settings.Scheme2)) {
+    const net::SendKeyOutcome outcome = net::SendKey(key, m_session.Running(), m_settings);
+    if (outcome.send)
         Finish();
-    } else {
-        QTextCursor cursor = Mess->textCursor();
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(QStringLiteral("\n"));
-        Mess->setTextCursor(cursor);
-    }
-    return true;
+    else if (outcome.newLine)
+        AppendLineBreak(Mess);
+    return outcome.consumed;
 }
 
 // The own personal line goes to the chat area; the text stays in the box until the main window has sent it.
 void TF_Personal::Finish()
 {
-    TF_Main* main = m_windows.F_Main;
-    main->AppendChatLine(main->UserName->text() + QStringLiteral(":: ") + Text());
+    m_session.NotePersonalLine(Text());
     accept();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "app/Services.h"
+#include "platform/Services.h"
+
+#include "config/Settings.h"
 
 #include <QDialog>
+
+class ChatSession;
 
 class QPlainTextEdit;
 
@@ -10,7 +14,7 @@ class QPlainTextEdit;
 class TF_Personal : public QDialog {
     Q_OBJECT
 public:
-    TF_Personal(const Services& services, Windows& windows);
+    TF_Personal(const Services& services, const Settings& settings, ChatSession& session, QWidget* parent);
 
     QPlainTextEdit* Mess = nullptr;
     QString Text() const;
@@ -25,5 +29,6 @@ private:
     void Finish();
 
     const Services& m_services;
-    Windows& m_windows;
+    const Settings& m_settings;
+    ChatSession& m_session;
 };

@@ -2,11 +2,10 @@
 
 #include "common/Errors.h"
 
-TF_Message::TF_Message(const Services& services, Windows& windows)
+TF_Message::TF_Message(const Services& services)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
-      m_services(services), m_windows(windows)
+      m_services(services)
 {
-    m_windows.F_Message = this;
     setObjectName(QStringLiteral("F_Message"));
     setWindowTitle(QStringLiteral("Parley"));
     Guard([this] { FormCreate(); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Services.h"
+#include "platform/Services.h"
 
 #include <QWidget>
 
@@ -8,7 +8,7 @@
 class TF_Message : public QWidget {
     Q_OBJECT
 public:
-    TF_Message(const Services& services, Windows& windows);
+    explicit TF_Message(const Services& services);
 
     // Closes the popup.
     void Dismiss();
@@ -17,5 +17,4 @@ private:
     void FormCreate();
 
     const Services& m_services;
-    Windows& m_windows;
 };

@@ -16,4 +16,9 @@ public:
     QPoint position() const override;
 };
 
+inline QPoint GetMousePosition(const Cursor& cursor)
+{
+    return cursor.position();
+}
+
 } // namespace platform

@@ -9,6 +9,7 @@ class VersionQuery {
 public:
     virtual ~VersionQuery() = default;
     virtual WindowsVersion query() const = 0;
+    int code() const { return WindowsVersionCode(query()); }
 };
 
 // Linux offers window opacity and shaped windows, so it reports itself as the system that has them (NT 5.1).

@@ -1,12 +1,12 @@
 #include "users/Users.h"
 
-#include "app/Main.h"
-#include "app/WidgetHelpers.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
 #include "common/Site.h"
+#include "net/ChatSession.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProfileFile.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -16,15 +16,6 @@
 #include <QPushButton>
 
 namespace {
-QFont PixelFont(const QString& family, int pixels, bool bold = false, bool italic = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
 QLabel* Label(QWidget* parent, const QString& text, const QRect& place, const QFont& font)
 {
     auto* label = new QLabel(text, parent);
@@ -36,17 +27,10 @@ QLabel* Label(QWidget* parent, const QString& text, const QRect& place, const QF
 const QString NoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
-TF_Users::TF_Users(const Services& services, Windows& windows)
-    : QDialog(windows.F_Main), m_services(services), m_windows(windows)
+TF_Users::TF_Users(const Services& services, ChatSession& session, const QString& iniPath, QWidget* parent)
+    : QDialog(parent), m_services(services), m_session(session), m_iniPath(iniPath)
 {
-    m_windows.F_Users = this;
-    setObjectName(QStringLiteral("F_Users"));
-    setWindowTitle(QStringLiteral("Users"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(376, 255);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 255));
     CreateHeader();
     CreateEditors();
     Guard([this] { FormCreate(); });
@@ -136,7 +120,7 @@ void TF_Users::showEvent(QShowEvent* event)
 // The rows are rebuilt from the list at every showing, so peers added meanwhile appear.
 void TF_Users::FormShow()
 {
-    const UserList& users = m_windows.F_Main->userList();
+    const UserList& users = m_session.userList();
     const QSignalBlocker quiet(ListBox1);
     ListBox1->clear();
     for (int i = 0; i < users.Count(); ++i)
@@ -157,7 +141,7 @@ void TF_Users::ListBox1Click()
         Edit2->setText(NoAddress);
         return;
     }
-    const UserList& users = m_windows.F_Main->userList();
+    const UserList& users = m_session.userList();
     const int i = ListBox1->row(selected.first());
     Edit1->setText(users.OwnName(i));
     Edit2->setText(users.Address(i));
@@ -191,7 +175,7 @@ void TF_Users::Edit2Exit()
 
 bool TF_Users::AddressTaken(const QString& address, int except) const
 {
-    const UserList& users = m_windows.F_Main->userList();
+    const UserList& users = m_session.userList();
     for (int i = 0; i < users.Count(); ++i) {
         if (i != except && users.Address(i) == address)
             return true;
@@ -201,7 +185,7 @@ bool TF_Users::AddressTaken(const QString& address, int except) const
 
 bool TF_Users::RefusedWhileRunning()
 {
-    if (!m_windows.F_Main->Running())
+    if (!m_session.Running())
         return false;
     Refuse(QStringLiteral("You are in connect mode. Please push \"Stop!\" button."));
     return true;
@@ -210,7 +194,7 @@ bool TF_Users::RefusedWhileRunning()
 void TF_Users::Button1Click()
 {
     Edit2Exit();
-    UserList& users = m_windows.F_Main->userList();
+    UserList& users = m_session.userList();
     if (users.Count() >= MaxUsers)
         return Refuse(QStringLiteral("Cannot currier over 512 users!"));
     if (AddressTaken(Edit2->text(), -1))
@@ -219,8 +203,8 @@ void TF_Users::Button1Click()
         return Refuse(QStringLiteral("Name cannot be blank"));
     users.AppendUser(Edit2->text(), Edit1->text());
     ListBox1->addItem(RowText(Edit1->text(), Edit2->text()));
-    if (m_windows.F_Main->Running())
-        m_windows.F_Main->connections().OpenClient(users.Count() - 1);
+    if (m_session.Running())
+        m_session.connections().OpenClient(users.Count() - 1);
 }
 
 void TF_Users::Button2Click()
@@ -236,7 +220,7 @@ void TF_Users::Button2Click()
         return Refuse(QStringLiteral("Specified address already exists!"));
     if (row < 0)
         return;
-    m_windows.F_Main->userList().UpdateUser(row, Edit2->text(), Edit1->text());
+    m_session.userList().UpdateUser(row, Edit2->text(), Edit1->text());
     selected.first()->setText(RowText(Edit1->text(), Edit2->text()));
 }
 
@@ -249,7 +233,7 @@ void TF_Users::Button3Click()
                                    platform::BoxIcon::Warning))
         return;
     const int row = ListBox1->row(selected.first());
-    m_windows.F_Main->userList().RemoveUser(row);
+    m_session.userList().RemoveUser(row);
     const QSignalBlocker quiet(ListBox1);
     delete ListBox1->takeItem(row);
     ListBox1->clearSelection();
@@ -266,7 +250,7 @@ void TF_Users::Button4Click()
         !m_services.boxes.askYesNo(this, QStringLiteral("Are you really sure?"), QStringLiteral("Clear"),
                                    platform::BoxIcon::Warning))
         return;
-    m_windows.F_Main->userList().ClearUsers();
+    m_session.userList().ClearUsers();
     const QSignalBlocker quiet(ListBox1);
     ListBox1->clear();
     ListBox1Click();
@@ -275,11 +259,10 @@ void TF_Users::Button4Click()
 // Every close saves the list, changed or not, and shows the result in the main window.
 void TF_Users::FormCloseQuery()
 {
-    TF_Main* main = m_windows.F_Main;
-    platform::ProfileFile ini = platform::ProfileFile::load(main->IniPath());
-    main->userList().SaveUserList(ini);
+    platform::ProfileFile ini = platform::ProfileFile::load(m_iniPath);
+    m_session.userList().SaveUserList(ini);
     ini.save();
-    main->RefreshUserView();
+    Q_EMIT closed();
 }
 
 void TF_Users::reject()

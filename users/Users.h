@@ -1,8 +1,10 @@
 #pragma once
 
-#include "app/Services.h"
+#include "platform/Services.h"
 
 #include <QDialog>
+
+class ChatSession;
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +15,7 @@ class QPushButton;
 class TF_Users : public QDialog {
     Q_OBJECT
 public:
-    TF_Users(const Services& services, Windows& windows);
+    TF_Users(const Services& services, ChatSession& session, const QString& iniPath, QWidget* parent);
 
     QListWidget* ListBox1 = nullptr;
     QLineEdit* Edit1 = nullptr; // name
@@ -35,6 +37,10 @@ public:
 
     void reject() override;
 
+Q_SIGNALS:
+    // The list was saved on closing: the main window shows its names.
+    void closed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,5 +56,6 @@ private:
     static QString RowText(const QString& ownName, const QString& address);
 
     const Services& m_services;
-    Windows& m_windows;
+    ChatSession& m_session;
+    QString m_iniPath;
 };

@@ -77,10 +77,10 @@ void TestMain::startsHiddenInTheTray()
 void TestMain::windowsCreatedInOrder()
 {
     start();
-    const Windows& w = m_parley->windows;
-    QVERIFY(w.F_Main && w.F_Config && w.F_Message && w.F_Users && w.F_Personal);
-    QCOMPARE(w.F_Main->windowTitle(), QStringLiteral("Quendlewick Parley"));
-    for (QWidget* window : std::initializer_list<QWidget*>{w.F_Main, reinterpret_cast<QWidget*>(w.F_Message)})
+    const Parley& p = *m_parley;
+    QVERIFY(p.main() && p.config() && p.message() && p.users() && p.personal());
+    QCOMPARE(p.main()->windowTitle(), QStringLiteral("Quendlewick Parley"));
+    for (QWidget* window : std::initializer_list<QWidget*>{p.main(), reinterpret_cast<QWidget*>(p.message())})
         QVERIFY(!window->isVisible());
     QCOMPARE(main()->PopupMenu1->defaultAction(), main()->Restoremain1);
     QCOMPARE(main()->Restoremain1->text(), QStringLiteral("Open"));
@@ -305,7 +305,7 @@ void TestMain::secondCopyRefused()
     QVERIFY(!m_env->tray.visible);
     QVERIFY(!main()->isVisible());
     // The refused copy still created its other windows.
-    QVERIFY(m_parley->windows.F_Personal);
+    QVERIFY(m_parley->personal());
 }
 
 void TestMain::lockFolderBlocked()

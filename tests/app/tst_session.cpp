@@ -66,8 +66,8 @@ void TestSession::persistsAcrossTwoStarts()
     main()->Memo->appendPlainText(QStringLiteral("Ärne: hello"));
     main()->userList().AppendUser(QStringLiteral("127.0.0.2"), QStringLiteral("Bob"));
     main()->userList().SetTicked(0, false);
-    m_parley->windows.F_Config->settings().ShowYour = true;
-    m_parley->windows.F_Config->reject(); // closing the dialog saves the settings
+    m_parley->config()->settings().ShowYour = true;
+    m_parley->config()->reject(); // closing the dialog saves the settings
     closeWith(BoxAnswer::Yes);
     const QString separator = chatLines().first();
     m_parley.reset();
@@ -80,7 +80,7 @@ void TestSession::persistsAcrossTwoStarts()
     QCOMPARE(main()->userList().Count(), 1);
     QCOMPARE(main()->userList().OwnName(0), QStringLiteral("Bob"));
     QCOMPARE(main()->userList().Ticked(0), false);
-    QVERIFY(m_parley->windows.F_Config->settings().ShowYour);
+    QVERIFY(m_parley->config()->settings().ShowYour);
 
     // "Clear" and a close leave only what came after.
     m_env->boxes.answers = {BoxAnswer::Yes};

@@ -97,7 +97,7 @@ void TestGenFunc::windowsVersionCode()
     QFETCH(int, code);
     FixedVersionQuery query;
     query.version = WindowsVersion{major, minor, 1000, platformId, QString()};
-    QCOMPARE(WindowsVersionCode(query), code);
+    QCOMPARE(WindowsVersionCode(query.query()), code);
 }
 
 void TestGenFunc::fullStopRule_data()

@@ -41,7 +41,7 @@ private Q_SLOTS:
     void oldSystemDisablesEffects();
 
 private:
-    TF_Config* config() const { return m_parley->windows.F_Config; }
+    TF_Config* config() const { return m_parley->config(); }
     QString ini() const { return m_env->file(QStringLiteral("Parley.ini")); }
 };
 
@@ -233,7 +233,7 @@ void TestConfig::colourReachesMainWindowOnClose()
 {
     start();
     TF_Config* c = config();
-    TF_Main* m = m_parley->windows.F_Main;
+    TF_Main* m = m_parley->main();
     const int red = c->ColorBox1->findText(QStringLiteral("Red"));
     QVERIFY(red >= 0);
     c->show();

@@ -69,7 +69,7 @@ private:
     {
         main()->Users->setCurrentRow(row);
         QTimer::singleShot(0, this, [this, whileOpen] {
-            TF_Personal* dialog = m_parley->windows.F_Personal;
+            TF_Personal* dialog = m_parley->personal();
             QTRY_VERIFY(dialog->isVisible());
             whileOpen(dialog);
         });
@@ -98,7 +98,7 @@ void TestNetwork::unknownPeerRefused()
 void TestNetwork::unknownPeerAdded()
 {
     start();
-    m_parley->windows.settings.AddNewIP = true;
+    m_parley->settings.AddNewIP = true;
     Peer stranger(QStringLiteral("127.0.0.9"), port());
     QVERIFY(stranger.listening());
     QVERIFY(stranger.connectToProgram(port()));
@@ -129,7 +129,7 @@ void TestNetwork::fullListRefusesNewcomers()
     m_parley = std::make_unique<Parley>(m_env->services);
     QCOMPARE(main()->userList().Count(), 512);
     main()->Button3Click();
-    m_parley->windows.settings.AddNewIP = true;
+    m_parley->settings.AddNewIP = true;
     Peer stranger(QStringLiteral("127.0.0.9"), port());
     QVERIFY(stranger.connectToProgram(port()));
     QTRY_COMPARE(stranger.outgoing().state(), QAbstractSocket::UnconnectedState);
@@ -268,7 +268,7 @@ void TestNetwork::untickedRowHasATickBox()
 void TestNetwork::ownNamesWhenAsked()
 {
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob from my list\r\n");
-    m_parley->windows.settings.ShowYour = true;
+    m_parley->settings.ShowYour = true;
     Peer bob(QStringLiteral("127.0.0.2"), port());
     QVERIFY(bob.connectToProgram(port()));
     QVERIFY(bob.say("\x1B"
@@ -300,7 +300,7 @@ void TestNetwork::keySchemes()
     QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("A: one\ntwo")));
 
     // The other scheme: Tab sends, Enter starts a new line.
-    m_parley->windows.F_Config->RadioButton8->click();
+    m_parley->config()->RadioButton8->click();
     bob.clearReceived();
     typeAndPress(QStringLiteral("x"), Qt::Key_Return);
     QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("x\n"));
@@ -308,7 +308,7 @@ void TestNetwork::keySchemes()
     QVERIFY(bob.waitForReceived("x\r\n"));
 
     // With neither selected, nothing sends.
-    m_parley->windows.settings.Scheme2 = false;
+    m_parley->settings.Scheme2 = false;
     typeAndPress(QStringLiteral("y"), Qt::Key_Return);
     QTest::keyClick(main()->Mess, Qt::Key_Tab);
     QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("y\n\n"));
@@ -620,7 +620,7 @@ void TestNetwork::resetBurstShowsNothing()
 void TestNetwork::networkBoxesNeverStack()
 {
     start();
-    m_parley->windows.settings.AddNewIP = true;
+    m_parley->settings.AddNewIP = true;
     m_env->boxes.modalMs = 200;
     // Strangers arrive faster than a person closes boxes: one box at a time, the same text not repeated meanwhile.
     std::vector<std::unique_ptr<QTcpSocket>> strangers;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/Services.h"
 #include "common/Gen_func.h"
 #include "platform/Choosers.h"
 #include "platform/Cursor.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/TrayArea.h"
 #include "platform/VersionQuery.h"

@@ -21,7 +21,7 @@ private Q_SLOTS:
     }
 
 protected:
-    TF_Main* main() const { return m_parley->windows.F_Main; }
+    TF_Main* main() const { return m_parley->main(); }
     void start() { m_parley = std::make_unique<Parley>(m_env->services); }
 
     std::unique_ptr<TestServices> m_env;

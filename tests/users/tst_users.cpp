@@ -32,8 +32,8 @@ private Q_SLOTS:
     void closingSavesAndRefreshes();
 
 private:
-    TF_Users* users() const { return m_parley->windows.F_Users; }
-    UserList& list() const { return m_parley->windows.F_Main->userList(); }
+    TF_Users* users() const { return m_parley->users(); }
+    UserList& list() const { return m_parley->main()->userList(); }
     void start(bool running = false)
     {
         QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QFont>
+#include <QSize>
+#include <QString>
+
+class QDialog;
 class QEvent;
 class QKeyEvent;
 class QLabel;
-class QString;
+class QPlainTextEdit;
 class QWidget;
 
 namespace platform {
@@ -19,3 +24,9 @@ bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra);
 // leaving a box by switching programs must neither announce nor check anything.
 bool FocusMovedWithinProgram(const QEvent* event);
 void CentreOnScreen(QWidget* window);
+// The windows' design fonts are given in pixels, as they were laid out.
+QFont PixelFont(const QString& family, int pixels, bool bold = false, bool italic = false);
+// A dialog of fixed size with a title and a close box, in the dialogs' 8-point face.
+void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size);
+// A line break at the end of the text, wherever the caret is; the caret goes to the end.
+void AppendLineBreak(QPlainTextEdit* box);

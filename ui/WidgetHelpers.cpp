@@ -1,12 +1,15 @@
-#include "app/WidgetHelpers.h"
+#include "ui/WidgetHelpers.h"
 
 #include "common/Site.h"
 #include "platform/Shell.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextCursor>
 
 void HandleWebLinkEvent(QLabel* link, QEvent* event, platform::Shell& shell)
 {
@@ -40,6 +43,35 @@ bool FocusMovedWithinProgram(const QEvent* event)
         return false;
     const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+QFont PixelFont(const QString& family, int pixels, bool bold, bool italic)
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size)
+{
+    dialog->setObjectName(name);
+    dialog->setWindowTitle(title);
+    dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+    dialog->setFixedSize(size);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    dialog->setFont(font);
+}
+
+void AppendLineBreak(QPlainTextEdit* box)
+{
+    QTextCursor cursor = box->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\n"));
+    box->setTextCursor(cursor);
 }
 
 void CentreOnScreen(QWidget* window)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "config/Settings.h"
-
 #include <QHostAddress>
 #include <QString>
 
@@ -30,21 +28,4 @@ struct Services {
     QHostAddress listenAddress;
     quint16 listenPort;
     quint16 peerPort;
-};
-
-class TF_Main;
-class TF_Config;
-class TF_Message;
-class TF_Users;
-class TF_Personal;
-
-// The five windows, filled in creation order, and the preferences they share; each window reaches the others
-// through it. The preferences exist before the Configuration dialog loads them, holding the defaults.
-struct Windows {
-    Settings settings;
-    TF_Main* F_Main = nullptr;
-    TF_Config* F_Config = nullptr;
-    TF_Message* F_Message = nullptr;
-    TF_Users* F_Users = nullptr;
-    TF_Personal* F_Personal = nullptr;
 };

@@ -1,0 +1,95 @@
+#include "net/ChatSession.h"
+
+#include "net/Wire.h"
+
+ChatSession::ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort,
+                         quint16 peerPort, QObject* parent)
+    : QObject(parent), m_settings(settings),
+      m_connections(std::make_unique<net::ConnectionManager>(m_userList, static_cast<net::ConnectionHost&>(*this),
+                                                             listenAddress, listenPort, peerPort))
+{
+    m_userList.SetClientFactory(m_connections.get());
+}
+
+ChatSession::~ChatSession() = default;
+
+void ChatSession::Run()
+{
+    if (m_running)
+        return;
+    m_connections->OpenServer();
+    m_connections->OpenAllClients();
+    SetRunning(true);
+}
+
+void ChatSession::Stop()
+{
+    if (!m_running)
+        return;
+    m_connections->CloseAllClients();
+    m_connections->CloseServer();
+    SetRunning(false);
+}
+
+void ChatSession::SetRunning(bool running)
+{
+    m_running = running;
+    Q_EMIT runningChanged(running);
+    Q_EMIT viewChanged();
+}
+
+void ChatSession::SendToEveryone(const QString& text)
+{
+    Q_EMIT lineAppended(m_userName + QStringLiteral(": ") + text);
+    m_connections->SendToAll(net::ChatMessage(text));
+}
+
+void ChatSession::NotePersonalLine(const QString& text)
+{
+    Q_EMIT lineAppended(m_userName + QStringLiteral(":: ") + text);
+}
+
+bool ChatSession::SendPersonal(int j, const QString& address, const QString& text)
+{
+    const QByteArray message = net::ChatMessage(text);
+    // The dialog was modal, not the network: the peer may have gone or come back on another connection.
+    if (m_connections->RemoteAddress(j) == address) {
+        m_connections->SendOn(j, message);
+        return true;
+    }
+    const int now = m_connections->IndexOfConnection(address);
+    if (now < 0)
+        return false;
+    m_connections->SendOn(now, message);
+    return true;
+}
+
+void ChatSession::AnnounceName()
+{
+    m_connections->SendToAll(net::NameAnnouncement(m_userName));
+}
+
+void ChatSession::UserViewChanged()
+{
+    Q_EMIT viewChanged();
+}
+
+void ChatSession::ShowInformation(const QString& text)
+{
+    Q_EMIT boxRequested(BoxQueue::Kind::Information, text);
+}
+
+void ChatSession::ShowError(const QString& text)
+{
+    Q_EMIT boxRequested(BoxQueue::Kind::Error, text);
+}
+
+void ChatSession::AppendChatLine(const QString& line)
+{
+    Q_EMIT lineAppended(line);
+}
+
+void ChatSession::NotifyIncoming(const QString& line)
+{
+    Q_EMIT incomingLine(line);
+}

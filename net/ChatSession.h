@@ -1,0 +1,75 @@
+#pragma once
+
+#include "common/BoxQueue.h"
+#include "config/Settings.h"
+#include "net/ConnectionManager.h"
+#include "users/UserList.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// What is running: the user list, the listening socket and the connections, the own name and the service state.
+// It says what happened through signals; the windows are its views and never reach into one another.
+class ChatSession : public QObject, private net::ConnectionHost {
+    Q_OBJECT
+public:
+    ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort, quint16 peerPort,
+                QObject* parent = nullptr);
+    ~ChatSession() override;
+
+    ::UserList& userList() { return m_userList; }
+    const ::UserList& userList() const { return m_userList; }
+    net::ConnectionManager& connections() { return *m_connections; }
+    const net::ConnectionManager& connections() const { return *m_connections; }
+
+    bool Running() const { return m_running; }
+    // Run!: the listening socket, then every entry's outgoing connection; throws the socket error when the port
+    // cannot be had, and the service stays stopped.
+    void Run();
+    // Stop!: the established outgoing connections close, the listening socket drops every accepted connection.
+    void Stop();
+
+    QString UserName() const { return m_userName; }
+    void SetUserName(const QString& name) { m_userName = name; }
+
+    // The own line (name, ": ", text) into the chat area, and the text to every accepted connection.
+    void SendToEveryone(const QString& text);
+    // The own personal line (name, ":: ", text) into the chat area; the text goes out when the dialog has closed.
+    void NotePersonalLine(const QString& text);
+    // The text to the peer of row j, or to its newer connection; false when that peer has gone.
+    bool SendPersonal(int j, const QString& address, const QString& text);
+    // The own name to every accepted connection, changed or not.
+    void AnnounceName();
+
+Q_SIGNALS:
+    // A line for the end of the chat area: the own lines and every shown incoming line.
+    void lineAppended(const QString& line);
+    // An incoming line that was shown, for the notification.
+    void incomingLine(const QString& line);
+    // The rows of the user view may have changed.
+    void viewChanged();
+    // A box a network event raises; the view shows one at a time.
+    void boxRequested(BoxQueue::Kind kind, const QString& text);
+    void runningChanged(bool running);
+
+private:
+    QString OwnUserName() const override { return m_userName; }
+    bool AddNewIP() const override { return m_settings.AddNewIP; }
+    bool ShowYour() const override { return m_settings.ShowYour; }
+    void UserViewChanged() override;
+    void ShowInformation(const QString& text) override;
+    void ShowError(const QString& text) override;
+    void AppendChatLine(const QString& line) override;
+    void NotifyIncoming(const QString& line) override;
+    void SetRunning(bool running);
+
+    const Settings& m_settings;
+    QString m_userName = QStringLiteral("Somebody");
+    bool m_running = false;
+    // Declared before the user list, so the list hands its connections back while the manager still exists.
+    std::unique_ptr<net::ConnectionManager> m_connections;
+    ::UserList m_userList;
+};
