@@ -335,6 +335,11 @@ void ConnectionManager::ClientSocketError(QTcpSocket* client)
     ScheduleRetry(client);
 }
 
+int ConnectionManager::PendingRetries() const
+{
+    return int(std::count_if(m_retries.cbegin(), m_retries.cend(), [](const Retry& r) { return r.scheduled; }));
+}
+
 void ConnectionManager::ScheduleRetry(QTcpSocket* client)
 {
     if (!Listening())

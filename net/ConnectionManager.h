@@ -80,6 +80,9 @@ public:
     QList<UserRow> UserViewRows() const;
     void StoreTicks(const QList<bool>& rowTicks);
 
+    // Retries waiting for their turn.
+    int PendingRetries() const;
+
     void SendToAll(const QByteArray& message);
     void SendOn(int j, const QByteArray& message);
 

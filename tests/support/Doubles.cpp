@@ -1,4 +1,5 @@
 #include "tests/support/Doubles.h"
+#include "tests/support/Peer.h"
 
 #include <QEventLoop>
 #include <QTcpServer>
@@ -39,13 +40,6 @@ void FakeTrayArea::setIcon(const QIcon& i)
 {
     icon = i;
     ++iconChanges;
-}
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
-    return probe.serverPort();
 }
 
 TestServices::TestServices()

@@ -104,9 +104,6 @@ public:
     void click(Qt::MouseButton button) { Q_EMIT mouseUp(button); }
 };
 
-// A port on loopback that nothing listens on right now.
-quint16 FreePort();
-
 // Every service a window needs, as doubles, with a private program folder and lock folder.
 struct TestServices {
     TestServices();

@@ -7,6 +7,14 @@
 #include <QTcpSocket>
 #include <QTest>
 
+// A port nobody listens on for the program under test; the peers use the same one on their own addresses.
+inline quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
+    return probe.serverPort();
+}
+
 // A copy of Parley played by a test from its own loopback address: it listens for the program's outgoing
 // connection (on which it writes its lines) and connects to the program's listening socket (on which it reads).
 class Peer {
@@ -33,9 +41,7 @@ public:
     }
     bool waitForIncoming()
     {
-        for (int i = 0; i < 500 && !incoming(); ++i)
-            QTest::qWait(10);
-        return incoming() != nullptr;
+        return QTest::qWaitFor([this] { return incoming() != nullptr; }, 5000);
     }
 
     // Our connection to the program's listening socket.
@@ -61,9 +67,7 @@ public:
     }
     bool waitForReceived(const QByteArray& expected)
     {
-        for (int i = 0; i < 500 && received() != expected; ++i)
-            QTest::qWait(10);
-        return received() == expected;
+        return QTest::qWaitFor([&] { return received() == expected; }, 5000);
     }
     void clearReceived() { m_received.clear(); }
 

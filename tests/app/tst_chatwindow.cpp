@@ -1,0 +1,322 @@
+#include "app/Main.h"
+#include "app/Parley.h"
+#include "config/Config.h"
+#include "net/ConnectionManager.h"
+#include "net/Personal.h"
+#include "net/Wire.h"
+#include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
+#include "tests/support/Peer.h"
+#include "tests/support/ProgramTest.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+using platform::BoxAnswer;
+
+class TestChatWindow : public ProgramTest {
+    Q_OBJECT
+private Q_SLOTS:
+    void linesBothWays();
+    void untickedRowHasATickBox();
+    void keySchemes();
+    void stoppedKeys();
+    void personalMessage();
+    void personalMessageAfterReconnect();
+    void personalMessageToVanishedPeer();
+    void stopDropsEverything();
+    void portTaken();
+    void networkBoxesNeverStack();
+
+private:
+    net::ConnectionManager& connections() const { return main()->connections(); }
+    quint16 port() const { return m_env->services.listenPort; }
+    void start(const QByteArray& users = QByteArray())
+    {
+        if (!users.isEmpty())
+            QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), users));
+        m_parley = std::make_unique<Parley>(m_env->services);
+        QVERIFY(main()->Running());
+    }
+    // The last line of the chat area.
+    QString lastLine() const { return main()->Memo->document()->lastBlock().text(); }
+    // Double-clicks the row and acts on the personal-message dialog while it is open.
+    void personalMessageTo(int row, const std::function<void(TF_Personal*)>& whileOpen)
+    {
+        main()->Users->setCurrentRow(row);
+        QTimer::singleShot(0, this, [this, whileOpen] {
+            TF_Personal* dialog = m_parley->personal();
+            QTRY_VERIFY(dialog->isVisible());
+            whileOpen(dialog);
+        });
+        main()->UsersDblClick();
+    }
+    // Everything a peer got up to a fresh announcement of the name "marker": proves what came before it.
+    QByteArray receivedUpToMarker(Peer& peer)
+    {
+        const QString name = main()->UserName->text();
+        main()->UserName->setText(QStringLiteral("marker"));
+        QTest::keyClick(main()->UserName, Qt::Key_Return);
+        main()->UserName->setText(name);
+        if (!QTest::qWaitFor([&] { return peer.received().endsWith("\x1Bmarker"); }, 5000))
+            return "(no marker)";
+        return peer.received().chopped(7);
+    }
+    void typeAndPress(const QString& text, Qt::Key key)
+    {
+        main()->Mess->setPlainText(text);
+        QTest::keyClick(main()->Mess, key);
+    }
+};
+
+void TestChatWindow::linesBothWays()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\n[SYSTEM]\r\nUserName=Alice\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Alice"));
+    bob.clearReceived();
+
+    typeAndPress(QStringLiteral("hello Bob"), Qt::Key_Return);
+    QCOMPARE(lastLine(), QStringLiteral("Alice: hello Bob"));
+    QVERIFY(main()->Mess->toPlainText().isEmpty());
+    QVERIFY(bob.waitForReceived("hello Bob"));
+
+    QVERIFY(bob.say("hi"));
+    QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: hi"));
+    QVERIFY(bob.say("\x1B"
+                    "Bobby"));
+    QTRY_COMPARE(main()->userList().AnnouncedName(0), QStringLiteral("Bobby"));
+    QTRY_COMPARE(main()->Users->item(0)->text(), QStringLiteral("Bobby"));
+    QVERIFY(bob.say("multi\r\nline"));
+    QTRY_COMPARE(lastLine(), QStringLiteral("line"));
+    QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("Bobby: multi\nline")));
+
+    // Switching to another program is not leaving the name box: nothing is announced.
+    bob.clearReceived();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(main()->UserName, &away);
+    QCOMPARE(receivedUpToMarker(bob), QByteArray());
+    bob.clearReceived();
+    // Leaving the name box for another control announces the name again, changed or not; so does Enter.
+    QFocusEvent tabbedAway(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(main()->UserName, &tabbedAway);
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Alice"));
+    bob.clearReceived();
+    main()->UserName->setText(QString());
+    QTest::keyClick(main()->UserName, Qt::Key_Return);
+    QVERIFY(bob.waitForReceived("\x1B"));
+    // An empty message box sends no bytes but still shows the own line.
+    typeAndPress(QString(), Qt::Key_Return);
+    QCOMPARE(lastLine(), QStringLiteral(": "));
+    QCOMPARE(receivedUpToMarker(bob), QByteArray("\x1B"));
+}
+
+void TestChatWindow::untickedRowHasATickBox()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserE0=0\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QTRY_COMPARE(main()->Users->count(), 1);
+    QListWidgetItem* row = main()->Users->item(0);
+    QVERIFY(row->data(Qt::CheckStateRole).isValid());
+    QCOMPARE(row->checkState(), Qt::Unchecked);
+    // Space ticks it, and the tick lands in the entry.
+    main()->Users->setCurrentItem(row);
+    main()->Users->setFocus();
+    QTest::keyClick(main()->Users, Qt::Key_Space);
+    QCOMPARE(row->checkState(), Qt::Checked);
+    QVERIFY(main()->userList().Ticked(0));
+}
+
+void TestChatWindow::keySchemes()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n[SYSTEM]\r\nUserName=A\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "A"));
+    bob.clearReceived();
+    // Enter sends, Tab starts a new line at the end of the text wherever the caret is.
+    main()->Mess->setPlainText(QStringLiteral("one"));
+    QTextCursor caret = main()->Mess->textCursor();
+    caret.setPosition(1);
+    main()->Mess->setTextCursor(caret);
+    QTest::keyClick(main()->Mess, Qt::Key_Tab);
+    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("one\n"));
+    QTest::keyClicks(main()->Mess, QStringLiteral("two"));
+    QTest::keyClick(main()->Mess, Qt::Key_Return);
+    QVERIFY(bob.waitForReceived("one\r\ntwo"));
+    QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("A: one\ntwo")));
+
+    // The other scheme: Tab sends, Enter starts a new line.
+    m_parley->config()->RadioButton8->click();
+    bob.clearReceived();
+    typeAndPress(QStringLiteral("x"), Qt::Key_Return);
+    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("x\n"));
+    QTest::keyClick(main()->Mess, Qt::Key_Tab);
+    QVERIFY(bob.waitForReceived("x\r\n"));
+
+    // With neither selected, nothing sends.
+    m_parley->settings.Scheme2 = false;
+    typeAndPress(QStringLiteral("y"), Qt::Key_Return);
+    QTest::keyClick(main()->Mess, Qt::Key_Tab);
+    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("y\n\n"));
+}
+
+void TestChatWindow::stoppedKeys()
+{
+    start();
+    main()->Button3Click();
+    QVERIFY(!main()->Running());
+    main()->Mess->setPlainText(QStringLiteral("a"));
+    main()->Mess->moveCursor(QTextCursor::End);
+    QTest::keyClick(main()->Mess, Qt::Key_Return);
+    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("a"));
+    QTest::keyClick(main()->Mess, Qt::Key_Tab);
+    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("a\t"));
+    // Leaving the name box while stopped sends nothing and shows nothing.
+    const QString chat = main()->Memo->toPlainText();
+    QTest::keyClick(main()->UserName, Qt::Key_Return);
+    QCOMPARE(main()->Memo->toPlainText(), chat);
+    QVERIFY(m_env->boxes.shown.isEmpty());
+}
+
+void TestChatWindow::personalMessage()
+{
+    start("[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserA1=127.0.0.3\r\n[SYSTEM]\r\nUserName=Al\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    Peer carol(QStringLiteral("127.0.0.3"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QVERIFY(carol.connectToProgram(port()));
+    QTRY_COMPARE(main()->Users->count(), 2);
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Al"));
+    QVERIFY(carol.waitForReceived("\x1B"
+                                  "Al"));
+    bob.clearReceived();
+    carol.clearReceived();
+
+    const int carolRow = connections().IndexOfConnection(QStringLiteral("127.0.0.3"));
+    personalMessageTo(carolRow, [](TF_Personal* dialog) {
+        QTest::keyClicks(dialog->Mess, QStringLiteral("psst"));
+        QTest::keyClick(dialog->Mess, Qt::Key_Return);
+    });
+    QVERIFY(carol.waitForReceived("psst"));
+    QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
+    QCOMPARE(receivedUpToMarker(bob), QByteArray());
+
+    // Esc sends nothing and writes nothing.
+    personalMessageTo(carolRow, [](TF_Personal* dialog) {
+        QVERIFY(dialog->Mess->toPlainText().isEmpty());
+        QTest::keyClicks(dialog->Mess, QStringLiteral("never"));
+        QTest::keyClick(dialog->Mess, Qt::Key_Escape);
+    });
+    QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
+    QCOMPARE(receivedUpToMarker(carol), QByteArray("psst"));
+}
+
+void TestChatWindow::personalMessageAfterReconnect()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob->connectToProgram(port()));
+    QTRY_COMPARE(main()->Users->count(), 1);
+    personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
+        // While the dialog is open the peer goes and comes back on a new connection.
+        bob.reset();
+        QTRY_COMPARE(connections().ConnectionCount(), 0);
+        bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+        QVERIFY(bob->connectToProgram(port()));
+        QTRY_COMPARE(connections().ConnectionCount(), 1);
+        QTest::keyClicks(dialog->Mess, QStringLiteral("still there?"));
+        QTest::keyClick(dialog->Mess, Qt::Key_Return);
+    });
+    QVERIFY(bob->waitForReceived("\x1B"
+                                 "Somebody"
+                                 "still there?"));
+    QVERIFY(m_env->boxes.shown.isEmpty());
+}
+
+void TestChatWindow::personalMessageToVanishedPeer()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob->connectToProgram(port()));
+    QTRY_COMPARE(main()->Users->count(), 1);
+    personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
+        bob.reset();
+        QTRY_COMPARE(connections().ConnectionCount(), 0);
+        QTest::keyClicks(dialog->Mess, QStringLiteral("hello?"));
+        QTest::keyClick(dialog->Mess, Qt::Key_Return);
+    });
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Selected user has disconnected. Try later.")});
+    QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("User lost"));
+    QCOMPARE(lastLine(), QStringLiteral("Somebody:: hello?"));
+}
+
+void TestChatWindow::stopDropsEverything()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), port());
+    QVERIFY(bob.connectToProgram(port()));
+    QVERIFY(bob.waitForIncoming());
+    QTRY_VERIFY(connections().ClientEstablished(0));
+    QTest::mouseClick(main()->Button3, Qt::LeftButton);
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QTRY_COMPARE(bob.outgoing().state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(bob.incoming()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(connections().ConnectionCount(), 0);
+    QCOMPARE(main()->Users->count(), 0);
+    QVERIFY(!connections().Listening());
+    // And Run! again listens on the same port at once.
+    QTest::mouseClick(main()->Button3, Qt::LeftButton);
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+    QVERIFY(connections().Listening());
+}
+
+void TestChatWindow::portTaken()
+{
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress(QHostAddress::LocalHost), port()));
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[Startup]\r\nAutoRun=1\r\n"));
+    m_parley = std::make_unique<Parley>(m_env->services);
+    QCOMPARE(m_env->boxes.texts(),
+             QStringList{QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'")});
+    QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
+    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    // The start goes on: the separator line still comes.
+    QCOMPARE(main()->Memo->blockCount(), 1);
+}
+
+void TestChatWindow::networkBoxesNeverStack()
+{
+    start();
+    m_parley->settings.AddNewIP = true;
+    m_env->boxes.modalMs = 200;
+    // Strangers arrive faster than a person closes boxes: one box at a time, the same text not repeated meanwhile.
+    std::vector<std::unique_ptr<QTcpSocket>> strangers;
+    for (int i = 0; i < 20; ++i) {
+        auto s = std::make_unique<QTcpSocket>();
+        s->bind(QHostAddress(QStringLiteral("127.0.3.%1").arg(i + 1)));
+        s->connectToHost(QHostAddress::LocalHost, port());
+        strangers.push_back(std::move(s));
+    }
+    QTRY_COMPARE(main()->userList().Count(), 20);
+    QTRY_VERIFY(!m_env->boxes.shown.isEmpty());
+    QTRY_COMPARE(m_env->boxes.open, 0);
+    QCOMPARE(m_env->boxes.mostOpenAtOnce, 1);
+    QVERIFY(m_env->boxes.shown.size() < 20);
+}
+
+QTEST_MAIN(TestChatWindow)
+#include "tst_chatwindow.moc"

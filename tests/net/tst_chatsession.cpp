@@ -1,0 +1,474 @@
+// The chat session on real loopback sockets, without a window: the program listens on 127.0.0.1, the peers that the
+// tests play listen and connect from addresses of their own in 127.0.0.0/8.
+#include "common/Errors.h"
+#include "net/ChatSession.h"
+#include "net/Wire.h"
+#include "platform/ProfileFile.h"
+#include "tests/support/Peer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+#include <numeric>
+#include <sys/socket.h>
+#include <vector>
+
+class TestChatSession : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void unknownPeerRefused();
+    void unknownPeerAdded();
+    void fullListRefusesNewcomers();
+    void knownPeerGetsNameAndConnectionBack();
+    void linesBothWays();
+    void readsAreMessages();
+    void tickedDecidesWhatIsShown();
+    void ownNamesWhenAsked();
+    void personalMessageFollowsThePeer();
+    void stopDropsEverything();
+    void portTaken();
+    void hostileBytes();
+    void peerThatNeverReadsIsCut();
+    void connectStorm();
+    void burstOfListedPeers();
+    void nameGoesOnNewestConnection();
+    void failedAttemptRetriedWhilePeerIsUp();
+    void droppedPairHealsUntilStop();
+    void resetBurstShowsNothing();
+
+private:
+    void start(const QByteArray& users = QByteArray());
+    net::ConnectionManager& connections() { return m_session->connections(); }
+    UserList& users() { return m_session->userList(); }
+    QString lastLine() const { return m_lines->isEmpty() ? QString() : m_lines->last().at(0).toString(); }
+    // A peer that is up on both connections and has been told the program's name.
+    std::unique_ptr<Peer> connectedPeer(const QString& address);
+    // Everything the program sent a peer up to a fresh announcement: proves what came before it, without waiting.
+    QByteArray receivedUpToMarker(Peer& peer);
+
+    Settings m_settings;
+    quint16 m_port = 0;
+    std::unique_ptr<ChatSession> m_session;
+    std::unique_ptr<QSignalSpy> m_lines;
+    std::unique_ptr<QSignalSpy> m_boxes;
+};
+
+void TestChatSession::init()
+{
+    m_settings = Settings();
+    m_port = FreePort();
+}
+
+void TestChatSession::cleanup()
+{
+    m_lines.reset();
+    m_boxes.reset();
+    m_session.reset();
+}
+
+void TestChatSession::start(const QByteArray& list)
+{
+    m_session = std::make_unique<ChatSession>(m_settings, QHostAddress(QHostAddress::LocalHost), m_port, m_port);
+    m_lines = std::make_unique<QSignalSpy>(m_session.get(), &ChatSession::lineAppended);
+    m_boxes = std::make_unique<QSignalSpy>(m_session.get(), &ChatSession::boxRequested);
+    users().LoadUserList(platform::ProfileFile::fromBytes(list));
+    m_session->SetUserName(QStringLiteral("Al"));
+    m_session->Run();
+    QVERIFY(m_session->Running());
+}
+
+std::unique_ptr<Peer> TestChatSession::connectedPeer(const QString& address)
+{
+    auto peer = std::make_unique<Peer>(address, m_port);
+    if (!peer->connectToProgram(m_port) || !peer->waitForIncoming() ||
+        !peer->waitForReceived("\x1B"
+                               "Al"))
+        return nullptr;
+    peer->clearReceived();
+    return peer;
+}
+
+QByteArray TestChatSession::receivedUpToMarker(Peer& peer)
+{
+    const QString name = m_session->UserName();
+    m_session->SetUserName(QStringLiteral("marker"));
+    m_session->AnnounceName();
+    m_session->SetUserName(name);
+    if (!QTest::qWaitFor([&] { return peer.received().endsWith("\x1Bmarker"); }, 5000))
+        return "(no marker)";
+    return peer.received().chopped(7);
+}
+
+void TestChatSession::unknownPeerRefused()
+{
+    start();
+    Peer stranger(QStringLiteral("127.0.0.9"), m_port);
+    QVERIFY(stranger.connectToProgram(m_port));
+    QTRY_COMPARE(stranger.outgoing().state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(stranger.received().isEmpty());
+    QCOMPARE(users().Count(), 0);
+    QCOMPARE(m_boxes->count(), 0);
+    QTRY_COMPARE(connections().ConnectionCount(), 0);
+}
+
+void TestChatSession::unknownPeerAdded()
+{
+    m_settings.AddNewIP = true;
+    start();
+    Peer stranger(QStringLiteral("127.0.0.9"), m_port);
+    QVERIFY(stranger.connectToProgram(m_port));
+    QTRY_COMPARE(users().Count(), 1);
+    QCOMPARE(users().Address(0), QStringLiteral("127.0.0.9"));
+    QCOMPARE(users().OwnName(0), QStringLiteral("Unknown"));
+    QVERIFY(users().Ticked(0));
+    QCOMPARE(m_boxes->count(), 1);
+    QCOMPARE(m_boxes->first().at(0).value<BoxQueue::Kind>(), BoxQueue::Kind::Information);
+    QCOMPARE(m_boxes->first().at(1).toString(),
+             QStringLiteral("New user has connected and added to your IP list with name \"Unknown\"."));
+    // The program connects back at once, and sends no name on the connection that caused the addition.
+    QVERIFY(stranger.waitForIncoming());
+    QCOMPARE(connections().UserViewRows().first().caption, QStringLiteral("Unknown"));
+    QCOMPARE(receivedUpToMarker(stranger), QByteArray());
+    QCOMPARE(stranger.outgoing().state(), QAbstractSocket::ConnectedState);
+}
+
+void TestChatSession::fullListRefusesNewcomers()
+{
+    QByteArray ini = "[Users]\r\nCount=512\r\n";
+    for (int i = 0; i < 512; ++i)
+        ini += "UserA" + QByteArray::number(i) + "=127.1." + QByteArray::number(i / 256) + "." +
+               QByteArray::number(i % 256 + 1) + "\r\n";
+    m_settings.AddNewIP = true;
+    start(ini);
+    QCOMPARE(users().Count(), 512);
+    Peer stranger(QStringLiteral("127.0.0.9"), m_port);
+    QVERIFY(stranger.connectToProgram(m_port));
+    QTRY_COMPARE(stranger.outgoing().state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(users().Count(), 512);
+    QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestChatSession::knownPeerGetsNameAndConnectionBack()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\n");
+    // Bob was not running when the program started: its attempt failed without a word.
+    QVERIFY(!connections().ClientEstablished(0));
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    QTRY_VERIFY(connections().ClientEstablished(0));
+    QCOMPARE(connections().UserViewRows().size(), 1);
+    QVERIFY(connections().UserViewRows().first().ticked);
+    QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestChatSession::linesBothWays()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    m_session->SendToEveryone(QStringLiteral("hello Bob"));
+    QCOMPARE(lastLine(), QStringLiteral("Al: hello Bob"));
+    QVERIFY(bob->waitForReceived("hello Bob"));
+
+    QVERIFY(bob->say("hi"));
+    QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: hi"));
+    QVERIFY(bob->say("\x1B"
+                     "Bobby"));
+    QTRY_COMPARE(users().AnnouncedName(0), QStringLiteral("Bobby"));
+    QCOMPARE(connections().UserViewRows().first().caption, QStringLiteral("Bobby"));
+    QVERIFY(bob->say("multi\r\nline"));
+    QTRY_COMPARE(lastLine(), QStringLiteral("Bobby: multi\nline"));
+
+    // An empty text sends no bytes but still shows the own line.
+    bob->clearReceived();
+    m_session->SendToEveryone(QString());
+    QCOMPARE(lastLine(), QStringLiteral("Al: "));
+    QCOMPARE(receivedUpToMarker(*bob), QByteArray());
+}
+
+void TestChatSession::readsAreMessages()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    // One write is one read: an announcement followed at once by a line becomes one long name.
+    QVERIFY(bob->say("\x1B"
+                     "Bob"
+                     "hello"));
+    QTRY_COMPARE(users().AnnouncedName(0), QStringLiteral("Bobhello"));
+    // A text whose first byte is 0x1B is an announcement; 0x1B alone empties the name.
+    QVERIFY(bob->say("\x1B"));
+    QTRY_COMPARE(users().AnnouncedName(0), QString());
+    QVERIFY(bob->say("x"));
+    QTRY_COMPARE(lastLine(), QStringLiteral(": x"));
+    // Bytes that are no text in our encoding are kept as they came, to be written back unchanged.
+    QVERIFY(bob->say(QByteArray("\0second\xFF", 8)));
+    QTRY_COMPARE(lastLine(), QStringLiteral(": ") + QChar(0) + QStringLiteral("second") + QChar(char16_t(0xDCFF)));
+}
+
+void TestChatSession::tickedDecidesWhatIsShown()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserE0=1\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    QSignalSpy incoming(m_session.get(), &ChatSession::incomingLine);
+    connections().StoreTicks({false});
+    QVERIFY(!users().Ticked(0));
+    const int lines = m_lines->count();
+    // The read has been handled once the program's own slot has run, which comes before this spy's.
+    QSignalSpy read(users().Client(0), &QIODevice::readyRead);
+    QVERIFY(bob->say("not shown"));
+    QVERIFY(read.wait());
+    QCOMPARE(m_lines->count(), lines);
+    QCOMPARE(incoming.count(), 0);
+    // An unticked peer still gets every line.
+    m_session->SendToEveryone(QStringLiteral("to all"));
+    QVERIFY(bob->waitForReceived("to all"));
+    // Ticked again, its lines are shown and notified.
+    connections().StoreTicks({true});
+    QVERIFY(bob->say("shown"));
+    QTRY_COMPARE(incoming.count(), 1);
+    QCOMPARE(incoming.first().at(0).toString(), QStringLiteral("Unknown: shown"));
+}
+
+void TestChatSession::ownNamesWhenAsked()
+{
+    m_settings.ShowYour = true;
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob from my list\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    QVERIFY(bob->say("\x1B"
+                     "Announced"));
+    QTRY_COMPARE(users().AnnouncedName(0), QStringLiteral("Announced"));
+    QVERIFY(bob->say("hey"));
+    QTRY_COMPARE(lastLine(), QStringLiteral("Bob from my list: hey"));
+    QCOMPARE(connections().UserViewRows().first().caption, QStringLiteral("Bob from my list"));
+}
+
+void TestChatSession::personalMessageFollowsThePeer()
+{
+    start("[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserA1=127.0.0.3\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    auto carol = connectedPeer(QStringLiteral("127.0.0.3"));
+    QVERIFY(bob && carol);
+    const int carolRow = connections().IndexOfConnection(QStringLiteral("127.0.0.3"));
+    QVERIFY(m_session->SendPersonal(carolRow, QStringLiteral("127.0.0.3"), QStringLiteral("psst")));
+    QVERIFY(carol->waitForReceived("psst"));
+    QCOMPARE(receivedUpToMarker(*bob), QByteArray());
+
+    // Carol goes and comes back on a new connection: the message follows her there.
+    carol.reset();
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    carol = connectedPeer(QStringLiteral("127.0.0.3"));
+    QVERIFY(carol);
+    QVERIFY(m_session->SendPersonal(carolRow, QStringLiteral("127.0.0.3"), QStringLiteral("still there?")));
+    QVERIFY(carol->waitForReceived("still there?"));
+    // Gone for good: nothing is sent and the caller is told.
+    carol.reset();
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    QVERIFY(!m_session->SendPersonal(carolRow, QStringLiteral("127.0.0.3"), QStringLiteral("hello?")));
+}
+
+void TestChatSession::stopDropsEverything()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    QSignalSpy running(m_session.get(), &ChatSession::runningChanged);
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    QTRY_VERIFY(connections().ClientEstablished(0));
+    m_session->Stop();
+    QCOMPARE(running.count(), 1);
+    QCOMPARE(running.first().at(0).toBool(), false);
+    QTRY_COMPARE(bob->outgoing().state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(bob->incoming()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(connections().ConnectionCount(), 0);
+    QVERIFY(!connections().Listening());
+    // And Run! again listens on the same port at once.
+    m_session->Run();
+    QVERIFY(connections().Listening());
+}
+
+void TestChatSession::portTaken()
+{
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress(QHostAddress::LocalHost), m_port));
+    ChatSession session(m_settings, QHostAddress(QHostAddress::LocalHost), m_port, m_port);
+    try {
+        session.Run();
+        QFAIL("Run! succeeded on a taken port");
+    } catch (const ParleyError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'"));
+    }
+    QVERIFY(!session.Running());
+}
+
+void TestChatSession::hostileBytes()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    // 16 MiB at once on the program's outgoing connection arrive as bounded reads, each its own line.
+    const QByteArray flood(16 << 20, 'z');
+    bob->incoming()->write(flood);
+    qsizetype shown = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((shown = std::accumulate(m_lines->cbegin(), m_lines->cend(), qsizetype(0),
+                                                      [](qsizetype n, const QList<QVariant>& line) {
+                                                          return n + line.at(0).toString().count(QLatin1Char('z'));
+                                                      })) == flood.size(),
+                             60000);
+    QVERIFY(m_lines->count() >= flood.size() / net::ConnectionManager::ReadChunk);
+    // Bytes sent on the connection the program accepted are never taken in; it keeps answering.
+    bob->outgoing().write(QByteArray(4 << 20, 'q'));
+    QVERIFY(bob->say("after the flood"));
+    QTRY_VERIFY(lastLine().endsWith(QStringLiteral("after the flood")));
+    for (const QList<QVariant>& line : std::as_const(*m_lines))
+        QVERIFY(!line.at(0).toString().contains(QLatin1Char('q')));
+}
+
+void TestChatSession::peerThatNeverReadsIsCut()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), m_port);
+    bob.outgoing().setReadBufferSize(1);
+    bob.outgoing().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    QVERIFY(bob.connectToProgram(m_port));
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    const QString line(64 * 1024, QLatin1Char('w'));
+    for (int i = 0; i < 400 && connections().ConnectionCount() == 1 && !connections().RemoteAddress(0).isEmpty(); ++i) {
+        m_session->SendToEveryone(line);
+        QCoreApplication::processEvents();
+    }
+    // Once more than a megabyte waits for it, the peer is closed like one whose send failed.
+    QTRY_COMPARE(connections().RemoteAddress(0), QString());
+    QTRY_COMPARE(connections().ConnectionCount(), 0);
+}
+
+void TestChatSession::connectStorm()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    // Strangers connect and are thrown out, wave after wave.
+    for (int wave = 0; wave < 60; ++wave) {
+        std::vector<std::unique_ptr<QTcpSocket>> strangers;
+        for (int i = 0; i < 5; ++i) {
+            auto s = std::make_unique<QTcpSocket>();
+            s->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(10 + (wave * 5 + i) % 200)));
+            s->connectToHost(QHostAddress::LocalHost, m_port);
+            strangers.push_back(std::move(s));
+        }
+        QTRY_VERIFY(std::all_of(strangers.cbegin(), strangers.cend(),
+                                [](const auto& s) { return s->state() == QAbstractSocket::UnconnectedState; }));
+    }
+    QTRY_COMPARE(connections().ConnectionCount(), 0);
+    QCOMPARE(users().Count(), 1);
+    QCOMPARE(m_boxes->count(), 0);
+    // A known peer is still let in afterwards.
+    QVERIFY(connectedPeer(QStringLiteral("127.0.0.2")));
+}
+
+void TestChatSession::burstOfListedPeers()
+{
+    // A whole office restarting: every listed peer connects in the same instant, far more than a short listen
+    // queue holds, and each must be accepted and told the name.
+    constexpr int Count = 300;
+    QByteArray ini = "[Users]\r\nCount=" + QByteArray::number(Count) + "\r\n";
+    const auto address = [](int i) { return QStringLiteral("127.2.%1.%2").arg(i / 250).arg(i % 250 + 1); };
+    for (int i = 0; i < Count; ++i)
+        ini += "UserA" + QByteArray::number(i) + "=" + address(i).toLatin1() + "\r\n";
+    start(ini);
+    std::vector<std::unique_ptr<QTcpSocket>> peers;
+    for (int i = 0; i < Count; ++i) {
+        auto s = std::make_unique<QTcpSocket>();
+        s->bind(QHostAddress(address(i)));
+        s->connectToHost(QHostAddress::LocalHost, m_port);
+        peers.push_back(std::move(s));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(peers.cbegin(), peers.cend(), [](const auto& s) { return s->bytesAvailable() == 3; }), 20000);
+    for (const auto& s : peers)
+        QCOMPARE(s->readAll(), QByteArray("\x1B"
+                                          "Al"));
+    QCOMPARE(connections().ConnectionCount(), Count);
+}
+
+void TestChatSession::nameGoesOnNewestConnection()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    // The peer comes again on a new connection while the old one is still listed: the new one gets the name.
+    QTcpSocket again;
+    again.bind(QHostAddress(QStringLiteral("127.0.0.2")));
+    again.connectToHost(QHostAddress::LocalHost, m_port);
+    QVERIFY(again.waitForConnected(5000));
+    QTRY_COMPARE(again.bytesAvailable(), qint64(3));
+    QCOMPARE(again.readAll(), QByteArray("\x1B"
+                                         "Al"));
+    QCOMPARE(receivedUpToMarker(*bob), QByteArray());
+}
+
+void TestChatSession::failedAttemptRetriedWhilePeerIsUp()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    QSignalSpy failed(users().Client(0), &QAbstractSocket::errorOccurred);
+    // Bob connects before his own listening socket is open, as a copy still starting does: the program's
+    // attempt back to him fails, and is made again once he listens.
+    Peer bob(QStringLiteral("127.0.0.2"), m_port, false);
+    QVERIFY(bob.connectToProgram(m_port));
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    QTRY_VERIFY(failed.count() >= 2); // the attempt at Run! and the one this connection set off
+    QVERIFY(bob.listen());
+    QVERIFY(bob.waitForIncoming());
+    QTRY_VERIFY(connections().ClientEstablished(0));
+    QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestChatSession::droppedPairHealsUntilStop()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    // Both connections drop while both sides keep running: the program opens its connection again by itself.
+    bob.reset();
+    bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), m_port);
+    QTRY_VERIFY(!connections().ClientEstablished(0));
+    QTRY_VERIFY_WITH_TIMEOUT(bob->incoming() != nullptr, 15000);
+    QTRY_VERIFY(connections().ClientEstablished(0));
+    // Stop! leaves nothing pending that could open it again.
+    bob->incoming()->abort();
+    QTRY_VERIFY(!connections().ClientEstablished(0));
+    QVERIFY(connections().PendingRetries() > 0);
+    m_session->Stop();
+    QCOMPARE(connections().PendingRetries(), 0);
+}
+
+void TestChatSession::resetBurstShowsNothing()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    // A listed peer that connects and resets, again and again, some before the program has even accepted.
+    for (int wave = 0; wave < 10; ++wave) {
+        std::vector<std::unique_ptr<QTcpSocket>> resets;
+        for (int i = 0; i < 50; ++i) {
+            auto s = std::make_unique<QTcpSocket>();
+            s->bind(QHostAddress(QStringLiteral("127.0.0.2")));
+            s->connectToHost(QHostAddress::LocalHost, m_port);
+            resets.push_back(std::move(s));
+        }
+        for (const auto& s : resets) {
+            QVERIFY(s->waitForConnected(5000));
+            if (wave % 2)
+                QCoreApplication::processEvents(); // let some be accepted first
+            const linger hard{1, 0};
+            ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            s->abort();
+        }
+    }
+    QTRY_COMPARE(connections().ConnectionCount(), 0);
+    QCOMPARE(m_boxes->count(), 0);
+    QVERIFY(connectedPeer(QStringLiteral("127.0.0.2"))); // still answering
+}
+
+QTEST_GUILESS_MAIN(TestChatSession)
+#include "tst_chatsession.moc"
