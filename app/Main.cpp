@@ -10,10 +10,12 @@
 #include "net/SendKeys.h"
 #include "net/Wire.h"
 #include "notify/Message.h"
+#include "notify/Notification.h"
 #include "platform/Cursor.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
+#include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
 #include "tray/Trayicon.h"
@@ -89,6 +91,10 @@ void TF_Main::SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users
                 RefreshUserView();
             }));
     connect(m_users, &TF_Users::closed, this, Guarded([this] { RefreshUserView(); }));
+    connect(m_message, &TF_Message::answered, this, Guarded([this] {
+                ShowMainWindow();
+                Mess->setFocus();
+            }));
 }
 
 void TF_Main::ApplyAppearance()
@@ -246,8 +252,12 @@ void TF_Main::WatchUserContact()
     for (QWidget* w : watched)
         w->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive)
+                // Another program became active: the popup stays above it, without taking the keyboard.
+                if (state != Qt::ApplicationActive) {
+                    if (m_message)
+                        m_message->KeepOnTop();
                     return;
+                }
                 FormActivate();
                 ScrollMemoToEnd();
             }));
@@ -571,8 +581,31 @@ void TF_Main::AppendChatLine(const QString& line)
     Memo->appendPlainText(line);
 }
 
-// What a shown incoming line sets off: the tray flash, the popup or the window, and the sound.
-void TF_Main::NotifyIncoming(const QString&) {}
+void TF_Main::NotifyIncoming(const QString& line)
+{
+    using P = NotifyActions::Presentation;
+    const NotifyActions actions =
+        ::NotifyIncoming(m_settings, {isVisible(), isActiveWindow(), Label5->text() == NormalModeCaption});
+    if (actions.flash)
+        StartTrayFlash();
+    if (actions.presentation == P::Restore) {
+        ShowMainWindow();
+    } else if (actions.presentation == P::BringForward) {
+        raise();
+        activateWindow();
+    } else if (actions.presentation == P::Popup) {
+        m_message->ShowLine(line);
+    }
+    if (actions.sound == NotifyActions::Sound::Beep)
+        m_services.sound.beep();
+    else if (actions.sound == NotifyActions::Sound::File)
+        m_services.sound.playFile(actions.file, SoundFolders());
+}
+
+QStringList TF_Main::SoundFolders() const
+{
+    return {ProgramDir, QStringLiteral(PARLEY_DATA_DIR "/")};
+}
 
 void TF_Main::Button4Click()
 {

@@ -98,7 +98,10 @@ public:
     void Send();
 
     void AppendChatLine(const QString& line);
+    // What a shown incoming line sets off: the tray flash, the window or the popup, and the sound.
     void NotifyIncoming(const QString& line);
+    // Where a bare sound file name is looked for: the program folder, then the installed data folder.
+    QStringList SoundFolders() const;
 
     // Runs the close sequence; false when the close is refused.
     bool FormCloseQuery();

@@ -28,7 +28,7 @@ Parley::Parley(const Services& services) : m_services(services)
     // The owned dialogs are children of the main window; the unique_ptrs only fix the order of destruction.
     m_config = std::make_unique<TF_Config>(services, settings, m_main->IniPath(), m_main.get());
     m_main->ApplyAppearance();
-    m_message = std::make_unique<TF_Message>(services);
+    m_message = std::make_unique<TF_Message>(services, settings);
     m_users = std::make_unique<TF_Users>(services, *m_session, m_main->IniPath(), m_main.get());
     m_personal = std::make_unique<TF_Personal>(services, settings, *m_session, m_main.get());
     m_main->SetDialogs(m_config.get(), m_message.get(), m_users.get(), m_personal.get());

@@ -6,6 +6,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
+#include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "platform/VersionQuery.h"
 
@@ -30,12 +31,14 @@ int main(int argc, char* argv[])
     platform::SystemTrayArea tray;
     platform::LinuxVersionQuery version;
     platform::QtChoosers choosers;
+    platform::CanberraSound sound;
     const Services services{boxes,
                             shell,
                             cursor,
                             tray,
                             version,
                             choosers,
+                            sound,
                             platform::ExecutablePath(),
                             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
                             platform::SystemFolder(),

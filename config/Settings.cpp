@@ -141,5 +141,5 @@ QString ValidateDelay(const QString& text)
 
 int PopupOpacity(const Settings& s)
 {
-    return s.Transparent ? s.Visibility * 255 / 100 : 255;
+    return s.Transparent ? std::clamp(s.Visibility, 0, 100) * 255 / 100 : 255;
 }

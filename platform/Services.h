@@ -10,6 +10,7 @@ class Cursor;
 class TrayArea;
 class VersionQuery;
 class Choosers;
+class Sound;
 } // namespace platform
 
 // What the windows take from the operating system. main() passes the real services; tests pass doubles,
@@ -21,6 +22,7 @@ struct Services {
     platform::TrayArea& tray;
     platform::VersionQuery& version;
     platform::Choosers& choosers;
+    platform::Sound& sound;
     QString executablePath;
     QString configHome;
     QString systemFolder;

@@ -49,6 +49,7 @@ TestServices::TestServices()
                tray,
                version,
                choosers,
+               sound,
                programDir.path() + QStringLiteral("/parley"),
                configHome.path(),
                lockDir.path(),

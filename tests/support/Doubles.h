@@ -6,6 +6,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
+#include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "platform/VersionQuery.h"
 
@@ -105,6 +106,19 @@ public:
 };
 
 // Every service a window needs, as doubles, with a private program folder and lock folder.
+// Sounds asked for, as the main window asked for them.
+class RecordingSound final : public platform::Sound {
+public:
+    QStringList played; // "beep", or the file name
+    QStringList lastFolders;
+    void beep() override { played.append(QStringLiteral("beep")); }
+    void playFile(const QString& name, const QStringList& folders) override
+    {
+        played.append(name);
+        lastFolders = folders;
+    }
+};
+
 struct TestServices {
     TestServices();
 
@@ -117,6 +131,7 @@ struct TestServices {
     FakeTrayArea tray;
     FixedVersionQuery version;
     ScriptedChoosers choosers;
+    RecordingSound sound;
     Services services;
 
     QString lockPath() const { return lockDir.path() + QStringLiteral("/Parley.tmp"); }

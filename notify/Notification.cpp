@@ -1,0 +1,76 @@
+#include "notify/Notification.h"
+
+#include "common/Errors.h"
+
+#include <algorithm>
+#include <limits>
+
+NotifyActions NotifyIncoming(const Settings& s, const NotifyState& state)
+{
+    using P = NotifyActions::Presentation;
+    NotifyActions actions;
+    actions.flash = s.FlashIcon && !(state.windowActive && state.windowVisible);
+    if (s.ShowMessage && state.normalMode) {
+        if (s.RestoreMain)
+            actions.presentation = P::Restore;
+        else
+            actions.presentation = state.windowVisible ? P::BringForward : P::Popup;
+    }
+    if (s.Notify && state.normalMode) {
+        if (s.Windows) {
+            actions.sound = NotifyActions::Sound::Beep;
+        } else if (!s.Filename.isEmpty()) {
+            actions.sound = NotifyActions::Sound::File;
+            actions.file = s.Filename;
+        }
+    }
+    return actions;
+}
+
+int PopupTextHeight(int displayedLines, int screenHeight)
+{
+    const int wanted = 14 * displayedLines + 14;
+    return std::min(wanted, screenHeight - 80);
+}
+
+std::optional<QPoint> PopupPosition(int position, QSize screen, QSize window)
+{
+    const int W = screen.width(), H = screen.height(), w = window.width(), h = window.height();
+    switch (position) {
+    case 0:
+        return QPoint(20, 15);
+    case 1:
+        return QPoint(30, H - h - 20);
+    case 2:
+        return QPoint(W - w - 15, 15);
+    case 3:
+        return QPoint(W - w - 20, H - h - 15);
+    case 4:
+        return QPoint(W / 2 - w / 2, H / 2 - h / 2);
+    default:
+        return std::nullopt;
+    }
+}
+
+FadeTick NextFadeStep(int opacity, int direction, int target)
+{
+    target = std::clamp(target, 0, 255);
+    if (direction == 1) {
+        opacity += 12;
+        if (opacity >= target - 13)
+            return {target, true};
+        return {opacity, false};
+    }
+    opacity -= 12;
+    if (opacity <= 13)
+        return {0, true};
+    return {opacity, false};
+}
+
+std::optional<int> HideDelayMs(const QString& delay)
+{
+    const qint64 ms = qint64(StrToInt(delay)) * 1000;
+    if (ms < 0 || ms > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(ms);
+}

@@ -1,0 +1,229 @@
+// The popup and what an arriving line sets off in the windows: a line from a peer played by the test, the popup,
+// the tray flash and the sound (through a recording double).
+#include "app/Main.h"
+#include "app/Parley.h"
+#include "common/Errors.h"
+#include "net/ChatSession.h"
+#include "notify/Message.h"
+#include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
+#include "tests/support/Peer.h"
+#include "tests/support/ProgramTest.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+class TestMessage : public ProgramTest {
+    Q_OBJECT
+private Q_SLOTS:
+    void lineInTheTrayShowsThePopup();
+    void silentModeOnlyFlashes();
+    void activeWindowIsBroughtForward();
+    void restoreShowsTheWindow();
+    void heightFollowsTheLines();
+    void clickModes_data();
+    void clickModes();
+    void newLineWhileShownAndWhileFading();
+    void badDelayKeepsThePopup();
+    void answeringOpensTheWindow();
+
+private:
+    TF_Message* popup() const { return m_parley->message(); }
+    // Starts with one listed peer, Bob, connected both ways; the line arrives as Bob says it.
+    void startWithBob()
+    {
+        QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),
+                         "[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n[Popup]\r\nFadeIn=0\r\nFadeOut=0\r\n"));
+        start();
+        m_bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), m_env->services.listenPort);
+        QVERIFY(m_bob->connectToProgram(m_env->services.listenPort));
+        QVERIFY(m_bob->waitForIncoming());
+        QVERIFY(m_bob->say("\x1B"
+                           "Bob"));
+        QTRY_COMPARE(main()->userList().AnnouncedName(0), QStringLiteral("Bob"));
+    }
+    bool say(const QByteArray& line)
+    {
+        QSignalSpy shown(&m_parley->session(), &ChatSession::incomingLine);
+        return m_bob->say(line) && shown.wait();
+    }
+    void cleanupBob() { m_bob.reset(); }
+    std::unique_ptr<Peer> m_bob;
+};
+
+void TestMessage::lineInTheTrayShowsThePopup()
+{
+    startWithBob();
+    QVERIFY(!main()->isVisible());
+    QVERIFY(say("hello"));
+    QVERIFY(popup()->isVisible());
+    QCOMPARE(popup()->TextMemo->toPlainText(), QStringLiteral("Bob: hello"));
+    QCOMPARE(popup()->height(), 44);
+    QCOMPARE(popup()->width(), 442);
+    QCOMPARE(popup()->Opacity(), 255);
+    QVERIFY(popup()->Timer2->isActive());
+    QCOMPARE(popup()->Timer2->interval(), 10000);
+    QVERIFY(!popup()->isActiveWindow());
+    QVERIFY(main()->Flashing());
+    QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("default.wav")});
+    QCOMPARE(m_env->sound.lastFolders.first(), main()->ProgramDir);
+    // Showing the main window closes the popup and stops the flash.
+    main()->ShowMainWindow();
+    QVERIFY(!popup()->isVisible());
+    QVERIFY(!main()->Flashing());
+    cleanupBob();
+}
+
+void TestMessage::silentModeOnlyFlashes()
+{
+    startWithBob();
+    main()->Label5MouseDown();
+    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+    QVERIFY(say("psst"));
+    QVERIFY(main()->Flashing());
+    QVERIFY(!popup()->isVisible());
+    QVERIFY(!main()->isVisible());
+    QVERIFY(m_env->sound.played.isEmpty());
+    cleanupBob();
+}
+
+void TestMessage::activeWindowIsBroughtForward()
+{
+    startWithBob();
+    main()->ShowMainWindow();
+    QApplication::setActiveWindow(main());
+    QTRY_VERIFY(main()->isActiveWindow());
+    m_parley->settings.Windows = true;
+    m_parley->settings.FromFile = false;
+    QVERIFY(say("you there?"));
+    QVERIFY(!main()->Flashing());
+    QVERIFY(!popup()->isVisible());
+    QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("beep")});
+    cleanupBob();
+}
+
+void TestMessage::restoreShowsTheWindow()
+{
+    startWithBob();
+    m_parley->settings.RestoreMain = true;
+    m_parley->settings.ShowPopup = false;
+    QVERIFY(say("wake up"));
+    QVERIFY(main()->isVisible());
+    QVERIFY(!popup()->isVisible());
+    QVERIFY(!main()->Flashing()); // showing the window stopped the flash it had started
+    cleanupBob();
+}
+
+void TestMessage::heightFollowsTheLines()
+{
+    start();
+    popup()->ShowLine(QStringLiteral("one\ntwo\nthree"));
+    QCOMPARE(popup()->height(), 72);
+    QCOMPARE(popup()->TextMemo->height(), 56);
+    // A line too long for one row wraps, and the window grows with it.
+    popup()->ShowLine(QString(400, QLatin1Char('w')));
+    QVERIFY(popup()->height() > 44);
+    QCOMPARE((popup()->height() - 16 - 14) % 14, 0);
+    // Placed on the primary screen by the Position setting (default "Right-Top").
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    QCOMPARE(popup()->pos(), QPoint(screen.width() - 442 - 15, 15));
+    // The maroon strip right of the body is cut away.
+    QVERIFY(!popup()->mask().contains(QPoint(420, 10)));
+    QVERIFY(popup()->mask().contains(QPoint(200, 10)));
+}
+
+void TestMessage::clickModes_data()
+{
+    QTest::addColumn<bool>("leftCloses");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("stillVisible");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("mode 1, left closes") << true << int(Qt::LeftButton) << false << false;
+    QTest::newRow("mode 1, right answers") << true << int(Qt::RightButton) << true << true;
+    QTest::newRow("mode 2, right closes") << false << int(Qt::RightButton) << false << false;
+    QTest::newRow("mode 2, left answers") << false << int(Qt::LeftButton) << true << true;
+    QTest::newRow("middle only stops the timer") << true << int(Qt::MiddleButton) << true << false;
+}
+
+void TestMessage::clickModes()
+{
+    QFETCH(bool, leftCloses);
+    QFETCH(int, button);
+    QFETCH(bool, stillVisible);
+    QFETCH(bool, answered);
+    start();
+    m_parley->settings.FadeOut = false;
+    m_parley->settings.ClickMode1 = leftCloses;
+    m_parley->settings.ClickMode2 = !leftCloses;
+    popup()->ShowLine(QStringLiteral("Bob: hi"));
+    QSignalSpy answers(popup(), &TF_Message::answered);
+    // On the press, on the text as on the body.
+    QTest::mousePress(popup()->TextMemo->viewport(), Qt::MouseButton(button), {}, QPoint(5, 5));
+    QVERIFY(!popup()->Timer2->isActive());
+    QCOMPARE(answers.count(), answered ? 1 : 0);
+    if (answered)
+        QVERIFY(main()->isVisible()); // and showing it closes the popup
+    else
+        QCOMPARE(popup()->isVisible(), stillVisible);
+}
+
+void TestMessage::newLineWhileShownAndWhileFading()
+{
+    start();
+    m_parley->settings.Transparent = true;
+    m_parley->settings.Visibility = 50;
+    popup()->ShowLine(QStringLiteral("first"));
+    QCOMPARE(popup()->FadeDirection, 1);
+    QTRY_COMPARE(popup()->Opacity(), 127);
+    QVERIFY(!popup()->Timer1->isActive());
+    // While shown: no fade-in, the text replaced, the delay started again.
+    popup()->Timer2->setInterval(5);
+    popup()->ShowLine(QStringLiteral("second"));
+    QCOMPARE(popup()->Opacity(), 127);
+    QCOMPARE(popup()->Timer2->interval(), 10000);
+    // While fading out: the new line stays shown at the target opacity.
+    popup()->Dismiss();
+    QCOMPARE(popup()->FadeDirection, 2);
+    QTRY_VERIFY(popup()->Opacity() < 127);
+    popup()->ShowLine(QStringLiteral("third"));
+    QVERIFY(!popup()->Timer1->isActive());
+    QCOMPARE(popup()->Opacity(), 127);
+    QVERIFY(popup()->isVisible());
+    QVERIFY(popup()->Timer2->isActive());
+    // Fading out for good hides it.
+    popup()->Dismiss();
+    QTRY_VERIFY(!popup()->isVisible());
+    QCOMPARE(popup()->Opacity(), 0);
+}
+
+void TestMessage::badDelayKeepsThePopup()
+{
+    start();
+    m_parley->settings.FadeIn = false;
+    m_parley->settings.Delay = QStringLiteral("soon");
+    Guard([this] { popup()->ShowLine(QStringLiteral("Bob: hi")); });
+    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'soon' is not a valid integer value.")});
+    QVERIFY(popup()->isVisible());
+    QCOMPARE(popup()->Opacity(), 255);
+    QVERIFY(!popup()->Timer2->isActive());
+    // Seconds beyond the timer's range: the popup stays until clicked.
+    m_parley->settings.Delay = QStringLiteral("3000000");
+    popup()->ShowLine(QStringLiteral("Bob: again"));
+    QVERIFY(!popup()->Timer2->isActive());
+}
+
+void TestMessage::answeringOpensTheWindow()
+{
+    start();
+    popup()->ShowLine(QStringLiteral("Bob: call me"));
+    popup()->Shape1MouseDown(Qt::RightButton);
+    QVERIFY(main()->isVisible());
+    QCOMPARE(main()->focusWidget(), main()->Mess);
+    QTRY_VERIFY(!popup()->isVisible());
+}
+
+QTEST_MAIN(TestMessage)
+#include "tst_message.moc"
