@@ -34,7 +34,8 @@ QFont PopupFont()
 } // namespace
 
 TF_Message::TF_Message(const Services& services, const Settings& settings)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::X11BypassWindowManagerHint),
       m_services(services), m_settings(settings)
 {
     setObjectName(QStringLiteral("F_Message"));

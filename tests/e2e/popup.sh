@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# End to end: Parley sits in the tray of a desktop (icewm) while another program has the keyboard; a peer on the
+# test LAN says a line. The popup must show it at the chosen corner, translucent as set, without taking the keyboard,
+# and the main window must stay in the tray. Usage: popup.sh PARLEY
+set -euo pipefail
+parley=$(readlink -f "$1")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/lan.sh"
+for tool in icewm xmessage xprop xwininfo dbus-daemon; do command -v "$tool" >/dev/null || skip "needs $tool"; done
+
+host_up a 198.18.0.1
+host_up b 198.18.0.2
+start_x
+# A session bus of the test's own, on a path socket that the hosts' namespaces reach too.
+dbus-daemon --session --address="unix:path=$work/bus" --fork --print-pid=4 4>"$work/dbus.pid" </dev/null \
+    >"$work/dbus.log" 2>&1
+pids+=("$(cat "$work/dbus.pid")")
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus" XDG_RUNTIME_DIR="$work/run"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# A desktop with a notification area must be up before Parley starts, or Parley shows its window instead.
+in_hub env HOME="$work" icewm >"$work/icewm.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 200); do in_hub xwininfo -root -tree 2>/dev/null | grep -q '"SystemTray"' && break; sleep 0.05; done
+in_hub xwininfo -root -tree | grep -q '"SystemTray"' || skip "icewm's notification area did not appear"
+in_hub xmessage -geometry 400x200+100+300 "I have the keyboard" >/dev/null 2>&1 &
+pids+=($!)
+start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Popup]\r\nTransparent=1\r\nVisibility=80\r\nPosition=3\r\nFadeIn=0\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
+sleep 2
+typing=$(in_hub xdotool search --name "^xmessage$" | head -n 1)
+in_hub xdotool windowactivate "$typing" 2>/dev/null || in_hub xdotool windowfocus "$typing"
+sleep 0.5
+[[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "could not give the keyboard to the other window"
+
+# Bob: accepts Alice's connection, connects to her, announces his name and says a line.
+ip netns exec "${tag}b" python3 - >"$work/bob.log" 2>&1 <<'PY' &
+import socket, time
+server = socket.socket()
+server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+server.bind(("198.18.0.2", 196))
+server.listen(5)
+back = socket.socket()
+back.bind(("198.18.0.2", 0))
+back.connect(("198.18.0.1", 196))
+conn, _ = server.accept()
+time.sleep(0.5)
+conn.send(b"\x1bBob")
+time.sleep(0.5)
+conn.send(b"Hello Alice")
+time.sleep(20)
+PY
+pids+=($!)
+
+popup=
+for _ in $(seq 50); do
+    popup=$(in_hub xdotool search --onlyvisible --name "^Message to you...$" 2>/dev/null | head -n 1) || true
+    [[ -n $popup ]] && break
+    sleep 0.1
+done
+[[ -n $popup ]] || fail "no popup appeared"
+geometry=$(in_hub xdotool getwindowgeometry "$popup")
+grep -q "Position: 818,741" <<<"$geometry" || fail "popup not at Right-Bottom of 1280x800: $geometry"
+grep -q "Geometry: 442x44" <<<"$geometry" || fail "popup not 442x44 for one line: $geometry"
+opacity=$(in_hub xprop -id "$popup" _NET_WM_WINDOW_OPACITY | awk '{print $3}')
+((opacity == 3435973836)) || fail "popup opacity is $opacity, not 80%"
+[[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "the popup took the keyboard"
+# The tray icon's own window is mapped too, and so is the popup; the main window is the other large one.
+for window in $(in_hub xdotool search --onlyvisible --pid "$pid_a" --name '^Quendlewick Parley$' 2>/dev/null); do
+    [[ $window == "$popup" ]] && continue
+    width=$(in_hub xdotool getwindowgeometry "$window" | awk '/Geometry/ {split($2, size, "x"); print size[1]}')
+    ((width < 100)) || fail "the main window came up instead of staying in the tray"
+done
+echo "PASS: the popup showed the line at its corner, translucent, and the keyboard stayed where it was"
