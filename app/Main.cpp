@@ -213,7 +213,8 @@ void TF_Main::CreateLogoPanel()
 void TF_Main::CreateTrayParts()
 {
     ImageList1 = TrayImageList();
-    setWindowIcon(ImageList1.at(0));
+    // The installed icon in every size where the theme has it; the tray image where it has not.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), ImageList1.at(0)));
 
     PopupMenu1 = new QMenu(this);
     Restoremain1 = PopupMenu1->addAction(QStringLiteral("Open"));

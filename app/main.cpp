@@ -13,8 +13,32 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <cstdio>
+
+namespace {
+// --help and --version answer on standard output and end the program; every other argument is ignored.
+bool AnsweredCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--help") {
+            std::printf("Usage: parley [--help] [--version]  Serverless LAN chat on TCP port 196; starts in the "
+                        "notification area.\n");
+            return true;
+        }
+        if (argument == "--version") {
+            std::printf("Parley %s\n", PARLEY_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (AnsweredCommandLine(argc, argv))
+        return 0;
     // Windows are placed and kept on top as asked only under X11; Wayland sessions run us through XWayland
     // unless the user picked a platform, and natively where XWayland is missing.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -22,6 +46,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parley"));
+    QApplication::setApplicationVersion(QStringLiteral(PARLEY_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quendlewick.Parley"));
     // The program lives in the tray: closing or hiding windows never ends it, only its close sequence does.
     QApplication::setQuitOnLastWindowClosed(false);
 

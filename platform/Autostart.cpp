@@ -88,7 +88,11 @@ bool Autostart::write(const QString& executablePath) const
                                         "Name=Parley\n"
                                         "Comment=Chat with the desktops of the local network\n"
                                         "Exec=%1\n"
-                                        "Terminal=false\n")
+                                        "Icon=org.quendlewick.Parley\n"
+                                        "Terminal=false\n"
+                                        // Started at login, it must find the panel's notification area.
+                                        "X-GNOME-Autostart-Delay=5\n"
+                                        "X-KDE-autostart-after=panel\n")
                              .arg(DesktopExecQuote(executablePath));
     return SaveFileAtomically(m_path, ToSystemText(text)).isEmpty();
 }

@@ -40,7 +40,7 @@ void TF_Users::CreateHeader()
 {
     Label(this, QStringLiteral("PARLEY"), QRect(4, 8, 89, 25), PixelFont(QStringLiteral("Verdana"), 21, true, true));
     Label(this, QStringLiteral("Quendlewick"), QRect(8, 0, 80, 14), PixelFont(QStringLiteral("Arial"), 11, true));
-    Label(this, QStringLiteral(" version 1.0.2 =FINAL="), QRect(97, 17, 130, 14),
+    Label(this, QStringLiteral(" version " PARLEY_VERSION " =FINAL="), QRect(97, 17, 130, 14),
           PixelFont(QStringLiteral("Arial"), 11, true));
     QLabel* visit =
         Label(this, QStringLiteral("visit our site:"), QRect(280, 6, 93, 13), PixelFont(QStringLiteral("Tahoma"), 11));

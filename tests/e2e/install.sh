@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The installed program as a desktop and a packager see it: cmake --install into a staging folder, then the
+# desktop entry, the metainfo and the manual page are checked by their own validators, and --help/--version answer.
+# Usage: install.sh BUILD_DIR
+set -euo pipefail
+build=$(readlink -f "$1")
+for tool in desktop-file-validate appstreamcli man; do
+    command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+done
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+share="$stage/usr/share"
+desktop-file-validate "$share/applications/org.quendlewick.Parley.desktop"
+appstreamcli validate --no-net --explain "$share/metainfo/org.quendlewick.Parley.metainfo.xml"
+for size in 16 24 32 48 64 128 256; do
+    [[ -f $share/icons/hicolor/${size}x${size}/apps/org.quendlewick.Parley.png ]] || { echo "FAIL: no ${size}px icon"; exit 1; }
+done
+[[ -f $share/icons/hicolor/scalable/apps/org.quendlewick.Parley.svg ]] || { echo "FAIL: no scalable icon"; exit 1; }
+[[ -f $share/parley/default.wav ]] || { echo "FAIL: no default.wav"; exit 1; }
+MANWIDTH=80 man -l "$share/man/man1/parley.1.gz" 2>&1 | grep -q "chat with the desktops" || { echo "FAIL: man page"; exit 1; }
+version=$("$stage/usr/bin/parley" --version)
+[[ $version =~ ^Parley\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "FAIL: --version said '$version'"; exit 1; }
+grep -q "release version=\"${version#Parley }\"" "$share/metainfo/org.quendlewick.Parley.metainfo.xml" ||
+    { echo "FAIL: the metainfo's version differs from --version"; exit 1; }
+[[ $("$stage/usr/bin/parley" --help | wc -l) == 1 ]] || { echo "FAIL: --help is not one line"; exit 1; }
+echo "PASS: installed files validate; --help and --version answer with one line each"
