@@ -21,6 +21,7 @@ public:
     QString OwnUserName() const override { return QStringLiteral("bench"); }
     bool AddNewIP() const override { return false; }
     bool ShowYour() const override { return false; }
+    QString WireEncoding() const override { return QString(); }
     void UserViewChanged() override {}
     void ShowInformation(const QString&) override {}
     void ShowError(const QString&) override {}

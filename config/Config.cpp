@@ -70,7 +70,8 @@ QIcon Swatch(const QColor& colour)
 TF_Config::TF_Config(const Services& services, Settings& settings, const QString& iniPath, QWidget* parent)
     : QDialog(parent), m_services(services), m_settings(settings), m_iniPath(iniPath), m_autostart(services.configHome)
 {
-    SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 480));
+    // One row below the classic layout holds the network encoding; nothing above it moves.
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 510));
     CreateHeader();
     CreateMessagesGroup();
     CreateSoundGroup();
@@ -78,6 +79,7 @@ TF_Config::TF_Config(const Services& services, Settings& settings, const QString
     CreateStartupGroup();
     CreatePopupGroup();
     CreateTextGroup();
+    CreateNetworkRow();
     Guard([this] { FormCreate(); });
 }
 
@@ -217,6 +219,40 @@ void TF_Config::CreateEffectsGroup(QGroupBox* popup)
     connect(CheckBox7, &QCheckBox::toggled, this, Guarded([this] { CheckBox7Click(); }));
 }
 
+void TF_Config::CreateNetworkRow()
+{
+    auto* caption = new QLabel(QStringLiteral("Text encoding on the network:"), this);
+    caption->setGeometry(8, 484, 170, 21);
+    EncodingBox = new QComboBox(this);
+    EncodingBox->setObjectName(QStringLiteral("EncodingBox"));
+    EncodingBox->setAccessibleName(QStringLiteral("Text encoding on the network"));
+    EncodingBox->setGeometry(180, 484, 265, 21);
+    caption->setBuddy(EncodingBox);
+    EncodingBox->addItem(QStringLiteral("System (as the files)"), platform::SystemEncoding);
+    for (const char* name : {"windows-1250", "windows-1251", "windows-1252", "windows-1253", "windows-1254",
+                             "windows-1257", "KOI8-R", "ISO-8859-1", "ISO-8859-2", "ISO-8859-5", "ISO-8859-15"})
+        EncodingBox->addItem(QLatin1String(name), QLatin1String(name));
+    connect(EncodingBox, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (row >= 0)
+            m_settings.Encoding = EncodingBox->itemData(row).toString();
+    });
+}
+
+void TF_Config::SelectEncodingInList()
+{
+    int row = -1;
+    for (int i = 0; i < EncodingBox->count() && row < 0; ++i) {
+        if (EncodingBox->itemData(i).toString().compare(m_settings.Encoding, Qt::CaseInsensitive) == 0)
+            row = i;
+    }
+    if (row < 0) {
+        // Another page the system knows, written into the file by hand: offered as it is.
+        EncodingBox->addItem(m_settings.Encoding, m_settings.Encoding);
+        row = EncodingBox->count() - 1;
+    }
+    EncodingBox->setCurrentIndex(row);
+}
+
 void TF_Config::CreateTextGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Text area "), QRect(4, 400, 441, 77));
@@ -292,6 +328,7 @@ void TF_Config::ShowSettings()
     m_settings = s;
     ApplyEnablingRules();
     SelectBackgroundInList();
+    SelectEncodingInList();
     ShowSample();
 }
 

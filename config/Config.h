@@ -55,6 +55,7 @@ public:
     QSlider* TrackBar1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QLabel* Label11 = nullptr;
+    QComboBox* EncodingBox = nullptr; // the text encoding on the network
 
     // Saves everything; false when the delay text or the file refuses and the dialog stays open.
     bool FormCloseQuery();
@@ -80,6 +81,8 @@ private:
     void CreatePopupGroup();
     void CreateEffectsGroup(QGroupBox* popup);
     void CreateTextGroup();
+    void CreateNetworkRow();
+    void SelectEncodingInList();
     void CreateHeader();
     QCheckBox* BoundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
     QRadioButton* BoundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "platform/ProfileFile.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 
@@ -90,6 +91,8 @@ const QList<SettingKey>& SettingsTable()
         {"Text", "FontUnderline", T::Boolean, &S::FontUnderline},
         {"Text", "FontStrikeOut", T::Boolean, &S::FontStrikeOut},
         {"Text", "FontColor", T::Colour, &S::FontColor},
+        // Not read by copies that do not know it: they ignore the section.
+        {"Network", "Encoding", T::Text, &S::Encoding},
     };
     return table;
 }
@@ -105,6 +108,9 @@ Settings LoadSettings(const platform::ProfileFile& file, int versionCode)
     }
     if (s.Position < 0 || s.Position >= PopupPositionNames.size())
         s.Position = -1;
+    // An encoding the system does not know is the system's, and the dialog shows it so.
+    if (!platform::IsKnownEncoding(s.Encoding))
+        s.Encoding = platform::SystemEncoding;
     // The slider holds 0 to 100; what it shows is what is used and saved.
     s.Visibility = std::clamp(s.Visibility, 0, 100);
     if (!effects) {

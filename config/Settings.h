@@ -59,6 +59,8 @@ struct Settings {
     bool FontUnderline = false;
     bool FontStrikeOut = false;
     qint32 FontColor = WindowTextColour;
+    // Network: the encoding of the text on the wire, "System" for the system's.
+    QString Encoding = QStringLiteral("System");
 
     bool operator==(const Settings&) const = default;
 };

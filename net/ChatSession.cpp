@@ -41,7 +41,7 @@ void ChatSession::SetRunning(bool running)
 void ChatSession::SendToEveryone(const QString& text)
 {
     Q_EMIT lineAppended(m_userName + QStringLiteral(": ") + text);
-    m_connections->SendToAll(net::ChatMessage(text));
+    m_connections->SendToAll(net::ChatMessage(text, m_settings.Encoding));
 }
 
 void ChatSession::NotePersonalLine(const QString& text)
@@ -51,7 +51,7 @@ void ChatSession::NotePersonalLine(const QString& text)
 
 bool ChatSession::SendPersonal(int j, const QString& address, const QString& text)
 {
-    const QByteArray message = net::ChatMessage(text);
+    const QByteArray message = net::ChatMessage(text, m_settings.Encoding);
     // The dialog was modal, not the network: the peer may have gone or come back on another connection.
     if (m_connections->RemoteAddress(j) == address) {
         m_connections->SendOn(j, message);
@@ -66,7 +66,7 @@ bool ChatSession::SendPersonal(int j, const QString& address, const QString& tex
 
 void ChatSession::AnnounceName()
 {
-    m_connections->SendToAll(net::NameAnnouncement(m_userName));
+    m_connections->SendToAll(net::NameAnnouncement(m_userName, m_settings.Encoding));
 }
 
 void ChatSession::UserViewChanged()

@@ -59,6 +59,7 @@ private:
     QString OwnUserName() const override { return m_userName; }
     bool AddNewIP() const override { return m_settings.AddNewIP; }
     bool ShowYour() const override { return m_settings.ShowYour; }
+    QString WireEncoding() const override { return m_settings.Encoding; }
     void UserViewChanged() override;
     void ShowInformation(const QString& text) override;
     void ShowError(const QString& text) override;

@@ -136,7 +136,7 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         OpenClient(k);
         // The name goes on the connection just accepted: an older one from the same address may already be dead.
         if (socket->state() == QAbstractSocket::ConnectedState)
-            Write(socket, NameAnnouncement(m_host.OwnUserName()));
+            Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
     }
     m_host.UserViewChanged();
 }
@@ -414,7 +414,7 @@ void ConnectionManager::ClientSocketRead(QTcpSocket* socket)
     case MessageKind::Empty:
         return;
     case MessageKind::NameAnnouncement:
-        m_users.SetAnnouncedName(k, AnnouncedName(received));
+        m_users.SetAnnouncedName(k, AnnouncedName(received, m_host.WireEncoding()));
         m_host.UserViewChanged();
         return;
     case MessageKind::ChatMessage:
@@ -423,7 +423,7 @@ void ConnectionManager::ClientSocketRead(QTcpSocket* socket)
     if (!m_users.Ticked(k))
         return;
     const QString name = m_host.ShowYour() ? m_users.OwnName(k) : m_users.AnnouncedName(k);
-    const QString line = name + QStringLiteral(": ") + ChatText(received);
+    const QString line = name + QStringLiteral(": ") + ChatText(received, m_host.WireEncoding());
     m_host.AppendChatLine(line);
     m_host.NotifyIncoming(line);
 }

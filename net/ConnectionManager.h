@@ -28,6 +28,8 @@ public:
     virtual QString OwnUserName() const = 0;
     virtual bool AddNewIP() const = 0;
     virtual bool ShowYour() const = 0;
+    // The encoding of the text on the wire, as the settings name it.
+    virtual QString WireEncoding() const = 0;
     // The rows of the user view may have changed; a burst of network events rebuilds the view once.
     virtual void UserViewChanged() = 0;
     virtual void ShowInformation(const QString& text) = 0;

@@ -6,17 +6,17 @@
 
 namespace net {
 
-QByteArray ChatMessage(const QString& text)
+QByteArray ChatMessage(const QString& text, const QString& encoding)
 {
     QString wire = text;
     wire.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     wire.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return platform::ToSystemText(wire);
+    return platform::ToWireText(wire, encoding);
 }
 
-QByteArray NameAnnouncement(const QString& name)
+QByteArray NameAnnouncement(const QString& name, const QString& encoding)
 {
-    return AnnouncementMarker + platform::ToSystemText(name);
+    return AnnouncementMarker + platform::ToWireText(name, encoding);
 }
 
 MessageKind Classify(const QByteArray& received)
@@ -26,14 +26,14 @@ MessageKind Classify(const QByteArray& received)
     return received.front() == AnnouncementMarker ? MessageKind::NameAnnouncement : MessageKind::ChatMessage;
 }
 
-QString AnnouncedName(const QByteArray& received)
+QString AnnouncedName(const QByteArray& received, const QString& encoding)
 {
-    return platform::FromSystemText(received.mid(1));
+    return platform::FromWireText(received.mid(1), encoding);
 }
 
-QString ChatText(const QByteArray& received)
+QString ChatText(const QByteArray& received, const QString& encoding)
 {
-    QString text = platform::FromSystemText(received);
+    QString text = platform::FromWireText(received, encoding);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }

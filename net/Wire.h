@@ -6,7 +6,8 @@
 //   ChatMessage       the text's bytes, nothing before or after; an empty text is no bytes at all
 //   NameAnnouncement  0x1B, then the sender's name; an empty name is the single byte 0x1B
 //
-// Text is the locale's 8-bit encoding; line breaks travel as CR LF. A copy writes only on connections its
+// Text is the system's encoding, or the 8-bit code page chosen in the settings so that copies on Windows code pages
+// can be read; line breaks travel as CR LF. A copy writes only on connections its
 // listening socket accepted and reads only on the connections it opened itself, so between two running copies
 // there are two connections, one for each direction.
 
@@ -22,13 +23,14 @@ inline constexpr char AnnouncementMarker = '\x1B';
 
 enum class MessageKind { Empty, NameAnnouncement, ChatMessage };
 
-QByteArray ChatMessage(const QString& text);
-QByteArray NameAnnouncement(const QString& name);
+// Each takes the encoding of the text on the wire (platform::ToWireText): the system's by default.
+QByteArray ChatMessage(const QString& text, const QString& encoding = QString());
+QByteArray NameAnnouncement(const QString& name, const QString& encoding = QString());
 MessageKind Classify(const QByteArray& received);
 // The name a received announcement carries, all of its bytes after the marker.
-QString AnnouncedName(const QByteArray& received);
+QString AnnouncedName(const QByteArray& received, const QString& encoding = QString());
 // A received chat text as the chat area shows it: CR LF pairs become its line breaks.
-QString ChatText(const QByteArray& received);
+QString ChatText(const QByteArray& received, const QString& encoding = QString());
 
 // A dotted address of four decimal numbers, each 0 to 255, as a host-order IPv4 address. Leading zeros are
 // decimal, as in the user list's own comparison; host names are never looked up.

@@ -3,6 +3,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <iconv.h>
+
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -106,6 +111,84 @@ QString FromSystemText(const QByteArray& bytes)
     if (!decoder.hasError())
         return text;
     return DecodeEscaping(bytes);
+}
+
+namespace {
+bool IsSystem(const QString& encoding)
+{
+    return encoding.isEmpty() || encoding.compare(SystemEncoding, Qt::CaseInsensitive) == 0 ||
+           !IsKnownEncoding(encoding);
+}
+
+// One conversion through iconv; a sequence the target cannot hold, or the source does not define, is replaced
+// and the conversion goes on after it.
+class Iconv {
+public:
+    Iconv(const QByteArray& to, const QByteArray& from) : m_cd(iconv_open(to.constData(), from.constData())) {}
+    ~Iconv()
+    {
+        if (ok())
+            iconv_close(m_cd);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // skip: how many input bytes a bad sequence takes at most (1 for an 8-bit page, the UTF-8 length otherwise).
+    QByteArray convert(const QByteArray& in, const QByteArray& replacement, bool utf8Input) const
+    {
+        QByteArray out;
+        out.reserve(in.size() * 2 + 16);
+        char buffer[4096];
+        char* source = const_cast<char*>(in.constData());
+        size_t left = size_t(in.size());
+        while (left > 0) {
+            char* target = buffer;
+            size_t room = sizeof buffer;
+            const size_t result = iconv(m_cd, &source, &left, &target, &room);
+            out.append(buffer, target - buffer);
+            if (result != size_t(-1) || errno == E2BIG)
+                continue;
+            // EILSEQ or EINVAL: replace one character (or one byte) and go on.
+            size_t skip = 1;
+            if (utf8Input) {
+                const uchar lead = uchar(*source);
+                skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            }
+            skip = std::min(skip, left);
+            source += skip;
+            left -= skip;
+            out += replacement;
+        }
+        return out;
+    }
+
+private:
+    iconv_t m_cd;
+};
+} // namespace
+
+bool IsKnownEncoding(const QString& name)
+{
+    if (name.compare(SystemEncoding, Qt::CaseInsensitive) == 0)
+        return true;
+    return !name.isEmpty() && Iconv(name.toLatin1(), "UTF-8").ok();
+}
+
+QByteArray ToWireText(const QString& text, const QString& encoding)
+{
+    if (IsSystem(encoding))
+        return ToSystemText(text);
+    const Iconv converter(encoding.toLatin1(), "UTF-8");
+    return converter.convert(text.toUtf8(), "?", true);
+}
+
+QString FromWireText(const QByteArray& bytes, const QString& encoding)
+{
+    if (IsSystem(encoding))
+        return FromSystemText(bytes);
+    const Iconv converter("UTF-8", encoding.toLatin1());
+    return QString::fromUtf8(converter.convert(bytes, "\xEF\xBF\xBD", false));
 }
 
 } // namespace platform

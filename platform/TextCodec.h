@@ -12,4 +12,14 @@ namespace platform {
 QByteArray ToSystemText(const QString& text);
 QString FromSystemText(const QByteArray& bytes);
 
+// The encoding of the text on the wire: "System" (also empty or absent) is the system's, as for files; any other is
+// an 8-bit code page by the name iconv knows it ("windows-1251", "KOI8-R", ...), matched without case.
+inline const QString SystemEncoding = QStringLiteral("System");
+// True for "System" and for every name the system's converter knows.
+bool IsKnownEncoding(const QString& name);
+// Text to the wire's bytes: characters the page cannot hold go as "?", as Windows does.
+QByteArray ToWireText(const QString& text, const QString& encoding);
+// The wire's bytes to text: bytes the page does not define show as U+FFFD; nothing is dropped.
+QString FromWireText(const QByteArray& bytes, const QString& encoding);
+
 } // namespace platform

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void autostartCheckIgnoresCase();
     void autostartWriteRefused();
     void autostartUnwritableAtStart();
+    void networkEncodingRow();
+    void unknownEncodingShowsSystem();
     void delayBox();
     void badDelayKeepsDialogOpen();
     void colourReachesMainWindowOnClose();
@@ -60,7 +62,7 @@ void TestConfig::defaultsShowAndSave()
     QVERIFY(!QFile::exists(ini()));
     c->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
-    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text"}));
+    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network"}));
     QCOMPARE(file.readString(QStringLiteral("Text"), QStringLiteral("Background"), QString()),
              QStringLiteral("-2147483643"));
 }
@@ -182,6 +184,30 @@ void TestConfig::autostartUnwritableAtStart()
     QVERIFY(config()->CheckBox2->isChecked());
     QVERIFY(config()->settings().AddNewIP);
     QVERIFY(config()->settings().ShowYour);
+}
+
+void TestConfig::networkEncodingRow()
+{
+    QVERIFY(WriteAll(ini(), "[Network]\r\nEncoding=Windows-1251\r\n"));
+    start();
+    TF_Config* c = config();
+    QCOMPARE(c->EncodingBox->currentData().toString(), QStringLiteral("windows-1251"));
+    c->EncodingBox->setCurrentIndex(c->EncodingBox->findData(QStringLiteral("KOI8-R")));
+    QCOMPARE(c->settings().Encoding, QStringLiteral("KOI8-R"));
+    c->reject();
+    QCOMPARE(
+        platform::ProfileFile::load(ini()).readString(QStringLiteral("Network"), QStringLiteral("Encoding"), QString()),
+        QStringLiteral("KOI8-R"));
+    // Below every control the classic layout places.
+    QVERIFY(c->EncodingBox->geometry().top() >= 480);
+    QCOMPARE(c->EncodingBox->accessibleName(), QStringLiteral("Text encoding on the network"));
+}
+
+void TestConfig::unknownEncodingShowsSystem()
+{
+    QVERIFY(WriteAll(ini(), "[Network]\r\nEncoding=klingon-8\r\n"));
+    start();
+    QCOMPARE(config()->EncodingBox->currentData().toString(), QStringLiteral("System"));
 }
 
 void TestConfig::delayBox()

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void radioPairs_data();
     void radioPairs();
     void missingKeysTakeTheirDefaults();
+    void networkEncoding();
     void valuesFromHandEditedFiles();
     void oldSystemsGetNoEffects();
     void delayRule_data();
@@ -26,7 +27,7 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
 {
     ProfileFile file;
     SaveSettings(LoadSettings(file, 11), file);
-    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text"}));
+    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network"}));
     QCOMPARE(file.toBytes(), QByteArray("[Messages]\r\nFlashIcon=1\r\nShowMessage=1\r\nRestoreMain=0\r\nShowPopup=1\r\n"
                                         "[Sound]\r\nNotify=1\r\nWindows=0\r\nFromFile=1\r\nFilename=default.wav\r\n"
                                         "[User]\r\nAddNewIP=0\r\nShowYour=0\r\n"
@@ -35,7 +36,8 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
                                         "ClickMode2=0\r\nTransparent=0\r\nVisibility=100\r\nFadeIn=1\r\nFadeOut=1\r\n"
                                         "[Text]\r\nScheme1=1\r\nScheme2=0\r\nBackground=-2147483643\r\n"
                                         "FontName=Tahoma\r\nFontSize=8\r\nFontBold=0\r\nFontItalic=0\r\n"
-                                        "FontUnderline=0\r\nFontStrikeOut=0\r\nFontColor=-2147483640\r\n"));
+                                        "FontUnderline=0\r\nFontStrikeOut=0\r\nFontColor=-2147483640\r\n"
+                                        "[Network]\r\nEncoding=System\r\n"));
 }
 
 void TestSettings::roundTripThroughTheTable()
@@ -118,6 +120,23 @@ void TestSettings::missingKeysTakeTheirDefaults()
     // What the slider can show is what is used and saved.
     QCOMPARE(s.Visibility, 100);
     QCOMPARE(LoadSettings(ProfileFile::fromBytes("[Popup]\nVisibility=-5\n"), 11).Visibility, 0);
+}
+
+void TestSettings::networkEncoding()
+{
+    QCOMPARE(Settings().Encoding, QStringLiteral("System"));
+    Settings s;
+    s.Encoding = QStringLiteral("windows-1251");
+    ProfileFile file;
+    SaveSettings(s, file);
+    QCOMPARE(file.readString(QStringLiteral("Network"), QStringLiteral("Encoding"), QString()),
+             QStringLiteral("windows-1251"));
+    QCOMPARE(LoadSettings(file, 11).Encoding, QStringLiteral("windows-1251"));
+    // An encoding nobody knows is the system's.
+    QCOMPARE(LoadSettings(ProfileFile::fromBytes("[Network]\nEncoding=klingon-8\n"), 11).Encoding,
+             QStringLiteral("System"));
+    QCOMPARE(LoadSettings(ProfileFile::fromBytes("[network]\nencoding=koi8-r\n"), 11).Encoding,
+             QStringLiteral("koi8-r"));
 }
 
 void TestSettings::valuesFromHandEditedFiles()

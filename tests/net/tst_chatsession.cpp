@@ -38,6 +38,7 @@ private Q_SLOTS:
     void failedAttemptRetriedWhilePeerIsUp();
     void droppedPairHealsUntilStop();
     void resetBurstShowsNothing();
+    void windowsCodePagePeer();
 
 private:
     void start(const QByteArray& users = QByteArray());
@@ -468,6 +469,25 @@ void TestChatSession::resetBurstShowsNothing()
     QTRY_COMPARE(connections().ConnectionCount(), 0);
     QCOMPARE(m_boxes->count(), 0);
     QVERIFY(connectedPeer(QStringLiteral("127.0.0.2"))); // still answering
+}
+
+void TestChatSession::windowsCodePagePeer()
+{
+    // A copy on a Cyrillic Windows sends and reads windows-1251.
+    m_settings.Encoding = QStringLiteral("windows-1251");
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    m_session->SetUserName(QStringLiteral("Аня"));
+    Peer ivan(QStringLiteral("127.0.0.2"), m_port);
+    QVERIFY(ivan.connectToProgram(m_port));
+    QVERIFY(ivan.waitForReceived("\x1B\xC0\xED\xFF"));
+    QVERIFY(ivan.waitForIncoming());
+    QVERIFY(ivan.say("\x1B\xC8\xE2\xE0\xED"));
+    QTRY_COMPARE(users().AnnouncedName(0), QStringLiteral("Иван"));
+    QVERIFY(ivan.say("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0"));
+    QTRY_COMPARE(lastLine(), QStringLiteral("Иван: Привет, мир"));
+    ivan.clearReceived();
+    m_session->SendToEveryone(QStringLiteral("Здравствуй"));
+    QVERIFY(ivan.waitForReceived("\xC7\xE4\xF0\xE0\xE2\xF1\xF2\xE2\xF3\xE9"));
 }
 
 QTEST_GUILESS_MAIN(TestChatSession)

@@ -22,6 +22,9 @@ private Q_SLOTS:
     void signalsReachTheEventLoop();
     void textSurvivesUndecodableBytes_data();
     void textSurvivesUndecodableBytes();
+    void wireEncodings_data();
+    void wireEncodings();
+    void wireEncodingFaults();
 };
 
 void TestPlatform::lockOutcomes()
@@ -147,6 +150,57 @@ void TestPlatform::textSurvivesUndecodableBytes()
     QFETCH(QString, text);
     QCOMPARE(platform::FromSystemText(bytes), text);
     QCOMPARE(platform::ToSystemText(text), bytes);
+}
+
+void TestPlatform::wireEncodings_data()
+{
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    const QString hello = QStringLiteral("Привет, мир");
+    QTest::newRow("windows-1251") << "windows-1251" << hello << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0");
+    QTest::newRow("names match without case")
+        << "WINDOWS-1251" << hello << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0");
+    QTest::newRow("KOI8-R") << "KOI8-R" << hello << QByteArray("\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2");
+    QTest::newRow("ISO-8859-5") << "ISO-8859-5" << hello << QByteArray("\xBF\xE0\xD8\xD2\xD5\xE2, \xDC\xD8\xE0");
+    QTest::newRow("windows-1252 euro") << "windows-1252" << QStringLiteral("5 € café") << QByteArray("5 \x80 caf\xE9");
+    QTest::newRow("windows-1250") << "windows-1250" << QStringLiteral("Łódź")
+                                  << QByteArray("\xA3\xF3"
+                                                "d\x9F");
+    QTest::newRow("windows-1253") << "windows-1253" << QStringLiteral("Γειά") << QByteArray("\xC3\xE5\xE9\xDC");
+    QTest::newRow("windows-1254") << "windows-1254" << QStringLiteral("İş") << QByteArray("\xDD\xFE");
+    QTest::newRow("windows-1257") << "windows-1257" << QStringLiteral("Ąž") << QByteArray("\xC0\xFE");
+    QTest::newRow("ISO-8859-1") << "ISO-8859-1" << QStringLiteral("Ärger") << QByteArray("\xC4rger");
+    QTest::newRow("ISO-8859-2") << "ISO-8859-2" << QStringLiteral("Łódź")
+                                << QByteArray("\xA3\xF3"
+                                              "d\xBC");
+    QTest::newRow("ISO-8859-15") << "ISO-8859-15" << QStringLiteral("€") << QByteArray("\xA4");
+    QTest::newRow("system") << "System" << QStringLiteral("Ärne") << QByteArray("\xC3\x84rne");
+    QTest::newRow("empty is the system's") << "" << QStringLiteral("Ärne") << QByteArray("\xC3\x84rne");
+    QTest::newRow("unknown is the system's") << "no-such-page" << QStringLiteral("Ärne") << QByteArray("\xC3\x84rne");
+}
+
+void TestPlatform::wireEncodings()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(platform::ToWireText(text, encoding), bytes);
+    QCOMPARE(platform::FromWireText(bytes, encoding), text);
+}
+
+void TestPlatform::wireEncodingFaults()
+{
+    // What the page cannot hold goes as "?", as Windows sends it; the rest of the line is kept.
+    QCOMPARE(platform::ToWireText(QStringLiteral("Ж and 日本 and 😀!"), QStringLiteral("windows-1252")),
+             QByteArray("? and ?? and ?!"));
+    // Bytes the page does not define show as the replacement character; nothing is dropped.
+    QCOMPARE(platform::FromWireText(QByteArray("a\xAA"
+                                               "b"),
+                                    QStringLiteral("windows-1253")),
+             QStringLiteral("a\uFFFDb"));
+    QVERIFY(platform::IsKnownEncoding(QStringLiteral("koi8-r")));
+    QVERIFY(!platform::IsKnownEncoding(QStringLiteral("no-such-page")));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
