@@ -341,6 +341,10 @@ void TF_Main::changeEvent(QEvent* event)
     Guard([this, event] {
         if (event->type() == QEvent::ActivationChange && isActiveWindow())
             FormActivate();
+        // Colours taken from the desktop's scheme follow it while running; fixed colours stay as they are. The
+        // window's own palette is never set, so a change of it is the desktop's.
+        if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+            ApplyAppearance();
         if (event->type() != QEvent::WindowStateChange)
             return;
         const bool minimized = windowState().testFlag(Qt::WindowMinimized);

@@ -478,6 +478,13 @@ bool TF_Config::eventFilter(QObject* watched, QEvent* event)
     return consumed;
 }
 
+void TF_Config::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+        Guard([this] { ShowSample(); });
+}
+
 void TF_Config::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

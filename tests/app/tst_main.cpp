@@ -45,6 +45,7 @@ private Q_SLOTS:
     void lockFolderBlocked();
     void staleLockFileStarts();
     void handlerErrorShowsParleyBox();
+    void followsTheDesktopPalette();
     void noTrayShowsWindow();
 };
 
@@ -346,6 +347,21 @@ void TestMain::handlerErrorShowsParleyBox()
     // The program goes on.
     QTest::mouseClick(main()->Label5, Qt::LeftButton);
     QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+}
+
+void TestMain::followsTheDesktopPalette()
+{
+    start();
+    // The chat area takes the scheme's window colours by default; a new scheme while running is followed.
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Base, QColor(20, 22, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    QCOMPARE(main()->Memo->palette().color(QPalette::Base), QColor(20, 22, 30));
+    QCOMPARE(main()->Mess->palette().color(QPalette::Text), QColor(230, 230, 230));
+    QApplication::setPalette(before);
 }
 
 void TestMain::noTrayShowsWindow()
