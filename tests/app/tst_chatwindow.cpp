@@ -69,6 +69,15 @@ private:
             return "(no marker)";
         return peer.received().chopped(7);
     }
+    // The program running with one listed peer, Bob, connected to it and shown in the first row.
+    std::unique_ptr<Peer> bobInTheFirstRow()
+    {
+        start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+        auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
+        if (!bob->connectToProgram(port()) || !QTest::qWaitFor([this] { return main()->Users->count() == 1; }))
+            return nullptr;
+        return bob;
+    }
     void typeAndPress(const QString& text, Qt::Key key)
     {
         main()->Mess->setPlainText(text);
@@ -227,10 +236,8 @@ void TestChatWindow::personalMessage()
 
 void TestChatWindow::personalMessageAfterReconnect()
 {
-    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
-    auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
-    QVERIFY(bob->connectToProgram(port()));
-    QTRY_COMPARE(main()->Users->count(), 1);
+    std::unique_ptr<Peer> bob = bobInTheFirstRow();
+    QVERIFY(bob);
     personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
         // While the dialog is open the peer goes and comes back on a new connection.
         bob.reset();
@@ -249,10 +256,8 @@ void TestChatWindow::personalMessageAfterReconnect()
 
 void TestChatWindow::personalMessageToVanishedPeer()
 {
-    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
-    auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
-    QVERIFY(bob->connectToProgram(port()));
-    QTRY_COMPARE(main()->Users->count(), 1);
+    std::unique_ptr<Peer> bob = bobInTheFirstRow();
+    QVERIFY(bob);
     personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
         bob.reset();
         QTRY_COMPARE(connections().ConnectionCount(), 0);

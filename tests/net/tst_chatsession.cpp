@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <sys/socket.h>
@@ -49,6 +50,8 @@ private:
     std::unique_ptr<Peer> connectedPeer(const QString& address);
     // Everything the program sent a peer up to a fresh announcement: proves what came before it, without waiting.
     QByteArray receivedUpToMarker(Peer& peer);
+    // Sockets connecting to the program all at once, socket i from address(i).
+    std::vector<std::unique_ptr<QTcpSocket>> connectAtOnce(int count, const std::function<QString(int)>& address);
 
     Settings m_settings;
     quint16 m_port = 0;
@@ -101,6 +104,19 @@ QByteArray TestChatSession::receivedUpToMarker(Peer& peer)
     if (!QTest::qWaitFor([&] { return peer.received().endsWith("\x1Bmarker"); }, 5000))
         return "(no marker)";
     return peer.received().chopped(7);
+}
+
+std::vector<std::unique_ptr<QTcpSocket>> TestChatSession::connectAtOnce(int count,
+                                                                        const std::function<QString(int)>& address)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (int i = 0; i < count; ++i) {
+        auto s = std::make_unique<QTcpSocket>();
+        s->bind(QHostAddress(address(i)));
+        s->connectToHost(QHostAddress::LocalHost, m_port);
+        sockets.push_back(std::move(s));
+    }
+    return sockets;
 }
 
 void TestChatSession::unknownPeerRefused()
@@ -352,13 +368,8 @@ void TestChatSession::connectStorm()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
     // Strangers connect and are thrown out, wave after wave.
     for (int wave = 0; wave < 60; ++wave) {
-        std::vector<std::unique_ptr<QTcpSocket>> strangers;
-        for (int i = 0; i < 5; ++i) {
-            auto s = std::make_unique<QTcpSocket>();
-            s->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(10 + (wave * 5 + i) % 200)));
-            s->connectToHost(QHostAddress::LocalHost, m_port);
-            strangers.push_back(std::move(s));
-        }
+        const auto strangers =
+            connectAtOnce(5, [wave](int i) { return QStringLiteral("127.0.0.%1").arg(10 + (wave * 5 + i) % 200); });
         QTRY_VERIFY(std::all_of(strangers.cbegin(), strangers.cend(),
                                 [](const auto& s) { return s->state() == QAbstractSocket::UnconnectedState; }));
     }
@@ -379,13 +390,7 @@ void TestChatSession::burstOfListedPeers()
     for (int i = 0; i < Count; ++i)
         ini += "UserA" + QByteArray::number(i) + "=" + address(i).toLatin1() + "\r\n";
     start(ini);
-    std::vector<std::unique_ptr<QTcpSocket>> peers;
-    for (int i = 0; i < Count; ++i) {
-        auto s = std::make_unique<QTcpSocket>();
-        s->bind(QHostAddress(address(i)));
-        s->connectToHost(QHostAddress::LocalHost, m_port);
-        peers.push_back(std::move(s));
-    }
+    const auto peers = connectAtOnce(Count, address);
     QTRY_VERIFY_WITH_TIMEOUT(
         std::all_of(peers.cbegin(), peers.cend(), [](const auto& s) { return s->bytesAvailable() == 3; }), 20000);
     for (const auto& s : peers)
@@ -450,13 +455,7 @@ void TestChatSession::resetBurstShowsNothing()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
     // A listed peer that connects and resets, again and again, some before the program has even accepted.
     for (int wave = 0; wave < 10; ++wave) {
-        std::vector<std::unique_ptr<QTcpSocket>> resets;
-        for (int i = 0; i < 50; ++i) {
-            auto s = std::make_unique<QTcpSocket>();
-            s->bind(QHostAddress(QStringLiteral("127.0.0.2")));
-            s->connectToHost(QHostAddress::LocalHost, m_port);
-            resets.push_back(std::move(s));
-        }
+        const auto resets = connectAtOnce(50, [](int) { return QStringLiteral("127.0.0.2"); });
         for (const auto& s : resets) {
             QVERIFY(s->waitForConnected(5000));
             if (wave % 2)
