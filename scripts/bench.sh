@@ -9,6 +9,7 @@ export PARLEY_BUILD_DIR="$root/build-bench" PARLEY_BUILD_TYPE=Release
 "$PARLEY_BUILD_DIR/bench/bench_fanout"
 "$PARLEY_BUILD_DIR/bench/bench_storm"
 "$PARLEY_BUILD_DIR/bench/bench_popupburst"
+"$PARLEY_BUILD_DIR/bench/bench_bigchat" 100
 # An office starting at once on a namespace LAN (needs root): time until the full mesh, and how it grows.
 for copies in 8 16 32; do
     bash "$root/tests/e2e/mesh.sh" "$PARLEY_BUILD_DIR/parley" "$copies" --bench
