@@ -53,7 +53,8 @@ host_up() { # name address...
 }
 
 start_x() {
-    in_hub Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    # Started directly, not through in_hub, so that $! is the server itself and the clean-up ends it.
+    ip netns exec "$hub" Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
     [[ -s $work/display ]] || fail "Xvfb did not start"

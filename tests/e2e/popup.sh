@@ -18,11 +18,11 @@ pids+=("$(cat "$work/dbus.pid")")
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus" XDG_RUNTIME_DIR="$work/run"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 # A desktop with a notification area must be up before Parley starts, or Parley shows its window instead.
-in_hub env HOME="$work" icewm >"$work/icewm.log" 2>&1 &
+ip netns exec "$hub" env HOME="$work" icewm >"$work/icewm.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 200); do in_hub xwininfo -root -tree 2>/dev/null | grep -q '"SystemTray"' && break; sleep 0.05; done
 in_hub xwininfo -root -tree | grep -q '"SystemTray"' || skip "icewm's notification area did not appear"
-in_hub xmessage -geometry 400x200+100+300 "I have the keyboard" >/dev/null 2>&1 &
+ip netns exec "$hub" xmessage -geometry 400x200+100+300 "I have the keyboard" >/dev/null 2>&1 &
 pids+=($!)
 start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Popup]\r\nTransparent=1\r\nVisibility=80\r\nPosition=3\r\nFadeIn=0\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
 sleep 2
