@@ -615,8 +615,10 @@ QStringList TF_Main::SoundFolders() const
 void TF_Main::Button4Click()
 {
     if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
-                                  platform::BoxIcon::Question))
+                                  platform::BoxIcon::Question)) {
+        DropPendingHistory();
         Memo->clear();
+    }
 }
 
 void TF_Main::TrayIconMouseUp(Qt::MouseButton button)

@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QTextCursor>
 #include <QWidget>
 #include <memory>
 
@@ -82,6 +83,8 @@ public:
     // The chat area, the message box and the user view in the settings' font and colours.
     void ApplyAppearance();
     bool Flashing() const;
+    // A long "chat.txt" is still going into the chat area.
+    bool HistoryLoading() const { return !m_history.isEmpty(); }
 
     void StopTrayFlash();
     void StartTrayFlash();
@@ -148,6 +151,8 @@ private:
     void SaveSettingsFile();
     void SaveChatText();
     void SaveSession();
+    void LoadHistoryPiece();
+    void DropPendingHistory();
     void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
 
     void ConnectSession();
@@ -166,4 +171,8 @@ private:
     BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
+    // The part of a long "chat.txt" not yet in the chat area, and where it goes.
+    QByteArray m_history;
+    qsizetype m_historyDone = 0;
+    QTextCursor m_historyCursor;
 };

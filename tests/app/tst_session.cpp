@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 
 #include <csignal>
 
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void unreadableChatIsKept();
     void undecodableChatBytesSurvive();
     void terminateWithFailingSaveStillEnds();
+    void longHistoryLoadsWhileAnswering();
 
 private:
     void closeWith(BoxAnswer answer)
@@ -204,6 +206,38 @@ void TestSession::terminateWithFailingSaveStillEnds()
     QTRY_COMPARE(finished.count(), 1);
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("kept\r\n"));
+}
+
+void TestSession::longHistoryLoadsWhileAnswering()
+{
+    // Years of history in mixed line ends, a byte of another code page and no final line break: the start does not
+    // wait for it, and a close at any moment writes every byte back as the whole log would be written.
+    QByteArray history;
+    QList<QByteArray> lines;
+    for (int i = 0; history.size() < (3 << 20); ++i) {
+        lines.append("Bob: line " + QByteArray::number(i) + (i % 7 ? " ok" : " caf\xE9") +
+                     (i % 5 ? "" : " \r a lone CR"));
+        history += lines.last() + (i % 3 ? "\r\n" : "\n");
+    }
+    history.chop(history.endsWith("\r\n") ? 2 : 1);
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), history));
+    for (const bool waitForAll : {false, true}) {
+        start();
+        QVERIFY(main()->HistoryLoading());
+        const QString separator = main()->Memo->document()->lastBlock().text();
+        if (waitForAll) {
+            QTRY_VERIFY_WITH_TIMEOUT(!main()->HistoryLoading(), 60000);
+            QCOMPARE(main()->Memo->document()->firstBlock().text(),
+                     QStringLiteral("Bob: line 0 caf") + QChar(char16_t(0xDCE9)) + QStringLiteral(" "));
+            QCOMPARE(chatLines().last(), separator);
+        }
+        main()->EndSession();
+        // Every line end becomes CR LF, a lone CR included, as the chat area holds it.
+        QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))),
+                 lines.join("\r\n").replace(" \r ", " \r\n ") + "\r\n" + separator.toUtf8() + "\r\n");
+        m_parley.reset();
+        QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), history));
+    }
 }
 
 QTEST_MAIN(TestSession)
