@@ -350,9 +350,11 @@ void ConnectionManager::ScheduleRetry(QTcpSocket* client)
     retry.scheduled = true;
     const quint64 generation = m_retryGeneration;
     QTimer::singleShot(NextRetryDelay(client, retry), client, Guarded([this, client, generation] {
-                           if (generation != m_retryGeneration)
+                           // Stop! came in between, or the entry went (its socket is only waiting to be deleted).
+                           const auto pending = m_retries.find(client);
+                           if (generation != m_retryGeneration || pending == m_retries.end())
                                return;
-                           m_retries[client].scheduled = false;
+                           pending->scheduled = false;
                            if (Listening() && client->state() == QAbstractSocket::UnconnectedState)
                                StartAttempt(client);
                        }));

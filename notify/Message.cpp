@@ -110,10 +110,13 @@ void TF_Message::ShowLine(const QString& line)
     const int textHeight = PopupTextHeight(DisplayedLines(), screenSize.height());
     const int height = PopupWindowHeight(textHeight);
     TextMemo->setGeometry(TextLeft, 8, TextWidth, textHeight);
+    // The mask follows the height; a burst of one-line messages keeps the one it has.
+    const bool resized = height != this->height() || mask().isEmpty();
     resize(PopupWidth, height);
     if (const std::optional<QPoint> at = PopupPosition(m_settings.Position, screenSize, size()))
         move(*at);
-    CutAwayMaroon();
+    if (resized)
+        CutAwayMaroon();
     Appear();
 }
 

@@ -116,8 +116,7 @@ QString FromSystemText(const QByteArray& bytes)
 namespace {
 bool IsSystem(const QString& encoding)
 {
-    return encoding.isEmpty() || encoding.compare(SystemEncoding, Qt::CaseInsensitive) == 0 ||
-           !IsKnownEncoding(encoding);
+    return encoding.isEmpty() || encoding.compare(SystemEncoding, Qt::CaseInsensitive) == 0;
 }
 
 // One conversion through iconv; a sequence the target cannot hold, or the source does not define, is replaced
@@ -134,7 +133,7 @@ public:
     Iconv& operator=(const Iconv&) = delete;
     bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
 
-    // skip: how many input bytes a bad sequence takes at most (1 for an 8-bit page, the UTF-8 length otherwise).
+    // A bad sequence takes one byte of an 8-bit page, or one whole character of UTF-8 input.
     QByteArray convert(const QByteArray& in, const QByteArray& replacement, bool utf8Input) const
     {
         QByteArray out;
@@ -179,8 +178,9 @@ QByteArray ToWireText(const QString& text, const QString& encoding)
 {
     if (IsSystem(encoding))
         return ToSystemText(text);
+    // A name the system does not know is the system's encoding, as the settings already say.
     const Iconv converter(encoding.toLatin1(), "UTF-8");
-    return converter.convert(text.toUtf8(), "?", true);
+    return converter.ok() ? converter.convert(text.toUtf8(), "?", true) : ToSystemText(text);
 }
 
 QString FromWireText(const QByteArray& bytes, const QString& encoding)
@@ -188,7 +188,7 @@ QString FromWireText(const QByteArray& bytes, const QString& encoding)
     if (IsSystem(encoding))
         return FromSystemText(bytes);
     const Iconv converter("UTF-8", encoding.toLatin1());
-    return QString::fromUtf8(converter.convert(bytes, "\xEF\xBF\xBD", false));
+    return converter.ok() ? QString::fromUtf8(converter.convert(bytes, "\xEF\xBF\xBD", false)) : FromSystemText(bytes);
 }
 
 } // namespace platform
