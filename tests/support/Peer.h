@@ -54,7 +54,14 @@ public:
     }
     bool connectToProgram(quint16 programPort)
     {
-        m_outgoing.bind(QHostAddress(m_address));
+        // The kernel may hand out our own listening port as the local port while we do not listen yet; that
+        // would keep listen() from working later, so such a port is given back.
+        for (int tries = 0; tries < 10; ++tries) {
+            m_outgoing.bind(QHostAddress(m_address));
+            if (m_outgoing.localPort() != m_port)
+                break;
+            m_outgoing.abort();
+        }
         m_outgoing.connectToHost(QHostAddress::LocalHost, programPort);
         return m_outgoing.waitForConnected(5000);
     }
