@@ -15,6 +15,9 @@ echo "== tests"
 cd "${PARLEY_BUILD_DIR:-$root/build}"
 ctest --output-on-failure --timeout 300 -j2
 
+echo "== package, checked by lintian"
+"$root/scripts/package.sh"
+
 echo "== tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
 export PARLEY_BUILD_DIR="${PARLEY_SANITIZE_BUILD_DIR:-$root/build-asan}"
 PARLEY_BUILD_TYPE=Debug "$root/scripts/build.sh" -DPARLEY_TESTS=ON -DPARLEY_SANITIZE=ON

@@ -5,6 +5,7 @@
 #include "notify/Message.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/ProgramTest.h"
+#include "tray/TrayImages.h"
 #include "tray/Trayicon.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
 #include <csignal>
 
 using platform::BoxAnswer;
@@ -46,6 +48,7 @@ private Q_SLOTS:
     void staleLockFileStarts();
     void handlerErrorShowsParleyBox();
     void followsTheDesktopPalette();
+    void trayImagesReadableOnAnyPanel();
     void noTrayShowsWindow();
 };
 
@@ -362,6 +365,43 @@ void TestMain::followsTheDesktopPalette()
     QCOMPARE(main()->Memo->palette().color(QPalette::Base), QColor(20, 22, 30));
     QCOMPARE(main()->Mess->palette().color(QPalette::Text), QColor(230, 230, 230));
     QApplication::setPalette(before);
+}
+
+namespace {
+double Luminance(QColor c)
+{
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// The best contrast any of the image's opaque pixels has against the panel colour (WCAG ratio).
+double BestContrast(const QImage& image, QColor panel)
+{
+    double best = 1;
+    const double lp = Luminance(panel);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() < 128)
+                continue;
+            const double lc = Luminance(c);
+            best = std::max(best, (std::max(lc, lp) + 0.05) / (std::min(lc, lp) + 0.05));
+        }
+    }
+    return best;
+}
+} // namespace
+
+void TestMain::trayImagesReadableOnAnyPanel()
+{
+    // Each tray image keeps a clear shape on a black, a dark grey, a light grey and a white panel.
+    const QList<QIcon> images = TrayImageList();
+    QCOMPARE(images.size(), 2);
+    for (const QIcon& icon : images) {
+        const QImage image = icon.pixmap(16, 16).toImage();
+        for (const QColor panel : {QColor(0, 0, 0), QColor(48, 48, 48), QColor(220, 220, 220), QColor(255, 255, 255)})
+            QVERIFY2(BestContrast(image, panel) >= 4.5, qPrintable(panel.name()));
+    }
 }
 
 void TestMain::noTrayShowsWindow()
