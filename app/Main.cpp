@@ -19,6 +19,7 @@
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
 #include "tray/Trayicon.h"
+#include "ui/ChatView.h"
 #include "ui/WidgetHelpers.h"
 #include "users/Users.h"
 
@@ -110,13 +111,10 @@ void TF_Main::ApplyAppearance()
 
 void TF_Main::CreateControls()
 {
-    Memo = new QPlainTextEdit(this);
+    Memo = new ChatView(this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setAccessibleName(QStringLiteral("Chat"));
-    Memo->setReadOnly(true);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    connect(Memo, &QPlainTextEdit::textChanged, this, Guarded([this] { ScrollMemoToEnd(); }));
 
     Mess = new QPlainTextEdit(this);
     Mess->setObjectName(QStringLiteral("Mess"));
@@ -380,8 +378,7 @@ void TF_Main::ApplicationEvents1Restore()
 
 void TF_Main::ScrollMemoToEnd()
 {
-    // Queued, so that it acts after the change that asked for it has been laid out.
-    QTimer::singleShot(0, Memo, [this] { Memo->verticalScrollBar()->setValue(Memo->verticalScrollBar()->maximum()); });
+    Memo->scrollToEnd();
 }
 
 void TF_Main::mousePressEvent(QMouseEvent* event)
@@ -616,7 +613,6 @@ void TF_Main::Button4Click()
 {
     if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                   platform::BoxIcon::Question)) {
-        DropPendingHistory();
         Memo->clear();
     }
 }

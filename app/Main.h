@@ -4,10 +4,10 @@
 #include "net/ChatSession.h"
 #include "platform/LockFile.h"
 #include "platform/Services.h"
+#include "ui/ChatView.h"
 
 #include <QIcon>
 #include <QList>
-#include <QTextCursor>
 #include <QWidget>
 #include <memory>
 
@@ -50,7 +50,7 @@ public:
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* Button4 = nullptr;
-    QPlainTextEdit* Memo = nullptr;
+    ChatView* Memo = nullptr;
     QLabel* Label1 = nullptr;
     QWidget* Panel1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -83,8 +83,6 @@ public:
     // The chat area, the message box and the user view in the settings' font and colours.
     void ApplyAppearance();
     bool Flashing() const;
-    // A long "chat.txt" is still going into the chat area.
-    bool HistoryLoading() const { return !m_history.isEmpty(); }
 
     void StopTrayFlash();
     void StartTrayFlash();
@@ -151,8 +149,6 @@ private:
     void SaveSettingsFile();
     void SaveChatText();
     void SaveSession();
-    void LoadHistoryPiece();
-    void DropPendingHistory();
     void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
 
     void ConnectSession();
@@ -171,8 +167,4 @@ private:
     BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
-    // The part of a long "chat.txt" not yet in the chat area, and where it goes.
-    QByteArray m_history;
-    qsizetype m_historyDone = 0;
-    QTextCursor m_historyCursor;
 };

@@ -18,54 +18,6 @@
 
 namespace {
 const QString SystemSection = QStringLiteral("SYSTEM");
-// A longer history goes into the chat area piece by piece while the program already answers; each piece ends at a
-// line break and costs the event loop a few milliseconds.
-constexpr qsizetype HistoryAtOnce = 1 << 20;
-constexpr qsizetype HistoryPiece = 64 * 1024;
-
-// Lines as "chat.txt" holds them: each ends with CR LF.
-QByteArray FileLines(QStringView text)
-{
-    QByteArray bytes;
-    bytes.reserve(text.size() + text.size() / 16);
-    for (const QStringView line : text.split(QLatin1Char('\n')))
-        bytes += platform::ToSystemText(line.toString()) + "\r\n";
-    return bytes;
-}
-
-// Bytes of "chat.txt" not yet shown, with the line ends the file gets on saving; nothing else changes.
-QByteArray FileLines(const QByteArray& raw)
-{
-    QByteArray bytes;
-    bytes.reserve(raw.size() + raw.size() / 16 + 2);
-    // As the chat area would hold them: CR LF, a lone LF and a lone CR each end a line.
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const char c = raw[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        bytes.append(raw.constData() + start, i - start);
-        bytes += "\r\n";
-        if (c == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < raw.size()) {
-        bytes.append(raw.constData() + start, raw.size() - start);
-        bytes += "\r\n";
-    }
-    return bytes;
-}
-
-// Bytes of "chat.txt" as the chat area holds them: lines joined by "\n"; the end of the file ends its last line.
-QString HistoryText(const QByteArray& bytes, bool endsTheFile)
-{
-    QString text = platform::FromSystemText(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (endsTheFile && !text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
-        text += QLatin1Char('\n');
-    return text;
-}
 
 QString SessionSeparator()
 {
@@ -98,6 +50,8 @@ void TF_Main::RestoreNameAndGeometry(const platform::ProfileFile& ini)
     resize(QSize(width, height) - FrameExtra);
 }
 
+// The file's bytes go into the chat area as they are: nothing is laid out until it is shown, so a log of years
+// costs the start no more than reading it.
 void TF_Main::RestoreChatText(const platform::ProfileFile& ini)
 {
     const QFileInfo info(ChatPath());
@@ -110,43 +64,7 @@ void TF_Main::RestoreChatText(const platform::ProfileFile& ini)
         m_chatUnreadable = true;
         throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
     }
-    QByteArray bytes = file.readAll();
-    if (bytes.size() > HistoryAtOnce) {
-        m_history = std::move(bytes);
-        m_historyDone = 0;
-        QTimer::singleShot(0, this, Guarded([this] { LoadHistoryPiece(); }));
-        return;
-    }
-    QString text = HistoryText(bytes, true);
-    text.chop(1); // the separator line that follows starts a line of its own
-    Memo->setPlainText(text);
-}
-
-// The next piece of a long history goes in before the separator line and whatever came since.
-void TF_Main::LoadHistoryPiece()
-{
-    if (m_history.isEmpty())
-        return;
-    if (m_historyDone == 0) {
-        m_historyCursor = QTextCursor(Memo->document());
-        m_historyCursor.movePosition(QTextCursor::Start);
-    }
-    qsizetype end = m_history.indexOf('\n', std::min(m_historyDone + HistoryPiece, m_history.size()) - 1);
-    end = end < 0 ? m_history.size() : end + 1;
-    const bool last = end == m_history.size();
-    m_historyCursor.insertText(HistoryText(m_history.mid(m_historyDone, end - m_historyDone), last));
-    m_historyDone = end;
-    if (last)
-        DropPendingHistory();
-    else
-        QTimer::singleShot(0, this, Guarded([this] { LoadHistoryPiece(); }));
-}
-
-void TF_Main::DropPendingHistory()
-{
-    m_history.clear();
-    m_historyDone = 0;
-    m_historyCursor = QTextCursor();
+    Memo->appendFileBytes(file.readAll());
 }
 
 // The window's values and the user list, at every close attempt and at the end of the session.
@@ -167,19 +85,11 @@ void TF_Main::SaveChatText()
 {
     if (m_chatUnreadable)
         return;
-    QByteArray bytes;
-    if (!Memo->document()->isEmpty()) {
-        const QString text = Memo->toPlainText();
-        // A history still being loaded is written whole: what is not shown yet goes, as it stands in the file,
-        // where it belongs.
-        const qsizetype shown = m_history.isEmpty() ? 0 : m_historyCursor.position();
-        if (shown > 0)
-            bytes += FileLines(QStringView(text).left(shown - 1));
-        if (!m_history.isEmpty())
-            bytes += FileLines(m_history.mid(m_historyDone));
-        bytes += FileLines(QStringView(text).mid(shown));
-    }
-    if (!platform::SaveFileAtomically(ChatPath(), bytes).isEmpty())
+    const QString error = platform::SaveFileAtomically(ChatPath(), [this](QIODevice& file) {
+        return Memo->log().writeLines(
+            [&file](QByteArrayView part) { return file.write(part.data(), part.size()) == part.size(); });
+    });
+    if (!error.isEmpty())
         throw ParleyError(QStringLiteral("Cannot create file %1").arg(ChatPath()));
 }
 

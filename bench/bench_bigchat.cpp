@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScrollBar>
 
 #include <cstdio>
 #include <memory>
@@ -39,16 +40,18 @@ QByteArray History(qint64 bytes)
     return text;
 }
 
-struct Loaded {
-    double ms = 0;
-    double longestStallMs = 0;
+struct Figures {
+    double startMs = 0;
     long rssKb = 0;
+    double longestScrollMs = 0; // to the top, back to the end, a thousand lines appended
+    double closeMs = 0;
+    bool intact = false;
 };
 
-// Starts, lets the loop turn a little, then either closes at once (the log still loading) or waits until the whole
-// history is in the chat area, measuring the longest stall meanwhile, and closes.
-void Run(const QByteArray& chat, double& startMs, long& rssKb, double& closeMs, bool& intact, Loaded* loaded)
+// Starts, lets the loop turn a little, measures the memory, moves through the log as a reader would, then closes.
+Figures Run(const QByteArray& chat)
 {
+    Figures figures;
     TestServices env;
     WriteAll(env.file(QStringLiteral("Parley.ini")), "[Startup]\r\nAutoRun=0\r\n");
     WriteAll(env.file(QStringLiteral("chat.txt")), chat);
@@ -56,21 +59,36 @@ void Run(const QByteArray& chat, double& startMs, long& rssKb, double& closeMs, 
     QElapsedTimer clock;
     clock.start();
     auto parley = std::make_unique<Parley>(env.services);
+    parley->main()->show();
     SpinUntil([] { return false; }, 50); // the first turns of the loop, where queued work runs
-    startMs = clock.nsecsElapsed() / 1e6;
-    rssKb = RssKb() - before;
-    if (loaded) {
-        StallMeter stalls;
-        SpinUntil([&] { return !parley->main()->HistoryLoading(); }, 600000);
-        loaded->ms = clock.nsecsElapsed() / 1e6;
-        loaded->longestStallMs = stalls.longestMs();
-        loaded->rssKb = RssKb() - before;
-    }
+    figures.startMs = clock.nsecsElapsed() / 1e6;
+    figures.rssKb = RssKb() - before;
+    ChatView* view = parley->main()->Memo;
+    const auto timed = [&figures](const std::function<void()>& step) {
+        QElapsedTimer stepClock;
+        stepClock.start();
+        step();
+        QCoreApplication::processEvents();
+        figures.longestScrollMs = std::max(figures.longestScrollMs, stepClock.nsecsElapsed() / 1e6);
+    };
+    timed([view] {
+        view->verticalScrollBar()->setValue(0);
+        view->viewport()->repaint();
+    });
+    timed([view] {
+        view->scrollToEnd();
+        view->viewport()->repaint();
+    });
+    timed([view] {
+        for (int i = 0; i < 1000; ++i)
+            view->appendPlainText(QStringLiteral("Ann: one more line"));
+    });
     clock.restart();
     parley->main()->EndSession();
-    closeMs = clock.nsecsElapsed() / 1e6;
+    figures.closeMs = clock.nsecsElapsed() / 1e6;
     const QByteArray saved = ReadAll(env.file(QStringLiteral("chat.txt")));
-    intact = saved.startsWith(chat);
+    figures.intact = saved.startsWith(chat);
+    return figures;
 }
 } // namespace
 
@@ -80,23 +98,14 @@ int main(int argc, char* argv[])
     qputenv("QT_LOGGING_RULES", "default.warning=false");
     QApplication app(argc, argv);
     const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
-    double emptyStart = 0, emptyClose = 0, bigStart = 0, bigClose = 0;
-    long emptyRss = 0, bigRss = 0;
-    bool intact = false, emptyIntact = false;
-    Run(QByteArray(), emptyStart, emptyRss, emptyClose, emptyIntact, nullptr);
-    const QByteArray history = History(megabytes << 20);
-    Run(history, bigStart, bigRss, bigClose, intact, nullptr);
-    std::printf("big chat.txt (%lld MB): start %.0f ms (empty %.0f ms, ratio %.1f); memory +%ld MB above an empty "
-                "start (%.1f x the file); close while loading %.0f ms; log written back %s\n",
-                megabytes, bigStart, emptyStart, bigStart / std::max(emptyStart, 1.0), (bigRss - emptyRss) / 1024,
-                double(bigRss - emptyRss) / 1024 / double(megabytes), bigClose, intact ? "unchanged" : "CHANGED");
-    Loaded loaded;
-    bool intactAfterLoad = false;
-    Run(history, bigStart, bigRss, bigClose, intactAfterLoad, &loaded);
-    std::printf("  whole history in the chat area after %.0f ms, longest stall meanwhile %.1f ms; memory then +%ld MB "
-                "(%.1f x the file); close %.0f ms; log written back %s\n",
-                loaded.ms, loaded.longestStallMs, (loaded.rssKb - emptyRss) / 1024,
-                double(loaded.rssKb - emptyRss) / 1024 / double(megabytes), bigClose,
-                intactAfterLoad ? "unchanged" : "CHANGED");
-    return intact && intactAfterLoad ? 0 : 1;
+    const Figures empty = Run(QByteArray());
+    const Figures big = Run(History(megabytes << 20));
+    std::printf("big chat.txt (%lld MB): start %.0f ms (empty %.0f ms, ratio %.2f); memory +%ld MB above an empty "
+                "start (%.2f x the file); longest step through the log %.1f ms (empty %.1f ms); close %.0f ms "
+                "(empty %.0f ms); log written back %s\n",
+                megabytes, big.startMs, empty.startMs, big.startMs / std::max(empty.startMs, 1.0),
+                (big.rssKb - empty.rssKb) / 1024, double(big.rssKb - empty.rssKb) / 1024 / double(megabytes),
+                big.longestScrollMs, empty.longestScrollMs, big.closeMs, empty.closeMs,
+                big.intact ? "unchanged" : "CHANGED");
+    return big.intact ? 0 : 1;
 }

@@ -6,10 +6,15 @@ namespace platform {
 
 QString SaveFileAtomically(const QString& path, const QByteArray& data)
 {
+    return SaveFileAtomically(path, [&data](QIODevice& file) { return file.write(data) == data.size(); });
+}
+
+QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (file.write(data) != data.size()) {
+    if (!writer(file)) {
         const QString error = file.errorString();
         file.cancelWriting();
         return error;

@@ -3,10 +3,16 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
+
 namespace platform {
 
 // Replaces the file at path with data in one step: a failed or interrupted write leaves the previous file whole.
 // Returns an empty text on success, else what went wrong.
 QString SaveFileAtomically(const QString& path, const QByteArray& data);
+// The same for data too big to hold twice: the writer writes it in parts and returns false when a write failed.
+QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer);
 
 } // namespace platform

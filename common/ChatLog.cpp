@@ -1,0 +1,141 @@
+#include "common/ChatLog.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Small texts share blocks of this size; a text above a quarter of it (a whole file) is a block of its own.
+constexpr qsizetype BlockBytes = 1 << 20;
+
+bool IsLineEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+// A piece ends where a character starts, so each piece decodes on its own (UTF-8; other encodings keep their
+// bytes and at worst show one character split).
+qsizetype CutAt(const char* data, qsizetype start, qsizetype cut)
+{
+    qsizetype at = cut;
+    for (int i = 0; i < 3 && at > start + 1 && (static_cast<unsigned char>(data[at]) & 0xC0) == 0x80; ++i)
+        --at;
+    return (static_cast<unsigned char>(data[at]) & 0xC0) == 0x80 ? cut : at;
+}
+} // namespace
+
+void ChatLog::Append(QByteArray text, bool endEndsLine)
+{
+    if (text.size() > BlockBytes / 4) {
+        m_blocks.push_back(Block{byteCount(), std::move(text)});
+        Block& block = m_blocks.back();
+        block.bytes.resize(Pack(block, 0, endEndsLine));
+        return;
+    }
+    QByteArray& bytes = RoomFor(text.size());
+    const qsizetype from = bytes.size();
+    bytes.append(text);
+    bytes.resize(Pack(m_blocks.back(), from, endEndsLine));
+}
+
+qsizetype ChatLog::Pack(Block& block, qsizetype from, bool endEndsLine)
+{
+    char* data = block.bytes.data();
+    const qsizetype size = block.bytes.size();
+    qsizetype read = from;
+    qsizetype write = from;
+    for (;;) {
+        const qsizetype end = std::find_if(data + read, data + size, IsLineEnd) - data;
+        if (end == size && read == size && endEndsLine)
+            break;
+        const qsizetype length = end - read;
+        if (write != read)
+            std::memmove(data + write, data + read, size_t(length));
+        AddLine(block.start + write, length, data + write);
+        write += length;
+        if (end == size)
+            break;
+        read = end + (data[end] == '\r' && end + 1 < size && data[end + 1] == '\n' ? 2 : 1);
+    }
+    return write;
+}
+
+QByteArray& ChatLog::RoomFor(qsizetype n)
+{
+    if (m_blocks.empty() || m_blocks.back().bytes.capacity() - m_blocks.back().bytes.size() < n) {
+        m_blocks.push_back(Block{byteCount(), QByteArray()});
+        m_blocks.back().bytes.reserve(std::max(BlockBytes, n));
+    }
+    return m_blocks.back().bytes;
+}
+
+void ChatLog::AddLine(qint64 start, qsizetype length, const char* data)
+{
+    qsizetype done = 0;
+    do {
+        const qsizetype end = length - done <= PieceBytes ? length : CutAt(data, done, done + PieceBytes);
+        m_pieces.push_back(((start + end) << 1) | (end == length ? 1 : 0));
+        done = end;
+    } while (done < length);
+    m_hasSplitLines = m_hasSplitLines || length > PieceBytes;
+    ++m_lineCount;
+}
+
+void ChatLog::clear()
+{
+    m_blocks = {};
+    m_pieces = {};
+    m_lineCount = 0;
+    m_hasSplitLines = false;
+}
+
+QByteArrayView ChatLog::piece(qsizetype index) const
+{
+    const qint64 start = index == 0 ? 0 : PieceEnd(m_pieces[size_t(index - 1)]);
+    const qint64 end = PieceEnd(m_pieces[size_t(index)]);
+    const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), start,
+                                        [](qint64 offset, const Block& block) { return offset < block.start; });
+    const Block& block = *(after - 1);
+    return QByteArrayView(block.bytes.constData() + (start - block.start), end - start);
+}
+
+qsizetype ChatLog::lineStart(qsizetype piece) const
+{
+    while (piece > 0 && !pieceEndsLine(piece - 1))
+        --piece;
+    return piece;
+}
+
+QByteArray ChatLog::line(qsizetype index) const
+{
+    qsizetype at = index;
+    if (m_hasSplitLines) {
+        at = 0;
+        for (qsizetype line = 0; line < index; ++at)
+            line += pieceEndsLine(at) ? 1 : 0;
+    }
+    QByteArray bytes;
+    for (;; ++at) {
+        bytes += piece(at);
+        if (pieceEndsLine(at))
+            return bytes;
+    }
+}
+
+bool ChatLog::writeLines(const std::function<bool(QByteArrayView)>& sink) const
+{
+    if (m_lineCount == 1 && byteCount() == 0)
+        return true;
+    QByteArray part;
+    part.reserve(BlockBytes + PieceBytes + 2);
+    for (qsizetype i = 0; i < pieceCount(); ++i) {
+        part += piece(i);
+        if (pieceEndsLine(i))
+            part += "\r\n";
+        if (part.size() >= BlockBytes) {
+            if (!sink(part))
+                return false;
+            part.resize(0);
+        }
+    }
+    return part.isEmpty() || sink(part);
+}

@@ -1,0 +1,419 @@
+#include "ui/ChatView.h"
+
+#include "platform/TextCodec.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int Margin = 4;
+// The row cache is dropped whole when it grows past this; it is rebuilt from what is shown.
+constexpr int RowCacheLimit = 16384;
+
+// What a screen reader reads and how it finds the area: an editable text that is read-only, as any chat log.
+class ChatViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit ChatViewAccessible(ChatView* view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(int start, int end) const override { return view()->toPlainText().mid(start, end - start); }
+    QString text(QAccessible::Text kind) const override { return QAccessibleWidget::text(kind); }
+    int characterCount() const override { return int(view()->toPlainText().size()); }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override
+    {
+        *start = *end = offset;
+        return QString();
+    }
+
+private:
+    ChatView* view() const { return static_cast<ChatView*>(widget()); }
+};
+
+QAccessibleInterface* ChatViewAccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ChatView") && object && object->isWidgetType())
+        return new ChatViewAccessible(static_cast<ChatView*>(object));
+    return nullptr;
+}
+} // namespace
+
+ChatView::ChatView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(ChatViewAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    verticalScrollBar()->setSingleStep(1);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(0);
+    connect(&m_settle, &QTimer::timeout, this, &ChatView::Settle);
+}
+
+ChatView::~ChatView() = default;
+
+void ChatView::appendPlainText(const QString& text)
+{
+    m_log.appendText(platform::ToSystemText(text));
+    TextChanged();
+}
+
+void ChatView::appendFileBytes(QByteArray bytes)
+{
+    m_log.appendFile(std::move(bytes));
+    TextChanged();
+}
+
+void ChatView::setPlainText(const QString& text)
+{
+    m_log.clear();
+    Forget();
+    appendPlainText(text);
+}
+
+void ChatView::clear()
+{
+    m_log.clear();
+    Forget();
+    TextChanged();
+}
+
+QString ChatView::toPlainText() const
+{
+    QString text;
+    for (qsizetype i = 0; i < m_log.pieceCount(); ++i) {
+        text += PieceText(i);
+        if (m_log.pieceEndsLine(i) && i + 1 < m_log.pieceCount())
+            text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString ChatView::lineText(qsizetype index) const
+{
+    return platform::FromSystemText(m_log.line(index));
+}
+
+QString ChatView::PieceText(qsizetype piece) const
+{
+    return platform::FromSystemText(m_log.piece(piece).toByteArray());
+}
+
+// Lines arrive far faster than a person reads: the view settles once they stop for a turn of the event loop.
+void ChatView::TextChanged()
+{
+    m_followEnd = true;
+    m_settle.start();
+    viewport()->update();
+    Q_EMIT textChanged();
+}
+
+void ChatView::Forget()
+{
+    m_rows.clear();
+    m_top = Position();
+    m_anchor = m_caret = Position();
+}
+
+void ChatView::scrollToEnd()
+{
+    m_followEnd = true;
+    Settle();
+}
+
+int ChatView::RowHeight() const
+{
+    return std::max(1, fontMetrics().lineSpacing());
+}
+
+int ChatView::VisibleRows() const
+{
+    return std::max(1, (viewport()->height() - Margin) / RowHeight());
+}
+
+std::unique_ptr<QTextLayout> ChatView::LayOut(qsizetype piece) const
+{
+    auto layout = std::make_unique<QTextLayout>(PieceText(piece), font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    const qreal width = std::max(1, viewport()->width() - 2 * Margin);
+    const int rowHeight = RowHeight();
+    int row = 0;
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, row++ * rowHeight));
+    }
+    layout->endLayout();
+    if (m_rows.size() > RowCacheLimit)
+        m_rows.clear();
+    m_rows.insert(piece, std::max(1, row));
+    return layout;
+}
+
+int ChatView::RowsOf(qsizetype piece) const
+{
+    const auto known = m_rows.constFind(piece);
+    return known != m_rows.cend() ? *known : std::max(1, LayOut(piece)->lineCount());
+}
+
+ChatView::Position ChatView::EndPosition() const
+{
+    int rows = 0;
+    const int visible = VisibleRows();
+    for (qsizetype piece = m_log.pieceCount() - 1; piece >= 0; --piece) {
+        rows += RowsOf(piece);
+        if (rows >= visible)
+            return Position{piece, rows - visible};
+    }
+    return Position();
+}
+
+ChatView::Position ChatView::TopPosition() const
+{
+    return m_followEnd ? EndPosition() : std::min(m_top, EndPosition());
+}
+
+ChatView::Position ChatView::Advance(Position top, int rows) const
+{
+    while (rows > 0 && top.piece < m_log.pieceCount()) {
+        const int left = RowsOf(top.piece) - 1 - top.at;
+        if (rows <= left)
+            return Position{top.piece, top.at + rows};
+        rows -= left + 1;
+        top = Position{top.piece + 1, 0};
+    }
+    while (rows < 0) {
+        if (-rows <= top.at)
+            return Position{top.piece, top.at + rows};
+        if (top.piece == 0)
+            return Position();
+        rows += top.at + 1;
+        top = Position{top.piece - 1, RowsOf(top.piece - 1) - 1};
+    }
+    return top;
+}
+
+void ChatView::ScrollTo(Position top)
+{
+    const Position end = EndPosition();
+    m_followEnd = top >= end;
+    m_top = std::min(top, end);
+    Settle();
+}
+
+void ChatView::ScrollRows(int rows)
+{
+    ScrollTo(Advance(TopPosition(), rows));
+}
+
+// The scroll bar counts pieces: its end is the piece on top when the last row is at the bottom.
+void ChatView::Settle()
+{
+    m_settle.stop();
+    const Position end = EndPosition();
+    if (m_followEnd)
+        m_top = end;
+    m_settingBar = true;
+    verticalScrollBar()->setRange(0, int(end.piece));
+    verticalScrollBar()->setPageStep(std::max(1, VisibleRows() / 2));
+    verticalScrollBar()->setValue(int(m_top.piece));
+    m_settingBar = false;
+    viewport()->update();
+}
+
+void ChatView::scrollContentsBy(int, int)
+{
+    if (!m_settingBar)
+        ScrollTo(Position{verticalScrollBar()->value(), 0});
+}
+
+void ChatView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    const auto [from, to] = Selection();
+    const Position top = TopPosition();
+    int y = Margin - top.at * RowHeight();
+    for (qsizetype piece = top.piece; piece < m_log.pieceCount() && y < viewport()->height(); ++piece) {
+        const std::unique_ptr<QTextLayout> layout = LayOut(piece);
+        QList<QTextLayout::FormatRange> selected;
+        if (from.piece <= piece && piece <= to.piece && from != to) {
+            const int start = piece == from.piece ? from.at : 0;
+            const int end = piece == to.piece ? to.at : int(layout->text().size());
+            QTextLayout::FormatRange range{start, end - start, {}};
+            range.format.setBackground(palette().brush(QPalette::Highlight));
+            range.format.setForeground(palette().brush(QPalette::HighlightedText));
+            selected.append(range);
+        }
+        layout->draw(&painter, QPointF(Margin, y), selected);
+        y += layout->lineCount() * RowHeight();
+    }
+}
+
+void ChatView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    m_rows.clear();
+    Settle();
+}
+
+void ChatView::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_rows.clear();
+        Settle();
+    }
+}
+
+void ChatView::wheelEvent(QWheelEvent* event)
+{
+    const int steps = event->angleDelta().y() / 40; // three rows a notch, as text boxes scroll
+    if (steps != 0)
+        ScrollRows(-steps);
+    event->accept();
+}
+
+void ChatView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy))
+        copy();
+    else if (event->matches(QKeySequence::SelectAll))
+        selectAll();
+    else if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)
+        ScrollRows(event->key() == Qt::Key_Up ? -1 : 1);
+    else if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown)
+        ScrollRows((event->key() == Qt::Key_PageUp ? -1 : 1) * std::max(1, VisibleRows() - 1));
+    else if (event->matches(QKeySequence::MoveToStartOfDocument))
+        ScrollTo(Position());
+    else if (event->matches(QKeySequence::MoveToEndOfDocument))
+        scrollToEnd();
+    else
+        return QAbstractScrollArea::keyPressEvent(event);
+    event->accept();
+}
+
+ChatView::Position ChatView::CharacterAt(const QPoint& point) const
+{
+    const Position top = TopPosition();
+    int y = Margin - top.at * RowHeight();
+    for (qsizetype piece = top.piece; piece < m_log.pieceCount(); ++piece) {
+        const std::unique_ptr<QTextLayout> layout = LayOut(piece);
+        const int height = layout->lineCount() * RowHeight();
+        if (point.y() < y + height || piece + 1 == m_log.pieceCount()) {
+            const int row = std::clamp((point.y() - y) / RowHeight(), 0, layout->lineCount() - 1);
+            return Position{piece, layout->lineAt(row).xToCursor(point.x() - Margin)};
+        }
+        y += height;
+    }
+    return Position();
+}
+
+std::pair<ChatView::Position, ChatView::Position> ChatView::Selection() const
+{
+    return {std::min(m_anchor, m_caret), std::max(m_anchor, m_caret)};
+}
+
+void ChatView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    m_anchor = m_caret = CharacterAt(event->position().toPoint());
+    m_selecting = true;
+    viewport()->update();
+}
+
+void ChatView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_selecting)
+        return;
+    m_caret = CharacterAt(event->position().toPoint());
+    viewport()->update();
+}
+
+void ChatView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_selecting || event->button() != Qt::LeftButton)
+        return;
+    m_selecting = false;
+    if (QApplication::clipboard()->supportsSelection() && m_anchor != m_caret)
+        QApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
+}
+
+void ChatView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* copyAction = menu.addAction(tr("&Copy"), this, &ChatView::copy);
+    copyAction->setEnabled(m_anchor != m_caret);
+    menu.addAction(tr("Select All"), this, &ChatView::selectAll);
+    menu.exec(event->globalPos());
+}
+
+QString ChatView::selectedText() const
+{
+    const auto [from, to] = Selection();
+    QString text;
+    for (qsizetype piece = from.piece; piece <= to.piece && piece < m_log.pieceCount(); ++piece) {
+        const QString pieceText = PieceText(piece);
+        const int start = piece == from.piece ? from.at : 0;
+        const int end = piece == to.piece ? to.at : int(pieceText.size());
+        text += QStringView(pieceText).mid(start, end - start);
+        if (piece != to.piece && m_log.pieceEndsLine(piece))
+            text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+void ChatView::selectAll()
+{
+    if (m_log.isEmpty())
+        return;
+    m_anchor = Position();
+    m_caret = Position{m_log.pieceCount() - 1, int(PieceText(m_log.pieceCount() - 1).size())};
+    viewport()->update();
+}
+
+void ChatView::copy() const
+{
+    if (m_anchor != m_caret)
+        QApplication::clipboard()->setText(selectedText());
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/ChatLog.h"
+
+#include <QAbstractScrollArea>
+#include <QHash>
+#include <QTimer>
+
+#include <memory>
+
+class QTextLayout;
+
+// The chat area: a read-only view of a ChatLog that lays out only the pieces it shows, so that start, append,
+// scrolling and "Clear" cost the same whatever the size of the log. Lines wrap at the widget's width; a word
+// longer than a row breaks anywhere. Text can be selected with the mouse or Ctrl+A and copied.
+class ChatView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit ChatView(QWidget* parent = nullptr);
+    ~ChatView() override;
+
+    // The text goes in as the bytes "chat.txt" will hold, so what is saved is what was shown.
+    void appendPlainText(const QString& text);
+    // The raw bytes of "chat.txt", taken over without a copy.
+    void appendFileBytes(QByteArray bytes);
+    void setPlainText(const QString& text);
+    void clear();
+    QString toPlainText() const;
+    qsizetype lineCount() const { return m_log.lineCount(); }
+    QString lineText(qsizetype index) const;
+    const ChatLog& log() const { return m_log; }
+
+    QString selectedText() const;
+    void selectAll();
+    void copy() const;
+    // Shows the last line at the bottom and keeps it there while lines arrive.
+    void scrollToEnd();
+
+Q_SIGNALS:
+    void textChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // A row of a piece, or a character of a piece; both order by piece first.
+    struct Position {
+        qsizetype piece = 0;
+        int at = 0;
+        auto operator<=>(const Position&) const = default;
+    };
+
+    QString PieceText(qsizetype piece) const;
+    std::unique_ptr<QTextLayout> LayOut(qsizetype piece) const;
+    int RowsOf(qsizetype piece) const;
+    int RowHeight() const;
+    int VisibleRows() const;
+    // The first row shown when the last row is at the bottom.
+    Position EndPosition() const;
+    Position TopPosition() const;
+    Position Advance(Position top, int rows) const;
+    void ScrollTo(Position top);
+    void ScrollRows(int rows);
+    void TextChanged();
+    void Settle();
+    void Forget();
+    Position CharacterAt(const QPoint& point) const;
+    std::pair<Position, Position> Selection() const;
+
+    ChatLog m_log;
+    Position m_top;
+    bool m_followEnd = true;
+    bool m_settingBar = false;
+    Position m_anchor;
+    Position m_caret;
+    bool m_selecting = false;
+    // How many rows each recently laid-out piece takes at the present width and font.
+    mutable QHash<qsizetype, int> m_rows;
+    // Appends in one turn of the event loop settle the scroll bar once.
+    QTimer m_settle;
+};
