@@ -40,16 +40,22 @@ public:
             const qint64 now = m_clock.nsecsElapsed();
             if (m_last > 0 && now - m_last > m_longest)
                 m_longest = now - m_last;
+            if (m_last > 0 && now - m_last > UnresponsiveNs)
+                m_unresponsive += now - m_last;
             m_last = now;
         });
         m_clock.start();
         m_timer.start();
     }
     double longestMs() const { return double(m_longest) / 1e6; }
+    // The time spent in stalls a person would notice (above 50 ms).
+    double unresponsiveMs() const { return double(m_unresponsive) / 1e6; }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_longest = 0;
+    qint64 m_unresponsive = 0;
+    static constexpr qint64 UnresponsiveNs = 50'000'000;
 };

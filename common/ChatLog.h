@@ -12,7 +12,7 @@
 // itself plus eight bytes a piece: a log of years stays about as big as its file.
 class ChatLog {
 public:
-    static constexpr qsizetype PieceBytes = 1024;
+    static constexpr qsizetype PieceBytes = 4096;
 
     // Text whose lines are divided by CR LF, a lone LF or a lone CR, as an edit box takes it: a break at its end
     // leaves an empty last line. The bytes are taken over and packed in place.

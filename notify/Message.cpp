@@ -104,9 +104,11 @@ int TF_Message::DisplayedLines() const
 
 void TF_Message::ShowLine(const QString& line)
 {
-    TextMemo->setPlainText(line);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
+    const QString shown = line.left(PopupTextLimit(screenSize.height(), TextWidth));
+    TextMemo->setWordWrapMode(HasLongWord(shown) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    TextMemo->setPlainText(shown);
     const int textHeight = PopupTextHeight(DisplayedLines(), screenSize.height());
     const int height = PopupWindowHeight(textHeight);
     TextMemo->setGeometry(TextLeft, 8, TextWidth, textHeight);

@@ -127,6 +127,13 @@ void TestMessage::heightFollowsTheLines()
     popup()->ShowLine(QString(400, QLatin1Char('w')));
     QVERIFY(popup()->height() > 44);
     QCOMPARE((popup()->height() - 16 - 14) % 14, 0);
+    // A line of megabytes fills the screen's height with its beginning; the rest is never laid out.
+    const QString huge = QStringLiteral("start") + QString(4 << 20, QLatin1Char('x'));
+    popup()->ShowLine(huge);
+    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
+    QCOMPARE(popup()->TextMemo->height(), screenSize.height() - 80);
+    QVERIFY(popup()->TextMemo->toPlainText().startsWith(QStringLiteral("startxxx")));
+    QVERIFY(popup()->TextMemo->toPlainText().size() < huge.size() / 8);
     // Placed on the primary screen by the Position setting (default "Right-Top").
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     QCOMPARE(popup()->pos(), QPoint(screen.width() - 442 - 15, 15));

@@ -1,0 +1,97 @@
+// One peer floods: a 4 MiB burst without a space or a line break, with Parley in the tray (the popup shows each
+// piece) and with its window open (the chat area shows it), then 64 MiB with the window open. Measures the longest
+// event-loop stall, the time spent in stalls above 50 ms and how fast the text is shown, against a bare socket in
+// the same process that reads the same bytes and throws them away.
+#include "BenchSupport.h"
+
+#include "app/Main.h"
+#include "app/Parley.h"
+#include "net/ChatSession.h"
+#include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
+#include "tests/support/Peer.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+struct Flood {
+    double seconds = 0;
+    double longestStallMs = 0;
+    double unresponsiveMs = 0;
+    bool complete = false;
+};
+
+Flood FloodParley(qint64 bytes, bool windowOpen)
+{
+    TestServices env;
+    WriteAll(env.file(QStringLiteral("Parley.ini")), "[Users]\r\nCount=1\r\nUserA0=127.0.4.1\r\n");
+    Parley parley(env.services);
+    if (windowOpen)
+        parley.main()->ShowMainWindow();
+    qint64 shown = 0;
+    QObject::connect(&parley.session(), &ChatSession::incomingLine,
+                     [&shown](const QString& line) { shown += line.size() - line.indexOf(QStringLiteral(": ")) - 2; });
+    Peer peer(QStringLiteral("127.0.4.1"), env.services.listenPort);
+    peer.connectToProgram(env.services.listenPort);
+    peer.waitForIncoming();
+    Flood flood;
+    StallMeter stalls;
+    QElapsedTimer clock;
+    clock.start();
+    peer.incoming()->write(QByteArray(bytes, 'x'));
+    flood.complete = SpinUntil([&] { return shown >= bytes; }, 600000);
+    flood.seconds = clock.nsecsElapsed() / 1e9;
+    flood.longestStallMs = stalls.longestMs();
+    flood.unresponsiveMs = stalls.unresponsiveMs();
+    return flood;
+}
+
+Flood FloodBareSocket(qint64 bytes)
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    QTcpSocket reader;
+    reader.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    SpinUntil([&] { return server.hasPendingConnections(); });
+    QTcpSocket* writer = server.nextPendingConnection();
+    qint64 read = 0;
+    QObject::connect(&reader, &QTcpSocket::readyRead, [&] { read += reader.readAll().size(); });
+    Flood flood;
+    StallMeter stalls;
+    QElapsedTimer clock;
+    clock.start();
+    writer->write(QByteArray(bytes, 'x'));
+    flood.complete = SpinUntil([&] { return read >= bytes; }, 600000);
+    flood.seconds = clock.nsecsElapsed() / 1e9;
+    flood.longestStallMs = stalls.longestMs();
+    return flood;
+}
+
+void Report(const char* what, qint64 bytes, const Flood& parley, const Flood& bare)
+{
+    const double mb = double(bytes) / (1 << 20);
+    std::printf("%s: %s in %.2f s (%.1f MB/s; a bare socket %.2f s, %.0f MB/s; ratio %.1f); longest stall %.1f ms "
+                "(bare %.1f ms); in stalls above 50 ms %.0f ms\n",
+                what, parley.complete ? "all shown" : "NOT all shown", parley.seconds, mb / parley.seconds,
+                bare.seconds, mb / bare.seconds, parley.seconds / std::max(bare.seconds, 1e-6), parley.longestStallMs,
+                bare.longestStallMs, parley.unresponsiveMs);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "default.warning=false");
+    QApplication app(argc, argv);
+    constexpr qint64 Burst = 4 << 20, Stream = 64 << 20;
+    const Flood bareBurst = FloodBareSocket(Burst);
+    const Flood tray = FloodParley(Burst, false);
+    Report("4 MiB burst, Parley in the tray", Burst, tray, bareBurst);
+    const Flood window = FloodParley(Burst, true);
+    Report("4 MiB burst, window open", Burst, window, bareBurst);
+    const Flood stream = FloodParley(Stream, true);
+    Report("64 MiB from one peer, window open", Stream, stream, FloodBareSocket(Stream));
+    return tray.complete && window.complete && stream.complete ? 0 : 1;
+}
