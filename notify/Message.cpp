@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "notify/Notification.h"
 #include "platform/VersionQuery.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QBitmap>
 #include <QGuiApplication>
@@ -107,7 +108,7 @@ void TF_Message::ShowLine(const QString& line)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
     const QString shown = line.left(PopupTextLimit(screenSize.height(), TextWidth));
-    TextMemo->setWordWrapMode(HasLongWord(shown) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    TextMemo->setWordWrapMode(WrapModeFor(shown));
     TextMemo->setPlainText(shown);
     const int textHeight = PopupTextHeight(DisplayedLines(), screenSize.height());
     const int height = PopupWindowHeight(textHeight);

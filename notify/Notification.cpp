@@ -39,17 +39,6 @@ qsizetype PopupTextLimit(int screenHeight, int textWidth)
     return qsizetype(rows) * std::max(1, textWidth);
 }
 
-bool HasLongWord(QStringView text)
-{
-    qsizetype run = 0;
-    for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > LongestWordToWrap)
-            return true;
-    }
-    return false;
-}
-
 std::optional<QPoint> PopupPosition(int position, QSize screen, QSize window)
 {
     const int W = screen.width(), H = screen.height(), w = window.width(), h = window.height();

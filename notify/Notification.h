@@ -32,10 +32,6 @@ int PopupTextHeight(int displayedLines, int screenHeight);
 // The most characters the popup's text area can show on this screen (no glyph is narrower than a pixel): the rest
 // of a longer line would only cost laying out.
 qsizetype PopupTextLimit(int screenHeight, int textWidth);
-// A run of more characters than this without a space is wrapped anywhere: looking for a word boundary in it would
-// make laying out the text quadratic.
-constexpr qsizetype LongestWordToWrap = 256;
-bool HasLongWord(QStringView text);
 inline int PopupWindowHeight(int textHeight)
 {
     return textHeight + 16;

@@ -1,6 +1,7 @@
 #include "ui/ChatView.h"
 
 #include "platform/TextCodec.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -172,7 +173,7 @@ std::unique_ptr<QTextLayout> ChatView::LayOut(qsizetype piece) const
 {
     auto layout = std::make_unique<QTextLayout>(PieceText(piece), font());
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(WrapModeFor(layout->text()));
     layout->setTextOption(option);
     const qreal width = std::max(1, viewport()->width() - 2 * Margin);
     const int rowHeight = RowHeight();

@@ -79,3 +79,15 @@ void CentreOnScreen(QWidget* window)
     if (const QScreen* where = window->screen())
         window->move(where->availableGeometry().center() - window->rect().center());
 }
+
+QTextOption::WrapMode WrapModeFor(QStringView text)
+{
+    constexpr qsizetype LongestWordWrapped = 256;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWordWrapped)
+            return QTextOption::WrapAnywhere;
+    }
+    return QTextOption::WrapAtWordBoundaryOrAnywhere;
+}

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QSize>
 #include <QString>
+#include <QTextOption>
 
 class QDialog;
 class QEvent;
@@ -30,3 +31,6 @@ QFont PixelFont(const QString& family, int pixels, bool bold = false, bool itali
 void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size);
 // A line break at the end of the text, wherever the caret is; the caret goes to the end.
 void AppendLineBreak(QPlainTextEdit* box);
+// Word wrap for a text, breaking a word anywhere only where it must; a run of hundreds of characters without a
+// space is wrapped anywhere, since looking for a word boundary in it makes laying the text out quadratic.
+QTextOption::WrapMode WrapModeFor(QStringView text);

@@ -1,0 +1,113 @@
+#include "ui/ChatView.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
+
+class TestChatView : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup() { m_view.reset(); }
+    void followsTheEndAndScrolls();
+    void longLineWrapsAndScrollsByRows();
+    void selectsAndCopies();
+    void readByScreenReaders();
+
+private:
+    std::unique_ptr<ChatView> m_view;
+};
+
+void TestChatView::init()
+{
+    m_view = std::make_unique<ChatView>();
+    m_view->resize(300, 200);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+}
+
+void TestChatView::followsTheEndAndScrolls()
+{
+    for (int i = 0; i < 1000; ++i)
+        m_view->appendPlainText(QStringLiteral("Ann: line %1").arg(i));
+    QScrollBar* bar = m_view->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 900);
+    QCOMPARE(bar->value(), bar->maximum());
+    // Up moves away from the end; a page moves further; Ctrl+End comes back, and a new line keeps it there.
+    QTest::keyClick(m_view.get(), Qt::Key_Up);
+    const int afterUp = bar->value();
+    QVERIFY(afterUp < bar->maximum());
+    QTest::keyClick(m_view.get(), Qt::Key_PageUp);
+    QVERIFY(bar->value() < afterUp);
+    QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(bar->value(), 0);
+    QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(bar->value(), bar->maximum());
+    m_view->appendPlainText(QStringLiteral("Bob: newest"));
+    QTRY_COMPARE(bar->value(), bar->maximum());
+    QCOMPARE(m_view->lineText(m_view->lineCount() - 1), QStringLiteral("Bob: newest"));
+    // Cleared, nothing is left to scroll.
+    m_view->clear();
+    QTRY_COMPARE(bar->maximum(), 0);
+    QCOMPARE(m_view->toPlainText(), QString());
+}
+
+void TestChatView::longLineWrapsAndScrollsByRows()
+{
+    // A line of 100,000 characters without a space: all of it can be reached a row at a time from its start.
+    const QString line = QString(100000, QLatin1Char('x'));
+    m_view->appendPlainText(QStringLiteral("first"));
+    m_view->appendPlainText(line);
+    m_view->appendPlainText(QStringLiteral("last"));
+    QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
+    QScrollBar* bar = m_view->verticalScrollBar();
+    int rows = 0;
+    while (bar->value() < bar->maximum() && rows < 100000) {
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+        ++rows;
+    }
+    // Each row holds at most the width in characters: the line took thousands of rows, not one.
+    QVERIFY2(rows > line.size() / m_view->viewport()->width(), qPrintable(QString::number(rows)));
+    QCOMPARE(m_view->lineText(1), line);
+}
+
+void TestChatView::selectsAndCopies()
+{
+    m_view->setPlainText(QStringLiteral("hello\nworld"));
+    QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hello\nworld"));
+    // A drag from the start of the first row to the far right of the second selects both lines.
+    QWidget* viewport = m_view->viewport();
+    const int row = m_view->fontMetrics().lineSpacing();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(1, 1));
+    QMouseEvent move(QEvent::MouseMove, QPointF(viewport->width() - 2, 4 + row + row / 2),
+                     viewport->mapToGlobal(QPointF(viewport->width() - 2, 4 + row + row / 2)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(viewport->width() - 2, 4 + row + row / 2));
+    QCOMPARE(m_view->selectedText(), QStringLiteral("hello\nworld"));
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(m_view->selectedText(), QString());
+}
+
+void TestChatView::readByScreenReaders()
+{
+    m_view->setAccessibleName(QStringLiteral("Chat"));
+    m_view->setPlainText(QStringLiteral("Ann: hi\nBob: hello"));
+    QAccessibleInterface* chat = QAccessible::queryAccessibleInterface(m_view.get());
+    QVERIFY(chat);
+    QCOMPARE(chat->role(), QAccessible::EditableText);
+    QCOMPARE(chat->text(QAccessible::Name), QStringLiteral("Chat"));
+    QVERIFY(chat->state().readOnly);
+    QAccessibleTextInterface* text = chat->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->characterCount(), 18);
+    QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("Ann: hi\nBob: hello"));
+    QCOMPARE(text->text(8, 11), QStringLiteral("Bob"));
+}
+
+QTEST_MAIN(TestChatView)
+#include "tst_chatview.moc"
