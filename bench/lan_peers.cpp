@@ -1,0 +1,281 @@
+// Peers for the LAN benchmarks, all in one process on a host of the namespace LAN.
+// Usage: lan_peers MODE TARGET FIRST_ADDRESS COUNT
+//   burst   COUNT peers from FIRST_ADDRESS on connect to TARGET:196 at the same instant and wait for the name
+//           announcement (0x1B) that a copy sends on every connection it accepts, as peers do when a copy restarts.
+//   first   one peer connects again and again until the first announcement comes: how soon a starting copy answers.
+//   cycles  one peer connects, waits for the announcement and closes, COUNT times over.
+//   flood   a listed peer writes COUNT bytes without a space or a line break on the connection the copy opened to
+//           it, while a second peer (the next address) connects and waits for the announcement over and over:
+//           the longest wait, and the time spent in waits above 50 ms, until 5 s after the last byte went out.
+//   fanout  as burst; then prints "ready" and waits for a line after the announcement on every connection: the
+//           time from the first peer's line to the last one's.
+//   serve   the bare server of the baseline: listens on TARGET:196 and announces on every connection it accepts.
+//           With "serve", a line on standard input is written to every connection accepted, in a loop.
+// Every peer also listens on its own address, port 196, and takes the connection the copy opens back to it.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+constexpr quint16 Port = 196;
+constexpr int TimeoutMs = 20000;
+
+struct Peers {
+    std::vector<std::unique_ptr<QTcpServer>> listeners;
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    QElapsedTimer clock;
+    int answered = 0;
+    double lastMs = 0;
+};
+
+void ListenOn(Peers& peers, const QHostAddress& address)
+{
+    auto server = std::make_unique<QTcpServer>();
+    server->setListenBacklogSize(4096);
+    server->listen(address, Port);
+    QTcpServer* raw = server.get();
+    QObject::connect(raw, &QTcpServer::newConnection, [raw] {
+        while (QTcpSocket* back = raw->nextPendingConnection())
+            QObject::connect(back, &QTcpSocket::readyRead, back, [back] { back->readAll(); });
+    });
+    peers.listeners.push_back(std::move(server));
+}
+
+// A connection from address that calls answered() once the announcement arrives.
+QTcpSocket* Connect(Peers& peers, const QHostAddress& address, const QHostAddress& target,
+                    const std::function<void(QTcpSocket*)>& answered)
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    QTcpSocket* raw = socket.get();
+    raw->bind(address);
+    QObject::connect(raw, &QTcpSocket::readyRead, raw, [raw, answered] {
+        const QByteArray data = raw->readAll();
+        if (raw->property("answered").toBool()) {
+            raw->setProperty("after", QByteArray(raw->property("after").toByteArray() + data));
+            return;
+        }
+        if (!data.startsWith('\x1B'))
+            return;
+        raw->setProperty("answered", true);
+        answered(raw);
+    });
+    raw->connectToHost(target, Port);
+    peers.sockets.push_back(std::move(socket));
+    return raw;
+}
+
+// Lets go of a socket from within its own signal: deleted once the signal is over.
+void Drop(Peers& peers, QTcpSocket* socket)
+{
+    socket->abort();
+    for (auto& owned : peers.sockets) {
+        if (owned.get() == socket)
+            owned.release()->deleteLater();
+    }
+    std::erase(peers.sockets, nullptr);
+}
+
+void Burst(Peers& peers, const QHostAddress& target, quint32 first, int count)
+{
+    for (int n = 0; n < count; ++n)
+        ListenOn(peers, QHostAddress(first + quint32(n)));
+    peers.clock.start();
+    for (int n = 0; n < count; ++n) {
+        Connect(peers, QHostAddress(first + quint32(n)), target, [&peers, count](QTcpSocket*) {
+            peers.lastMs = peers.clock.nsecsElapsed() / 1e6;
+            if (++peers.answered == count)
+                QCoreApplication::quit();
+        });
+    }
+    QTimer::singleShot(TimeoutMs, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("burst: %d of %d answered, the last after %.1f ms\n", peers.answered, count, peers.lastMs);
+}
+
+void FanOut(Peers& peers, const QHostAddress& target, quint32 first, int count)
+{
+    for (int n = 0; n < count; ++n)
+        ListenOn(peers, QHostAddress(first + quint32(n)));
+    for (int n = 0; n < count; ++n) {
+        Connect(peers, QHostAddress(first + quint32(n)), target, [&peers, count](QTcpSocket*) {
+            if (++peers.answered == count) {
+                std::printf("ready\n");
+                std::fflush(stdout);
+            }
+        });
+    }
+    int got = 0;
+    double firstMs = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (const auto& socket : peers.sockets) {
+            if (socket->property("after").toByteArray().isEmpty() || socket->property("counted").toBool())
+                continue;
+            socket->setProperty("counted", true);
+            peers.lastMs = peers.clock.nsecsElapsed() / 1e6;
+            if (firstMs < 0)
+                firstMs = peers.lastMs;
+            if (++got == count)
+                QCoreApplication::quit();
+        }
+    });
+    peers.clock.start();
+    poll.start(0);
+    QTimer::singleShot(TimeoutMs * 3, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("fanout: %d of %d got the line, %.1f ms from the first to the last\n", got, count,
+                peers.lastMs - firstMs);
+}
+
+void First(Peers& peers, const QHostAddress& target, quint32 address)
+{
+    ListenOn(peers, QHostAddress(address));
+    peers.clock.start();
+    std::function<void()> attempt = [&] {
+        QTcpSocket* socket = Connect(peers, QHostAddress(address), target, [&peers](QTcpSocket*) {
+            peers.lastMs = peers.clock.nsecsElapsed() / 1e6;
+            QCoreApplication::quit();
+        });
+        QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [&, socket] {
+            Drop(peers, socket);
+            QTimer::singleShot(5, attempt);
+        });
+    };
+    attempt();
+    QTimer::singleShot(TimeoutMs * 6, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("first: answered after %.1f ms\n", peers.lastMs);
+}
+
+void Cycles(Peers& peers, const QHostAddress& target, quint32 address, int count)
+{
+    ListenOn(peers, QHostAddress(address));
+    peers.clock.start();
+    std::function<void()> cycle = [&] {
+        Connect(peers, QHostAddress(address), target, [&](QTcpSocket* socket) {
+            Drop(peers, socket);
+            if (++peers.answered == count)
+                QCoreApplication::quit();
+            else
+                QTimer::singleShot(0, cycle);
+        });
+    };
+    cycle();
+    QTimer::singleShot(TimeoutMs * 6, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    const double ms = peers.clock.nsecsElapsed() / 1e6;
+    std::printf("cycles: %d of %d in %.0f ms, %.2f ms each\n", peers.answered, count, ms,
+                ms / std::max(1, peers.answered));
+}
+
+void Flood(Peers& peers, const QHostAddress& target, quint32 address, qint64 bytes)
+{
+    auto server = std::make_unique<QTcpServer>();
+    server->listen(QHostAddress(address), Port);
+    QTcpServer* raw = server.get();
+    peers.listeners.push_back(std::move(server));
+    double longest = 0, unresponsive = 0;
+    bool written = false;
+    QElapsedTimer since;
+    QObject::connect(raw, &QTcpServer::newConnection, [&] {
+        QTcpSocket* back = raw->nextPendingConnection();
+        if (!back || since.isValid())
+            return;
+        back->write(QByteArray(bytes, 'x'));
+        QObject::connect(back, &QTcpSocket::bytesWritten, back, [&, back] {
+            if (back->bytesToWrite() == 0 && !written) {
+                written = true;
+                QTimer::singleShot(5000, qApp, &QCoreApplication::quit);
+            }
+        });
+        since.start();
+    });
+    ListenOn(peers, QHostAddress(address + 1));
+    QElapsedTimer cycleClock;
+    std::function<void()> cycle = [&] {
+        cycleClock.start();
+        Connect(peers, QHostAddress(address + 1), target, [&](QTcpSocket* socket) {
+            const double ms = cycleClock.nsecsElapsed() / 1e6;
+            if (since.isValid()) {
+                longest = std::max(longest, ms);
+                unresponsive += ms > 50 ? ms : 0;
+            }
+            Drop(peers, socket);
+            QTimer::singleShot(10, cycle);
+        });
+    };
+    cycle();
+    QTimer::singleShot(TimeoutMs * 6, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("flood: %lld bytes %s; longest wait for an answer %.1f ms; in waits above 50 ms %.0f ms\n",
+                bytes, written ? "sent" : "NOT all sent", longest, unresponsive);
+}
+
+void Serve(const QHostAddress& target)
+{
+    QTcpServer server;
+    server.setListenBacklogSize(4096);
+    if (!server.listen(target, Port)) {
+        std::printf("serve: cannot listen\n");
+        return;
+    }
+    QObject::connect(&server, &QTcpServer::newConnection, [&server] {
+        while (QTcpSocket* socket = server.nextPendingConnection()) {
+            socket->write("\x1B" "bare");
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[256];
+        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            return QCoreApplication::quit();
+        for (QTcpSocket* socket : server.findChildren<QTcpSocket*>())
+            socket->write("Ann: the build is green");
+    });
+    std::printf("serving\n");
+    std::fflush(stdout);
+    QCoreApplication::exec();
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: lan_peers burst|first|cycles|serve TARGET [FIRST_ADDRESS COUNT]\n");
+        return 2;
+    }
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    const QByteArray mode = argv[1];
+    const QHostAddress target(QString::fromLatin1(argv[2]));
+    const quint32 first = argc > 3 ? QHostAddress(QString::fromLatin1(argv[3])).toIPv4Address() : 0;
+    const int count = argc > 4 ? QByteArray(argv[4]).toInt() : 1;
+    Peers peers;
+    if (mode == "fanout")
+        FanOut(peers, target, first, count);
+    else if (mode == "burst")
+        Burst(peers, target, first, count);
+    else if (mode == "first")
+        First(peers, target, first);
+    else if (mode == "cycles")
+        Cycles(peers, target, first, count);
+    else if (mode == "flood")
+        Flood(peers, target, first, argc > 4 ? QByteArray(argv[4]).toLongLong() : 0);
+    else
+        Serve(target);
+    return 0;
+}
