@@ -64,6 +64,8 @@ TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& sess
 // FormDestroy: the lock file stays on disk; only the handle goes.
 TF_Main::~TF_Main()
 {
+    if (m_historyLoad.valid())
+        m_historyLoad.wait();
     m_lock.release();
 }
 
@@ -613,6 +615,7 @@ void TF_Main::Button4Click()
 {
     if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                   platform::BoxIcon::Question)) {
+        FinishHistory();
         Memo->clear();
     }
 }

@@ -9,7 +9,9 @@
 #include <QIcon>
 #include <QList>
 #include <QWidget>
+#include <future>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -83,6 +85,8 @@ public:
     // The chat area, the message box and the user view in the settings' font and colours.
     void ApplyAppearance();
     bool Flashing() const;
+    // A long "chat.txt" is still being read in the background.
+    bool HistoryLoading() const { return m_historyLoad.valid(); }
 
     void StopTrayFlash();
     void StartTrayFlash();
@@ -148,6 +152,8 @@ private:
     void RestoreChatText(const platform::ProfileFile& ini);
     void SaveSettingsFile();
     void SaveChatText();
+    // Waits for the history read in the background and puts it above what came since.
+    void FinishHistory();
     void SaveSession();
     void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
 
@@ -167,4 +173,6 @@ private:
     BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
+    // A long "chat.txt" being read and sorted into lines on a thread of its own; empty when read or when none.
+    std::future<std::optional<ChatLog>> m_historyLoad;
 };

@@ -2,6 +2,7 @@
 #include "app/Main.h"
 #include "app/MainLayout.h"
 #include "common/Errors.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ProfileFile.h"
 #include "platform/SaveFile.h"
 #include "platform/TextCodec.h"
@@ -18,6 +19,8 @@
 
 namespace {
 const QString SystemSection = QStringLiteral("SYSTEM");
+// A log up to this size is read before the window shows; a longer one in the background.
+constexpr qint64 HistoryAtOnce = 1 << 20;
 
 QString SessionSeparator()
 {
@@ -50,8 +53,8 @@ void TF_Main::RestoreNameAndGeometry(const platform::ProfileFile& ini)
     resize(QSize(width, height) - FrameExtra);
 }
 
-// The file's bytes go into the chat area as they are: nothing is laid out until it is shown, so a log of years
-// costs the start no more than reading it.
+// The file's bytes go into the chat area as they are: nothing is laid out until it is shown. A long log is read on
+// a thread of its own, so that the program answers its peers and the person at once, whatever its size.
 void TF_Main::RestoreChatText(const platform::ProfileFile& ini)
 {
     const QFileInfo info(ChatPath());
@@ -64,7 +67,36 @@ void TF_Main::RestoreChatText(const platform::ProfileFile& ini)
         m_chatUnreadable = true;
         throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
     }
-    Memo->appendFileBytes(file.readAll());
+    if (file.size() <= HistoryAtOnce) {
+        Memo->appendFileBytes(file.readAll());
+        return;
+    }
+    m_historyLoad = std::async(std::launch::async, [path = ChatPath(), this]() -> std::optional<ChatLog> {
+        QFile history(path);
+        std::optional<ChatLog> lines;
+        if (history.open(QIODevice::ReadOnly)) {
+            QByteArray bytes = history.readAll();
+            if (history.error() == QFileDevice::NoError && history.atEnd())
+                lines.emplace().appendFile(std::move(bytes));
+        }
+        // The window waits for this thread before it goes, so it is still there to be told.
+        QMetaObject::invokeMethod(this, Guarded([this] { FinishHistory(); }), Qt::QueuedConnection);
+        return lines;
+    });
+}
+
+void TF_Main::FinishHistory()
+{
+    if (!m_historyLoad.valid())
+        return;
+    std::optional<ChatLog> history = m_historyLoad.get();
+    if (history) {
+        Memo->prependLog(std::move(*history));
+        return;
+    }
+    // Kept as it is on disk rather than replaced by a part of it.
+    m_chatUnreadable = true;
+    m_services.boxes.error(this, QStringLiteral("Cannot open file %1").arg(ChatPath()));
 }
 
 // The window's values and the user list, at every close attempt and at the end of the session.
@@ -83,6 +115,7 @@ void TF_Main::SaveSettingsFile()
 
 void TF_Main::SaveChatText()
 {
+    FinishHistory();
     if (m_chatUnreadable)
         return;
     const QString error = platform::SaveFileAtomically(ChatPath(), [this](QIODevice& file) {

@@ -217,8 +217,8 @@ void Flood(Peers& peers, const QHostAddress& target, quint32 address, qint64 byt
     cycle();
     QTimer::singleShot(TimeoutMs * 6, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
-    std::printf("flood: %lld bytes %s; longest wait for an answer %.1f ms; in waits above 50 ms %.0f ms\n",
-                bytes, written ? "sent" : "NOT all sent", longest, unresponsive);
+    std::printf("flood: %lld bytes %s; longest wait for an answer %.1f ms; in waits above 50 ms %.0f ms\n", bytes,
+                written ? "sent" : "NOT all sent", longest, unresponsive);
 }
 
 void Serve(const QHostAddress& target)
@@ -231,7 +231,8 @@ void Serve(const QHostAddress& target)
     }
     QObject::connect(&server, &QTcpServer::newConnection, [&server] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {
-            socket->write("\x1B" "bare");
+            socket->write("\x1B"
+                          "bare");
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
     });

@@ -80,6 +80,23 @@ void ChatLog::AddLine(qint64 start, qsizetype length, const char* data)
     ++m_lineCount;
 }
 
+void ChatLog::prepend(ChatLog&& earlier)
+{
+    const qint64 shift = earlier.byteCount();
+    for (Block& block : m_blocks)
+        block.start += shift;
+    for (qint64& entry : m_pieces)
+        entry += shift << 1;
+    earlier.m_blocks.insert(earlier.m_blocks.end(), std::make_move_iterator(m_blocks.begin()),
+                            std::make_move_iterator(m_blocks.end()));
+    earlier.m_pieces.insert(earlier.m_pieces.end(), m_pieces.begin(), m_pieces.end());
+    m_blocks = std::move(earlier.m_blocks);
+    m_pieces = std::move(earlier.m_pieces);
+    m_lineCount += earlier.m_lineCount;
+    m_hasSplitLines = m_hasSplitLines || earlier.m_hasSplitLines;
+    earlier.clear();
+}
+
 void ChatLog::clear()
 {
     m_blocks = {};

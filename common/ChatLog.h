@@ -20,6 +20,8 @@ public:
     // The bytes of "chat.txt": as appendText, but the file's end ends its last line, so a file that ends with a
     // line break has no empty line after it. A whole file costs no second copy.
     void appendFile(QByteArray bytes) { Append(std::move(bytes), true); }
+    // Puts an earlier log in front of this one, taking its blocks over; costs only this log's own pieces.
+    void prepend(ChatLog&& earlier);
     void clear();
 
     bool isEmpty() const { return m_pieces.empty(); }

@@ -102,6 +102,18 @@ void ChatView::appendFileBytes(QByteArray bytes)
     TextChanged();
 }
 
+void ChatView::prependLog(ChatLog&& earlier)
+{
+    const qsizetype shift = earlier.pieceCount();
+    m_log.prepend(std::move(earlier));
+    m_rows.clear();
+    for (Position* position : {&m_top, &m_anchor, &m_caret})
+        position->piece += shift;
+    m_settle.start();
+    viewport()->update();
+    Q_EMIT textChanged();
+}
+
 void ChatView::setPlainText(const QString& text)
 {
     m_log.clear();

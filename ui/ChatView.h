@@ -23,6 +23,8 @@ public:
     void appendPlainText(const QString& text);
     // The raw bytes of "chat.txt", taken over without a copy.
     void appendFileBytes(QByteArray bytes);
+    // Lines read before the ones shown go above them; the view stays where it is.
+    void prependLog(ChatLog&& earlier);
     void setPlainText(const QString& text);
     void clear();
     QString toPlainText() const;

@@ -111,6 +111,18 @@ void TestChatLog::blocksKeepEveryByte()
     QCOMPARE(Written(log, &parts), expected);
     QVERIFY(parts > 1);
     QCOMPARE(log.byteCount(), expected.size() - 2 * lines.size());
+    // A history read meanwhile goes in front, the lines since keep their bytes and a new line still goes last.
+    ChatLog earlier;
+    earlier.appendFile("Old: one\r\nOld: " + QByteArray(3 * ChatLog::PieceBytes, 'w') + "\r\n");
+    log.prepend(std::move(earlier));
+    QVERIFY(earlier.isEmpty());
+    log.appendText("Dan: after");
+    QCOMPARE(log.lineCount(), lines.size() + 3);
+    QCOMPARE(log.line(0), QByteArray("Old: one"));
+    QCOMPARE(log.line(1), "Old: " + QByteArray(3 * ChatLog::PieceBytes, 'w'));
+    QCOMPARE(log.line(2), lines[0]);
+    QCOMPARE(Written(log),
+             "Old: one\r\nOld: " + QByteArray(3 * ChatLog::PieceBytes, 'w') + "\r\n" + expected + "Dan: after\r\n");
     // A sink that fails stops the writing.
     int calls = 0;
     QVERIFY(!log.writeLines([&calls](QByteArrayView) { return ++calls > 1 && false; }));
