@@ -14,6 +14,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 constexpr int Margin = 4;
@@ -39,9 +40,9 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    QString text(int start, int end) const override { return view()->toPlainText().mid(start, end - start); }
+    QString text(int start, int end) const override { return view()->textRange(start, end < 0 ? INT_MAX : end); }
     QString text(QAccessible::Text kind) const override { return QAccessibleWidget::text(kind); }
-    int characterCount() const override { return int(view()->toPlainText().size()); }
+    int characterCount() const override { return int(std::min<qsizetype>(view()->characterCount(), INT_MAX)); }
     void selection(int, int* start, int* end) const override { *start = *end = 0; }
     int selectionCount() const override { return 0; }
     void addSelection(int, int) override {}
@@ -107,6 +108,7 @@ void ChatView::prependLog(ChatLog&& earlier)
     const qsizetype shift = earlier.pieceCount();
     m_log.prepend(std::move(earlier));
     m_rows.clear();
+    m_characters = -1;
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
     m_settle.start();
@@ -139,6 +141,31 @@ QString ChatView::toPlainText() const
     return text;
 }
 
+qsizetype ChatView::characterCount() const
+{
+    if (m_characters < 0) {
+        m_characters = 0;
+        for (qsizetype i = 0; i < m_log.pieceCount(); ++i)
+            m_characters += PieceText(i).size() + (m_log.pieceEndsLine(i) && i + 1 < m_log.pieceCount() ? 1 : 0);
+    }
+    return m_characters;
+}
+
+QString ChatView::textRange(qsizetype start, qsizetype end) const
+{
+    QString text;
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < m_log.pieceCount() && at < end; ++i) {
+        QString piece = PieceText(i);
+        if (m_log.pieceEndsLine(i) && i + 1 < m_log.pieceCount())
+            piece += QLatin1Char('\n');
+        if (at + piece.size() > start)
+            text += QStringView(piece).mid(std::max<qsizetype>(0, start - at), end - std::max(start, at));
+        at += piece.size();
+    }
+    return text;
+}
+
 QString ChatView::lineText(qsizetype index) const
 {
     return platform::FromSystemText(m_log.line(index));
@@ -152,6 +179,7 @@ QString ChatView::PieceText(qsizetype piece) const
 // Lines arrive far faster than a person reads: the view settles once they stop for a turn of the event loop.
 void ChatView::TextChanged()
 {
+    m_characters = -1;
     m_followEnd = true;
     m_settle.start();
     viewport()->update();
@@ -306,6 +334,9 @@ void ChatView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     m_rows.clear();
+    // The row on top may no longer exist at the new width.
+    if (m_top.piece < m_log.pieceCount())
+        m_top.at = std::min(m_top.at, RowsOf(m_top.piece) - 1);
     Settle();
 }
 

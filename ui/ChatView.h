@@ -28,6 +28,9 @@ public:
     void setPlainText(const QString& text);
     void clear();
     QString toPlainText() const;
+    // The text as toPlainText() gives it, counted and cut without building the whole of it.
+    qsizetype characterCount() const;
+    QString textRange(qsizetype start, qsizetype end) const;
     qsizetype lineCount() const { return m_log.lineCount(); }
     QString lineText(qsizetype index) const;
     const ChatLog& log() const { return m_log; }
@@ -87,6 +90,8 @@ private:
     bool m_selecting = false;
     // How many rows each recently laid-out piece takes at the present width and font.
     mutable QHash<qsizetype, int> m_rows;
+    // The length of toPlainText(), once asked for; -1 until then and after a change.
+    mutable qsizetype m_characters = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
     QTimer m_settle;
 };

@@ -107,6 +107,13 @@ void TestChatView::readByScreenReaders()
     QCOMPARE(text->characterCount(), 18);
     QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("Ann: hi\nBob: hello"));
     QCOMPARE(text->text(8, 11), QStringLiteral("Bob"));
+    // A line kept in several pieces reads as one, across the pieces' edges too.
+    const QString longLine = QString(3000, QChar(0x00E9)) + QString(3000, QLatin1Char('b'));
+    m_view->appendPlainText(longLine);
+    QCOMPARE(text->characterCount(), 18 + 1 + 6000);
+    QCOMPARE(text->text(0, -1), QStringLiteral("Ann: hi\nBob: hello\n") + longLine);
+    QCOMPARE(text->text(19 + 2040, 19 + 2056), QString(16, QChar(0x00E9))); // two bytes each: a piece ends at 2048
+    QCOMPARE(text->text(19 + 2990, 19 + 3010), QString(10, QChar(0x00E9)) + QString(10, QLatin1Char('b')));
 }
 
 QTEST_MAIN(TestChatView)
