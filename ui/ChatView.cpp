@@ -85,7 +85,6 @@ ChatView::ChatView(QWidget* parent) : QAbstractScrollArea(parent)
     verticalScrollBar()->setSingleStep(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_settle.setSingleShot(true);
-    m_settle.setInterval(0);
     connect(&m_settle, &QTimer::timeout, this, &ChatView::Settle);
 }
 
@@ -111,8 +110,7 @@ void ChatView::prependLog(ChatLog&& earlier)
     m_characters = -1;
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
-    m_settle.start();
-    viewport()->update();
+    SettleSoon();
     Q_EMIT textChanged();
 }
 
@@ -176,14 +174,23 @@ QString ChatView::PieceText(qsizetype piece) const
     return platform::FromSystemText(m_log.piece(piece).toByteArray());
 }
 
-// Lines arrive far faster than a person reads: the view settles once they stop for a turn of the event loop.
 void ChatView::TextChanged()
 {
     m_characters = -1;
     m_followEnd = true;
-    m_settle.start();
-    viewport()->update();
+    SettleSoon();
     Q_EMIT textChanged();
+}
+
+// Lines can arrive far faster than a screen shows them: the view settles and repaints at the next turn of the
+// event loop, but not more often than a screen refreshes, so a flood costs the copying of its bytes and little more.
+void ChatView::SettleSoon()
+{
+    if (m_settle.isActive())
+        return;
+    constexpr qint64 FrameMs = 16;
+    const qint64 since = m_lastSettle.isValid() ? m_lastSettle.elapsed() : FrameMs;
+    m_settle.start(int(std::max<qint64>(0, FrameMs - since)));
 }
 
 void ChatView::Forget()
@@ -290,6 +297,7 @@ void ChatView::ScrollRows(int rows)
 void ChatView::Settle()
 {
     m_settle.stop();
+    m_lastSettle.start();
     const Position end = EndPosition();
     if (m_followEnd)
         m_top = end;

@@ -3,6 +3,7 @@
 #include "common/ChatLog.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
 
@@ -76,6 +77,7 @@ private:
     void ScrollTo(Position top);
     void ScrollRows(int rows);
     void TextChanged();
+    void SettleSoon();
     void Settle();
     void Forget();
     Position CharacterAt(const QPoint& point) const;
@@ -94,4 +96,5 @@ private:
     mutable qsizetype m_characters = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
     QTimer m_settle;
+    QElapsedTimer m_lastSettle;
 };
