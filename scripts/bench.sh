@@ -3,7 +3,7 @@
 # the same run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils" "$root/scripts/setup.sh"
+PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils dbus" "$root/scripts/setup.sh"
 export PARLEY_BUILD_DIR="$root/build-bench" PARLEY_BUILD_TYPE=Release
 "$root/scripts/build.sh" -DPARLEY_TESTS=ON
 # On a namespace LAN (needs root): the 512-peer burst, connect-and-close cycles, a 4 MiB flood, the fan-out of a

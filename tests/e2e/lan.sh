@@ -59,6 +59,16 @@ start_x() {
     for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
     [[ -s $work/display ]] || fail "Xvfb did not start"
     export DISPLAY=":$(tr -d '\n' <"$work/display")"
+    # A session bus, as every desktop session has, on a path socket that the hosts' namespaces reach too. Without
+    # one, each copy's D-Bus library may start a bus of its own through the X server, a start that can take
+    # seconds when many copies start at once.
+    if command -v dbus-daemon >/dev/null; then
+        dbus-daemon --session --address="unix:path=$work/bus" --fork --print-pid=4 4>"$work/dbus.pid" </dev/null \
+            >"$work/dbus.log" 2>&1
+        pids+=("$(cat "$work/dbus.pid")")
+        export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus" XDG_RUNTIME_DIR="$work/run"
+        mkdir -m 0700 "$XDG_RUNTIME_DIR"
+    fi
 }
 
 # Starts an unmodified copy of PARLEY on a host, with its own folder and Parley.ini and its own /run/lock, as

@@ -11,12 +11,6 @@ for tool in icewm xmessage xprop xwininfo dbus-daemon; do command -v "$tool" >/d
 host_up a 198.18.0.1
 host_up b 198.18.0.2
 start_x
-# A session bus of the test's own, on a path socket that the hosts' namespaces reach too.
-dbus-daemon --session --address="unix:path=$work/bus" --fork --print-pid=4 4>"$work/dbus.pid" </dev/null \
-    >"$work/dbus.log" 2>&1
-pids+=("$(cat "$work/dbus.pid")")
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus" XDG_RUNTIME_DIR="$work/run"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
 # A desktop with a notification area must be up before Parley starts, or Parley shows its window instead.
 ip netns exec "$hub" env HOME="$work" icewm >"$work/icewm.log" 2>&1 &
 pids+=($!)
