@@ -131,11 +131,8 @@ void ChatView::clear()
 QString ChatView::toPlainText() const
 {
     QString text;
-    for (qsizetype i = 0; i < m_log.pieceCount(); ++i) {
-        text += PieceText(i);
-        if (m_log.pieceEndsLine(i) && i + 1 < m_log.pieceCount())
-            text += QLatin1Char('\n');
-    }
+    for (qsizetype i = 0; i < m_log.pieceCount(); ++i)
+        text += PlainPiece(i);
     return text;
 }
 
@@ -144,7 +141,7 @@ qsizetype ChatView::characterCount() const
     if (m_characters < 0) {
         m_characters = 0;
         for (qsizetype i = 0; i < m_log.pieceCount(); ++i)
-            m_characters += PieceText(i).size() + (m_log.pieceEndsLine(i) && i + 1 < m_log.pieceCount() ? 1 : 0);
+            m_characters += PlainPiece(i).size();
     }
     return m_characters;
 }
@@ -154,9 +151,7 @@ QString ChatView::textRange(qsizetype start, qsizetype end) const
     QString text;
     qsizetype at = 0;
     for (qsizetype i = 0; i < m_log.pieceCount() && at < end; ++i) {
-        QString piece = PieceText(i);
-        if (m_log.pieceEndsLine(i) && i + 1 < m_log.pieceCount())
-            piece += QLatin1Char('\n');
+        const QString piece = PlainPiece(i);
         if (at + piece.size() > start)
             text += QStringView(piece).mid(std::max<qsizetype>(0, start - at), end - std::max(start, at));
         at += piece.size();
@@ -172,6 +167,14 @@ QString ChatView::lineText(qsizetype index) const
 QString ChatView::PieceText(qsizetype piece) const
 {
     return platform::FromSystemText(m_log.piece(piece).toByteArray());
+}
+
+QString ChatView::PlainPiece(qsizetype piece) const
+{
+    QString text = PieceText(piece);
+    if (m_log.pieceEndsLine(piece) && piece + 1 < m_log.pieceCount())
+        text += QLatin1Char('\n');
+    return text;
 }
 
 void ChatView::TextChanged()

@@ -66,6 +66,8 @@ private:
     };
 
     QString PieceText(qsizetype piece) const;
+    // The piece as the whole text holds it: with the line break that follows it, unless it ends the text.
+    QString PlainPiece(qsizetype piece) const;
     std::unique_ptr<QTextLayout> LayOut(qsizetype piece) const;
     int RowsOf(qsizetype piece) const;
     int RowHeight() const;
