@@ -37,6 +37,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr QColor ModeGreen(0, 128, 0);
@@ -241,6 +242,8 @@ void TF_Main::CreateTimers()
     Timer1 = makeTimer(250, &TF_Main::Timer1Timer);
     Timer2 = makeTimer(333, &TF_Main::Timer2Timer);
     Timer3 = makeTimer(60000, &TF_Main::RefreshUserView);
+    m_popupPending.setSingleShot(true);
+    connect(&m_popupPending, &QTimer::timeout, this, Guarded([this] { ShowPendingPopup(); }));
     Timer1->start();
     Timer3->start();
 }
@@ -598,12 +601,33 @@ void TF_Main::NotifyIncoming(const QString& line)
         raise();
         activateWindow();
     } else if (actions.presentation == P::Popup) {
-        m_message->ShowLine(line);
+        ShowInPopup(line);
     }
     if (actions.sound == NotifyActions::Sound::Beep)
         m_services.sound.beep();
     else if (actions.sound == NotifyActions::Sound::File)
         m_services.sound.playFile(actions.file, SoundFolders());
+}
+
+// A peer that floods sends lines far faster than a popup can be read: the popup shows the newest line at most once
+// a screen refresh, and a flood costs no more than its bytes.
+void TF_Main::ShowInPopup(const QString& line)
+{
+    constexpr qint64 FrameMs = 16;
+    m_popupLine = line;
+    if (m_popupPending.isActive())
+        return;
+    const qint64 since = m_popupShown.isValid() ? m_popupShown.elapsed() : FrameMs;
+    if (since >= FrameMs)
+        ShowPendingPopup();
+    else
+        m_popupPending.start(int(FrameMs - since));
+}
+
+void TF_Main::ShowPendingPopup()
+{
+    m_popupShown.start();
+    m_message->ShowLine(std::exchange(m_popupLine, QString()));
 }
 
 QStringList TF_Main::SoundFolders() const

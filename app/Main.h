@@ -6,8 +6,10 @@
 #include "platform/Services.h"
 #include "ui/ChatView.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 #include <future>
 #include <memory>
@@ -156,6 +158,8 @@ private:
     void FinishHistory();
     void SaveSession();
     void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
+    void ShowInPopup(const QString& line);
+    void ShowPendingPopup();
 
     void ConnectSession();
 
@@ -173,6 +177,10 @@ private:
     BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
+    // The newest line for the popup while an earlier one was shown less than a screen refresh ago.
+    QString m_popupLine;
+    QTimer m_popupPending;
+    QElapsedTimer m_popupShown;
     // A long "chat.txt" being read and sorted into lines on a thread of its own; empty when read or when none.
     std::future<std::optional<ChatLog>> m_historyLoad;
 };
