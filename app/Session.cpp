@@ -2,7 +2,6 @@
 #include "app/Main.h"
 #include "app/MainLayout.h"
 #include "common/Errors.h"
-#include "platform/MessageBoxes.h"
 #include "platform/ProfileFile.h"
 #include "platform/SaveFile.h"
 #include "platform/TextCodec.h"
@@ -94,9 +93,10 @@ void TF_Main::FinishHistory()
         Memo->prependLog(std::move(*history));
         return;
     }
-    // Kept as it is on disk rather than replaced by a part of it.
+    // Kept as it is on disk rather than replaced by a part of it; the caller's guard tells the person, or standard
+    // error when the session ends.
     m_chatUnreadable = true;
-    m_services.boxes.error(this, QStringLiteral("Cannot open file %1").arg(ChatPath()));
+    throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
 }
 
 // The window's values and the user list, at every close attempt and at the end of the session.
