@@ -339,6 +339,23 @@ void ChatView::paintEvent(QPaintEvent*)
         layout->draw(&painter, QPointF(Margin, y), selected);
         y += layout->lineCount() * RowHeight();
     }
+    // The area shows no caret: a keyboard user sees where the focus is by this frame.
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void ChatView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ChatView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ChatView::resizeEvent(QResizeEvent* event)
