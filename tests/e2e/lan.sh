@@ -17,6 +17,7 @@ work=$(mktemp -d)
 pids=()
 hosts=()
 lan_cleanup() {
+    disown -a 2>/dev/null || true # no "Killed" notices for what is ended here
     for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     for ns in "$hub" "${hosts[@]/#/$tag}"; do ip netns del "$ns" 2>/dev/null || true; done
