@@ -242,8 +242,6 @@ void TF_Main::CreateTimers()
     Timer1 = makeTimer(250, &TF_Main::Timer1Timer);
     Timer2 = makeTimer(333, &TF_Main::Timer2Timer);
     Timer3 = makeTimer(60000, &TF_Main::RefreshUserView);
-    m_popupPending.setSingleShot(true);
-    connect(&m_popupPending, &QTimer::timeout, this, Guarded([this] { ShowPendingPopup(); }));
     Timer1->start();
     Timer3->start();
 }
@@ -609,24 +607,15 @@ void TF_Main::NotifyIncoming(const QString& line)
         m_services.sound.playFile(actions.file, SoundFolders());
 }
 
-// A peer that floods sends lines far faster than a popup can be read: the popup shows the newest line at most once
-// a screen refresh, and a flood costs no more than its bytes.
+// The newest line goes to the popup at most once a screen refresh: a flood is not read line by line anyway.
 void TF_Main::ShowInPopup(const QString& line)
 {
-    constexpr qint64 FrameMs = 16;
     m_popupLine = line;
-    if (m_popupPending.isActive())
-        return;
-    const qint64 since = m_popupShown.isValid() ? m_popupShown.elapsed() : FrameMs;
-    if (since >= FrameMs)
-        ShowPendingPopup();
-    else
-        m_popupPending.start(int(FrameMs - since));
+    m_popupFrame.request();
 }
 
-void TF_Main::ShowPendingPopup()
+void TF_Main::ShowNewestInPopup()
 {
-    m_popupShown.start();
     m_message->ShowLine(std::exchange(m_popupLine, QString()));
 }
 

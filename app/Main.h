@@ -1,6 +1,8 @@
 #pragma once
 
 #include "common/BoxQueue.h"
+#include "common/Errors.h"
+#include "common/FrameThrottle.h"
 #include "net/ChatSession.h"
 #include "platform/LockFile.h"
 #include "platform/Services.h"
@@ -159,7 +161,7 @@ private:
     void SaveSession();
     void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
     void ShowInPopup(const QString& line);
-    void ShowPendingPopup();
+    void ShowNewestInPopup();
 
     void ConnectSession();
 
@@ -177,10 +179,9 @@ private:
     BoxQueue* m_networkBoxes = nullptr;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
-    // The newest line for the popup while an earlier one was shown less than a screen refresh ago.
+    // The newest line for the popup, shown at most once a screen refresh.
     QString m_popupLine;
-    QTimer m_popupPending;
-    QElapsedTimer m_popupShown;
+    FrameThrottle m_popupFrame{Guarded([this] { ShowNewestInPopup(); })};
     // A long "chat.txt" being read and sorted into lines on a thread of its own; empty when read or when none.
     std::future<std::optional<ChatLog>> m_historyLoad;
 };

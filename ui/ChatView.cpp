@@ -84,8 +84,6 @@ ChatView::ChatView(QWidget* parent) : QAbstractScrollArea(parent)
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_settle.setSingleShot(true);
-    connect(&m_settle, &QTimer::timeout, this, &ChatView::Settle);
 }
 
 ChatView::~ChatView() = default;
@@ -110,7 +108,7 @@ void ChatView::prependLog(ChatLog&& earlier)
     m_characters = -1;
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
-    SettleSoon();
+    m_settle.requestLater();
     Q_EMIT textChanged();
 }
 
@@ -181,19 +179,8 @@ void ChatView::TextChanged()
 {
     m_characters = -1;
     m_followEnd = true;
-    SettleSoon();
+    m_settle.requestLater();
     Q_EMIT textChanged();
-}
-
-// Lines can arrive far faster than a screen shows them: the view settles and repaints at the next turn of the
-// event loop, but not more often than a screen refreshes, so a flood costs the copying of its bytes and little more.
-void ChatView::SettleSoon()
-{
-    if (m_settle.isActive())
-        return;
-    constexpr qint64 FrameMs = 16;
-    const qint64 since = m_lastSettle.isValid() ? m_lastSettle.elapsed() : FrameMs;
-    m_settle.start(int(std::max<qint64>(0, FrameMs - since)));
 }
 
 void ChatView::Forget()
@@ -299,8 +286,10 @@ void ChatView::ScrollRows(int rows)
 // The scroll bar counts pieces: its end is the piece on top when the last row is at the bottom.
 void ChatView::Settle()
 {
-    m_settle.stop();
-    m_lastSettle.start();
+    m_settle.ran();
+    // Hidden in the tray, a flood moves nothing on screen: the view settles when it is shown.
+    if (!isVisible())
+        return;
     const Position end = EndPosition();
     if (m_followEnd)
         m_top = end;
@@ -356,6 +345,12 @@ void ChatView::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
+}
+
+void ChatView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    Settle();
 }
 
 void ChatView::resizeEvent(QResizeEvent* event)

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "common/ChatLog.h"
+#include "common/FrameThrottle.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QHash>
-#include <QTimer>
 
 #include <memory>
 
@@ -47,6 +46,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -81,7 +81,6 @@ private:
     void ScrollTo(Position top);
     void ScrollRows(int rows);
     void TextChanged();
-    void SettleSoon();
     void Settle();
     void Forget();
     Position CharacterAt(const QPoint& point) const;
@@ -99,6 +98,6 @@ private:
     // The length of toPlainText(), once asked for; -1 until then and after a change.
     mutable qsizetype m_characters = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
-    QTimer m_settle;
-    QElapsedTimer m_lastSettle;
+    // The scroll bar and the picture follow new lines at most once a screen refresh.
+    FrameThrottle m_settle{[this] { Settle(); }};
 };

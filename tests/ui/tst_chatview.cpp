@@ -48,6 +48,13 @@ void TestChatView::followsTheEndAndScrolls()
     m_view->appendPlainText(QStringLiteral("Bob: newest"));
     QTRY_COMPARE(bar->value(), bar->maximum());
     QCOMPARE(m_view->lineText(m_view->lineCount() - 1), QStringLiteral("Bob: newest"));
+    // Lines that come while the view is hidden are at the end when it shows again.
+    m_view->hide();
+    for (int i = 0; i < 500; ++i)
+        m_view->appendPlainText(QStringLiteral("Cid: hidden %1").arg(i));
+    m_view->show();
+    QTRY_VERIFY(bar->maximum() > 1400);
+    QCOMPARE(bar->value(), bar->maximum());
     // Cleared, nothing is left to scroll.
     m_view->clear();
     QTRY_COMPARE(bar->maximum(), 0);
