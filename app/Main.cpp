@@ -52,8 +52,6 @@ TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& sess
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
-    m_networkBoxes =
-        new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { ShowNetworkBox(kind, text); }, this);
     CreateControls();
     ConnectSession();
     CreateTrayParts();
@@ -77,7 +75,6 @@ void TF_Main::ConnectSession()
     connect(&m_session, &ChatSession::incomingLine, this,
             Guarded([this](const QString& line) { NotifyIncoming(line); }));
     connect(&m_session, &ChatSession::viewChanged, this, Guarded([this] { UserViewChanged(); }));
-    connect(&m_session, &ChatSession::boxRequested, m_networkBoxes, &BoxQueue::post);
     connect(&m_session, &ChatSession::runningChanged, this,
             [this](bool running) { Button3->setText(running ? StopCaption : RunCaption); });
     connect(UserName, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
@@ -572,15 +569,6 @@ void TF_Main::UsersDblClick()
                               QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }
 
-void TF_Main::ShowNetworkBox(BoxQueue::Kind kind, const QString& text)
-{
-    if (kind == BoxQueue::Kind::Information)
-        m_services.boxes.show(this, text, QStringLiteral("Parley"), platform::BoxIcon::Information,
-                              platform::BoxButtons::Ok);
-    else
-        m_services.boxes.error(this, text);
-}
-
 void TF_Main::AppendChatLine(const QString& line)
 {
     Memo->appendPlainText(line);
@@ -657,6 +645,10 @@ void TF_Main::ShowMainWindow()
 
 void TF_Main::closeEvent(QCloseEvent* event)
 {
+    if (m_sessionEnded) {
+        event->accept();
+        return;
+    }
     bool proceed = false;
     Guard([&] { proceed = FormCloseQuery(); });
     if (!proceed) {
@@ -680,19 +672,27 @@ bool TF_Main::FormCloseQuery()
 
 void TF_Main::EndSession()
 {
+    if (m_sessionEnded)
+        return;
+    m_sessionEnded = true;
     AskOnExit = false;
     // Ending the desktop session must not lose the day's chat: save without asking, each file on its own. Nobody
-    // may be there to close a box, so a failure goes to standard error and the program ends all the same.
+    // may be there to close a box, so a failure of any kind goes to standard error and the program ends all the
+    // same.
     const auto quietly = [](auto step) {
         try {
             step();
         } catch (const ParleyError& e) {
             qWarning().noquote() << "Parley:" << WithFullStop(e.text());
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Parley:" << e.what();
         }
     };
     quietly([this] { SaveSettingsFile(); });
     quietly([this] { SaveChatText(); });
-    if (Running())
-        Button3Click();
+    quietly([this] {
+        if (Running())
+            Button3Click();
+    });
     Q_EMIT ApplicationEnd();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/BoxQueue.h"
 #include "common/Errors.h"
 #include "common/FrameThrottle.h"
 #include "net/ChatSession.h"
@@ -159,7 +158,6 @@ private:
     // Waits for the history read in the background and puts it above what came since.
     void FinishHistory();
     void SaveSession();
-    void ShowNetworkBox(BoxQueue::Kind kind, const QString& text);
     void ShowInPopup(const QString& line);
     void ShowNewestInPopup();
 
@@ -176,7 +174,8 @@ private:
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
     bool m_viewRefreshPending = false;
-    BoxQueue* m_networkBoxes = nullptr;
+    // The way out has begun at the session's end: a close that follows neither saves again nor asks.
+    bool m_sessionEnded = false;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
     // The newest line for the popup, shown at most once a screen refresh.

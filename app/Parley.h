@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/BoxQueue.h"
 #include "config/Settings.h"
 #include "platform/Services.h"
 
@@ -27,7 +28,11 @@ public:
     ~Parley() override;
 
     Settings settings;
+    // The program is to end before its event loop runs: a second copy, or a termination signal during start-up.
     bool TerminationRequested() const;
+    // A termination signal or the end of the desktop session: what can be saved is saved once, nothing is asked,
+    // and the program ends whatever box is open.
+    void EndSession();
 
     ChatSession& session() const { return *m_session; }
     TF_Main* main() const { return m_main.get(); }
@@ -40,7 +45,12 @@ Q_SIGNALS:
     void finished();
 
 private:
+    void ShowBox(BoxQueue::Kind kind, const QString& text);
+
     const Services& m_services;
+    // Every box an event raises waits here for its turn; a child, so it outlives the windows that post to it.
+    BoxQueue* m_boxes = nullptr;
+    bool m_ending = false;
     std::unique_ptr<ChatSession> m_session;
     std::unique_ptr<TF_Main> m_main;
     std::unique_ptr<TF_Config> m_config;

@@ -61,22 +61,30 @@ void TF_Main::RestoreChatText(const platform::ProfileFile& ini)
         return;
     if (!ini.readBool(QStringLiteral("Startup"), QStringLiteral("RestoreText"), true))
         return;
+    // Fail-safe: the file counts as unread until every byte of it is in the chat area, whatever stops the read.
+    m_chatUnreadable = true;
     QFile file(ChatPath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_chatUnreadable = true;
+    if (!file.open(QIODevice::ReadOnly))
         throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
-    }
     if (file.size() <= HistoryAtOnce) {
-        Memo->appendFileBytes(file.readAll());
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError || !file.atEnd())
+            throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
+        Memo->appendFileBytes(std::move(bytes));
+        m_chatUnreadable = false;
         return;
     }
     m_historyLoad = std::async(std::launch::async, [path = ChatPath(), this]() -> std::optional<ChatLog> {
-        QFile history(path);
         std::optional<ChatLog> lines;
-        if (history.open(QIODevice::ReadOnly)) {
-            QByteArray bytes = history.readAll();
-            if (history.error() == QFileDevice::NoError && history.atEnd())
-                lines.emplace().appendFile(std::move(bytes));
+        try {
+            QFile history(path);
+            if (history.open(QIODevice::ReadOnly)) {
+                QByteArray bytes = history.readAll();
+                if (history.error() == QFileDevice::NoError && history.atEnd())
+                    lines.emplace().appendFile(std::move(bytes));
+            }
+        } catch (...) {
+            lines.reset(); // out of memory, or anything else: the file stays as it is
         }
         // The window waits for this thread before it goes, so it is still there to be told.
         QMetaObject::invokeMethod(this, Guarded([this] { FinishHistory(); }), Qt::QueuedConnection);
@@ -91,11 +99,11 @@ void TF_Main::FinishHistory()
     std::optional<ChatLog> history = m_historyLoad.get();
     if (history) {
         Memo->prependLog(std::move(*history));
+        m_chatUnreadable = false;
         return;
     }
     // Kept as it is on disk rather than replaced by a part of it; the caller's guard tells the person, or standard
     // error when the session ends.
-    m_chatUnreadable = true;
     throw ParleyError(QStringLiteral("Cannot open file %1").arg(ChatPath()));
 }
 

@@ -4,11 +4,13 @@
 #include "platform/Cursor.h"
 #include "platform/LockFile.h"
 #include "platform/MessageBoxes.h"
+#include "platform/OpenFiles.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "platform/VersionQuery.h"
+#include "users/UserList.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -39,6 +41,11 @@ int main(int argc, char* argv[])
 {
     if (AnsweredCommandLine(argc, argv))
         return 0;
+    // A desktop session starts programs with a soft limit of 1024 open files; a full user list needs about twice
+    // that, and the hard limit is there to be used.
+    const QString limitWarning = platform::OpenFileLimitWarning(platform::RaiseOpenFileLimit(), MaxUsers);
+    if (!limitWarning.isEmpty())
+        std::fprintf(stderr, "Parley: %s.\n", qPrintable(limitWarning));
     // Windows are placed and kept on top as asked only under X11; Wayland sessions run us through XWayland
     // unless the user picked a platform, and natively where XWayland is missing.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -75,7 +82,8 @@ int main(int argc, char* argv[])
     Parley parley(services);
     if (parley.TerminationRequested())
         return 0;
-    QObject::connect(&parley, &Parley::finished, &app, &QCoreApplication::quit);
+    // exit, not quit: quit asks every window to close first, and a window may refuse; the way out never waits.
+    QObject::connect(&parley, &Parley::finished, &app, [] { QCoreApplication::exit(0); });
     app.exec();
     return 0;
 }

@@ -2,19 +2,32 @@
 
 #include "common/Errors.h"
 
+#include <QDebug>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 BoxQueue::BoxQueue(Show show, QObject* parent) : QObject(parent), m_show(std::move(show)) {}
 
 void BoxQueue::post(Kind kind, const QString& text)
 {
+    if (m_diverted) {
+        qWarning().noquote() << "Parley:" << text;
+        return;
+    }
     const auto same = [&text](const Box& box) { return box.text == text; };
     if ((m_busy && m_showing == text) || std::any_of(m_waiting.cbegin(), m_waiting.cend(), same))
         return;
     m_waiting.append(Box{kind, text});
     scheduleNext();
+}
+
+void BoxQueue::divertToStandardError()
+{
+    m_diverted = true;
+    for (const Box& box : std::exchange(m_waiting, {}))
+        qWarning().noquote() << "Parley:" << box.text;
 }
 
 void BoxQueue::scheduleNext()

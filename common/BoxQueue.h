@@ -6,13 +6,15 @@
 
 #include <functional>
 
-// Boxes that network events raise. A peer decides how often they happen, so they are never shown from inside the
-// socket event (a modal box there runs the event loop under the handler's feet) and never stacked: each waits its
-// turn, one at a time, and a text that is already waiting or showing is not queued again.
+// Boxes that events raise: network events, and errors that surface in any handler. A peer decides how often they
+// happen, so they are never shown from inside the handler (a modal box there runs the event loop under the
+// handler's feet) and never stacked: each waits its turn, one at a time, and a text that is already waiting or
+// showing is not queued again.
 class BoxQueue : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Information, Error };
+    // Information and Error come from the network; Failure is the general error handler's box.
+    enum class Kind { Information, Error, Failure };
     // show is modal: it returns when the person has closed the box.
     using Show = std::function<void(Kind kind, const QString& text)>;
 
@@ -20,6 +22,9 @@ public:
 
     void post(Kind kind, const QString& text);
     int waiting() const { return int(m_waiting.size()); }
+    // The program is on its way out and nobody may be there to close a box: what waits, and whatever comes later,
+    // goes to standard error instead.
+    void divertToStandardError();
 
 private:
     struct Box {
@@ -34,4 +39,5 @@ private:
     QString m_showing;
     bool m_busy = false;
     bool m_scheduled = false;
+    bool m_diverted = false;
 };

@@ -111,6 +111,13 @@ Settings LoadSettings(const platform::ProfileFile& file, int versionCode)
     // An encoding the system does not know is the system's, and the dialog shows it so.
     if (!platform::IsKnownEncoding(s.Encoding))
         s.Encoding = platform::SystemEncoding;
+    // A delay that is no whole number would fail at every arriving line, as often as a peer likes: it is made
+    // valid once, here.
+    try {
+        StrToInt(s.Delay);
+    } catch (const ParleyError&) {
+        s.Delay = Settings().Delay;
+    }
     // The slider holds 0 to 100; what it shows is what is used and saved.
     s.Visibility = std::clamp(s.Visibility, 0, 100);
     if (!effects) {

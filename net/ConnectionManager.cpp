@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "net/Wire.h"
+#include "platform/OpenFiles.h"
 
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,14 +59,37 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
     }
     return fd;
 }
+
+void EnableKeepAlive(QTcpSocket* socket, int idleS, int intervalS, int probes)
+{
+    const int fd = int(socket->socketDescriptor());
+    if (fd < 0)
+        return;
+    const int on = 1;
+    // Unanswered data is given up on in the same time, so a line sent to a vanished peer does not wait 15 minutes.
+    const unsigned userTimeoutMs = unsigned(idleS + intervalS * probes) * 1000;
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+}
 } // namespace
 
 ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
                                      quint16 listenPort, quint16 peerPort, QObject* parent)
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
-      m_peerPort(peerPort), m_server(new QTcpServer(this))
+      m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
+    // Qt stops accepting for good after an error such as running out of descriptors; we start again shortly.
+    connect(m_server, &QTcpServer::acceptError, this, [this] { PauseAccepting(); });
+    m_acceptResume->setSingleShot(true);
+    m_acceptResume->setInterval(AcceptPauseMs);
+    connect(m_acceptResume, &QTimer::timeout, this, [this] {
+        if (m_server->isListening())
+            m_server->resumeAccepting();
+    });
 }
 
 ConnectionManager::~ConnectionManager()
@@ -83,6 +108,7 @@ void ConnectionManager::OpenServer()
 
 void ConnectionManager::CloseServer()
 {
+    m_acceptResume->stop();
     m_server->close();
     for (const Accepted& connection : std::as_const(m_accepted)) {
         connection.socket->disconnect(this);
@@ -103,23 +129,35 @@ void ConnectionManager::AcceptPending()
         QTcpSocket* socket = m_server->nextPendingConnection();
         const QString remote = socket->peerAddress().toString();
         const std::optional<quint32> numeric = ParseDottedDecimal(remote);
-        if (!numeric || socket->state() != QAbstractSocket::ConnectedState) {
-            // Reset before we got to it: no address, nobody to admit or refuse.
+        const bool reserved = platform::InDescriptorReserve(socket->socketDescriptor());
+        if (!numeric || socket->state() != QAbstractSocket::ConnectedState || reserved) {
+            // Reset before we got to it: no address, nobody to admit or refuse. Or it took one of the descriptors
+            // kept for saving the chat: it goes, and the peer's next try is let in once some are free again.
             socket->abort();
             socket->deleteLater();
+            if (reserved)
+                PauseAccepting();
             continue;
         }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
+        EnableKeepAlive(socket, KeepAliveIdleS, KeepAliveIntervalS, KeepAliveProbes);
         m_accepted.append(Accepted{socket, remote, numeric, false});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
     }
 }
 
+void ConnectionManager::PauseAccepting()
+{
+    m_server->pauseAccepting();
+    m_acceptResume->start();
+}
+
 void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
 {
     const QString remote = m_accepted.back().address;
+    const quint32 numeric = *m_accepted.back().numeric;
     // Socket events never raise the conversion error of a hand-edited entry: a peer could set it off at will.
     const int k = m_users.FindAddress(remote);
     if (k < 0) {
@@ -137,8 +175,36 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         // The name goes on the connection just accepted: an older one from the same address may already be dead.
         if (socket->state() == QAbstractSocket::ConnectedState)
             Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+        CheckOlderConnections(numeric);
     }
     m_host.UserViewChanged();
+}
+
+void ConnectionManager::CheckOlderConnections(quint32 address)
+{
+    QList<int> older;
+    for (int j = 0; j + 1 < m_accepted.size(); ++j) {
+        if (Live(m_accepted[j]) && m_accepted[j].numeric == address)
+            older.append(j);
+    }
+    // Together with the newest, at most MaxConnectionsPerAddress stay.
+    const qsizetype surplus = older.size() + 1 - MaxConnectionsPerAddress;
+    for (qsizetype i = 0; i < older.size(); ++i) {
+        if (i < surplus)
+            DropAccepted(older[i]);
+        else
+            Write(m_accepted[older[i]].socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+    }
+}
+
+// Closed without the disconnect handling: the peer's newer connection is alive, so ours to it stays.
+void ConnectionManager::DropAccepted(int j)
+{
+    Accepted& connection = m_accepted[j];
+    connection.closed = true;
+    connection.socket->disconnect(this);
+    connection.socket->abort();
+    ScheduleRemoval();
 }
 
 void ConnectionManager::ServerClientDisconnect(QTcpSocket* socket)
@@ -307,12 +373,20 @@ void ConnectionManager::StartAttempt(QTcpSocket* client)
 {
     // An address that is no dotted number is an attempt that fails, silently like any other.
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
-    if (address)
-        client->connectToHost(QHostAddress(*address), m_peerPort);
+    if (!address)
+        return;
+    client->connectToHost(QHostAddress(*address), m_peerPort);
+    // It took one of the descriptors kept for saving the chat: given back, and tried again later.
+    if (client->state() != QAbstractSocket::UnconnectedState &&
+        platform::InDescriptorReserve(client->socketDescriptor())) {
+        client->abort();
+        ScheduleRetry(client);
+    }
 }
 
 void ConnectionManager::ClientSocketConnect(QTcpSocket* client)
 {
+    EnableKeepAlive(client, KeepAliveIdleS, KeepAliveIntervalS, KeepAliveProbes);
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
     retry.established.start();

@@ -13,6 +13,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 namespace net {
 
@@ -56,6 +57,16 @@ public:
     static constexpr int MaxBackoffMs = 60000;
     // An outgoing connection that stayed up this long starts its next backoff from the beginning.
     static constexpr int StableConnectionMs = 30000;
+    // Out of descriptors: accepting pauses this long, then tries again by itself.
+    static constexpr int AcceptPauseMs = 500;
+    // A listed peer has one connection to us, and briefly a second while it reconnects; beyond this many from one
+    // address, the oldest goes.
+    static constexpr int MaxConnectionsPerAddress = 4;
+    // A peer that vanished without a word (power lost, cable pulled) is found by TCP keepalive within about two
+    // minutes: probes after a minute of silence, every ten seconds, five unanswered end it.
+    static constexpr int KeepAliveIdleS = 60;
+    static constexpr int KeepAliveIntervalS = 10;
+    static constexpr int KeepAliveProbes = 5;
 
     ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
                       quint16 peerPort, QObject* parent = nullptr);
@@ -107,7 +118,14 @@ private:
     };
 
     void AcceptPending();
+    // Out of descriptors, or the system refused a connection: accepting waits a moment instead of going deaf.
+    void PauseAccepting();
     void ServerClientConnect(QTcpSocket* socket);
+    // A listed peer connected again: connections from it that are older are tried with its name announcement (a
+    // host that rebooted answers with a reset, which closes them and so our stale connection to it), and the
+    // oldest goes beyond MaxConnectionsPerAddress.
+    void CheckOlderConnections(quint32 address);
+    void DropAccepted(int j);
     void ServerClientDisconnect(QTcpSocket* socket);
     void ClientSocketRead(QTcpSocket* socket);
     void ClientSocketConnect(QTcpSocket* client);
@@ -130,6 +148,7 @@ private:
     quint16 m_listenPort;
     quint16 m_peerPort;
     QTcpServer* m_server;
+    QTimer* m_acceptResume;
     QList<Accepted> m_accepted;
     bool m_removalScheduled = false;
     QHash<QTcpSocket*, Retry> m_retries;

@@ -28,7 +28,9 @@ MessageKind Classify(const QByteArray& received)
 
 QString AnnouncedName(const QByteArray& received, const QString& encoding)
 {
-    return platform::FromWireText(received.mid(1), encoding);
+    // Decoding a little more than a name can hold is enough: no page spends 8 bytes on one character.
+    const QByteArray name = received.mid(1, MaxAnnouncedNameLength * 8);
+    return platform::FromWireText(name, encoding).left(MaxAnnouncedNameLength);
 }
 
 QString ChatText(const QByteArray& received, const QString& encoding)

@@ -27,7 +27,10 @@ enum class MessageKind { Empty, NameAnnouncement, ChatMessage };
 QByteArray ChatMessage(const QString& text, const QString& encoding = QString());
 QByteArray NameAnnouncement(const QString& name, const QString& encoding = QString());
 MessageKind Classify(const QByteArray& received);
-// The name a received announcement carries, all of its bytes after the marker.
+// A peer decides how long the name it announces is, and the name stands before each of its lines in the chat area
+// and in chat.txt: what goes beyond this many characters is dropped.
+inline constexpr qsizetype MaxAnnouncedNameLength = 256;
+// The name a received announcement carries: its bytes after the marker, at most MaxAnnouncedNameLength characters.
 QString AnnouncedName(const QByteArray& received, const QString& encoding = QString());
 // A received chat text as the chat area shows it: CR LF pairs become its line breaks.
 QString ChatText(const QByteArray& received, const QString& encoding = QString());

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void stopDropsEverything();
     void portTaken();
     void networkBoxesNeverStack();
+    void handlerErrorsNeverStack();
 
 private:
     net::ConnectionManager& connections() const { return main()->connections(); }
@@ -295,8 +296,8 @@ void TestChatWindow::portTaken()
     QVERIFY(squatter.listen(QHostAddress(QHostAddress::LocalHost), port()));
     QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[Startup]\r\nAutoRun=1\r\n"));
     m_parley = std::make_unique<Parley>(m_env->services);
-    QCOMPARE(m_env->boxes.texts(),
-             QStringList{QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'")});
+    QTRY_COMPARE(m_env->boxes.texts(),
+                 QStringList{QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'")});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
     QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
     // The start goes on: the separator line still comes.
@@ -321,6 +322,24 @@ void TestChatWindow::networkBoxesNeverStack()
     QTRY_COMPARE(m_env->boxes.open, 0);
     QCOMPARE(m_env->boxes.mostOpenAtOnce, 1);
     QVERIFY(m_env->boxes.shown.size() < 20);
+}
+
+void TestChatWindow::handlerErrorsNeverStack()
+{
+    auto bob = bobInTheFirstRow();
+    QVERIFY(bob);
+    // A delay pasted into the open Configuration dialog fails in every popup; lines keep arriving meanwhile.
+    m_parley->settings.Delay = QStringLiteral("soon");
+    m_parley->settings.FadeIn = false;
+    m_env->boxes.modalMs = 100;
+    for (int i = 0; i < 40; ++i) {
+        QVERIFY(bob->say("line " + QByteArray::number(i)));
+        QTest::qWait(5);
+    }
+    QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: line 39"));
+    QTRY_COMPARE(m_env->boxes.open, 0);
+    QCOMPARE(m_env->boxes.mostOpenAtOnce, 1);
+    QCOMPARE(m_env->boxes.texts().first(), QStringLiteral("'soon' is not a valid integer value."));
 }
 
 QTEST_MAIN(TestChatWindow)

@@ -146,9 +146,9 @@ void TestSettings::valuesFromHandEditedFiles()
                                                            "[Text]\nFontSize=big\nBackground=-2147483640\n"),
                                     11);
     QCOMPARE(s.FlashIcon, true);
-    QCOMPARE(s.ShowMessage, true);            // "yes" is no number: the default
-    QCOMPARE(s.Position, -1);                 // outside the list: nothing selected
-    QCOMPARE(s.Delay, QStringLiteral("abc")); // loaded unchecked; the dialog refuses it on closing
+    QCOMPARE(s.ShowMessage, true);           // "yes" is no number: the default
+    QCOMPARE(s.Position, -1);                // outside the list: nothing selected
+    QCOMPARE(s.Delay, QStringLiteral("10")); // made valid once: an arriving line never fails on it
     QCOMPARE(s.Visibility, 50);
     QCOMPARE(s.FontSize, 8);
     QCOMPARE(s.Background, WindowTextColour);

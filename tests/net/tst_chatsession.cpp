@@ -404,7 +404,8 @@ void TestChatSession::nameGoesOnNewestConnection()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
-    // The peer comes again on a new connection while the old one is still listed: the new one gets the name.
+    // The peer comes again on a new connection while the old one is still listed: the new one gets the name, and the
+    // old one is tried with it too (a host that rebooted answers with a reset).
     QTcpSocket again;
     again.bind(QHostAddress(QStringLiteral("127.0.0.2")));
     again.connectToHost(QHostAddress::LocalHost, m_port);
@@ -412,7 +413,8 @@ void TestChatSession::nameGoesOnNewestConnection()
     QTRY_COMPARE(again.bytesAvailable(), qint64(3));
     QCOMPARE(again.readAll(), QByteArray("\x1B"
                                          "Al"));
-    QCOMPARE(receivedUpToMarker(*bob), QByteArray());
+    QCOMPARE(receivedUpToMarker(*bob), QByteArray("\x1B"
+                                                  "Al"));
 }
 
 void TestChatSession::failedAttemptRetriedWhilePeerIsUp()
@@ -457,7 +459,8 @@ void TestChatSession::resetBurstShowsNothing()
     for (int wave = 0; wave < 10; ++wave) {
         const auto resets = connectAtOnce(50, [](int) { return QStringLiteral("127.0.0.2"); });
         for (const auto& s : resets) {
-            QVERIFY(s->waitForConnected(5000));
+            // Beyond a few connections from one address the program closes the oldest, some before they are seen.
+            s->waitForConnected(5000);
             if (wave % 2)
                 QCoreApplication::processEvents(); // let some be accepted first
             const linger hard{1, 0};

@@ -212,7 +212,7 @@ void TestMessage::badDelayKeepsThePopup()
     m_parley->settings.FadeIn = false;
     m_parley->settings.Delay = QStringLiteral("soon");
     Guard([this] { popup()->ShowLine(QStringLiteral("Bob: hi")); });
-    QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'soon' is not a valid integer value.")});
+    QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'soon' is not a valid integer value.")});
     QVERIFY(popup()->isVisible());
     QCOMPARE(popup()->Opacity(), 255);
     QVERIFY(!popup()->Timer2->isActive());

@@ -87,7 +87,7 @@ void TestUsers::addressCheck()
     users()->Edit2->setText(typed);
     Guard([this] { users()->Edit2Exit(); });
     QCOMPARE(users()->Edit2->text(), after);
-    QCOMPARE(m_env->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QTRY_COMPARE(m_env->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
 }
 
 void TestUsers::addressKeyFilter()

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Descriptors kept free for what is not a peer's connection: saving Parley.ini and chat.txt, a thread's wake-up
+// pipe, the sound service. Connections never take these, so a full list at a small limit loses no chat.
+inline constexpr int ReservedDescriptors = 64;
+
+// Raises the soft limit on open files to the hard one. Returns the limit now in force.
+int RaiseOpenFileLimit();
+// What to tell the person when the limit cannot hold connections to this many peers (two descriptors each);
+// empty when it can.
+QString OpenFileLimitWarning(int limit, int peers);
+// A descriptor this high is one of the reserved: the lowest free number is always the one handed out, so every
+// number below it is taken.
+bool InDescriptorReserve(qintptr descriptor);
+
+} // namespace platform
