@@ -604,7 +604,11 @@ void TF_Main::ShowInPopup(const QString& line)
 
 void TF_Main::ShowNewestInPopup()
 {
-    m_message->ShowLine(std::exchange(m_popupLine, QString()));
+    const QString line = std::exchange(m_popupLine, QString());
+    // The person opened the window while the line waited for its frame: the window shows it already.
+    if (isVisible())
+        return;
+    m_message->ShowLine(line);
 }
 
 QStringList TF_Main::SoundFolders() const

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "notify/Notification.h"
+#include "platform/Display.h"
 #include "platform/VersionQuery.h"
 #include "ui/WidgetHelpers.h"
 
@@ -106,7 +107,8 @@ int TF_Message::DisplayedLines() const
 void TF_Message::ShowLine(const QString& line)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
+    const QRect screenArea = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QSize screenSize = screenArea.size();
     const QString shown = line.left(PopupTextLimit(screenSize.height(), TextWidth));
     TextMemo->setWordWrapMode(WrapModeFor(shown));
     TextMemo->setPlainText(shown);
@@ -116,7 +118,7 @@ void TF_Message::ShowLine(const QString& line)
     // The mask follows the height; a burst of one-line messages keeps the one it has.
     const bool resized = height != this->height() || mask().isEmpty();
     resize(PopupWidth, height);
-    if (const std::optional<QPoint> at = PopupPosition(m_settings.Position, screenSize, size()))
+    if (const std::optional<QPoint> at = PopupPosition(m_settings.Position, screenArea, size()))
         move(*at);
     if (resized)
         CutAwayMaroon();
@@ -195,6 +197,8 @@ void TF_Message::SetOpacity(int opacity)
 {
     m_opacity = opacity;
     setWindowOpacity(opacity / 255.0);
+    // Each step of a fade is seen when it is made, not when something else happens to draw.
+    platform::FlushDisplay();
 }
 
 void TF_Message::Timer1Timer()

@@ -39,20 +39,21 @@ qsizetype PopupTextLimit(int screenHeight, int textWidth)
     return qsizetype(rows) * std::max(1, textWidth);
 }
 
-std::optional<QPoint> PopupPosition(int position, QSize screen, QSize window)
+std::optional<QPoint> PopupPosition(int position, const QRect& screen, QSize window)
 {
     const int W = screen.width(), H = screen.height(), w = window.width(), h = window.height();
+    const QPoint origin = screen.topLeft();
     switch (position) {
     case 0:
-        return QPoint(20, 15);
+        return origin + QPoint(20, 15);
     case 1:
-        return QPoint(30, H - h - 20);
+        return origin + QPoint(30, H - h - 20);
     case 2:
-        return QPoint(W - w - 15, 15);
+        return origin + QPoint(W - w - 15, 15);
     case 3:
-        return QPoint(W - w - 20, H - h - 15);
+        return origin + QPoint(W - w - 20, H - h - 15);
     case 4:
-        return QPoint(W / 2 - w / 2, H / 2 - h / 2);
+        return origin + QPoint(W / 2 - w / 2, H / 2 - h / 2);
     default:
         return std::nullopt;
     }

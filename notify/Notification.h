@@ -3,6 +3,7 @@
 #include "config/Settings.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -37,8 +38,9 @@ inline int PopupWindowHeight(int textHeight)
     return textHeight + 16;
 }
 inline constexpr int PopupWidth = 442;
-// Where the popup goes on a screen of that size, by the Position setting; nullopt leaves it where it stands.
-std::optional<QPoint> PopupPosition(int position, QSize screen, QSize window);
+// Where the popup goes on that screen, by the Position setting; nullopt leaves it where it stands. The corners are
+// the screen's own: on a desktop of several screens, the primary one need not start at (0,0).
+std::optional<QPoint> PopupPosition(int position, const QRect& screen, QSize window);
 
 // One 25 ms tick of the fade. Direction 1 fades in towards target, 2 fades out towards 0.
 struct FadeTick {

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config clang-format
-    qt6-base-dev qt6-qpa-plugins libgl-dev libcanberra-dev libcanberra-pulse sound-theme-freedesktop libcap2-bin
+    qt6-base-dev qt6-qpa-plugins libgl-dev libcanberra-dev libxcb1-dev libcanberra-pulse sound-theme-freedesktop libcap2-bin
 )
 if [[ "${PARLEY_SETUP_EXTRA:-}" != "" ]]; then
     read -r -a extra <<<"$PARLEY_SETUP_EXTRA"

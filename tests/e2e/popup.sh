@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: Parley sits in the tray of a desktop (icewm) while another program has the keyboard; a peer on the
-# test LAN says a line. The popup must show it at the chosen corner, translucent as set, without taking the keyboard,
-# and the main window must stay in the tray. Usage: popup.sh PARLEY
+# test LAN says a line. The popup must fade in to the opacity set and show the line at the chosen corner, without
+# taking the keyboard, and the main window must stay in the tray. The icon does not flash, so nothing else draws
+# meanwhile: each step of the fade must reach the X server by itself. Usage: popup.sh PARLEY
 set -euo pipefail
 parley=$(readlink -f "$1")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -18,7 +19,7 @@ for _ in $(seq 200); do in_hub xwininfo -root -tree 2>/dev/null | grep -q '"Syst
 in_hub xwininfo -root -tree | grep -q '"SystemTray"' || skip "icewm's notification area did not appear"
 ip netns exec "$hub" xmessage -geometry 400x200+100+300 "I have the keyboard" >/dev/null 2>&1 &
 pids+=($!)
-start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Popup]\r\nTransparent=1\r\nVisibility=80\r\nPosition=3\r\nFadeIn=0\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
+start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Messages]\r\nFlashIcon=0\r\n[Popup]\r\nTransparent=1\r\nVisibility=80\r\nPosition=3\r\nFadeIn=1\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
 sleep 2
 typing=$(in_hub xdotool search --name "^xmessage$" | head -n 1)
 in_hub xdotool windowactivate "$typing" 2>/dev/null || in_hub xdotool windowfocus "$typing"
@@ -54,8 +55,13 @@ done
 geometry=$(in_hub xdotool getwindowgeometry "$popup")
 grep -q "Position: 818,741" <<<"$geometry" || fail "popup not at Right-Bottom of 1280x800: $geometry"
 grep -q "Geometry: 442x44" <<<"$geometry" || fail "popup not 442x44 for one line: $geometry"
-opacity=$(in_hub xprop -id "$popup" _NET_WM_WINDOW_OPACITY | awk '{print $3}')
-((opacity == 3435973836)) || fail "popup opacity is $opacity, not 80%"
+# The fade takes half a second; the popup then stays for its 10 s delay.
+for _ in $(seq 30); do
+    opacity=$(in_hub xprop -id "$popup" _NET_WM_WINDOW_OPACITY | awk '{print $3}')
+    ((opacity == 3435973836)) && break
+    sleep 0.1
+done
+((opacity == 3435973836)) || fail "popup opacity is $opacity after 3 s, not 80%"
 [[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "the popup took the keyboard"
 # The tray icon's own window is mapped too, and so is the popup; the main window is the other large one.
 for window in $(in_hub xdotool search --onlyvisible --pid "$pid_a" --name '^Quendlewick Parley$' 2>/dev/null); do

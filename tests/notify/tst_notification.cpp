@@ -87,19 +87,23 @@ void TestNotification::popupHeight()
 void TestNotification::popupPosition_data()
 {
     QTest::addColumn<int>("position");
-    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("screen");
     QTest::addColumn<QPoint>("expected");
-    QTest::newRow("Left-Top") << 0 << QSize(1024, 768) << QPoint(20, 15);
-    QTest::newRow("Left-Bottom") << 1 << QSize(1024, 768) << QPoint(30, 768 - 44 - 20);
-    QTest::newRow("Right-Top") << 2 << QSize(1024, 768) << QPoint(1024 - 442 - 15, 15);
-    QTest::newRow("Right-Bottom") << 3 << QSize(1024, 768) << QPoint(562, 709);
-    QTest::newRow("Center, odd width") << 4 << QSize(1023, 768) << QPoint(290, 384 - 22);
+    const QRect screen(0, 0, 1024, 768);
+    QTest::newRow("Left-Top") << 0 << screen << QPoint(20, 15);
+    QTest::newRow("Left-Bottom") << 1 << screen << QPoint(30, 768 - 44 - 20);
+    QTest::newRow("Right-Top") << 2 << screen << QPoint(1024 - 442 - 15, 15);
+    QTest::newRow("Right-Bottom") << 3 << screen << QPoint(562, 709);
+    QTest::newRow("Center, odd width") << 4 << QRect(0, 0, 1023, 768) << QPoint(290, 384 - 22);
+    // The primary screen right of another one, and one above and left of the origin.
+    QTest::newRow("Right-Bottom, second screen") << 3 << QRect(1280, 0, 1024, 768) << QPoint(1280 + 562, 709);
+    QTest::newRow("Left-Top, screen at negative origin") << 0 << QRect(-1024, -200, 1024, 768) << QPoint(-1004, -185);
 }
 
 void TestNotification::popupPosition()
 {
     QFETCH(int, position);
-    QFETCH(QSize, screen);
+    QFETCH(QRect, screen);
     QFETCH(QPoint, expected);
     QCOMPARE(PopupPosition(position, screen, QSize(442, 44)), std::optional<QPoint>(expected));
     QCOMPARE(PopupPosition(-1, screen, QSize(442, 44)), std::nullopt);
