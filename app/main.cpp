@@ -13,7 +13,6 @@
 #include "users/UserList.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -73,7 +72,7 @@ int main(int argc, char* argv[])
                             choosers,
                             sound,
                             platform::ExecutablePath(),
-                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                            platform::ConfigHome(),
                             platform::SystemFolder(),
                             QHostAddress(QHostAddress::AnyIPv4),
                             net::PeerPort,

@@ -4,10 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <algorithm>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace platform {
@@ -53,7 +53,21 @@ QString ProgramDirFor(const QString& executablePath, const QString& configHome)
 
 QString ProgramDirFor(const QString& executablePath)
 {
-    return ProgramDirFor(executablePath, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return ProgramDirFor(executablePath, ConfigHome());
+}
+
+QString ConfigHome()
+{
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configured.startsWith(QLatin1Char('/')))
+        return configured;
+    QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty()) {
+        // Without it, Qt's answer is "/" and the files would go to /.config.
+        if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+            home = QFile::decodeName(user->pw_dir);
+    }
+    return home + QStringLiteral("/.config");
 }
 
 } // namespace platform

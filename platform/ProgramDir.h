@@ -12,7 +12,10 @@ QString ExecutablePath();
 // configHome + "/Parley/" instead, created on demand; "Parley.ini" and "chat.txt" that lie beside the program are
 // copied there while it has none of its own.
 QString ProgramDirFor(const QString& executablePath, const QString& configHome);
-// The same with the user's configuration folder ($XDG_CONFIG_HOME, default ~/.config).
+// The same with the user's configuration folder.
 QString ProgramDirFor(const QString& executablePath);
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute path, else ~/.config, with the home
+// folder from $HOME or, when that is unset or empty (a service, a bare "env -i"), from the user database.
+QString ConfigHome();
 
 } // namespace platform

@@ -159,6 +159,11 @@ public:
             left -= skip;
             out += replacement;
         }
+        // A stateful encoding (UTF-7, ISO-2022) holds the end of the text until told that nothing more comes.
+        char* target = buffer;
+        size_t room = sizeof buffer;
+        iconv(m_cd, nullptr, nullptr, &target, &room);
+        out.append(buffer, target - buffer);
         return out;
     }
 

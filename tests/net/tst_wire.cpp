@@ -41,6 +41,9 @@ void TestWire::classification_data()
     QTest::newRow("name with line break") << QByteArray("\x1B"
                                                         "a: b\r\nc")
                                           << int(K::NameAnnouncement) << "a: b\r\nc";
+    // A peer's name stands before each of its lines: a megabyte of it is cut to what a name can be.
+    QTest::newRow("name of a megabyte") << "\x1B" + QByteArray(1 << 20, 'n') << int(K::NameAnnouncement)
+                                        << QString(net::MaxAnnouncedNameLength, QLatin1Char('n'));
     QTest::newRow("chat") << QByteArray("hi") << int(K::ChatMessage) << "hi";
     QTest::newRow("chat lines") << QByteArray("a\r\nb") << int(K::ChatMessage) << "a\nb";
     QTest::newRow("NUL inside") << QByteArray("a\0b", 3) << int(K::ChatMessage) << QString::fromLatin1("a\0b", 3);

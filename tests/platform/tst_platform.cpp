@@ -11,6 +11,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <pwd.h>
+#include <unistd.h>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -57,6 +59,18 @@ void TestPlatform::lockOutcomes()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir.tmp")));
     platform::LockFile lock;
     QCOMPARE(lock.acquire(dir.filePath(QStringLiteral("dir.tmp"))), platform::LockFile::Result::CannotCreate);
+    // Another user's links in the shared folder: neither followed nor their target created or emptied.
+    const QString target = dir.filePath(QStringLiteral("someone's file"));
+    QVERIFY(WriteAll(target, "precious"));
+    QVERIFY(QFile::link(target, dir.filePath(QStringLiteral("link.tmp"))));
+    QCOMPARE(lock.acquire(dir.filePath(QStringLiteral("link.tmp"))), platform::LockFile::Result::CannotCreate);
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("nothing yet")), dir.filePath(QStringLiteral("dangling.tmp"))));
+    QCOMPARE(lock.acquire(dir.filePath(QStringLiteral("dangling.tmp"))), platform::LockFile::Result::CannotCreate);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nothing yet"))));
+    QCOMPARE(ReadAll(target), QByteArray("precious"));
+    // A lock file that holds something keeps it.
+    QCOMPARE(lock.acquire(target), platform::LockFile::Result::Locked);
+    QCOMPARE(ReadAll(target), QByteArray("precious"));
 }
 
 void TestPlatform::lockReleasedWithHolder()
@@ -85,6 +99,14 @@ void TestPlatform::programDir()
     QVERIFY(QFileInfo(fallback).isDir());
     // A system folder is never written, not even by root.
     QCOMPARE(platform::ProgramDirFor(QStringLiteral("/usr/bin/parley"), home.path()), fallback);
+    // Without HOME the user database says where home is; nothing ever goes to /.config.
+    const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qunsetenv("HOME");
+    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+    const QString configHome = platform::ConfigHome();
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+    QCOMPARE(configHome, QFile::decodeName(::getpwuid(::getuid())->pw_dir) + QStringLiteral("/.config"));
 }
 
 void TestPlatform::readOnlyProgramDirKeepsItsFiles()
@@ -175,6 +197,10 @@ void TestPlatform::wireEncodings_data()
                                 << QByteArray("\xA3\xF3"
                                               "d\xBC");
     QTest::newRow("ISO-8859-15") << "ISO-8859-15" << QStringLiteral("€") << QByteArray("\xA4");
+    // Stateful encodings end in their initial state: the last characters are not left in the converter.
+    QTest::newRow("UTF-7 ends shifted") << "UTF-7" << QStringLiteral("café") << QByteArray("caf+AOk-");
+    QTest::newRow("ISO-2022-JP ends shifted")
+        << "ISO-2022-JP" << QStringLiteral("日本") << QByteArray("\x1B$BF|K\\\x1B(B");
     QTest::newRow("system") << "System" << QStringLiteral("Ärne") << QByteArray("\xC3\x84rne");
     QTest::newRow("empty is the system's") << "" << QStringLiteral("Ärne") << QByteArray("\xC3\x84rne");
     QTest::newRow("unknown is the system's") << "no-such-page" << QStringLiteral("Ärne") << QByteArray("\xC3\x84rne");
