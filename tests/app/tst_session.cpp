@@ -15,6 +15,8 @@
 #include <QTextBlock>
 
 #include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using platform::BoxAnswer;
 
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void sessionEndSaves();
     void readOnlyFolderKeepsWindowOpen();
     void unreadableChatIsKept();
+    void historyTooBigForMemoryIsKept();
     void undecodableChatBytesSurvive();
     void terminateWithFailingSaveStillEnds();
     void longHistoryKeptByteForByte();
@@ -178,6 +181,34 @@ void TestSession::unreadableChatIsKept()
     }
     QFile::setPermissions(chat, QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(ReadAll(chat), QByteArray("yesterday\r\n"));
+}
+
+void TestSession::historyTooBigForMemoryIsKept()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer's shadow memory does not fit under a cap on the address space");
+#endif
+    // A gigabyte of history that the background read cannot hold: whatever stops it, the file stays as it is.
+    const QString chat = m_env->file(QStringLiteral("chat.txt"));
+    {
+        QFile file(chat);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(1) << 30));
+    }
+    rlimit saved = {};
+    QVERIFY(::getrlimit(RLIMIT_AS, &saved) == 0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    QVERIFY(statm.open(QIODevice::ReadOnly));
+    const rlim_t used = statm.readAll().split(' ').first().toULongLong() * rlim_t(::sysconf(_SC_PAGESIZE));
+    rlimit capped = saved;
+    capped.rlim_cur = used + (rlim_t(512) << 20);
+    QVERIFY(::setrlimit(RLIMIT_AS, &capped) == 0);
+    start();
+    QTRY_VERIFY(!main()->HistoryLoading());
+    QVERIFY(::setrlimit(RLIMIT_AS, &saved) == 0);
+    QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
+    main()->Memo->appendPlainText(QStringLiteral("today"));
+    main()->EndSession();
+    QCOMPARE(QFileInfo(chat).size(), qint64(1) << 30);
 }
 
 void TestSession::undecodableChatBytesSurvive()

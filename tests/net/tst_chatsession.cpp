@@ -9,10 +9,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <numeric>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 class TestChatSession : public QObject {
@@ -39,6 +42,8 @@ private Q_SLOTS:
     void failedAttemptRetriedWhilePeerIsUp();
     void droppedPairHealsUntilStop();
     void resetBurstShowsNothing();
+    void oneAddressHoldsFewConnections();
+    void outOfDescriptorsPausesAccepting();
     void windowsCodePagePeer();
 
 private:
@@ -471,6 +476,48 @@ void TestChatSession::resetBurstShowsNothing()
     QTRY_COMPARE(connections().ConnectionCount(), 0);
     QCOMPARE(m_boxes->count(), 0);
     QVERIFY(connectedPeer(QStringLiteral("127.0.0.2"))); // still answering
+}
+
+void TestChatSession::oneAddressHoldsFewConnections()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    QVERIFY(bob);
+    // A listed address opens a hundred connections and keeps them: the oldest beyond a few are closed.
+    const auto many = connectAtOnce(100, [](int) { return QStringLiteral("127.0.0.2"); });
+    QTRY_VERIFY(std::all_of(many.cbegin(), many.cend(), [](const auto& s) {
+        return s->state() == QAbstractSocket::UnconnectedState || s->bytesAvailable() >= 3;
+    }));
+    QVERIFY(connections().ConnectionCount() <= net::ConnectionManager::MaxConnectionsPerAddress);
+    QVERIFY(connections().ClientEstablished(0));
+    QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestChatSession::outOfDescriptorsPausesAccepting()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), m_port);
+    QVERIFY(bob.connectToProgram(m_port));
+    // Before the program gets to accept Bob's connection, every descriptor of the process is taken.
+    rlimit saved = {};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit low = saved;
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ::close(lowestFree);
+    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, lowestFree + 256);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+    std::vector<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        taken.push_back(fd);
+    QTest::qWait(300);
+    QCOMPARE(connections().ConnectionCount(), 0);
+    // Descriptors free again: the waiting connection is taken without anybody's help.
+    for (int fd : taken)
+        ::close(fd);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY(bob.waitForReceived("\x1B"
+                                "Al"));
+    QTRY_VERIFY(connections().ClientEstablished(0));
 }
 
 void TestChatSession::windowsCodePagePeer()
