@@ -375,13 +375,12 @@ void ConnectionManager::StartAttempt(QTcpSocket* client)
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
     if (!address)
         return;
-    client->connectToHost(QHostAddress(*address), m_peerPort);
-    // It took one of the descriptors kept for saving the chat: given back, and tried again later.
-    if (client->state() != QAbstractSocket::UnconnectedState &&
-        platform::InDescriptorReserve(client->socketDescriptor())) {
-        client->abort();
+    // The attempt would take one of the descriptors kept for saving the chat: tried again later.
+    if (platform::DescriptorsRunningLow()) {
         ScheduleRetry(client);
+        return;
     }
+    client->connectToHost(QHostAddress(*address), m_peerPort);
 }
 
 void ConnectionManager::ClientSocketConnect(QTcpSocket* client)

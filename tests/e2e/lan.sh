@@ -74,7 +74,8 @@ start_x() {
 
 # Starts an unmodified copy of PARLEY on a host, with its own folder and Parley.ini and its own /run/lock, as
 # separate machines have. With a third argument, the copy waits until that file exists, so that many copies can be
-# let go at the same instant. Sets pid_<host>.
+# let go at the same instant. A command in $copy_wrapper (e.g. "prlimit --nofile=1024") goes before the copy's.
+# Sets pid_<host>.
 start_copy() { # host ini-text [go-file]
     local dir="$work/$1" go="${3:-}"
     mkdir -p "$dir/config"
@@ -83,7 +84,7 @@ start_copy() { # host ini-text [go-file]
     # Started directly, not through in_host, so that $! is the copy's own process.
     ip netns exec "${tag}$1" unshare -m sh -c "mount -t tmpfs tmpfs /run/lock && \
         if [ -n '$go' ]; then while [ ! -e '$go' ]; do sleep 0.01; done; fi; \
-        exec env QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >>"$dir/log" 2>&1 &
+        exec ${copy_wrapper:-} env QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >>"$dir/log" 2>&1 &
     pids+=($!)
     eval "pid_$1=$!"
 }

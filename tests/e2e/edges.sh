@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# End to end at the edges, on the test LAN: a peer whose host vanishes without a word and comes back; a termination
+# signal while the window is open and chat.txt cannot be written; a full user list at a desktop's limit of 1024 open
+# files, with a listed address that opens 1,100 connections. Usage: edges.sh PARLEY
+set -euo pipefail
+parley=$(readlink -f "$1")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/lan.sh"
+command -v prlimit >/dev/null || skip "needs prlimit"
+
+host_up a 198.18.0.1
+host_up b 198.18.0.2
+start_x
+
+# Waits up to SECONDS for a line matching PATTERN in FILE.
+wait_for() { # file pattern seconds
+    for _ in $(seq $(($3 * 10))); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+    return 1
+}
+# Waits up to SECONDS for PID to end; its exit status in $status.
+wait_exit() { # pid seconds
+    for _ in $(seq $(($2 * 10))); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$1" 2>/dev/null && return 1
+    status=0
+    wait "$1" || status=$?
+}
+bare_peer() { # host log: listens on 198.18.0.2:196 and connects to A, as a copy on that host would
+    ip netns exec "${tag}$1" python3 "$here/raw_peer.py" listen 198.18.0.2 60 "$work/$2" &
+    pids+=($!)
+    wait_for "$work/$2" listening 5 || fail "the peer on $1 did not listen"
+    ip netns exec "${tag}$1" python3 "$here/raw_peer.py" connect 198.18.0.2 198.18.0.1 60 "$work/$2.out" &
+    pids+=($!)
+}
+
+# 1. B's host vanishes (cable out, then power): nothing reaches A. It comes back with the same address and a fresh
+#    copy connects: A must open a fresh connection back, though its old one never saw an end.
+mkdir -p "$work/a" && mkdir "$work/a/chat.txt" # and A cannot write its chat log: see 2.
+start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
+for _ in $(seq 100); do in_host a ss -ltn | grep -q ':196 ' && break; sleep 0.05; done
+bare_peer b first.log
+wait_for "$work/first.log" "connected 198.18.0.1" 5 || fail "A did not connect back to B"
+ip -n "${tag}b" link set eth0 down
+for p in "${pids[-1]}" "${pids[-2]}"; do
+    disown "$p"
+    kill -KILL "$p"
+done
+# The host comes back as a new machine with the same address: the old one's kernel, with its connections, stays
+# cut off until it is gone.
+host_up b2 198.18.0.2
+bare_peer b2 again.log
+wait_for "$work/again.log" "connected 198.18.0.1" 10 || fail "A did not connect again to B, back after vanishing"
+echo "ok: a peer back from vanishing got a fresh connection"
+
+# 2. The window is open (no notification area) and chat.txt is a folder: a termination signal still ends A at once,
+#    saying on standard error what it could not save.
+kill -TERM "$pid_a"
+wait_exit "$pid_a" 5 || fail "A did not end within 5 s of SIGTERM after a failed save"
+((status == 0)) || fail "A ended with status $status"
+grep -q "Parley: Cannot create file" "$work/a/log" || fail "A did not say what it could not save"
+echo "ok: SIGTERM ended A at once although chat.txt could not be written"
+
+# 3. A full list at a limit of 1024 open files: 500 peers on host d, each connecting and saying three lines on the
+#    connection back. Every line shown is in chat.txt after a termination signal; the copy never crashes.
+host_up c 198.18.0.3
+host_up d
+ip -n "${tag}d" addr add 198.18.1.0/16 dev eth0
+ip -n "${tag}c" addr add 198.18.0.3/16 dev eth0
+count=500
+for n in $(seq 1 $((count - 1))); do echo "addr add 198.18.$((1 + n / 256)).$((n % 256))/16 dev eth0"; done |
+    ip -n "${tag}d" -batch -
+users="[Users]\r\nCount=$count\r\n"
+for n in $(seq 0 $((count - 1))); do users+="UserA$n=198.18.$((1 + n / 256)).$((n % 256))\r\n"; done
+copy_wrapper="prlimit --nofile=1024:1024 --" start_copy c "[SYSTEM]\r\nUserName=Carol\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n$users"
+for _ in $(seq 100); do in_host c ss -ltn | grep -q ':196 ' && break; sleep 0.05; done
+in_host d python3 "$here/crowd.py" lines 198.18.0.3 198.18.1.0 "$count" 8 "$work/said.txt"
+said=$(wc -l <"$work/said.txt")
+((said > 0)) || fail "no peer was connected back to"
+# One listed address opens 1,100 connections and closes them: a fresh one from it is still answered.
+coproc HOLD { exec ip netns exec "${tag}d" python3 "$here/crowd.py" hold 198.18.1.0 198.18.0.3 1100 "$work/hold.txt"; }
+pids+=("$HOLD_PID")
+sleep 3
+kill -0 "$pid_c" 2>/dev/null || fail "C died while one address held 1,100 connections"
+exec {HOLD[1]}>&-
+wait "$HOLD_PID" || true
+grep -q announced "$work/hold.txt" || fail "C no longer answers after 1,100 connections from one address"
+kill -TERM "$pid_c"
+wait_exit "$pid_c" 10 || fail "C did not end within 10 s of SIGTERM"
+((status == 0)) || fail "C ended with status $status"
+grep -q "open-file limit of 1024" "$work/c/log" || fail "C did not say that its file limit cannot hold the list"
+saved=0
+while read -r line; do
+    grep -qF ": $line" "$work/c/chat.txt" && saved=$((saved + 1))
+done <"$work/said.txt"
+((saved == said)) || fail "chat.txt holds $saved of the $said lines said to C"
+echo "ok: at a limit of 1024, all $said lines said to C were saved, and C answered after 1,100 connections"
+echo "PASS: a vanished peer, a failed save and the file limit lose nothing and hang nothing"
