@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -184,6 +186,12 @@ void TestChatSession::knownPeerGetsNameAndConnectionBack()
     QCOMPARE(connections().UserViewRows().size(), 1);
     QVERIFY(connections().UserViewRows().first().ticked);
     QCOMPARE(m_boxes->count(), 0);
+    // A host that vanishes without a word is found by the system's keepalive probes, within about two minutes.
+    const int fd = int(users().Client(0)->socketDescriptor());
+    int keepAlive = 0, idle = 0;
+    socklen_t size = sizeof keepAlive;
+    QVERIFY(::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &keepAlive, &size) == 0 && keepAlive == 1);
+    QVERIFY(::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size) == 0 && idle <= 60);
 }
 
 void TestChatSession::linesBothWays()
