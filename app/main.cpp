@@ -2,6 +2,7 @@
 #include "net/Wire.h"
 #include "platform/Choosers.h"
 #include "platform/Cursor.h"
+#include "platform/Display.h"
 #include "platform/LockFile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/OpenFiles.h"
@@ -40,6 +41,11 @@ int main(int argc, char* argv[])
 {
     if (AnsweredCommandLine(argc, argv))
         return 0;
+    // Qt would abort with advice to reinstall; the real cause is one line.
+    if (const QString missing = platform::MissingDisplay(); !missing.isEmpty()) {
+        std::fprintf(stderr, "Parley needs a desktop session: %s.\n", qPrintable(missing));
+        return 1;
+    }
     // A desktop session starts programs with a soft limit of 1024 open files; a full user list needs about twice
     // that, and the hard limit is there to be used.
     const QString limitWarning = platform::OpenFileLimitWarning(platform::RaiseOpenFileLimit(), MaxUsers);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Parley needs to build, run and test; installs nothing when all are present.
+# Installs the Debian packages Parley needs to build and run (Xvfb for machines without a display), and those named
+# in PARLEY_SETUP_EXTRA; installs nothing when all are present.
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang-format
-    qt6-base-dev qt6-qpa-plugins libgl-dev libcanberra-dev libxcb1-dev libcanberra-pulse sound-theme-freedesktop libcap2-bin
+    cmake ninja-build g++ pkg-config clang-format dpkg-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev libcanberra-dev libxcb1-dev libcanberra-pulse sound-theme-freedesktop libcap2-bin xvfb
 )
 if [[ "${PARLEY_SETUP_EXTRA:-}" != "" ]]; then
     read -r -a extra <<<"$PARLEY_SETUP_EXTRA"
@@ -24,6 +25,11 @@ fi
 echo "Installing: ${missing[*]}"
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
+    if ! command -v sudo >/dev/null; then
+        echo "setup.sh: installing needs root and there is no sudo here; as root, run:" \
+            "apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
     sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -17,11 +17,17 @@ for size in 16 24 32 48 64 128 256; do
     [[ -f $share/icons/hicolor/${size}x${size}/apps/org.quendlewick.Parley.png ]] || { echo "FAIL: no ${size}px icon"; exit 1; }
 done
 [[ -f $share/icons/hicolor/scalable/apps/org.quendlewick.Parley.svg ]] || { echo "FAIL: no scalable icon"; exit 1; }
-[[ -f $share/parley/default.wav ]] || { echo "FAIL: no default.wav"; exit 1; }
-MANWIDTH=80 man -l "$share/man/man1/parley.1.gz" 2>&1 | grep -q "chat with the desktops" || { echo "FAIL: man page"; exit 1; }
-version=$("$stage/usr/bin/parley" --version)
+command=quendlewick-parley # Debian's own package "parley" has /usr/bin/parley, /usr/share/parley, ...
+[[ -f $share/$command/default.wav ]] || { echo "FAIL: no default.wav"; exit 1; }
+MANWIDTH=80 man -l "$share/man/man1/$command.1.gz" 2>&1 | grep -q "chat with the desktops" || { echo "FAIL: man page"; exit 1; }
+grep -q "^TryExec=$command$" "$share/applications/org.quendlewick.Parley.desktop" || { echo "FAIL: TryExec"; exit 1; }
+[[ ! -e $stage/usr/bin/parley && ! -e $share/parley ]] || { echo "FAIL: a path of Debian's parley is taken"; exit 1; }
+version=$("$stage/usr/bin/$command" --version)
 [[ $version =~ ^Parley\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "FAIL: --version said '$version'"; exit 1; }
 grep -q "release version=\"${version#Parley }\"" "$share/metainfo/org.quendlewick.Parley.metainfo.xml" ||
     { echo "FAIL: the metainfo's version differs from --version"; exit 1; }
-[[ $("$stage/usr/bin/parley" --help | wc -l) == 1 ]] || { echo "FAIL: --help is not one line"; exit 1; }
-echo "PASS: installed files validate; --help and --version answer with one line each"
+[[ $("$stage/usr/bin/$command" --help | wc -l) == 1 ]] || { echo "FAIL: --help is not one line"; exit 1; }
+said=$(env -i "$stage/usr/bin/$command" 2>&1) && { echo "FAIL: started without a display"; exit 1; }
+[[ $said == "Parley needs a desktop session: "* && $(wc -l <<<"$said") == 1 ]] ||
+    { echo "FAIL: without a display it said '$said'"; exit 1; }
+echo "PASS: installed files validate; --help, --version and a start without a display answer with one line each"
