@@ -9,6 +9,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/SessionEnd.h"
 #include "platform/TrayArea.h"
+#include "ui/WidgetHelpers.h"
 #include "users/Users.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 
 Parley::Parley(const Services& services) : m_services(services)
 {
+    UseFontsOfTheLayouts();
     m_boxes = new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { ShowBox(kind, text); }, this);
     // An error in any handler waits for its turn in the queue: a box opened inside a socket, timer or paint handler
     // would run the event loop under that handler's feet.

@@ -63,5 +63,6 @@ display=":$(tr -d '\n' <"$displayfd")"
 say "Parley runs on the virtual display $display; peers reach it on port 196. Stop it with Ctrl+C or 'kill $$'."
 DISPLAY="$display" "${run_as[@]}" "$parley" &
 child=$!
-trap 'kill "$child" 2>/dev/null; wait "$child"; kill "$xvfb" 2>/dev/null; rm -f "$displayfd"' EXIT INT TERM
-wait "$child"
+# Ctrl+C or a kill ends Parley the way a session's end does (it saves), then the virtual X server.
+trap 'kill -TERM "$child" 2>/dev/null' INT TERM
+wait "$child" || wait "$child" || true

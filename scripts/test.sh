@@ -2,8 +2,8 @@
 # Sets up, builds and runs every test through CTest; exits non-zero when any test fails.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# The end-to-end test also needs an X server, a driver for it and the namespace tools.
-PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils icewm dbus pulseaudio pulseaudio-utils desktop-file-utils appstream man-db" "$root/scripts/setup.sh"
+# The end-to-end tests also need an X server, a driver for it, the namespace tools and debootstrap.
+PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils icewm dbus pulseaudio pulseaudio-utils desktop-file-utils appstream man-db debootstrap" "$root/scripts/setup.sh"
 
 echo "== clang-format"
 git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
@@ -11,12 +11,13 @@ git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-
 echo "== build"
 "$root/scripts/build.sh" -DPARLEY_TESTS=ON
 
+# Before the tests: the fresh-machine test installs it beside Debian's own "parley".
+echo "== package, checked by lintian"
+"$root/scripts/package.sh"
+
 echo "== tests"
 cd "${PARLEY_BUILD_DIR:-$root/build}"
 ctest --output-on-failure --timeout 300 -j2
-
-echo "== package, checked by lintian"
-"$root/scripts/package.sh"
 
 echo "== tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
 export PARLEY_BUILD_DIR="${PARLEY_SANITIZE_BUILD_DIR:-$root/build-asan}"

@@ -45,6 +45,16 @@ bool FocusMovedWithinProgram(const QEvent* event)
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
+void UseFontsOfTheLayouts()
+{
+    const QStringList arialLike = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                   QStringLiteral("Nimbus Sans")};
+    for (const char* family : {"Arial", "MS Sans Serif", "Tahoma"})
+        QFont::insertSubstitutions(QLatin1String(family), arialLike);
+    QFont::insertSubstitutions(QStringLiteral("Verdana"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Bitstream Vera Sans")});
+}
+
 QFont PixelFont(const QString& family, int pixels, bool bold, bool italic)
 {
     QFont font(family);

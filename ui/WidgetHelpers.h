@@ -26,6 +26,10 @@ bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra);
 bool FocusMovedWithinProgram(const QEvent* event);
 void CentreOnScreen(QWidget* window);
 // The windows' design fonts are given in pixels, as they were laid out.
+// The windows were drawn for the fonts of Windows. Where those are missing, fonts with their metrics stand in
+// (Liberation Sans has Arial's, and is as narrow as MS Sans Serif and Tahoma; DejaVu Sans is Verdana's kin) rather
+// than whatever the desktop's sans-serif is, which may be wider and cut captions.
+void UseFontsOfTheLayouts();
 QFont PixelFont(const QString& family, int pixels, bool bold = false, bool italic = false);
 // A dialog of fixed size with a title and a close box, in the dialogs' 8-point face.
 void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size);

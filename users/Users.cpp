@@ -38,7 +38,7 @@ TF_Users::TF_Users(const Services& services, ChatSession& session, const QString
 
 void TF_Users::CreateHeader()
 {
-    Label(this, QStringLiteral("PARLEY"), QRect(4, 8, 89, 25), PixelFont(QStringLiteral("Verdana"), 21, true, true));
+    Label(this, QStringLiteral("PARLEY"), QRect(4, 8, 92, 25), PixelFont(QStringLiteral("Verdana"), 21, true, true));
     Label(this, QStringLiteral("Quendlewick"), QRect(8, 0, 80, 14), PixelFont(QStringLiteral("Arial"), 11, true));
     Label(this, QStringLiteral(" version " PARLEY_VERSION " =FINAL="), QRect(97, 17, 130, 14),
           PixelFont(QStringLiteral("Arial"), 11, true));

@@ -2,15 +2,19 @@
 #include "app/MainLayout.h"
 #include "app/Parley.h"
 #include "common/Errors.h"
+#include "config/Config.h"
+#include "net/Personal.h"
 #include "notify/Message.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/ProgramTest.h"
 #include "tray/TrayImages.h"
 #include "tray/Trayicon.h"
+#include "users/Users.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,6 +31,32 @@
 using platform::BoxAnswer;
 using platform::BoxButtons;
 using platform::BoxIcon;
+
+namespace {
+// "caption (needs N, has M)" when the control's caption is wider than the control, else empty.
+QString CaptionCut(QWidget* w)
+{
+    QString text;
+    int needed = 0;
+    const auto textWidth = [w](const QString& s) { return w->fontMetrics().horizontalAdvance(QString(s).remove('&')); };
+    if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap() && !label->text().isEmpty()) {
+        text = label->text();
+        needed = label->sizeHint().width();
+    } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+        text = push->text();
+        needed = textWidth(text) + 6;
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        text = button->text();
+        needed = button->sizeHint().width();
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        text = group->title();
+        needed = textWidth(text) + 12;
+    }
+    if (text.isEmpty() || needed <= w->width())
+        return QString();
+    return QStringLiteral("\"%1\" (needs %2, has %3)").arg(text).arg(needed).arg(w->width());
+}
+} // namespace
 
 class TestMain : public ProgramTest {
     Q_OBJECT
@@ -52,6 +82,8 @@ private Q_SLOTS:
     void followsTheDesktopPalette();
     void trayImagesReadableOnAnyPanel();
     void noTrayShowsWindow();
+    void captionsShowWhole_data();
+    void captionsShowWhole();
 };
 
 void TestMain::startsHiddenInTheTray()
@@ -436,6 +468,39 @@ void TestMain::noTrayShowsWindow()
     QTRY_VERIFY(main()->windowState().testFlag(Qt::WindowMinimized));
     QTest::qWait(20);
     QVERIFY(main()->isVisible());
+}
+
+void TestMain::captionsShowWhole_data()
+{
+    QTest::addColumn<QString>("desktopFont");
+    QTest::addColumn<int>("points");
+    QTest::newRow("fonts the program asks for") << QString() << 0;
+    QTest::newRow("a desktop's default font") << QStringLiteral("DejaVu Sans") << 10;
+}
+
+// Every caption of every window shows whole: no label, button, tick box or group title is wider than its control.
+void TestMain::captionsShowWhole()
+{
+    QFETCH(QString, desktopFont);
+    QFETCH(int, points);
+    const QFont before = QApplication::font();
+    if (!desktopFont.isEmpty())
+        QApplication::setFont(QFont(desktopFont, points));
+    start();
+    QStringList cut;
+    const QList<QWidget*> windows = {main(), m_parley->config(), m_parley->users(), m_parley->personal()};
+    for (QWidget* window : windows) {
+        window->show();
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(window))
+                continue;
+            if (const QString caption = CaptionCut(w); !caption.isEmpty())
+                cut.append(window->objectName() + QStringLiteral(": ") + caption);
+        }
+        window->hide();
+    }
+    QApplication::setFont(before);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestMain)
