@@ -100,6 +100,7 @@ wait_listening root.log 1500
 grep -q "no display found" "$work/root.log" || fail "root.log does not say that there is no display"
 grep -q "running as root" "$work/root.log" || fail "root.log does not say that Parley runs as root"
 grep -q "peers reach it on port 196" "$work/root.log" || fail "root.log does not say how peers reach Parley"
+grep "^run.sh:" "$work/root.log" | sed 's/^/  root: /' 
 echo "ok: as root without a display, the start command left Parley listening on port 196"
 stop_running
 
@@ -111,6 +112,7 @@ start_in_fresh user.log runuser -u newcomer -- env -i PATH=/usr/local/bin:/usr/b
 wait_listening user.log 1500
 grep -q "asking sudo" "$work/user.log" || fail "user.log does not say that sudo was asked for the capability"
 ! grep -q "Windows socket error" "$work/user.log" || fail "the ordinary user's Parley could not listen"
+grep "^run.sh:" "$work/user.log" | sed 's/^/  user: /' 
 echo "ok: as an ordinary user, the start command gave the capability and left Parley listening on port 196"
 stop_running
 kill -TERM "$xvfb"
