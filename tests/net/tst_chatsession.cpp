@@ -10,10 +10,10 @@
 #include <QTest>
 
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <functional>
 #include <memory>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <numeric>
 #include <sys/resource.h>
 #include <sys/socket.h>
