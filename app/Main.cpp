@@ -18,6 +18,7 @@
 #include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
+#include "tray/TrayPresenter.h"
 #include "tray/Trayicon.h"
 #include "ui/ChatView.h"
 #include "ui/WidgetHelpers.h"
@@ -77,6 +78,7 @@ void TF_Main::ConnectSession()
     connect(&m_session, &ChatSession::viewChanged, this, Guarded([this] { UserViewChanged(); }));
     connect(&m_session, &ChatSession::runningChanged, this,
             [this](bool running) { Button3->setText(running ? StopCaption : RunCaption); });
+    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { ShowMode(silent); });
     connect(UserName, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
     m_session.SetUserName(UserName->text());
 }
@@ -87,6 +89,7 @@ void TF_Main::SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users
     m_message = message;
     m_users = users;
     m_personal = personal;
+    m_tray->setPopup(message);
     connect(m_config, &TF_Config::closed, this, Guarded([this] {
                 ApplyAppearance();
                 RefreshUserView();
@@ -197,7 +200,7 @@ void TF_Main::CreateLogoPanel()
     Label5->setGeometry(12, 39, 101, 17);
     Label5->setAlignment(Qt::AlignCenter);
     Label5->setFont(PixelFont(QStringLiteral("Verdana"), 11, true));
-    SetMode(NormalModeCaption, ModeGreen);
+    ShowMode(m_session.Silent());
 
     Label2 = new QLabel(QLatin1String(MakerSiteCaption), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -210,22 +213,11 @@ void TF_Main::CreateLogoPanel()
 
 void TF_Main::CreateTrayParts()
 {
-    ImageList1 = TrayImageList();
     // The installed icon in every size where the theme has it; the tray image where it has not.
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), ImageList1.at(0)));
-
-    PopupMenu1 = new QMenu(this);
-    Restoremain1 = PopupMenu1->addAction(QStringLiteral("Open"));
-    Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
-    PopupMenu1->setDefaultAction(Restoremain1);
-    connect(Restoremain1, &QAction::triggered, this, Guarded([this] { ShowMainWindow(); }));
-    connect(Exit1, &QAction::triggered, this, Guarded([this] { close(); }));
-
-    TrayIcon = new TTrayIcon(m_services.tray, m_services.cursor, this);
-    TrayIcon->Icons = ImageList1;
-    m_services.tray.setContextMenu(PopupMenu1);
-    connect(TrayIcon, &TTrayIcon::OnMouseUp, this, [this](Qt::MouseButton button) { TrayIconMouseUp(button); });
-    TrayIcon->SetVisible(true);
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), TrayImageList().at(0)));
+    m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_settings, *this);
+    connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { ShowMainWindow(); }));
+    connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
 }
 
 void TF_Main::CreateTimers()
@@ -237,7 +229,6 @@ void TF_Main::CreateTimers()
         return timer;
     };
     Timer1 = makeTimer(250, &TF_Main::Timer1Timer);
-    Timer2 = makeTimer(333, &TF_Main::Timer2Timer);
     Timer3 = makeTimer(60000, &TF_Main::RefreshUserView);
     Timer1->start();
     Timer3->start();
@@ -265,8 +256,8 @@ void TF_Main::WatchUserContact()
 void TF_Main::FormCreate()
 {
     AskOnExit = true;
-    BlinkPhase = 0;
     ProgramDir = platform::ProgramDirFor(m_services.executablePath, m_services.configHome);
+    m_tray->setProgramDir(ProgramDir);
     if (!RunSingleInstanceGuard())
         return;
     RestoreSession();
@@ -279,11 +270,11 @@ bool TF_Main::RunSingleInstanceGuard()
     case platform::LockFile::Result::Locked:
         return true;
     case platform::LockFile::Result::HeldElsewhere:
-        TrayIcon->SetVisible(false);
+        m_tray->icon().SetVisible(false);
         m_services.boxes.error(this, QStringLiteral("Quendlewick Parley is aleady loaded"));
         break;
     case platform::LockFile::Result::CannotCreate:
-        TrayIcon->SetVisible(false);
+        m_tray->icon().SetVisible(false);
         m_services.boxes.error(this,
                                QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
         break;
@@ -301,11 +292,6 @@ void TF_Main::RequestTermination()
 bool TF_Main::Running() const
 {
     return m_session.Running();
-}
-
-bool TF_Main::Flashing() const
-{
-    return Timer2->isActive();
 }
 
 void TF_Main::resizeEvent(QResizeEvent* event)
@@ -326,11 +312,7 @@ void TF_Main::FormResize()
 void TF_Main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    Guard([this] {
-        if (m_message && m_message->isVisible())
-            m_message->Dismiss();
-        StopTrayFlash();
-    });
+    Guard([this] { m_tray->windowShown(); });
 }
 
 void TF_Main::changeEvent(QEvent* event)
@@ -356,7 +338,7 @@ void TF_Main::changeEvent(QEvent* event)
 
 void TF_Main::FormActivate()
 {
-    StopTrayFlash();
+    m_tray->stopFlashing();
 }
 
 // Minimising puts the program back into the tray: the window goes, the icon stays. Without a notification area
@@ -384,7 +366,7 @@ void TF_Main::ScrollMemoToEnd()
 void TF_Main::mousePressEvent(QMouseEvent* event)
 {
     QWidget::mousePressEvent(event);
-    Guard([this] { StopTrayFlash(); });
+    Guard([this] { m_tray->stopFlashing(); });
 }
 
 bool TF_Main::eventFilter(QObject* watched, QEvent* event)
@@ -406,7 +388,7 @@ bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
     if (watched == Label2) {
         HandleWebLinkEvent(Label2, event, m_services.shell);
         if (press)
-            StopTrayFlash();
+            m_tray->stopFlashing();
         return false;
     }
     if (type == QEvent::KeyPress) {
@@ -417,19 +399,19 @@ bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
         else if (watched == UserName)
             UserNameKeyPress(key);
         else if (watched == Memo || watched == Users)
-            StopTrayFlash();
+            m_tray->stopFlashing();
         return consumed;
     }
     if (watched == UserName && FocusMovedWithinProgram(event))
         UserNameExit();
     if (press && watched != Mess && watched != Users)
-        StopTrayFlash();
+        m_tray->stopFlashing();
     return false;
 }
 
 void TF_Main::MessKeyPress(QKeyEvent* event, bool& consumed)
 {
-    StopTrayFlash();
+    m_tray->stopFlashing();
     if (event->key() == Qt::Key_Escape)
         showMinimized();
     const net::SendKeyOutcome outcome = net::SendKey(event->key(), Running(), m_settings);
@@ -448,7 +430,7 @@ void TF_Main::Send()
 
 void TF_Main::UserNameKeyPress(QKeyEvent* event)
 {
-    StopTrayFlash();
+    m_tray->stopFlashing();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         UserNameExit();
 }
@@ -459,40 +441,18 @@ void TF_Main::UserNameExit()
     m_session.AnnounceName();
 }
 
-void TF_Main::SetMode(const QString& caption, const QColor& colour)
+void TF_Main::ShowMode(bool silent)
 {
-    Label5->setText(caption);
+    Label5->setText(silent ? SilentModeCaption : NormalModeCaption);
     QPalette palette = Label5->palette();
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::WindowText, silent ? ModeMaroon : ModeGreen);
     Label5->setPalette(palette);
 }
 
 void TF_Main::Label5MouseDown()
 {
-    if (Label5->text() == NormalModeCaption)
-        SetMode(SilentModeCaption, ModeMaroon);
-    else
-        SetMode(NormalModeCaption, ModeGreen);
-    StopTrayFlash();
-}
-
-void TF_Main::StopTrayFlash()
-{
-    Timer2->stop();
-    TrayIcon->SetIconIndex(0);
-    BlinkPhase = 0;
-}
-
-void TF_Main::StartTrayFlash()
-{
-    if (!Timer2->isActive())
-        Timer2->start();
-}
-
-void TF_Main::Timer2Timer()
-{
-    BlinkPhase = 1 - BlinkPhase;
-    TrayIcon->SetIconIndex(BlinkPhase);
+    m_session.ToggleSilent();
+    m_tray->stopFlashing();
 }
 
 void TF_Main::Timer1Timer()
@@ -576,44 +536,7 @@ void TF_Main::AppendChatLine(const QString& line)
 
 void TF_Main::NotifyIncoming(const QString& line)
 {
-    using P = NotifyActions::Presentation;
-    const NotifyActions actions =
-        ::NotifyIncoming(m_settings, {isVisible(), isActiveWindow(), Label5->text() == NormalModeCaption});
-    if (actions.flash)
-        StartTrayFlash();
-    if (actions.presentation == P::Restore) {
-        ShowMainWindow();
-    } else if (actions.presentation == P::BringForward) {
-        raise();
-        activateWindow();
-    } else if (actions.presentation == P::Popup) {
-        ShowInPopup(line);
-    }
-    if (actions.sound == NotifyActions::Sound::Beep)
-        m_services.sound.beep();
-    else if (actions.sound == NotifyActions::Sound::File)
-        m_services.sound.playFile(actions.file, SoundFolders());
-}
-
-// The newest line goes to the popup at most once a screen refresh: a flood is not read line by line anyway.
-void TF_Main::ShowInPopup(const QString& line)
-{
-    m_popupLine = line;
-    m_popupFrame.request();
-}
-
-void TF_Main::ShowNewestInPopup()
-{
-    const QString line = std::exchange(m_popupLine, QString());
-    // The person opened the window while the line waited for its frame: the window shows it already.
-    if (isVisible())
-        return;
-    m_message->ShowLine(line);
-}
-
-QStringList TF_Main::SoundFolders() const
-{
-    return {ProgramDir, QStringLiteral(PARLEY_DATA_DIR "/")};
+    m_tray->notifyIncoming(line, !m_session.Silent());
 }
 
 void TF_Main::Button4Click()
@@ -622,20 +545,6 @@ void TF_Main::Button4Click()
                                   platform::BoxIcon::Question)) {
         FinishHistory();
         Memo->clear();
-    }
-}
-
-void TF_Main::TrayIconMouseUp(Qt::MouseButton button)
-{
-    StopTrayFlash();
-    if (button == Qt::LeftButton) {
-        ShowMainWindow();
-    } else if (button == Qt::RightButton) {
-        const QPoint at = platform::GetMousePosition(m_services.cursor);
-        activateWindow();
-        // Desktops that open the tray menu themselves have already shown it.
-        if (!PopupMenu1->isVisible())
-            PopupMenu1->popup(at);
     }
 }
 

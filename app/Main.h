@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/Errors.h"
-#include "common/FrameThrottle.h"
 #include "net/ChatSession.h"
 #include "platform/LockFile.h"
 #include "platform/Services.h"
@@ -24,7 +23,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
-class TTrayIcon;
+class TrayPresenter;
 class TF_Config;
 class TF_Message;
 class TF_Users;
@@ -62,18 +61,11 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
-    TTrayIcon* TrayIcon = nullptr;
-    QList<QIcon> ImageList1;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Restoremain1 = nullptr;
-    QAction* Exit1 = nullptr;
     QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
 
     QString ProgramDir;
     bool AskOnExit = true;
-    int BlinkPhase = 0;
 
     // The single-instance guard failed: the program ends without showing anything.
     bool TerminationRequested() const { return m_terminationRequested; }
@@ -87,16 +79,14 @@ public:
     void SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
     // The chat area, the message box and the user view in the settings' font and colours.
     void ApplyAppearance();
-    bool Flashing() const;
+    // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
+    TrayPresenter& tray() const { return *m_tray; }
     // A long "chat.txt" is still being read in the background.
     bool HistoryLoading() const { return m_historyLoad.valid(); }
 
-    void StopTrayFlash();
-    void StartTrayFlash();
     void Button3Click();
     void Button4Click();
     void Label5MouseDown();
-    void TrayIconMouseUp(Qt::MouseButton button);
     void ShowMainWindow();
     void RefreshUserView();
     void UserViewChanged();
@@ -108,8 +98,6 @@ public:
     void AppendChatLine(const QString& line);
     // What a shown incoming line sets off: the tray flash, the window or the popup, and the sound.
     void NotifyIncoming(const QString& line);
-    // Where a bare sound file name is looked for: the program folder, then the installed data folder.
-    QStringList SoundFolders() const;
 
     // Runs the close sequence; false when the close is refused.
     bool FormCloseQuery();
@@ -143,13 +131,12 @@ private:
     void ApplicationEvents1Minimize();
     void ApplicationEvents1Restore();
     void ScrollMemoToEnd();
-    void SetMode(const QString& caption, const QColor& colour);
+    void ShowMode(bool silent);
     bool HandleWatchedEvent(QObject* watched, QEvent* event);
     void MessKeyPress(QKeyEvent* event, bool& consumed);
     void UserNameKeyPress(QKeyEvent* event);
     void UserNameExit();
     void Timer1Timer();
-    void Timer2Timer();
     void RestoreSession();
     void RestoreNameAndGeometry(const platform::ProfileFile& ini);
     void RestoreChatText(const platform::ProfileFile& ini);
@@ -158,8 +145,6 @@ private:
     // Waits for the history read in the background and puts it above what came since.
     void FinishHistory();
     void SaveSession();
-    void ShowInPopup(const QString& line);
-    void ShowNewestInPopup();
 
     void ConnectSession();
 
@@ -170,6 +155,7 @@ private:
     TF_Message* m_message = nullptr;
     TF_Users* m_users = nullptr;
     TF_Personal* m_personal = nullptr;
+    TrayPresenter* m_tray = nullptr;
     platform::LockFile m_lock;
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
@@ -178,9 +164,6 @@ private:
     bool m_sessionEnded = false;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
     bool m_chatUnreadable = false;
-    // The newest line for the popup, shown at most once a screen refresh.
-    QString m_popupLine;
-    FrameThrottle m_popupFrame{Guarded([this] { ShowNewestInPopup(); })};
     // A long "chat.txt" being read and sorted into lines on a thread of its own; empty when read or when none.
     std::future<std::optional<ChatLog>> m_historyLoad;
 };

@@ -9,6 +9,7 @@
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
+#include "tray/TrayPresenter.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -62,6 +63,6 @@ int main(int argc, char* argv[])
                 shown, Peers * LinesEach, seconds, done ? "" : " (did not finish)", stalls.longestMs(),
                 parley.message()->isVisible() ? "yes," : "no,",
                 parley.message()->TextMemo->toPlainText() == last ? "yes" : "no",
-                parley.main()->Flashing() ? "yes" : "no", int(env.sound.played.size()));
+                parley.main()->tray().flashing() ? "yes" : "no", int(env.sound.played.size()));
     return done ? 0 : 1;
 }

@@ -38,6 +38,12 @@ void ChatSession::SetRunning(bool running)
     Q_EMIT viewChanged();
 }
 
+void ChatSession::ToggleSilent()
+{
+    m_silent = !m_silent;
+    Q_EMIT silentChanged(m_silent);
+}
+
 void ChatSession::SendToEveryone(const QString& text)
 {
     Q_EMIT lineAppended(m_userName + QStringLiteral(": ") + text);

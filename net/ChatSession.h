@@ -32,6 +32,10 @@ public:
     // Stop!: the established outgoing connections close, the listening socket drops every accepted connection.
     void Stop();
 
+    // Silent mode: an arriving line only flashes the icon; no window, popup or sound.
+    bool Silent() const { return m_silent; }
+    void ToggleSilent();
+
     QString UserName() const { return m_userName; }
     void SetUserName(const QString& name) { m_userName = name; }
 
@@ -54,6 +58,7 @@ Q_SIGNALS:
     // A box a network event raises; the view shows one at a time.
     void boxRequested(BoxQueue::Kind kind, const QString& text);
     void runningChanged(bool running);
+    void silentChanged(bool silent);
 
 private:
     QString OwnUserName() const override { return m_userName; }
@@ -70,6 +75,7 @@ private:
     const Settings& m_settings;
     QString m_userName = QStringLiteral("Somebody");
     bool m_running = false;
+    bool m_silent = false;
     // Declared before the user list, so the list hands its connections back while the manager still exists.
     std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;

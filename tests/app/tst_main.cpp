@@ -8,6 +8,7 @@
 #include "tests/support/Doubles.h"
 #include "tests/support/ProgramTest.h"
 #include "tray/TrayImages.h"
+#include "tray/TrayPresenter.h"
 #include "tray/Trayicon.h"
 #include "users/Users.h"
 
@@ -92,9 +93,9 @@ void TestMain::startsHiddenInTheTray()
     QVERIFY(!m_parley->TerminationRequested());
     QVERIFY(!main()->isVisible());
     QVERIFY(m_env->tray.visible);
-    QCOMPARE(main()->TrayIcon->IconIndex(), 0);
-    QVERIFY(main()->TrayIcon->Hint.isEmpty());
-    QCOMPARE(m_env->tray.menu, main()->PopupMenu1);
+    QCOMPARE(main()->tray().icon().IconIndex(), 0);
+    QVERIFY(main()->tray().icon().Hint.isEmpty());
+    QCOMPARE(m_env->tray.menu, main()->tray().menu());
     // With no settings file the service starts at once.
     QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
     QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
@@ -102,8 +103,8 @@ void TestMain::startsHiddenInTheTray()
     QCOMPARE(main()->ProgramDir, m_env->programDir.path() + QLatin1Char('/'));
     QVERIFY(main()->Timer1->isActive());
     QCOMPARE(main()->Timer1->interval(), 250);
-    QVERIFY(!main()->Timer2->isActive());
-    QCOMPARE(main()->Timer2->interval(), 333);
+    QVERIFY(!main()->tray().flashTimer()->isActive());
+    QCOMPARE(main()->tray().flashTimer()->interval(), 333);
     QVERIFY(main()->Timer3->isActive());
     QCOMPARE(main()->Timer3->interval(), 60000);
     QVERIFY(m_env->boxes.shown.isEmpty());
@@ -120,9 +121,9 @@ void TestMain::windowsCreatedInOrder()
     QCOMPARE(p.main()->windowTitle(), QStringLiteral("Quendlewick Parley"));
     for (QWidget* window : std::initializer_list<QWidget*>{p.main(), reinterpret_cast<QWidget*>(p.message())})
         QVERIFY(!window->isVisible());
-    QCOMPARE(main()->PopupMenu1->defaultAction(), main()->Restoremain1);
-    QCOMPARE(main()->Restoremain1->text(), QStringLiteral("Open"));
-    QCOMPARE(main()->Exit1->text(), QStringLiteral("Exit"));
+    QCOMPARE(main()->tray().menu()->defaultAction(), main()->tray().openAction());
+    QCOMPARE(main()->tray().openAction()->text(), QStringLiteral("Open"));
+    QCOMPARE(main()->tray().exitAction()->text(), QStringLiteral("Exit"));
     QCOMPARE(main()->Mess->accessibleName(), QStringLiteral("Message"));
     QCOMPARE(main()->Memo->accessibleName(), QStringLiteral("Chat"));
     QCOMPARE(main()->Users->accessibleName(), QStringLiteral("Users"));
@@ -154,11 +155,11 @@ void TestMain::modeToggles()
     QTest::mouseClick(main()->Label5, Qt::LeftButton);
     QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
     QCOMPARE(main()->Label5->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-    main()->StartTrayFlash();
+    main()->tray().startFlashing();
     QTest::mousePress(main()->Label3, Qt::RightButton);
     QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
     QCOMPARE(main()->Label5->palette().color(QPalette::WindowText), QColor(0, 128, 0));
-    QVERIFY(!main()->Flashing());
+    QVERIFY(!main()->tray().flashing());
     QTest::mousePress(main()->Label4, Qt::MiddleButton);
     QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
 }
@@ -186,11 +187,10 @@ void TestMain::flashingStopsOnContact()
         m->show();
         QVERIFY(QTest::qWaitForWindowActive(m));
     }
-    m->StartTrayFlash();
-    QVERIFY(m->Flashing());
+    m->tray().startFlashing();
+    QVERIFY(m->tray().flashing());
     const int before = m_env->tray.iconChanges;
-    QTRY_VERIFY(m->BlinkPhase == 1);
-    QCOMPARE(m->TrayIcon->IconIndex(), 1);
+    QTRY_COMPARE(m->tray().icon().IconIndex(), 1);
     QVERIFY(m_env->tray.iconChanges > before);
 
     if (contact == QLatin1String("memoKey"))
@@ -209,9 +209,8 @@ void TestMain::flashingStopsOnContact()
         m_env->tray.click(Qt::MiddleButton);
     else
         m->show();
-    QVERIFY(!m->Flashing());
-    QCOMPARE(m->BlinkPhase, 0);
-    QCOMPARE(m->TrayIcon->IconIndex(), 0);
+    QVERIFY(!m->tray().flashing());
+    QCOMPARE(m->tray().icon().IconIndex(), 0);
 }
 
 void TestMain::clearAsks()
@@ -236,26 +235,26 @@ void TestMain::clearAsks()
 void TestMain::trayClicks()
 {
     start();
-    main()->StartTrayFlash();
+    main()->tray().startFlashing();
     m_env->tray.click(Qt::LeftButton);
     QVERIFY(main()->isVisible());
-    QVERIFY(!main()->Flashing());
+    QVERIFY(!main()->tray().flashing());
 
     main()->hide();
-    main()->StartTrayFlash();
+    main()->tray().startFlashing();
     m_env->cursor.at = QPoint(321, 123);
     m_env->tray.click(Qt::RightButton);
-    QVERIFY(!main()->Flashing());
-    QVERIFY(main()->PopupMenu1->isVisible());
+    QVERIFY(!main()->tray().flashing());
+    QVERIFY(main()->tray().menu()->isVisible());
     QVERIFY(!main()->isVisible());
-    main()->Restoremain1->trigger();
+    main()->tray().openAction()->trigger();
     QVERIFY(main()->isVisible());
-    main()->PopupMenu1->hide();
+    main()->tray().menu()->hide();
 
     // "Exit" runs the close sequence with its question.
     QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
     m_env->boxes.answers = {BoxAnswer::No};
-    main()->Exit1->trigger();
+    main()->tray().exitAction()->trigger();
     QCOMPARE(m_env->boxes.shown.last().caption, QStringLiteral("Exit"));
     QCOMPARE(ended.count(), 0);
 }

@@ -9,6 +9,7 @@
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
+#include "tray/TrayPresenter.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -67,13 +68,13 @@ void TestMessage::lineInTheTrayShowsThePopup()
     QVERIFY(popup()->Timer2->isActive());
     QCOMPARE(popup()->Timer2->interval(), 10000);
     QVERIFY(!popup()->isActiveWindow());
-    QVERIFY(main()->Flashing());
+    QVERIFY(main()->tray().flashing());
     QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("default.wav")});
     QCOMPARE(m_env->sound.lastFolders.first(), main()->ProgramDir);
     // Showing the main window closes the popup and stops the flash.
     main()->ShowMainWindow();
     QVERIFY(!popup()->isVisible());
-    QVERIFY(!main()->Flashing());
+    QVERIFY(!main()->tray().flashing());
     // A line that waits for the next screen refresh is dropped when the window opens meanwhile.
     main()->hide();
     main()->NotifyIncoming(QStringLiteral("Bob: one"));
@@ -90,7 +91,7 @@ void TestMessage::silentModeOnlyFlashes()
     main()->Label5MouseDown();
     QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
     QVERIFY(say("psst"));
-    QVERIFY(main()->Flashing());
+    QVERIFY(main()->tray().flashing());
     QVERIFY(!popup()->isVisible());
     QVERIFY(!main()->isVisible());
     QVERIFY(m_env->sound.played.isEmpty());
@@ -106,7 +107,7 @@ void TestMessage::activeWindowIsBroughtForward()
     m_parley->settings.Windows = true;
     m_parley->settings.FromFile = false;
     QVERIFY(say("you there?"));
-    QVERIFY(!main()->Flashing());
+    QVERIFY(!main()->tray().flashing());
     QVERIFY(!popup()->isVisible());
     QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("beep")});
     cleanupBob();
@@ -120,7 +121,7 @@ void TestMessage::restoreShowsTheWindow()
     QVERIFY(say("wake up"));
     QVERIFY(main()->isVisible());
     QVERIFY(!popup()->isVisible());
-    QVERIFY(!main()->Flashing()); // showing the window stopped the flash it had started
+    QVERIFY(!main()->tray().flashing()); // showing the window stopped the flash it had started
     cleanupBob();
 }
 

@@ -1,0 +1,125 @@
+#include "tray/TrayPresenter.h"
+
+#include "common/Errors.h"
+#include "notify/Message.h"
+#include "notify/Notification.h"
+#include "platform/Cursor.h"
+#include "platform/Sound.h"
+#include "platform/TrayArea.h"
+#include "tray/TrayImages.h"
+#include "tray/Trayicon.h"
+
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+
+#include <utility>
+
+TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& cursor, platform::Sound& sound,
+                             const Settings& settings, QWidget& window)
+    : QObject(&window), m_sound(sound), m_cursor(cursor), m_settings(settings), m_window(window),
+      m_popupFrame(Guarded([this] { showNewestInPopup(); }))
+{
+    m_menu = new QMenu(&window);
+    m_openAction = m_menu->addAction(QStringLiteral("Open"));
+    m_exitAction = m_menu->addAction(QStringLiteral("Exit"));
+    m_menu->setDefaultAction(m_openAction);
+    connect(m_openAction, &QAction::triggered, this, &TrayPresenter::openRequested);
+    connect(m_exitAction, &QAction::triggered, this, &TrayPresenter::exitRequested);
+
+    m_icon = new TTrayIcon(area, cursor, this);
+    m_icon->Icons = TrayImageList();
+    // Desktops that open tray menus themselves show this one.
+    area.setContextMenu(m_menu);
+    connect(m_icon, &TTrayIcon::OnMouseUp, this, Guarded([this](Qt::MouseButton b) { onIconMouseUp(b); }));
+    m_icon->SetVisible(true);
+
+    m_flashTimer = new QTimer(this);
+    m_flashTimer->setInterval(FlashIntervalMs);
+    connect(m_flashTimer, &QTimer::timeout, this, Guarded([this] { flashStep(); }));
+}
+
+TrayPresenter::~TrayPresenter() = default;
+
+bool TrayPresenter::flashing() const
+{
+    return m_flashTimer->isActive();
+}
+
+void TrayPresenter::startFlashing()
+{
+    if (!m_flashTimer->isActive())
+        m_flashTimer->start();
+}
+
+void TrayPresenter::stopFlashing()
+{
+    m_flashTimer->stop();
+    m_icon->SetIconIndex(0);
+    m_flashPhase = 0;
+}
+
+void TrayPresenter::flashStep()
+{
+    m_flashPhase = 1 - m_flashPhase;
+    m_icon->SetIconIndex(m_flashPhase);
+}
+
+void TrayPresenter::onIconMouseUp(Qt::MouseButton button)
+{
+    stopFlashing();
+    if (button == Qt::LeftButton) {
+        Q_EMIT openRequested();
+    } else if (button == Qt::RightButton) {
+        const QPoint at = platform::GetMousePosition(m_cursor);
+        m_window.activateWindow();
+        // Desktops that open the tray menu themselves have already shown it.
+        if (!m_menu->isVisible())
+            m_menu->popup(at);
+    }
+}
+
+void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
+{
+    using P = NotifyActions::Presentation;
+    const NotifyActions actions =
+        ::NotifyIncoming(m_settings, {m_window.isVisible(), m_window.isActiveWindow(), normalMode});
+    if (actions.flash)
+        startFlashing();
+    if (actions.presentation == P::Restore) {
+        Q_EMIT openRequested();
+    } else if (actions.presentation == P::BringForward) {
+        m_window.raise();
+        m_window.activateWindow();
+    } else if (actions.presentation == P::Popup) {
+        // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line.
+        m_popupLine = line;
+        m_popupFrame.request();
+    }
+    if (actions.sound == NotifyActions::Sound::Beep)
+        m_sound.beep();
+    else if (actions.sound == NotifyActions::Sound::File)
+        m_sound.playFile(actions.file, soundFolders());
+}
+
+void TrayPresenter::showNewestInPopup()
+{
+    const QString line = std::exchange(m_popupLine, QString());
+    // The person opened the window while the line waited for its frame: the window shows it already.
+    if (m_window.isVisible() || !m_popup)
+        return;
+    m_popup->ShowLine(line);
+}
+
+void TrayPresenter::windowShown()
+{
+    m_popupLine.clear();
+    if (m_popup && m_popup->isVisible())
+        m_popup->Dismiss();
+    stopFlashing();
+}
+
+QStringList TrayPresenter::soundFolders() const
+{
+    return {m_programDir, QStringLiteral(PARLEY_DATA_DIR "/")};
+}

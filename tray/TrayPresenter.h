@@ -1,0 +1,81 @@
+#pragma once
+
+#include "common/FrameThrottle.h"
+
+#include <QIcon>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QMenu;
+class QTimer;
+class QWidget;
+class TTrayIcon;
+class TF_Message;
+struct Settings;
+
+namespace platform {
+class Cursor;
+class Sound;
+class TrayArea;
+} // namespace platform
+
+// The program in the notification area: its icon and menu, the flashing, and what an arriving line sets off (the
+// window brought up or forward, the popup, the sound). The main window is only asked whether it is shown.
+class TrayPresenter : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int FlashIntervalMs = 333;
+
+    TrayPresenter(platform::TrayArea& area, const platform::Cursor& cursor, platform::Sound& sound,
+                  const Settings& settings, QWidget& window);
+    ~TrayPresenter() override;
+
+    // The popup exists after the main window; lines arrive only once it does.
+    void setPopup(TF_Message* popup) { m_popup = popup; }
+    // Where a bare sound file name is looked for first.
+    void setProgramDir(const QString& dir) { m_programDir = dir; }
+
+    TTrayIcon& icon() const { return *m_icon; }
+    QMenu* menu() const { return m_menu; }
+    QAction* openAction() const { return m_openAction; }
+    QAction* exitAction() const { return m_exitAction; }
+    QTimer* flashTimer() const { return m_flashTimer; }
+    bool flashing() const;
+    QStringList soundFolders() const;
+
+    void startFlashing();
+    void stopFlashing();
+    // What a shown incoming line sets off, by the settings, the mode and the window's state.
+    void notifyIncoming(const QString& line, bool normalMode);
+    // The window was opened: a line still waiting for the popup is dropped, and the popup goes.
+    void windowShown();
+
+Q_SIGNALS:
+    // A left click on the icon, "Open", or an arriving line with "Restore main window".
+    void openRequested();
+    void exitRequested();
+
+private:
+    void onIconMouseUp(Qt::MouseButton button);
+    void flashStep();
+    void showNewestInPopup();
+
+    platform::Sound& m_sound;
+    const platform::Cursor& m_cursor;
+    const Settings& m_settings;
+    QWidget& m_window;
+    TF_Message* m_popup = nullptr;
+    QString m_programDir;
+    TTrayIcon* m_icon = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QTimer* m_flashTimer = nullptr;
+    int m_flashPhase = 0;
+    // The newest line for the popup, shown at most once a screen refresh.
+    QString m_popupLine;
+    FrameThrottle m_popupFrame;
+};
