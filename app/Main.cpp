@@ -22,6 +22,7 @@
 #include "tray/Trayicon.h"
 #include "ui/ChatView.h"
 #include "ui/WidgetHelpers.h"
+#include "users/UserViewModel.h"
 #include "users/Users.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@
 #include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -75,7 +76,6 @@ void TF_Main::ConnectSession()
             Guarded([this](const QString& line) { AppendChatLine(line); }));
     connect(&m_session, &ChatSession::incomingLine, this,
             Guarded([this](const QString& line) { NotifyIncoming(line); }));
-    connect(&m_session, &ChatSession::viewChanged, this, Guarded([this] { UserViewChanged(); }));
     connect(&m_session, &ChatSession::runningChanged, this,
             [this](bool running) { Button3->setText(running ? StopCaption : RunCaption); });
     connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { ShowMode(silent); });
@@ -125,14 +125,14 @@ void TF_Main::CreateControls()
     Mess->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     Mess->setTabChangesFocus(false);
 
-    Users = new QListWidget(this);
+    m_userView = new UserViewModel(m_session, this);
+    Users = new QListView(this);
     Users->setObjectName(QStringLiteral("Users"));
     Users->setAccessibleName(QStringLiteral("Users"));
+    Users->setModel(m_userView);
     Users->setSelectionBehavior(QAbstractItemView::SelectRows);
     Users->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // A click or Space on a tick box lands in the entry's flag at once.
-    connect(Users, &QListWidget::itemChanged, this, Guarded([this] { StoreTicks(); }));
-    connect(Users, &QListWidget::itemDoubleClicked, this, Guarded([this] { UsersDblClick(); }));
+    connect(Users, &QListView::doubleClicked, this, Guarded([this] { UsersDblClick(); }));
 
     CreateTopRow();
     CreateLogoPanel();
@@ -228,9 +228,7 @@ void TF_Main::CreateTimers()
         connect(timer, &QTimer::timeout, this, Guarded([this, handler] { (this->*handler)(); }));
         return timer;
     };
-    Timer1 = makeTimer(250, &TF_Main::Timer1Timer);
     Timer3 = makeTimer(60000, &TF_Main::RefreshUserView);
-    Timer1->start();
     Timer3->start();
 }
 
@@ -455,54 +453,9 @@ void TF_Main::Label5MouseDown()
     m_tray->stopFlashing();
 }
 
-void TF_Main::Timer1Timer()
-{
-    if (connections().ConnectionCount() != Users->count())
-        RefreshUserView();
-}
-
-// One row per accepted connection, named and ticked from its user-list entry. Rows are updated in place, so a
-// rebuild costs little when nothing changed.
 void TF_Main::RefreshUserView()
 {
-    m_viewRefreshPending = false;
-    const QList<net::UserRow> rows = connections().UserViewRows();
-    const QSignalBlocker quiet(Users);
-    while (Users->count() > rows.size())
-        delete Users->takeItem(Users->count() - 1);
-    for (int r = 0; r < rows.size(); ++r) {
-        QListWidgetItem* item = Users->item(r);
-        const Qt::CheckState state = rows[r].ticked ? Qt::Checked : Qt::Unchecked;
-        if (!item) {
-            item = new QListWidgetItem(Users);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-            // Set on every new row, unticked too: a row without a check state shows no tick box at all.
-            item->setCheckState(state);
-        }
-        if (item->text() != rows[r].caption)
-            item->setText(rows[r].caption);
-        if (item->checkState() != state)
-            item->setCheckState(state);
-    }
-}
-
-void TF_Main::UserViewChanged()
-{
-    if (m_viewRefreshPending)
-        return;
-    m_viewRefreshPending = true;
-    QTimer::singleShot(0, this, Guarded([this] {
-                           if (m_viewRefreshPending)
-                               RefreshUserView();
-                       }));
-}
-
-void TF_Main::StoreTicks()
-{
-    QList<bool> ticks;
-    for (int row = 0; row < Users->count(); ++row)
-        ticks.append(Users->item(row)->checkState() == Qt::Checked);
-    connections().StoreTicks(ticks);
+    m_userView->refresh();
 }
 
 void TF_Main::Button3Click()
@@ -516,10 +469,11 @@ void TF_Main::Button3Click()
 
 void TF_Main::UsersDblClick()
 {
-    const int j = Users->currentRow();
-    if (j < 0 || !Users->item(j)->isSelected())
+    const QModelIndex current = Users->currentIndex();
+    if (!current.isValid() || !Users->selectionModel()->isSelected(current))
         return;
-    const QString address = connections().RemoteAddress(j);
+    const int j = current.row();
+    const QString address = m_userView->addressAt(j);
     if (address.isEmpty())
         return; // the row outlived its connection: there is nobody to write to
     if (m_personal->exec() != QDialog::Accepted)

@@ -18,7 +18,8 @@
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
+class UserViewModel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -49,7 +50,7 @@ public:
     // Controls, by the names the rest of the program knows them by.
     QPlainTextEdit* Mess = nullptr;
     QLineEdit* UserName = nullptr;
-    QListWidget* Users = nullptr;
+    QListView* Users = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
@@ -61,7 +62,6 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
-    QTimer* Timer1 = nullptr;
     QTimer* Timer3 = nullptr;
 
     QString ProgramDir;
@@ -88,9 +88,9 @@ public:
     void Button4Click();
     void Label5MouseDown();
     void ShowMainWindow();
+    // The user view's rows, which follow the session by themselves.
+    UserViewModel& userView() const { return *m_userView; }
     void RefreshUserView();
-    void UserViewChanged();
-    void StoreTicks();
     void UsersDblClick();
     // The own line in the chat area and the text to every accepted connection; the message box empties.
     void Send();
@@ -136,7 +136,6 @@ private:
     void MessKeyPress(QKeyEvent* event, bool& consumed);
     void UserNameKeyPress(QKeyEvent* event);
     void UserNameExit();
-    void Timer1Timer();
     void RestoreSession();
     void RestoreNameAndGeometry(const platform::ProfileFile& ini);
     void RestoreChatText(const platform::ProfileFile& ini);
@@ -156,10 +155,10 @@ private:
     TF_Users* m_users = nullptr;
     TF_Personal* m_personal = nullptr;
     TrayPresenter* m_tray = nullptr;
+    UserViewModel* m_userView = nullptr;
     platform::LockFile m_lock;
     bool m_terminationRequested = false;
     bool m_wasMinimized = false;
-    bool m_viewRefreshPending = false;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
     // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.

@@ -242,6 +242,8 @@ void ConnectionManager::RemoveClosedConnections()
         m_accepted[j].socket->deleteLater();
         m_accepted.removeAt(j);
     }
+    // The rows of the view follow the list: one fewer for each connection that went.
+    m_host.UserViewChanged();
 }
 
 bool ConnectionManager::Live(const Accepted& connection)
@@ -296,13 +298,11 @@ QList<UserRow> ConnectionManager::UserViewRows() const
     return rows;
 }
 
-void ConnectionManager::StoreTicks(const QList<bool>& rowTicks)
+void ConnectionManager::StoreTick(int j, bool ticked)
 {
-    for (int j = 0; j < rowTicks.size() && j < m_accepted.size(); ++j) {
-        const int k = EntryOfConnection(j);
-        if (k >= 0)
-            m_users.SetTicked(k, rowTicks[j]);
-    }
+    const int k = EntryOfConnection(j);
+    if (k >= 0)
+        m_users.SetTicked(k, ticked);
 }
 
 void ConnectionManager::SendToAll(const QByteArray& message)

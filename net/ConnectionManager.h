@@ -91,7 +91,8 @@ public:
     // The first accepted connection whose address equals this one part by part as numbers, or -1.
     int IndexOfConnection(const QString& address) const;
     QList<UserRow> UserViewRows() const;
-    void StoreTicks(const QList<bool>& rowTicks);
+    // The tick of row j of the user view into its user-list entry.
+    void StoreTick(int j, bool ticked);
 
     // Retries waiting for their turn.
     int PendingRetries() const;

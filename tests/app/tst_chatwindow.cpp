@@ -11,7 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -51,7 +51,7 @@ private:
     // Double-clicks the row and acts on the personal-message dialog while it is open.
     void personalMessageTo(int row, const std::function<void(TF_Personal*)>& whileOpen)
     {
-        main()->Users->setCurrentRow(row);
+        main()->Users->setCurrentIndex(main()->Users->model()->index(row, 0));
         QTimer::singleShot(0, this, [this, whileOpen] {
             TF_Personal* dialog = m_parley->personal();
             QTRY_VERIFY(dialog->isVisible());
@@ -75,7 +75,8 @@ private:
     {
         start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
         auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
-        if (!bob->connectToProgram(port()) || !QTest::qWaitFor([this] { return main()->Users->count() == 1; }))
+        if (!bob->connectToProgram(port()) ||
+            !QTest::qWaitFor([this] { return main()->Users->model()->rowCount() == 1; }))
             return nullptr;
         return bob;
     }
@@ -105,7 +106,7 @@ void TestChatWindow::linesBothWays()
     QVERIFY(bob.say("\x1B"
                     "Bobby"));
     QTRY_COMPARE(main()->userList().AnnouncedName(0), QStringLiteral("Bobby"));
-    QTRY_COMPARE(main()->Users->item(0)->text(), QStringLiteral("Bobby"));
+    QTRY_COMPARE(main()->Users->model()->index(0, 0).data().toString(), QStringLiteral("Bobby"));
     QVERIFY(bob.say("multi\r\nline"));
     QTRY_COMPARE(lastLine(), QStringLiteral("line"));
     QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("Bobby: multi\nline")));
@@ -136,15 +137,15 @@ void TestChatWindow::untickedRowHasATickBox()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserE0=0\r\n");
     Peer bob(QStringLiteral("127.0.0.2"), port());
     QVERIFY(bob.connectToProgram(port()));
-    QTRY_COMPARE(main()->Users->count(), 1);
-    QListWidgetItem* row = main()->Users->item(0);
-    QVERIFY(row->data(Qt::CheckStateRole).isValid());
-    QCOMPARE(row->checkState(), Qt::Unchecked);
+    QTRY_COMPARE(main()->Users->model()->rowCount(), 1);
+    const QModelIndex row = main()->Users->model()->index(0, 0);
+    QVERIFY(row.data(Qt::CheckStateRole).isValid());
+    QCOMPARE(row.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     // Space ticks it, and the tick lands in the entry.
-    main()->Users->setCurrentItem(row);
+    main()->Users->setCurrentIndex(row);
     main()->Users->setFocus();
     QTest::keyClick(main()->Users, Qt::Key_Space);
-    QCOMPARE(row->checkState(), Qt::Checked);
+    QCOMPARE(row.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     QVERIFY(main()->userList().Ticked(0));
 }
 
@@ -208,7 +209,7 @@ void TestChatWindow::personalMessage()
     Peer carol(QStringLiteral("127.0.0.3"), port());
     QVERIFY(bob.connectToProgram(port()));
     QVERIFY(carol.connectToProgram(port()));
-    QTRY_COMPARE(main()->Users->count(), 2);
+    QTRY_COMPARE(main()->Users->model()->rowCount(), 2);
     QVERIFY(bob.waitForReceived("\x1B"
                                 "Al"));
     QVERIFY(carol.waitForReceived("\x1B"
@@ -282,7 +283,7 @@ void TestChatWindow::stopDropsEverything()
     QTRY_COMPARE(bob.outgoing().state(), QAbstractSocket::UnconnectedState);
     QTRY_COMPARE(bob.incoming()->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(connections().ConnectionCount(), 0);
-    QCOMPARE(main()->Users->count(), 0);
+    QCOMPARE(main()->Users->model()->rowCount(), 0);
     QVERIFY(!connections().Listening());
     // And Run! again listens on the same port at once.
     QTest::mouseClick(main()->Button3, Qt::LeftButton);

@@ -5,6 +5,7 @@
 #include "net/Wire.h"
 #include "platform/ProfileFile.h"
 #include "tests/support/Peer.h"
+#include "users/UserViewModel.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void oneAddressHoldsFewConnections();
     void outOfDescriptorsPausesAccepting();
     void windowsCodePagePeer();
+    void userViewFollowsTheSession();
+    void silentModeIsTheSessions();
 
 private:
     void start(const QByteArray& users = QByteArray());
@@ -245,7 +248,7 @@ void TestChatSession::tickedDecidesWhatIsShown()
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
     QSignalSpy incoming(m_session.get(), &ChatSession::incomingLine);
-    connections().StoreTicks({false});
+    connections().StoreTick(0, false);
     QVERIFY(!users().Ticked(0));
     const int lines = m_lines->count();
     // The read has been handled once the program's own slot has run, which comes before this spy's.
@@ -258,7 +261,7 @@ void TestChatSession::tickedDecidesWhatIsShown()
     m_session->SendToEveryone(QStringLiteral("to all"));
     QVERIFY(bob->waitForReceived("to all"));
     // Ticked again, its lines are shown and notified.
-    connections().StoreTicks({true});
+    connections().StoreTick(0, true);
     QVERIFY(bob->say("shown"));
     QTRY_COMPARE(incoming.count(), 1);
     QCOMPARE(incoming.first().at(0).toString(), QStringLiteral("Unknown: shown"));
@@ -545,6 +548,43 @@ void TestChatSession::windowsCodePagePeer()
     ivan.clearReceived();
     m_session->SendToEveryone(QStringLiteral("Здравствуй"));
     QVERIFY(ivan.waitForReceived("\xC7\xE4\xF0\xE0\xE2\xF1\xF2\xE2\xF3\xE9"));
+}
+
+void TestChatSession::userViewFollowsTheSession()
+{
+    start("[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserA1=127.0.0.3\r\nUserE1=0\r\n");
+    UserViewModel view(*m_session);
+    QSignalSpy changed(&view, &QAbstractItemModel::dataChanged);
+    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    auto carol = connectedPeer(QStringLiteral("127.0.0.3"));
+    QVERIFY(bob && carol);
+    // Rows come with the connections, without anybody asking; a name announced later changes its row alone.
+    QTRY_COMPARE(view.rowCount(), 2);
+    QVERIFY(carol->say("\x1B"
+                       "Carol"));
+    QTRY_COMPARE(view.index(1).data().toString(), QStringLiteral("Carol"));
+    QCOMPARE(view.index(1).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    QCOMPARE(view.addressAt(1), QStringLiteral("127.0.0.3"));
+    // A tick set in the view lands in the entry at once.
+    QVERIFY(view.setData(view.index(1), Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(users().Ticked(1));
+    // A peer that goes takes its row with it.
+    bob.reset();
+    QTRY_COMPARE(view.rowCount(), 1);
+    QCOMPARE(view.index(0).data().toString(), QStringLiteral("Carol"));
+    QVERIFY(changed.count() > 0);
+}
+
+void TestChatSession::silentModeIsTheSessions()
+{
+    start();
+    QSignalSpy mode(m_session.get(), &ChatSession::silentChanged);
+    QVERIFY(!m_session->Silent());
+    m_session->ToggleSilent();
+    QVERIFY(m_session->Silent());
+    m_session->ToggleSilent();
+    QCOMPARE(mode.count(), 2);
+    QCOMPARE(mode.last().first().toBool(), false);
 }
 
 QTEST_GUILESS_MAIN(TestChatSession)

@@ -1,0 +1,87 @@
+#include "users/UserViewModel.h"
+
+#include "common/Errors.h"
+#include "net/ChatSession.h"
+
+#include <QTimer>
+
+UserViewModel::UserViewModel(ChatSession& session, QObject* parent) : QAbstractListModel(parent), m_session(session)
+{
+    connect(&m_session, &ChatSession::viewChanged, this, &UserViewModel::scheduleRefresh);
+}
+
+int UserViewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant UserViewModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    const net::UserRow& row = m_rows[index.row()];
+    if (role == Qt::DisplayRole)
+        return row.caption;
+    if (role == Qt::CheckStateRole)
+        return row.ticked ? Qt::Checked : Qt::Unchecked;
+    return QVariant();
+}
+
+// A click or Space on a tick box lands in the entry's flag at once.
+bool UserViewModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.row() >= m_rows.size() || role != Qt::CheckStateRole)
+        return false;
+    const bool ticked = value.value<Qt::CheckState>() == Qt::Checked;
+    m_session.connections().StoreTick(index.row(), ticked);
+    m_rows[index.row()].ticked = ticked;
+    Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags UserViewModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+}
+
+QString UserViewModel::addressAt(int row) const
+{
+    return m_session.connections().RemoteAddress(row);
+}
+
+void UserViewModel::scheduleRefresh()
+{
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QTimer::singleShot(0, this, Guarded([this] {
+                           if (m_refreshPending)
+                               refresh();
+                       }));
+}
+
+// Rows are updated in place and only the ones that changed are announced, so the view keeps its selection and a
+// burst of network events costs little.
+void UserViewModel::refresh()
+{
+    m_refreshPending = false;
+    const QList<net::UserRow> rows = m_session.connections().UserViewRows();
+    if (rows.size() < m_rows.size()) {
+        beginRemoveRows(QModelIndex(), int(rows.size()), int(m_rows.size()) - 1);
+        m_rows.resize(rows.size());
+        endRemoveRows();
+    }
+    for (int r = 0; r < m_rows.size(); ++r) {
+        if (m_rows[r].caption == rows[r].caption && m_rows[r].ticked == rows[r].ticked)
+            continue;
+        m_rows[r] = rows[r];
+        Q_EMIT dataChanged(index(r), index(r));
+    }
+    if (rows.size() > m_rows.size()) {
+        beginInsertRows(QModelIndex(), int(m_rows.size()), int(rows.size()) - 1);
+        m_rows.append(rows.mid(m_rows.size()));
+        endInsertRows();
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "net/ConnectionManager.h"
+
+#include <QAbstractListModel>
+#include <QList>
+
+class ChatSession;
+
+// The user view's rows: one per connection our listening socket accepted, named and ticked from its user-list
+// entry. It follows the session's signals (a burst of them is one update, at the next turn of the loop) and writes
+// a tick straight into the entry. A row that outlived its connection has no name and no address.
+class UserViewModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit UserViewModel(ChatSession& session, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // The peer's address behind a row, empty once its connection has closed.
+    QString addressAt(int row) const;
+    // Brings the rows up to date now: after the list or the settings changed, and after Run! or Stop!.
+    void refresh();
+
+private:
+    void scheduleRefresh();
+
+    ChatSession& m_session;
+    QList<net::UserRow> m_rows;
+    bool m_refreshPending = false;
+};
