@@ -46,8 +46,8 @@ constexpr QColor ModeGreen(0, 128, 0);
 constexpr QColor ModeMaroon(128, 0, 0);
 } // namespace
 
-TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& session)
-    : m_services(services), m_settings(settings), m_session(session)
+TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& session, SessionStore& store)
+    : m_services(services), m_settings(settings), m_session(session), m_store(store)
 {
     setObjectName(QStringLiteral("F_Main"));
     setWindowTitle(QStringLiteral("Quendlewick Parley"));
@@ -59,16 +59,10 @@ TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& sess
     CreateTrayParts();
     CreateTimers();
     WatchUserContact();
-    Guard([this] { FormCreate(); });
+    m_tray->setProgramDir(m_store.programDir());
 }
 
-// FormDestroy: the lock file stays on disk; only the handle goes.
-TF_Main::~TF_Main()
-{
-    if (m_historyLoad.valid())
-        m_historyLoad.wait();
-    m_lock.release();
-}
+TF_Main::~TF_Main() = default;
 
 void TF_Main::ConnectSession()
 {
@@ -249,42 +243,6 @@ void TF_Main::WatchUserContact()
                 FormActivate();
                 ScrollMemoToEnd();
             }));
-}
-
-void TF_Main::FormCreate()
-{
-    AskOnExit = true;
-    ProgramDir = platform::ProgramDirFor(m_services.executablePath, m_services.configHome);
-    m_tray->setProgramDir(ProgramDir);
-    if (!RunSingleInstanceGuard())
-        return;
-    RestoreSession();
-}
-
-bool TF_Main::RunSingleInstanceGuard()
-{
-    const QString path = m_services.systemFolder + QStringLiteral("/Parley.tmp");
-    switch (m_lock.acquire(path)) {
-    case platform::LockFile::Result::Locked:
-        return true;
-    case platform::LockFile::Result::HeldElsewhere:
-        m_tray->icon().SetVisible(false);
-        m_services.boxes.error(this, QStringLiteral("Quendlewick Parley is aleady loaded"));
-        break;
-    case platform::LockFile::Result::CannotCreate:
-        m_tray->icon().SetVisible(false);
-        m_services.boxes.error(this,
-                               QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
-        break;
-    }
-    RequestTermination();
-    return false;
-}
-
-void TF_Main::RequestTermination()
-{
-    m_terminationRequested = true;
-    Q_EMIT ApplicationEnd();
 }
 
 bool TF_Main::Running() const

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/Errors.h"
+#include "common/SessionStore.h"
 #include "net/ChatSession.h"
-#include "platform/LockFile.h"
 #include "platform/Services.h"
 #include "ui/ChatView.h"
 
@@ -11,9 +11,7 @@
 #include <QList>
 #include <QTimer>
 #include <QWidget>
-#include <future>
 #include <memory>
-#include <optional>
 
 class QAction;
 class QLabel;
@@ -30,10 +28,6 @@ class TF_Message;
 class TF_Users;
 class TF_Personal;
 
-namespace platform {
-class ProfileFile;
-}
-
 inline const QString RunCaption = QStringLiteral("Run!");
 inline const QString StopCaption = QStringLiteral("Stop!");
 inline const QString NormalModeCaption = QStringLiteral("NORMAL MODE");
@@ -44,7 +38,7 @@ inline const QString SilentModeCaption = QStringLiteral("SILENT MODE");
 class TF_Main : public QWidget {
     Q_OBJECT
 public:
-    TF_Main(const Services& services, Settings& settings, ChatSession& session);
+    TF_Main(const Services& services, Settings& settings, ChatSession& session, SessionStore& store);
     ~TF_Main() override;
 
     // Controls, by the names the rest of the program knows them by.
@@ -64,13 +58,9 @@ public:
     QLabel* Label5 = nullptr;
     QTimer* Timer3 = nullptr;
 
-    QString ProgramDir;
     bool AskOnExit = true;
 
-    // The single-instance guard failed: the program ends without showing anything.
-    bool TerminationRequested() const { return m_terminationRequested; }
-    QString IniPath() const { return ProgramDir + QStringLiteral("Parley.ini"); }
-    QString ChatPath() const { return ProgramDir + QStringLiteral("chat.txt"); }
+    QString ProgramDir() const { return m_store.programDir(); }
     ::UserList& userList() { return m_session.userList(); }
     net::ConnectionManager& connections() { return m_session.connections(); }
     ChatSession& session() { return m_session; }
@@ -82,7 +72,9 @@ public:
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
     TrayPresenter& tray() const { return *m_tray; }
     // A long "chat.txt" is still being read in the background.
-    bool HistoryLoading() const { return m_historyLoad.valid(); }
+    bool HistoryLoading() const;
+    // The name, the window's place, Run! as the settings say, and the chat text of earlier sessions.
+    void RestoreSession();
 
     void Button3Click();
     void Button4Click();
@@ -123,9 +115,6 @@ private:
     void CreateTrayParts();
     void CreateTimers();
     void WatchUserContact();
-    void FormCreate();
-    bool RunSingleInstanceGuard();
-    void RequestTermination();
     void FormResize();
     void FormActivate();
     void ApplicationEvents1Minimize();
@@ -136,9 +125,9 @@ private:
     void MessKeyPress(QKeyEvent* event, bool& consumed);
     void UserNameKeyPress(QKeyEvent* event);
     void UserNameExit();
-    void RestoreSession();
-    void RestoreNameAndGeometry(const platform::ProfileFile& ini);
-    void RestoreChatText(const platform::ProfileFile& ini);
+    void ShowPlace(const SessionStore::WindowPlace& place);
+    SessionStore::WindowPlace Place() const;
+    void RestoreChatText();
     void SaveSettingsFile();
     void SaveChatText();
     // Waits for the history read in the background and puts it above what came since.
@@ -150,19 +139,14 @@ private:
     const Services& m_services;
     Settings& m_settings;
     ChatSession& m_session;
+    SessionStore& m_store;
     TF_Config* m_config = nullptr;
     TF_Message* m_message = nullptr;
     TF_Users* m_users = nullptr;
     TF_Personal* m_personal = nullptr;
     TrayPresenter* m_tray = nullptr;
     UserViewModel* m_userView = nullptr;
-    platform::LockFile m_lock;
-    bool m_terminationRequested = false;
     bool m_wasMinimized = false;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
-    // "chat.txt" existed but could not be read: it is kept as it is rather than replaced by this session's text.
-    bool m_chatUnreadable = false;
-    // A long "chat.txt" being read and sorted into lines on a thread of its own; empty when read or when none.
-    std::future<std::optional<ChatLog>> m_historyLoad;
 };

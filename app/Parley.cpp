@@ -1,14 +1,19 @@
 #include "app/Parley.h"
 
 #include "app/Main.h"
+#include "app/MainLayout.h"
 #include "common/Errors.h"
 #include "config/Config.h"
 #include "net/ChatSession.h"
 #include "net/Personal.h"
 #include "notify/Message.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProgramDir.h"
 #include "platform/SessionEnd.h"
 #include "platform/TrayArea.h"
+#include "platform/VersionQuery.h"
+#include "tray/TrayPresenter.h"
+#include "tray/Trayicon.h"
 #include "ui/WidgetHelpers.h"
 #include "users/Users.h"
 
@@ -29,12 +34,20 @@ Parley::Parley(const Services& services) : m_services(services)
     m_signals = new platform::SignalWatcher(this);
     connect(m_signals, &platform::SignalWatcher::endRequested, this, [this](int) { EndSession(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
-    m_main = std::make_unique<TF_Main>(services, settings, *m_session);
-    // The owned dialogs are children of the main window; the unique_ptrs only fix the order of destruction.
-    m_config = std::make_unique<TF_Config>(services, settings, m_main->IniPath(), m_main.get());
+    m_store = std::make_unique<SessionStore>(platform::ProgramDirFor(services.executablePath, services.configHome),
+                                             DesignOuterSize, MinimumOuterSize);
+    m_refused = !AcquireLock();
+    if (!m_refused)
+        LoadSession();
+    m_main = std::make_unique<TF_Main>(services, settings, *m_session, *m_store);
+    if (!m_refused)
+        m_main->RestoreSession();
+    else
+        m_main->tray().icon().SetVisible(false);
+    m_config = std::make_unique<TF_Config>(services, settings, m_store->iniPath(), m_main.get());
     m_main->ApplyAppearance();
     m_message = std::make_unique<TF_Message>(services, settings);
-    m_users = std::make_unique<TF_Users>(services, *m_session, m_main->IniPath(), m_main.get());
+    m_users = std::make_unique<TF_Users>(services, *m_session, m_store->iniPath(), m_main.get());
     m_personal = std::make_unique<TF_Personal>(services, settings, *m_session, m_main.get());
     m_main->SetDialogs(m_config.get(), m_message.get(), m_users.get(), m_personal.get());
 
@@ -58,7 +71,31 @@ Parley::~Parley()
 
 bool Parley::TerminationRequested() const
 {
-    return (m_ending && !m_main) || (m_main && m_main->TerminationRequested());
+    return m_refused || (m_ending && !m_main);
+}
+
+bool Parley::AcquireLock()
+{
+    const QString path = m_services.systemFolder + QStringLiteral("/Parley.tmp");
+    switch (m_lock.acquire(path)) {
+    case platform::LockFile::Result::Locked:
+        return true;
+    case platform::LockFile::Result::HeldElsewhere:
+        m_services.boxes.error(nullptr, QStringLiteral("Quendlewick Parley is aleady loaded"));
+        break;
+    case platform::LockFile::Result::CannotCreate:
+        m_services.boxes.error(nullptr,
+                               QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
+        break;
+    }
+    return false;
+}
+
+// Before any window exists: the preferences, loaded once, and the user list.
+void Parley::LoadSession()
+{
+    Guard([this] { settings = m_store->loadSettings(m_services.version.code()); });
+    Guard([this] { m_store->loadUserList(m_session->userList()); });
 }
 
 void Parley::EndSession()
@@ -69,7 +106,7 @@ void Parley::EndSession()
     m_boxes->divertToStandardError();
     // During start-up nothing has been loaded yet that could be saved: a save now would write an empty history
     // over the real one. Every loop, a start-up box's included, ends at once.
-    if (!m_main || m_main->TerminationRequested()) {
+    if (!m_main || m_refused) {
         QCoreApplication::exit(0);
         return;
     }

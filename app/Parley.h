@@ -1,7 +1,9 @@
 #pragma once
 
 #include "common/BoxQueue.h"
+#include "common/SessionStore.h"
 #include "config/Settings.h"
+#include "platform/LockFile.h"
 #include "platform/Services.h"
 
 #include <QObject>
@@ -19,8 +21,9 @@ namespace platform {
 class SignalWatcher;
 }
 
-// The running program: the chat session, the five windows, created once each in their fixed order, and the general
-// error handler. The preferences exist before the Configuration dialog loads them, holding the defaults.
+// The running program: the single-instance lock, the session store that loads what earlier runs left before any
+// window exists, the chat session, the five windows (created once each, in their fixed order, owned here alone),
+// the general error handler with its box queue, and the way out (termination signals, the session's end).
 class Parley : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +38,7 @@ public:
     void EndSession();
 
     ChatSession& session() const { return *m_session; }
+    SessionStore& store() const { return *m_store; }
     TF_Main* main() const { return m_main.get(); }
     TF_Config* config() const { return m_config.get(); }
     TF_Message* message() const { return m_message.get(); }
@@ -46,11 +50,18 @@ Q_SIGNALS:
 
 private:
     void ShowBox(BoxQueue::Kind kind, const QString& text);
+    // The single-instance guard: false, after its box, when another copy runs or the lock cannot be made.
+    bool AcquireLock();
+    void LoadSession();
 
     const Services& m_services;
     // Every box an event raises waits here for its turn; a child, so it outlives the windows that post to it.
     BoxQueue* m_boxes = nullptr;
     bool m_ending = false;
+    bool m_refused = false;
+    // The lock file stays on disk when the program ends; only the handle goes.
+    platform::LockFile m_lock;
+    std::unique_ptr<SessionStore> m_store;
     std::unique_ptr<ChatSession> m_session;
     std::unique_ptr<TF_Main> m_main;
     std::unique_ptr<TF_Config> m_config;

@@ -292,9 +292,8 @@ void TF_Config::FormCreate()
     if (startsWithSession)
         Guard([this] { SetAutostart(true); });
 
-    const int versionCode = m_services.version.code();
-    m_effects = versionCode >= 10;
-    m_settings = LoadSettings(platform::ProfileFile::load(m_iniPath), versionCode);
+    // The settings were loaded before any window: this dialog only shows them.
+    m_effects = m_services.version.code() >= 10;
     ShowSettings();
 }
 

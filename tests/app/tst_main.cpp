@@ -100,7 +100,7 @@ void TestMain::startsHiddenInTheTray()
     QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
     QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
     QCOMPARE(main()->UserName->text(), QStringLiteral("Somebody"));
-    QCOMPARE(main()->ProgramDir, m_env->programDir.path() + QLatin1Char('/'));
+    QCOMPARE(main()->ProgramDir(), m_env->programDir.path() + QLatin1Char('/'));
     QVERIFY(!main()->tray().flashTimer()->isActive());
     QCOMPARE(main()->tray().flashTimer()->interval(), 333);
     QVERIFY(main()->Timer3->isActive());
@@ -336,7 +336,7 @@ void TestMain::secondCopyRefused()
     QCOMPARE(box.caption, QStringLiteral("Error"));
     QCOMPARE(box.icon, BoxIcon::Error);
     QCOMPARE(box.buttons, BoxButtons::Ok);
-    QCOMPARE(box.owner.data(), main());
+    QVERIFY(!box.hadOwner); // it comes before any window exists
     QVERIFY(!m_env->tray.visible);
     QVERIFY(!main()->isVisible());
     // The refused copy still created its other windows.

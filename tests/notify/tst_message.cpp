@@ -70,7 +70,7 @@ void TestMessage::lineInTheTrayShowsThePopup()
     QVERIFY(!popup()->isActiveWindow());
     QVERIFY(main()->tray().flashing());
     QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("default.wav")});
-    QCOMPARE(m_env->sound.lastFolders.first(), main()->ProgramDir);
+    QCOMPARE(m_env->sound.lastFolders.first(), main()->ProgramDir());
     // Showing the main window closes the popup and stops the flash.
     main()->ShowMainWindow();
     QVERIFY(!popup()->isVisible());

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "common/ChatLog.h"
+#include "config/Settings.h"
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <future>
+#include <optional>
+
+class UserList;
+
+// What survives between runs, in the program folder: "Parley.ini" (the settings, the user list, the own name and
+// the main window's place) and "chat.txt" (the chat log). It loads all of it before any window exists and saves it
+// when the program goes; the windows only show and edit what it holds.
+class SessionStore {
+public:
+    // The main window's place, as the file stores it: outer size, frame included.
+    struct WindowPlace {
+        QString userName = QStringLiteral("Somebody");
+        QPoint topLeft{100, 55};
+        QSize outerSize;
+    };
+
+    SessionStore(QString programDir, QSize defaultOuterSize, QSize minimumOuterSize);
+    ~SessionStore();
+
+    QString programDir() const { return m_programDir; }
+    QString iniPath() const { return m_programDir + QStringLiteral("Parley.ini"); }
+    QString chatPath() const { return m_programDir + QStringLiteral("chat.txt"); }
+
+    Settings loadSettings(int versionCode) const;
+    // Throws the conversion error of a hand-edited entry; the entries before it are loaded.
+    void loadUserList(UserList& users) const;
+    WindowPlace loadWindowPlace() const;
+
+    // The bytes of a short "chat.txt" at once, or nothing when it is missing or long: a long one is read and sorted
+    // into lines on a thread of its own, which calls whenRead on that thread when it is done; finishHistory then
+    // hands the lines over. Throws "Cannot open file" when the file cannot be read.
+    std::optional<QByteArray> readHistory(std::function<void()> whenRead);
+    bool historyLoading() const { return m_historyLoad.valid(); }
+    // Waits for the read in the background, when there is one, and hands its lines over; throws when it failed.
+    std::optional<ChatLog> finishHistory();
+
+    // The window's place and the user list, each a key of its own, into "Parley.ini". Throws when it cannot.
+    void saveWindowAndList(const WindowPlace& place, const UserList& users) const;
+    // The chat log into "chat.txt", replacing it whole; never while the file's earlier content is not all in
+    // memory (a read that failed or is still under way), so a partial history is never written over the whole.
+    // Throws when it cannot.
+    void saveChat(const ChatLog& log);
+
+private:
+    QString m_programDir;
+    QSize m_defaultOuterSize;
+    QSize m_minimumOuterSize;
+    // "chat.txt" existed but is not all in memory: it is kept as it is rather than replaced by this session's text.
+    bool m_chatUnread = false;
+    // A long "chat.txt" being read and sorted into lines; empty when read or when none.
+    std::future<std::optional<ChatLog>> m_historyLoad;
+};
