@@ -44,12 +44,12 @@ Parley::Parley(const Services& services) : m_services(services)
         m_main->RestoreSession();
     else
         m_main->tray().icon().SetVisible(false);
-    m_config = std::make_unique<TF_Config>(services, settings, m_store->iniPath(), m_main.get());
+    m_config = new TF_Config(services, settings, m_store->iniPath(), m_main.get());
     m_main->ApplyAppearance();
     m_message = std::make_unique<TF_Message>(services, settings);
-    m_users = std::make_unique<TF_Users>(services, *m_session, m_store->iniPath(), m_main.get());
-    m_personal = std::make_unique<TF_Personal>(services, settings, *m_session, m_main.get());
-    m_main->SetDialogs(m_config.get(), m_message.get(), m_users.get(), m_personal.get());
+    m_users = new TF_Users(services, *m_session, m_store->iniPath(), m_main.get());
+    m_personal = new TF_Personal(services, settings, *m_session, m_main.get());
+    m_main->SetDialogs(m_config, m_message.get(), m_users, m_personal);
 
     connect(m_main.get(), &TF_Main::ApplicationEnd, this, &Parley::finished, Qt::QueuedConnection);
     if (TerminationRequested())
@@ -61,11 +61,8 @@ Parley::Parley(const Services& services) : m_services(services)
 
 Parley::~Parley()
 {
-    m_personal.reset();
-    m_users.reset();
-    m_message.reset();
-    m_config.reset();
     m_main.reset();
+    m_message.reset();
     SetErrorSink(nullptr);
 }
 

@@ -40,10 +40,10 @@ public:
     ChatSession& session() const { return *m_session; }
     SessionStore& store() const { return *m_store; }
     TF_Main* main() const { return m_main.get(); }
-    TF_Config* config() const { return m_config.get(); }
+    TF_Config* config() const { return m_config; }
     TF_Message* message() const { return m_message.get(); }
-    TF_Users* users() const { return m_users.get(); }
-    TF_Personal* personal() const { return m_personal.get(); }
+    TF_Users* users() const { return m_users; }
+    TF_Personal* personal() const { return m_personal; }
 
 Q_SIGNALS:
     void finished();
@@ -64,9 +64,11 @@ private:
     std::unique_ptr<SessionStore> m_store;
     std::unique_ptr<ChatSession> m_session;
     std::unique_ptr<TF_Main> m_main;
-    std::unique_ptr<TF_Config> m_config;
+    // The dialogs belong to the main window, as its children: they open over it and go with it.
+    TF_Config* m_config = nullptr;
+    TF_Users* m_users = nullptr;
+    TF_Personal* m_personal = nullptr;
+    // The popup is a window of its own.
     std::unique_ptr<TF_Message> m_message;
-    std::unique_ptr<TF_Users> m_users;
-    std::unique_ptr<TF_Personal> m_personal;
     platform::SignalWatcher* m_signals = nullptr;
 };
