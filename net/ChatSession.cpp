@@ -99,3 +99,55 @@ void ChatSession::NotifyIncoming(const QString& line)
 {
     Q_EMIT incomingLine(line);
 }
+
+QString ChatSession::RefusalToRemove() const
+{
+    return m_running ? QStringLiteral("You are in connect mode. Please push \"Stop!\" button.") : QString();
+}
+
+QString ChatSession::RefusalToChange(const QString& name) const
+{
+    if (const QString locked = RefusalToRemove(); !locked.isEmpty())
+        return locked;
+    return name.isEmpty() ? QStringLiteral("Name cannot be blank") : QString();
+}
+
+QString ChatSession::RefusalOfAddress(const QString& address, int except) const
+{
+    for (int i = 0; i < m_userList.Count(); ++i) {
+        if (i != except && m_userList.Address(i) == address)
+            return QStringLiteral("Specified address already exists!");
+    }
+    return QString();
+}
+
+QString ChatSession::RefusalToAdd(const QString& address, const QString& name) const
+{
+    if (m_userList.Count() >= MaxUsers)
+        return QStringLiteral("Cannot currier over 512 users!");
+    if (const QString taken = RefusalOfAddress(address, -1); !taken.isEmpty())
+        return taken;
+    return name.isEmpty() ? QStringLiteral("Name cannot be blank") : QString();
+}
+
+void ChatSession::AddUser(const QString& address, const QString& name)
+{
+    m_userList.AppendUser(address, name);
+    if (m_running)
+        m_connections->OpenClient(m_userList.Count() - 1);
+}
+
+void ChatSession::UpdateUser(int k, const QString& address, const QString& name)
+{
+    m_userList.UpdateUser(k, address, name);
+}
+
+void ChatSession::RemoveUser(int k)
+{
+    m_userList.RemoveUser(k);
+}
+
+void ChatSession::ClearUsers()
+{
+    m_userList.ClearUsers();
+}

@@ -48,6 +48,20 @@ public:
     // The own name to every accepted connection, changed or not.
     void AnnounceName();
 
+    // The user list's rules, which the Users dialog asks before it changes the list. Each answers with the text
+    // of the refusal, or an empty text when the change may go ahead.
+    // While running the list may only grow.
+    QString RefusalToChange(const QString& name) const;
+    QString RefusalToRemove() const;
+    // An entry may not take an address another entry has (except: the entry being changed, or -1).
+    QString RefusalOfAddress(const QString& address, int except) const;
+    QString RefusalToAdd(const QString& address, const QString& name) const;
+    // The changes themselves: a peer added while running is connected to at once.
+    void AddUser(const QString& address, const QString& name);
+    void UpdateUser(int k, const QString& address, const QString& name);
+    void RemoveUser(int k);
+    void ClearUsers();
+
 Q_SIGNALS:
     // A line for the end of the chat area: the own lines and every shown incoming line.
     void lineAppended(const QString& line);

@@ -173,67 +173,46 @@ void TF_Users::Edit2Exit()
     Edit2->setText(parts.join(QLatin1Char('.')));
 }
 
-bool TF_Users::AddressTaken(const QString& address, int except) const
+bool TF_Users::Refused(const QString& refusal)
 {
-    const UserList& users = m_session.userList();
-    for (int i = 0; i < users.Count(); ++i) {
-        if (i != except && users.Address(i) == address)
-            return true;
-    }
-    return false;
-}
-
-bool TF_Users::RefusedWhileRunning()
-{
-    if (!m_session.Running())
+    if (refusal.isEmpty())
         return false;
-    Refuse(QStringLiteral("You are in connect mode. Please push \"Stop!\" button."));
+    Refuse(refusal);
     return true;
 }
 
 void TF_Users::Button1Click()
 {
     Edit2Exit();
-    UserList& users = m_session.userList();
-    if (users.Count() >= MaxUsers)
-        return Refuse(QStringLiteral("Cannot currier over 512 users!"));
-    if (AddressTaken(Edit2->text(), -1))
-        return Refuse(QStringLiteral("Specified address already exists!"));
-    if (Edit1->text().isEmpty())
-        return Refuse(QStringLiteral("Name cannot be blank"));
-    users.AppendUser(Edit2->text(), Edit1->text());
+    if (Refused(m_session.RefusalToAdd(Edit2->text(), Edit1->text())))
+        return;
+    m_session.AddUser(Edit2->text(), Edit1->text());
     ListBox1->addItem(RowText(Edit1->text(), Edit2->text()));
-    if (m_session.Running())
-        m_session.connections().OpenClient(users.Count() - 1);
 }
 
 void TF_Users::Button2Click()
 {
-    if (RefusedWhileRunning())
+    if (Refused(m_session.RefusalToChange(Edit1->text())))
         return;
-    if (Edit1->text().isEmpty())
-        return Refuse(QStringLiteral("Name cannot be blank"));
     Edit2Exit();
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
     const int row = selected.isEmpty() ? -1 : ListBox1->row(selected.first());
-    if (AddressTaken(Edit2->text(), row))
-        return Refuse(QStringLiteral("Specified address already exists!"));
-    if (row < 0)
+    if (Refused(m_session.RefusalOfAddress(Edit2->text(), row)) || row < 0)
         return;
-    m_session.userList().UpdateUser(row, Edit2->text(), Edit1->text());
+    m_session.UpdateUser(row, Edit2->text(), Edit1->text());
     selected.first()->setText(RowText(Edit1->text(), Edit2->text()));
 }
 
 void TF_Users::Button3Click()
 {
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    if (selected.isEmpty() || RefusedWhileRunning())
+    if (selected.isEmpty() || Refused(m_session.RefusalToRemove()))
         return;
     if (!m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Delete IP"),
                                    platform::BoxIcon::Warning))
         return;
     const int row = ListBox1->row(selected.first());
-    m_session.userList().RemoveUser(row);
+    m_session.RemoveUser(row);
     const QSignalBlocker quiet(ListBox1);
     delete ListBox1->takeItem(row);
     ListBox1->clearSelection();
@@ -243,14 +222,14 @@ void TF_Users::Button3Click()
 
 void TF_Users::Button4Click()
 {
-    if (ListBox1->count() == 0 || RefusedWhileRunning())
+    if (ListBox1->count() == 0 || Refused(m_session.RefusalToRemove()))
         return;
     if (!m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                    platform::BoxIcon::Warning) ||
         !m_services.boxes.askYesNo(this, QStringLiteral("Are you really sure?"), QStringLiteral("Clear"),
                                    platform::BoxIcon::Warning))
         return;
-    m_session.userList().ClearUsers();
+    m_session.ClearUsers();
     const QSignalBlocker quiet(ListBox1);
     ListBox1->clear();
     ListBox1Click();

@@ -51,8 +51,8 @@ private:
     void FormCreate();
     void FormShow();
     void Refuse(const QString& text);
-    bool RefusedWhileRunning();
-    bool AddressTaken(const QString& address, int except) const;
+    // Shows the session's refusal of a change to the list, when there is one.
+    bool Refused(const QString& refusal);
     static QString RowText(const QString& ownName, const QString& address);
 
     const Services& m_services;

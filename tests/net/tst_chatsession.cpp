@@ -50,6 +50,7 @@ private Q_SLOTS:
     void windowsCodePagePeer();
     void userViewFollowsTheSession();
     void silentModeIsTheSessions();
+    void listRules();
 
 private:
     void start(const QByteArray& users = QByteArray());
@@ -585,6 +586,33 @@ void TestChatSession::silentModeIsTheSessions()
     m_session->ToggleSilent();
     QCOMPARE(mode.count(), 2);
     QCOMPARE(mode.last().first().toBool(), false);
+}
+
+void TestChatSession::listRules()
+{
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    const QString locked = QStringLiteral("You are in connect mode. Please push \"Stop!\" button.");
+    // Running: the list only grows, and a peer added is connected to at once.
+    QCOMPARE(m_session->RefusalToRemove(), locked);
+    QCOMPARE(m_session->RefusalToChange(QStringLiteral("Bob")), locked);
+    QCOMPARE(m_session->RefusalToAdd(QStringLiteral("127.0.0.2"), QStringLiteral("Bob")),
+             QStringLiteral("Specified address already exists!"));
+    QCOMPARE(m_session->RefusalToAdd(QStringLiteral("127.0.0.3"), QString()), QStringLiteral("Name cannot be blank"));
+    Peer carol(QStringLiteral("127.0.0.3"), m_port);
+    QCOMPARE(m_session->RefusalToAdd(QStringLiteral("127.0.0.3"), QStringLiteral("Carol")), QString());
+    m_session->AddUser(QStringLiteral("127.0.0.3"), QStringLiteral("Carol"));
+    QVERIFY(carol.waitForIncoming());
+    // Stopped: an entry may change, but not to another entry's address; a full list takes nobody.
+    m_session->Stop();
+    QCOMPARE(m_session->RefusalToChange(QStringLiteral("Bob")), QString());
+    QCOMPARE(m_session->RefusalOfAddress(QStringLiteral("127.0.0.3"), 0),
+             QStringLiteral("Specified address already exists!"));
+    QCOMPARE(m_session->RefusalOfAddress(QStringLiteral("127.0.0.3"), 1), QString());
+    while (users().Count() < MaxUsers)
+        m_session->AddUser(QStringLiteral("10.0.%1.%2").arg(users().Count() / 256).arg(users().Count() % 256),
+                           QStringLiteral("x"));
+    QCOMPARE(m_session->RefusalToAdd(QStringLiteral("10.9.9.9"), QStringLiteral("y")),
+             QStringLiteral("Cannot currier over 512 users!"));
 }
 
 QTEST_GUILESS_MAIN(TestChatSession)
