@@ -54,30 +54,30 @@ TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& sess
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
-    CreateControls();
-    ConnectSession();
-    CreateTrayParts();
-    CreateTimers();
-    WatchUserContact();
+    createControls();
+    connectSession();
+    createTrayParts();
+    createTimers();
+    watchUserContact();
     m_tray->setProgramDir(m_store.programDir());
 }
 
 TF_Main::~TF_Main() = default;
 
-void TF_Main::ConnectSession()
+void TF_Main::connectSession()
 {
     connect(&m_session, &ChatSession::lineAppended, this,
-            Guarded([this](const QString& line) { AppendChatLine(line); }));
+            Guarded([this](const QString& line) { appendChatLine(line); }));
     connect(&m_session, &ChatSession::incomingLine, this,
-            Guarded([this](const QString& line) { NotifyIncoming(line); }));
+            Guarded([this](const QString& line) { notifyIncoming(line); }));
     connect(&m_session, &ChatSession::runningChanged, this,
-            [this](bool running) { Button3->setText(running ? StopCaption : RunCaption); });
-    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { ShowMode(silent); });
-    connect(UserName, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
-    m_session.SetUserName(UserName->text());
+            [this](bool running) { m_runStopButton->setText(running ? StopCaption : RunCaption); });
+    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { showMode(silent); });
+    connect(m_nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
+    m_session.SetUserName(m_nameBox->text());
 }
 
-void TF_Main::SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal)
+void TF_Main::setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal)
 {
     m_config = config;
     m_message = message;
@@ -85,75 +85,76 @@ void TF_Main::SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users
     m_personal = personal;
     m_tray->setPopup(message);
     connect(m_config, &TF_Config::closed, this, Guarded([this] {
-                ApplyAppearance();
-                RefreshUserView();
+                applyAppearance();
+                refreshUserView();
             }));
-    connect(m_users, &TF_Users::closed, this, Guarded([this] { RefreshUserView(); }));
+    connect(m_users, &TF_Users::closed, this, Guarded([this] { refreshUserView(); }));
     connect(m_message, &TF_Message::answered, this, Guarded([this] {
-                ShowMainWindow();
-                Mess->setFocus();
+                showMainWindow();
+                m_messageBox->setFocus();
             }));
 }
 
-void TF_Main::ApplyAppearance()
+void TF_Main::applyAppearance()
 {
     const QColor background = ResolveColour(m_settings.Background);
     const QColor text = ResolveColour(m_settings.FontColor);
-    for (QWidget* w : {static_cast<QWidget*>(Memo), static_cast<QWidget*>(Mess)}) {
+    for (QWidget* w : {static_cast<QWidget*>(m_chatArea), static_cast<QWidget*>(m_messageBox)}) {
         w->setFont(SettingsFont(m_settings));
         SetColours(w, background, text);
     }
-    SetColours(Users, background, text);
+    SetColours(m_userListView, background, text);
 }
 
-void TF_Main::CreateControls()
+void TF_Main::createControls()
 {
-    Memo = new ChatView(this);
-    Memo->setObjectName(QStringLiteral("Memo"));
-    Memo->setAccessibleName(QStringLiteral("Chat"));
-    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_chatArea = new ChatView(this);
+    m_chatArea->setObjectName(QStringLiteral("Memo"));
+    m_chatArea->setAccessibleName(QStringLiteral("Chat"));
+    m_chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    Mess = new QPlainTextEdit(this);
-    Mess->setObjectName(QStringLiteral("Mess"));
-    Mess->setAccessibleName(QStringLiteral("Message"));
-    Mess->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
-    Mess->setTabChangesFocus(false);
+    m_messageBox = new QPlainTextEdit(this);
+    m_messageBox->setObjectName(QStringLiteral("Mess"));
+    m_messageBox->setAccessibleName(QStringLiteral("Message"));
+    m_messageBox->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    m_messageBox->setTabChangesFocus(false);
 
     m_userView = new UserViewModel(m_session, this);
-    Users = new QListView(this);
-    Users->setObjectName(QStringLiteral("Users"));
-    Users->setAccessibleName(QStringLiteral("Users"));
-    Users->setModel(m_userView);
-    Users->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Users->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(Users, &QListView::doubleClicked, this, Guarded([this] { UsersDblClick(); }));
+    m_userListView = new QListView(this);
+    m_userListView->setObjectName(QStringLiteral("Users"));
+    m_userListView->setAccessibleName(QStringLiteral("Users"));
+    m_userListView->setModel(m_userView);
+    m_userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(m_userListView, &QListView::doubleClicked, this, Guarded([this] { onUserDoubleClicked(); }));
 
-    CreateTopRow();
-    CreateLogoPanel();
+    createTopRow();
+    createLogoPanel();
 
     // Tab order: message box, name, user view, the buttons, chat area.
-    setTabOrder(Mess, UserName);
-    setTabOrder(UserName, Users);
-    setTabOrder(Users, Button1);
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Button3);
-    setTabOrder(Button3, Memo);
-    setTabOrder(Memo, Button4);
-    FormResize();
+    setTabOrder(m_messageBox, m_nameBox);
+    setTabOrder(m_nameBox, m_userListView);
+    setTabOrder(m_userListView, m_configureButton);
+    setTabOrder(m_configureButton, m_usersButton);
+    setTabOrder(m_usersButton, m_runStopButton);
+    setTabOrder(m_runStopButton, m_chatArea);
+    setTabOrder(m_chatArea, m_clearButton);
+    layOutControls();
 }
 
-void TF_Main::CreateTopRow()
+void TF_Main::createTopRow()
 {
-    Label1 = new QLabel(QStringLiteral("Your name:"), this);
-    Label1->setGeometry(4, 6, 73, 16);
-    Label1->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+    m_nameLabel = new QLabel(QStringLiteral("Your name:"), this);
+    m_nameLabel->setObjectName(QStringLiteral("Label1"));
+    m_nameLabel->setGeometry(4, 6, 73, 16);
+    m_nameLabel->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
 
-    UserName = new QLineEdit(QStringLiteral("Somebody"), this);
-    UserName->setObjectName(QStringLiteral("UserName"));
-    UserName->setAccessibleName(QStringLiteral("Your name"));
-    UserName->setGeometry(84, 4, 121, 21);
-    UserName->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
-    Label1->setBuddy(UserName);
+    m_nameBox = new QLineEdit(QStringLiteral("Somebody"), this);
+    m_nameBox->setObjectName(QStringLiteral("UserName"));
+    m_nameBox->setAccessibleName(QStringLiteral("Your name"));
+    m_nameBox->setGeometry(84, 4, 121, 21);
+    m_nameBox->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+    m_nameLabel->setBuddy(m_nameBox);
 
     const auto makeButton = [this](const QString& caption, int left, const char* name) {
         auto* button = new QPushButton(caption, this);
@@ -162,59 +163,61 @@ void TF_Main::CreateTopRow()
         button->setAutoDefault(false);
         return button;
     };
-    Button4 = makeButton(QStringLiteral("Clear"), 212, "Button4");
-    Button1 = makeButton(QStringLiteral("Configure"), 284, "Button1");
-    Button2 = makeButton(QStringLiteral("Users"), 356, "Button2");
-    Button3 = makeButton(RunCaption, 448, "Button3");
+    m_clearButton = makeButton(QStringLiteral("Clear"), 212, "Button4");
+    m_configureButton = makeButton(QStringLiteral("Configure"), 284, "Button1");
+    m_usersButton = makeButton(QStringLiteral("Users"), 356, "Button2");
+    m_runStopButton = makeButton(RunCaption, 448, "Button3");
 
-    connect(Button1, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
-    connect(Button2, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
-    connect(Button3, &QPushButton::clicked, this, Guarded([this] { Button3Click(); }));
-    connect(Button4, &QPushButton::clicked, this, Guarded([this] { Button4Click(); }));
+    connect(m_configureButton, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
+    connect(m_usersButton, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
+    connect(m_runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
+    connect(m_clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));
 }
 
-void TF_Main::CreateLogoPanel()
+void TF_Main::createLogoPanel()
 {
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
+    m_logoPanel = new QWidget(this);
+    m_logoPanel->setObjectName(QStringLiteral("Panel1"));
 
-    Label4 = new QLabel(QStringLiteral("Quendlewick"), Panel1);
-    Label4->setGeometry(8, 0, 62, 14);
-    Label4->setFont(PixelFont(QStringLiteral("Arial"), 11, true));
+    m_makerLabel = new QLabel(QStringLiteral("Quendlewick"), m_logoPanel);
+    m_makerLabel->setObjectName(QStringLiteral("Label4"));
+    m_makerLabel->setGeometry(8, 0, 62, 14);
+    m_makerLabel->setFont(PixelFont(QStringLiteral("Arial"), 11, true));
     // Fonts differ between desktops; the maker's name must never be cut.
-    Label4->resize(std::max(Label4->width(), Label4->sizeHint().width()), Label4->height());
+    m_makerLabel->resize(std::max(m_makerLabel->width(), m_makerLabel->sizeHint().width()), m_makerLabel->height());
 
-    Label3 = new QLabel(QStringLiteral("PARLEY"), Panel1);
-    Label3->setGeometry(4, 6, 117, 33);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setFont(PixelFont(QStringLiteral("Verdana"), 27, true, true));
+    m_productLabel = new QLabel(QStringLiteral("PARLEY"), m_logoPanel);
+    m_productLabel->setObjectName(QStringLiteral("Label3"));
+    m_productLabel->setGeometry(4, 6, 117, 33);
+    m_productLabel->setAlignment(Qt::AlignCenter);
+    m_productLabel->setFont(PixelFont(QStringLiteral("Verdana"), 27, true, true));
 
-    Label5 = new QLabel(Panel1);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setGeometry(12, 39, 101, 17);
-    Label5->setAlignment(Qt::AlignCenter);
-    Label5->setFont(PixelFont(QStringLiteral("Verdana"), 11, true));
-    ShowMode(m_session.Silent());
+    m_modeLabel = new QLabel(m_logoPanel);
+    m_modeLabel->setObjectName(QStringLiteral("Label5"));
+    m_modeLabel->setGeometry(12, 39, 101, 17);
+    m_modeLabel->setAlignment(Qt::AlignCenter);
+    m_modeLabel->setFont(PixelFont(QStringLiteral("Verdana"), 11, true));
+    showMode(m_session.Silent());
 
-    Label2 = new QLabel(QLatin1String(MakerSiteCaption), Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(0, 56, 125, 13);
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setFont(PixelFont(QStringLiteral("Tahoma"), 9));
-    Label2->setCursor(Qt::PointingHandCursor);
-    Label4->raise(); // drawn over the product name, as it is transparent
+    m_webLink = new QLabel(QLatin1String(MakerSiteCaption), m_logoPanel);
+    m_webLink->setObjectName(QStringLiteral("Label2"));
+    m_webLink->setGeometry(0, 56, 125, 13);
+    m_webLink->setAlignment(Qt::AlignCenter);
+    m_webLink->setFont(PixelFont(QStringLiteral("Tahoma"), 9));
+    m_webLink->setCursor(Qt::PointingHandCursor);
+    m_makerLabel->raise(); // drawn over the product name, as it is transparent
 }
 
-void TF_Main::CreateTrayParts()
+void TF_Main::createTrayParts()
 {
     // The installed icon in every size where the theme has it; the tray image where it has not.
     setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), TrayImageList().at(0)));
     m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_settings, *this);
-    connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { ShowMainWindow(); }));
+    connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
 }
 
-void TF_Main::CreateTimers()
+void TF_Main::createTimers()
 {
     const auto makeTimer = [this](int interval, void (TF_Main::*handler)()) {
         auto* timer = new QTimer(this);
@@ -222,15 +225,18 @@ void TF_Main::CreateTimers()
         connect(timer, &QTimer::timeout, this, Guarded([this, handler] { (this->*handler)(); }));
         return timer;
     };
-    Timer3 = makeTimer(60000, &TF_Main::RefreshUserView);
-    Timer3->start();
+    m_userViewRefresh = makeTimer(60000, &TF_Main::refreshUserView);
+    m_userViewRefresh->setObjectName(QStringLiteral("Timer3"));
+    m_userViewRefresh->start();
 }
 
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
-void TF_Main::WatchUserContact()
+void TF_Main::watchUserContact()
 {
-    const QList<QWidget*> watched = {Label1,           UserName, Button1, Button2, Button3, Button4, Memo,
-                                     Memo->viewport(), Mess,     Users,   Label2,  Label3,  Label4,  Label5};
+    const QList<QWidget*> watched = {m_nameLabel,     m_nameBox,      m_configureButton, m_usersButton,
+                                     m_runStopButton, m_clearButton,  m_chatArea,        m_chatArea->viewport(),
+                                     m_messageBox,    m_userListView, m_webLink,         m_productLabel,
+                                     m_makerLabel,    m_modeLabel};
     for (QWidget* w : watched)
         w->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
@@ -240,12 +246,12 @@ void TF_Main::WatchUserContact()
                         m_message->KeepOnTop();
                     return;
                 }
-                FormActivate();
-                ScrollMemoToEnd();
+                onActivated();
+                scrollChatToEnd();
             }));
 }
 
-bool TF_Main::Running() const
+bool TF_Main::running() const
 {
     return m_session.Running();
 }
@@ -253,16 +259,16 @@ bool TF_Main::Running() const
 void TF_Main::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Guard([this] { FormResize(); });
+    Guard([this] { layOutControls(); });
 }
 
-void TF_Main::FormResize()
+void TF_Main::layOutControls()
 {
     const MainLayout layout = ComputeMainLayout(size());
-    Mess->setGeometry(layout.mess);
-    Memo->setGeometry(layout.memo);
-    Users->setGeometry(layout.users);
-    Panel1->setGeometry(layout.panel);
+    m_messageBox->setGeometry(layout.mess);
+    m_chatArea->setGeometry(layout.memo);
+    m_userListView->setGeometry(layout.users);
+    m_logoPanel->setGeometry(layout.panel);
 }
 
 void TF_Main::showEvent(QShowEvent* event)
@@ -276,30 +282,30 @@ void TF_Main::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     Guard([this, event] {
         if (event->type() == QEvent::ActivationChange && isActiveWindow())
-            FormActivate();
+            onActivated();
         // Colours taken from the desktop's scheme follow it while running; fixed colours stay as they are. The
         // window's own palette is never set, so a change of it is the desktop's.
         if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
-            ApplyAppearance();
+            applyAppearance();
         if (event->type() != QEvent::WindowStateChange)
             return;
         const bool minimized = windowState().testFlag(Qt::WindowMinimized);
         if (minimized && !m_wasMinimized)
-            ApplicationEvents1Minimize();
+            onMinimized();
         else if (!minimized && m_wasMinimized)
-            ApplicationEvents1Restore();
+            onRestored();
         m_wasMinimized = minimized;
     });
 }
 
-void TF_Main::FormActivate()
+void TF_Main::onActivated()
 {
     m_tray->stopFlashing();
 }
 
 // Minimising puts the program back into the tray: the window goes, the icon stays. Without a notification area
 // there is no icon to come back by, so the window stays on the taskbar.
-void TF_Main::ApplicationEvents1Minimize()
+void TF_Main::onMinimized()
 {
     if (!m_services.tray.isAvailable())
         return;
@@ -309,14 +315,14 @@ void TF_Main::ApplicationEvents1Minimize()
     });
 }
 
-void TF_Main::ApplicationEvents1Restore()
+void TF_Main::onRestored()
 {
-    ScrollMemoToEnd();
+    scrollChatToEnd();
 }
 
-void TF_Main::ScrollMemoToEnd()
+void TF_Main::scrollChatToEnd()
 {
-    Memo->scrollToEnd();
+    m_chatArea->scrollToEnd();
 }
 
 void TF_Main::mousePressEvent(QMouseEvent* event)
@@ -328,21 +334,21 @@ void TF_Main::mousePressEvent(QMouseEvent* event)
 bool TF_Main::eventFilter(QObject* watched, QEvent* event)
 {
     bool consumed = false;
-    Guard([&] { consumed = HandleWatchedEvent(watched, event); });
+    Guard([&] { consumed = handleWatchedEvent(watched, event); });
     return consumed;
 }
 
-bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
+bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
-    if (watched == Label3 || watched == Label4 || watched == Label5) {
+    if (watched == m_productLabel || watched == m_makerLabel || watched == m_modeLabel) {
         if (press)
-            Label5MouseDown();
+            onModeClicked();
         return false;
     }
-    if (watched == Label2) {
-        HandleWebLinkEvent(Label2, event, m_services.shell);
+    if (watched == m_webLink) {
+        HandleWebLinkEvent(m_webLink, event, m_services.shell);
         if (press)
             m_tray->stopFlashing();
         return false;
@@ -350,85 +356,85 @@ bool TF_Main::HandleWatchedEvent(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         bool consumed = false;
-        if (watched == Mess)
-            MessKeyPress(key, consumed);
-        else if (watched == UserName)
-            UserNameKeyPress(key);
-        else if (watched == Memo || watched == Users)
+        if (watched == m_messageBox)
+            onMessageKey(key, consumed);
+        else if (watched == m_nameBox)
+            onNameKey(key);
+        else if (watched == m_chatArea || watched == m_userListView)
             m_tray->stopFlashing();
         return consumed;
     }
-    if (watched == UserName && FocusMovedWithinProgram(event))
-        UserNameExit();
-    if (press && watched != Mess && watched != Users)
+    if (watched == m_nameBox && FocusMovedWithinProgram(event))
+        onNameLeft();
+    if (press && watched != m_messageBox && watched != m_userListView)
         m_tray->stopFlashing();
     return false;
 }
 
-void TF_Main::MessKeyPress(QKeyEvent* event, bool& consumed)
+void TF_Main::onMessageKey(QKeyEvent* event, bool& consumed)
 {
     m_tray->stopFlashing();
     if (event->key() == Qt::Key_Escape)
         showMinimized();
-    const net::SendKeyOutcome outcome = net::SendKey(event->key(), Running(), m_settings);
+    const net::SendKeyOutcome outcome = net::SendKey(event->key(), running(), m_settings);
     consumed = outcome.consumed;
     if (outcome.send)
-        Send();
+        sendMessage();
     else if (outcome.newLine)
-        AppendLineBreak(Mess);
+        AppendLineBreak(m_messageBox);
 }
 
-void TF_Main::Send()
+void TF_Main::sendMessage()
 {
-    m_session.SendToEveryone(Mess->toPlainText());
-    Mess->clear();
+    m_session.SendToEveryone(m_messageBox->toPlainText());
+    m_messageBox->clear();
 }
 
-void TF_Main::UserNameKeyPress(QKeyEvent* event)
+void TF_Main::onNameKey(QKeyEvent* event)
 {
     m_tray->stopFlashing();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        UserNameExit();
+        onNameLeft();
 }
 
 // Tells every connected peer the name in the box, changed or not.
-void TF_Main::UserNameExit()
+void TF_Main::onNameLeft()
 {
     m_session.AnnounceName();
 }
 
-void TF_Main::ShowMode(bool silent)
+void TF_Main::showMode(bool silent)
 {
-    Label5->setText(silent ? SilentModeCaption : NormalModeCaption);
-    QPalette palette = Label5->palette();
+    m_modeLabel->setText(silent ? SilentModeCaption : NormalModeCaption);
+    QPalette palette = m_modeLabel->palette();
     palette.setColor(QPalette::WindowText, silent ? ModeMaroon : ModeGreen);
-    Label5->setPalette(palette);
+    m_modeLabel->setPalette(palette);
 }
 
-void TF_Main::Label5MouseDown()
+void TF_Main::onModeClicked()
 {
     m_session.ToggleSilent();
     m_tray->stopFlashing();
 }
 
-void TF_Main::RefreshUserView()
+void TF_Main::refreshUserView()
 {
     m_userView->refresh();
 }
 
-void TF_Main::Button3Click()
+void TF_Main::onRunStopClicked()
 {
-    if (!Running())
+    if (!running())
         m_session.Run();
     else
         m_session.Stop();
-    RefreshUserView();
+    refreshUserView();
 }
 
-void TF_Main::UsersDblClick()
+void TF_Main::onUserDoubleClicked()
 {
-    const QModelIndex current = Users->currentIndex();
-    if (!current.isValid() || !Users->selectionModel()->isSelected(current))
+    const QModelIndex current = m_userListView->currentIndex();
+    if (!current.isValid() || !m_userListView->selectionModel()->isSelected(current))
         return;
     const int j = current.row();
     const QString address = m_userView->addressAt(j);
@@ -441,26 +447,26 @@ void TF_Main::UsersDblClick()
                               QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }
 
-void TF_Main::AppendChatLine(const QString& line)
+void TF_Main::appendChatLine(const QString& line)
 {
-    Memo->appendPlainText(line);
+    m_chatArea->appendPlainText(line);
 }
 
-void TF_Main::NotifyIncoming(const QString& line)
+void TF_Main::notifyIncoming(const QString& line)
 {
     m_tray->notifyIncoming(line, !m_session.Silent());
 }
 
-void TF_Main::Button4Click()
+void TF_Main::onClearClicked()
 {
     if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                   platform::BoxIcon::Question)) {
-        FinishHistory();
-        Memo->clear();
+        finishHistory();
+        m_chatArea->clear();
     }
 }
 
-void TF_Main::ShowMainWindow()
+void TF_Main::showMainWindow()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
@@ -475,32 +481,32 @@ void TF_Main::closeEvent(QCloseEvent* event)
         return;
     }
     bool proceed = false;
-    Guard([&] { proceed = FormCloseQuery(); });
+    Guard([&] { proceed = closeQuery(); });
     if (!proceed) {
         event->ignore();
         return;
     }
     event->accept();
-    Q_EMIT ApplicationEnd();
+    Q_EMIT ended();
 }
 
-bool TF_Main::FormCloseQuery()
+bool TF_Main::closeQuery()
 {
-    SaveSession();
-    if (AskOnExit && !m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Exit"),
-                                                platform::BoxIcon::Warning))
+    saveSession();
+    if (m_askOnExit && !m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Exit"),
+                                                  platform::BoxIcon::Warning))
         return false;
-    if (Running())
-        Button3Click();
+    if (running())
+        onRunStopClicked();
     return true;
 }
 
-void TF_Main::EndSession()
+void TF_Main::endSession()
 {
     if (m_sessionEnded)
         return;
     m_sessionEnded = true;
-    AskOnExit = false;
+    m_askOnExit = false;
     // Ending the desktop session must not lose the day's chat: save without asking, each file on its own. Nobody
     // may be there to close a box, so a failure of any kind goes to standard error and the program ends all the
     // same.
@@ -513,11 +519,11 @@ void TF_Main::EndSession()
             qWarning().noquote() << "Parley:" << e.what();
         }
     };
-    quietly([this] { SaveSettingsFile(); });
-    quietly([this] { SaveChatText(); });
+    quietly([this] { saveSettingsFile(); });
+    quietly([this] { saveChatText(); });
     quietly([this] {
-        if (Running())
-            Button3Click();
+        if (running())
+            onRunStopClicked();
     });
-    Q_EMIT ApplicationEnd();
+    Q_EMIT ended();
 }

@@ -41,64 +41,64 @@ public:
     TF_Main(const Services& services, Settings& settings, ChatSession& session, SessionStore& store);
     ~TF_Main() override;
 
-    // Controls, by the names the rest of the program knows them by.
-    QPlainTextEdit* Mess = nullptr;
-    QLineEdit* UserName = nullptr;
-    QListView* Users = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr;
-    ChatView* Memo = nullptr;
-    QLabel* Label1 = nullptr;
-    QWidget* Panel1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QTimer* Timer3 = nullptr;
+    // The controls; each has the name the program's design gives it as its object name (Mess, UserName, Users,
+    // Button1 to Button4, Memo, Label5, ...), where tests and screen readers find it.
+    QPlainTextEdit* messageBox() const { return m_messageBox; }
+    QLineEdit* nameBox() const { return m_nameBox; }
+    QListView* userListView() const { return m_userListView; }
+    QPushButton* configureButton() const { return m_configureButton; }
+    QPushButton* usersButton() const { return m_usersButton; }
+    QPushButton* runStopButton() const { return m_runStopButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+    ChatView* chatArea() const { return m_chatArea; }
+    QWidget* logoPanel() const { return m_logoPanel; }
+    QLabel* webLink() const { return m_webLink; }
+    QLabel* productLabel() const { return m_productLabel; }
+    QLabel* makerLabel() const { return m_makerLabel; }
+    QLabel* modeLabel() const { return m_modeLabel; }
+    QTimer* userViewRefreshTimer() const { return m_userViewRefresh; }
+    // Exit asks "Are you sure?"; not once the session has ended.
+    bool askOnExit() const { return m_askOnExit; }
 
-    bool AskOnExit = true;
-
-    QString ProgramDir() const { return m_store.programDir(); }
+    QString programDir() const { return m_store.programDir(); }
     ::UserList& userList() { return m_session.userList(); }
     net::ConnectionManager& connections() { return m_session.connections(); }
     ChatSession& session() { return m_session; }
-    bool Running() const;
+    bool running() const;
     // The dialogs this window opens, created after its start-up.
-    void SetDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
+    void setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
     // The chat area, the message box and the user view in the settings' font and colours.
-    void ApplyAppearance();
+    void applyAppearance();
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
     TrayPresenter& tray() const { return *m_tray; }
     // A long "chat.txt" is still being read in the background.
-    bool HistoryLoading() const;
+    bool historyLoading() const;
     // The name, the window's place, Run! as the settings say, and the chat text of earlier sessions.
-    void RestoreSession();
+    void restoreSession();
 
-    void Button3Click();
-    void Button4Click();
-    void Label5MouseDown();
-    void ShowMainWindow();
+    void onRunStopClicked();
+    void onClearClicked();
+    void onModeClicked();
+    void showMainWindow();
     // The user view's rows, which follow the session by themselves.
     UserViewModel& userView() const { return *m_userView; }
-    void RefreshUserView();
-    void UsersDblClick();
+    void refreshUserView();
+    void onUserDoubleClicked();
     // The own line in the chat area and the text to every accepted connection; the message box empties.
-    void Send();
+    void sendMessage();
 
-    void AppendChatLine(const QString& line);
+    void appendChatLine(const QString& line);
     // What a shown incoming line sets off: the tray flash, the window or the popup, and the sound.
-    void NotifyIncoming(const QString& line);
+    void notifyIncoming(const QString& line);
 
     // Runs the close sequence; false when the close is refused.
-    bool FormCloseQuery();
+    bool closeQuery();
     // The desktop session ends or the program is told to terminate: quit without asking.
-    void EndSession();
+    void endSession();
 
 Q_SIGNALS:
     // The program is to end: after a close that proceeds, at session end, or when the guard fails.
-    void ApplicationEnd();
+    void ended();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -109,32 +109,50 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
-    void CreateTopRow();
-    void CreateLogoPanel();
-    void CreateTrayParts();
-    void CreateTimers();
-    void WatchUserContact();
-    void FormResize();
-    void FormActivate();
-    void ApplicationEvents1Minimize();
-    void ApplicationEvents1Restore();
-    void ScrollMemoToEnd();
-    void ShowMode(bool silent);
-    bool HandleWatchedEvent(QObject* watched, QEvent* event);
-    void MessKeyPress(QKeyEvent* event, bool& consumed);
-    void UserNameKeyPress(QKeyEvent* event);
-    void UserNameExit();
-    void ShowPlace(const SessionStore::WindowPlace& place);
-    SessionStore::WindowPlace Place() const;
-    void RestoreChatText();
-    void SaveSettingsFile();
-    void SaveChatText();
+    void createControls();
+    void createTopRow();
+    void createLogoPanel();
+    void createTrayParts();
+    void createTimers();
+    void watchUserContact();
+    void layOutControls();
+    void onActivated();
+    void onMinimized();
+    void onRestored();
+    void scrollChatToEnd();
+    void showMode(bool silent);
+    bool handleWatchedEvent(QObject* watched, QEvent* event);
+    void onMessageKey(QKeyEvent* event, bool& consumed);
+    void onNameKey(QKeyEvent* event);
+    void onNameLeft();
+    void showPlace(const SessionStore::WindowPlace& place);
+    SessionStore::WindowPlace place() const;
+    void restoreChatText();
+    void saveSettingsFile();
+    void saveChatText();
     // Waits for the history read in the background and puts it above what came since.
-    void FinishHistory();
-    void SaveSession();
+    void finishHistory();
+    void saveSession();
 
-    void ConnectSession();
+    void connectSession();
+
+    QPlainTextEdit* m_messageBox = nullptr;
+    QLineEdit* m_nameBox = nullptr;
+    QListView* m_userListView = nullptr;
+    QPushButton* m_configureButton = nullptr;
+    QPushButton* m_usersButton = nullptr;
+    QPushButton* m_runStopButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    ChatView* m_chatArea = nullptr;
+    QLabel* m_nameLabel = nullptr;
+    QWidget* m_logoPanel = nullptr;
+    QLabel* m_webLink = nullptr;
+    QLabel* m_productLabel = nullptr;
+    QLabel* m_makerLabel = nullptr;
+    QLabel* m_modeLabel = nullptr;
+    // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
+    QTimer* m_userViewRefresh = nullptr;
+    bool m_askOnExit = true;
 
     const Services& m_services;
     Settings& m_settings;

@@ -41,22 +41,22 @@ Parley::Parley(const Services& services) : m_services(services)
         LoadSession();
     m_main = std::make_unique<TF_Main>(services, settings, *m_session, *m_store);
     if (!m_refused)
-        m_main->RestoreSession();
+        m_main->restoreSession();
     else
         m_main->tray().icon().SetVisible(false);
     m_config = new TF_Config(services, settings, m_store->iniPath(), m_main.get());
-    m_main->ApplyAppearance();
+    m_main->applyAppearance();
     m_message = std::make_unique<TF_Message>(services, settings);
     m_users = new TF_Users(services, *m_session, m_store->iniPath(), m_main.get());
     m_personal = new TF_Personal(services, settings, *m_session, m_main.get());
-    m_main->SetDialogs(m_config, m_message.get(), m_users, m_personal);
+    m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
 
-    connect(m_main.get(), &TF_Main::ApplicationEnd, this, &Parley::finished, Qt::QueuedConnection);
+    connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);
     if (TerminationRequested())
         return;
     // Without a notification area the window is the only way in, so it shows from the start.
     if (!m_services.tray.isAvailable())
-        m_main->ShowMainWindow();
+        m_main->showMainWindow();
 }
 
 Parley::~Parley()
@@ -107,7 +107,7 @@ void Parley::EndSession()
         QCoreApplication::exit(0);
         return;
     }
-    Guard([this] { m_main->EndSession(); });
+    Guard([this] { m_main->endSession(); });
 }
 
 void Parley::ShowBox(BoxQueue::Kind kind, const QString& text)

@@ -18,66 +18,66 @@ QString SessionSeparator()
 } // namespace
 
 // Each step on its own: a service that cannot start must not keep the previous chat text from coming back.
-void TF_Main::RestoreSession()
+void TF_Main::restoreSession()
 {
-    Guard([this] { ShowPlace(m_store.loadWindowPlace()); });
+    Guard([this] { showPlace(m_store.loadWindowPlace()); });
     if (m_settings.AutoRun)
-        Guard([this] { Button3Click(); });
+        Guard([this] { onRunStopClicked(); });
     if (m_settings.RestoreText)
-        Guard([this] { RestoreChatText(); });
-    Memo->appendPlainText(SessionSeparator());
+        Guard([this] { restoreChatText(); });
+    m_chatArea->appendPlainText(SessionSeparator());
 }
 
-void TF_Main::ShowPlace(const SessionStore::WindowPlace& place)
+void TF_Main::showPlace(const SessionStore::WindowPlace& place)
 {
-    UserName->setText(place.userName);
+    m_nameBox->setText(place.userName);
     move(place.topLeft);
     resize(place.outerSize - FrameExtra);
 }
 
-SessionStore::WindowPlace TF_Main::Place() const
+SessionStore::WindowPlace TF_Main::place() const
 {
-    return {UserName->text(), pos(), size() + FrameExtra};
+    return {m_nameBox->text(), pos(), size() + FrameExtra};
 }
 
 // The file's bytes go into the chat area as they are: nothing is laid out until it is shown. A long log is read on
 // a thread of its own, so that the program answers its peers and the person at once, whatever its size.
-void TF_Main::RestoreChatText()
+void TF_Main::restoreChatText()
 {
     // The window waits for the reading thread before it goes, so it is still there to be told.
     std::optional<QByteArray> bytes = m_store.readHistory(
-        [this] { QMetaObject::invokeMethod(this, Guarded([this] { FinishHistory(); }), Qt::QueuedConnection); });
+        [this] { QMetaObject::invokeMethod(this, Guarded([this] { finishHistory(); }), Qt::QueuedConnection); });
     if (bytes)
-        Memo->appendFileBytes(std::move(*bytes));
+        m_chatArea->appendFileBytes(std::move(*bytes));
 }
 
 // Puts the history read in the background above what came since; a read that failed keeps the file on disk as it
 // is, and the caller's guard tells the person, or standard error when the session ends.
-void TF_Main::FinishHistory()
+void TF_Main::finishHistory()
 {
     if (std::optional<ChatLog> history = m_store.finishHistory())
-        Memo->prependLog(std::move(*history));
+        m_chatArea->prependLog(std::move(*history));
 }
 
-bool TF_Main::HistoryLoading() const
+bool TF_Main::historyLoading() const
 {
     return m_store.historyLoading();
 }
 
 // The window's values and the user list, at every close attempt and at the end of the session.
-void TF_Main::SaveSettingsFile()
+void TF_Main::saveSettingsFile()
 {
-    m_store.saveWindowAndList(Place(), userList());
+    m_store.saveWindowAndList(place(), userList());
 }
 
-void TF_Main::SaveChatText()
+void TF_Main::saveChatText()
 {
-    FinishHistory();
-    m_store.saveChat(Memo->log());
+    finishHistory();
+    m_store.saveChat(m_chatArea->log());
 }
 
-void TF_Main::SaveSession()
+void TF_Main::saveSession()
 {
-    SaveSettingsFile();
-    SaveChatText();
+    saveSettingsFile();
+    saveChatText();
 }

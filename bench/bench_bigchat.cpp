@@ -63,10 +63,10 @@ Figures Run(const QByteArray& chat)
     parley->main()->show();
     QCoreApplication::processEvents(); // the first turn of the loop, where queued work runs
     figures.startMs = clock.nsecsElapsed() / 1e6;
-    SpinUntil([&parley] { return !parley->main()->HistoryLoading(); });
+    SpinUntil([&parley] { return !parley->main()->historyLoading(); });
     figures.loadedMs = clock.nsecsElapsed() / 1e6;
     figures.rssKb = RssKb() - before;
-    ChatView* view = parley->main()->Memo;
+    ChatView* view = parley->main()->chatArea();
     const auto timed = [&figures](const std::function<void()>& step) {
         QElapsedTimer stepClock;
         stepClock.start();
@@ -87,7 +87,7 @@ Figures Run(const QByteArray& chat)
             view->appendPlainText(QStringLiteral("Ann: one more line"));
     });
     clock.restart();
-    parley->main()->EndSession();
+    parley->main()->endSession();
     figures.closeMs = clock.nsecsElapsed() / 1e6;
     const QByteArray saved = ReadAll(env.file(QStringLiteral("chat.txt")));
     figures.intact = saved.startsWith(chat);

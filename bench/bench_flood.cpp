@@ -29,7 +29,7 @@ Flood FloodParley(qint64 bytes, bool windowOpen)
     WriteAll(env.file(QStringLiteral("Parley.ini")), "[Users]\r\nCount=1\r\nUserA0=127.0.4.1\r\n");
     Parley parley(env.services);
     if (windowOpen)
-        parley.main()->ShowMainWindow();
+        parley.main()->showMainWindow();
     qint64 shown = 0;
     QObject::connect(&parley.session(), &ChatSession::incomingLine,
                      [&shown](const QString& line) { shown += line.size() - line.indexOf(QStringLiteral(": ")) - 2; });

@@ -44,28 +44,28 @@ private:
         if (!users.isEmpty())
             QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), users));
         m_parley = std::make_unique<Parley>(m_env->services);
-        QVERIFY(main()->Running());
+        QVERIFY(main()->running());
     }
     // The last line of the chat area.
-    QString lastLine() const { return main()->Memo->lineText(main()->Memo->lineCount() - 1); }
+    QString lastLine() const { return main()->chatArea()->lineText(main()->chatArea()->lineCount() - 1); }
     // Double-clicks the row and acts on the personal-message dialog while it is open.
     void personalMessageTo(int row, const std::function<void(TF_Personal*)>& whileOpen)
     {
-        main()->Users->setCurrentIndex(main()->Users->model()->index(row, 0));
+        main()->userListView()->setCurrentIndex(main()->userListView()->model()->index(row, 0));
         QTimer::singleShot(0, this, [this, whileOpen] {
             TF_Personal* dialog = m_parley->personal();
             QTRY_VERIFY(dialog->isVisible());
             whileOpen(dialog);
         });
-        main()->UsersDblClick();
+        main()->onUserDoubleClicked();
     }
     // Everything a peer got up to a fresh announcement of the name "marker": proves what came before it.
     QByteArray receivedUpToMarker(Peer& peer)
     {
-        const QString name = main()->UserName->text();
-        main()->UserName->setText(QStringLiteral("marker"));
-        QTest::keyClick(main()->UserName, Qt::Key_Return);
-        main()->UserName->setText(name);
+        const QString name = main()->nameBox()->text();
+        main()->nameBox()->setText(QStringLiteral("marker"));
+        QTest::keyClick(main()->nameBox(), Qt::Key_Return);
+        main()->nameBox()->setText(name);
         if (!QTest::qWaitFor([&] { return peer.received().endsWith("\x1Bmarker"); }, 5000))
             return "(no marker)";
         return peer.received().chopped(7);
@@ -76,14 +76,14 @@ private:
         start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
         auto bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
         if (!bob->connectToProgram(port()) ||
-            !QTest::qWaitFor([this] { return main()->Users->model()->rowCount() == 1; }))
+            !QTest::qWaitFor([this] { return main()->userListView()->model()->rowCount() == 1; }))
             return nullptr;
         return bob;
     }
     void typeAndPress(const QString& text, Qt::Key key)
     {
-        main()->Mess->setPlainText(text);
-        QTest::keyClick(main()->Mess, key);
+        main()->messageBox()->setPlainText(text);
+        QTest::keyClick(main()->messageBox(), key);
     }
 };
 
@@ -98,7 +98,7 @@ void TestChatWindow::linesBothWays()
 
     typeAndPress(QStringLiteral("hello Bob"), Qt::Key_Return);
     QCOMPARE(lastLine(), QStringLiteral("Alice: hello Bob"));
-    QVERIFY(main()->Mess->toPlainText().isEmpty());
+    QVERIFY(main()->messageBox()->toPlainText().isEmpty());
     QVERIFY(bob.waitForReceived("hello Bob"));
 
     QVERIFY(bob.say("hi"));
@@ -106,25 +106,25 @@ void TestChatWindow::linesBothWays()
     QVERIFY(bob.say("\x1B"
                     "Bobby"));
     QTRY_COMPARE(main()->userList().AnnouncedName(0), QStringLiteral("Bobby"));
-    QTRY_COMPARE(main()->Users->model()->index(0, 0).data().toString(), QStringLiteral("Bobby"));
+    QTRY_COMPARE(main()->userListView()->model()->index(0, 0).data().toString(), QStringLiteral("Bobby"));
     QVERIFY(bob.say("multi\r\nline"));
     QTRY_COMPARE(lastLine(), QStringLiteral("line"));
-    QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("Bobby: multi\nline")));
+    QVERIFY(main()->chatArea()->toPlainText().endsWith(QStringLiteral("Bobby: multi\nline")));
 
     // Switching to another program is not leaving the name box: nothing is announced.
     bob.clearReceived();
     QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QApplication::sendEvent(main()->UserName, &away);
+    QApplication::sendEvent(main()->nameBox(), &away);
     QCOMPARE(receivedUpToMarker(bob), QByteArray());
     bob.clearReceived();
     // Leaving the name box for another control announces the name again, changed or not; so does Enter.
     QFocusEvent tabbedAway(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(main()->UserName, &tabbedAway);
+    QApplication::sendEvent(main()->nameBox(), &tabbedAway);
     QVERIFY(bob.waitForReceived("\x1B"
                                 "Alice"));
     bob.clearReceived();
-    main()->UserName->setText(QString());
-    QTest::keyClick(main()->UserName, Qt::Key_Return);
+    main()->nameBox()->setText(QString());
+    QTest::keyClick(main()->nameBox(), Qt::Key_Return);
     QVERIFY(bob.waitForReceived("\x1B"));
     // An empty message box sends no bytes but still shows the own line.
     typeAndPress(QString(), Qt::Key_Return);
@@ -137,14 +137,14 @@ void TestChatWindow::untickedRowHasATickBox()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserE0=0\r\n");
     Peer bob(QStringLiteral("127.0.0.2"), port());
     QVERIFY(bob.connectToProgram(port()));
-    QTRY_COMPARE(main()->Users->model()->rowCount(), 1);
-    const QModelIndex row = main()->Users->model()->index(0, 0);
+    QTRY_COMPARE(main()->userListView()->model()->rowCount(), 1);
+    const QModelIndex row = main()->userListView()->model()->index(0, 0);
     QVERIFY(row.data(Qt::CheckStateRole).isValid());
     QCOMPARE(row.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     // Space ticks it, and the tick lands in the entry.
-    main()->Users->setCurrentIndex(row);
-    main()->Users->setFocus();
-    QTest::keyClick(main()->Users, Qt::Key_Space);
+    main()->userListView()->setCurrentIndex(row);
+    main()->userListView()->setFocus();
+    QTest::keyClick(main()->userListView(), Qt::Key_Space);
     QCOMPARE(row.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     QVERIFY(main()->userList().Ticked(0));
 }
@@ -158,47 +158,47 @@ void TestChatWindow::keySchemes()
                                 "A"));
     bob.clearReceived();
     // Enter sends, Tab starts a new line at the end of the text wherever the caret is.
-    main()->Mess->setPlainText(QStringLiteral("one"));
-    QTextCursor caret = main()->Mess->textCursor();
+    main()->messageBox()->setPlainText(QStringLiteral("one"));
+    QTextCursor caret = main()->messageBox()->textCursor();
     caret.setPosition(1);
-    main()->Mess->setTextCursor(caret);
-    QTest::keyClick(main()->Mess, Qt::Key_Tab);
-    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("one\n"));
-    QTest::keyClicks(main()->Mess, QStringLiteral("two"));
-    QTest::keyClick(main()->Mess, Qt::Key_Return);
+    main()->messageBox()->setTextCursor(caret);
+    QTest::keyClick(main()->messageBox(), Qt::Key_Tab);
+    QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("one\n"));
+    QTest::keyClicks(main()->messageBox(), QStringLiteral("two"));
+    QTest::keyClick(main()->messageBox(), Qt::Key_Return);
     QVERIFY(bob.waitForReceived("one\r\ntwo"));
-    QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral("A: one\ntwo")));
+    QVERIFY(main()->chatArea()->toPlainText().endsWith(QStringLiteral("A: one\ntwo")));
 
     // The other scheme: Tab sends, Enter starts a new line.
     m_parley->config()->RadioButton8->click();
     bob.clearReceived();
     typeAndPress(QStringLiteral("x"), Qt::Key_Return);
-    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("x\n"));
-    QTest::keyClick(main()->Mess, Qt::Key_Tab);
+    QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("x\n"));
+    QTest::keyClick(main()->messageBox(), Qt::Key_Tab);
     QVERIFY(bob.waitForReceived("x\r\n"));
 
     // With neither selected, nothing sends.
     m_parley->settings.Scheme2 = false;
     typeAndPress(QStringLiteral("y"), Qt::Key_Return);
-    QTest::keyClick(main()->Mess, Qt::Key_Tab);
-    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("y\n\n"));
+    QTest::keyClick(main()->messageBox(), Qt::Key_Tab);
+    QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("y\n\n"));
 }
 
 void TestChatWindow::stoppedKeys()
 {
     start();
-    main()->Button3Click();
-    QVERIFY(!main()->Running());
-    main()->Mess->setPlainText(QStringLiteral("a"));
-    main()->Mess->moveCursor(QTextCursor::End);
-    QTest::keyClick(main()->Mess, Qt::Key_Return);
-    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("a"));
-    QTest::keyClick(main()->Mess, Qt::Key_Tab);
-    QCOMPARE(main()->Mess->toPlainText(), QStringLiteral("a\t"));
+    main()->onRunStopClicked();
+    QVERIFY(!main()->running());
+    main()->messageBox()->setPlainText(QStringLiteral("a"));
+    main()->messageBox()->moveCursor(QTextCursor::End);
+    QTest::keyClick(main()->messageBox(), Qt::Key_Return);
+    QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("a"));
+    QTest::keyClick(main()->messageBox(), Qt::Key_Tab);
+    QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("a\t"));
     // Leaving the name box while stopped sends nothing and shows nothing.
-    const QString chat = main()->Memo->toPlainText();
-    QTest::keyClick(main()->UserName, Qt::Key_Return);
-    QCOMPARE(main()->Memo->toPlainText(), chat);
+    const QString chat = main()->chatArea()->toPlainText();
+    QTest::keyClick(main()->nameBox(), Qt::Key_Return);
+    QCOMPARE(main()->chatArea()->toPlainText(), chat);
     QVERIFY(m_env->boxes.shown.isEmpty());
 }
 
@@ -209,7 +209,7 @@ void TestChatWindow::personalMessage()
     Peer carol(QStringLiteral("127.0.0.3"), port());
     QVERIFY(bob.connectToProgram(port()));
     QVERIFY(carol.connectToProgram(port()));
-    QTRY_COMPARE(main()->Users->model()->rowCount(), 2);
+    QTRY_COMPARE(main()->userListView()->model()->rowCount(), 2);
     QVERIFY(bob.waitForReceived("\x1B"
                                 "Al"));
     QVERIFY(carol.waitForReceived("\x1B"
@@ -278,16 +278,16 @@ void TestChatWindow::stopDropsEverything()
     QVERIFY(bob.connectToProgram(port()));
     QVERIFY(bob.waitForIncoming());
     QTRY_VERIFY(connections().ClientEstablished(0));
-    QTest::mouseClick(main()->Button3, Qt::LeftButton);
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QTest::mouseClick(main()->runStopButton(), Qt::LeftButton);
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));
     QTRY_COMPARE(bob.outgoing().state(), QAbstractSocket::UnconnectedState);
     QTRY_COMPARE(bob.incoming()->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(connections().ConnectionCount(), 0);
-    QCOMPARE(main()->Users->model()->rowCount(), 0);
+    QCOMPARE(main()->userListView()->model()->rowCount(), 0);
     QVERIFY(!connections().Listening());
     // And Run! again listens on the same port at once.
-    QTest::mouseClick(main()->Button3, Qt::LeftButton);
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+    QTest::mouseClick(main()->runStopButton(), Qt::LeftButton);
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));
     QVERIFY(connections().Listening());
 }
 
@@ -300,9 +300,9 @@ void TestChatWindow::portTaken()
     QTRY_COMPARE(m_env->boxes.texts(),
                  QStringList{QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'")});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));
     // The start goes on: the separator line still comes.
-    QCOMPARE(main()->Memo->lineCount(), 1);
+    QCOMPARE(main()->chatArea()->lineCount(), 1);
 }
 
 void TestChatWindow::networkBoxesNeverStack()

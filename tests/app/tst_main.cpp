@@ -97,14 +97,14 @@ void TestMain::startsHiddenInTheTray()
     QVERIFY(main()->tray().icon().Hint.isEmpty());
     QCOMPARE(m_env->tray.menu, main()->tray().menu());
     // With no settings file the service starts at once.
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
-    QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
-    QCOMPARE(main()->UserName->text(), QStringLiteral("Somebody"));
-    QCOMPARE(main()->ProgramDir(), m_env->programDir.path() + QLatin1Char('/'));
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
+    QCOMPARE(main()->nameBox()->text(), QStringLiteral("Somebody"));
+    QCOMPARE(main()->programDir(), m_env->programDir.path() + QLatin1Char('/'));
     QVERIFY(!main()->tray().flashTimer()->isActive());
     QCOMPARE(main()->tray().flashTimer()->interval(), 333);
-    QVERIFY(main()->Timer3->isActive());
-    QCOMPARE(main()->Timer3->interval(), 60000);
+    QVERIFY(main()->userViewRefreshTimer()->isActive());
+    QCOMPARE(main()->userViewRefreshTimer()->interval(), 60000);
     QVERIFY(m_env->boxes.shown.isEmpty());
     // The destructor removes the icon: no dead icon stays behind.
     m_parley.reset();
@@ -122,10 +122,10 @@ void TestMain::windowsCreatedInOrder()
     QCOMPARE(main()->tray().menu()->defaultAction(), main()->tray().openAction());
     QCOMPARE(main()->tray().openAction()->text(), QStringLiteral("Open"));
     QCOMPARE(main()->tray().exitAction()->text(), QStringLiteral("Exit"));
-    QCOMPARE(main()->Mess->accessibleName(), QStringLiteral("Message"));
-    QCOMPARE(main()->Memo->accessibleName(), QStringLiteral("Chat"));
-    QCOMPARE(main()->Users->accessibleName(), QStringLiteral("Users"));
-    QCOMPARE(main()->UserName->accessibleName(), QStringLiteral("Your name"));
+    QCOMPARE(main()->messageBox()->accessibleName(), QStringLiteral("Message"));
+    QCOMPARE(main()->chatArea()->accessibleName(), QStringLiteral("Chat"));
+    QCOMPARE(main()->userListView()->accessibleName(), QStringLiteral("Users"));
+    QCOMPARE(main()->nameBox()->accessibleName(), QStringLiteral("Your name"));
 }
 
 void TestMain::layoutAndMinimumSize()
@@ -134,32 +134,32 @@ void TestMain::layoutAndMinimumSize()
     start();
     main()->show();
     main()->resize(537, 343);
-    QCOMPARE(main()->Mess->geometry(), QRect(0, 268, 409, 75));
-    QCOMPARE(main()->Memo->geometry(), QRect(0, 28, 409, 241));
-    QCOMPARE(main()->Users->geometry(), QRect(409, 28, 128, 241));
-    QCOMPARE(main()->Panel1->geometry().topLeft(), QPoint(410, 272));
+    QCOMPARE(main()->messageBox()->geometry(), QRect(0, 268, 409, 75));
+    QCOMPARE(main()->chatArea()->geometry(), QRect(0, 28, 409, 241));
+    QCOMPARE(main()->userListView()->geometry(), QRect(409, 28, 128, 241));
+    QCOMPARE(main()->logoPanel()->geometry().topLeft(), QPoint(410, 272));
 
     main()->resize(100, 50);
     QCOMPARE(main()->size() + FrameExtra, QSize(435, 175));
-    QCOMPARE(main()->Button3->geometry(), QRect(448, 4, 69, 21));
-    QCOMPARE(main()->UserName->geometry(), QRect(84, 4, 121, 21));
-    QCOMPARE(main()->Mess->geometry(), QRect(0, 141 - 75, 427 - 128, 75));
+    QCOMPARE(main()->runStopButton()->geometry(), QRect(448, 4, 69, 21));
+    QCOMPARE(main()->nameBox()->geometry(), QRect(84, 4, 121, 21));
+    QCOMPARE(main()->messageBox()->geometry(), QRect(0, 141 - 75, 427 - 128, 75));
 }
 
 void TestMain::modeToggles()
 {
     start();
     main()->show();
-    QTest::mouseClick(main()->Label5, Qt::LeftButton);
-    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
-    QCOMPARE(main()->Label5->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    QTest::mouseClick(main()->modeLabel(), Qt::LeftButton);
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    QCOMPARE(main()->modeLabel()->palette().color(QPalette::WindowText), QColor(128, 0, 0));
     main()->tray().startFlashing();
-    QTest::mousePress(main()->Label3, Qt::RightButton);
-    QCOMPARE(main()->Label5->text(), QStringLiteral("NORMAL MODE"));
-    QCOMPARE(main()->Label5->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    QTest::mousePress(main()->productLabel(), Qt::RightButton);
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
+    QCOMPARE(main()->modeLabel()->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     QVERIFY(!main()->tray().flashing());
-    QTest::mousePress(main()->Label4, Qt::MiddleButton);
-    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+    QTest::mousePress(main()->makerLabel(), Qt::MiddleButton);
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
 }
 
 void TestMain::flashingStopsOnContact_data()
@@ -192,15 +192,15 @@ void TestMain::flashingStopsOnContact()
     QVERIFY(m_env->tray.iconChanges > before);
 
     if (contact == QLatin1String("memoKey"))
-        QTest::keyClick(m->Memo, Qt::Key_Down);
+        QTest::keyClick(m->chatArea(), Qt::Key_Down);
     else if (contact == QLatin1String("messKey"))
-        QTest::keyClick(m->Mess, Qt::Key_A);
+        QTest::keyClick(m->messageBox(), Qt::Key_A);
     else if (contact == QLatin1String("nameKey"))
-        QTest::keyClick(m->UserName, Qt::Key_B);
+        QTest::keyClick(m->nameBox(), Qt::Key_B);
     else if (contact == QLatin1String("button"))
-        QTest::mousePress(m->Button1, Qt::RightButton);
+        QTest::mousePress(m->configureButton(), Qt::RightButton);
     else if (contact == QLatin1String("memoMouse"))
-        QTest::mousePress(m->Memo->viewport(), Qt::LeftButton);
+        QTest::mousePress(m->chatArea()->viewport(), Qt::LeftButton);
     else if (contact == QLatin1String("background"))
         QTest::mousePress(m, Qt::LeftButton, {}, QPoint(2, 26));
     else if (contact == QLatin1String("trayMiddle"))
@@ -214,10 +214,10 @@ void TestMain::flashingStopsOnContact()
 void TestMain::clearAsks()
 {
     start();
-    main()->Memo->setPlainText(QStringLiteral("a line"));
+    main()->chatArea()->setPlainText(QStringLiteral("a line"));
     m_env->boxes.answers = {BoxAnswer::No};
-    QTest::mouseClick(main()->Button4, Qt::LeftButton);
-    QCOMPARE(main()->Memo->toPlainText(), QStringLiteral("a line"));
+    QTest::mouseClick(main()->clearButton(), Qt::LeftButton);
+    QCOMPARE(main()->chatArea()->toPlainText(), QStringLiteral("a line"));
     const auto& box = m_env->boxes.shown.last();
     QCOMPARE(box.text, QStringLiteral("Are you sure?"));
     QCOMPARE(box.caption, QStringLiteral("Clear"));
@@ -226,8 +226,8 @@ void TestMain::clearAsks()
     QCOMPARE(box.owner.data(), main());
 
     m_env->boxes.answers = {BoxAnswer::Yes};
-    QTest::mouseClick(main()->Button4, Qt::LeftButton);
-    QVERIFY(main()->Memo->toPlainText().isEmpty());
+    QTest::mouseClick(main()->clearButton(), Qt::LeftButton);
+    QVERIFY(main()->chatArea()->toPlainText().isEmpty());
 }
 
 void TestMain::trayClicks()
@@ -250,7 +250,7 @@ void TestMain::trayClicks()
     main()->tray().menu()->hide();
 
     // "Exit" runs the close sequence with its question.
-    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    QSignalSpy ended(main(), &TF_Main::ended);
     m_env->boxes.answers = {BoxAnswer::No};
     main()->tray().exitAction()->trigger();
     QCOMPARE(m_env->boxes.shown.last().caption, QStringLiteral("Exit"));
@@ -262,7 +262,7 @@ void TestMain::minimisingHides()
     start();
     main()->show();
     QVERIFY(main()->isVisible());
-    QTest::keyClick(main()->Mess, Qt::Key_Escape);
+    QTest::keyClick(main()->messageBox(), Qt::Key_Escape);
     QTRY_VERIFY(!main()->isVisible());
     QVERIFY(m_env->tray.visible);
     m_env->tray.click(Qt::LeftButton);
@@ -274,12 +274,12 @@ void TestMain::closeAnsweredNo()
 {
     start();
     main()->show();
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
-    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));
+    QSignalSpy ended(main(), &TF_Main::ended);
     m_env->boxes.answers = {BoxAnswer::No};
     QVERIFY(!main()->close());
     QVERIFY(main()->isVisible());
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));
     QCOMPARE(ended.count(), 0);
     const auto& box = m_env->boxes.shown.last();
     QCOMPARE(box.text, QStringLiteral("Are you sure?"));
@@ -296,18 +296,18 @@ void TestMain::closeAnsweredYes()
     QVERIFY(!main()->close());
     QVERIFY(main()->close());
     QCOMPARE(m_env->boxes.shown.size(), 2);
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));
     QTRY_COMPARE(ended.count(), 1);
 }
 
 void TestMain::sessionEndAsksNothing()
 {
     start();
-    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
-    main()->EndSession();
+    QSignalSpy ended(main(), &TF_Main::ended);
+    main()->endSession();
     QVERIFY(m_env->boxes.shown.isEmpty());
-    QVERIFY(!main()->AskOnExit);
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
+    QVERIFY(!main()->askOnExit());
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));
     QCOMPARE(ended.count(), 1);
     // A later close asks nothing either.
     QVERIFY(main()->close());
@@ -321,7 +321,7 @@ void TestMain::terminationSignalEndsSession()
     ::raise(SIGTERM);
     QTRY_COMPARE(finished.count(), 1);
     QVERIFY(m_env->boxes.shown.isEmpty());
-    QVERIFY(!main()->AskOnExit);
+    QVERIFY(!main()->askOnExit());
 }
 
 void TestMain::secondCopyRefused()
@@ -390,7 +390,7 @@ void TestMain::handlerErrorShowsParleyBox()
     start();
     main()->show();
     m_env->shell.onOpen = [](const QUrl&) { throw ParleyError(QStringLiteral("No browser for %1").arg(1)); };
-    QTest::mouseClick(main()->Label2, Qt::LeftButton);
+    QTest::mouseClick(main()->webLink(), Qt::LeftButton);
     QCOMPARE(m_env->shell.opened.size(), 1);
     // Shown from the box queue, never inside the handler that failed.
     QVERIFY(m_env->boxes.shown.isEmpty());
@@ -399,8 +399,8 @@ void TestMain::handlerErrorShowsParleyBox()
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
     QCOMPARE(m_env->boxes.shown.first().icon, BoxIcon::Error);
     // The program goes on.
-    QTest::mouseClick(main()->Label5, Qt::LeftButton);
-    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+    QTest::mouseClick(main()->modeLabel(), Qt::LeftButton);
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
 }
 
 void TestMain::followsTheDesktopPalette()
@@ -413,8 +413,8 @@ void TestMain::followsTheDesktopPalette()
     dark.setColor(QPalette::Text, QColor(230, 230, 230));
     QApplication::setPalette(dark);
     QCoreApplication::processEvents();
-    QCOMPARE(main()->Memo->palette().color(QPalette::Base), QColor(20, 22, 30));
-    QCOMPARE(main()->Mess->palette().color(QPalette::Text), QColor(230, 230, 230));
+    QCOMPARE(main()->chatArea()->palette().color(QPalette::Base), QColor(20, 22, 30));
+    QCOMPARE(main()->messageBox()->palette().color(QPalette::Text), QColor(230, 230, 230));
     QApplication::setPalette(before);
 }
 
@@ -461,7 +461,7 @@ void TestMain::noTrayShowsWindow()
     start();
     QVERIFY(main()->isVisible());
     // With no icon to come back by, Esc and minimising leave the window on the taskbar.
-    QTest::keyClick(main()->Mess, Qt::Key_Escape);
+    QTest::keyClick(main()->messageBox(), Qt::Key_Escape);
     QTRY_VERIFY(main()->windowState().testFlag(Qt::WindowMinimized));
     QTest::qWait(20);
     QVERIFY(main()->isVisible());

@@ -42,33 +42,33 @@ private:
         m_env->boxes.answers = {answer};
         main()->close();
     }
-    QStringList chatLines() const { return main()->Memo->toPlainText().split(QLatin1Char('\n')); }
+    QStringList chatLines() const { return main()->chatArea()->toPlainText().split(QLatin1Char('\n')); }
 };
 
 void TestSession::firstStartDefaults()
 {
     start();
-    QCOMPARE(main()->UserName->text(), QStringLiteral("Somebody"));
+    QCOMPARE(main()->nameBox()->text(), QStringLiteral("Somebody"));
     QCOMPARE(main()->pos(), QPoint(100, 55));
     QCOMPARE(main()->size() + FrameExtra, QSize(545, 377));
-    QCOMPARE(main()->Memo->lineCount(), 1);
-    QVERIFY(main()->Memo->toPlainText().startsWith(QStringLiteral("-- ")));
-    QVERIFY(main()->Memo->toPlainText().endsWith(QStringLiteral(" ------------------")));
+    QCOMPARE(main()->chatArea()->lineCount(), 1);
+    QVERIFY(main()->chatArea()->toPlainText().startsWith(QStringLiteral("-- ")));
+    QVERIFY(main()->chatArea()->toPlainText().endsWith(QStringLiteral(" ------------------")));
 
     closeWith(BoxAnswer::Yes);
     const platform::ProfileFile ini = platform::ProfileFile::load(m_env->file(QStringLiteral("Parley.ini")));
     QCOMPARE(ini.sectionNames(), (QStringList{"SYSTEM", "Users"}));
     QCOMPARE(ini.keyNames(QStringLiteral("SYSTEM")), (QStringList{"Left", "Top", "UserName", "Width", "Height"}));
-    QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), main()->Memo->toPlainText().toUtf8() + "\r\n");
+    QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), main()->chatArea()->toPlainText().toUtf8() + "\r\n");
 }
 
 void TestSession::persistsAcrossTwoStarts()
 {
     start();
-    main()->UserName->setText(QStringLiteral("Ärne"));
+    main()->nameBox()->setText(QStringLiteral("Ärne"));
     main()->move(30, 40);
     main()->resize(600, 400);
-    main()->Memo->appendPlainText(QStringLiteral("Ärne: hello"));
+    main()->chatArea()->appendPlainText(QStringLiteral("Ärne: hello"));
     main()->userList().AppendUser(QStringLiteral("127.0.0.2"), QStringLiteral("Bob"));
     main()->userList().SetTicked(0, false);
     m_parley->config()->settings().ShowYour = true;
@@ -78,7 +78,7 @@ void TestSession::persistsAcrossTwoStarts()
     m_parley.reset();
 
     start();
-    QCOMPARE(main()->UserName->text(), QStringLiteral("Ärne"));
+    QCOMPARE(main()->nameBox()->text(), QStringLiteral("Ärne"));
     QCOMPARE(main()->pos(), QPoint(30, 40));
     QCOMPARE(main()->size(), QSize(600, 400));
     QCOMPARE(chatLines(), (QStringList{separator, QStringLiteral("Ärne: hello"), separator}));
@@ -89,8 +89,8 @@ void TestSession::persistsAcrossTwoStarts()
 
     // "Clear" and a close leave only what came after.
     m_env->boxes.answers = {BoxAnswer::Yes};
-    main()->Button4Click();
-    main()->Memo->appendPlainText(QStringLiteral("after"));
+    main()->onClearClicked();
+    main()->chatArea()->appendPlainText(QStringLiteral("after"));
     closeWith(BoxAnswer::Yes);
     QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), QByteArray("after\r\n"));
 }
@@ -103,9 +103,9 @@ void TestSession::storedValuesFromHandEditedFile()
     start();
     QCOMPARE(main()->pos(), QPoint(32, 16));
     QCOMPARE(main()->size() + FrameExtra, QSize(435, 175));
-    QCOMPARE(main()->UserName->text(), QStringLiteral("Spaced Out"));
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Run!"));
-    main()->UserName->setText(QStringLiteral("  Spaced Out  "));
+    QCOMPARE(main()->nameBox()->text(), QStringLiteral("Spaced Out"));
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));
+    main()->nameBox()->setText(QStringLiteral("  Spaced Out  "));
     closeWith(BoxAnswer::Yes);
     QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=  Spaced Out  \r\n"));
 }
@@ -115,7 +115,7 @@ void TestSession::restoreTextOff()
     QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), "old line\r\n"));
     QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[Startup]\r\nRestoreText=0\r\n"));
     start();
-    QCOMPARE(main()->Memo->lineCount(), 1);
+    QCOMPARE(main()->chatArea()->lineCount(), 1);
     closeWith(BoxAnswer::Yes);
     QVERIFY(!ReadAll(m_env->file(QStringLiteral("chat.txt"))).contains("old line"));
 }
@@ -123,19 +123,19 @@ void TestSession::restoreTextOff()
 void TestSession::noStillRewritesFiles()
 {
     start();
-    main()->Memo->appendPlainText(QStringLiteral("kept"));
+    main()->chatArea()->appendPlainText(QStringLiteral("kept"));
     closeWith(BoxAnswer::No);
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("kept\r\n"));
     QVERIFY(QFile::exists(m_env->file(QStringLiteral("Parley.ini"))));
-    QCOMPARE(main()->Button3->text(), QStringLiteral("Stop!"));
+    QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));
 }
 
 void TestSession::sessionEndSaves()
 {
     start();
-    main()->UserName->setText(QStringLiteral("Late"));
-    main()->Memo->appendPlainText(QStringLiteral("last words"));
-    main()->EndSession();
+    main()->nameBox()->setText(QStringLiteral("Late"));
+    main()->chatArea()->appendPlainText(QStringLiteral("last words"));
+    main()->endSession();
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("last words\r\n"));
     QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=Late\r\n"));
@@ -146,13 +146,13 @@ void TestSession::readOnlyFolderKeepsWindowOpen()
     QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[SYSTEM]\r\nUserName=Old\r\n"));
     start();
     main()->show();
-    QSignalSpy ended(main(), &TF_Main::ApplicationEnd);
+    QSignalSpy ended(main(), &TF_Main::ended);
     QFile::setPermissions(m_env->programDir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
                                                         QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
     {
         AsUnprivilegedUser user;
         QVERIFY(user.ok());
-        main()->UserName->setText(QStringLiteral("New"));
+        main()->nameBox()->setText(QStringLiteral("New"));
         closeWith(BoxAnswer::Yes);
     }
     QFile::setPermissions(m_env->programDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -176,7 +176,7 @@ void TestSession::unreadableChatIsKept()
         QVERIFY(user.ok());
         start();
         QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
-        QCOMPARE(main()->Memo->lineCount(), 1); // the separator line still comes
+        QCOMPARE(main()->chatArea()->lineCount(), 1); // the separator line still comes
         closeWith(BoxAnswer::Yes);
     }
     QFile::setPermissions(chat, QFile::ReadOwner | QFile::WriteOwner);
@@ -203,11 +203,11 @@ void TestSession::historyTooBigForMemoryIsKept()
     capped.rlim_cur = used + (rlim_t(512) << 20);
     QVERIFY(::setrlimit(RLIMIT_AS, &capped) == 0);
     start();
-    QTRY_VERIFY(!main()->HistoryLoading());
+    QTRY_VERIFY(!main()->historyLoading());
     QVERIFY(::setrlimit(RLIMIT_AS, &saved) == 0);
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
-    main()->Memo->appendPlainText(QStringLiteral("today"));
-    main()->EndSession();
+    main()->chatArea()->appendPlainText(QStringLiteral("today"));
+    main()->endSession();
     QCOMPARE(QFileInfo(chat).size(), qint64(1) << 30);
 }
 
@@ -226,7 +226,7 @@ void TestSession::terminateWithFailingSaveStillEnds()
 {
     start();
     main()->show();
-    main()->Memo->appendPlainText(QStringLiteral("kept"));
+    main()->chatArea()->appendPlainText(QStringLiteral("kept"));
     // "Parley.ini" cannot be written: the chat log is still saved, the failure goes to standard error, and the
     // program ends without waiting for anybody to close a box.
     const QString ini = m_env->file(QStringLiteral("Parley.ini"));
@@ -268,17 +268,17 @@ void TestSession::longHistoryKeptByteForByte()
     for (const bool waitForAll : {false, true}) {
         QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), history));
         start();
-        QVERIFY(main()->HistoryLoading());
-        const QString separator = main()->Memo->lineText(main()->Memo->lineCount() - 1);
+        QVERIFY(main()->historyLoading());
+        const QString separator = main()->chatArea()->lineText(main()->chatArea()->lineCount() - 1);
         QVERIFY(separator.startsWith(QStringLiteral("-- ")));
         if (waitForAll) {
-            QTRY_VERIFY(!main()->HistoryLoading());
-            QCOMPARE(main()->Memo->lineText(0),
+            QTRY_VERIFY(!main()->historyLoading());
+            QCOMPARE(main()->chatArea()->lineText(0),
                      QStringLiteral("Bob: line 0 caf") + QChar(char16_t(0xDCE9)) + QStringLiteral(" "));
-            QVERIFY(main()->Memo->lineText(1202).endsWith(QString(5000, QChar(0x20AC))));
-            QCOMPARE(main()->Memo->lineText(main()->Memo->lineCount() - 1), separator);
+            QVERIFY(main()->chatArea()->lineText(1202).endsWith(QString(5000, QChar(0x20AC))));
+            QCOMPARE(main()->chatArea()->lineText(main()->chatArea()->lineCount() - 1), separator);
         }
-        main()->EndSession();
+        main()->endSession();
         QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))),
                  lines.join("\r\n").replace(" \r ", " \r\n ") + "\r\n" + separator.toUtf8() + "\r\n");
         m_parley.reset();

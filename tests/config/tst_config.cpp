@@ -270,11 +270,11 @@ void TestConfig::colourReachesMainWindowOnClose()
     Q_EMIT c->ColorBox1->activated(red);
     QCOMPARE(c->settings().Background, 255);
     QCOMPARE(c->Memo1->palette().color(QPalette::Base), QColor(Qt::red));
-    QVERIFY(m->Memo->palette().color(QPalette::Base) != QColor(Qt::red));
+    QVERIFY(m->chatArea()->palette().color(QPalette::Base) != QColor(Qt::red));
     c->reject();
-    QCOMPARE(m->Memo->palette().color(QPalette::Base), QColor(Qt::red));
-    QCOMPARE(m->Mess->palette().color(QPalette::Base), QColor(Qt::red));
-    QCOMPARE(m->Users->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m->chatArea()->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m->messageBox()->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m->userListView()->palette().color(QPalette::Base), QColor(Qt::red));
     QCOMPARE(platform::ProfileFile::load(ini()).readInteger(QStringLiteral("Text"), QStringLiteral("Background"), 0),
              255);
 }

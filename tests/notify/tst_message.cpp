@@ -70,16 +70,16 @@ void TestMessage::lineInTheTrayShowsThePopup()
     QVERIFY(!popup()->isActiveWindow());
     QVERIFY(main()->tray().flashing());
     QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("default.wav")});
-    QCOMPARE(m_env->sound.lastFolders.first(), main()->ProgramDir());
+    QCOMPARE(m_env->sound.lastFolders.first(), main()->programDir());
     // Showing the main window closes the popup and stops the flash.
-    main()->ShowMainWindow();
+    main()->showMainWindow();
     QVERIFY(!popup()->isVisible());
     QVERIFY(!main()->tray().flashing());
     // A line that waits for the next screen refresh is dropped when the window opens meanwhile.
     main()->hide();
-    main()->NotifyIncoming(QStringLiteral("Bob: one"));
-    main()->NotifyIncoming(QStringLiteral("Bob: two"));
-    main()->ShowMainWindow();
+    main()->notifyIncoming(QStringLiteral("Bob: one"));
+    main()->notifyIncoming(QStringLiteral("Bob: two"));
+    main()->showMainWindow();
     QTest::qWait(100);
     QVERIFY(!popup()->isVisible());
     cleanupBob();
@@ -88,8 +88,8 @@ void TestMessage::lineInTheTrayShowsThePopup()
 void TestMessage::silentModeOnlyFlashes()
 {
     startWithBob();
-    main()->Label5MouseDown();
-    QCOMPARE(main()->Label5->text(), QStringLiteral("SILENT MODE"));
+    main()->onModeClicked();
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
     QVERIFY(say("psst"));
     QVERIFY(main()->tray().flashing());
     QVERIFY(!popup()->isVisible());
@@ -101,7 +101,7 @@ void TestMessage::silentModeOnlyFlashes()
 void TestMessage::activeWindowIsBroughtForward()
 {
     startWithBob();
-    main()->ShowMainWindow();
+    main()->showMainWindow();
     QApplication::setActiveWindow(main());
     QTRY_VERIFY(main()->isActiveWindow());
     m_parley->settings.Windows = true;
@@ -236,7 +236,7 @@ void TestMessage::answeringOpensTheWindow()
     popup()->ShowLine(QStringLiteral("Bob: call me"));
     popup()->Shape1MouseDown(Qt::RightButton);
     QVERIFY(main()->isVisible());
-    QCOMPARE(main()->focusWidget(), main()->Mess);
+    QCOMPARE(main()->focusWidget(), main()->messageBox());
     QTRY_VERIFY(!popup()->isVisible());
 }
 
