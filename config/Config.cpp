@@ -72,36 +72,77 @@ TF_Config::TF_Config(const Services& services, Settings& settings, const QString
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
     SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 510));
-    CreateHeader();
-    CreateMessagesGroup();
-    CreateSoundGroup();
-    CreateUsersGroup();
-    CreateStartupGroup();
-    CreatePopupGroup();
-    CreateTextGroup();
-    CreateNetworkRow();
-    Guard([this] { FormCreate(); });
+    createHeader();
+    createMessagesGroup();
+    createSoundGroup();
+    createUsersGroup();
+    createStartupGroup();
+    createPopupGroup();
+    createTextGroup();
+    createNetworkRow();
+    nameControlsByDesign();
+    Guard([this] { showStartState(); });
 }
 
-QCheckBox* TF_Config::BoundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w)
+// The names the program's design gives the controls, as their object names.
+void TF_Config::nameControlsByDesign()
+{
+    const std::pair<QWidget*, const char*> designNames[] = {{m_wavFileBox, "Edit1"},
+                                                            {m_delayBox, "Edit2"},
+                                                            {m_sampleText, "Memo1"},
+                                                            {m_fontButton, "Button1"},
+                                                            {m_browseButton, "Button3"},
+                                                            {m_webLink, "Label11"},
+                                                            {m_autoRunBox, "CheckBox1"},
+                                                            {m_startWithSessionBox, "CheckBox2"},
+                                                            {m_flashIconBox, "CheckBox3"},
+                                                            {m_showMessageBox, "CheckBox4"},
+                                                            {m_soundBox, "CheckBox5"},
+                                                            {m_addNewIpBox, "CheckBox6"},
+                                                            {m_transparencyBox, "CheckBox7"},
+                                                            {m_fadeInBox, "CheckBox8"},
+                                                            {m_fadeOutBox, "CheckBox9"},
+                                                            {m_backgroundList, "ColorBox1"},
+                                                            {m_positionList, "ComboBox1"},
+                                                            {m_opacitySlider, "TrackBar1"},
+                                                            {m_hideAfterBox, "CheckBox10"},
+                                                            {m_restoreTextBox, "CheckBox11"},
+                                                            {m_ownNamesBox, "CheckBox12"},
+                                                            {m_encodingList, "EncodingBox"},
+                                                            {m_restoreWindowButton, "RadioButton1"},
+                                                            {m_popupButton, "RadioButton2"},
+                                                            {m_desktopSoundButton, "RadioButton3"},
+                                                            {m_wavFileButton, "RadioButton4"},
+                                                            {m_leftClosesButton, "RadioButton5"},
+                                                            {m_leftAnswersButton, "RadioButton6"},
+                                                            {m_enterSendsButton, "RadioButton7"},
+                                                            {m_tabSendsButton, "RadioButton8"}};
+    for (const auto& [control, name] : designNames)
+        control->setObjectName(QLatin1String(name));
+}
+
+QCheckBox* TF_Config::boundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w)
 {
     auto* box = new QCheckBox(caption, parent);
     box->setGeometry(x, y, w, RowHeight);
-    if (member)
+    if (member) {
         connect(box, &QCheckBox::toggled, this, [this, member](bool on) { m_settings.*member = on; });
+        m_bindings.emplace_back(box, member);
+    }
     return box;
 }
 
-QRadioButton* TF_Config::BoundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y,
+QRadioButton* TF_Config::boundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y,
                                     int w)
 {
     auto* button = new QRadioButton(caption, parent);
     button->setGeometry(x, y, w, RowHeight);
     connect(button, &QRadioButton::toggled, this, [this, member](bool on) { m_settings.*member = on; });
+    m_bindings.emplace_back(button, member);
     return button;
 }
 
-void TF_Config::CreateHeader()
+void TF_Config::createHeader()
 {
     auto* title = new QLabel(QStringLiteral("PARLEY"), this);
     QFont titleFont(QStringLiteral("Verdana"));
@@ -111,50 +152,49 @@ void TF_Config::CreateHeader()
     title->setFont(titleFont);
     title->setGeometry(4, 2, 120, 28);
 
-    Label11 = new QLabel(QLatin1String(MakerSiteCaption), this);
-    Label11->setObjectName(QStringLiteral("Label11"));
-    Label11->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label11->setGeometry(240, 8, 205, 16);
-    Label11->setCursor(Qt::PointingHandCursor);
-    Label11->installEventFilter(this);
+    m_webLink = new QLabel(QLatin1String(MakerSiteCaption), this);
+    m_webLink->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_webLink->setGeometry(240, 8, 205, 16);
+    m_webLink->setCursor(Qt::PointingHandCursor);
+    m_webLink->installEventFilter(this);
 }
 
-void TF_Config::CreateMessagesGroup()
+void TF_Config::createMessagesGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Messages "), QRect(4, 32, 237, 101));
-    CheckBox3 = BoundCheck(g, QStringLiteral("Flash icon in system tray"), &Settings::FlashIcon, 8, 18, 220);
-    CheckBox4 = BoundCheck(g, QStringLiteral("Show incoming message:"), &Settings::ShowMessage, 8, 38, 220);
-    RadioButton1 = BoundRadio(g, QStringLiteral("Restore main window"), &Settings::RestoreMain, 24, 58, 205);
-    RadioButton2 = BoundRadio(g, QStringLiteral("Show small popup window"), &Settings::ShowPopup, 24, 78, 205);
-    connect(CheckBox4, &QCheckBox::toggled, this, Guarded([this] { CheckBox4Click(); }));
+    m_flashIconBox = boundCheck(g, QStringLiteral("Flash icon in system tray"), &Settings::FlashIcon, 8, 18, 220);
+    m_showMessageBox = boundCheck(g, QStringLiteral("Show incoming message:"), &Settings::ShowMessage, 8, 38, 220);
+    m_restoreWindowButton = boundRadio(g, QStringLiteral("Restore main window"), &Settings::RestoreMain, 24, 58, 205);
+    m_popupButton = boundRadio(g, QStringLiteral("Show small popup window"), &Settings::ShowPopup, 24, 78, 205);
+    connect(m_showMessageBox, &QCheckBox::toggled, this, Guarded([this] { onShowMessageClicked(); }));
 }
 
-void TF_Config::CreateSoundGroup()
+void TF_Config::createSoundGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Sound effects "), QRect(4, 136, 237, 117));
-    CheckBox5 = BoundCheck(g, QStringLiteral("Notify me with sound:"), &Settings::Notify, 8, 18, 220);
-    RadioButton3 = BoundRadio(g, QStringLiteral("Standart Windows sound"), &Settings::Windows, 24, 38, 205);
-    RadioButton4 = BoundRadio(g, QStringLiteral("Use WAV file:"), &Settings::FromFile, 24, 58, 205);
-    Edit1 = new QLineEdit(g);
-    Edit1->setAccessibleName(QStringLiteral("WAV file"));
-    Edit1->setGeometry(40, 82, 167, 21);
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Filename = text; });
-    Button3 = new QPushButton(g);
-    Button3->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    Button3->setAccessibleName(QStringLiteral("Browse"));
-    Button3->setToolTip(QStringLiteral("Browse"));
-    Button3->setGeometry(209, 82, 21, 21);
-    Button3->setAutoDefault(false);
-    connect(CheckBox5, &QCheckBox::toggled, this, Guarded([this] { CheckBox5Click(); }));
-    connect(RadioButton3, &QRadioButton::clicked, this, Guarded([this] { RadioButton3Click(); }));
-    connect(RadioButton4, &QRadioButton::clicked, this, Guarded([this] { RadioButton3Click(); }));
-    connect(Button3, &QPushButton::clicked, this, Guarded([this] { Button3Click(); }));
+    m_soundBox = boundCheck(g, QStringLiteral("Notify me with sound:"), &Settings::Notify, 8, 18, 220);
+    m_desktopSoundButton = boundRadio(g, QStringLiteral("Standart Windows sound"), &Settings::Windows, 24, 38, 205);
+    m_wavFileButton = boundRadio(g, QStringLiteral("Use WAV file:"), &Settings::FromFile, 24, 58, 205);
+    m_wavFileBox = new QLineEdit(g);
+    m_wavFileBox->setAccessibleName(QStringLiteral("WAV file"));
+    m_wavFileBox->setGeometry(40, 82, 167, 21);
+    connect(m_wavFileBox, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Filename = text; });
+    m_browseButton = new QPushButton(g);
+    m_browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_browseButton->setAccessibleName(QStringLiteral("Browse"));
+    m_browseButton->setToolTip(QStringLiteral("Browse"));
+    m_browseButton->setGeometry(209, 82, 21, 21);
+    m_browseButton->setAutoDefault(false);
+    connect(m_soundBox, &QCheckBox::toggled, this, Guarded([this] { onSoundClicked(); }));
+    connect(m_desktopSoundButton, &QRadioButton::clicked, this, Guarded([this] { onSoundKindClicked(); }));
+    connect(m_wavFileButton, &QRadioButton::clicked, this, Guarded([this] { onSoundKindClicked(); }));
+    connect(m_browseButton, &QPushButton::clicked, this, Guarded([this] { onBrowseClicked(); }));
 }
 
-void TF_Config::CreateUsersGroup()
+void TF_Config::createUsersGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Users "), QRect(4, 256, 237, 141));
-    CheckBox6 = BoundCheck(g, QStringLiteral("Add new IPs to user list"), &Settings::AddNewIP, 8, 18, 220);
+    m_addNewIpBox = boundCheck(g, QStringLiteral("Add new IPs to user list"), &Settings::AddNewIP, 8, 18, 220);
     auto* note =
         new QLabel(QStringLiteral("   If  checked  and  new  user  is  trying  to connect to you (when that IP "
                                   "is not in your database) Parley automatically add that IP to the list; "
@@ -162,252 +202,241 @@ void TF_Config::CreateUsersGroup()
                    g);
     note->setWordWrap(true);
     note->setGeometry(8, 38, 221, 74);
-    CheckBox12 = BoundCheck(g, QStringLiteral("Show names from YOUR IP list"), &Settings::ShowYour, 8, 116, 220);
+    m_ownNamesBox = boundCheck(g, QStringLiteral("Show names from YOUR IP list"), &Settings::ShowYour, 8, 116, 220);
 }
 
-void TF_Config::CreateStartupGroup()
+void TF_Config::createStartupGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Startup "), QRect(248, 32, 197, 77));
-    CheckBox2 = BoundCheck(g, QStringLiteral("Start Parley with Windows"), nullptr, 8, 16, 185);
-    CheckBox1 = BoundCheck(g, QStringLiteral("Automatically run after startup"), &Settings::AutoRun, 8, 36, 185);
-    CheckBox11 = BoundCheck(g, QStringLiteral("Restore previous session's text"), &Settings::RestoreText, 8, 56, 185);
-    connect(CheckBox2, &QCheckBox::clicked, this, Guarded([this] { CheckBox2Click(); }));
+    m_startWithSessionBox = boundCheck(g, QStringLiteral("Start Parley with Windows"), nullptr, 8, 16, 185);
+    m_autoRunBox = boundCheck(g, QStringLiteral("Automatically run after startup"), &Settings::AutoRun, 8, 36, 185);
+    m_restoreTextBox =
+        boundCheck(g, QStringLiteral("Restore previous session's text"), &Settings::RestoreText, 8, 56, 185);
+    connect(m_startWithSessionBox, &QCheckBox::clicked, this, Guarded([this] { onStartWithSessionClicked(); }));
 }
 
-void TF_Config::CreatePopupGroup()
+void TF_Config::createPopupGroup()
 {
     QGroupBox* popup = Group(this, QStringLiteral(" Popup window "), QRect(248, 112, 197, 285));
     QGroupBox* place = Group(popup, QStringLiteral(" Popup position  and delay "), QRect(8, 16, 181, 73));
     Caption(place, QStringLiteral("Popup at:"), 8, 22);
-    ComboBox1 = new QComboBox(place);
-    ComboBox1->setAccessibleName(QStringLiteral("Popup at:"));
-    ComboBox1->addItems(PopupPositionNames);
-    ComboBox1->setGeometry(68, 18, 105, 21);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this](int index) { m_settings.Position = index; });
-    CheckBox10 = BoundCheck(place, QStringLiteral("Hide after:"), &Settings::HideAfter, 8, 46, 80);
-    Edit2 = new QLineEdit(place);
-    Edit2->setAccessibleName(QStringLiteral("Hide after seconds"));
-    Edit2->setGeometry(90, 44, 37, 21);
-    Edit2->installEventFilter(this);
-    connect(Edit2, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Delay = text; });
+    m_positionList = new QComboBox(place);
+    m_positionList->setAccessibleName(QStringLiteral("Popup at:"));
+    m_positionList->addItems(PopupPositionNames);
+    m_positionList->setGeometry(68, 18, 105, 21);
+    connect(m_positionList, &QComboBox::currentIndexChanged, this, [this](int index) { m_settings.Position = index; });
+    m_hideAfterBox = boundCheck(place, QStringLiteral("Hide after:"), &Settings::HideAfter, 8, 46, 80);
+    m_delayBox = new QLineEdit(place);
+    m_delayBox->setAccessibleName(QStringLiteral("Hide after seconds"));
+    m_delayBox->setGeometry(90, 44, 37, 21);
+    m_delayBox->installEventFilter(this);
+    connect(m_delayBox, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Delay = text; });
     Caption(place, QStringLiteral("seconds"), 132, 48);
-    connect(CheckBox10, &QCheckBox::toggled, this, Guarded([this] { CheckBox10Click(); }));
+    connect(m_hideAfterBox, &QCheckBox::toggled, this, Guarded([this] { onHideAfterClicked(); }));
 
     QGroupBox* mouse = Group(popup, QStringLiteral(" Mouse buttons  "), QRect(8, 92, 181, 65));
-    RadioButton5 = BoundRadio(mouse, QStringLiteral("Left - close, Right - answer"), &Settings::ClickMode1, 8, 18, 170);
-    RadioButton6 = BoundRadio(mouse, QStringLiteral("Left - answer, Right - close"), &Settings::ClickMode2, 8, 38, 170);
-    CreateEffectsGroup(popup);
+    m_leftClosesButton =
+        boundRadio(mouse, QStringLiteral("Left - close, Right - answer"), &Settings::ClickMode1, 8, 18, 170);
+    m_leftAnswersButton =
+        boundRadio(mouse, QStringLiteral("Left - answer, Right - close"), &Settings::ClickMode2, 8, 38, 170);
+    createEffectsGroup(popup);
 }
 
-void TF_Config::CreateEffectsGroup(QGroupBox* popup)
+void TF_Config::createEffectsGroup(QGroupBox* popup)
 {
     QGroupBox* g = Group(popup, QStringLiteral(" Effects (Win2000/XP only) "), QRect(8, 160, 181, 117));
-    CheckBox7 = BoundCheck(g, QStringLiteral("Enable transparency"), &Settings::Transparent, 8, 18, 165);
-    TrackBar1 = new QSlider(Qt::Horizontal, g);
-    TrackBar1->setAccessibleName(QStringLiteral("Visibility"));
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setTickInterval(10);
-    TrackBar1->setPageStep(10);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setGeometry(8, 38, 165, 26);
-    connect(TrackBar1, &QSlider::valueChanged, this, [this](int value) { m_settings.Visibility = value; });
+    m_transparencyBox = boundCheck(g, QStringLiteral("Enable transparency"), &Settings::Transparent, 8, 18, 165);
+    m_opacitySlider = new QSlider(Qt::Horizontal, g);
+    m_opacitySlider->setAccessibleName(QStringLiteral("Visibility"));
+    m_opacitySlider->setRange(0, 100);
+    m_opacitySlider->setTickInterval(10);
+    m_opacitySlider->setPageStep(10);
+    m_opacitySlider->setTickPosition(QSlider::TicksBelow);
+    m_opacitySlider->setGeometry(8, 38, 165, 26);
+    connect(m_opacitySlider, &QSlider::valueChanged, this, [this](int value) { m_settings.Visibility = value; });
     Caption(g, QStringLiteral("Invisible"), 8, 66);
     Caption(g, QStringLiteral("50%"), 80, 66);
     Caption(g, QStringLiteral("100%"), 146, 66);
-    CheckBox8 = BoundCheck(g, QStringLiteral("Fade in"), &Settings::FadeIn, 8, 90, 80);
-    CheckBox9 = BoundCheck(g, QStringLiteral("Fade out"), &Settings::FadeOut, 92, 90, 80);
-    connect(CheckBox7, &QCheckBox::toggled, this, Guarded([this] { CheckBox7Click(); }));
+    m_fadeInBox = boundCheck(g, QStringLiteral("Fade in"), &Settings::FadeIn, 8, 90, 80);
+    m_fadeOutBox = boundCheck(g, QStringLiteral("Fade out"), &Settings::FadeOut, 92, 90, 80);
+    connect(m_transparencyBox, &QCheckBox::toggled, this, Guarded([this] { onTransparencyClicked(); }));
 }
 
-void TF_Config::CreateNetworkRow()
+void TF_Config::createNetworkRow()
 {
     auto* caption = new QLabel(QStringLiteral("Text encoding on the network:"), this);
     caption->setGeometry(8, 484, 170, 21);
-    EncodingBox = new QComboBox(this);
-    EncodingBox->setObjectName(QStringLiteral("EncodingBox"));
-    EncodingBox->setAccessibleName(QStringLiteral("Text encoding on the network"));
-    EncodingBox->setGeometry(180, 484, 265, 21);
-    caption->setBuddy(EncodingBox);
-    EncodingBox->addItem(QStringLiteral("System (as the files)"), platform::SystemEncoding);
+    m_encodingList = new QComboBox(this);
+    m_encodingList->setAccessibleName(QStringLiteral("Text encoding on the network"));
+    m_encodingList->setGeometry(180, 484, 265, 21);
+    caption->setBuddy(m_encodingList);
+    m_encodingList->addItem(QStringLiteral("System (as the files)"), platform::SystemEncoding);
     for (const char* name : {"windows-1250", "windows-1251", "windows-1252", "windows-1253", "windows-1254",
                              "windows-1257", "KOI8-R", "ISO-8859-1", "ISO-8859-2", "ISO-8859-5", "ISO-8859-15"})
-        EncodingBox->addItem(QLatin1String(name), QLatin1String(name));
-    connect(EncodingBox, &QComboBox::currentIndexChanged, this, [this](int row) {
+        m_encodingList->addItem(QLatin1String(name), QLatin1String(name));
+    connect(m_encodingList, &QComboBox::currentIndexChanged, this, [this](int row) {
         if (row >= 0)
-            m_settings.Encoding = EncodingBox->itemData(row).toString();
+            m_settings.Encoding = m_encodingList->itemData(row).toString();
     });
 }
 
-void TF_Config::SelectEncodingInList()
+void TF_Config::selectEncodingInList()
 {
     int row = -1;
-    for (int i = 0; i < EncodingBox->count() && row < 0; ++i) {
-        if (EncodingBox->itemData(i).toString().compare(m_settings.Encoding, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < m_encodingList->count() && row < 0; ++i) {
+        if (m_encodingList->itemData(i).toString().compare(m_settings.Encoding, Qt::CaseInsensitive) == 0)
             row = i;
     }
     if (row < 0) {
         // Another page the system knows, written into the file by hand: offered as it is.
-        EncodingBox->addItem(m_settings.Encoding, m_settings.Encoding);
-        row = EncodingBox->count() - 1;
+        m_encodingList->addItem(m_settings.Encoding, m_settings.Encoding);
+        row = m_encodingList->count() - 1;
     }
-    EncodingBox->setCurrentIndex(row);
+    m_encodingList->setCurrentIndex(row);
 }
 
-void TF_Config::CreateTextGroup()
+void TF_Config::createTextGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Text area "), QRect(4, 400, 441, 77));
-    Memo1 = new QPlainTextEdit(QStringLiteral("This is just a sample\nMyName: Hi!"), g);
-    Memo1->setAccessibleName(QStringLiteral("Sample text"));
-    Memo1->setReadOnly(true);
-    Memo1->setGeometry(8, 16, 137, 53);
-    ColorBox1 = new QComboBox(g);
-    ColorBox1->setAccessibleName(QStringLiteral("Background colour"));
-    ColorBox1->setGeometry(152, 16, 113, 22);
+    m_sampleText = new QPlainTextEdit(QStringLiteral("This is just a sample\nMyName: Hi!"), g);
+    m_sampleText->setAccessibleName(QStringLiteral("Sample text"));
+    m_sampleText->setReadOnly(true);
+    m_sampleText->setGeometry(8, 16, 137, 53);
+    m_backgroundList = new QComboBox(g);
+    m_backgroundList->setAccessibleName(QStringLiteral("Background colour"));
+    m_backgroundList->setGeometry(152, 16, 113, 22);
     for (const QList<NamedColour>* list : {&StandardColours(), &SystemColours()}) {
         for (const NamedColour& c : *list)
-            ColorBox1->addItem(Swatch(ResolveColour(c.value)), c.name, c.value);
+            m_backgroundList->addItem(Swatch(ResolveColour(c.value)), c.name, c.value);
     }
-    connect(ColorBox1, &QComboBox::activated, this, Guarded([this](int row) { ColorBox1Select(row); }));
-    Button1 = new QPushButton(QStringLiteral("Change font"), g);
-    Button1->setGeometry(152, 44, 113, 25);
-    Button1->setAutoDefault(false);
-    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(m_backgroundList, &QComboBox::activated, this, Guarded([this](int row) { onBackgroundChosen(row); }));
+    m_fontButton = new QPushButton(QStringLiteral("Change font"), g);
+    m_fontButton->setGeometry(152, 44, 113, 25);
+    m_fontButton->setAutoDefault(false);
+    connect(m_fontButton, &QPushButton::clicked, this, Guarded([this] { onFontClicked(); }));
     auto* divider = new QFrame(g);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Sunken);
     divider->setGeometry(272, 14, 4, 58);
     Caption(g, QStringLiteral("Control keys:"), 282, 16);
-    RadioButton7 = BoundRadio(g, QStringLiteral("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
-    RadioButton8 = BoundRadio(g, QStringLiteral("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
+    m_enterSendsButton = boundRadio(g, QStringLiteral("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
+    m_tabSendsButton = boundRadio(g, QStringLiteral("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
 }
 
-void TF_Config::FormCreate()
+void TF_Config::showStartState()
 {
     const std::optional<QString> stored = m_autostart.read();
     const QByteArray ownPath = UpperCaseText(platform::ToSystemText(m_services.executablePath));
     const bool startsWithSession = stored && UpperCaseText(platform::ToSystemText(*stored)) == ownPath;
-    CheckBox2->setChecked(startsWithSession);
+    m_startWithSessionBox->setChecked(startsWithSession);
     // Ticked by loading counts as a click: the entry is written again. Its failure is reported on its own, so that
     // the settings below still load and the next save cannot write defaults over the user's.
     if (startsWithSession)
-        Guard([this] { SetAutostart(true); });
+        Guard([this] { setAutostart(true); });
 
     // The settings were loaded before any window: this dialog only shows them.
     m_effects = m_services.version.code() >= 10;
-    ShowSettings();
+    showSettings();
 }
 
-void TF_Config::ShowSettings()
+void TF_Config::showSettings()
 {
     // Copied first: every control writes its state back into the settings as it is set.
     const Settings s = m_settings;
-    CheckBox3->setChecked(s.FlashIcon);
-    CheckBox4->setChecked(s.ShowMessage);
-    SetRadio(RadioButton1, s.RestoreMain);
-    SetRadio(RadioButton2, s.ShowPopup);
-    CheckBox5->setChecked(s.Notify);
-    SetRadio(RadioButton3, s.Windows);
-    SetRadio(RadioButton4, s.FromFile);
-    Edit1->setText(s.Filename);
-    CheckBox6->setChecked(s.AddNewIP);
-    CheckBox12->setChecked(s.ShowYour);
-    CheckBox1->setChecked(s.AutoRun);
-    CheckBox11->setChecked(s.RestoreText);
-    ComboBox1->setCurrentIndex(s.Position);
-    CheckBox10->setChecked(s.HideAfter);
-    Edit2->setText(s.Delay);
-    SetRadio(RadioButton5, s.ClickMode1);
-    SetRadio(RadioButton6, s.ClickMode2);
-    CheckBox7->setChecked(s.Transparent);
-    TrackBar1->setValue(s.Visibility);
-    CheckBox8->setChecked(s.FadeIn);
-    CheckBox9->setChecked(s.FadeOut);
-    SetRadio(RadioButton7, s.Scheme1);
-    SetRadio(RadioButton8, s.Scheme2);
+    for (const auto& [control, member] : m_bindings) {
+        if (auto* radio = qobject_cast<QRadioButton*>(control))
+            SetRadio(radio, s.*member);
+        else
+            control->setChecked(s.*member);
+    }
+    m_wavFileBox->setText(s.Filename);
+    m_positionList->setCurrentIndex(s.Position);
+    m_delayBox->setText(s.Delay);
+    m_opacitySlider->setValue(s.Visibility);
     m_settings = s;
-    ApplyEnablingRules();
-    SelectBackgroundInList();
-    SelectEncodingInList();
-    ShowSample();
+    applyEnablingRules();
+    selectBackgroundInList();
+    selectEncodingInList();
+    showSample();
 }
 
-void TF_Config::ApplyEnablingRules()
+void TF_Config::applyEnablingRules()
 {
-    CheckBox4Click();
-    CheckBox5Click();
-    CheckBox10Click();
-    CheckBox7Click();
-    CheckBox7->setEnabled(m_effects);
-    CheckBox8->setEnabled(m_effects);
-    CheckBox9->setEnabled(m_effects);
+    onShowMessageClicked();
+    onSoundClicked();
+    onHideAfterClicked();
+    onTransparencyClicked();
+    m_transparencyBox->setEnabled(m_effects);
+    m_fadeInBox->setEnabled(m_effects);
+    m_fadeOutBox->setEnabled(m_effects);
 }
 
-void TF_Config::CheckBox4Click()
+void TF_Config::onShowMessageClicked()
 {
-    RadioButton1->setEnabled(CheckBox4->isChecked());
-    RadioButton2->setEnabled(CheckBox4->isChecked());
+    m_restoreWindowButton->setEnabled(m_showMessageBox->isChecked());
+    m_popupButton->setEnabled(m_showMessageBox->isChecked());
 }
 
-void TF_Config::CheckBox5Click()
+void TF_Config::onSoundClicked()
 {
-    const bool on = CheckBox5->isChecked();
-    RadioButton3->setEnabled(on);
-    RadioButton4->setEnabled(on);
+    const bool on = m_soundBox->isChecked();
+    m_desktopSoundButton->setEnabled(on);
+    m_wavFileButton->setEnabled(on);
     if (on) {
-        RadioButton3Click();
+        onSoundKindClicked();
     } else {
-        Edit1->setEnabled(false);
-        Button3->setEnabled(false);
+        m_wavFileBox->setEnabled(false);
+        m_browseButton->setEnabled(false);
     }
 }
 
-void TF_Config::RadioButton3Click()
+void TF_Config::onSoundKindClicked()
 {
-    const bool file = !RadioButton3->isChecked();
-    Edit1->setEnabled(file);
-    Button3->setEnabled(file);
+    const bool file = !m_desktopSoundButton->isChecked();
+    m_wavFileBox->setEnabled(file);
+    m_browseButton->setEnabled(file);
 }
 
-void TF_Config::CheckBox7Click()
+void TF_Config::onTransparencyClicked()
 {
-    TrackBar1->setEnabled(m_effects && CheckBox7->isChecked());
+    m_opacitySlider->setEnabled(m_effects && m_transparencyBox->isChecked());
 }
 
-void TF_Config::CheckBox10Click()
+void TF_Config::onHideAfterClicked()
 {
-    Edit2->setEnabled(CheckBox10->isChecked());
+    m_delayBox->setEnabled(m_hideAfterBox->isChecked());
 }
 
-void TF_Config::Edit2Exit()
+void TF_Config::onDelayLeft()
 {
-    Edit2->setText(ValidateDelay(Edit2->text()));
+    m_delayBox->setText(ValidateDelay(m_delayBox->text()));
 }
 
-void TF_Config::ShowSample()
+void TF_Config::showSample()
 {
-    Memo1->setFont(SettingsFont(m_settings));
-    SetColours(Memo1, ResolveColour(m_settings.Background), ResolveColour(m_settings.FontColor));
+    m_sampleText->setFont(SettingsFont(m_settings));
+    SetColours(m_sampleText, ResolveColour(m_settings.Background), ResolveColour(m_settings.FontColor));
 }
 
-void TF_Config::SelectBackgroundInList()
+void TF_Config::selectBackgroundInList()
 {
-    int row = ColorBox1->findData(m_settings.Background);
+    int row = m_backgroundList->findData(m_settings.Background);
     if (row < 0) {
         // A colour from the file that the list does not name is shown as it is, not replaced.
         const QColor colour = ResolveColour(m_settings.Background);
-        ColorBox1->addItem(Swatch(colour), colour.name(), m_settings.Background);
-        row = ColorBox1->count() - 1;
+        m_backgroundList->addItem(Swatch(colour), colour.name(), m_settings.Background);
+        row = m_backgroundList->count() - 1;
     }
-    ColorBox1->setCurrentIndex(row);
+    m_backgroundList->setCurrentIndex(row);
 }
 
-void TF_Config::ColorBox1Select(int row)
+void TF_Config::onBackgroundChosen(int row)
 {
-    m_settings.Background = ColorBox1->itemData(row).toInt();
-    ShowSample();
+    m_settings.Background = m_backgroundList->itemData(row).toInt();
+    showSample();
 }
 
-void TF_Config::Button1Click()
+void TF_Config::onFontClicked()
 {
     const std::optional<platform::ChosenFont> chosen =
         m_services.choosers.chooseFont(this, {SettingsFont(m_settings), ResolveColour(m_settings.FontColor)});
@@ -421,32 +450,32 @@ void TF_Config::Button1Click()
     m_settings.FontUnderline = chosen->font.underline();
     m_settings.FontStrikeOut = chosen->font.strikeOut();
     m_settings.FontColor = ColourValue(chosen->colour);
-    ShowSample();
+    showSample();
 }
 
-void TF_Config::Button3Click()
+void TF_Config::onBrowseClicked()
 {
     const std::optional<QString> file = m_services.choosers.chooseOpenFile(
-        this, Edit1->text(), QStringLiteral("WAV files (*.wav);;All file (*)"), QStringLiteral("wav"));
+        this, m_wavFileBox->text(), QStringLiteral("WAV files (*.wav);;All file (*)"), QStringLiteral("wav"));
     if (file)
-        Edit1->setText(*file);
+        m_wavFileBox->setText(*file);
 }
 
-void TF_Config::CheckBox2Click()
+void TF_Config::onStartWithSessionClicked()
 {
-    SetAutostart(CheckBox2->isChecked());
+    setAutostart(m_startWithSessionBox->isChecked());
 }
 
-void TF_Config::SetAutostart(bool enabled)
+void TF_Config::setAutostart(bool enabled)
 {
     const bool done = enabled ? m_autostart.write(m_services.executablePath) : m_autostart.remove();
     if (!done)
         throw ParleyError(QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
 }
 
-bool TF_Config::FormCloseQuery()
+bool TF_Config::closeQuery()
 {
-    Edit2Exit();
+    onDelayLeft();
     platform::ProfileFile ini = platform::ProfileFile::load(m_iniPath);
     SaveSettings(m_settings, ini);
     // The main window takes the new appearance even when the file cannot be written.
@@ -458,7 +487,7 @@ bool TF_Config::FormCloseQuery()
 void TF_Config::reject()
 {
     bool closes = false;
-    Guard([&] { closes = FormCloseQuery(); });
+    Guard([&] { closes = closeQuery(); });
     if (closes)
         QDialog::reject();
 }
@@ -467,12 +496,12 @@ bool TF_Config::eventFilter(QObject* watched, QEvent* event)
 {
     bool consumed = false;
     Guard([&] {
-        if (watched == Edit2 && event->type() == QEvent::KeyPress)
+        if (watched == m_delayBox && event->type() == QEvent::KeyPress)
             consumed = DropsTypedCharacter(static_cast<QKeyEvent*>(event), QString());
-        else if (watched == Edit2 && FocusMovedWithinProgram(event))
-            Edit2Exit();
-        else if (watched == Label11)
-            HandleWebLinkEvent(Label11, event, m_services.shell);
+        else if (watched == m_delayBox && FocusMovedWithinProgram(event))
+            onDelayLeft();
+        else if (watched == m_webLink)
+            HandleWebLinkEvent(m_webLink, event, m_services.shell);
     });
     return consumed;
 }
@@ -481,7 +510,7 @@ void TF_Config::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
-        Guard([this] { ShowSample(); });
+        Guard([this] { showSample(); });
 }
 
 void TF_Config::showEvent(QShowEvent* event)

@@ -6,6 +6,10 @@
 
 #include <QDialog>
 
+#include <utility>
+#include <vector>
+
+class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -20,48 +24,49 @@ class QSlider;
 class TF_Config : public QDialog {
     Q_OBJECT
 public:
-    // Loads every setting from iniPath into settings at once.
+    // Shows the settings, loaded before any window; writes them to iniPath when it closes.
     TF_Config(const Services& services, Settings& settings, const QString& iniPath, QWidget* parent);
 
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
-
-    QCheckBox* CheckBox1 = nullptr;  // Automatically run after startup
-    QCheckBox* CheckBox2 = nullptr;  // Start Parley with Windows
-    QCheckBox* CheckBox3 = nullptr;  // Flash icon in system tray
-    QCheckBox* CheckBox4 = nullptr;  // Show incoming message:
-    QCheckBox* CheckBox5 = nullptr;  // Notify me with sound:
-    QCheckBox* CheckBox6 = nullptr;  // Add new IPs to user list
-    QCheckBox* CheckBox7 = nullptr;  // Enable transparency
-    QCheckBox* CheckBox8 = nullptr;  // Fade in
-    QCheckBox* CheckBox9 = nullptr;  // Fade out
-    QCheckBox* CheckBox10 = nullptr; // Hide after:
-    QCheckBox* CheckBox11 = nullptr; // Restore previous session's text
-    QCheckBox* CheckBox12 = nullptr; // Show names from YOUR IP list
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QRadioButton* RadioButton3 = nullptr;
-    QRadioButton* RadioButton4 = nullptr;
-    QRadioButton* RadioButton5 = nullptr;
-    QRadioButton* RadioButton6 = nullptr;
-    QRadioButton* RadioButton7 = nullptr;
-    QRadioButton* RadioButton8 = nullptr;
-    QLineEdit* Edit1 = nullptr;     // WAV file
-    QLineEdit* Edit2 = nullptr;     // popup delay
-    QPushButton* Button1 = nullptr; // Change font
-    QPushButton* Button3 = nullptr; // browse for the WAV file
-    QComboBox* ComboBox1 = nullptr;
-    QComboBox* ColorBox1 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QLabel* Label11 = nullptr;
-    QComboBox* EncodingBox = nullptr; // the text encoding on the network
+    // The controls, named for what they are; each has its design name (CheckBox1, RadioButton1, Edit2, ...) as its
+    // object name, where tests and screen readers find it.
+    QCheckBox* autoRunBox() const { return m_autoRunBox; }
+    QCheckBox* startWithSessionBox() const { return m_startWithSessionBox; }
+    QCheckBox* flashIconBox() const { return m_flashIconBox; }
+    QCheckBox* showMessageBox() const { return m_showMessageBox; }
+    QCheckBox* soundBox() const { return m_soundBox; }
+    QCheckBox* addNewIpBox() const { return m_addNewIpBox; }
+    QCheckBox* transparencyBox() const { return m_transparencyBox; }
+    QCheckBox* fadeInBox() const { return m_fadeInBox; }
+    QCheckBox* fadeOutBox() const { return m_fadeOutBox; }
+    QCheckBox* hideAfterBox() const { return m_hideAfterBox; }
+    QCheckBox* restoreTextBox() const { return m_restoreTextBox; }
+    QCheckBox* ownNamesBox() const { return m_ownNamesBox; }
+    QRadioButton* restoreWindowButton() const { return m_restoreWindowButton; }
+    QRadioButton* popupButton() const { return m_popupButton; }
+    QRadioButton* desktopSoundButton() const { return m_desktopSoundButton; }
+    QRadioButton* wavFileButton() const { return m_wavFileButton; }
+    QRadioButton* leftClosesButton() const { return m_leftClosesButton; }
+    QRadioButton* leftAnswersButton() const { return m_leftAnswersButton; }
+    QRadioButton* enterSendsButton() const { return m_enterSendsButton; }
+    QRadioButton* tabSendsButton() const { return m_tabSendsButton; }
+    QLineEdit* wavFileBox() const { return m_wavFileBox; }
+    QLineEdit* delayBox() const { return m_delayBox; }
+    QPushButton* fontButton() const { return m_fontButton; }
+    QPushButton* browseButton() const { return m_browseButton; }
+    QComboBox* positionList() const { return m_positionList; }
+    QComboBox* backgroundList() const { return m_backgroundList; }
+    QSlider* opacitySlider() const { return m_opacitySlider; }
+    QPlainTextEdit* sampleText() const { return m_sampleText; }
+    QLabel* webLink() const { return m_webLink; }
+    QComboBox* encodingList() const { return m_encodingList; }
 
     // Saves everything; false when the delay text or the file refuses and the dialog stays open.
-    bool FormCloseQuery();
-    void Button1Click();
-    void Button3Click();
-    void CheckBox2Click();
+    bool closeQuery();
+    void onFontClicked();
+    void onBrowseClicked();
+    void onStartWithSessionClicked();
 
     void reject() override;
 
@@ -75,31 +80,64 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void CreateMessagesGroup();
-    void CreateSoundGroup();
-    void CreateUsersGroup();
-    void CreateStartupGroup();
-    void CreatePopupGroup();
-    void CreateEffectsGroup(QGroupBox* popup);
-    void CreateTextGroup();
-    void CreateNetworkRow();
-    void SelectEncodingInList();
-    void CreateHeader();
-    QCheckBox* BoundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
-    QRadioButton* BoundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
-    void FormCreate();
-    void ShowSettings();
-    void ApplyEnablingRules();
-    void CheckBox4Click();
-    void CheckBox5Click();
-    void RadioButton3Click();
-    void CheckBox7Click();
-    void CheckBox10Click();
-    void Edit2Exit();
-    void ColorBox1Select(int row);
-    void SelectBackgroundInList();
-    void ShowSample();
-    void SetAutostart(bool enabled);
+    // Each tick box and radio button with the setting it edits, in the order they were made.
+    std::vector<std::pair<QAbstractButton*, bool Settings::*>> m_bindings;
+    QCheckBox* m_hideAfterBox = nullptr;
+    QCheckBox* m_restoreTextBox = nullptr;
+    QCheckBox* m_ownNamesBox = nullptr;
+    QCheckBox* m_autoRunBox = nullptr;
+    QCheckBox* m_startWithSessionBox = nullptr;
+    QCheckBox* m_flashIconBox = nullptr;
+    QCheckBox* m_showMessageBox = nullptr;
+    QCheckBox* m_soundBox = nullptr;
+    QCheckBox* m_addNewIpBox = nullptr;
+    QCheckBox* m_transparencyBox = nullptr;
+    QCheckBox* m_fadeInBox = nullptr;
+    QCheckBox* m_fadeOutBox = nullptr;
+    QRadioButton* m_restoreWindowButton = nullptr;
+    QRadioButton* m_popupButton = nullptr;
+    QRadioButton* m_desktopSoundButton = nullptr;
+    QRadioButton* m_wavFileButton = nullptr;
+    QRadioButton* m_leftClosesButton = nullptr;
+    QRadioButton* m_leftAnswersButton = nullptr;
+    QRadioButton* m_enterSendsButton = nullptr;
+    QRadioButton* m_tabSendsButton = nullptr;
+    QLineEdit* m_wavFileBox = nullptr;
+    QLineEdit* m_delayBox = nullptr;
+    QPushButton* m_fontButton = nullptr;
+    QPushButton* m_browseButton = nullptr;
+    QComboBox* m_positionList = nullptr;
+    QComboBox* m_backgroundList = nullptr;
+    QSlider* m_opacitySlider = nullptr;
+    QPlainTextEdit* m_sampleText = nullptr;
+    QLabel* m_webLink = nullptr;
+    QComboBox* m_encodingList = nullptr;
+    void createMessagesGroup();
+    void createSoundGroup();
+    void createUsersGroup();
+    void createStartupGroup();
+    void createPopupGroup();
+    void createEffectsGroup(QGroupBox* popup);
+    void createTextGroup();
+    void createNetworkRow();
+    void selectEncodingInList();
+    void createHeader();
+    void nameControlsByDesign();
+    QCheckBox* boundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
+    QRadioButton* boundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
+    void showStartState();
+    void showSettings();
+    void applyEnablingRules();
+    void onShowMessageClicked();
+    void onSoundClicked();
+    void onSoundKindClicked();
+    void onTransparencyClicked();
+    void onHideAfterClicked();
+    void onDelayLeft();
+    void onBackgroundChosen(int row);
+    void selectBackgroundInList();
+    void showSample();
+    void setAutostart(bool enabled);
 
     const Services& m_services;
     Settings& m_settings;

@@ -170,7 +170,7 @@ void TestChatWindow::keySchemes()
     QVERIFY(main()->chatArea()->toPlainText().endsWith(QStringLiteral("A: one\ntwo")));
 
     // The other scheme: Tab sends, Enter starts a new line.
-    m_parley->config()->RadioButton8->click();
+    m_parley->config()->tabSendsButton()->click();
     bob.clearReceived();
     typeAndPress(QStringLiteral("x"), Qt::Key_Return);
     QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("x\n"));

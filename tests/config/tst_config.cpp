@@ -51,14 +51,14 @@ void TestConfig::defaultsShowAndSave()
 {
     start();
     TF_Config* c = config();
-    QVERIFY(c->RadioButton2->isChecked());
-    QVERIFY(c->RadioButton4->isChecked());
-    QCOMPARE(c->Edit1->text(), QStringLiteral("default.wav"));
-    QCOMPARE(c->ComboBox1->currentText(), QStringLiteral("Right-Top"));
-    QCOMPARE(c->Edit2->text(), QStringLiteral("10"));
-    QVERIFY(c->RadioButton5->isChecked());
-    QVERIFY(c->RadioButton7->isChecked());
-    QCOMPARE(c->ColorBox1->currentData().toInt(), WindowBackgroundColour);
+    QVERIFY(c->popupButton()->isChecked());
+    QVERIFY(c->wavFileButton()->isChecked());
+    QCOMPARE(c->wavFileBox()->text(), QStringLiteral("default.wav"));
+    QCOMPARE(c->positionList()->currentText(), QStringLiteral("Right-Top"));
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("10"));
+    QVERIFY(c->leftClosesButton()->isChecked());
+    QVERIFY(c->enterSendsButton()->isChecked());
+    QCOMPARE(c->backgroundList()->currentData().toInt(), WindowBackgroundColour);
     QVERIFY(!QFile::exists(ini()));
     c->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
@@ -71,9 +71,9 @@ void TestConfig::radioPairNeitherSelected()
 {
     QVERIFY(WriteAll(ini(), "[Messages]\nRestoreMain=0\nShowPopup=0\n[Popup]\nPosition=7\n"));
     start();
-    QVERIFY(!config()->RadioButton1->isChecked());
-    QVERIFY(!config()->RadioButton2->isChecked());
-    QCOMPARE(config()->ComboBox1->currentIndex(), -1);
+    QVERIFY(!config()->restoreWindowButton()->isChecked());
+    QVERIFY(!config()->popupButton()->isChecked());
+    QCOMPARE(config()->positionList()->currentIndex(), -1);
     config()->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
     QCOMPARE(file.readString(QStringLiteral("Messages"), QStringLiteral("ShowPopup"), QString()), QStringLiteral("0"));
@@ -85,40 +85,40 @@ void TestConfig::enablingRules()
     start();
     TF_Config* c = config();
     c->show();
-    QTest::mouseClick(c->CheckBox5, Qt::LeftButton);
-    QVERIFY(!c->CheckBox5->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{c->RadioButton3, c->RadioButton4, c->Edit1, c->Button3})
+    QTest::mouseClick(c->soundBox(), Qt::LeftButton);
+    QVERIFY(!c->soundBox()->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{c->desktopSoundButton(), c->wavFileButton(), c->wavFileBox(), c->browseButton()})
         QVERIFY(!w->isEnabled());
-    QTest::mouseClick(c->CheckBox5, Qt::LeftButton);
-    for (QWidget* w : std::initializer_list<QWidget*>{c->RadioButton3, c->RadioButton4, c->Edit1, c->Button3})
+    QTest::mouseClick(c->soundBox(), Qt::LeftButton);
+    for (QWidget* w : std::initializer_list<QWidget*>{c->desktopSoundButton(), c->wavFileButton(), c->wavFileBox(), c->browseButton()})
         QVERIFY(w->isEnabled());
-    c->RadioButton3->click();
-    QVERIFY(!c->Edit1->isEnabled());
-    QVERIFY(!c->Button3->isEnabled());
+    c->desktopSoundButton()->click();
+    QVERIFY(!c->wavFileBox()->isEnabled());
+    QVERIFY(!c->browseButton()->isEnabled());
 
-    c->CheckBox4->click();
-    QVERIFY(!c->RadioButton1->isEnabled());
-    QVERIFY(!c->RadioButton2->isEnabled());
-    QVERIFY(!c->TrackBar1->isEnabled());
-    c->CheckBox7->click();
-    QVERIFY(c->TrackBar1->isEnabled());
-    QVERIFY(c->CheckBox8->isEnabled());
-    c->CheckBox10->click();
-    QVERIFY(!c->Edit2->isEnabled());
+    c->showMessageBox()->click();
+    QVERIFY(!c->restoreWindowButton()->isEnabled());
+    QVERIFY(!c->popupButton()->isEnabled());
+    QVERIFY(!c->opacitySlider()->isEnabled());
+    c->transparencyBox()->click();
+    QVERIFY(c->opacitySlider()->isEnabled());
+    QVERIFY(c->fadeInBox()->isEnabled());
+    c->hideAfterBox()->click();
+    QVERIFY(!c->delayBox()->isEnabled());
 }
 
 void TestConfig::controlsEditSettingsLive()
 {
     start();
     TF_Config* c = config();
-    c->CheckBox6->click();
+    c->addNewIpBox()->click();
     QVERIFY(c->settings().AddNewIP);
-    c->RadioButton8->click();
+    c->tabSendsButton()->click();
     QVERIFY(c->settings().Scheme2);
     QVERIFY(!c->settings().Scheme1);
-    c->TrackBar1->setValue(40);
+    c->opacitySlider()->setValue(40);
     QCOMPARE(c->settings().Visibility, 40);
-    c->ComboBox1->setCurrentIndex(4);
+    c->positionList()->setCurrentIndex(4);
     QCOMPARE(c->settings().Position, 4);
     // Nothing reaches the file before the dialog closes.
     QVERIFY(!QFile::exists(ini()));
@@ -128,12 +128,12 @@ void TestConfig::autostartEntry()
 {
     start();
     const platform::Autostart autostart(m_env->configHome.path());
-    QVERIFY(!config()->CheckBox2->isChecked());
-    config()->CheckBox2->click();
+    QVERIFY(!config()->startWithSessionBox()->isChecked());
+    config()->startWithSessionBox()->click();
     QCOMPARE(autostart.read(), std::optional<QString>(m_env->services.executablePath));
     QVERIFY(ReadAll(autostart.entryPath())
                 .contains(QByteArray("Exec=\"" + m_env->services.executablePath.toUtf8() + "\"")));
-    config()->CheckBox2->click();
+    config()->startWithSessionBox()->click();
     QVERIFY(!QFile::exists(autostart.entryPath()));
 
     // Paths with blanks, quotes and backslashes come back unchanged.
@@ -147,7 +147,7 @@ void TestConfig::autostartCheckIgnoresCase()
     const platform::Autostart autostart(m_env->configHome.path());
     QVERIFY(autostart.write(m_env->services.executablePath.toUpper()));
     start();
-    QVERIFY(config()->CheckBox2->isChecked());
+    QVERIFY(config()->startWithSessionBox()->isChecked());
     // Ticked by loading counts as a click: the entry now holds the current path.
     QCOMPARE(autostart.read(), std::optional<QString>(m_env->services.executablePath));
 }
@@ -157,10 +157,10 @@ void TestConfig::autostartWriteRefused()
     // A file where the autostart folder should be: the entry cannot be written.
     QVERIFY(WriteAll(m_env->configHome.filePath(QStringLiteral("autostart")), "not a folder"));
     start();
-    config()->CheckBox2->click();
+    config()->startWithSessionBox()->click();
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Failed to set data for 'QwParley'")});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
-    QVERIFY(config()->CheckBox2->isChecked());
+    QVERIFY(config()->startWithSessionBox()->isChecked());
 }
 
 void TestConfig::autostartUnwritableAtStart()
@@ -181,7 +181,7 @@ void TestConfig::autostartUnwritableAtStart()
     }
     QFile::setPermissions(folder, QFile::Permissions(0x7777));
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Failed to set data for 'QwParley'")});
-    QVERIFY(config()->CheckBox2->isChecked());
+    QVERIFY(config()->startWithSessionBox()->isChecked());
     QVERIFY(config()->settings().AddNewIP);
     QVERIFY(config()->settings().ShowYour);
 }
@@ -191,23 +191,23 @@ void TestConfig::networkEncodingRow()
     QVERIFY(WriteAll(ini(), "[Network]\r\nEncoding=Windows-1251\r\n"));
     start();
     TF_Config* c = config();
-    QCOMPARE(c->EncodingBox->currentData().toString(), QStringLiteral("windows-1251"));
-    c->EncodingBox->setCurrentIndex(c->EncodingBox->findData(QStringLiteral("KOI8-R")));
+    QCOMPARE(c->encodingList()->currentData().toString(), QStringLiteral("windows-1251"));
+    c->encodingList()->setCurrentIndex(c->encodingList()->findData(QStringLiteral("KOI8-R")));
     QCOMPARE(c->settings().Encoding, QStringLiteral("KOI8-R"));
     c->reject();
     QCOMPARE(
         platform::ProfileFile::load(ini()).readString(QStringLiteral("Network"), QStringLiteral("Encoding"), QString()),
         QStringLiteral("KOI8-R"));
     // Below every control the classic layout places.
-    QVERIFY(c->EncodingBox->geometry().top() >= 480);
-    QCOMPARE(c->EncodingBox->accessibleName(), QStringLiteral("Text encoding on the network"));
+    QVERIFY(c->encodingList()->geometry().top() >= 480);
+    QCOMPARE(c->encodingList()->accessibleName(), QStringLiteral("Text encoding on the network"));
 }
 
 void TestConfig::unknownEncodingShowsSystem()
 {
     QVERIFY(WriteAll(ini(), "[Network]\r\nEncoding=klingon-8\r\n"));
     start();
-    QCOMPARE(config()->EncodingBox->currentData().toString(), QStringLiteral("System"));
+    QCOMPARE(config()->encodingList()->currentData().toString(), QStringLiteral("System"));
 }
 
 void TestConfig::delayBox()
@@ -215,25 +215,25 @@ void TestConfig::delayBox()
     start();
     TF_Config* c = config();
     c->show();
-    c->Edit2->clear();
-    QTest::keyClicks(c->Edit2, QStringLiteral("0a-7 "));
-    QTest::sendKeyEvent(QTest::Click, c->Edit2, Qt::Key_unknown, QStringLiteral("\u0663"), Qt::NoModifier);
-    QCOMPARE(c->Edit2->text(), QStringLiteral("07"));
+    c->delayBox()->clear();
+    QTest::keyClicks(c->delayBox(), QStringLiteral("0a-7 "));
+    QTest::sendKeyEvent(QTest::Click, c->delayBox(), Qt::Key_unknown, QStringLiteral("\u0663"), Qt::NoModifier);
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("07"));
     // Tab leaves the box.
     QApplication::setActiveWindow(c);
-    c->Edit2->setFocus();
-    QTRY_VERIFY(c->Edit2->hasFocus());
-    QTest::keyClick(c->Edit2, Qt::Key_Tab);
-    QVERIFY(!c->Edit2->hasFocus());
-    QCOMPARE(c->Edit2->text(), QStringLiteral("07"));
-    QTest::keyClick(c->Edit2, Qt::Key_Backspace);
-    QCOMPARE(c->Edit2->text(), QStringLiteral("0"));
+    c->delayBox()->setFocus();
+    QTRY_VERIFY(c->delayBox()->hasFocus());
+    QTest::keyClick(c->delayBox(), Qt::Key_Tab);
+    QVERIFY(!c->delayBox()->hasFocus());
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("07"));
+    QTest::keyClick(c->delayBox(), Qt::Key_Backspace);
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("0"));
     c->reject();
-    QCOMPARE(c->Edit2->text(), QStringLiteral("10"));
-    c->Edit2->setText(QString());
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("10"));
+    c->delayBox()->setText(QString());
     c->reject();
-    QCOMPARE(c->Edit2->text(), QStringLiteral("1"));
-    c->Edit2->setText(QStringLiteral("007"));
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("1"));
+    c->delayBox()->setText(QStringLiteral("007"));
     c->reject();
     QCOMPARE(platform::ProfileFile::load(ini()).readString(QStringLiteral("Popup"), QStringLiteral("Delay"), QString()),
              QStringLiteral("007"));
@@ -245,15 +245,15 @@ void TestConfig::badDelayKeepsDialogOpen()
     QVERIFY(WriteAll(ini(), "[Popup]\r\nDelay=abc\r\n"));
     start();
     TF_Config* c = config();
-    QCOMPARE(c->Edit2->text(), QStringLiteral("10"));
+    QCOMPARE(c->delayBox()->text(), QStringLiteral("10"));
     // Pasted into the box: the save stops with the conversion error and the dialog stays open.
-    c->Edit2->setText(QStringLiteral("abc"));
+    c->delayBox()->setText(QStringLiteral("abc"));
     c->show();
     c->reject();
     QVERIFY(c->isVisible());
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'abc' is not a valid integer value.")});
     QCOMPARE(ReadAll(ini()), QByteArray("[Popup]\r\nDelay=abc\r\n"));
-    c->Edit2->setText(QStringLiteral("5"));
+    c->delayBox()->setText(QStringLiteral("5"));
     c->reject();
     QVERIFY(!c->isVisible());
 }
@@ -263,13 +263,13 @@ void TestConfig::colourReachesMainWindowOnClose()
     start();
     TF_Config* c = config();
     TF_Main* m = m_parley->main();
-    const int red = c->ColorBox1->findText(QStringLiteral("Red"));
+    const int red = c->backgroundList()->findText(QStringLiteral("Red"));
     QVERIFY(red >= 0);
     c->show();
-    c->ColorBox1->setCurrentIndex(red);
-    Q_EMIT c->ColorBox1->activated(red);
+    c->backgroundList()->setCurrentIndex(red);
+    Q_EMIT c->backgroundList()->activated(red);
     QCOMPARE(c->settings().Background, 255);
-    QCOMPARE(c->Memo1->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(c->sampleText()->palette().color(QPalette::Base), QColor(Qt::red));
     QVERIFY(m->chatArea()->palette().color(QPalette::Base) != QColor(Qt::red));
     c->reject();
     QCOMPARE(m->chatArea()->palette().color(QPalette::Base), QColor(Qt::red));
@@ -308,8 +308,8 @@ void TestConfig::choosers()
     start();
     TF_Config* c = config();
     const Settings before = c->settings();
-    c->Button1Click(); // cancelled
-    c->Button3Click(); // cancelled
+    c->onFontClicked(); // cancelled
+    c->onBrowseClicked(); // cancelled
     QVERIFY(c->settings() == before);
     QCOMPARE(m_env->choosers.lastFilter, QStringLiteral("WAV files (*.wav);;All file (*)"));
     QCOMPARE(m_env->choosers.lastInitialFile, QStringLiteral("default.wav"));
@@ -319,14 +319,14 @@ void TestConfig::choosers()
     font.setItalic(true);
     m_env->choosers.font = platform::ChosenFont{font, QColor(0, 0, 255)};
     m_env->choosers.file = QStringLiteral("/usr/share/sounds/ding.wav");
-    c->Button1Click();
-    c->Button3Click();
+    c->onFontClicked();
+    c->onBrowseClicked();
     QCOMPARE(c->settings().FontName, QStringLiteral("DejaVu Serif"));
     QCOMPARE(c->settings().FontSize, 14);
     QVERIFY(c->settings().FontItalic);
     QCOMPARE(c->settings().FontColor, 0x00FF0000);
     QCOMPARE(c->settings().Filename, QStringLiteral("/usr/share/sounds/ding.wav"));
-    QCOMPARE(c->Memo1->font().pointSize(), 14);
+    QCOMPARE(c->sampleText()->font().pointSize(), 14);
 }
 
 void TestConfig::oldSystemDisablesEffects()
@@ -335,7 +335,7 @@ void TestConfig::oldSystemDisablesEffects()
     m_env->version.version = WindowsVersion{4, 10, 1998, 1, QString()};
     start();
     TF_Config* c = config();
-    for (QWidget* w : std::initializer_list<QWidget*>{c->CheckBox7, c->TrackBar1, c->CheckBox8, c->CheckBox9})
+    for (QWidget* w : std::initializer_list<QWidget*>{c->transparencyBox(), c->opacitySlider(), c->fadeInBox(), c->fadeOutBox()})
         QVERIFY(!w->isEnabled());
     c->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
