@@ -243,7 +243,7 @@ void TF_Main::watchUserContact()
                 // Another program became active: the popup stays above it, without taking the keyboard.
                 if (state != Qt::ApplicationActive) {
                     if (m_message)
-                        m_message->KeepOnTop();
+                        m_message->keepOnTop();
                     return;
                 }
                 onActivated();
@@ -442,7 +442,7 @@ void TF_Main::onUserDoubleClicked()
         return; // the row outlived its connection: there is nobody to write to
     if (m_personal->exec() != QDialog::Accepted)
         return;
-    if (!m_session.SendPersonal(j, address, m_personal->Text()))
+    if (!m_session.SendPersonal(j, address, m_personal->text()))
         m_services.boxes.show(this, QStringLiteral("Selected user has disconnected. Try later."),
                               QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }

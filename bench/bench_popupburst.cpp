@@ -62,7 +62,7 @@ int main(int argc, char* argv[])
                 "popup visible %s showing the newest line: %s; tray flashing: %s; sounds asked for: %d\n",
                 shown, Peers * LinesEach, seconds, done ? "" : " (did not finish)", stalls.longestMs(),
                 parley.message()->isVisible() ? "yes," : "no,",
-                parley.message()->TextMemo->toPlainText() == last ? "yes" : "no",
+                parley.message()->textArea()->toPlainText() == last ? "yes" : "no",
                 parley.main()->tray().flashing() ? "yes" : "no", int(env.sound.played.size()));
     return done ? 0 : 1;
 }

@@ -18,40 +18,40 @@ TF_Personal::TF_Personal(const Services& services, const Settings& settings, Cha
     setWindowTitle(QStringLiteral("Send personal message..."));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(409, 75);
-    Mess = new QPlainTextEdit(this);
-    Mess->setObjectName(QStringLiteral("Mess"));
-    Mess->setAccessibleName(QStringLiteral("Message"));
-    Mess->setGeometry(0, 0, 409, 75);
-    Mess->setTabChangesFocus(false);
-    Mess->installEventFilter(this);
-    Guard([this] { FormCreate(); });
+    m_messageBox = new QPlainTextEdit(this);
+    m_messageBox->setObjectName(QStringLiteral("Mess"));
+    m_messageBox->setAccessibleName(QStringLiteral("Message"));
+    m_messageBox->setGeometry(0, 0, 409, 75);
+    m_messageBox->setTabChangesFocus(false);
+    m_messageBox->installEventFilter(this);
+    Guard([this] { showStartState(); });
 }
 
-void TF_Personal::FormCreate() {}
+void TF_Personal::showStartState() {}
 
-QString TF_Personal::Text() const
+QString TF_Personal::text() const
 {
-    return Mess->toPlainText();
+    return m_messageBox->toPlainText();
 }
 
 // FormShow: every personal message starts from an empty box, in the middle of the screen.
 void TF_Personal::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Mess->clear();
-    Mess->setFocus();
+    m_messageBox->clear();
+    m_messageBox->setFocus();
     CentreOnScreen(this);
 }
 
 bool TF_Personal::eventFilter(QObject* watched, QEvent* event)
 {
     bool consumed = false;
-    if (watched == Mess && event->type() == QEvent::KeyPress)
-        Guard([&] { consumed = MessKeyPress(static_cast<QKeyEvent*>(event)->key()); });
+    if (watched == m_messageBox && event->type() == QEvent::KeyPress)
+        Guard([&] { consumed = onMessageKey(static_cast<QKeyEvent*>(event)->key()); });
     return consumed;
 }
 
-bool TF_Personal::MessKeyPress(int key)
+bool TF_Personal::onMessageKey(int key)
 {
     if (key == Qt::Key_Escape) {
         reject();
@@ -59,15 +59,15 @@ bool TF_Personal::MessKeyPress(int key)
     }
     const net::SendKeyOutcome outcome = net::SendKey(key, m_session.Running(), m_settings);
     if (outcome.send)
-        Finish();
+        finish();
     else if (outcome.newLine)
-        AppendLineBreak(Mess);
+        AppendLineBreak(m_messageBox);
     return outcome.consumed;
 }
 
 // The own personal line goes to the chat area; the text stays in the box until the main window has sent it.
-void TF_Personal::Finish()
+void TF_Personal::finish()
 {
-    m_session.NotePersonalLine(Text());
+    m_session.NotePersonalLine(text());
     accept();
 }

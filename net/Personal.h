@@ -15,18 +15,18 @@ class TF_Personal : public QDialog {
     Q_OBJECT
 public:
     TF_Personal(const Services& services, const Settings& settings, ChatSession& session, QWidget* parent);
-
-    QPlainTextEdit* Mess = nullptr;
-    QString Text() const;
+    QPlainTextEdit* messageBox() const { return m_messageBox; }
+    QString text() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
-    bool MessKeyPress(int key);
-    void Finish();
+    QPlainTextEdit* m_messageBox = nullptr;
+    void showStartState();
+    bool onMessageKey(int key);
+    void finish();
 
     const Services& m_services;
     const Settings& m_settings;

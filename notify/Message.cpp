@@ -46,56 +46,56 @@ TF_Message::TF_Message(const Services& services, const Settings& settings)
     setAccessibleName(QStringLiteral("Message to you"));
     setGeometry(238, 161, PopupWidth, 44);
 
-    Shape1 = this; // the body is painted by the window itself, so a press on it reaches mousePressEvent
-    TextMemo = new QPlainTextEdit(this);
-    TextMemo->setObjectName(QStringLiteral("TextMemo"));
-    TextMemo->setAccessibleName(QStringLiteral("Message"));
-    TextMemo->setReadOnly(true);
-    TextMemo->setFrameShape(QFrame::NoFrame);
-    TextMemo->setFocusPolicy(Qt::NoFocus);
-    TextMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TextMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TextMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    TextMemo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // a long word breaks, as in an edit box
-    TextMemo->setContextMenuPolicy(Qt::NoContextMenu);
-    TextMemo->viewport()->setCursor(Qt::ArrowCursor);
-    TextMemo->document()->setDocumentMargin(0);
-    TextMemo->setFont(PopupFont());
-    QPalette palette = TextMemo->palette();
+    m_body = this; // the body is painted by the window itself, so a press on it reaches mousePressEvent
+    m_textArea = new QPlainTextEdit(this);
+    m_textArea->setObjectName(QStringLiteral("TextMemo"));
+    m_textArea->setAccessibleName(QStringLiteral("Message"));
+    m_textArea->setReadOnly(true);
+    m_textArea->setFrameShape(QFrame::NoFrame);
+    m_textArea->setFocusPolicy(Qt::NoFocus);
+    m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_textArea->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_textArea->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // a long word breaks, as in an edit box
+    m_textArea->setContextMenuPolicy(Qt::NoContextMenu);
+    m_textArea->viewport()->setCursor(Qt::ArrowCursor);
+    m_textArea->document()->setDocumentMargin(0);
+    m_textArea->setFont(PopupFont());
+    QPalette palette = m_textArea->palette();
     palette.setColor(QPalette::Base, LightYellow);
     palette.setColor(QPalette::Text, Qt::black);
-    TextMemo->setPalette(palette);
-    TextMemo->setGeometry(TextLeft, 8, TextWidth, 28);
-    TextMemo->viewport()->installEventFilter(this);
+    m_textArea->setPalette(palette);
+    m_textArea->setGeometry(TextLeft, 8, TextWidth, 28);
+    m_textArea->viewport()->installEventFilter(this);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setGeometry(168, -30, 121, 21);
+    m_focusHolder = new QLineEdit(this);
+    m_focusHolder->setGeometry(168, -30, 121, 21);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(25);
-    connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
-    Timer2 = new QTimer(this);
-    Timer2->setSingleShot(true);
-    connect(Timer2, &QTimer::timeout, this, Guarded([this] { Timer2Timer(); }));
-    Guard([this] { FormCreate(); });
+    m_fadeTimer = new QTimer(this);
+    m_fadeTimer->setInterval(25);
+    connect(m_fadeTimer, &QTimer::timeout, this, Guarded([this] { fadeStep(); }));
+    m_hideTimer = new QTimer(this);
+    m_hideTimer->setSingleShot(true);
+    connect(m_hideTimer, &QTimer::timeout, this, Guarded([this] { onDelayOver(); }));
+    Guard([this] { showStartState(); });
 }
 
-void TF_Message::FormCreate()
+void TF_Message::showStartState()
 {
     m_rounded = m_services.version.code() >= 10;
-    SetOpacity(0);
+    setOpacity(0);
 }
 
-int TF_Message::DisplayedLines() const
+int TF_Message::displayedLines() const
 {
     // Laid out as the text area shows it: the popup's font, wrapped at the text area's width.
     QTextDocument document;
     document.setDocumentMargin(0);
-    document.setDefaultFont(TextMemo->font());
+    document.setDefaultFont(m_textArea->font());
     QTextOption wrapping = document.defaultTextOption();
-    wrapping.setWrapMode(TextMemo->wordWrapMode());
+    wrapping.setWrapMode(m_textArea->wordWrapMode());
     document.setDefaultTextOption(wrapping);
-    document.setPlainText(TextMemo->toPlainText());
+    document.setPlainText(m_textArea->toPlainText());
     document.setTextWidth(TextWidth);
     document.size(); // lays the text out
     int lines = 0;
@@ -104,29 +104,29 @@ int TF_Message::DisplayedLines() const
     return lines;
 }
 
-void TF_Message::ShowLine(const QString& line)
+void TF_Message::showLine(const QString& line)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect screenArea = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     const QSize screenSize = screenArea.size();
     const QString shown = line.left(PopupTextLimit(screenSize.height(), TextWidth));
-    TextMemo->setWordWrapMode(WrapModeFor(shown));
-    TextMemo->setPlainText(shown);
-    const int textHeight = PopupTextHeight(DisplayedLines(), screenSize.height());
+    m_textArea->setWordWrapMode(WrapModeFor(shown));
+    m_textArea->setPlainText(shown);
+    const int textHeight = PopupTextHeight(displayedLines(), screenSize.height());
     const int height = PopupWindowHeight(textHeight);
-    TextMemo->setGeometry(TextLeft, 8, TextWidth, textHeight);
+    m_textArea->setGeometry(TextLeft, 8, TextWidth, textHeight);
     // The mask follows the height; a burst of one-line messages keeps the one it has.
     const bool resized = height != this->height() || mask().isEmpty();
     resize(PopupWidth, height);
     if (const std::optional<QPoint> at = PopupPosition(m_settings.Position, screenArea, size()))
         move(*at);
     if (resized)
-        CutAwayMaroon();
-    Appear();
+        cutAwayMaroon();
+    appear();
 }
 
 // The maroon strip right of the body and the body's rounded corners are see-through, with or without a compositor.
-void TF_Message::CutAwayMaroon()
+void TF_Message::cutAwayMaroon()
 {
     QBitmap mask(size());
     mask.fill(Qt::color0);
@@ -158,42 +158,42 @@ void TF_Message::paintEvent(QPaintEvent*)
         painter.drawRect(body);
 }
 
-void TF_Message::Appear()
+void TF_Message::appear()
 {
-    Timer2->stop();
+    m_hideTimer->stop();
     const bool wasVisible = isVisible();
     show();
     raise();
-    Edit1->setFocus();
+    m_focusHolder->setFocus();
     // A line arriving while the popup fades out must not vanish with it: the fade stops and the line stays.
     if (m_settings.FadeIn && !wasVisible) {
-        FadeDirection = 1;
-        Timer1->start();
+        m_fadeDirection = 1;
+        m_fadeTimer->start();
     } else {
-        Timer1->stop();
-        SetOpacity(PopupOpacity(m_settings));
+        m_fadeTimer->stop();
+        setOpacity(PopupOpacity(m_settings));
     }
     // A delay that is no number raises the conversion error here, after the popup has been shown; the hide timer
     // then stays stopped and the popup stays until it is clicked, as does one whose delay overflows the timer.
     const std::optional<int> delay = HideDelayMs(m_settings.Delay);
     if (delay && m_settings.HideAfter) {
-        Timer2->setInterval(*delay);
-        Timer2->start();
+        m_hideTimer->setInterval(*delay);
+        m_hideTimer->start();
     }
 }
 
-void TF_Message::Dismiss()
+void TF_Message::dismiss()
 {
     if (m_settings.FadeOut) {
-        FadeDirection = 2;
-        Timer1->start();
+        m_fadeDirection = 2;
+        m_fadeTimer->start();
     } else {
-        Timer1->stop();
+        m_fadeTimer->stop();
         hide();
     }
 }
 
-void TF_Message::SetOpacity(int opacity)
+void TF_Message::setOpacity(int opacity)
 {
     m_opacity = opacity;
     setWindowOpacity(opacity / 255.0);
@@ -201,49 +201,49 @@ void TF_Message::SetOpacity(int opacity)
     platform::FlushDisplay();
 }
 
-void TF_Message::Timer1Timer()
+void TF_Message::fadeStep()
 {
-    const FadeTick tick = NextFadeStep(m_opacity, FadeDirection, PopupOpacity(m_settings));
-    SetOpacity(tick.opacity);
+    const FadeTick tick = NextFadeStep(m_opacity, m_fadeDirection, PopupOpacity(m_settings));
+    setOpacity(tick.opacity);
     if (!tick.done)
         return;
-    Timer1->stop();
-    if (FadeDirection == 2)
+    m_fadeTimer->stop();
+    if (m_fadeDirection == 2)
         hide();
 }
 
-void TF_Message::Timer2Timer()
+void TF_Message::onDelayOver()
 {
-    Timer2->stop();
-    Dismiss();
+    m_hideTimer->stop();
+    dismiss();
 }
 
-void TF_Message::KeepOnTop()
+void TF_Message::keepOnTop()
 {
     if (isVisible())
         raise();
 }
 
-void TF_Message::Shape1MouseDown(Qt::MouseButton button)
+void TF_Message::onBodyPressed(Qt::MouseButton button)
 {
-    Timer2->stop();
+    m_hideTimer->stop();
     const Qt::MouseButton closes = m_settings.ClickMode1 ? Qt::LeftButton : Qt::RightButton;
     const Qt::MouseButton answers = m_settings.ClickMode1 ? Qt::RightButton : Qt::LeftButton;
     if (button == closes)
-        Dismiss();
+        dismiss();
     else if (button == answers)
         Q_EMIT answered();
 }
 
 void TF_Message::mousePressEvent(QMouseEvent* event)
 {
-    Guard([&] { Shape1MouseDown(event->button()); });
+    Guard([&] { onBodyPressed(event->button()); });
 }
 
 bool TF_Message::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TextMemo->viewport() && event->type() == QEvent::MouseButtonPress) {
-        Guard([&] { Shape1MouseDown(static_cast<QMouseEvent*>(event)->button()); });
+    if (watched == m_textArea->viewport() && event->type() == QEvent::MouseButtonPress) {
+        Guard([&] { onBodyPressed(static_cast<QMouseEvent*>(event)->button()); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

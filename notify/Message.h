@@ -15,22 +15,26 @@ class TF_Message : public QWidget {
     Q_OBJECT
 public:
     TF_Message(const Services& services, const Settings& settings);
+    // The light-yellow body the window draws; the maroon rest is cut away.
+    QWidget* body() const { return m_body; }
+    QPlainTextEdit* textArea() const { return m_textArea; }
+    // Holds the focus, above the top edge, so the text shows no caret.
+    QLineEdit* focusHolder() const { return m_focusHolder; }
+    // Steps the fade every 25 ms.
+    QTimer* fadeTimer() const { return m_fadeTimer; }
+    // Hides the popup after the delay.
+    QTimer* hideTimer() const { return m_hideTimer; }
+    // 1 fading in, 2 fading out.
+    int fadeDirection() const { return m_fadeDirection; }
 
-    QWidget* Shape1 = nullptr; // the light-yellow body the window draws; the maroon rest is cut away
-    QPlainTextEdit* TextMemo = nullptr;
-    QLineEdit* Edit1 = nullptr; // focus holder, above the top edge, so the text shows no caret
-    QTimer* Timer1 = nullptr;   // fade, 25 ms
-    QTimer* Timer2 = nullptr;   // hide after the delay
-    int FadeDirection = 0;      // 1 fading in, 2 fading out
-
-    void ShowLine(const QString& line);
-    void Appear();
-    void Dismiss();
+    void showLine(const QString& line);
+    void appear();
+    void dismiss();
     // The whole-window opacity, 0 to 255, kept while hidden.
-    int Opacity() const { return m_opacity; }
+    int opacity() const { return m_opacity; }
     // Keeps the popup above other stay-on-top windows without activating it.
-    void KeepOnTop();
-    void Shape1MouseDown(Qt::MouseButton button);
+    void keepOnTop();
+    void onBodyPressed(Qt::MouseButton button);
 
 Q_SIGNALS:
     // The person answered: the main window comes up with the keyboard in its message box.
@@ -42,12 +46,18 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void FormCreate();
-    int DisplayedLines() const;
-    void SetOpacity(int opacity);
-    void Timer1Timer();
-    void Timer2Timer();
-    void CutAwayMaroon();
+    QWidget* m_body = nullptr;
+    QPlainTextEdit* m_textArea = nullptr;
+    QLineEdit* m_focusHolder = nullptr;
+    QTimer* m_fadeTimer = nullptr;
+    QTimer* m_hideTimer = nullptr;
+    int m_fadeDirection = 0;
+    void showStartState();
+    int displayedLines() const;
+    void setOpacity(int opacity);
+    void fadeStep();
+    void onDelayOver();
+    void cutAwayMaroon();
 
     const Services& m_services;
     const Settings& m_settings;

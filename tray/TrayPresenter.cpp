@@ -108,14 +108,14 @@ void TrayPresenter::showNewestInPopup()
     // The person opened the window while the line waited for its frame: the window shows it already.
     if (m_window.isVisible() || !m_popup)
         return;
-    m_popup->ShowLine(line);
+    m_popup->showLine(line);
 }
 
 void TrayPresenter::windowShown()
 {
     m_popupLine.clear();
     if (m_popup && m_popup->isVisible())
-        m_popup->Dismiss();
+        m_popup->dismiss();
     stopFlashing();
 }
 

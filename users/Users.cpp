@@ -31,12 +31,18 @@ TF_Users::TF_Users(const Services& services, ChatSession& session, const QString
     : QDialog(parent), m_services(services), m_session(session), m_iniPath(iniPath)
 {
     SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 255));
-    CreateHeader();
-    CreateEditors();
-    Guard([this] { FormCreate(); });
+    createHeader();
+    createEditors();
+    // The names the program's design gives the controls, as their object names.
+    const std::pair<QWidget*, const char*> designNames[] = {
+        {m_entryList, "ListBox1"},  {m_nameBox, "Edit1"},        {m_addressBox, "Edit2"},    {m_addButton, "Button1"},
+        {m_applyButton, "Button2"}, {m_deleteButton, "Button3"}, {m_clearButton, "Button4"}, {m_webLink, "Label11"}};
+    for (const auto& [control, name] : designNames)
+        control->setObjectName(QLatin1String(name));
+    Guard([this] { showStartState(); });
 }
 
-void TF_Users::CreateHeader()
+void TF_Users::createHeader()
 {
     Label(this, QStringLiteral("PARLEY"), QRect(4, 8, 92, 25), PixelFont(QStringLiteral("Verdana"), 21, true, true));
     Label(this, QStringLiteral("Quendlewick"), QRect(8, 0, 80, 14), PixelFont(QStringLiteral("Arial"), 11, true));
@@ -45,11 +51,11 @@ void TF_Users::CreateHeader()
     QLabel* visit =
         Label(this, QStringLiteral("visit our site:"), QRect(280, 6, 93, 13), PixelFont(QStringLiteral("Tahoma"), 11));
     visit->setAlignment(Qt::AlignRight);
-    Label11 = Label(this, QLatin1String(MakerSiteCaption), QRect(220, 18, 151, 14),
-                    PixelFont(QStringLiteral("Arial"), 11, true));
-    Label11->setAlignment(Qt::AlignRight);
-    Label11->setCursor(Qt::PointingHandCursor);
-    Label11->installEventFilter(this);
+    m_webLink = Label(this, QLatin1String(MakerSiteCaption), QRect(220, 18, 151, 14),
+                      PixelFont(QStringLiteral("Arial"), 11, true));
+    m_webLink->setAlignment(Qt::AlignRight);
+    m_webLink->setCursor(Qt::PointingHandCursor);
+    m_webLink->installEventFilter(this);
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
@@ -63,29 +69,29 @@ void TF_Users::CreateHeader()
     about->setWordWrap(true);
 }
 
-void TF_Users::CreateEditors()
+void TF_Users::createEditors()
 {
     Label(this, QStringLiteral("User list:"), QRect(20, 88, 120, 14), font());
     Label(this, QStringLiteral("User name:"), QRect(240, 96, 130, 14), font());
     Label(this, QStringLiteral("User TCP/IP address:"), QRect(240, 140, 130, 14), font());
     const QFont bold = PixelFont(QStringLiteral("MS Sans Serif"), 13, true);
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setAccessibleName(QStringLiteral("User list"));
-    ListBox1->setGeometry(12, 104, 217, 141);
-    ListBox1->setFont(bold);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this, Guarded([this] { ListBox1Click(); }));
+    m_entryList = new QListWidget(this);
+    m_entryList->setAccessibleName(QStringLiteral("User list"));
+    m_entryList->setGeometry(12, 104, 217, 141);
+    m_entryList->setFont(bold);
+    m_entryList->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(m_entryList, &QListWidget::itemSelectionChanged, this, Guarded([this] { onEntrySelected(); }));
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setAccessibleName(QStringLiteral("User name"));
-    Edit1->setGeometry(236, 112, 133, 23);
-    Edit1->setFont(bold);
-    Edit2 = new QLineEdit(this);
-    Edit2->setAccessibleName(QStringLiteral("User TCP/IP address"));
-    Edit2->setGeometry(236, 156, 133, 23);
-    Edit2->setFont(bold);
-    Edit2->installEventFilter(this);
+    m_nameBox = new QLineEdit(this);
+    m_nameBox->setAccessibleName(QStringLiteral("User name"));
+    m_nameBox->setGeometry(236, 112, 133, 23);
+    m_nameBox->setFont(bold);
+    m_addressBox = new QLineEdit(this);
+    m_addressBox->setAccessibleName(QStringLiteral("User TCP/IP address"));
+    m_addressBox->setGeometry(236, 156, 133, 23);
+    m_addressBox->setFont(bold);
+    m_addressBox->installEventFilter(this);
 
     const auto makeButton = [this](const QString& caption, int x, int y, void (TF_Users::*handler)()) {
         auto* button = new QPushButton(caption, this);
@@ -94,18 +100,18 @@ void TF_Users::CreateEditors()
         connect(button, &QPushButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
         return button;
     };
-    Button1 = makeButton(QStringLiteral("Add"), 236, 188, &TF_Users::Button1Click);
-    Button2 = makeButton(QStringLiteral("Apply"), 304, 188, &TF_Users::Button2Click);
-    Button3 = makeButton(QStringLiteral("Delete"), 236, 216, &TF_Users::Button3Click);
-    Button4 = makeButton(QStringLiteral("Clear"), 304, 216, &TF_Users::Button4Click);
-    setTabOrder(ListBox1, Edit1);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, Button1);
+    m_addButton = makeButton(QStringLiteral("Add"), 236, 188, &TF_Users::onAddClicked);
+    m_applyButton = makeButton(QStringLiteral("Apply"), 304, 188, &TF_Users::onApplyClicked);
+    m_deleteButton = makeButton(QStringLiteral("Delete"), 236, 216, &TF_Users::onDeleteClicked);
+    m_clearButton = makeButton(QStringLiteral("Clear"), 304, 216, &TF_Users::onClearClicked);
+    setTabOrder(m_entryList, m_nameBox);
+    setTabOrder(m_nameBox, m_addressBox);
+    setTabOrder(m_addressBox, m_addButton);
 }
 
-void TF_Users::FormCreate() {}
+void TF_Users::showStartState() {}
 
-QString TF_Users::RowText(const QString& ownName, const QString& address)
+QString TF_Users::rowText(const QString& ownName, const QString& address)
 {
     return ownName + QStringLiteral(" - ") + address;
 }
@@ -113,116 +119,116 @@ QString TF_Users::RowText(const QString& ownName, const QString& address)
 void TF_Users::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Guard([this] { FormShow(); });
+    Guard([this] { showEntries(); });
     CentreOnScreen(this);
 }
 
 // The rows are rebuilt from the list at every showing, so peers added meanwhile appear.
-void TF_Users::FormShow()
+void TF_Users::showEntries()
 {
     const UserList& users = m_session.userList();
-    const QSignalBlocker quiet(ListBox1);
-    ListBox1->clear();
+    const QSignalBlocker quiet(m_entryList);
+    m_entryList->clear();
     for (int i = 0; i < users.Count(); ++i)
-        ListBox1->addItem(RowText(users.OwnName(i), users.Address(i)));
-    ListBox1->setCurrentRow(-1);
-    ListBox1->clearSelection();
-    ListBox1Click();
+        m_entryList->addItem(rowText(users.OwnName(i), users.Address(i)));
+    m_entryList->setCurrentRow(-1);
+    m_entryList->clearSelection();
+    onEntrySelected();
 }
 
-void TF_Users::ListBox1Click()
+void TF_Users::onEntrySelected()
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
+    const QList<QListWidgetItem*> selected = m_entryList->selectedItems();
     const bool any = !selected.isEmpty();
-    Button2->setEnabled(any);
-    Button3->setEnabled(any);
+    m_applyButton->setEnabled(any);
+    m_deleteButton->setEnabled(any);
     if (!any) {
-        Edit1->clear();
-        Edit2->setText(NoAddress);
+        m_nameBox->clear();
+        m_addressBox->setText(NoAddress);
         return;
     }
     const UserList& users = m_session.userList();
-    const int i = ListBox1->row(selected.first());
-    Edit1->setText(users.OwnName(i));
-    Edit2->setText(users.Address(i));
+    const int i = m_entryList->row(selected.first());
+    m_nameBox->setText(users.OwnName(i));
+    m_addressBox->setText(users.Address(i));
 }
 
-void TF_Users::Refuse(const QString& text)
+void TF_Users::refuse(const QString& text)
 {
     m_services.boxes.error(this, text);
 }
 
-void TF_Users::Edit2Exit()
+void TF_Users::onAddressLeft()
 {
-    const QString text = Edit2->text();
+    const QString text = m_addressBox->text();
     if (CountChar(text, QLatin1Char('.')) != 3) {
-        Edit2->setText(NoAddress);
-        Refuse(QStringLiteral("Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN"));
+        m_addressBox->setText(NoAddress);
+        refuse(QStringLiteral("Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN"));
         return;
     }
     QStringList parts;
     for (int p = 1; p <= 4; ++p) {
         const int value = StrToInt(ExtractField(text, QLatin1Char('.'), p));
         if (value > 255) {
-            Edit2->setText(QStringLiteral("255.255.255.255"));
-            Refuse(QStringLiteral("Single part of TCP/IP address cannot be greater than 255!"));
+            m_addressBox->setText(QStringLiteral("255.255.255.255"));
+            refuse(QStringLiteral("Single part of TCP/IP address cannot be greater than 255!"));
             return;
         }
         parts.append(QString::number(value));
     }
-    Edit2->setText(parts.join(QLatin1Char('.')));
+    m_addressBox->setText(parts.join(QLatin1Char('.')));
 }
 
-bool TF_Users::Refused(const QString& refusal)
+bool TF_Users::refused(const QString& refusal)
 {
     if (refusal.isEmpty())
         return false;
-    Refuse(refusal);
+    refuse(refusal);
     return true;
 }
 
-void TF_Users::Button1Click()
+void TF_Users::onAddClicked()
 {
-    Edit2Exit();
-    if (Refused(m_session.RefusalToAdd(Edit2->text(), Edit1->text())))
+    onAddressLeft();
+    if (refused(m_session.RefusalToAdd(m_addressBox->text(), m_nameBox->text())))
         return;
-    m_session.AddUser(Edit2->text(), Edit1->text());
-    ListBox1->addItem(RowText(Edit1->text(), Edit2->text()));
+    m_session.AddUser(m_addressBox->text(), m_nameBox->text());
+    m_entryList->addItem(rowText(m_nameBox->text(), m_addressBox->text()));
 }
 
-void TF_Users::Button2Click()
+void TF_Users::onApplyClicked()
 {
-    if (Refused(m_session.RefusalToChange(Edit1->text())))
+    if (refused(m_session.RefusalToChange(m_nameBox->text())))
         return;
-    Edit2Exit();
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    const int row = selected.isEmpty() ? -1 : ListBox1->row(selected.first());
-    if (Refused(m_session.RefusalOfAddress(Edit2->text(), row)) || row < 0)
+    onAddressLeft();
+    const QList<QListWidgetItem*> selected = m_entryList->selectedItems();
+    const int row = selected.isEmpty() ? -1 : m_entryList->row(selected.first());
+    if (refused(m_session.RefusalOfAddress(m_addressBox->text(), row)) || row < 0)
         return;
-    m_session.UpdateUser(row, Edit2->text(), Edit1->text());
-    selected.first()->setText(RowText(Edit1->text(), Edit2->text()));
+    m_session.UpdateUser(row, m_addressBox->text(), m_nameBox->text());
+    selected.first()->setText(rowText(m_nameBox->text(), m_addressBox->text()));
 }
 
-void TF_Users::Button3Click()
+void TF_Users::onDeleteClicked()
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    if (selected.isEmpty() || Refused(m_session.RefusalToRemove()))
+    const QList<QListWidgetItem*> selected = m_entryList->selectedItems();
+    if (selected.isEmpty() || refused(m_session.RefusalToRemove()))
         return;
     if (!m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Delete IP"),
                                    platform::BoxIcon::Warning))
         return;
-    const int row = ListBox1->row(selected.first());
+    const int row = m_entryList->row(selected.first());
     m_session.RemoveUser(row);
-    const QSignalBlocker quiet(ListBox1);
-    delete ListBox1->takeItem(row);
-    ListBox1->clearSelection();
-    ListBox1->setCurrentRow(-1);
-    ListBox1Click();
+    const QSignalBlocker quiet(m_entryList);
+    delete m_entryList->takeItem(row);
+    m_entryList->clearSelection();
+    m_entryList->setCurrentRow(-1);
+    onEntrySelected();
 }
 
-void TF_Users::Button4Click()
+void TF_Users::onClearClicked()
 {
-    if (ListBox1->count() == 0 || Refused(m_session.RefusalToRemove()))
+    if (m_entryList->count() == 0 || refused(m_session.RefusalToRemove()))
         return;
     if (!m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                    platform::BoxIcon::Warning) ||
@@ -230,13 +236,13 @@ void TF_Users::Button4Click()
                                    platform::BoxIcon::Warning))
         return;
     m_session.ClearUsers();
-    const QSignalBlocker quiet(ListBox1);
-    ListBox1->clear();
-    ListBox1Click();
+    const QSignalBlocker quiet(m_entryList);
+    m_entryList->clear();
+    onEntrySelected();
 }
 
 // Every close saves the list, changed or not, and shows the result in the main window.
-void TF_Users::FormCloseQuery()
+void TF_Users::saveList()
 {
     platform::ProfileFile ini = platform::ProfileFile::load(m_iniPath);
     m_session.userList().SaveUserList(ini);
@@ -247,7 +253,7 @@ void TF_Users::FormCloseQuery()
 void TF_Users::reject()
 {
     // The dialog always closes; a save that fails is reported all the same.
-    Guard([this] { FormCloseQuery(); });
+    Guard([this] { saveList(); });
     QDialog::reject();
 }
 
@@ -255,12 +261,12 @@ bool TF_Users::eventFilter(QObject* watched, QEvent* event)
 {
     bool consumed = false;
     Guard([&] {
-        if (watched == Edit2 && event->type() == QEvent::KeyPress)
+        if (watched == m_addressBox && event->type() == QEvent::KeyPress)
             consumed = DropsTypedCharacter(static_cast<QKeyEvent*>(event), QStringLiteral("."));
-        else if (watched == Edit2 && FocusMovedWithinProgram(event))
-            Edit2Exit();
-        else if (watched == Label11)
-            HandleWebLinkEvent(Label11, event, m_services.shell);
+        else if (watched == m_addressBox && FocusMovedWithinProgram(event))
+            onAddressLeft();
+        else if (watched == m_webLink)
+            HandleWebLinkEvent(m_webLink, event, m_services.shell);
     });
     return consumed;
 }

@@ -17,23 +17,24 @@ class TF_Users : public QDialog {
 public:
     TF_Users(const Services& services, ChatSession& session, const QString& iniPath, QWidget* parent);
 
-    QListWidget* ListBox1 = nullptr;
-    QLineEdit* Edit1 = nullptr; // name
-    QLineEdit* Edit2 = nullptr; // address
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr;
-    QLabel* Label11 = nullptr;
+    // The controls, named for what they are; each has its design name (ListBox1, Edit1, ...) as its object name.
+    QListWidget* entryList() const { return m_entryList; }
+    QLineEdit* nameBox() const { return m_nameBox; }
+    QLineEdit* addressBox() const { return m_addressBox; }
+    QPushButton* addButton() const { return m_addButton; }
+    QPushButton* applyButton() const { return m_applyButton; }
+    QPushButton* deleteButton() const { return m_deleteButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+    QLabel* webLink() const { return m_webLink; }
 
-    void ListBox1Click();
+    void onEntrySelected();
     // The address check: rewrites the address box, or replaces it and says why.
-    void Edit2Exit();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void FormCloseQuery();
+    void onAddressLeft();
+    void onAddClicked();
+    void onApplyClicked();
+    void onDeleteClicked();
+    void onClearClicked();
+    void saveList();
 
     void reject() override;
 
@@ -46,14 +47,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateHeader();
-    void CreateEditors();
-    void FormCreate();
-    void FormShow();
-    void Refuse(const QString& text);
+    QListWidget* m_entryList = nullptr;
+    QLineEdit* m_nameBox = nullptr;
+    QLineEdit* m_addressBox = nullptr;
+    QPushButton* m_addButton = nullptr;
+    QPushButton* m_applyButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    QLabel* m_webLink = nullptr;
+    void createHeader();
+    void createEditors();
+    void showStartState();
+    void showEntries();
+    void refuse(const QString& text);
     // Shows the session's refusal of a change to the list, when there is one.
-    bool Refused(const QString& refusal);
-    static QString RowText(const QString& ownName, const QString& address);
+    bool refused(const QString& refusal);
+    static QString rowText(const QString& ownName, const QString& address);
 
     const Services& m_services;
     ChatSession& m_session;

@@ -219,8 +219,8 @@ void TestChatWindow::personalMessage()
 
     const int carolRow = connections().IndexOfConnection(QStringLiteral("127.0.0.3"));
     personalMessageTo(carolRow, [](TF_Personal* dialog) {
-        QTest::keyClicks(dialog->Mess, QStringLiteral("psst"));
-        QTest::keyClick(dialog->Mess, Qt::Key_Return);
+        QTest::keyClicks(dialog->messageBox(), QStringLiteral("psst"));
+        QTest::keyClick(dialog->messageBox(), Qt::Key_Return);
     });
     QVERIFY(carol.waitForReceived("psst"));
     QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
@@ -228,9 +228,9 @@ void TestChatWindow::personalMessage()
 
     // Esc sends nothing and writes nothing.
     personalMessageTo(carolRow, [](TF_Personal* dialog) {
-        QVERIFY(dialog->Mess->toPlainText().isEmpty());
-        QTest::keyClicks(dialog->Mess, QStringLiteral("never"));
-        QTest::keyClick(dialog->Mess, Qt::Key_Escape);
+        QVERIFY(dialog->messageBox()->toPlainText().isEmpty());
+        QTest::keyClicks(dialog->messageBox(), QStringLiteral("never"));
+        QTest::keyClick(dialog->messageBox(), Qt::Key_Escape);
     });
     QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
     QCOMPARE(receivedUpToMarker(carol), QByteArray("psst"));
@@ -247,8 +247,8 @@ void TestChatWindow::personalMessageAfterReconnect()
         bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), port());
         QVERIFY(bob->connectToProgram(port()));
         QTRY_COMPARE(connections().ConnectionCount(), 1);
-        QTest::keyClicks(dialog->Mess, QStringLiteral("still there?"));
-        QTest::keyClick(dialog->Mess, Qt::Key_Return);
+        QTest::keyClicks(dialog->messageBox(), QStringLiteral("still there?"));
+        QTest::keyClick(dialog->messageBox(), Qt::Key_Return);
     });
     QVERIFY(bob->waitForReceived("\x1B"
                                  "Somebody"
@@ -263,8 +263,8 @@ void TestChatWindow::personalMessageToVanishedPeer()
     personalMessageTo(0, [this, &bob](TF_Personal* dialog) {
         bob.reset();
         QTRY_COMPARE(connections().ConnectionCount(), 0);
-        QTest::keyClicks(dialog->Mess, QStringLiteral("hello?"));
-        QTest::keyClick(dialog->Mess, Qt::Key_Return);
+        QTest::keyClicks(dialog->messageBox(), QStringLiteral("hello?"));
+        QTest::keyClick(dialog->messageBox(), Qt::Key_Return);
     });
     QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Selected user has disconnected. Try later.")});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("User lost"));

@@ -61,12 +61,12 @@ void TestMessage::lineInTheTrayShowsThePopup()
     QVERIFY(!main()->isVisible());
     QVERIFY(say("hello"));
     QVERIFY(popup()->isVisible());
-    QCOMPARE(popup()->TextMemo->toPlainText(), QStringLiteral("Bob: hello"));
+    QCOMPARE(popup()->textArea()->toPlainText(), QStringLiteral("Bob: hello"));
     QCOMPARE(popup()->height(), 44);
     QCOMPARE(popup()->width(), 442);
-    QCOMPARE(popup()->Opacity(), 255);
-    QVERIFY(popup()->Timer2->isActive());
-    QCOMPARE(popup()->Timer2->interval(), 10000);
+    QCOMPARE(popup()->opacity(), 255);
+    QVERIFY(popup()->hideTimer()->isActive());
+    QCOMPARE(popup()->hideTimer()->interval(), 10000);
     QVERIFY(!popup()->isActiveWindow());
     QVERIFY(main()->tray().flashing());
     QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("default.wav")});
@@ -128,20 +128,20 @@ void TestMessage::restoreShowsTheWindow()
 void TestMessage::heightFollowsTheLines()
 {
     start();
-    popup()->ShowLine(QStringLiteral("one\ntwo\nthree"));
+    popup()->showLine(QStringLiteral("one\ntwo\nthree"));
     QCOMPARE(popup()->height(), 72);
-    QCOMPARE(popup()->TextMemo->height(), 56);
+    QCOMPARE(popup()->textArea()->height(), 56);
     // A line too long for one row wraps, and the window grows with it.
-    popup()->ShowLine(QString(400, QLatin1Char('w')));
+    popup()->showLine(QString(400, QLatin1Char('w')));
     QVERIFY(popup()->height() > 44);
     QCOMPARE((popup()->height() - 16 - 14) % 14, 0);
     // A line of megabytes fills the screen's height with its beginning; the rest is never laid out.
     const QString huge = QStringLiteral("start") + QString(4 << 20, QLatin1Char('x'));
-    popup()->ShowLine(huge);
+    popup()->showLine(huge);
     const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
-    QCOMPARE(popup()->TextMemo->height(), screenSize.height() - 80);
-    QVERIFY(popup()->TextMemo->toPlainText().startsWith(QStringLiteral("startxxx")));
-    QVERIFY(popup()->TextMemo->toPlainText().size() < huge.size() / 8);
+    QCOMPARE(popup()->textArea()->height(), screenSize.height() - 80);
+    QVERIFY(popup()->textArea()->toPlainText().startsWith(QStringLiteral("startxxx")));
+    QVERIFY(popup()->textArea()->toPlainText().size() < huge.size() / 8);
     // Placed on the primary screen by the Position setting (default "Right-Top").
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     QCOMPARE(popup()->pos(), QPoint(screen.width() - 442 - 15, 15));
@@ -173,11 +173,11 @@ void TestMessage::clickModes()
     m_parley->settings.FadeOut = false;
     m_parley->settings.ClickMode1 = leftCloses;
     m_parley->settings.ClickMode2 = !leftCloses;
-    popup()->ShowLine(QStringLiteral("Bob: hi"));
+    popup()->showLine(QStringLiteral("Bob: hi"));
     QSignalSpy answers(popup(), &TF_Message::answered);
     // On the press, on the text as on the body.
-    QTest::mousePress(popup()->TextMemo->viewport(), Qt::MouseButton(button), {}, QPoint(5, 5));
-    QVERIFY(!popup()->Timer2->isActive());
+    QTest::mousePress(popup()->textArea()->viewport(), Qt::MouseButton(button), {}, QPoint(5, 5));
+    QVERIFY(!popup()->hideTimer()->isActive());
     QCOMPARE(answers.count(), answered ? 1 : 0);
     if (answered)
         QVERIFY(main()->isVisible()); // and showing it closes the popup
@@ -190,28 +190,28 @@ void TestMessage::newLineWhileShownAndWhileFading()
     start();
     m_parley->settings.Transparent = true;
     m_parley->settings.Visibility = 50;
-    popup()->ShowLine(QStringLiteral("first"));
-    QCOMPARE(popup()->FadeDirection, 1);
-    QTRY_COMPARE(popup()->Opacity(), 127);
-    QVERIFY(!popup()->Timer1->isActive());
+    popup()->showLine(QStringLiteral("first"));
+    QCOMPARE(popup()->fadeDirection(), 1);
+    QTRY_COMPARE(popup()->opacity(), 127);
+    QVERIFY(!popup()->fadeTimer()->isActive());
     // While shown: no fade-in, the text replaced, the delay started again.
-    popup()->Timer2->setInterval(5);
-    popup()->ShowLine(QStringLiteral("second"));
-    QCOMPARE(popup()->Opacity(), 127);
-    QCOMPARE(popup()->Timer2->interval(), 10000);
+    popup()->hideTimer()->setInterval(5);
+    popup()->showLine(QStringLiteral("second"));
+    QCOMPARE(popup()->opacity(), 127);
+    QCOMPARE(popup()->hideTimer()->interval(), 10000);
     // While fading out: the new line stays shown at the target opacity.
-    popup()->Dismiss();
-    QCOMPARE(popup()->FadeDirection, 2);
-    QTRY_VERIFY(popup()->Opacity() < 127);
-    popup()->ShowLine(QStringLiteral("third"));
-    QVERIFY(!popup()->Timer1->isActive());
-    QCOMPARE(popup()->Opacity(), 127);
+    popup()->dismiss();
+    QCOMPARE(popup()->fadeDirection(), 2);
+    QTRY_VERIFY(popup()->opacity() < 127);
+    popup()->showLine(QStringLiteral("third"));
+    QVERIFY(!popup()->fadeTimer()->isActive());
+    QCOMPARE(popup()->opacity(), 127);
     QVERIFY(popup()->isVisible());
-    QVERIFY(popup()->Timer2->isActive());
+    QVERIFY(popup()->hideTimer()->isActive());
     // Fading out for good hides it.
-    popup()->Dismiss();
+    popup()->dismiss();
     QTRY_VERIFY(!popup()->isVisible());
-    QCOMPARE(popup()->Opacity(), 0);
+    QCOMPARE(popup()->opacity(), 0);
 }
 
 void TestMessage::badDelayKeepsThePopup()
@@ -219,22 +219,22 @@ void TestMessage::badDelayKeepsThePopup()
     start();
     m_parley->settings.FadeIn = false;
     m_parley->settings.Delay = QStringLiteral("soon");
-    Guard([this] { popup()->ShowLine(QStringLiteral("Bob: hi")); });
+    Guard([this] { popup()->showLine(QStringLiteral("Bob: hi")); });
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'soon' is not a valid integer value.")});
     QVERIFY(popup()->isVisible());
-    QCOMPARE(popup()->Opacity(), 255);
-    QVERIFY(!popup()->Timer2->isActive());
+    QCOMPARE(popup()->opacity(), 255);
+    QVERIFY(!popup()->hideTimer()->isActive());
     // Seconds beyond the timer's range: the popup stays until clicked.
     m_parley->settings.Delay = QStringLiteral("3000000");
-    popup()->ShowLine(QStringLiteral("Bob: again"));
-    QVERIFY(!popup()->Timer2->isActive());
+    popup()->showLine(QStringLiteral("Bob: again"));
+    QVERIFY(!popup()->hideTimer()->isActive());
 }
 
 void TestMessage::answeringOpensTheWindow()
 {
     start();
-    popup()->ShowLine(QStringLiteral("Bob: call me"));
-    popup()->Shape1MouseDown(Qt::RightButton);
+    popup()->showLine(QStringLiteral("Bob: call me"));
+    popup()->onBodyPressed(Qt::RightButton);
     QVERIFY(main()->isVisible());
     QCOMPARE(main()->focusWidget(), main()->messageBox());
     QTRY_VERIFY(!popup()->isVisible());

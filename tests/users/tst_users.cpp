@@ -43,15 +43,15 @@ private:
     }
     void add(const QString& name, const QString& address)
     {
-        users()->Edit1->setText(name);
-        users()->Edit2->setText(address);
-        users()->Button1Click();
+        users()->nameBox()->setText(name);
+        users()->addressBox()->setText(address);
+        users()->onAddClicked();
     }
     QStringList rows() const
     {
         QStringList texts;
-        for (int i = 0; i < users()->ListBox1->count(); ++i)
-            texts.append(users()->ListBox1->item(i)->text());
+        for (int i = 0; i < users()->entryList()->count(); ++i)
+            texts.append(users()->entryList()->item(i)->text());
         return texts;
     }
 };
@@ -84,53 +84,53 @@ void TestUsers::addressCheck()
     QFETCH(QString, after);
     QFETCH(QString, message);
     start();
-    users()->Edit2->setText(typed);
-    Guard([this] { users()->Edit2Exit(); });
-    QCOMPARE(users()->Edit2->text(), after);
+    users()->addressBox()->setText(typed);
+    Guard([this] { users()->onAddressLeft(); });
+    QCOMPARE(users()->addressBox()->text(), after);
     QTRY_COMPARE(m_env->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
 }
 
 void TestUsers::addressKeyFilter()
 {
     start();
-    users()->Edit2->clear();
-    users()->Edit2->setFocus();
+    users()->addressBox()->clear();
+    users()->addressBox()->setFocus();
     // Only "0" to "9" and the dot: an Arabic-Indic one is a digit too, but no address part.
-    QTest::keyClicks(users()->Edit2, QStringLiteral("1a-9.x2"));
-    QTest::sendKeyEvent(QTest::Click, users()->Edit2, Qt::Key_unknown, QStringLiteral("\u0661"), Qt::NoModifier);
-    QCOMPARE(users()->Edit2->text(), QStringLiteral("19.2"));
+    QTest::keyClicks(users()->addressBox(), QStringLiteral("1a-9.x2"));
+    QTest::sendKeyEvent(QTest::Click, users()->addressBox(), Qt::Key_unknown, QStringLiteral("\u0661"), Qt::NoModifier);
+    QCOMPARE(users()->addressBox()->text(), QStringLiteral("19.2"));
 
     // Tab leaves the box, Shift+Tab comes back: the keyboard is never trapped.
     users()->show();
     QApplication::setActiveWindow(users());
-    users()->Edit2->setFocus();
-    QTRY_VERIFY(users()->Edit2->hasFocus());
-    QTest::keyClick(users()->Edit2, Qt::Key_Tab);
-    QVERIFY(!users()->Edit2->hasFocus());
-    QVERIFY(!users()->Edit2->text().contains(QLatin1Char('\t')));
+    users()->addressBox()->setFocus();
+    QTRY_VERIFY(users()->addressBox()->hasFocus());
+    QTest::keyClick(users()->addressBox(), Qt::Key_Tab);
+    QVERIFY(!users()->addressBox()->hasFocus());
+    QVERIFY(!users()->addressBox()->text().contains(QLatin1Char('\t')));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    QVERIFY(users()->Edit2->hasFocus());
+    QVERIFY(users()->addressBox()->hasFocus());
 }
 
 void TestUsers::switchingProgramsChecksNothing()
 {
     start();
-    users()->Edit2->setText(QStringLiteral("300.1.1.1"));
+    users()->addressBox()->setText(QStringLiteral("300.1.1.1"));
     // Another program took the keyboard: no check, no box over that program.
     QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QApplication::sendEvent(users()->Edit2, &away);
+    QApplication::sendEvent(users()->addressBox(), &away);
     QVERIFY(m_env->boxes.shown.isEmpty());
     // Moving to another control of the dialog checks the address.
     QFocusEvent inside(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(users()->Edit2, &inside);
+    QApplication::sendEvent(users()->addressBox(), &inside);
     QCOMPARE(m_env->boxes.shown.size(), 1);
 }
 
 void TestUsers::addRules()
 {
     start();
-    QCOMPARE(users()->Edit2->text(), QStringLiteral("0.0.0.0"));
-    QVERIFY(!users()->Button2->isEnabled());
+    QCOMPARE(users()->addressBox()->text(), QStringLiteral("0.0.0.0"));
+    QVERIFY(!users()->applyButton()->isEnabled());
     add(QStringLiteral("Office"), QStringLiteral("192.168.000.005"));
     QCOMPARE(rows(), QStringList{QStringLiteral("Office - 192.168.0.5")});
     add(QStringLiteral("Again"), QStringLiteral("192.168.0.5"));
@@ -158,48 +158,48 @@ void TestUsers::applyAndDelete()
     add(QStringLiteral("B"), QStringLiteral("2.2.2.2"));
     add(QStringLiteral("C"), QStringLiteral("3.3.3.3"));
     list().SetTicked(1, false);
-    users()->ListBox1->setCurrentRow(1);
-    QCOMPARE(users()->Edit1->text(), QStringLiteral("B"));
-    QCOMPARE(users()->Edit2->text(), QStringLiteral("2.2.2.2"));
-    QVERIFY(users()->Button2->isEnabled());
+    users()->entryList()->setCurrentRow(1);
+    QCOMPARE(users()->nameBox()->text(), QStringLiteral("B"));
+    QCOMPARE(users()->addressBox()->text(), QStringLiteral("2.2.2.2"));
+    QVERIFY(users()->applyButton()->isEnabled());
 
     // Apply keeps its own address, refuses another entry's.
-    users()->Edit1->setText(QStringLiteral("Bee"));
-    users()->Button2Click();
+    users()->nameBox()->setText(QStringLiteral("Bee"));
+    users()->onApplyClicked();
     QCOMPARE(rows().at(1), QStringLiteral("Bee - 2.2.2.2"));
     QVERIFY(!list().Ticked(1));
-    users()->Edit2->setText(QStringLiteral("3.3.3.3"));
-    users()->Button2Click();
+    users()->addressBox()->setText(QStringLiteral("3.3.3.3"));
+    users()->onApplyClicked();
     QCOMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Specified address already exists!")});
 
     m_env->boxes.answers = {BoxAnswer::No};
-    users()->Button3Click();
+    users()->onDeleteClicked();
     QCOMPARE(list().Count(), 3);
     QCOMPARE(m_env->boxes.shown.last().caption, QStringLiteral("Delete IP"));
-    users()->ListBox1->setCurrentRow(1);
+    users()->entryList()->setCurrentRow(1);
     m_env->boxes.answers = {BoxAnswer::Yes};
-    users()->Button3Click();
+    users()->onDeleteClicked();
     QCOMPARE(rows(), (QStringList{QStringLiteral("A - 1.1.1.1"), QStringLiteral("C - 3.3.3.3")}));
-    QVERIFY(users()->ListBox1->selectedItems().isEmpty());
-    QVERIFY(users()->Edit1->text().isEmpty());
-    QCOMPARE(users()->Edit2->text(), QStringLiteral("0.0.0.0"));
-    QVERIFY(!users()->Button2->isEnabled());
-    QVERIFY(!users()->Button3->isEnabled());
+    QVERIFY(users()->entryList()->selectedItems().isEmpty());
+    QVERIFY(users()->nameBox()->text().isEmpty());
+    QCOMPARE(users()->addressBox()->text(), QStringLiteral("0.0.0.0"));
+    QVERIFY(!users()->applyButton()->isEnabled());
+    QVERIFY(!users()->deleteButton()->isEnabled());
 }
 
 void TestUsers::clearAsksTwice()
 {
     start();
-    users()->Button4Click(); // an empty list: nothing asked
+    users()->onClearClicked(); // an empty list: nothing asked
     QVERIFY(m_env->boxes.shown.isEmpty());
     add(QStringLiteral("A"), QStringLiteral("1.1.1.1"));
     m_env->boxes.answers = {BoxAnswer::Yes, BoxAnswer::No};
-    users()->Button4Click();
+    users()->onClearClicked();
     QCOMPARE(list().Count(), 1);
     QCOMPARE(m_env->boxes.texts(),
              (QStringList{QStringLiteral("Are you sure?"), QStringLiteral("Are you really sure?")}));
     m_env->boxes.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
-    users()->Button4Click();
+    users()->onClearClicked();
     QCOMPARE(list().Count(), 0);
     QVERIFY(rows().isEmpty());
 }
@@ -208,10 +208,10 @@ void TestUsers::refusedWhileRunning()
 {
     start(true);
     add(QStringLiteral("A"), QStringLiteral("1.1.1.1"));
-    users()->ListBox1->setCurrentRow(0);
-    users()->Button2Click();
-    users()->Button3Click();
-    users()->Button4Click();
+    users()->entryList()->setCurrentRow(0);
+    users()->onApplyClicked();
+    users()->onDeleteClicked();
+    users()->onClearClicked();
     const QString refusal = QStringLiteral("You are in connect mode. Please push \"Stop!\" button.");
     QCOMPARE(m_env->boxes.texts(), (QStringList{refusal, refusal, refusal}));
     QCOMPARE(list().Count(), 1);
@@ -236,7 +236,7 @@ void TestUsers::closingSavesAndRefreshes()
     // Shown again, the dialog starts from the list with nothing selected.
     users()->show();
     QCOMPARE(rows(), QStringList{QStringLiteral("A - 1.1.1.1")});
-    QVERIFY(users()->ListBox1->selectedItems().isEmpty());
+    QVERIFY(users()->entryList()->selectedItems().isEmpty());
 }
 
 QTEST_MAIN(TestUsers)
