@@ -46,7 +46,7 @@ constexpr QColor ModeGreen(0, 128, 0);
 constexpr QColor ModeMaroon(128, 0, 0);
 } // namespace
 
-TF_Main::TF_Main(const Services& services, Settings& settings, ChatSession& session, SessionStore& store)
+TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store)
 {
     setObjectName(QStringLiteral("F_Main"));

@@ -38,7 +38,7 @@ inline const QString SilentModeCaption = QStringLiteral("SILENT MODE");
 class TF_Main : public QWidget {
     Q_OBJECT
 public:
-    TF_Main(const Services& services, Settings& settings, ChatSession& session, SessionStore& store);
+    TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store);
     ~TF_Main() override;
 
     // The controls; each has the name the program's design gives it as its object name (Mess, UserName, Users,
@@ -154,7 +154,7 @@ private:
     QTimer* m_userViewRefresh = nullptr;
     bool m_askOnExit = true;
 
-    const Services& m_services;
+    MainWindowServices m_services;
     Settings& m_settings;
     ChatSession& m_session;
     SessionStore& m_store;

@@ -39,16 +39,20 @@ Parley::Parley(const Services& services) : m_services(services)
     m_refused = !AcquireLock();
     if (!m_refused)
         LoadSession();
-    m_main = std::make_unique<TF_Main>(services, settings, *m_session, *m_store);
+    m_main = std::make_unique<TF_Main>(
+        MainWindowServices{services.boxes, services.shell, services.cursor, services.tray, services.sound}, settings,
+        *m_session, *m_store);
     if (!m_refused)
         m_main->restoreSession();
     else
         m_main->tray().icon().SetVisible(false);
-    m_config = new TF_Config(services, settings, m_store->iniPath(), m_main.get());
+    m_config = new TF_Config(ConfigServices{services.shell, services.choosers, services.version,
+                                            services.executablePath, services.configHome},
+                             settings, m_store->iniPath(), m_main.get());
     m_main->applyAppearance();
-    m_message = std::make_unique<TF_Message>(services, settings);
-    m_users = new TF_Users(services, *m_session, m_store->iniPath(), m_main.get());
-    m_personal = new TF_Personal(services, settings, *m_session, m_main.get());
+    m_message = std::make_unique<TF_Message>(services.version, settings);
+    m_users = new TF_Users(services.boxes, services.shell, *m_session, m_store->iniPath(), m_main.get());
+    m_personal = new TF_Personal(settings, *m_session, m_main.get());
     m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
 
     connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);

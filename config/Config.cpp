@@ -67,7 +67,7 @@ QIcon Swatch(const QColor& colour)
 }
 } // namespace
 
-TF_Config::TF_Config(const Services& services, Settings& settings, const QString& iniPath, QWidget* parent)
+TF_Config::TF_Config(const ConfigServices& services, Settings& settings, const QString& iniPath, QWidget* parent)
     : QDialog(parent), m_services(services), m_settings(settings), m_iniPath(iniPath), m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.

@@ -25,7 +25,7 @@ class TF_Config : public QDialog {
     Q_OBJECT
 public:
     // Shows the settings, loaded before any window; writes them to iniPath when it closes.
-    TF_Config(const Services& services, Settings& settings, const QString& iniPath, QWidget* parent);
+    TF_Config(const ConfigServices& services, Settings& settings, const QString& iniPath, QWidget* parent);
 
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
@@ -139,7 +139,7 @@ private:
     void showSample();
     void setAutostart(bool enabled);
 
-    const Services& m_services;
+    ConfigServices m_services;
     Settings& m_settings;
     QString m_iniPath;
     platform::Autostart m_autostart;

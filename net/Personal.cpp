@@ -11,8 +11,8 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-TF_Personal::TF_Personal(const Services& services, const Settings& settings, ChatSession& session, QWidget* parent)
-    : QDialog(parent), m_services(services), m_settings(settings), m_session(session)
+TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_session(session)
 {
     setObjectName(QStringLiteral("F_Personal"));
     setWindowTitle(QStringLiteral("Send personal message..."));

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Services.h"
-
 #include "config/Settings.h"
 
 #include <QDialog>
@@ -14,7 +12,7 @@ class QPlainTextEdit;
 class TF_Personal : public QDialog {
     Q_OBJECT
 public:
-    TF_Personal(const Services& services, const Settings& settings, ChatSession& session, QWidget* parent);
+    TF_Personal(const Settings& settings, ChatSession& session, QWidget* parent);
     QPlainTextEdit* messageBox() const { return m_messageBox; }
     QString text() const;
 
@@ -28,7 +26,6 @@ private:
     bool onMessageKey(int key);
     void finish();
 
-    const Services& m_services;
     const Settings& m_settings;
     ChatSession& m_session;
 };

@@ -35,10 +35,10 @@ QFont PopupFont()
 }
 } // namespace
 
-TF_Message::TF_Message(const Services& services, const Settings& settings)
+TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& settings)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                            Qt::X11BypassWindowManagerHint),
-      m_services(services), m_settings(settings)
+      m_version(version), m_settings(settings)
 {
     setObjectName(QStringLiteral("F_Message"));
     setWindowTitle(QStringLiteral("Message to you..."));
@@ -82,7 +82,7 @@ TF_Message::TF_Message(const Services& services, const Settings& settings)
 
 void TF_Message::showStartState()
 {
-    m_rounded = m_services.version.code() >= 10;
+    m_rounded = m_version.code() >= 10;
     setOpacity(0);
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "config/Settings.h"
-#include "platform/Services.h"
 
 #include <QWidget>
+
+namespace platform {
+class VersionQuery;
+}
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -14,7 +17,7 @@ class QTimer;
 class TF_Message : public QWidget {
     Q_OBJECT
 public:
-    TF_Message(const Services& services, const Settings& settings);
+    TF_Message(const platform::VersionQuery& version, const Settings& settings);
     // The light-yellow body the window draws; the maroon rest is cut away.
     QWidget* body() const { return m_body; }
     QPlainTextEdit* textArea() const { return m_textArea; }
@@ -59,7 +62,7 @@ private:
     void onDelayOver();
     void cutAwayMaroon();
 
-    const Services& m_services;
+    const platform::VersionQuery& m_version;
     const Settings& m_settings;
     int m_opacity = 0;
     bool m_rounded = true;

@@ -27,8 +27,9 @@ QLabel* Label(QWidget* parent, const QString& text, const QRect& place, const QF
 const QString NoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
-TF_Users::TF_Users(const Services& services, ChatSession& session, const QString& iniPath, QWidget* parent)
-    : QDialog(parent), m_services(services), m_session(session), m_iniPath(iniPath)
+TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSession& session, const QString& iniPath,
+                   QWidget* parent)
+    : QDialog(parent), m_boxes(boxes), m_shell(shell), m_session(session), m_iniPath(iniPath)
 {
     SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 255));
     createHeader();
@@ -155,7 +156,7 @@ void TF_Users::onEntrySelected()
 
 void TF_Users::refuse(const QString& text)
 {
-    m_services.boxes.error(this, text);
+    m_boxes.error(this, text);
 }
 
 void TF_Users::onAddressLeft()
@@ -214,8 +215,8 @@ void TF_Users::onDeleteClicked()
     const QList<QListWidgetItem*> selected = m_entryList->selectedItems();
     if (selected.isEmpty() || refused(m_session.RefusalToRemove()))
         return;
-    if (!m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Delete IP"),
-                                   platform::BoxIcon::Warning))
+    if (!m_boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Delete IP"),
+                          platform::BoxIcon::Warning))
         return;
     const int row = m_entryList->row(selected.first());
     m_session.RemoveUser(row);
@@ -230,10 +231,9 @@ void TF_Users::onClearClicked()
 {
     if (m_entryList->count() == 0 || refused(m_session.RefusalToRemove()))
         return;
-    if (!m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
-                                   platform::BoxIcon::Warning) ||
-        !m_services.boxes.askYesNo(this, QStringLiteral("Are you really sure?"), QStringLiteral("Clear"),
-                                   platform::BoxIcon::Warning))
+    if (!m_boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"), platform::BoxIcon::Warning) ||
+        !m_boxes.askYesNo(this, QStringLiteral("Are you really sure?"), QStringLiteral("Clear"),
+                          platform::BoxIcon::Warning))
         return;
     m_session.ClearUsers();
     const QSignalBlocker quiet(m_entryList);
@@ -266,7 +266,7 @@ bool TF_Users::eventFilter(QObject* watched, QEvent* event)
         else if (watched == m_addressBox && FocusMovedWithinProgram(event))
             onAddressLeft();
         else if (watched == m_webLink)
-            HandleWebLinkEvent(m_webLink, event, m_services.shell);
+            HandleWebLinkEvent(m_webLink, event, m_shell);
     });
     return consumed;
 }

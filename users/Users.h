@@ -1,8 +1,11 @@
 #pragma once
 
-#include "platform/Services.h"
-
 #include <QDialog>
+
+namespace platform {
+class MessageBoxes;
+class Shell;
+} // namespace platform
 
 class ChatSession;
 
@@ -15,7 +18,8 @@ class QPushButton;
 class TF_Users : public QDialog {
     Q_OBJECT
 public:
-    TF_Users(const Services& services, ChatSession& session, const QString& iniPath, QWidget* parent);
+    TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSession& session, const QString& iniPath,
+             QWidget* parent);
 
     // The controls, named for what they are; each has its design name (ListBox1, Edit1, ...) as its object name.
     QListWidget* entryList() const { return m_entryList; }
@@ -64,7 +68,8 @@ private:
     bool refused(const QString& refusal);
     static QString rowText(const QString& ownName, const QString& address);
 
-    const Services& m_services;
+    platform::MessageBoxes& m_boxes;
+    platform::Shell& m_shell;
     ChatSession& m_session;
     QString m_iniPath;
 };
