@@ -87,10 +87,12 @@ void TestConfig::enablingRules()
     c->show();
     QTest::mouseClick(c->soundBox(), Qt::LeftButton);
     QVERIFY(!c->soundBox()->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{c->desktopSoundButton(), c->wavFileButton(), c->wavFileBox(), c->browseButton()})
+    for (QWidget* w : std::initializer_list<QWidget*>{c->desktopSoundButton(), c->wavFileButton(), c->wavFileBox(),
+                                                      c->browseButton()})
         QVERIFY(!w->isEnabled());
     QTest::mouseClick(c->soundBox(), Qt::LeftButton);
-    for (QWidget* w : std::initializer_list<QWidget*>{c->desktopSoundButton(), c->wavFileButton(), c->wavFileBox(), c->browseButton()})
+    for (QWidget* w : std::initializer_list<QWidget*>{c->desktopSoundButton(), c->wavFileButton(), c->wavFileBox(),
+                                                      c->browseButton()})
         QVERIFY(w->isEnabled());
     c->desktopSoundButton()->click();
     QVERIFY(!c->wavFileBox()->isEnabled());
@@ -308,7 +310,7 @@ void TestConfig::choosers()
     start();
     TF_Config* c = config();
     const Settings before = c->settings();
-    c->onFontClicked(); // cancelled
+    c->onFontClicked();   // cancelled
     c->onBrowseClicked(); // cancelled
     QVERIFY(c->settings() == before);
     QCOMPARE(m_env->choosers.lastFilter, QStringLiteral("WAV files (*.wav);;All file (*)"));
@@ -335,7 +337,8 @@ void TestConfig::oldSystemDisablesEffects()
     m_env->version.version = WindowsVersion{4, 10, 1998, 1, QString()};
     start();
     TF_Config* c = config();
-    for (QWidget* w : std::initializer_list<QWidget*>{c->transparencyBox(), c->opacitySlider(), c->fadeInBox(), c->fadeOutBox()})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{c->transparencyBox(), c->opacitySlider(), c->fadeInBox(), c->fadeOutBox()})
         QVERIFY(!w->isEnabled());
     c->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
