@@ -205,6 +205,7 @@ void TF_Main::createLogoPanel()
     m_webLink->setAlignment(Qt::AlignCenter);
     m_webLink->setFont(PixelFont(QStringLiteral("Tahoma"), 9));
     m_webLink->setCursor(Qt::PointingHandCursor);
+    MakeWebLink(m_webLink, m_services.shell);
     m_makerLabel->raise(); // drawn over the product name, as it is transparent
 }
 
@@ -348,7 +349,6 @@ bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == m_webLink) {
-        HandleWebLinkEvent(m_webLink, event, m_services.shell);
         if (press)
             m_tray->stopFlashing();
         return false;

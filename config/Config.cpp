@@ -145,18 +145,14 @@ QRadioButton* TF_Config::boundRadio(QWidget* parent, const QString& caption, boo
 void TF_Config::createHeader()
 {
     auto* title = new QLabel(QStringLiteral("PARLEY"), this);
-    QFont titleFont(QStringLiteral("Verdana"));
-    titleFont.setPixelSize(21);
-    titleFont.setBold(true);
-    titleFont.setItalic(true);
-    title->setFont(titleFont);
+    title->setFont(PixelFont(QStringLiteral("Verdana"), 21, true, true));
     title->setGeometry(4, 2, 120, 28);
 
     m_webLink = new QLabel(QLatin1String(MakerSiteCaption), this);
     m_webLink->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_webLink->setGeometry(240, 8, 205, 16);
     m_webLink->setCursor(Qt::PointingHandCursor);
-    m_webLink->installEventFilter(this);
+    MakeWebLink(m_webLink, m_services.shell);
 }
 
 void TF_Config::createMessagesGroup()
@@ -229,7 +225,7 @@ void TF_Config::createPopupGroup()
     m_delayBox = new QLineEdit(place);
     m_delayBox->setAccessibleName(QStringLiteral("Hide after seconds"));
     m_delayBox->setGeometry(90, 44, 37, 21);
-    m_delayBox->installEventFilter(this);
+    MakeDigitBox(m_delayBox, QString(), [this] { onDelayLeft(); });
     connect(m_delayBox, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Delay = text; });
     Caption(place, QStringLiteral("seconds"), 132, 48);
     connect(m_hideAfterBox, &QCheckBox::toggled, this, Guarded([this] { onHideAfterClicked(); }));
@@ -490,20 +486,6 @@ void TF_Config::reject()
     Guard([&] { closes = closeQuery(); });
     if (closes)
         QDialog::reject();
-}
-
-bool TF_Config::eventFilter(QObject* watched, QEvent* event)
-{
-    bool consumed = false;
-    Guard([&] {
-        if (watched == m_delayBox && event->type() == QEvent::KeyPress)
-            consumed = DropsTypedCharacter(static_cast<QKeyEvent*>(event), QString());
-        else if (watched == m_delayBox && FocusMovedWithinProgram(event))
-            onDelayLeft();
-        else if (watched == m_webLink)
-            HandleWebLinkEvent(m_webLink, event, m_services.shell);
-    });
-    return consumed;
 }
 
 void TF_Config::changeEvent(QEvent* event)

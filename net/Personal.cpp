@@ -6,6 +6,7 @@
 #include "net/SendKeys.h"
 #include "ui/WidgetHelpers.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,11 +15,10 @@
 TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_session(session)
 {
-    setObjectName(QStringLiteral("F_Personal"));
-    setWindowTitle(QStringLiteral("Send personal message..."));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(409, 75);
+    SetUpFixedDialog(this, QStringLiteral("F_Personal"), QStringLiteral("Send personal message..."), QSize(409, 75));
     m_messageBox = new QPlainTextEdit(this);
+    // The text keeps the desktop's face; only the dialog's captions take the dialogs' 8-point one.
+    m_messageBox->setFont(QApplication::font());
     m_messageBox->setObjectName(QStringLiteral("Mess"));
     m_messageBox->setAccessibleName(QStringLiteral("Message"));
     m_messageBox->setGeometry(0, 0, 409, 75);

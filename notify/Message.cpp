@@ -26,13 +26,6 @@ constexpr int BodyWidth = 409;
 constexpr int TextLeft = 8;
 constexpr int TextWidth = 397;
 
-QFont PopupFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    font.setBold(true);
-    return font;
-}
 } // namespace
 
 TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& settings)
@@ -60,7 +53,7 @@ TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& se
     m_textArea->setContextMenuPolicy(Qt::NoContextMenu);
     m_textArea->viewport()->setCursor(Qt::ArrowCursor);
     m_textArea->document()->setDocumentMargin(0);
-    m_textArea->setFont(PopupFont());
+    m_textArea->setFont(PixelFont(QStringLiteral("Arial"), 11, true));
     QPalette palette = m_textArea->palette();
     palette.setColor(QPalette::Base, LightYellow);
     palette.setColor(QPalette::Text, Qt::black);

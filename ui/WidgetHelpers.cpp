@@ -1,5 +1,6 @@
 #include "ui/WidgetHelpers.h"
 
+#include "common/Errors.h"
 #include "common/Site.h"
 #include "platform/Shell.h"
 
@@ -7,20 +8,57 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextCursor>
 
-void HandleWebLinkEvent(QLabel* link, QEvent* event, platform::Shell& shell)
+namespace {
+// Runs a function on each event a widget receives; the function may consume it. Lives as long as the widget.
+class EventHook : public QObject {
+public:
+    EventHook(QObject* watched, std::function<bool(QEvent*)> onEvent) : QObject(watched), m_onEvent(std::move(onEvent))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        bool consumed = false;
+        Guard([&] { consumed = m_onEvent(event); });
+        return consumed;
+    }
+
+private:
+    std::function<bool(QEvent*)> m_onEvent;
+};
+} // namespace
+
+void MakeWebLink(QLabel* link, platform::Shell& shell)
 {
-    QPalette palette = link->palette();
-    if (event->type() == QEvent::Enter)
-        palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Link));
-    else if (event->type() == QEvent::Leave)
-        palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-    else if (event->type() == QEvent::MouseButtonRelease)
-        shell.open(QUrl(QLatin1String(MakerSiteAddress)));
-    link->setPalette(palette);
+    new EventHook(link, [link, &shell](QEvent* event) {
+        QPalette palette = link->palette();
+        if (event->type() == QEvent::Enter)
+            palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Link));
+        else if (event->type() == QEvent::Leave)
+            palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+        else if (event->type() == QEvent::MouseButtonRelease)
+            shell.open(QUrl(QLatin1String(MakerSiteAddress)));
+        link->setPalette(palette);
+        return false;
+    });
+}
+
+void MakeDigitBox(QLineEdit* box, const QString& extra, std::function<void()> left)
+{
+    new EventHook(box, [extra, left = std::move(left)](QEvent* event) {
+        if (event->type() == QEvent::KeyPress)
+            return DropsTypedCharacter(static_cast<QKeyEvent*>(event), extra);
+        if (FocusMovedWithinProgram(event))
+            left();
+        return false;
+    });
 }
 
 bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra)

@@ -5,10 +5,13 @@
 #include <QString>
 #include <QTextOption>
 
+#include <functional>
+
 class QDialog;
 class QEvent;
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 
@@ -16,10 +19,12 @@ namespace platform {
 class Shell;
 }
 
-// A label that acts as the link to the maker's web site: highlighted under the pointer, opened by a click.
-void HandleWebLinkEvent(QLabel* link, QEvent* event, platform::Shell& shell);
-// True for a typed character outside "0" to "9", the extra characters and backspace: the box drops it. Tab and
-// Shift+Tab always pass, so that the keyboard can leave the box.
+// Makes a label the link to the maker's web site: highlighted under the pointer, opened by a click.
+void MakeWebLink(QLabel* link, platform::Shell& shell);
+// Makes a box take only the digits 0 to 9, the extra characters and backspace (Tab and Shift+Tab always pass, so
+// that the keyboard can leave it), and run left when the focus moves on to another control of the program.
+void MakeDigitBox(QLineEdit* box, const QString& extra, std::function<void()> left);
+// True for a typed character outside "0" to "9", the extra characters and backspace: the box drops it.
 bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra);
 // A focus-out event whose focus went to another control of the same program, not to another program's window:
 // leaving a box by switching programs must neither announce nor check anything.

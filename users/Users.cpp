@@ -56,7 +56,7 @@ void TF_Users::createHeader()
                       PixelFont(QStringLiteral("Arial"), 11, true));
     m_webLink->setAlignment(Qt::AlignRight);
     m_webLink->setCursor(Qt::PointingHandCursor);
-    m_webLink->installEventFilter(this);
+    MakeWebLink(m_webLink, m_shell);
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
@@ -92,7 +92,7 @@ void TF_Users::createEditors()
     m_addressBox->setAccessibleName(QStringLiteral("User TCP/IP address"));
     m_addressBox->setGeometry(236, 156, 133, 23);
     m_addressBox->setFont(bold);
-    m_addressBox->installEventFilter(this);
+    MakeDigitBox(m_addressBox, QStringLiteral("."), [this] { onAddressLeft(); });
 
     const auto makeButton = [this](const QString& caption, int x, int y, void (TF_Users::*handler)()) {
         auto* button = new QPushButton(caption, this);
@@ -255,18 +255,4 @@ void TF_Users::reject()
     // The dialog always closes; a save that fails is reported all the same.
     Guard([this] { saveList(); });
     QDialog::reject();
-}
-
-bool TF_Users::eventFilter(QObject* watched, QEvent* event)
-{
-    bool consumed = false;
-    Guard([&] {
-        if (watched == m_addressBox && event->type() == QEvent::KeyPress)
-            consumed = DropsTypedCharacter(static_cast<QKeyEvent*>(event), QStringLiteral("."));
-        else if (watched == m_addressBox && FocusMovedWithinProgram(event))
-            onAddressLeft();
-        else if (watched == m_webLink)
-            HandleWebLinkEvent(m_webLink, event, m_shell);
-    });
-    return consumed;
 }
