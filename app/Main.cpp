@@ -501,29 +501,8 @@ bool TF_Main::closeQuery()
     return true;
 }
 
-void TF_Main::endSession()
+void TF_Main::sessionEnded()
 {
-    if (m_sessionEnded)
-        return;
     m_sessionEnded = true;
     m_askOnExit = false;
-    // Ending the desktop session must not lose the day's chat: save without asking, each file on its own. Nobody
-    // may be there to close a box, so a failure of any kind goes to standard error and the program ends all the
-    // same.
-    const auto quietly = [](auto step) {
-        try {
-            step();
-        } catch (const ParleyError& e) {
-            qWarning().noquote() << "Parley:" << WithFullStop(e.text());
-        } catch (const std::exception& e) {
-            qWarning().noquote() << "Parley:" << e.what();
-        }
-    };
-    quietly([this] { saveSettingsFile(); });
-    quietly([this] { saveChatText(); });
-    quietly([this] {
-        if (running())
-            onRunStopClicked();
-    });
-    Q_EMIT ended();
 }

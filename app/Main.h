@@ -93,8 +93,11 @@ public:
 
     // Runs the close sequence; false when the close is refused.
     bool closeQuery();
-    // The desktop session ends or the program is told to terminate: quit without asking.
-    void endSession();
+    // The way out has begun (the application object saves): a close that follows neither saves nor asks.
+    void sessionEnded();
+    // What the session store saves of this window, and the chat area's lines once all of the history is in.
+    SessionStore::WindowPlace place() const;
+    const ChatLog& chatLog();
 
 Q_SIGNALS:
     // The program is to end: after a close that proceeds, at session end, or when the guard fails.
@@ -126,10 +129,7 @@ private:
     void onNameKey(QKeyEvent* event);
     void onNameLeft();
     void showPlace(const SessionStore::WindowPlace& place);
-    SessionStore::WindowPlace place() const;
     void restoreChatText();
-    void saveSettingsFile();
-    void saveChatText();
     // Waits for the history read in the background and puts it above what came since.
     void finishHistory();
     void saveSession();

@@ -18,6 +18,7 @@
 #include "users/Users.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QSessionManager>
 
 Parley::Parley(const Services& services) : m_services(services)
@@ -111,7 +112,23 @@ void Parley::EndSession()
         QCoreApplication::exit(0);
         return;
     }
-    Guard([this] { m_main->endSession(); });
+    m_main->sessionEnded();
+    // Ending the desktop session must not lose the day's chat: save without asking, each file on its own. Nobody
+    // may be there to close a box, so a failure of any kind goes to standard error and the program ends all the
+    // same.
+    const auto quietly = [](auto step) {
+        try {
+            step();
+        } catch (const ParleyError& e) {
+            qWarning().noquote() << "Parley:" << WithFullStop(e.text());
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Parley:" << e.what();
+        }
+    };
+    quietly([this] { m_store->saveWindowAndList(m_main->place(), m_session->userList()); });
+    quietly([this] { m_store->saveChat(m_main->chatLog()); });
+    quietly([this] { m_session->Stop(); });
+    Q_EMIT finished();
 }
 
 void Parley::ShowBox(BoxQueue::Kind kind, const QString& text)

@@ -64,20 +64,15 @@ bool TF_Main::historyLoading() const
     return m_store.historyLoading();
 }
 
-// The window's values and the user list, at every close attempt and at the end of the session.
-void TF_Main::saveSettingsFile()
-{
-    m_store.saveWindowAndList(place(), userList());
-}
-
-void TF_Main::saveChatText()
+const ChatLog& TF_Main::chatLog()
 {
     finishHistory();
-    m_store.saveChat(m_chatArea->log());
+    return m_chatArea->log();
 }
 
+// The window's values, the user list and the chat text, at every close attempt.
 void TF_Main::saveSession()
 {
-    saveSettingsFile();
-    saveChatText();
+    m_store.saveWindowAndList(place(), userList());
+    m_store.saveChat(chatLog());
 }

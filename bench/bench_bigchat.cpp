@@ -87,7 +87,7 @@ Figures Run(const QByteArray& chat)
             view->appendPlainText(QStringLiteral("Ann: one more line"));
     });
     clock.restart();
-    parley->main()->endSession();
+    parley->EndSession();
     figures.closeMs = clock.nsecsElapsed() / 1e6;
     const QByteArray saved = ReadAll(env.file(QStringLiteral("chat.txt")));
     figures.intact = saved.startsWith(chat);

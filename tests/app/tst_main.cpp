@@ -303,8 +303,8 @@ void TestMain::closeAnsweredYes()
 void TestMain::sessionEndAsksNothing()
 {
     start();
-    QSignalSpy ended(main(), &TF_Main::ended);
-    main()->endSession();
+    QSignalSpy ended(m_parley.get(), &Parley::finished);
+    m_parley->EndSession();
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(!main()->askOnExit());
     QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));

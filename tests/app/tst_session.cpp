@@ -135,7 +135,7 @@ void TestSession::sessionEndSaves()
     start();
     main()->nameBox()->setText(QStringLiteral("Late"));
     main()->chatArea()->appendPlainText(QStringLiteral("last words"));
-    main()->endSession();
+    m_parley->EndSession();
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("last words\r\n"));
     QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=Late\r\n"));
@@ -207,7 +207,7 @@ void TestSession::historyTooBigForMemoryIsKept()
     QVERIFY(::setrlimit(RLIMIT_AS, &saved) == 0);
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
     main()->chatArea()->appendPlainText(QStringLiteral("today"));
-    main()->endSession();
+    m_parley->EndSession();
     QCOMPARE(QFileInfo(chat).size(), qint64(1) << 30);
 }
 
@@ -278,7 +278,7 @@ void TestSession::longHistoryKeptByteForByte()
             QVERIFY(main()->chatArea()->lineText(1202).endsWith(QString(5000, QChar(0x20AC))));
             QCOMPARE(main()->chatArea()->lineText(main()->chatArea()->lineCount() - 1), separator);
         }
-        main()->endSession();
+        m_parley->EndSession();
         QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))),
                  lines.join("\r\n").replace(" \r ", " \r\n ") + "\r\n" + separator.toUtf8() + "\r\n");
         m_parley.reset();
