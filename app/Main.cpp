@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/LogoPanel.h"
 #include "app/MainLayout.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
@@ -41,10 +42,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-constexpr QColor ModeGreen(0, 128, 0);
-constexpr QColor ModeMaroon(128, 0, 0);
-} // namespace
+namespace {} // namespace
 
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store)
@@ -72,7 +70,7 @@ void TF_Main::connectSession()
             Guarded([this](const QString& line) { notifyIncoming(line); }));
     connect(&m_session, &ChatSession::runningChanged, this,
             [this](bool running) { m_runStopButton->setText(running ? StopCaption : RunCaption); });
-    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { showMode(silent); });
+    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { m_logoPanel->showMode(silent); });
     connect(m_nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
     m_session.SetUserName(m_nameBox->text());
 }
@@ -176,37 +174,10 @@ void TF_Main::createTopRow()
 
 void TF_Main::createLogoPanel()
 {
-    m_logoPanel = new QWidget(this);
-    m_logoPanel->setObjectName(QStringLiteral("Panel1"));
-
-    m_makerLabel = new QLabel(QStringLiteral("Quendlewick"), m_logoPanel);
-    m_makerLabel->setObjectName(QStringLiteral("Label4"));
-    m_makerLabel->setGeometry(8, 0, 62, 14);
-    m_makerLabel->setFont(PixelFont(QStringLiteral("Arial"), 11, true));
-    // Fonts differ between desktops; the maker's name must never be cut.
-    m_makerLabel->resize(std::max(m_makerLabel->width(), m_makerLabel->sizeHint().width()), m_makerLabel->height());
-
-    m_productLabel = new QLabel(QStringLiteral("PARLEY"), m_logoPanel);
-    m_productLabel->setObjectName(QStringLiteral("Label3"));
-    m_productLabel->setGeometry(4, 6, 117, 33);
-    m_productLabel->setAlignment(Qt::AlignCenter);
-    m_productLabel->setFont(PixelFont(QStringLiteral("Verdana"), 27, true, true));
-
-    m_modeLabel = new QLabel(m_logoPanel);
-    m_modeLabel->setObjectName(QStringLiteral("Label5"));
-    m_modeLabel->setGeometry(12, 39, 101, 17);
-    m_modeLabel->setAlignment(Qt::AlignCenter);
-    m_modeLabel->setFont(PixelFont(QStringLiteral("Verdana"), 11, true));
-    showMode(m_session.Silent());
-
-    m_webLink = new QLabel(QLatin1String(MakerSiteCaption), m_logoPanel);
-    m_webLink->setObjectName(QStringLiteral("Label2"));
-    m_webLink->setGeometry(0, 56, 125, 13);
-    m_webLink->setAlignment(Qt::AlignCenter);
-    m_webLink->setFont(PixelFont(QStringLiteral("Tahoma"), 9));
-    m_webLink->setCursor(Qt::PointingHandCursor);
-    MakeWebLink(m_webLink, m_services.shell);
-    m_makerLabel->raise(); // drawn over the product name, as it is transparent
+    m_logoPanel = new LogoPanel(m_services.shell, this);
+    m_logoPanel->showMode(m_session.Silent());
+    connect(m_logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
+    connect(m_logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
 }
 
 void TF_Main::createTrayParts()
@@ -234,10 +205,8 @@ void TF_Main::createTimers()
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
 void TF_Main::watchUserContact()
 {
-    const QList<QWidget*> watched = {m_nameLabel,     m_nameBox,      m_configureButton, m_usersButton,
-                                     m_runStopButton, m_clearButton,  m_chatArea,        m_chatArea->viewport(),
-                                     m_messageBox,    m_userListView, m_webLink,         m_productLabel,
-                                     m_makerLabel,    m_modeLabel};
+    const QList<QWidget*> watched = {m_nameLabel,   m_nameBox,  m_configureButton,      m_usersButton, m_runStopButton,
+                                     m_clearButton, m_chatArea, m_chatArea->viewport(), m_messageBox,  m_userListView};
     for (QWidget* w : watched)
         w->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
@@ -343,16 +312,6 @@ bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
-    if (watched == m_productLabel || watched == m_makerLabel || watched == m_modeLabel) {
-        if (press)
-            onModeClicked();
-        return false;
-    }
-    if (watched == m_webLink) {
-        if (press)
-            m_tray->stopFlashing();
-        return false;
-    }
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         bool consumed = false;
@@ -403,12 +362,14 @@ void TF_Main::onNameLeft()
     m_session.AnnounceName();
 }
 
-void TF_Main::showMode(bool silent)
+QLabel* TF_Main::webLink() const
 {
-    m_modeLabel->setText(silent ? SilentModeCaption : NormalModeCaption);
-    QPalette palette = m_modeLabel->palette();
-    palette.setColor(QPalette::WindowText, silent ? ModeMaroon : ModeGreen);
-    m_modeLabel->setPalette(palette);
+    return m_logoPanel->webLink();
+}
+
+QLabel* TF_Main::modeLabel() const
+{
+    return m_logoPanel->modeLabel();
 }
 
 void TF_Main::onModeClicked()

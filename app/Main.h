@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <memory>
 
+class LogoPanel;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -30,8 +31,6 @@ class TF_Personal;
 
 inline const QString RunCaption = QStringLiteral("Run!");
 inline const QString StopCaption = QStringLiteral("Stop!");
-inline const QString NormalModeCaption = QStringLiteral("NORMAL MODE");
-inline const QString SilentModeCaption = QStringLiteral("SILENT MODE");
 
 // The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon. It is
 // the view of the chat session: it forwards what the person does and shows what the session says.
@@ -51,11 +50,9 @@ public:
     QPushButton* runStopButton() const { return m_runStopButton; }
     QPushButton* clearButton() const { return m_clearButton; }
     ChatView* chatArea() const { return m_chatArea; }
-    QWidget* logoPanel() const { return m_logoPanel; }
-    QLabel* webLink() const { return m_webLink; }
-    QLabel* productLabel() const { return m_productLabel; }
-    QLabel* makerLabel() const { return m_makerLabel; }
-    QLabel* modeLabel() const { return m_modeLabel; }
+    LogoPanel* logoPanel() const { return m_logoPanel; }
+    QLabel* webLink() const;
+    QLabel* modeLabel() const;
     QTimer* userViewRefreshTimer() const { return m_userViewRefresh; }
     // Exit asks "Are you sure?"; not once the session has ended.
     bool askOnExit() const { return m_askOnExit; }
@@ -123,7 +120,6 @@ private:
     void onMinimized();
     void onRestored();
     void scrollChatToEnd();
-    void showMode(bool silent);
     bool handleWatchedEvent(QObject* watched, QEvent* event);
     void onMessageKey(QKeyEvent* event, bool& consumed);
     void onNameKey(QKeyEvent* event);
@@ -145,11 +141,7 @@ private:
     QPushButton* m_clearButton = nullptr;
     ChatView* m_chatArea = nullptr;
     QLabel* m_nameLabel = nullptr;
-    QWidget* m_logoPanel = nullptr;
-    QLabel* m_webLink = nullptr;
-    QLabel* m_productLabel = nullptr;
-    QLabel* m_makerLabel = nullptr;
-    QLabel* m_modeLabel = nullptr;
+    LogoPanel* m_logoPanel = nullptr;
     // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
     QTimer* m_userViewRefresh = nullptr;
     bool m_askOnExit = true;

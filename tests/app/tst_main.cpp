@@ -1,3 +1,4 @@
+#include "app/LogoPanel.h"
 #include "app/Main.h"
 #include "app/MainLayout.h"
 #include "app/Parley.h"
@@ -154,11 +155,11 @@ void TestMain::modeToggles()
     QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
     QCOMPARE(main()->modeLabel()->palette().color(QPalette::WindowText), QColor(128, 0, 0));
     main()->tray().startFlashing();
-    QTest::mousePress(main()->productLabel(), Qt::RightButton);
+    QTest::mousePress(main()->logoPanel()->productLabel(), Qt::RightButton);
     QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
     QCOMPARE(main()->modeLabel()->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     QVERIFY(!main()->tray().flashing());
-    QTest::mousePress(main()->makerLabel(), Qt::MiddleButton);
+    QTest::mousePress(main()->logoPanel()->makerLabel(), Qt::MiddleButton);
     QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
 }
 
