@@ -90,7 +90,7 @@ private:
     QString m_userName = QStringLiteral("Somebody");
     bool m_running = false;
     bool m_silent = false;
-    // Declared before the user list, so the list hands its connections back while the manager still exists.
+    // Declared before the user list, so the list's entries, going when it goes, still reach the manager.
     std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;
 };

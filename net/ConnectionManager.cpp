@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -329,7 +330,7 @@ void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
     socket->write(message);
 }
 
-QTcpSocket* ConnectionManager::createClient(const QString& address)
+void ConnectionManager::entryAdded(int k, const QString& address)
 {
     auto* client = new QTcpSocket(this);
     client->setProperty(AddressProperty, address);
@@ -338,16 +339,20 @@ QTcpSocket* ConnectionManager::createClient(const QString& address)
     connect(client, &QTcpSocket::disconnected, this, Guarded([this, client] { ClientSocketDisconnect(client); }));
     connect(client, &QTcpSocket::errorOccurred, this, Guarded([this, client] { ClientSocketError(client); }));
     connect(client, &QTcpSocket::readyRead, this, Guarded([this, client] { ClientSocketRead(client); }));
-    return client;
+    m_clients[size_t(k)] = client;
 }
 
-void ConnectionManager::setClientAddress(QTcpSocket* client, const QString& address)
+void ConnectionManager::entryAddressChanged(int k, const QString& address)
 {
-    client->setProperty(AddressProperty, address);
+    if (QTcpSocket* client = Client(k))
+        client->setProperty(AddressProperty, address);
 }
 
-void ConnectionManager::destroyClient(QTcpSocket* client)
+void ConnectionManager::lastEntryRemoved(int k)
 {
+    QTcpSocket* client = std::exchange(m_clients[size_t(k)], nullptr);
+    if (!client)
+        return;
     m_retries.remove(client);
     client->disconnect(this);
     client->abort();
@@ -356,13 +361,13 @@ void ConnectionManager::destroyClient(QTcpSocket* client)
 
 bool ConnectionManager::ClientEstablished(int k) const
 {
-    QTcpSocket* client = m_users.Client(k);
+    QTcpSocket* client = Client(k);
     return client && client->state() == QAbstractSocket::ConnectedState;
 }
 
 void ConnectionManager::OpenClient(int k)
 {
-    QTcpSocket* client = m_users.Client(k);
+    QTcpSocket* client = Client(k);
     // An attempt still under way is left to finish: closing it could reset a connection the kernel has already
     // made, and the peer would answer by closing its own. If it fails, a retry tries again.
     if (client && client->state() == QAbstractSocket::UnconnectedState)
@@ -450,7 +455,7 @@ int ConnectionManager::NextRetryDelay(QTcpSocket* client, Retry& retry) const
 void ConnectionManager::CloseClient(int k)
 {
     if (ClientEstablished(k))
-        m_users.Client(k)->disconnectFromHost();
+        Client(k)->disconnectFromHost();
 }
 
 void ConnectionManager::OpenAllClients()
@@ -464,7 +469,7 @@ void ConnectionManager::CloseAllClients()
     ++m_retryGeneration;
     m_retries.clear();
     for (int k = 0; k < m_users.Count(); ++k) {
-        QTcpSocket* client = m_users.Client(k);
+        QTcpSocket* client = Client(k);
         if (!client)
             continue;
         if (client->state() == QAbstractSocket::ConnectedState)

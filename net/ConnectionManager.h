@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 class QTcpServer;
@@ -41,7 +42,7 @@ public:
 
 // The listening socket with its list of accepted connections, on which this copy only writes, and the outgoing
 // connection of every user-list entry, on which it only reads. Peers are admitted by address alone.
-class ConnectionManager : public QObject, public ClientFactory {
+class ConnectionManager : public QObject, public EntryObserver {
     Q_OBJECT
 public:
     // A peer that never reads what we send is cut off rather than allowed to grow our memory.
@@ -100,9 +101,11 @@ public:
     void SendToAll(const QByteArray& message);
     void SendOn(int j, const QByteArray& message);
 
-    QTcpSocket* createClient(const QString& address) override;
-    void setClientAddress(QTcpSocket* client, const QString& address) override;
-    void destroyClient(QTcpSocket* client) override;
+    // The outgoing connection of entry k; this manager alone makes, keeps and deletes them.
+    QTcpSocket* Client(int k) const { return k >= 0 && k < MaxUsers ? m_clients[size_t(k)] : nullptr; }
+    void entryAdded(int k, const QString& address) override;
+    void entryAddressChanged(int k, const QString& address) override;
+    void lastEntryRemoved(int k) override;
 
 private:
     struct Accepted {
@@ -153,6 +156,7 @@ private:
     QList<Accepted> m_accepted;
     bool m_removalScheduled = false;
     QHash<QTcpSocket*, Retry> m_retries;
+    std::array<QTcpSocket*, MaxUsers> m_clients{};
     // Bumped by Stop!, so that retries scheduled before it never fire.
     quint64 m_retryGeneration = 0;
 };

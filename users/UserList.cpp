@@ -15,7 +15,7 @@ QString Key(const char* prefix, int i)
 }
 } // namespace
 
-UserList::UserList(ClientFactory* clients) : m_clients(clients) {}
+UserList::UserList(EntryObserver* observer) : m_observer(observer) {}
 
 UserList::~UserList()
 {
@@ -50,12 +50,6 @@ const QString& UserList::AnnouncedName(int i) const
 {
     CheckIndex(i);
     return m_announcedName[i];
-}
-
-QTcpSocket* UserList::Client(int i) const
-{
-    CheckIndex(i);
-    return m_client[i];
 }
 
 void UserList::SetTicked(int i, bool ticked)
@@ -156,9 +150,10 @@ void UserList::Append(const QString& address, bool ticked, const QString& ownNam
     m_ticked.push_back(ticked);
     m_ownName.push_back(ownName);
     m_announcedName.push_back(UnknownName);
-    m_client[k] = m_clients ? m_clients->createClient(address) : nullptr;
     m_parsed.push_back(Parse(address));
     IndexEntry(k);
+    if (m_observer)
+        m_observer->entryAdded(k, address);
 }
 
 void UserList::AppendUser(const QString& address, const QString& ownName)
@@ -173,9 +168,9 @@ void UserList::UpdateUser(int i, const QString& address, const QString& ownName)
     CheckIndex(i);
     m_address[i] = address;
     m_ownName[i] = ownName;
-    if (m_clients && m_client[i])
-        m_clients->setClientAddress(m_client[i], address);
     RebuildIndex();
+    if (m_observer)
+        m_observer->entryAddressChanged(i, address);
 }
 
 void UserList::RemoveUser(int i)
@@ -188,33 +183,29 @@ void UserList::RemoveUser(int i)
         m_ownName[k] = m_ownName[k + 1];
         m_ticked[k] = m_ticked[k + 1];
         m_announcedName[k] = m_announcedName[k + 1];
-        if (m_clients && m_client[k])
-            m_clients->setClientAddress(m_client[k], m_address[k]);
+        if (m_observer)
+            m_observer->entryAddressChanged(k, m_address[k]);
     }
-    DisposeClient(last);
-    m_address.pop_back();
-    m_ownName.pop_back();
-    m_ticked.pop_back();
-    m_announcedName.pop_back();
+    RemoveLast();
     RebuildIndex();
 }
 
 void UserList::ClearUsers()
 {
-    for (int k = 0; k < Count(); ++k)
-        DisposeClient(k);
-    m_address.clear();
-    m_ticked.clear();
-    m_ownName.clear();
-    m_announcedName.clear();
+    while (Count() > 0)
+        RemoveLast();
     RebuildIndex();
 }
 
-void UserList::DisposeClient(int k)
+void UserList::RemoveLast()
 {
-    if (m_clients && m_client[k])
-        m_clients->destroyClient(m_client[k]);
-    m_client[k] = nullptr;
+    const int last = Count() - 1;
+    m_address.pop_back();
+    m_ownName.pop_back();
+    m_ticked.pop_back();
+    m_announcedName.pop_back();
+    if (m_observer)
+        m_observer->lastEntryRemoved(last);
 }
 
 void UserList::RebuildIndex()

@@ -6,8 +6,6 @@
 #include <map>
 #include <vector>
 
-class QTcpSocket;
-
 namespace platform {
 class ProfileFile;
 }
@@ -15,22 +13,23 @@ class ProfileFile;
 inline constexpr int MaxUsers = 512;
 inline const QString UnknownName = QStringLiteral("Unknown");
 
-// Creates, re-addresses and disposes of the outgoing connection that each entry keeps to its peer.
-class ClientFactory {
+// Told of every change to the entries, so that the outgoing connection each entry has (kept by the connection
+// manager in a fixed table of MaxUsers slots: entry i always uses slot i) follows them. The list holds no socket.
+class EntryObserver {
 public:
-    virtual ~ClientFactory() = default;
-    virtual QTcpSocket* createClient(const QString& address) = 0;
-    virtual void setClientAddress(QTcpSocket* client, const QString& address) = 0;
-    virtual void destroyClient(QTcpSocket* client) = 0;
+    virtual ~EntryObserver() = default;
+    virtual void entryAdded(int k, const QString& address) = 0;
+    virtual void entryAddressChanged(int k, const QString& address) = 0;
+    // The last slot goes; the entries above a removed one moved down and were told so one by one.
+    virtual void lastEntryRemoved(int k) = 0;
 };
 
-// The directory of known peers: parallel sequences indexed by entry, and one outgoing connection per entry in a
-// fixed table of MaxUsers slots (entry i always uses slot i). Only peers listed here may talk to this copy.
+// The directory of known peers: parallel sequences indexed by entry. Only peers listed here may talk to this copy.
 class UserList {
 public:
-    explicit UserList(ClientFactory* clients = nullptr);
+    explicit UserList(EntryObserver* observer = nullptr);
     // The connection objects of entries appended from now on come from clients.
-    void SetClientFactory(ClientFactory* clients) { m_clients = clients; }
+    void SetEntryObserver(EntryObserver* observer) { m_observer = observer; }
     ~UserList();
     UserList(const UserList&) = delete;
     UserList& operator=(const UserList&) = delete;
@@ -40,7 +39,6 @@ public:
     bool Ticked(int i) const;
     const QString& OwnName(int i) const;
     const QString& AnnouncedName(int i) const;
-    QTcpSocket* Client(int i) const;
     void SetTicked(int i, bool ticked);
     void SetAnnouncedName(int i, const QString& name);
 
@@ -72,16 +70,15 @@ private:
     static ParsedAddress Parse(const QString& address);
     void CheckIndex(int i) const;
     void Append(const QString& address, bool ticked, const QString& ownName);
-    void DisposeClient(int k);
+    void RemoveLast();
     void RebuildIndex();
     void IndexEntry(int i);
 
-    ClientFactory* m_clients;
+    EntryObserver* m_observer;
     std::vector<QString> m_address;
     std::vector<bool> m_ticked;
     std::vector<QString> m_ownName;
     std::vector<QString> m_announcedName;
-    std::array<QTcpSocket*, MaxUsers> m_client{};
 
     // Lookups run for every received line and every row of every view rebuild, so they are answered from an
     // index kept current with the list instead of converting every stored address each time.

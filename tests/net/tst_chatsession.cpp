@@ -191,7 +191,7 @@ void TestChatSession::knownPeerGetsNameAndConnectionBack()
     QVERIFY(connections().UserViewRows().first().ticked);
     QCOMPARE(m_boxes->count(), 0);
     // A host that vanishes without a word is found by the system's keepalive probes, within about two minutes.
-    const int fd = int(users().Client(0)->socketDescriptor());
+    const int fd = int(connections().Client(0)->socketDescriptor());
     int keepAlive = 0, idle = 0;
     socklen_t size = sizeof keepAlive;
     QVERIFY(::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &keepAlive, &size) == 0 && keepAlive == 1);
@@ -253,7 +253,7 @@ void TestChatSession::tickedDecidesWhatIsShown()
     QVERIFY(!users().Ticked(0));
     const int lines = m_lines->count();
     // The read has been handled once the program's own slot has run, which comes before this spy's.
-    QSignalSpy read(users().Client(0), &QIODevice::readyRead);
+    QSignalSpy read(connections().Client(0), &QIODevice::readyRead);
     QVERIFY(bob->say("not shown"));
     QVERIFY(read.wait());
     QCOMPARE(m_lines->count(), lines);
@@ -437,7 +437,7 @@ void TestChatSession::nameGoesOnNewestConnection()
 void TestChatSession::failedAttemptRetriedWhilePeerIsUp()
 {
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
-    QSignalSpy failed(users().Client(0), &QAbstractSocket::errorOccurred);
+    QSignalSpy failed(connections().Client(0), &QAbstractSocket::errorOccurred);
     // Bob connects before his own listening socket is open, as a copy still starting does: the program's
     // attempt back to him fails, and is made again once he listens.
     Peer bob(QStringLiteral("127.0.0.2"), m_port, false);
