@@ -47,14 +47,17 @@ done
 # The host comes back as a new machine with the same address: the old one's kernel, with its connections, stays
 # cut off until it is gone.
 host_up b2 198.18.0.2
+back=$(date +%s%N)
 bare_peer b2 again.log
 wait_for "$work/again.log" "connected 198.18.0.1" 10 || fail "A did not connect again to B, back after vanishing"
-echo "ok: a peer back from vanishing got a fresh connection"
+echo "ok: a peer back from vanishing got a fresh connection within $((($(date +%s%N) - back) / 1000000)) ms"
 
 # 2. The window is open (no notification area) and chat.txt is a folder: a termination signal still ends A at once,
 #    saying on standard error what it could not save.
 kill -TERM "$pid_a"
+term=$(date +%s%N)
 wait_exit "$pid_a" 5 || fail "A did not end within 5 s of SIGTERM after a failed save"
+echo "ok: A ended $((($(date +%s%N) - term) / 1000000)) ms after SIGTERM"
 ((status == 0)) || fail "A ended with status $status"
 grep -q "Parley: Cannot create file" "$work/a/log" || fail "A did not say what it could not save"
 echo "ok: SIGTERM ended A at once although chat.txt could not be written"
