@@ -4,7 +4,6 @@
 #include "app/MainLayout.h"
 #include "common/Errors.h"
 #include "common/Gen_func.h"
-#include "common/Site.h"
 #include "config/Colours.h"
 #include "config/Config.h"
 #include "net/Personal.h"
@@ -12,15 +11,11 @@
 #include "net/Wire.h"
 #include "notify/Message.h"
 #include "notify/Notification.h"
-#include "platform/Cursor.h"
 #include "platform/MessageBoxes.h"
-#include "platform/ProgramDir.h"
 #include "platform/Shell.h"
-#include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
 #include "tray/TrayPresenter.h"
-#include "tray/Trayicon.h"
 #include "ui/ChatView.h"
 #include "ui/WidgetHelpers.h"
 #include "users/UserViewModel.h"
@@ -32,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -42,7 +36,6 @@
 #include <algorithm>
 #include <utility>
 
-namespace {} // namespace
 
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store)
