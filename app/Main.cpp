@@ -36,7 +36,6 @@
 #include <algorithm>
 #include <utility>
 
-
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store)
 {
