@@ -16,6 +16,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 // --help and --version answer on standard output and end the program; every other argument is ignored.
@@ -42,7 +43,8 @@ int main(int argc, char* argv[])
     if (AnsweredCommandLine(argc, argv))
         return 0;
     // Qt would abort with advice to reinstall; the real cause is one line.
-    if (const QString missing = platform::MissingDisplay(); !missing.isEmpty()) {
+    auto displayCheck = std::make_unique<platform::DisplayCheck>();
+    if (const QString missing = displayCheck->missing(); !missing.isEmpty()) {
         std::fprintf(stderr, "Parley needs a desktop session: %s.\n", qPrintable(missing));
         return 1;
     }
@@ -57,6 +59,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 
     QApplication app(argc, argv);
+    displayCheck.reset(); // Qt's connection is up: the check's own may go
+
     QApplication::setApplicationName(QStringLiteral("Parley"));
     QApplication::setApplicationVersion(QStringLiteral(PARLEY_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quendlewick.Parley"));

@@ -14,17 +14,24 @@ void FlushDisplay()
         xcb_flush(connection);
 }
 
-QString MissingDisplay()
+DisplayCheck::DisplayCheck()
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return QString();
+        return;
     const QString display = qEnvironmentVariable("DISPLAY");
-    if (display.isEmpty())
-        return QStringLiteral("no display (DISPLAY and WAYLAND_DISPLAY are unset)");
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool reached = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return reached ? QString() : QStringLiteral("the display %1 cannot be reached").arg(display);
+    if (display.isEmpty()) {
+        m_missing = QStringLiteral("no display (DISPLAY and WAYLAND_DISPLAY are unset)");
+        return;
+    }
+    m_connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(m_connection) != 0)
+        m_missing = QStringLiteral("the display %1 cannot be reached").arg(display);
+}
+
+DisplayCheck::~DisplayCheck()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
 }
 
 } // namespace platform

@@ -53,7 +53,7 @@ if ! $headless; then
 fi
 # Without a display: a virtual X server for as long as Parley runs. Peers reach it as any other copy.
 displayfd=$(mktemp)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$displayfd" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x800x24 3>"$displayfd" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; rm -f "$displayfd"' EXIT
 for _ in $(seq 100); do [[ -s $displayfd ]] && break; sleep 0.05; done

@@ -105,8 +105,9 @@ echo "ok: as root without a display, the start command left Parley listening on 
 stop_running
 
 # 2. An ordinary user on a desktop (a virtual one here), PATH without /usr/sbin: the capability is asked of sudo.
-start_in_fresh xvfb.log Xvfb :5 -nolisten tcp -screen 0 1280x800x24
+start_in_fresh xvfb.log Xvfb :5 -nolisten tcp -noreset -screen 0 1280x800x24
 xvfb=$running
+for _ in $(seq 100); do [[ -S $fresh/tmp/.X11-unix/X5 ]] && break; sleep 0.1; done
 start_in_fresh user.log runuser -u newcomer -- env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/home/newcomer \
     DISPLAY=:5 bash -c 'cd ~/parley && exec scripts/run.sh'
 wait_listening user.log 1500

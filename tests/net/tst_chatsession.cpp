@@ -471,10 +471,11 @@ void TestChatSession::droppedPairHealsUntilStop()
 
 void TestChatSession::resetBurstShowsNothing()
 {
-    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
-    // A listed peer that connects and resets, again and again, some before the program has even accepted.
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.71\r\n");
+    // A listed peer that connects and resets, again and again, some before the program has even accepted. Its
+    // address is its own: the burst's many local ports never take the port another test's peer listens on.
     for (int wave = 0; wave < 10; ++wave) {
-        const auto resets = connectAtOnce(50, [](int) { return QStringLiteral("127.0.0.2"); });
+        const auto resets = connectAtOnce(50, [](int) { return QStringLiteral("127.0.0.71"); });
         for (const auto& s : resets) {
             // Beyond a few connections from one address the program closes the oldest, some before they are seen.
             s->waitForConnected(5000);
@@ -487,16 +488,16 @@ void TestChatSession::resetBurstShowsNothing()
     }
     QTRY_COMPARE(connections().ConnectionCount(), 0);
     QCOMPARE(m_boxes->count(), 0);
-    QVERIFY(connectedPeer(QStringLiteral("127.0.0.2"))); // still answering
+    QVERIFY(connectedPeer(QStringLiteral("127.0.0.71"))); // still answering
 }
 
 void TestChatSession::oneAddressHoldsFewConnections()
 {
-    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
-    auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.72\r\n");
+    auto bob = connectedPeer(QStringLiteral("127.0.0.72"));
     QVERIFY(bob);
     // A listed address opens a hundred connections and keeps them: the oldest beyond a few are closed.
-    const auto many = connectAtOnce(100, [](int) { return QStringLiteral("127.0.0.2"); });
+    const auto many = connectAtOnce(100, [](int) { return QStringLiteral("127.0.0.72"); });
     QTRY_VERIFY(std::all_of(many.cbegin(), many.cend(), [](const auto& s) {
         return s->state() == QAbstractSocket::UnconnectedState || s->bytesAvailable() >= 3;
     }));
