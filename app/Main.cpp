@@ -183,14 +183,10 @@ void TF_Main::createTrayParts()
 
 void TF_Main::createTimers()
 {
-    const auto makeTimer = [this](int interval, void (TF_Main::*handler)()) {
-        auto* timer = new QTimer(this);
-        timer->setInterval(interval);
-        connect(timer, &QTimer::timeout, this, Guarded([this, handler] { (this->*handler)(); }));
-        return timer;
-    };
-    m_userViewRefresh = makeTimer(60000, &TF_Main::refreshUserView);
+    m_userViewRefresh = new QTimer(this);
     m_userViewRefresh->setObjectName(QStringLiteral("Timer3"));
+    m_userViewRefresh->setInterval(60000);
+    connect(m_userViewRefresh, &QTimer::timeout, this, Guarded([this] { refreshUserView(); }));
     m_userViewRefresh->start();
 }
 

@@ -68,6 +68,11 @@ SessionStore::WindowPlace SessionStore::loadWindowPlace() const
     return place;
 }
 
+void SessionStore::throwUnreadable() const
+{
+    throw ParleyError(QStringLiteral("Cannot open file %1").arg(chatPath()));
+}
+
 std::optional<QByteArray> SessionStore::readHistory(std::function<void()> whenRead)
 {
     const QFileInfo info(chatPath());
@@ -77,7 +82,7 @@ std::optional<QByteArray> SessionStore::readHistory(std::function<void()> whenRe
     m_chatUnread = true;
     QFile file(chatPath());
     if (!file.open(QIODevice::ReadOnly))
-        throw ParleyError(QStringLiteral("Cannot open file %1").arg(chatPath()));
+        throwUnreadable();
     if (file.size() > HistoryAtOnce) {
         m_historyLoad = std::async(std::launch::async, [path = chatPath(), whenRead = std::move(whenRead)] {
             std::optional<ChatLog> lines = ReadWholeHistory(path);
@@ -88,7 +93,7 @@ std::optional<QByteArray> SessionStore::readHistory(std::function<void()> whenRe
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || !file.atEnd())
-        throw ParleyError(QStringLiteral("Cannot open file %1").arg(chatPath()));
+        throwUnreadable();
     m_chatUnread = false;
     return bytes;
 }
@@ -99,7 +104,7 @@ std::optional<ChatLog> SessionStore::finishHistory()
         return std::nullopt;
     std::optional<ChatLog> history = m_historyLoad.get();
     if (!history)
-        throw ParleyError(QStringLiteral("Cannot open file %1").arg(chatPath()));
+        throwUnreadable();
     m_chatUnread = false;
     return history;
 }

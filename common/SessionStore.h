@@ -53,6 +53,8 @@ public:
     void saveChat(const ChatLog& log);
 
 private:
+    [[noreturn]] void throwUnreadable() const;
+
     QString m_programDir;
     QSize m_defaultOuterSize;
     QSize m_minimumOuterSize;

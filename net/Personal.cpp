@@ -24,10 +24,7 @@ TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget
     m_messageBox->setGeometry(0, 0, 409, 75);
     m_messageBox->setTabChangesFocus(false);
     m_messageBox->installEventFilter(this);
-    Guard([this] { showStartState(); });
 }
-
-void TF_Personal::showStartState() {}
 
 QString TF_Personal::text() const
 {

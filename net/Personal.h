@@ -22,7 +22,6 @@ protected:
 
 private:
     QPlainTextEdit* m_messageBox = nullptr;
-    void showStartState();
     bool onMessageKey(int key);
     void finish();
 

@@ -40,7 +40,6 @@ TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSe
         {m_applyButton, "Button2"}, {m_deleteButton, "Button3"}, {m_clearButton, "Button4"}, {m_webLink, "Label11"}};
     for (const auto& [control, name] : designNames)
         control->setObjectName(QLatin1String(name));
-    Guard([this] { showStartState(); });
 }
 
 void TF_Users::createHeader()
@@ -109,8 +108,6 @@ void TF_Users::createEditors()
     setTabOrder(m_nameBox, m_addressBox);
     setTabOrder(m_addressBox, m_addButton);
 }
-
-void TF_Users::showStartState() {}
 
 QString TF_Users::rowText(const QString& ownName, const QString& address)
 {

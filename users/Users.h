@@ -60,7 +60,6 @@ private:
     QLabel* m_webLink = nullptr;
     void createHeader();
     void createEditors();
-    void showStartState();
     void showEntries();
     void refuse(const QString& text);
     // Shows the session's refusal of a change to the list, when there is one.
