@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/ChatHistory.h"
 #include "app/LogoPanel.h"
 #include "app/MainLayout.h"
 #include "common/Errors.h"
@@ -37,14 +38,17 @@
 #include <utility>
 
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
-    : m_services(services), m_settings(settings), m_session(session), m_store(store)
+    : m_services(services), m_settings(settings), m_session(session), m_store(store),
+      m_userView(new UserViewModel(session, this)), m_controls(this, m_userView, services.shell),
+      m_history(new ChatHistory(store, *m_controls.chatArea, this))
 {
     setObjectName(QStringLiteral("F_Main"));
     setWindowTitle(QStringLiteral("Quendlewick Parley"));
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
-    createControls();
+    m_controls.layOut(size());
+    connectControls();
     connectSession();
     createTrayParts();
     createTimers();
@@ -61,10 +65,11 @@ void TF_Main::connectSession()
     connect(&m_session, &ChatSession::incomingLine, this,
             Guarded([this](const QString& line) { notifyIncoming(line); }));
     connect(&m_session, &ChatSession::runningChanged, this,
-            [this](bool running) { m_runStopButton->setText(running ? StopCaption : RunCaption); });
-    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) { m_logoPanel->showMode(silent); });
-    connect(m_nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
-    m_session.SetUserName(m_nameBox->text());
+            [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption : RunCaption); });
+    connect(&m_session, &ChatSession::silentChanged, this,
+            [this](bool silent) { m_controls.logoPanel->showMode(silent); });
+    connect(m_controls.nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
+    m_session.SetUserName(m_controls.nameBox->text());
 }
 
 void TF_Main::setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal)
@@ -81,95 +86,25 @@ void TF_Main::setDialogs(TF_Config* config, TF_Message* message, TF_Users* users
     connect(m_users, &TF_Users::closed, this, Guarded([this] { refreshUserView(); }));
     connect(m_message, &TF_Message::answered, this, Guarded([this] {
                 showMainWindow();
-                m_messageBox->setFocus();
+                m_controls.messageBox->setFocus();
             }));
 }
 
 void TF_Main::applyAppearance()
 {
-    const QColor background = ResolveColour(m_settings.Background);
-    const QColor text = ResolveColour(m_settings.FontColor);
-    for (QWidget* w : {static_cast<QWidget*>(m_chatArea), static_cast<QWidget*>(m_messageBox)}) {
-        w->setFont(SettingsFont(m_settings));
-        SetColours(w, background, text);
-    }
-    SetColours(m_userListView, background, text);
+    m_controls.applyAppearance(m_settings);
 }
 
-void TF_Main::createControls()
+void TF_Main::connectControls()
 {
-    m_chatArea = new ChatView(this);
-    m_chatArea->setObjectName(QStringLiteral("Memo"));
-    m_chatArea->setAccessibleName(QStringLiteral("Chat"));
-    m_chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-
-    m_messageBox = new QPlainTextEdit(this);
-    m_messageBox->setObjectName(QStringLiteral("Mess"));
-    m_messageBox->setAccessibleName(QStringLiteral("Message"));
-    m_messageBox->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
-    m_messageBox->setTabChangesFocus(false);
-
-    m_userView = new UserViewModel(m_session, this);
-    m_userListView = new QListView(this);
-    m_userListView->setObjectName(QStringLiteral("Users"));
-    m_userListView->setAccessibleName(QStringLiteral("Users"));
-    m_userListView->setModel(m_userView);
-    m_userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(m_userListView, &QListView::doubleClicked, this, Guarded([this] { onUserDoubleClicked(); }));
-
-    createTopRow();
-    createLogoPanel();
-
-    // Tab order: message box, name, user view, the buttons, chat area.
-    setTabOrder(m_messageBox, m_nameBox);
-    setTabOrder(m_nameBox, m_userListView);
-    setTabOrder(m_userListView, m_configureButton);
-    setTabOrder(m_configureButton, m_usersButton);
-    setTabOrder(m_usersButton, m_runStopButton);
-    setTabOrder(m_runStopButton, m_chatArea);
-    setTabOrder(m_chatArea, m_clearButton);
-    layOutControls();
-}
-
-void TF_Main::createTopRow()
-{
-    m_nameLabel = new QLabel(QStringLiteral("Your name:"), this);
-    m_nameLabel->setObjectName(QStringLiteral("Label1"));
-    m_nameLabel->setGeometry(4, 6, 73, 16);
-    m_nameLabel->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
-
-    m_nameBox = new QLineEdit(QStringLiteral("Somebody"), this);
-    m_nameBox->setObjectName(QStringLiteral("UserName"));
-    m_nameBox->setAccessibleName(QStringLiteral("Your name"));
-    m_nameBox->setGeometry(84, 4, 121, 21);
-    m_nameBox->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
-    m_nameLabel->setBuddy(m_nameBox);
-
-    const auto makeButton = [this](const QString& caption, int left, const char* name) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QLatin1String(name));
-        button->setGeometry(left, 4, 69, 21);
-        button->setAutoDefault(false);
-        return button;
-    };
-    m_clearButton = makeButton(QStringLiteral("Clear"), 212, "Button4");
-    m_configureButton = makeButton(QStringLiteral("Configure"), 284, "Button1");
-    m_usersButton = makeButton(QStringLiteral("Users"), 356, "Button2");
-    m_runStopButton = makeButton(RunCaption, 448, "Button3");
-
-    connect(m_configureButton, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
-    connect(m_usersButton, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
-    connect(m_runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
-    connect(m_clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));
-}
-
-void TF_Main::createLogoPanel()
-{
-    m_logoPanel = new LogoPanel(m_services.shell, this);
-    m_logoPanel->showMode(m_session.Silent());
-    connect(m_logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
-    connect(m_logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
+    connect(m_controls.userListView, &QListView::doubleClicked, this, Guarded([this] { onUserDoubleClicked(); }));
+    connect(m_controls.configureButton, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
+    connect(m_controls.usersButton, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
+    connect(m_controls.runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
+    connect(m_controls.clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));
+    m_controls.logoPanel->showMode(m_session.Silent());
+    connect(m_controls.logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
+    connect(m_controls.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
 }
 
 void TF_Main::createTrayParts()
@@ -193,8 +128,7 @@ void TF_Main::createTimers()
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
 void TF_Main::watchUserContact()
 {
-    const QList<QWidget*> watched = {m_nameLabel,   m_nameBox,  m_configureButton,      m_usersButton, m_runStopButton,
-                                     m_clearButton, m_chatArea, m_chatArea->viewport(), m_messageBox,  m_userListView};
+    const QList<QWidget*> watched = m_controls.contactControls();
     for (QWidget* w : watched)
         w->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
@@ -217,16 +151,7 @@ bool TF_Main::running() const
 void TF_Main::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Guard([this] { layOutControls(); });
-}
-
-void TF_Main::layOutControls()
-{
-    const MainLayout layout = ComputeMainLayout(size());
-    m_messageBox->setGeometry(layout.mess);
-    m_chatArea->setGeometry(layout.memo);
-    m_userListView->setGeometry(layout.users);
-    m_logoPanel->setGeometry(layout.panel);
+    Guard([this] { m_controls.layOut(size()); });
 }
 
 void TF_Main::showEvent(QShowEvent* event)
@@ -280,7 +205,7 @@ void TF_Main::onRestored()
 
 void TF_Main::scrollChatToEnd()
 {
-    m_chatArea->scrollToEnd();
+    m_controls.chatArea->scrollToEnd();
 }
 
 void TF_Main::mousePressEvent(QMouseEvent* event)
@@ -303,17 +228,17 @@ bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         bool consumed = false;
-        if (watched == m_messageBox)
+        if (watched == m_controls.messageBox)
             onMessageKey(key, consumed);
-        else if (watched == m_nameBox)
+        else if (watched == m_controls.nameBox)
             onNameKey(key);
-        else if (watched == m_chatArea || watched == m_userListView)
+        else if (watched == m_controls.chatArea || watched == m_controls.userListView)
             m_tray->stopFlashing();
         return consumed;
     }
-    if (watched == m_nameBox && FocusMovedWithinProgram(event))
+    if (watched == m_controls.nameBox && FocusMovedWithinProgram(event))
         onNameLeft();
-    if (press && watched != m_messageBox && watched != m_userListView)
+    if (press && watched != m_controls.messageBox && watched != m_controls.userListView)
         m_tray->stopFlashing();
     return false;
 }
@@ -328,13 +253,13 @@ void TF_Main::onMessageKey(QKeyEvent* event, bool& consumed)
     if (outcome.send)
         sendMessage();
     else if (outcome.newLine)
-        AppendLineBreak(m_messageBox);
+        AppendLineBreak(m_controls.messageBox);
 }
 
 void TF_Main::sendMessage()
 {
-    m_session.SendToEveryone(m_messageBox->toPlainText());
-    m_messageBox->clear();
+    m_session.SendToEveryone(m_controls.messageBox->toPlainText());
+    m_controls.messageBox->clear();
 }
 
 void TF_Main::onNameKey(QKeyEvent* event)
@@ -352,12 +277,12 @@ void TF_Main::onNameLeft()
 
 QLabel* TF_Main::webLink() const
 {
-    return m_logoPanel->webLink();
+    return m_controls.logoPanel->webLink();
 }
 
 QLabel* TF_Main::modeLabel() const
 {
-    return m_logoPanel->modeLabel();
+    return m_controls.logoPanel->modeLabel();
 }
 
 void TF_Main::onModeClicked()
@@ -382,8 +307,8 @@ void TF_Main::onRunStopClicked()
 
 void TF_Main::onUserDoubleClicked()
 {
-    const QModelIndex current = m_userListView->currentIndex();
-    if (!current.isValid() || !m_userListView->selectionModel()->isSelected(current))
+    const QModelIndex current = m_controls.userListView->currentIndex();
+    if (!current.isValid() || !m_controls.userListView->selectionModel()->isSelected(current))
         return;
     const int j = current.row();
     const QString address = m_userView->addressAt(j);
@@ -398,7 +323,7 @@ void TF_Main::onUserDoubleClicked()
 
 void TF_Main::appendChatLine(const QString& line)
 {
-    m_chatArea->appendPlainText(line);
+    m_controls.chatArea->appendPlainText(line);
 }
 
 void TF_Main::notifyIncoming(const QString& line)
@@ -410,8 +335,8 @@ void TF_Main::onClearClicked()
 {
     if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                   platform::BoxIcon::Question)) {
-        finishHistory();
-        m_chatArea->clear();
+        m_history->finish();
+        m_controls.chatArea->clear();
     }
 }
 

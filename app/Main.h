@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MainControls.h"
 #include "common/Errors.h"
 #include "common/SessionStore.h"
 #include "net/ChatSession.h"
@@ -13,6 +14,7 @@
 #include <QWidget>
 #include <memory>
 
+class ChatHistory;
 class LogoPanel;
 class QAction;
 class QLabel;
@@ -29,9 +31,6 @@ class TF_Message;
 class TF_Users;
 class TF_Personal;
 
-inline const QString RunCaption = QStringLiteral("Run!");
-inline const QString StopCaption = QStringLiteral("Stop!");
-
 // The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon. It is
 // the view of the chat session: it forwards what the person does and shows what the session says.
 class TF_Main : public QWidget {
@@ -40,17 +39,16 @@ public:
     TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store);
     ~TF_Main() override;
 
-    // The controls; each has the name the program's design gives it as its object name (Mess, UserName, Users,
-    // Button1 to Button4, Memo, Label5, ...), where tests and screen readers find it.
-    QPlainTextEdit* messageBox() const { return m_messageBox; }
-    QLineEdit* nameBox() const { return m_nameBox; }
-    QListView* userListView() const { return m_userListView; }
-    QPushButton* configureButton() const { return m_configureButton; }
-    QPushButton* usersButton() const { return m_usersButton; }
-    QPushButton* runStopButton() const { return m_runStopButton; }
-    QPushButton* clearButton() const { return m_clearButton; }
-    ChatView* chatArea() const { return m_chatArea; }
-    LogoPanel* logoPanel() const { return m_logoPanel; }
+    // The controls, each with its design name as its object name.
+    QPlainTextEdit* messageBox() const { return m_controls.messageBox; }
+    QLineEdit* nameBox() const { return m_controls.nameBox; }
+    QListView* userListView() const { return m_controls.userListView; }
+    QPushButton* configureButton() const { return m_controls.configureButton; }
+    QPushButton* usersButton() const { return m_controls.usersButton; }
+    QPushButton* runStopButton() const { return m_controls.runStopButton; }
+    QPushButton* clearButton() const { return m_controls.clearButton; }
+    ChatView* chatArea() const { return m_controls.chatArea; }
+    LogoPanel* logoPanel() const { return m_controls.logoPanel; }
     QLabel* webLink() const;
     QLabel* modeLabel() const;
     QTimer* userViewRefreshTimer() const { return m_userViewRefresh; }
@@ -109,13 +107,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
-    void createTopRow();
-    void createLogoPanel();
+    void connectControls();
     void createTrayParts();
     void createTimers();
     void watchUserContact();
-    void layOutControls();
     void onActivated();
     void onMinimized();
     void onRestored();
@@ -125,23 +120,10 @@ private:
     void onNameKey(QKeyEvent* event);
     void onNameLeft();
     void showPlace(const SessionStore::WindowPlace& place);
-    void restoreChatText();
-    // Waits for the history read in the background and puts it above what came since.
-    void finishHistory();
     void saveSession();
 
     void connectSession();
 
-    QPlainTextEdit* m_messageBox = nullptr;
-    QLineEdit* m_nameBox = nullptr;
-    QListView* m_userListView = nullptr;
-    QPushButton* m_configureButton = nullptr;
-    QPushButton* m_usersButton = nullptr;
-    QPushButton* m_runStopButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
-    ChatView* m_chatArea = nullptr;
-    QLabel* m_nameLabel = nullptr;
-    LogoPanel* m_logoPanel = nullptr;
     // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
     QTimer* m_userViewRefresh = nullptr;
     bool m_askOnExit = true;
@@ -150,12 +132,14 @@ private:
     Settings& m_settings;
     ChatSession& m_session;
     SessionStore& m_store;
+    UserViewModel* m_userView = nullptr;
+    MainControls m_controls;
+    ChatHistory* m_history = nullptr;
     TF_Config* m_config = nullptr;
     TF_Message* m_message = nullptr;
     TF_Users* m_users = nullptr;
     TF_Personal* m_personal = nullptr;
     TrayPresenter* m_tray = nullptr;
-    UserViewModel* m_userView = nullptr;
     bool m_wasMinimized = false;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;

@@ -1,5 +1,6 @@
 // What survives between runs, as the main window shows it: the own name, the window's place and size, and the chat
 // text. The session store loads and saves; this only puts its values into the widgets and takes them back.
+#include "app/ChatHistory.h"
 #include "app/Main.h"
 #include "app/MainLayout.h"
 #include "common/Errors.h"
@@ -24,50 +25,30 @@ void TF_Main::restoreSession()
     if (m_settings.AutoRun)
         Guard([this] { onRunStopClicked(); });
     if (m_settings.RestoreText)
-        Guard([this] { restoreChatText(); });
-    m_chatArea->appendPlainText(SessionSeparator());
+        Guard([this] { m_history->restore(); });
+    m_controls.chatArea->appendPlainText(SessionSeparator());
 }
 
 void TF_Main::showPlace(const SessionStore::WindowPlace& place)
 {
-    m_nameBox->setText(place.userName);
+    m_controls.nameBox->setText(place.userName);
     move(place.topLeft);
     resize(place.outerSize - FrameExtra);
 }
 
 SessionStore::WindowPlace TF_Main::place() const
 {
-    return {m_nameBox->text(), pos(), size() + FrameExtra};
-}
-
-// The file's bytes go into the chat area as they are: nothing is laid out until it is shown. A long log is read on
-// a thread of its own, so that the program answers its peers and the person at once, whatever its size.
-void TF_Main::restoreChatText()
-{
-    // The window waits for the reading thread before it goes, so it is still there to be told.
-    std::optional<QByteArray> bytes = m_store.readHistory(
-        [this] { QMetaObject::invokeMethod(this, Guarded([this] { finishHistory(); }), Qt::QueuedConnection); });
-    if (bytes)
-        m_chatArea->appendFileBytes(std::move(*bytes));
-}
-
-// Puts the history read in the background above what came since; a read that failed keeps the file on disk as it
-// is, and the caller's guard tells the person, or standard error when the session ends.
-void TF_Main::finishHistory()
-{
-    if (std::optional<ChatLog> history = m_store.finishHistory())
-        m_chatArea->prependLog(std::move(*history));
+    return {m_controls.nameBox->text(), pos(), size() + FrameExtra};
 }
 
 bool TF_Main::historyLoading() const
 {
-    return m_store.historyLoading();
+    return m_history->loading();
 }
 
 const ChatLog& TF_Main::chatLog()
 {
-    finishHistory();
-    return m_chatArea->log();
+    return m_history->log();
 }
 
 // The window's values, the user list and the chat text, at every close attempt.

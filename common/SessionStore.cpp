@@ -40,6 +40,11 @@ SessionStore::SessionStore(QString programDir, QSize defaultOuterSize, QSize min
 
 SessionStore::~SessionStore()
 {
+    waitForHistory();
+}
+
+void SessionStore::waitForHistory() const
+{
     if (m_historyLoad.valid())
         m_historyLoad.wait();
 }

@@ -44,6 +44,8 @@ public:
     bool historyLoading() const { return m_historyLoad.valid(); }
     // Waits for the read in the background, when there is one, and hands its lines over; throws when it failed.
     std::optional<ChatLog> finishHistory();
+    // Waits for a read in the background to end, keeping its lines for finishHistory.
+    void waitForHistory() const;
 
     // The window's place and the user list, each a key of its own, into "Parley.ini". Throws when it cannot.
     void saveWindowAndList(const WindowPlace& place, const UserList& users) const;

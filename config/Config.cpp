@@ -4,6 +4,7 @@
 #include "common/Gen_func.h"
 #include "common/Site.h"
 #include "config/Colours.h"
+#include "config/TextAppearance.h"
 #include "platform/Choosers.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
@@ -55,16 +56,6 @@ void SetRadio(QRadioButton* button, bool checked)
     button->setChecked(false);
     button->setAutoExclusive(true);
 }
-
-QIcon Swatch(const QColor& colour)
-{
-    QPixmap pixmap(16, 12);
-    pixmap.fill(colour);
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, 15, 11);
-    return QIcon(pixmap);
-}
 } // namespace
 
 TF_Config::TF_Config(const ConfigServices& services, Settings& settings, const QString& iniPath, QWidget* parent)
@@ -89,8 +80,6 @@ void TF_Config::nameControlsByDesign()
 {
     const std::pair<QWidget*, const char*> designNames[] = {{m_wavFileBox, "Edit1"},
                                                             {m_delayBox, "Edit2"},
-                                                            {m_sampleText, "Memo1"},
-                                                            {m_fontButton, "Button1"},
                                                             {m_browseButton, "Button3"},
                                                             {m_webLink, "Label11"},
                                                             {m_autoRunBox, "CheckBox1"},
@@ -102,7 +91,6 @@ void TF_Config::nameControlsByDesign()
                                                             {m_transparencyBox, "CheckBox7"},
                                                             {m_fadeInBox, "CheckBox8"},
                                                             {m_fadeOutBox, "CheckBox9"},
-                                                            {m_backgroundList, "ColorBox1"},
                                                             {m_positionList, "ComboBox1"},
                                                             {m_opacitySlider, "TrackBar1"},
                                                             {m_hideAfterBox, "CheckBox10"},
@@ -294,22 +282,7 @@ void TF_Config::selectEncodingInList()
 void TF_Config::createTextGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Text area "), QRect(4, 400, 441, 77));
-    m_sampleText = new QPlainTextEdit(QStringLiteral("This is just a sample\nMyName: Hi!"), g);
-    m_sampleText->setAccessibleName(QStringLiteral("Sample text"));
-    m_sampleText->setReadOnly(true);
-    m_sampleText->setGeometry(8, 16, 137, 53);
-    m_backgroundList = new QComboBox(g);
-    m_backgroundList->setAccessibleName(QStringLiteral("Background colour"));
-    m_backgroundList->setGeometry(152, 16, 113, 22);
-    for (const QList<NamedColour>* list : {&StandardColours(), &SystemColours()}) {
-        for (const NamedColour& c : *list)
-            m_backgroundList->addItem(Swatch(ResolveColour(c.value)), c.name, c.value);
-    }
-    connect(m_backgroundList, &QComboBox::activated, this, Guarded([this](int row) { onBackgroundChosen(row); }));
-    m_fontButton = new QPushButton(QStringLiteral("Change font"), g);
-    m_fontButton->setGeometry(152, 44, 113, 25);
-    m_fontButton->setAutoDefault(false);
-    connect(m_fontButton, &QPushButton::clicked, this, Guarded([this] { onFontClicked(); }));
+    m_appearance = new TextAppearance(m_services.choosers, m_settings, g);
     auto* divider = new QFrame(g);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Sunken);
@@ -351,9 +324,8 @@ void TF_Config::showSettings()
     m_opacitySlider->setValue(s.Visibility);
     m_settings = s;
     applyEnablingRules();
-    selectBackgroundInList();
     selectEncodingInList();
-    showSample();
+    m_appearance->showSettings();
 }
 
 void TF_Config::applyEnablingRules()
@@ -408,47 +380,6 @@ void TF_Config::onDelayLeft()
     m_delayBox->setText(ValidateDelay(m_delayBox->text()));
 }
 
-void TF_Config::showSample()
-{
-    m_sampleText->setFont(SettingsFont(m_settings));
-    SetColours(m_sampleText, ResolveColour(m_settings.Background), ResolveColour(m_settings.FontColor));
-}
-
-void TF_Config::selectBackgroundInList()
-{
-    int row = m_backgroundList->findData(m_settings.Background);
-    if (row < 0) {
-        // A colour from the file that the list does not name is shown as it is, not replaced.
-        const QColor colour = ResolveColour(m_settings.Background);
-        m_backgroundList->addItem(Swatch(colour), colour.name(), m_settings.Background);
-        row = m_backgroundList->count() - 1;
-    }
-    m_backgroundList->setCurrentIndex(row);
-}
-
-void TF_Config::onBackgroundChosen(int row)
-{
-    m_settings.Background = m_backgroundList->itemData(row).toInt();
-    showSample();
-}
-
-void TF_Config::onFontClicked()
-{
-    const std::optional<platform::ChosenFont> chosen =
-        m_services.choosers.chooseFont(this, {SettingsFont(m_settings), ResolveColour(m_settings.FontColor)});
-    if (!chosen)
-        return;
-    m_settings.FontName = chosen->font.family();
-    if (chosen->font.pointSize() > 0)
-        m_settings.FontSize = chosen->font.pointSize();
-    m_settings.FontBold = chosen->font.bold();
-    m_settings.FontItalic = chosen->font.italic();
-    m_settings.FontUnderline = chosen->font.underline();
-    m_settings.FontStrikeOut = chosen->font.strikeOut();
-    m_settings.FontColor = ColourValue(chosen->colour);
-    showSample();
-}
-
 void TF_Config::onBrowseClicked()
 {
     const std::optional<QString> file = m_services.choosers.chooseOpenFile(
@@ -492,11 +423,31 @@ void TF_Config::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
-        Guard([this] { showSample(); });
+        Guard([this] { m_appearance->showSample(); });
 }
 
 void TF_Config::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     CentreOnScreen(this);
+}
+
+QPushButton* TF_Config::fontButton() const
+{
+    return m_appearance->fontButton();
+}
+
+QComboBox* TF_Config::backgroundList() const
+{
+    return m_appearance->backgroundList();
+}
+
+QPlainTextEdit* TF_Config::sampleText() const
+{
+    return m_appearance->sampleText();
+}
+
+void TF_Config::onFontClicked()
+{
+    m_appearance->onFontClicked();
 }

@@ -19,6 +19,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class TextAppearance;
 
 // The Configuration dialog. Its controls edit the program's one Settings object live; every close saves it.
 class TF_Config : public QDialog {
@@ -53,12 +54,12 @@ public:
     QRadioButton* tabSendsButton() const { return m_tabSendsButton; }
     QLineEdit* wavFileBox() const { return m_wavFileBox; }
     QLineEdit* delayBox() const { return m_delayBox; }
-    QPushButton* fontButton() const { return m_fontButton; }
+    QPushButton* fontButton() const;
     QPushButton* browseButton() const { return m_browseButton; }
     QComboBox* positionList() const { return m_positionList; }
-    QComboBox* backgroundList() const { return m_backgroundList; }
+    QComboBox* backgroundList() const;
     QSlider* opacitySlider() const { return m_opacitySlider; }
-    QPlainTextEdit* sampleText() const { return m_sampleText; }
+    QPlainTextEdit* sampleText() const;
     QLabel* webLink() const { return m_webLink; }
     QComboBox* encodingList() const { return m_encodingList; }
 
@@ -103,13 +104,11 @@ private:
     QRadioButton* m_tabSendsButton = nullptr;
     QLineEdit* m_wavFileBox = nullptr;
     QLineEdit* m_delayBox = nullptr;
-    QPushButton* m_fontButton = nullptr;
     QPushButton* m_browseButton = nullptr;
     QComboBox* m_positionList = nullptr;
-    QComboBox* m_backgroundList = nullptr;
     QSlider* m_opacitySlider = nullptr;
-    QPlainTextEdit* m_sampleText = nullptr;
     QLabel* m_webLink = nullptr;
+    TextAppearance* m_appearance = nullptr;
     QComboBox* m_encodingList = nullptr;
     void createMessagesGroup();
     void createSoundGroup();
@@ -133,9 +132,6 @@ private:
     void onTransparencyClicked();
     void onHideAfterClicked();
     void onDelayLeft();
-    void onBackgroundChosen(int row);
-    void selectBackgroundInList();
-    void showSample();
     void setAutostart(bool enabled);
 
     ConfigServices m_services;

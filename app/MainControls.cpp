@@ -1,0 +1,104 @@
+#include "app/MainControls.h"
+
+#include "app/LogoPanel.h"
+#include "app/MainLayout.h"
+#include "config/Colours.h"
+#include "config/Settings.h"
+#include "ui/ChatView.h"
+#include "ui/WidgetHelpers.h"
+#include "users/UserViewModel.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::Shell& shell)
+{
+    chatArea = new ChatView(window);
+    chatArea->setObjectName(QStringLiteral("Memo"));
+    chatArea->setAccessibleName(QStringLiteral("Chat"));
+    chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    messageBox = new QPlainTextEdit(window);
+    messageBox->setObjectName(QStringLiteral("Mess"));
+    messageBox->setAccessibleName(QStringLiteral("Message"));
+    messageBox->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    messageBox->setTabChangesFocus(false);
+
+    userListView = new QListView(window);
+    userListView->setObjectName(QStringLiteral("Users"));
+    userListView->setAccessibleName(QStringLiteral("Users"));
+    userListView->setModel(userView);
+    userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    createTopRow(window);
+    logoPanel = new LogoPanel(shell, window);
+    setTabOrder();
+    layOut(window->size());
+}
+
+void MainControls::createTopRow(QWidget* window)
+{
+    nameLabel = new QLabel(QStringLiteral("Your name:"), window);
+    nameLabel->setObjectName(QStringLiteral("Label1"));
+    nameLabel->setGeometry(4, 6, 73, 16);
+    nameLabel->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+
+    nameBox = new QLineEdit(QStringLiteral("Somebody"), window);
+    nameBox->setObjectName(QStringLiteral("UserName"));
+    nameBox->setAccessibleName(QStringLiteral("Your name"));
+    nameBox->setGeometry(84, 4, 121, 21);
+    nameBox->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+    nameLabel->setBuddy(nameBox);
+
+    const auto makeButton = [window](const QString& caption, int left, const char* name) {
+        auto* button = new QPushButton(caption, window);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(left, 4, 69, 21);
+        button->setAutoDefault(false);
+        return button;
+    };
+    clearButton = makeButton(QStringLiteral("Clear"), 212, "Button4");
+    configureButton = makeButton(QStringLiteral("Configure"), 284, "Button1");
+    usersButton = makeButton(QStringLiteral("Users"), 356, "Button2");
+    runStopButton = makeButton(RunCaption, 448, "Button3");
+}
+
+// Tab order: message box, name, user view, the buttons, chat area, Clear.
+void MainControls::setTabOrder() const
+{
+    const QList<QWidget*> order = {messageBox,  nameBox,       userListView, configureButton,
+                                   usersButton, runStopButton, chatArea,     clearButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void MainControls::layOut(QSize client) const
+{
+    const MainLayout layout = ComputeMainLayout(client);
+    messageBox->setGeometry(layout.mess);
+    chatArea->setGeometry(layout.memo);
+    userListView->setGeometry(layout.users);
+    logoPanel->setGeometry(layout.panel);
+}
+
+void MainControls::applyAppearance(const Settings& settings) const
+{
+    const QColor background = ResolveColour(settings.Background);
+    const QColor text = ResolveColour(settings.FontColor);
+    for (QWidget* w : {static_cast<QWidget*>(chatArea), static_cast<QWidget*>(messageBox)}) {
+        w->setFont(SettingsFont(settings));
+        SetColours(w, background, text);
+    }
+    SetColours(userListView, background, text);
+}
+
+QList<QWidget*> MainControls::contactControls() const
+{
+    return {nameLabel,   nameBox,  configureButton,      usersButton, runStopButton,
+            clearButton, chatArea, chatArea->viewport(), messageBox,  userListView};
+}

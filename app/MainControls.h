@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QSize>
+#include <QString>
+
+class ChatView;
+class LogoPanel;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+class UserViewModel;
+struct Settings;
+
+namespace platform {
+class Shell;
+}
+
+inline const QString RunCaption = QStringLiteral("Run!");
+inline const QString StopCaption = QStringLiteral("Stop!");
+
+// The main window's controls, made, named and placed as the program's design has them. Each has its design name
+// (Mess, UserName, Users, Button1 to Button4, Memo, ...) as its object name, where tests and screen readers find it.
+// The window wires them to the session; this only builds and places.
+struct MainControls {
+    MainControls(QWidget* window, UserViewModel* userView, platform::Shell& shell);
+
+    // The resizable controls for a client area of the given size; the top row never moves.
+    void layOut(QSize client) const;
+    // The chat area, the message box and the user view in the settings' font and colours.
+    void applyAppearance(const Settings& settings) const;
+    // The controls whose every touch is the person's contact with the window.
+    QList<QWidget*> contactControls() const;
+
+    QLabel* nameLabel = nullptr;
+    QLineEdit* nameBox = nullptr;
+    QPushButton* clearButton = nullptr;
+    QPushButton* configureButton = nullptr;
+    QPushButton* usersButton = nullptr;
+    QPushButton* runStopButton = nullptr;
+    ChatView* chatArea = nullptr;
+    QPlainTextEdit* messageBox = nullptr;
+    QListView* userListView = nullptr;
+    LogoPanel* logoPanel = nullptr;
+
+private:
+    void createTopRow(QWidget* window);
+    void setTabOrder() const;
+};
