@@ -58,6 +58,12 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 
+    // Qt's GLib event loop registers a socket with GLib anew each time its notifications switch on or off, work that
+    // grows with every open connection: with a full user list, peers connecting at once would wait on it. Qt's own
+    // loop has no such cost. The desktop's native dialogs need GLib's loop, so Qt's own dialogs are used.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     displayCheck.reset(); // Qt's connection is up: the check's own may go
 

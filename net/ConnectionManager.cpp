@@ -4,6 +4,7 @@
 #include "net/Wire.h"
 #include "platform/OpenFiles.h"
 
+#include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -33,6 +34,23 @@ const char* const AddressProperty = "parleyAddress";
                           .arg(QLatin1String(call)));
 }
 
+// A peer that vanished without a word (power lost, cable pulled) is found by TCP keepalive.
+void EnableKeepAlive(qintptr fd)
+{
+    if (fd < 0)
+        return;
+    const int on = 1;
+    const int idleS = ConnectionManager::KeepAliveIdleS;
+    const int intervalS = ConnectionManager::KeepAliveIntervalS;
+    const int probes = ConnectionManager::KeepAliveProbes;
+    // Unanswered data is given up on in the same time, so a line sent to a vanished peer does not wait 15 minutes.
+    const unsigned userTimeoutMs = unsigned(idleS + intervalS * probes) * 1000;
+    ::setsockopt(int(fd), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
+    ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
+    ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    ::setsockopt(int(fd), IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+}
 // The listening socket is made by hand so that a failure names the call and the system's error.
 int OpenListeningSocket(const QHostAddress& address, quint16 port)
 {
@@ -42,6 +60,8 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
     // Without it a Stop! followed by Run! fails while old connections linger in TIME_WAIT.
     const int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // Accepted connections take these from the listening socket: none of their own calls while a crowd connects.
+    EnableKeepAlive(fd);
     sockaddr_in local = {};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
@@ -61,20 +81,6 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
     return fd;
 }
 
-void EnableKeepAlive(QTcpSocket* socket, int idleS, int intervalS, int probes)
-{
-    const int fd = int(socket->socketDescriptor());
-    if (fd < 0)
-        return;
-    const int on = 1;
-    // Unanswered data is given up on in the same time, so a line sent to a vanished peer does not wait 15 minutes.
-    const unsigned userTimeoutMs = unsigned(idleS + intervalS * probes) * 1000;
-    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
-}
 } // namespace
 
 ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
@@ -82,6 +88,7 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
       m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this))
 {
+    m_server->setProxy(QNetworkProxy::NoProxy);
     connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
     // Qt stops accepting for good after an error such as running out of descriptors; we start again shortly.
     connect(m_server, &QTcpServer::acceptError, this, [this] { PauseAccepting(); });
@@ -142,7 +149,6 @@ void ConnectionManager::AcceptPending()
         }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
-        EnableKeepAlive(socket, KeepAliveIdleS, KeepAliveIntervalS, KeepAliveProbes);
         m_accepted.append(Accepted{socket, remote, numeric, false});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
@@ -165,27 +171,47 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         // A full list refuses newcomers as if adding them were switched off.
         if (m_host.AddNewIP() && m_users.Count() < MaxUsers) {
             m_users.AppendUser(remote, UnknownName);
-            OpenClient(m_users.Count() - 1);
+            QueueOpenBack(m_users.Count() - 1);
             m_host.ShowInformation(
                 QStringLiteral("New user has connected and added to your IP list with name \"Unknown\"."));
         } else {
             socket->abort();
         }
     } else {
-        OpenClient(k);
         // The name goes on the connection just accepted: an older one from the same address may already be dead.
         if (socket->state() == QAbstractSocket::ConnectedState)
             Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
         CheckOlderConnections(numeric);
+        QueueOpenBack(k);
     }
     m_host.UserViewChanged();
+}
+
+// When many peers connect at once, each is answered first and connected back to after: an attempt costs more than
+// an announcement, and a peer waiting for our name must not wait for them.
+void ConnectionManager::QueueOpenBack(int k)
+{
+    m_openBack.append(k);
+    if (m_openBack.size() == 1)
+        QTimer::singleShot(0, this, Guarded([this] { OpenQueuedClients(); }));
+}
+
+// A bounded batch at a time, so that connections waiting to be accepted get their turns in between.
+void ConnectionManager::OpenQueuedClients()
+{
+    const QList<int> batch = m_openBack.first(std::min<qsizetype>(m_openBack.size(), OpenBackBatch));
+    m_openBack.remove(0, batch.size());
+    if (!m_openBack.isEmpty())
+        QTimer::singleShot(0, this, Guarded([this] { OpenQueuedClients(); }));
+    for (int k : batch)
+        OpenClient(k);
 }
 
 void ConnectionManager::CheckOlderConnections(quint32 address)
 {
     QList<int> older;
     for (int j = 0; j + 1 < m_accepted.size(); ++j) {
-        if (Live(m_accepted[j]) && m_accepted[j].numeric == address)
+        if (m_accepted[j].numeric == address && Live(m_accepted[j]))
             older.append(j);
     }
     // Together with the newest, at most MaxConnectionsPerAddress stay.
@@ -272,7 +298,7 @@ int ConnectionManager::IndexOfConnection(const QString& address) const
 int ConnectionManager::IndexOfNumeric(quint32 address) const
 {
     for (int j = 0; j < m_accepted.size(); ++j) {
-        if (Live(m_accepted[j]) && m_accepted[j].numeric == address)
+        if (m_accepted[j].numeric == address && Live(m_accepted[j]))
             return j;
     }
     return -1;
@@ -327,12 +353,17 @@ void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
         socket->abort();
         return;
     }
+    // Straight to the kernel, not at the loop's next turn: fewer turns, and the peer has it sooner.
     socket->write(message);
+    socket->flush();
 }
 
 void ConnectionManager::entryAdded(int k, const QString& address)
 {
     auto* client = new QTcpSocket(this);
+    // Peers are on the same network, always reached directly: asking the desktop's proxy settings on every attempt
+    // costs a round trip to a thread of Qt's and a read of system files, many times what the attempt itself costs.
+    client->setProxy(QNetworkProxy::NoProxy);
     client->setProperty(AddressProperty, address);
     client->setReadBufferSize(ReadChunk);
     connect(client, &QTcpSocket::connected, this, Guarded([this, client] { ClientSocketConnect(client); }));
@@ -380,17 +411,17 @@ void ConnectionManager::StartAttempt(QTcpSocket* client)
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
     if (!address)
         return;
-    // The attempt would take one of the descriptors kept for saving the chat: tried again later.
-    if (platform::DescriptorsRunningLow()) {
-        ScheduleRetry(client);
-        return;
-    }
     client->connectToHost(QHostAddress(*address), m_peerPort);
+    // The attempt took one of the descriptors kept for saving the chat: it gives it back and is tried again later.
+    if (platform::InDescriptorReserve(client->socketDescriptor())) {
+        client->abort();
+        ScheduleRetry(client);
+    }
 }
 
 void ConnectionManager::ClientSocketConnect(QTcpSocket* client)
 {
-    EnableKeepAlive(client, KeepAliveIdleS, KeepAliveIntervalS, KeepAliveProbes);
+    EnableKeepAlive(client->socketDescriptor());
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
     retry.established.start();
@@ -467,6 +498,7 @@ void ConnectionManager::OpenAllClients()
 void ConnectionManager::CloseAllClients()
 {
     ++m_retryGeneration;
+    m_openBack.clear();
     m_retries.clear();
     for (int k = 0; k < m_users.Count(); ++k) {
         QTcpSocket* client = Client(k);

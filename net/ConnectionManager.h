@@ -68,6 +68,8 @@ public:
     static constexpr int KeepAliveIdleS = 60;
     static constexpr int KeepAliveIntervalS = 10;
     static constexpr int KeepAliveProbes = 5;
+    // Connections back to peers that connected, opened per turn of the event loop.
+    static constexpr int OpenBackBatch = 64;
 
     ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
                       quint16 peerPort, QObject* parent = nullptr);
@@ -129,6 +131,8 @@ private:
     // host that rebooted answers with a reset, which closes them and so our stale connection to it), and the
     // oldest goes beyond MaxConnectionsPerAddress.
     void CheckOlderConnections(quint32 address);
+    void QueueOpenBack(int k);
+    void OpenQueuedClients();
     void DropAccepted(int j);
     void ServerClientDisconnect(QTcpSocket* socket);
     void ClientSocketRead(QTcpSocket* socket);
@@ -157,6 +161,8 @@ private:
     bool m_removalScheduled = false;
     QHash<QTcpSocket*, Retry> m_retries;
     std::array<QTcpSocket*, MaxUsers> m_clients{};
+    // Entries whose peer connected to us, to be connected back to once the peers waiting are answered.
+    QList<int> m_openBack;
     // Bumped by Stop!, so that retries scheduled before it never fire.
     quint64 m_retryGeneration = 0;
 };

@@ -1,6 +1,5 @@
 #include "platform/OpenFiles.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -46,15 +45,6 @@ QString OpenFileLimitWarning(int limit, int peers)
 bool InDescriptorReserve(qintptr descriptor)
 {
     return descriptor >= SoftLimit() - ReservedDescriptors;
-}
-
-bool DescriptorsRunningLow()
-{
-    const int next = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (next < 0)
-        return true;
-    ::close(next);
-    return InDescriptorReserve(next);
 }
 
 } // namespace platform

@@ -16,7 +16,5 @@ QString OpenFileLimitWarning(int limit, int peers);
 // A descriptor this high is one of the reserved: the lowest free number is always the one handed out, so every
 // number below it is taken.
 bool InDescriptorReserve(qintptr descriptor);
-// The next descriptor handed out would be one of the reserved.
-bool DescriptorsRunningLow();
 
 } // namespace platform

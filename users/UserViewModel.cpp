@@ -3,10 +3,12 @@
 #include "common/Errors.h"
 #include "net/ChatSession.h"
 
-#include <QTimer>
-
-UserViewModel::UserViewModel(ChatSession& session, QObject* parent) : QAbstractListModel(parent), m_session(session)
+UserViewModel::UserViewModel(ChatSession& session, QObject* parent)
+    : QAbstractListModel(parent), m_session(session), m_refreshTimer(new QTimer(this))
 {
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(RefreshDelayMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, Guarded([this] { refresh(); }));
     connect(&m_session, &ChatSession::viewChanged, this, &UserViewModel::scheduleRefresh);
 }
 
@@ -53,20 +55,16 @@ QString UserViewModel::addressAt(int row) const
 
 void UserViewModel::scheduleRefresh()
 {
-    if (m_refreshPending)
-        return;
-    m_refreshPending = true;
-    QTimer::singleShot(0, this, Guarded([this] {
-                           if (m_refreshPending)
-                               refresh();
-                       }));
+    // Not restarted by later changes: under a steady stream of them the view still follows.
+    if (!m_refreshTimer->isActive())
+        m_refreshTimer->start();
 }
 
 // Rows are updated in place and only the ones that changed are announced, so the view keeps its selection and a
 // burst of network events costs little.
 void UserViewModel::refresh()
 {
-    m_refreshPending = false;
+    m_refreshTimer->stop();
     const QList<net::UserRow> rows = m_session.connections().UserViewRows();
     if (rows.size() < m_rows.size()) {
         beginRemoveRows(QModelIndex(), int(rows.size()), int(m_rows.size()) - 1);

@@ -4,15 +4,20 @@
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QTimer>
 
 class ChatSession;
 
 // The user view's rows: one per connection our listening socket accepted, named and ticked from its user-list
-// entry. It follows the session's signals (a burst of them is one update, at the next turn of the loop) and writes
-// a tick straight into the entry. A row that outlived its connection has no name and no address.
+// entry. It follows the session's signals, a burst of them one update a moment after the first, and writes a tick
+// straight into the entry. A row that outlived its connection has no name and no address.
 class UserViewModel : public QAbstractListModel {
     Q_OBJECT
 public:
+    // How long the rows may lag behind the session: while many peers connect at once, answering them comes first,
+    // and a view laid out again at every turn of the loop would keep them waiting.
+    static constexpr int RefreshDelayMs = 50;
+
     explicit UserViewModel(ChatSession& session, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -30,5 +35,5 @@ private:
 
     ChatSession& m_session;
     QList<net::UserRow> m_rows;
-    bool m_refreshPending = false;
+    QTimer* m_refreshTimer;
 };

@@ -1,0 +1,107 @@
+/* The floor for the storm benchmark: a bare server in C doing the socket work a copy does for a connecting peer,
+ * and nothing else. It listens on TARGET:196, accepts every pending connection, writes the name announcement on it
+ * and opens a connection back to the peer's port 196, all non-blocking on one epoll loop; what arrives is read and
+ * dropped. Prints "serving" once it listens; runs until killed.
+ * Usage: bare_server TARGET */
+#define _GNU_SOURCE
+#include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+enum { Port = 196, Backlog = 4096, Events = 256 };
+
+static int epoll_fd;
+
+static void watch(int fd, unsigned events)
+{
+    struct epoll_event event = {.events = events, .data.fd = fd};
+    epoll_ctl(epoll_fd, EPOLL_CTL_ADD, fd, &event);
+}
+
+static void connect_back(struct in_addr peer)
+{
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    struct sockaddr_in to = {.sin_family = AF_INET, .sin_port = htons(Port), .sin_addr = peer};
+    if (connect(fd, (struct sockaddr*)&to, sizeof to) < 0 && errno != EINPROGRESS) {
+        close(fd);
+        return;
+    }
+    watch(fd, EPOLLIN | EPOLLRDHUP);
+}
+
+static void accept_pending(int listener)
+{
+    for (;;) {
+        struct sockaddr_in from;
+        socklen_t length = sizeof from;
+        int fd = accept4(listener, (struct sockaddr*)&from, &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        static const char announcement[] = "\x1b"
+                                           "bare";
+        if (write(fd, announcement, sizeof announcement - 1) < 0) {
+            close(fd);
+            continue;
+        }
+        watch(fd, EPOLLIN | EPOLLRDHUP);
+        connect_back(from.sin_addr);
+    }
+}
+
+static void drain(int fd)
+{
+    char buffer[65536];
+    ssize_t got;
+    while ((got = read(fd, buffer, sizeof buffer)) > 0)
+        ;
+    if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        epoll_ctl(epoll_fd, EPOLL_CTL_DEL, fd, NULL);
+        close(fd);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: bare_server TARGET\n");
+        return 2;
+    }
+    struct rlimit limit;
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+
+    int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int on = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    struct sockaddr_in at = {.sin_family = AF_INET, .sin_port = htons(Port)};
+    inet_pton(AF_INET, argv[1], &at.sin_addr);
+    if (bind(listener, (struct sockaddr*)&at, sizeof at) < 0 || listen(listener, Backlog) < 0) {
+        perror("bare_server");
+        return 1;
+    }
+    epoll_fd = epoll_create1(EPOLL_CLOEXEC);
+    watch(listener, EPOLLIN);
+    printf("serving\n");
+    fflush(stdout);
+    struct epoll_event events[Events];
+    for (;;) {
+        int ready = epoll_wait(epoll_fd, events, Events, -1);
+        for (int i = 0; i < ready; ++i) {
+            if (events[i].data.fd == listener)
+                accept_pending(listener);
+            else
+                drain(events[i].data.fd);
+        }
+    }
+}
