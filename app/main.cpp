@@ -61,11 +61,14 @@ int main(int argc, char* argv[])
     // Qt's GLib event loop registers a socket with GLib anew each time its notifications switch on or off, work that
     // grows with every open connection: with a full user list, peers connecting at once would wait on it. Qt's own
     // loop has no such cost. The desktop's native dialogs need GLib's loop, so Qt's own dialogs are used.
-    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+    const bool loopChosenByUser = !qEnvironmentVariableIsEmpty("QT_NO_GLIB");
+    if (!loopChosenByUser)
         qputenv("QT_NO_GLIB", "1");
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
-    displayCheck.reset(); // Qt's connection is up: the check's own may go
+    if (!loopChosenByUser)
+        qunsetenv("QT_NO_GLIB"); // the loop is chosen; programs opened from here choose their own
+    displayCheck.reset();        // Qt's connection is up: the check's own may go
 
     QApplication::setApplicationName(QStringLiteral("Parley"));
     QApplication::setApplicationVersion(QStringLiteral(PARLEY_VERSION));

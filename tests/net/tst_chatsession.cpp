@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <functional>
 #include <memory>
@@ -191,11 +192,24 @@ void TestChatSession::knownPeerGetsNameAndConnectionBack()
     QVERIFY(connections().UserViewRows().first().ticked);
     QCOMPARE(m_boxes->count(), 0);
     // A host that vanishes without a word is found by the system's keepalive probes, within about two minutes.
-    const int fd = int(connections().Client(0)->socketDescriptor());
-    int keepAlive = 0, idle = 0;
-    socklen_t size = sizeof keepAlive;
-    QVERIFY(::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &keepAlive, &size) == 0 && keepAlive == 1);
-    QVERIFY(::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size) == 0 && idle <= 60);
+    const auto keepsAlive = [](int fd) {
+        int keepAlive = 0, idle = 0;
+        socklen_t size = sizeof keepAlive;
+        return ::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &keepAlive, &size) == 0 && keepAlive == 1 &&
+               ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size) == 0 && idle <= 60;
+    };
+    QVERIFY(keepsAlive(int(connections().Client(0)->socketDescriptor())));
+    // So does the connection the program accepted from Bob: the descriptor in this process whose peer is Bob's end.
+    int accepted = -1;
+    for (int fd = 0; fd < 4096 && accepted < 0; ++fd) {
+        sockaddr_in peer = {};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+            ntohs(peer.sin_port) == bob->outgoing().localPort() && peer.sin_addr.s_addr == htonl(0x7F000002))
+            accepted = fd;
+    }
+    QVERIFY(accepted >= 0);
+    QVERIFY(keepsAlive(accepted));
 }
 
 void TestChatSession::linesBothWays()
