@@ -1,7 +1,8 @@
 /* The floor for the storm benchmark: a bare server in C doing the socket work a copy does for a connecting peer,
  * and nothing else. It listens on TARGET:196, accepts every pending connection, writes the name announcement on it
  * and opens a connection back to the peer's port 196, all non-blocking on one epoll loop; what arrives is read and
- * dropped. Prints "serving" once it listens; runs until killed.
+ * dropped. Prints "serving" once it listens. A line on standard input is written to every accepted connection, as
+ * a copy writes a typed line; the end of standard input ends it.
  * Usage: bare_server TARGET */
 #define _GNU_SOURCE
 #include <arpa/inet.h>
@@ -19,6 +20,8 @@
 enum { Port = 196, Backlog = 4096, Events = 256 };
 
 static int epoll_fd;
+/* Which descriptors are connections this server accepted. */
+static char* accepted;
 
 static void watch(int fd, unsigned events)
 {
@@ -54,6 +57,7 @@ static void accept_pending(int listener)
             continue;
         }
         watch(fd, EPOLLIN | EPOLLRDHUP);
+        accepted[fd] = 1;
         connect_back(from.sin_addr);
     }
 }
@@ -67,6 +71,17 @@ static void drain(int fd)
     if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
         epoll_ctl(epoll_fd, EPOLL_CTL_DEL, fd, NULL);
         close(fd);
+        accepted[fd] = 0;
+    }
+}
+
+static void write_to_all(int limit)
+{
+    static const char line[] = "Ann: the build is green";
+    for (int fd = 0; fd < limit; ++fd) {
+        if (accepted[fd] && write(fd, line, sizeof line - 1) < 0) {
+            /* a peer that cannot take it is one line short, as with a copy */
+        }
     }
 }
 
@@ -78,8 +93,9 @@ int main(int argc, char** argv)
     }
     struct rlimit limit;
     getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = limit.rlim_max;
+    limit.rlim_cur = limit.rlim_max < (1 << 20) ? limit.rlim_max : (1 << 20);
     setrlimit(RLIMIT_NOFILE, &limit);
+    accepted = calloc(limit.rlim_cur, 1);
 
     int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int on = 1;
@@ -92,16 +108,23 @@ int main(int argc, char** argv)
     }
     epoll_fd = epoll_create1(EPOLL_CLOEXEC);
     watch(listener, EPOLLIN);
+    watch(STDIN_FILENO, EPOLLIN);
     printf("serving\n");
     fflush(stdout);
     struct epoll_event events[Events];
     for (;;) {
         int ready = epoll_wait(epoll_fd, events, Events, -1);
         for (int i = 0; i < ready; ++i) {
-            if (events[i].data.fd == listener)
+            if (events[i].data.fd == listener) {
                 accept_pending(listener);
-            else
+            } else if (events[i].data.fd == STDIN_FILENO) {
+                char buffer[256];
+                if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                    return 0;
+                write_to_all((int)limit.rlim_cur);
+            } else {
                 drain(events[i].data.fd);
+            }
         }
     }
 }

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The scale benchmarks on a namespace LAN, as an office has it: Parley alone on its host (198.18.0.1), 512 peers on
 # 512 addresses of a second host (198.18.1.0 on), a bridge between them. Each figure is printed with a baseline
-# measured in the same run: a bare server that accepts and announces, or Parley with an empty "chat.txt".
-# Usage: lan.sh PARLEY LAN_PEERS [CHAT_MB]   (root: network namespaces)
+# measured in the same run: a bare server in C doing the same socket work (bench/bare_server.c), or Parley with an
+# empty "chat.txt". The storm's peers are in C too (bench/storm_peers.c), so that they measure the copy, not
+# themselves.
+# Usage: lan.sh BUILD_DIR [CHAT_MB]   (root: network namespaces)
 set -euo pipefail
-parley=$(readlink -f "$1")
-peers=$(readlink -f "$2")
-chat_mb=${3:-100}
+build=$(readlink -f "$1")
+parley="$build/parley"
+peers="$build/bench/lan_peers"
+chat_mb=${2:-100}
 source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/lan.sh"
 count=512
 target=198.18.0.1
@@ -20,6 +23,7 @@ for n in $(seq 0 $((count - 1))); do
     echo "addr add 198.18.$((1 + n / 256)).$((n % 256))/16 dev eth0"
 done | ip -n "${tag}q" -batch -
 peer() { in_host q "$peers" "$@"; }
+storm() { in_host q "$build/bench/storm_peers" "$target" "$@"; } # first-address count
 
 users="[Users]\r\nCount=$count\r\n"
 for n in $(seq 0 $((count - 1))); do users+="UserA$n=198.18.$((1 + n / 256)).$((n % 256))\r\n"; done
@@ -42,11 +46,11 @@ fan_out() { # start_line...
     grep fanout "$work/fanout.out"
 }
 
-coproc SERVE { exec ip netns exec "${tag}p" "$peers" serve "$target"; }
+coproc SERVE { exec ip netns exec "${tag}p" "$build/bench/bare_server" "$target"; }
 pids+=("$SERVE_PID")
 read -r _ <&"${SERVE[0]}"
-peer burst "$target" "$first" "$count" >/dev/null # the hosts learn each other's addresses first
-bare_burst=$(peer burst "$target" "$first" "$count")
+storm "$first" "$count" >/dev/null # the hosts learn each other's addresses first
+bare_storm=$(storm "$first" "$count")
 bare_cycles=$(peer cycles "$target" "$first" 2000)
 bare_fan=$(fan_out eval 'echo go >&"${SERVE[1]}"')
 kill "$SERVE_PID"
@@ -54,22 +58,39 @@ kill "$SERVE_PID"
 start_copy p "[Startup]\r\nAutoRun=1\r\n$users"
 wait_listening
 sleep 2 # its own connections out to the peers' hosts have failed or settled
-burst=$(peer burst "$target" "$first" "$count")
+parley_storm=$(storm "$first" "$count")
 cycles=$(peer cycles "$target" "$first" 2000)
 flood=$(peer flood "$target" "$first" $((4 << 20)))
+# The storm again and again, from the other addresses, while a 4 MiB line arrives from the first.
+peer flood "$target" "$first" $((4 << 20)) >"$work/flood.out" &
+flooding=$!
+slowest=0 longest_probe=0 storms=0
+while kill -0 "$flooding" 2>/dev/null; do
+    again=$(storm 198.18.1.2 $((count - 2)))
+    slowest=$(awk -v a="$slowest" -v b="$(number "ms$" <<<"${again%%$'\n'*}")" 'BEGIN { print (b > a ? b : a) }')
+    longest_probe=$(awk -v a="$longest_probe" -v b="$(tail -n 1 <<<"$again" | number "ms$")" \
+        'BEGIN { print (b > a ? b : a) }')
+    storms=$((storms + 1))
+done
 wid=$(window_of "$pid_p")
 fan=$(fan_out type_line "$wid" "the build is green")
 kill "$pid_p"
 wait "$pid_p" 2>/dev/null || true
 
-echo "512-peer burst: Parley ${burst#burst: }; bare server ${bare_burst#burst: }; ratio" \
-    "$(ratio "$(number "ms$" <<<"$burst")" "$(number "ms$" <<<"$bare_burst")")"
-echo "2,000 connect-and-close cycles: Parley $(number "ms each" <<<"$cycles") ms each; bare server" \
-    "$(number "ms each" <<<"$bare_cycles") ms each; ratio" \
+storm_ms() { head -n 1 <<<"$1" | number "ms$"; }
+probe_ms() { tail -n 1 <<<"$1" | number "ms$"; }
+echo "512-peer storm: Parley $(storm_ms "$parley_storm") ms, bare C server $(storm_ms "$bare_storm") ms; ratio" \
+    "$(ratio "$(storm_ms "$parley_storm")" "$(storm_ms "$bare_storm")"); a listed probe's longest wait: Parley" \
+    "$(probe_ms "$parley_storm") ms, bare C server $(probe_ms "$bare_storm") ms" \
+    "($(head -n 1 <<<"$parley_storm" | cut -d, -f1 | sed 's/burst: //'))"
+echo "2,000 connect-and-close cycles: Parley $(number "ms each" <<<"$cycles") ms each, the longest" \
+    "$(number "ms$" <<<"$cycles") ms; bare C server $(number "ms each" <<<"$bare_cycles") ms each; ratio" \
     "$(ratio "$(number "ms each" <<<"$cycles")" "$(number "ms each" <<<"$bare_cycles")")"
+echo "the storm $storms times over while a 4 MiB line arrives: the slowest $slowest ms, a listed probe's longest" \
+    "wait $longest_probe ms; $(cat "$work/flood.out")"
 echo "4 MiB burst without a space: ${flood#flood: } (an undisturbed cycle: $(number "ms each" <<<"$cycles") ms)"
-echo "fan-out of a typed line to $count peers: Parley $(number "ms from" <<<"$fan") ms first to last; bare write" \
-    "loop $(number "ms from" <<<"$bare_fan") ms; ratio" \
+echo "fan-out of a typed line to $count peers: Parley $(number "ms from" <<<"$fan") ms first to last; bare C" \
+    "server $(number "ms from" <<<"$bare_fan") ms; ratio" \
     "$(ratio "$(number "ms from" <<<"$fan")" "$(number "ms from" <<<"$bare_fan")")"
 
 python3 - "$work/big.txt" "$chat_mb" <<'PY'

@@ -1,20 +1,17 @@
 // Peers for the LAN benchmarks, all in one process on a host of the namespace LAN.
 // Usage: lan_peers MODE TARGET FIRST_ADDRESS COUNT
-//   burst   COUNT peers from FIRST_ADDRESS on connect to TARGET:196 at the same instant and wait for the name
-//           announcement (0x1B) that a copy sends on every connection it accepts, as peers do when a copy restarts.
 //   first   one peer connects again and again until the first announcement comes: how soon a starting copy answers.
-//   cycles  one peer connects, waits for the announcement and closes, COUNT times over.
+//   cycles  one peer connects, waits for the announcement and closes, COUNT times over: the time each takes on
+//           average, and the longest.
 //   flood   a listed peer writes COUNT bytes without a space or a line break on the connection the copy opened to
 //           it, while a second peer (the next address) connects and waits for the announcement over and over:
 //           the longest wait, and the time spent in waits above 50 ms, until 5 s after the last byte went out.
-//   fanout  as burst; then prints "ready" and waits for a line after the announcement on every connection: the
-//           time from the first peer's line to the last one's.
-//   serve   the bare server of the baseline: listens on TARGET:196 and announces on every connection it accepts.
-//           With "serve", a line on standard input is written to every connection accepted, in a loop.
+//   fanout  COUNT peers from FIRST_ADDRESS on connect to TARGET:196 and wait for the name announcement (0x1B);
+//           then it prints "ready" and waits for a line after the announcement on every connection: the time from
+//           the first peer's line to the last one's.
 // Every peer also listens on its own address, port 196, and takes the connection the copy opens back to it.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -24,7 +21,6 @@
 #include <vector>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 constexpr quint16 Port = 196;
@@ -83,23 +79,6 @@ void Drop(Peers& peers, QTcpSocket* socket)
             owned.release()->deleteLater();
     }
     std::erase(peers.sockets, nullptr);
-}
-
-void Burst(Peers& peers, const QHostAddress& target, quint32 first, int count)
-{
-    for (int n = 0; n < count; ++n)
-        ListenOn(peers, QHostAddress(first + quint32(n)));
-    peers.clock.start();
-    for (int n = 0; n < count; ++n) {
-        Connect(peers, QHostAddress(first + quint32(n)), target, [&peers, count](QTcpSocket*) {
-            peers.lastMs = peers.clock.nsecsElapsed() / 1e6;
-            if (++peers.answered == count)
-                QCoreApplication::quit();
-        });
-    }
-    QTimer::singleShot(TimeoutMs, qApp, &QCoreApplication::quit);
-    QCoreApplication::exec();
-    std::printf("burst: %d of %d answered, the last after %.1f ms\n", peers.answered, count, peers.lastMs);
 }
 
 void FanOut(Peers& peers, const QHostAddress& target, quint32 first, int count)
@@ -161,8 +140,12 @@ void Cycles(Peers& peers, const QHostAddress& target, quint32 address, int count
 {
     ListenOn(peers, QHostAddress(address));
     peers.clock.start();
+    QElapsedTimer cycleClock;
+    double longest = 0;
     std::function<void()> cycle = [&] {
+        cycleClock.start();
         Connect(peers, QHostAddress(address), target, [&](QTcpSocket* socket) {
+            longest = std::max(longest, cycleClock.nsecsElapsed() / 1e6);
             Drop(peers, socket);
             if (++peers.answered == count)
                 QCoreApplication::quit();
@@ -174,8 +157,8 @@ void Cycles(Peers& peers, const QHostAddress& target, quint32 address, int count
     QTimer::singleShot(TimeoutMs * 6, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
     const double ms = peers.clock.nsecsElapsed() / 1e6;
-    std::printf("cycles: %d of %d in %.0f ms, %.2f ms each\n", peers.answered, count, ms,
-                ms / std::max(1, peers.answered));
+    std::printf("cycles: %d of %d in %.0f ms, %.2f ms each, the longest %.1f ms\n", peers.answered, count, ms,
+                ms / std::max(1, peers.answered), longest);
 }
 
 void Flood(Peers& peers, const QHostAddress& target, quint32 address, qint64 bytes)
@@ -221,40 +204,13 @@ void Flood(Peers& peers, const QHostAddress& target, quint32 address, qint64 byt
                 written ? "sent" : "NOT all sent", longest, unresponsive);
 }
 
-void Serve(const QHostAddress& target)
-{
-    QTcpServer server;
-    server.setListenBacklogSize(4096);
-    if (!server.listen(target, Port)) {
-        std::printf("serve: cannot listen\n");
-        return;
-    }
-    QObject::connect(&server, &QTcpServer::newConnection, [&server] {
-        while (QTcpSocket* socket = server.nextPendingConnection()) {
-            socket->write("\x1B"
-                          "bare");
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        }
-    });
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
-            return QCoreApplication::quit();
-        for (QTcpSocket* socket : server.findChildren<QTcpSocket*>())
-            socket->write("Ann: the build is green");
-    });
-    std::printf("serving\n");
-    std::fflush(stdout);
-    QCoreApplication::exec();
-}
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: lan_peers burst|first|cycles|serve TARGET [FIRST_ADDRESS COUNT]\n");
+        std::fprintf(stderr, "usage: lan_peers fanout|first|cycles|flood TARGET FIRST_ADDRESS COUNT\n");
         return 2;
     }
     rlimit limit{};
@@ -268,8 +224,6 @@ int main(int argc, char* argv[])
     Peers peers;
     if (mode == "fanout")
         FanOut(peers, target, first, count);
-    else if (mode == "burst")
-        Burst(peers, target, first, count);
     else if (mode == "first")
         First(peers, target, first);
     else if (mode == "cycles")
@@ -277,6 +231,6 @@ int main(int argc, char* argv[])
     else if (mode == "flood")
         Flood(peers, target, first, argc > 4 ? QByteArray(argv[4]).toLongLong() : 0);
     else
-        Serve(target);
+        return 2;
     return 0;
 }

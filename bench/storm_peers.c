@@ -98,7 +98,7 @@ int main(int argc, char** argv)
     }
     struct rlimit limit;
     getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = limit.rlim_max;
+    limit.rlim_cur = limit.rlim_max < (1 << 20) ? limit.rlim_max : (1 << 20);
     setrlimit(RLIMIT_NOFILE, &limit);
     slots = calloc(limit.rlim_cur, sizeof *slots);
     epoll_fd = epoll_create1(EPOLL_CLOEXEC);

@@ -86,12 +86,16 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
 ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
                                      quint16 listenPort, quint16 peerPort, QObject* parent)
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
-      m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this))
+      m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this)),
+      m_openBackTimer(new QTimer(this))
 {
     m_server->setProxy(QNetworkProxy::NoProxy);
     connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
     // Qt stops accepting for good after an error such as running out of descriptors; we start again shortly.
     connect(m_server, &QTcpServer::acceptError, this, [this] { PauseAccepting(); });
+    m_openBackTimer->setSingleShot(true);
+    m_openBackTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_openBackTimer, &QTimer::timeout, this, Guarded([this] { OpenQueuedClients(); }));
     m_acceptResume->setSingleShot(true);
     m_acceptResume->setInterval(AcceptPauseMs);
     connect(m_acceptResume, &QTimer::timeout, this, [this] {
@@ -187,13 +191,18 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
     m_host.UserViewChanged();
 }
 
-// When many peers connect at once, each is answered first and connected back to after: an attempt costs more than
-// an announcement, and a peer waiting for our name must not wait for them.
+// When many peers connect at once, each is answered first and connected back to once the crowd has passed: an
+// attempt costs more than an announcement, and a peer waiting for our name must not wait for them. A steady stream
+// of connections delays them no longer than OpenBackMaxWaitMs.
 void ConnectionManager::QueueOpenBack(int k)
 {
+    if (m_openBack.isEmpty())
+        m_openBackWaiting.start();
     m_openBack.append(k);
-    if (m_openBack.size() == 1)
-        QTimer::singleShot(0, this, Guarded([this] { OpenQueuedClients(); }));
+    if (m_openBackWaiting.elapsed() < OpenBackMaxWaitMs)
+        m_openBackTimer->start(OpenBackQuietMs);
+    else if (!m_openBackTimer->isActive())
+        m_openBackTimer->start(0);
 }
 
 // A bounded batch at a time, so that connections waiting to be accepted get their turns in between.
@@ -202,7 +211,7 @@ void ConnectionManager::OpenQueuedClients()
     const QList<int> batch = m_openBack.first(std::min<qsizetype>(m_openBack.size(), OpenBackBatch));
     m_openBack.remove(0, batch.size());
     if (!m_openBack.isEmpty())
-        QTimer::singleShot(0, this, Guarded([this] { OpenQueuedClients(); }));
+        m_openBackTimer->start(0);
     for (int k : batch)
         OpenClient(k);
 }
@@ -499,6 +508,7 @@ void ConnectionManager::CloseAllClients()
 {
     ++m_retryGeneration;
     m_openBack.clear();
+    m_openBackTimer->stop();
     m_retries.clear();
     for (int k = 0; k < m_users.Count(); ++k) {
         QTcpSocket* client = Client(k);

@@ -68,7 +68,10 @@ public:
     static constexpr int KeepAliveIdleS = 60;
     static constexpr int KeepAliveIntervalS = 10;
     static constexpr int KeepAliveProbes = 5;
-    // Connections back to peers that connected, opened per turn of the event loop.
+    // Connections back to peers that connected are opened once no peer has connected for OpenBackQuietMs, or
+    // OpenBackMaxWaitMs after the first of them at the latest, OpenBackBatch per turn of the event loop.
+    static constexpr int OpenBackQuietMs = 3;
+    static constexpr int OpenBackMaxWaitMs = 50;
     static constexpr int OpenBackBatch = 64;
 
     ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
@@ -163,6 +166,8 @@ private:
     std::array<QTcpSocket*, MaxUsers> m_clients{};
     // Entries whose peer connected to us, to be connected back to once the peers waiting are answered.
     QList<int> m_openBack;
+    QElapsedTimer m_openBackWaiting;
+    QTimer* m_openBackTimer;
     // Bumped by Stop!, so that retries scheduled before it never fire.
     quint64 m_retryGeneration = 0;
 };
