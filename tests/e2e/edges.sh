@@ -77,9 +77,8 @@ copy_wrapper="prlimit --nofile=1024:1024 --" start_copy c "[SYSTEM]\r\nUserName=
 for _ in $(seq 100); do in_host c ss -ltn | grep -q ':196 ' && break; sleep 0.05; done
 in_host d python3 "$here/crowd.py" lines 198.18.0.3 198.18.1.0 "$count" 8 "$work/said.txt"
 said=$(wc -l <"$work/said.txt")
-# Known: about one run in five, C holds ~500 socket descriptors that are in no TCP state and connects back to none of
-# the peers within the 8 s; what is checked here is that nothing said is lost and C stays up and answering.
-((said > 0)) || echo "note: C connected back to none of the $count peers within 8 s"
+# Each peer had C's connection back and said its three lines on it.
+((said == 3 * count)) || fail "C connected back to peers that said $said of $((3 * count)) lines within 8 s"
 # One listed address opens 1,100 connections and closes them: a fresh one from it is still answered.
 coproc HOLD { exec ip netns exec "${tag}d" python3 "$here/crowd.py" hold 198.18.1.0 198.18.0.3 1100 "$work/hold.txt"; }
 pids+=("$HOLD_PID")
