@@ -1,7 +1,7 @@
 /* The floor for the storm benchmark: a bare server in C doing the socket work a copy does for a connecting peer,
  * and nothing else. It listens on TARGET:196, accepts every pending connection, writes the name announcement on it
- * and opens a connection back to the peer's port 196, all non-blocking on one epoll loop; what arrives is read and
- * dropped. Prints "serving" once it listens. A line on standard input is written to every accepted connection, as
+ * and opens a connection back to the peer's port 196 once no peer has connected for 3 ms (as a copy does: the crowd
+ * is answered first), all non-blocking on one epoll loop; what arrives is read and dropped. Prints "serving" once it listens. A line on standard input is written to every accepted connection, as
  * a copy writes a typed line; the end of standard input ends it.
  * Usage: bare_server TARGET */
 #define _GNU_SOURCE
@@ -17,9 +17,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-enum { Port = 196, Backlog = 4096, Events = 256 };
+enum { Port = 196, Backlog = 4096, Events = 256, QuietMs = 3 };
 
 static int epoll_fd;
+/* Peers that connected, to be connected back to once the crowd has passed. */
+static struct in_addr* waiting;
+static int waiting_count;
 /* Which descriptors are connections this server accepted. */
 static char* accepted;
 
@@ -58,7 +61,7 @@ static void accept_pending(int listener)
         }
         watch(fd, EPOLLIN | EPOLLRDHUP);
         accepted[fd] = 1;
-        connect_back(from.sin_addr);
+        waiting[waiting_count++] = from.sin_addr;
     }
 }
 
@@ -96,6 +99,7 @@ int main(int argc, char** argv)
     limit.rlim_cur = limit.rlim_max < (1 << 20) ? limit.rlim_max : (1 << 20);
     setrlimit(RLIMIT_NOFILE, &limit);
     accepted = calloc(limit.rlim_cur, 1);
+    waiting = calloc(limit.rlim_cur, sizeof *waiting);
 
     int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int on = 1;
@@ -113,7 +117,12 @@ int main(int argc, char** argv)
     fflush(stdout);
     struct epoll_event events[Events];
     for (;;) {
-        int ready = epoll_wait(epoll_fd, events, Events, -1);
+        int ready = epoll_wait(epoll_fd, events, Events, waiting_count > 0 ? QuietMs : -1);
+        if (ready == 0) {
+            for (int i = 0; i < waiting_count; ++i)
+                connect_back(waiting[i]);
+            waiting_count = 0;
+        }
         for (int i = 0; i < ready; ++i) {
             if (events[i].data.fd == listener) {
                 accept_pending(listener);
