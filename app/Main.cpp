@@ -18,6 +18,7 @@
 #include "tray/TrayImages.h"
 #include "tray/TrayPresenter.h"
 #include "ui/ChatView.h"
+#include "ui/FindBar.h"
 #include "ui/WidgetHelpers.h"
 #include "users/UserViewModel.h"
 #include "users/Users.h"
@@ -31,6 +32,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -49,6 +51,7 @@ TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSes
     resize(DesignOuterSize - FrameExtra);
     m_controls.layOut(size());
     connectControls();
+    createShortcuts();
     connectSession();
     createTrayParts();
     createTimers();
@@ -105,6 +108,25 @@ void TF_Main::connectControls()
     m_controls.logoPanel->showMode(m_session.Silent());
     connect(m_controls.logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
     connect(m_controls.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
+}
+
+// Find in the chat: Ctrl+F, F3 and Shift+F3 anywhere in the window; Esc in the bar gives the keyboard back to the
+// message box.
+void TF_Main::createShortcuts()
+{
+    FindBar* bar = m_controls.findBar;
+    const auto shortcut = [this](QKeySequence::StandardKey key, const std::function<void()>& action) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, Guarded(action));
+    };
+    shortcut(QKeySequence::Find, [bar] { bar->open(); });
+    shortcut(QKeySequence::FindNext, [bar] { bar->findNext(); });
+    shortcut(QKeySequence::FindPrevious, [bar] { bar->findPrevious(); });
+    connect(m_controls.chatArea, &ChatView::findRequested, this, Guarded([bar] { bar->open(); }));
+    connect(bar, &FindBar::opened, this, Guarded([this] { m_controls.layOut(size()); }));
+    connect(bar, &FindBar::closed, this, Guarded([this] {
+                m_controls.layOut(size());
+                m_controls.messageBox->setFocus();
+            }));
 }
 
 void TF_Main::createTrayParts()

@@ -15,6 +15,7 @@
 #include <memory>
 
 class ChatHistory;
+class FindBar;
 class LogoPanel;
 class QAction;
 class QLabel;
@@ -48,6 +49,7 @@ public:
     QPushButton* runStopButton() const { return m_controls.runStopButton; }
     QPushButton* clearButton() const { return m_controls.clearButton; }
     ChatView* chatArea() const { return m_controls.chatArea; }
+    FindBar* findBar() const { return m_controls.findBar; }
     LogoPanel* logoPanel() const { return m_controls.logoPanel; }
     QLabel* webLink() const;
     QLabel* modeLabel() const;
@@ -108,6 +110,7 @@ protected:
 
 private:
     void connectControls();
+    void createShortcuts();
     void createTrayParts();
     void createTimers();
     void watchUserContact();

@@ -5,6 +5,7 @@
 #include "config/Colours.h"
 #include "config/Settings.h"
 #include "ui/ChatView.h"
+#include "ui/FindBar.h"
 #include "ui/WidgetHelpers.h"
 #include "users/UserViewModel.h"
 
@@ -21,6 +22,7 @@ MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::S
     chatArea->setObjectName(QStringLiteral("Memo"));
     chatArea->setAccessibleName(QStringLiteral("Chat"));
     chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    findBar = new FindBar(*chatArea, window);
 
     messageBox = new QPlainTextEdit(window);
     messageBox->setObjectName(QStringLiteral("Mess"));
@@ -68,11 +70,15 @@ void MainControls::createTopRow(QWidget* window)
     runStopButton = makeButton(RunCaption, 448, "Button3");
 }
 
-// Tab order: message box, name, user view, the buttons, chat area, Clear.
+// Tab order: message box, name, user view, the buttons, chat area, the find bar when shown, Clear.
 void MainControls::setTabOrder() const
 {
-    const QList<QWidget*> order = {messageBox,  nameBox,       userListView, configureButton,
-                                   usersButton, runStopButton, chatArea,     clearButton};
+    QList<QWidget*> order = {messageBox, nameBox, userListView, configureButton, usersButton, runStopButton, chatArea};
+    for (QWidget* control : findBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            order.append(control);
+    }
+    order.append(clearButton);
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -81,7 +87,12 @@ void MainControls::layOut(QSize client) const
 {
     const MainLayout layout = ComputeMainLayout(client);
     messageBox->setGeometry(layout.mess);
-    chatArea->setGeometry(layout.memo);
+    QRect chat = layout.memo;
+    if (!findBar->isHidden()) {
+        chat.setHeight(chat.height() - FindBar::Height);
+        findBar->setGeometry(chat.left(), chat.bottom() + 1, chat.width(), FindBar::Height);
+    }
+    chatArea->setGeometry(chat);
     userListView->setGeometry(layout.users);
     logoPanel->setGeometry(layout.panel);
 }
@@ -99,6 +110,7 @@ void MainControls::applyAppearance(const Settings& settings) const
 
 QList<QWidget*> MainControls::contactControls() const
 {
-    return {nameLabel,   nameBox,  configureButton,      usersButton, runStopButton,
-            clearButton, chatArea, chatArea->viewport(), messageBox,  userListView};
+    return {nameLabel,     nameBox,      configureButton,   usersButton,
+            runStopButton, clearButton,  chatArea,          chatArea->viewport(),
+            messageBox,    userListView, findBar->findBox()};
 }

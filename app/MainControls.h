@@ -5,6 +5,7 @@
 #include <QString>
 
 class ChatView;
+class FindBar;
 class LogoPanel;
 class QLabel;
 class QLineEdit;
@@ -28,7 +29,8 @@ inline const QString StopCaption = QStringLiteral("Stop!");
 struct MainControls {
     MainControls(QWidget* window, UserViewModel* userView, platform::Shell& shell);
 
-    // The resizable controls for a client area of the given size; the top row never moves.
+    // The resizable controls for a client area of the given size; the top row never moves. The find bar, when
+    // shown, takes the bottom of the chat area's place.
     void layOut(QSize client) const;
     // The chat area, the message box and the user view in the settings' font and colours.
     void applyAppearance(const Settings& settings) const;
@@ -42,6 +44,7 @@ struct MainControls {
     QPushButton* usersButton = nullptr;
     QPushButton* runStopButton = nullptr;
     ChatView* chatArea = nullptr;
+    FindBar* findBar = nullptr;
     QPlainTextEdit* messageBox = nullptr;
     QListView* userListView = nullptr;
     LogoPanel* logoPanel = nullptr;

@@ -107,12 +107,26 @@ void ChatLog::clear()
 
 QByteArrayView ChatLog::piece(qsizetype index) const
 {
-    const qint64 start = index == 0 ? 0 : PieceEnd(m_pieces[size_t(index - 1)]);
+    const qint64 start = pieceStart(index);
     const qint64 end = PieceEnd(m_pieces[size_t(index)]);
     const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), start,
                                         [](qint64 offset, const Block& block) { return offset < block.start; });
     const Block& block = *(after - 1);
     return QByteArrayView(block.bytes.constData() + (start - block.start), end - start);
+}
+
+qsizetype ChatLog::pieceAt(qint64 offset) const
+{
+    const auto after = std::upper_bound(m_pieces.begin(), m_pieces.end(), offset,
+                                        [](qint64 at, qint64 entry) { return at < PieceEnd(entry); });
+    return std::min<qsizetype>(after - m_pieces.begin(), pieceCount() - 1);
+}
+
+qint64 ChatLog::lineEnd(qsizetype piece) const
+{
+    while (!pieceEndsLine(piece))
+        ++piece;
+    return PieceEnd(m_pieces[size_t(piece)]);
 }
 
 qsizetype ChatLog::lineStart(qsizetype piece) const

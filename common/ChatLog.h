@@ -29,6 +29,17 @@ public:
     qsizetype pieceCount() const { return qsizetype(m_pieces.size()); }
     qsizetype byteCount() const { return m_pieces.empty() ? 0 : PieceEnd(m_pieces.back()); }
     QByteArrayView piece(qsizetype index) const;
+    // Where a piece's bytes begin in the whole text, and the piece that holds the byte at offset (the last piece
+    // when offset is the end).
+    qint64 pieceStart(qsizetype index) const { return index == 0 ? 0 : PieceEnd(m_pieces[size_t(index - 1)]); }
+    qint64 pieceEnd(qsizetype index) const { return PieceEnd(m_pieces[size_t(index)]); }
+    qsizetype pieceAt(qint64 offset) const;
+    // Where the line that the piece belongs to ends in the whole text.
+    qint64 lineEnd(qsizetype piece) const;
+    // The text is kept in blocks, each a run of whole lines without their line ends: a search can scan them whole.
+    qsizetype blockCount() const { return qsizetype(m_blocks.size()); }
+    qint64 blockStart(qsizetype index) const { return m_blocks[size_t(index)].start; }
+    QByteArrayView blockBytes(qsizetype index) const { return m_blocks[size_t(index)].bytes; }
     bool pieceEndsLine(qsizetype index) const { return (m_pieces[size_t(index)] & 1) != 0; }
     // The first piece of the line the piece belongs to.
     qsizetype lineStart(qsizetype piece) const;

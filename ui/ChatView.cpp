@@ -1,5 +1,6 @@
 #include "ui/ChatView.h"
 
+#include "common/ChatSearch.h"
 #include "platform/TextCodec.h"
 #include "ui/WidgetHelpers.h"
 
@@ -109,6 +110,7 @@ void ChatView::prependLog(ChatLog&& earlier)
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
     m_settle.requestLater();
+    Q_EMIT logReset();
     Q_EMIT textChanged();
 }
 
@@ -116,6 +118,7 @@ void ChatView::setPlainText(const QString& text)
 {
     m_log.clear();
     Forget();
+    Q_EMIT logReset();
     appendPlainText(text);
 }
 
@@ -123,6 +126,7 @@ void ChatView::clear()
 {
     m_log.clear();
     Forget();
+    Q_EMIT logReset();
     TextChanged();
 }
 
@@ -325,6 +329,7 @@ void ChatView::paintEvent(QPaintEvent*)
             range.format.setForeground(palette().brush(QPalette::HighlightedText));
             selected.append(range);
         }
+        selected = MatchRanges(piece) + selected;
         layout->draw(&painter, QPointF(Margin, y), selected);
         y += layout->lineCount() * RowHeight();
     }
@@ -452,6 +457,8 @@ void ChatView::contextMenuEvent(QContextMenuEvent* event)
     QAction* copyAction = menu.addAction(tr("&Copy"), this, &ChatView::copy);
     copyAction->setEnabled(m_anchor != m_caret);
     menu.addAction(tr("Select All"), this, &ChatView::selectAll);
+    menu.addSeparator();
+    menu.addAction(tr("&Find..."), QKeySequence::Find, this, &ChatView::findRequested);
     menu.exec(event->globalPos());
 }
 
@@ -483,4 +490,57 @@ void ChatView::copy() const
 {
     if (m_anchor != m_caret)
         QApplication::clipboard()->setText(selectedText());
+}
+
+void ChatView::setSearch(const ChatSearch* search, qsizetype current)
+{
+    m_search = search;
+    m_currentMatch = current;
+    viewport()->update();
+}
+
+void ChatView::showOffset(qint64 offset)
+{
+    if (m_log.isEmpty())
+        return;
+    const qsizetype piece = m_log.pieceAt(offset);
+    const Position top = TopPosition();
+    const Position bottom = Advance(top, VisibleRows() - 1);
+    if (top.piece < piece && piece < bottom.piece)
+        return viewport()->update();
+    ScrollTo(Advance(Position{piece, 0}, -VisibleRows() / 3));
+}
+
+qint64 ChatView::topOffset() const
+{
+    return m_log.isEmpty() ? 0 : m_log.pieceStart(TopPosition().piece);
+}
+
+QList<QTextLayout::FormatRange> ChatView::MatchRanges(qsizetype piece) const
+{
+    QList<QTextLayout::FormatRange> ranges;
+    if (!m_search || m_search->matches().empty())
+        return ranges;
+    const QByteArrayView bytes = m_log.piece(piece);
+    const qint64 start = m_log.pieceStart(piece);
+    const qint64 end = start + bytes.size();
+    const auto& matches = m_search->matches();
+    qsizetype index = m_search->firstFrom(start);
+    index = index < 0 ? qsizetype(matches.size()) : index;
+    if (index > 0 && matches[size_t(index - 1)].offset + matches[size_t(index - 1)].length > start)
+        --index; // begins in an earlier piece of the same line
+    const auto characters = [&bytes](qint64 count) {
+        return int(platform::FromSystemText(bytes.first(count).toByteArray()).size());
+    };
+    for (; index < qsizetype(matches.size()) && matches[size_t(index)].offset < end; ++index) {
+        const ChatSearch::Match& match = matches[size_t(index)];
+        const int from = characters(std::max(match.offset, start) - start);
+        const int to = characters(std::min(match.offset + match.length, end) - start);
+        QTextLayout::FormatRange range{from, to - from, {}};
+        const bool current = index == m_currentMatch;
+        range.format.setBackground(current ? QColor(255, 150, 50) : QColor(255, 230, 120));
+        range.format.setForeground(QColor(Qt::black));
+        ranges.append(range);
+    }
+    return ranges;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "common/ChatLog.h"
+#include "common/ChatSearch.h"
 #include "common/FrameThrottle.h"
 
 #include <QAbstractScrollArea>
 #include <QHash>
+#include <QTextLayout>
 
 #include <memory>
-
-class QTextLayout;
 
 // The chat area: a read-only view of a ChatLog that lays out only the pieces it shows, so that start, append,
 // scrolling and "Clear" cost the same whatever the size of the log. Lines wrap at the widget's width; a word
@@ -41,8 +41,20 @@ public:
     // Shows the last line at the bottom and keeps it there while lines arrive.
     void scrollToEnd();
 
+    // The matches of a search, drawn marked, the current one (an index into its kept matches, or -1) marked
+    // apart; null for none.
+    void setSearch(const ChatSearch* search, qsizetype current);
+    // Brings the text at this offset of the log into view, a third of the way down, unless it is in view already.
+    void showOffset(qint64 offset);
+    // Where the text shown on top begins in the log.
+    qint64 topOffset() const;
+
 Q_SIGNALS:
     void textChanged();
+    // Text came in before what was there, or all went: offsets into the log mean something else now.
+    void logReset();
+    // The person asked to find text, from the context menu.
+    void findRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -84,6 +96,8 @@ private:
     void Settle();
     void Forget();
     Position CharacterAt(const QPoint& point) const;
+    // The search's matches within a piece, as ranges of its characters.
+    QList<QTextLayout::FormatRange> MatchRanges(qsizetype piece) const;
     std::pair<Position, Position> Selection() const;
 
     ChatLog m_log;
@@ -93,6 +107,8 @@ private:
     Position m_anchor;
     Position m_caret;
     bool m_selecting = false;
+    const ChatSearch* m_search = nullptr;
+    qsizetype m_currentMatch = -1;
     // How many rows each recently laid-out piece takes at the present width and font.
     mutable QHash<qsizetype, int> m_rows;
     // The length of toPlainText(), once asked for; -1 until then and after a change.

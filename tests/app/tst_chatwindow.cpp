@@ -8,8 +8,10 @@
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
+#include "ui/FindBar.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void portTaken();
     void networkBoxesNeverStack();
     void handlerErrorsNeverStack();
+    void findInTheChat();
 
 private:
     net::ConnectionManager& connections() const { return main()->connections(); }
@@ -341,6 +344,48 @@ void TestChatWindow::handlerErrorsNeverStack()
     QTRY_COMPARE(m_env->boxes.open, 0);
     QCOMPARE(m_env->boxes.mostOpenAtOnce, 1);
     QCOMPARE(m_env->boxes.texts().first(), QStringLiteral("'soon' is not a valid integer value."));
+}
+
+void TestChatWindow::findInTheChat()
+{
+    // A history long enough to be read in the background holds the word twice; the search covers it once it is in.
+    QByteArray history;
+    for (int i = 0; history.size() < (2 << 20); ++i)
+        history += "Old: line " + QByteArray::number(i) + (i == 7 || i == 20000 ? " GREEN\r\n" : "\r\n");
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), history));
+    start();
+    QVERIFY(main()->historyLoading());
+    main()->chatArea()->appendPlainText(QStringLiteral("Ann: the build is green\nBob: gReEn light, Ann"));
+    main()->showMainWindow();
+    QApplication::setActiveWindow(main());
+    const int chatHeight = main()->chatArea()->height();
+    FindBar* bar = main()->findBar();
+    QTest::keyClick(main()->messageBox(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->findBox()->hasFocus());
+    QCOMPARE(bar->findBox()->accessibleName(), QStringLiteral("Find"));
+    QCOMPARE(main()->chatArea()->height(), chatHeight - FindBar::Height);
+    QTest::keyClicks(bar->findBox(), QStringLiteral("green"));
+    // The first match from the top of the view down is the current one: the view shows the newest lines.
+    QTRY_COMPARE(bar->countLabel()->text(), QStringLiteral("3 of 4"));
+    QCOMPARE(bar->search().matches()[0].offset, 7 * 11 + 12);
+    // Enter and F3 go on, with Shift back, round from the last to the first.
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, const char* expected) {
+        QTest::keyClick(bar->findBox(), key, modifiers);
+        QCOMPARE(bar->countLabel()->text(), QLatin1String(expected));
+    };
+    press(Qt::Key_Return, Qt::NoModifier, "4 of 4");
+    press(Qt::Key_F3, Qt::NoModifier, "1 of 4");
+    press(Qt::Key_Return, Qt::NoModifier, "2 of 4");
+    press(Qt::Key_Return, Qt::ShiftModifier, "1 of 4");
+    press(Qt::Key_F3, Qt::ShiftModifier, "4 of 4");
+    // A line that arrives is searched too; Esc closes the bar and the keyboard is back in the message box.
+    main()->chatArea()->appendPlainText(QStringLiteral("Cid: GREEN"));
+    QTRY_COMPARE(bar->countLabel()->text(), QStringLiteral("4 of 5"));
+    QTest::keyClick(bar->findBox(), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(main()->messageBox()->hasFocus());
+    QCOMPARE(main()->chatArea()->height(), chatHeight);
 }
 
 QTEST_MAIN(TestChatWindow)

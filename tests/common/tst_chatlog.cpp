@@ -1,4 +1,5 @@
 #include "common/ChatLog.h"
+#include "common/ChatSearch.h"
 
 #include <QTest>
 
@@ -9,6 +10,19 @@ QList<QByteArray> Lines(const ChatLog& log)
     for (qsizetype i = 0; i < log.lineCount(); ++i)
         lines.append(log.line(i));
     return lines;
+}
+
+// Each match as "offset+length", after a search run to its end.
+QStringList Found(const ChatLog& log, const QString& text)
+{
+    ChatSearch search;
+    search.start(text);
+    while (!search.step(log)) {
+    }
+    QStringList found;
+    for (const ChatSearch::Match& match : search.matches())
+        found.append(QStringLiteral("%1+%2").arg(match.offset).arg(match.length));
+    return found;
 }
 
 QByteArray Written(const ChatLog& log, int* parts = nullptr)
@@ -30,6 +44,9 @@ private Q_SLOTS:
     void lineEnds();
     void longLinesInPieces();
     void blocksKeepEveryByte();
+    void search_data();
+    void search();
+    void searchInSlices();
 };
 
 void TestChatLog::lineEnds()
@@ -127,6 +144,68 @@ void TestChatLog::blocksKeepEveryByte()
     int calls = 0;
     QVERIFY(!log.writeLines([&calls](QByteArrayView) { return ++calls > 1 && false; }));
     QCOMPARE(calls, 1);
+}
+
+void TestChatLog::search_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found");
+    const QByteArray cut = QByteArray(ChatLog::PieceBytes - 4, 'a');
+    QTest::newRow("ASCII without case, several in a line")
+        << QByteArray("Ann: Hello hello\nBob: HELLO") << "hELLo" << QStringList{"5+5", "11+5", "21+5"};
+    QTest::newRow("never from one line into the next") << QByteArray("abc\r\ndef\n\nxyz") << "cd" << QStringList{};
+    QTest::newRow("Cyrillic without case")
+        << QString("Ann: ПРИВЕТ всем\nпривет").toUtf8() << "Привет" << QStringList{"5+12", "26+12"};
+    QTest::newRow("Greek without case") << QString("ΚΑΛΗΜΕΡΑ\nx").toUtf8() << "καλημερα" << QStringList{"0+16"};
+    // A byte of another code page is kept as it is and matches only itself.
+    QTest::newRow("a byte of another code page")
+        << QByteArray("caf\xE9 au lait\ncafé") << "café" << QStringList{"12+5"};
+    QTest::newRow("ASCII beside that byte")
+        << QByteArray("caf\xE9 au lait\ncafé") << "CAF" << QStringList{"0+3", "12+3"};
+    QTest::newRow("ASCII across the pieces of a long line")
+        << cut + "needle" + cut << "NEEDLE" << QStringList{QString("%1+6").arg(cut.size())};
+    QTest::newRow("Cyrillic across the pieces of a long line")
+        << cut + QString("жук").toUtf8() + cut << "ЖУК" << QStringList{QString("%1+6").arg(cut.size())};
+    QTest::newRow("an empty text finds nothing") << QByteArray("abc") << "" << QStringList{};
+}
+
+void TestChatLog::search()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    ChatLog log;
+    log.appendFile(file);
+    QTEST(Found(log, text), "found");
+}
+
+void TestChatLog::searchInSlices()
+{
+    // Lines in several blocks, more than a slice of them: a match that straddles a slice's end is found once, none
+    // runs from one block's last line into the next block's first, and lines added after the end are searched too.
+    ChatLog log;
+    QByteArray first(ChatSearch::SliceBytes + 2, 'x');
+    first.replace(ChatSearch::SliceBytes - 2, 4, "Abcd");
+    log.appendFile(first + "\nab");
+    log.appendFile("cd ABCD\n" + QByteArray(ChatLog::PieceBytes * 300, 'y') + "abcd");
+    QVERIFY(log.blockCount() >= 2);
+    ChatSearch search;
+    search.start(QStringLiteral("abcd"));
+    int steps = 1;
+    while (!search.step(log))
+        ++steps;
+    QVERIFY(steps >= 2);
+    const qint64 second = first.size() + 2;
+    QCOMPARE(search.count(), 3);
+    QCOMPARE(search.matches()[0].offset, ChatSearch::SliceBytes - 2);
+    QCOMPARE(search.matches()[1].offset, second + 3);
+    QCOMPARE(search.matches()[2].offset, log.byteCount() - 4);
+    log.appendText("Ann: abcd");
+    QVERIFY(!search.finished(log));
+    QVERIFY(search.step(log));
+    QCOMPARE(search.count(), 4);
+    QCOMPARE(search.firstFrom(second), 1);
+    QCOMPARE(search.firstFrom(log.byteCount()), -1);
 }
 
 QTEST_GUILESS_MAIN(TestChatLog)
