@@ -121,6 +121,10 @@ void TF_Main::createShortcuts()
     shortcut(QKeySequence::Find, [bar] { bar->open(); });
     shortcut(QKeySequence::FindNext, [bar] { bar->findNext(); });
     shortcut(QKeySequence::FindPrevious, [bar] { bar->findPrevious(); });
+    connect(m_controls.chatArea, &ChatView::prepended, this, [this](qsizetype pieces) {
+        m_unread.shift(pieces);
+        showUnread();
+    });
     connect(m_controls.chatArea, &ChatView::findRequested, this, Guarded([bar] { bar->open(); }));
     connect(bar, &FindBar::opened, this, Guarded([this] { m_controls.layOut(size()); }));
     connect(bar, &FindBar::closed, this, Guarded([this] {
@@ -179,7 +183,31 @@ void TF_Main::resizeEvent(QResizeEvent* event)
 void TF_Main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    Guard([this] { m_tray->windowShown(); });
+    Guard([this] {
+        m_tray->windowShown();
+        updatePresence();
+    });
+}
+
+void TF_Main::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    Guard([this] { updatePresence(); });
+}
+
+void TF_Main::updatePresence()
+{
+    const bool present = isVisible() && isActiveWindow() && !isMinimized();
+    if (present == m_unread.present())
+        return;
+    present ? m_unread.back() : m_unread.away();
+    showUnread();
+}
+
+void TF_Main::showUnread()
+{
+    m_controls.chatArea->setMarker(m_unread.marker());
+    m_tray->showUnread(m_unread.unread());
 }
 
 void TF_Main::changeEvent(QEvent* event)
@@ -188,6 +216,8 @@ void TF_Main::changeEvent(QEvent* event)
     Guard([this, event] {
         if (event->type() == QEvent::ActivationChange && isActiveWindow())
             onActivated();
+        if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
+            updatePresence();
         // Colours taken from the desktop's scheme follow it while running; fixed colours stay as they are. The
         // window's own palette is never set, so a change of it is the desktop's.
         if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
@@ -345,11 +375,14 @@ void TF_Main::onUserDoubleClicked()
 
 void TF_Main::appendChatLine(const QString& line)
 {
+    m_appendedAt = m_controls.chatArea->log().pieceCount();
     m_controls.chatArea->appendPlainText(line);
 }
 
 void TF_Main::notifyIncoming(const QString& line)
 {
+    m_unread.arrived(m_appendedAt);
+    showUnread();
     m_tray->notifyIncoming(line, !m_session.Silent());
 }
 
@@ -359,6 +392,8 @@ void TF_Main::onClearClicked()
                                   platform::BoxIcon::Question)) {
         m_history->finish();
         m_controls.chatArea->clear();
+        m_unread.clear();
+        showUnread();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/MainControls.h"
 #include "common/Errors.h"
 #include "common/SessionStore.h"
+#include "common/UnreadLines.h"
 #include "net/ChatSession.h"
 #include "platform/Services.h"
 #include "ui/ChatView.h"
@@ -68,6 +69,7 @@ public:
     void applyAppearance();
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
     TrayPresenter& tray() const { return *m_tray; }
+    const UnreadLines& unread() const { return m_unread; }
     // A long "chat.txt" is still being read in the background.
     bool historyLoading() const;
     // The name, the window's place, Run! as the settings say, and the chat text of earlier sessions.
@@ -104,6 +106,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -118,6 +121,9 @@ private:
     void onMinimized();
     void onRestored();
     void scrollChatToEnd();
+    // Whether the person can see the window now: shown and active. Lines that arrive while not are unread.
+    void updatePresence();
+    void showUnread();
     bool handleWatchedEvent(QObject* watched, QEvent* event);
     void onMessageKey(QKeyEvent* event, bool& consumed);
     void onNameKey(QKeyEvent* event);
@@ -144,6 +150,9 @@ private:
     TF_Personal* m_personal = nullptr;
     TrayPresenter* m_tray = nullptr;
     bool m_wasMinimized = false;
+    UnreadLines m_unread;
+    // Where the text of the line appended last begins in the chat log.
+    qsizetype m_appendedAt = 0;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
 };

@@ -44,6 +44,11 @@ bool SystemTrayArea::isVisible() const
     return m_icon->isVisible();
 }
 
+void SystemTrayArea::setToolTip(const QString& text)
+{
+    m_icon->setToolTip(text);
+}
+
 void SystemTrayArea::setContextMenu(QMenu* menu)
 {
     m_icon->setContextMenu(menu);

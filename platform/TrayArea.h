@@ -18,6 +18,8 @@ public:
     virtual void setIcon(const QIcon& icon) = 0;
     virtual void setVisible(bool visible) = 0;
     virtual bool isVisible() const = 0;
+    // Empty: no tooltip.
+    virtual void setToolTip(const QString& text) = 0;
     // Desktops that open tray menus themselves show this one.
     virtual void setContextMenu(QMenu* menu) = 0;
 
@@ -35,6 +37,7 @@ public:
     void setIcon(const QIcon& icon) override;
     void setVisible(bool visible) override;
     bool isVisible() const override;
+    void setToolTip(const QString& text) override;
     void setContextMenu(QMenu* menu) override;
 
 private:

@@ -123,3 +123,10 @@ QStringList TrayPresenter::soundFolders() const
 {
     return {m_programDir, QStringLiteral(PARLEY_DATA_DIR "/")};
 }
+
+void TrayPresenter::showUnread(int count)
+{
+    m_icon->SetHint(count == 0   ? QString()
+                    : count == 1 ? QStringLiteral("Parley: 1 unread line")
+                                 : QStringLiteral("Parley: %1 unread lines").arg(count));
+}

@@ -52,6 +52,8 @@ public:
     void notifyIncoming(const QString& line, bool normalMode);
     // The window was opened: a line still waiting for the popup is dropped, and the popup goes.
     void windowShown();
+    // How many lines arrived unseen, as the icon's tooltip says; none, no tooltip.
+    void showUnread(int count);
 
 Q_SIGNALS:
     // A left click on the icon, "Open", or an arriving line with "Restore main window".

@@ -29,6 +29,12 @@ void TTrayIcon::SetVisible(bool visible)
     m_area.setVisible(visible);
 }
 
+void TTrayIcon::SetHint(const QString& hint)
+{
+    m_hint = hint;
+    m_area.setToolTip(hint);
+}
+
 void TTrayIcon::SetIconIndex(int index)
 {
     m_iconIndex = index;

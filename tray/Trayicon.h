@@ -20,7 +20,8 @@ public:
 
     QList<QIcon> Icons;
     // Empty: the icon has no tooltip.
-    QString Hint;
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint);
 
     bool Visible() const { return m_visible; }
     void SetVisible(bool visible);
@@ -38,4 +39,5 @@ private:
     const platform::Cursor& m_cursor;
     bool m_visible = false;
     int m_iconIndex = 0;
+    QString m_hint;
 };

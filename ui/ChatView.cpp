@@ -110,6 +110,7 @@ void ChatView::prependLog(ChatLog&& earlier)
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
     m_settle.requestLater();
+    Q_EMIT prepended(shift);
     Q_EMIT logReset();
     Q_EMIT textChanged();
 }
@@ -234,7 +235,7 @@ std::unique_ptr<QTextLayout> ChatView::LayOut(qsizetype piece) const
 int ChatView::RowsOf(qsizetype piece) const
 {
     const auto known = m_rows.constFind(piece);
-    return known != m_rows.cend() ? *known : std::max(1, LayOut(piece)->lineCount());
+    return MarkerRows(piece) + (known != m_rows.cend() ? *known : std::max(1, LayOut(piece)->lineCount()));
 }
 
 ChatView::Position ChatView::EndPosition() const
@@ -330,6 +331,10 @@ void ChatView::paintEvent(QPaintEvent*)
             selected.append(range);
         }
         selected = MatchRanges(piece) + selected;
+        if (MarkerRows(piece)) {
+            DrawMarker(painter, y);
+            y += RowHeight();
+        }
         layout->draw(&painter, QPointF(Margin, y), selected);
         y += layout->lineCount() * RowHeight();
     }
@@ -410,6 +415,7 @@ ChatView::Position ChatView::CharacterAt(const QPoint& point) const
     int y = Margin - top.at * RowHeight();
     for (qsizetype piece = top.piece; piece < m_log.pieceCount(); ++piece) {
         const std::unique_ptr<QTextLayout> layout = LayOut(piece);
+        y += MarkerRows(piece) * RowHeight();
         const int height = layout->lineCount() * RowHeight();
         if (point.y() < y + height || piece + 1 == m_log.pieceCount()) {
             const int row = std::clamp((point.y() - y) / RowHeight(), 0, layout->lineCount() - 1);
@@ -543,4 +549,30 @@ QList<QTextLayout::FormatRange> ChatView::MatchRanges(qsizetype piece) const
         ranges.append(range);
     }
     return ranges;
+}
+
+void ChatView::setMarker(qsizetype piece)
+{
+    if (piece == m_marker)
+        return;
+    m_marker = piece;
+    // The row on top may have been the marker's.
+    if (m_top.piece < m_log.pieceCount())
+        m_top.at = std::min(m_top.at, RowsOf(m_top.piece) - 1);
+    Settle();
+}
+
+// A line across the area with "New" at its right, in the colour of links, on a row of its own.
+void ChatView::DrawMarker(QPainter& painter, int y) const
+{
+    const QColor colour = palette().color(QPalette::Link);
+    const QString caption = QStringLiteral("New");
+    const int captionWidth = fontMetrics().horizontalAdvance(caption);
+    const int right = viewport()->width() - Margin;
+    const int middle = y + RowHeight() / 2;
+    painter.save();
+    painter.setPen(colour);
+    painter.drawLine(Margin, middle, right - captionWidth - Margin, middle);
+    painter.drawText(QRect(right - captionWidth, y, captionWidth, RowHeight()), Qt::AlignVCenter, caption);
+    painter.restore();
 }

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class QPainter;
+
 // The chat area: a read-only view of a ChatLog that lays out only the pieces it shows, so that start, append,
 // scrolling and "Clear" cost the same whatever the size of the log. Lines wrap at the widget's width; a word
 // longer than a row breaks anywhere. Text can be selected with the mouse or Ctrl+A and copied.
@@ -48,6 +50,9 @@ public:
     void showOffset(qint64 offset);
     // Where the text shown on top begins in the log.
     qint64 topOffset() const;
+    // The "New" marker above this piece, the first of the lines that arrived unseen; -1 for none.
+    void setMarker(qsizetype piece);
+    qsizetype marker() const { return m_marker; }
 
 Q_SIGNALS:
     void textChanged();
@@ -55,6 +60,8 @@ Q_SIGNALS:
     void logReset();
     // The person asked to find text, from the context menu.
     void findRequested();
+    // This many pieces of earlier history went in before the text; logReset follows.
+    void prepended(qsizetype pieces);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -83,7 +90,10 @@ private:
     // The piece as the whole text holds it: with the line break that follows it, unless it ends the text.
     QString PlainPiece(qsizetype piece) const;
     std::unique_ptr<QTextLayout> LayOut(qsizetype piece) const;
+    // The rows a piece takes, the marker's above it included.
     int RowsOf(qsizetype piece) const;
+    int MarkerRows(qsizetype piece) const { return piece == m_marker ? 1 : 0; }
+    void DrawMarker(QPainter& painter, int y) const;
     int RowHeight() const;
     int VisibleRows() const;
     // The first row shown when the last row is at the bottom.
@@ -108,6 +118,7 @@ private:
     Position m_caret;
     bool m_selecting = false;
     const ChatSearch* m_search = nullptr;
+    qsizetype m_marker = -1;
     qsizetype m_currentMatch = -1;
     // How many rows each recently laid-out piece takes at the present width and font.
     mutable QHash<qsizetype, int> m_rows;

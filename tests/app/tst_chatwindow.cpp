@@ -38,6 +38,7 @@ private Q_SLOTS:
     void networkBoxesNeverStack();
     void handlerErrorsNeverStack();
     void findInTheChat();
+    void unreadMarker();
 
 private:
     net::ConnectionManager& connections() const { return main()->connections(); }
@@ -386,6 +387,31 @@ void TestChatWindow::findInTheChat()
     QVERIFY(!bar->isVisible());
     QVERIFY(main()->messageBox()->hasFocus());
     QCOMPARE(main()->chatArea()->height(), chatHeight);
+}
+
+void TestChatWindow::unreadMarker()
+{
+    // Lines from Bob while the window is in the tray: the marker above the first, the count in the tray's tooltip.
+    auto bob = bobInTheFirstRow();
+    QVERIFY(bob);
+    QVERIFY(bob->waitForIncoming());
+    const qsizetype first = main()->chatArea()->log().pieceCount();
+    bob->incoming()->write("one\r\ntwo");
+    QTRY_COMPARE(main()->chatArea()->lineCount(), first + 2);
+    bob->incoming()->write("three");
+    QTRY_COMPARE(m_env->tray.toolTip, QStringLiteral("Parley: 2 unread lines"));
+    QCOMPARE(main()->chatArea()->marker(), first);
+    // Seen: the count goes, the marker stays where the new lines begin; left again, the marker goes too.
+    main()->showMainWindow();
+    QApplication::setActiveWindow(main());
+    QTRY_VERIFY(m_env->tray.toolTip.isEmpty());
+    QCOMPARE(main()->chatArea()->marker(), first);
+    main()->hide();
+    QCOMPARE(main()->chatArea()->marker(), -1);
+    // The chat log holds nothing of it, and the own lines are never counted.
+    typeAndPress(QStringLiteral("mine"), Qt::Key_Return);
+    QVERIFY(m_env->tray.toolTip.isEmpty());
+    QVERIFY(!main()->chatArea()->toPlainText().contains(QStringLiteral("New")));
 }
 
 QTEST_MAIN(TestChatWindow)

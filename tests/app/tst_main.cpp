@@ -95,7 +95,7 @@ void TestMain::startsHiddenInTheTray()
     QVERIFY(!main()->isVisible());
     QVERIFY(m_env->tray.visible);
     QCOMPARE(main()->tray().icon().IconIndex(), 0);
-    QVERIFY(main()->tray().icon().Hint.isEmpty());
+    QVERIFY(main()->tray().icon().Hint().isEmpty());
     QCOMPARE(m_env->tray.menu, main()->tray().menu());
     // With no settings file the service starts at once.
     QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));

@@ -1,5 +1,6 @@
 #include "common/ChatLog.h"
 #include "common/ChatSearch.h"
+#include "common/UnreadLines.h"
 
 #include <QTest>
 
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void search_data();
     void search();
     void searchInSlices();
+    void unreadLines_data();
+    void unreadLines();
 };
 
 void TestChatLog::lineEnds()
@@ -206,6 +209,45 @@ void TestChatLog::searchInSlices()
     QCOMPARE(search.count(), 4);
     QCOMPARE(search.firstFrom(second), 1);
     QCOMPARE(search.firstFrom(log.byteCount()), -1);
+}
+
+void TestChatLog::unreadLines_data()
+{
+    // What happens, a step a letter: a line arrives at piece 10, 20 or 30 (a, b, c), the person is back (B) or away
+    // (A), 500 pieces of history go in front (H), the area is cleared (C). Then: unread lines, and the marker's piece.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("unread");
+    QTest::addColumn<int>("marker");
+    QTest::newRow("nothing yet") << "" << 0 << -1;
+    QTest::newRow("lines while away: the marker above the first") << "abc" << 3 << 10;
+    QTest::newRow("back: counted as seen, the marker stays") << "abB" << 0 << 10;
+    QTest::newRow("lines while there are not marked") << "Bab" << 0 << -1;
+    QTest::newRow("away again: the marker goes") << "aBA" << 0 << -1;
+    QTest::newRow("away again, then a line: marked anew") << "aBAc" << 1 << 30;
+    QTest::newRow("away twice keeps what is unseen") << "aAAb" << 2 << 10;
+    QTest::newRow("history in front moves the marker") << "abH" << 2 << 510;
+    QTest::newRow("cleared") << "abC" << 0 << -1;
+}
+
+void TestChatLog::unreadLines()
+{
+    QFETCH(QString, steps);
+    UnreadLines unread;
+    for (const QChar step : steps) {
+        const char c = step.toLatin1();
+        if (c >= 'a' && c <= 'c')
+            unread.arrived(10 * (c - 'a' + 1));
+        else if (c == 'B')
+            unread.back();
+        else if (c == 'A')
+            unread.away();
+        else if (c == 'H')
+            unread.shift(500);
+        else if (c == 'C')
+            unread.clear();
+    }
+    QTEST(unread.unread(), "unread");
+    QTEST(int(unread.marker()), "marker");
 }
 
 QTEST_GUILESS_MAIN(TestChatLog)

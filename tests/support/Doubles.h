@@ -96,11 +96,13 @@ public:
     int iconChanges = 0;
     QIcon icon;
     QMenu* menu = nullptr;
+    QString toolTip;
 
     bool isAvailable() const override { return available; }
     void setIcon(const QIcon& i) override;
     void setVisible(bool v) override { visible = v; }
     bool isVisible() const override { return visible; }
+    void setToolTip(const QString& text) override { toolTip = text; }
     void setContextMenu(QMenu* m) override { menu = m; }
     void click(Qt::MouseButton button) { Q_EMIT mouseUp(button); }
 };
