@@ -39,6 +39,8 @@ LogoPanel::LogoPanel(platform::Shell& shell, QWidget* parent) : QWidget(parent)
         centred->setAlignment(Qt::AlignCenter);
     m_webLink->setCursor(Qt::PointingHandCursor);
     MakeWebLink(m_webLink, shell);
+    // The mode switches from the keyboard too: Tab reaches the label, Enter or Space switches.
+    MakeKeyboardLabel(m_modeLabel);
     m_makerLabel->raise(); // drawn over the product name, as it is transparent
     for (QLabel* label : {m_productLabel, m_makerLabel, m_modeLabel, m_webLink})
         label->installEventFilter(this);
@@ -55,6 +57,10 @@ void LogoPanel::showMode(bool silent)
 
 bool LogoPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_modeLabel && IsActivationKey(event)) {
+        Q_EMIT modeClicked();
+        return true;
+    }
     if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
         return false;
     if (watched == m_webLink)

@@ -111,7 +111,7 @@ void TF_Main::connectControls()
 }
 
 // Find in the chat: Ctrl+F, F3 and Shift+F3 anywhere in the window; Esc in the bar gives the keyboard back to the
-// message box.
+// message box. Ctrl+M switches between the normal and the silent mode.
 void TF_Main::createShortcuts()
 {
     FindBar* bar = m_controls.findBar;
@@ -121,6 +121,8 @@ void TF_Main::createShortcuts()
     shortcut(QKeySequence::Find, [bar] { bar->open(); });
     shortcut(QKeySequence::FindNext, [bar] { bar->findNext(); });
     shortcut(QKeySequence::FindPrevious, [bar] { bar->findPrevious(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
+            Guarded([this] { onModeClicked(); }));
     connect(m_controls.chatArea, &ChatView::prepended, this, [this](qsizetype pieces) {
         m_unread.shift(pieces);
         showUnread();
@@ -284,7 +286,9 @@ bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
             onMessageKey(key, consumed);
         else if (watched == m_controls.nameBox)
             onNameKey(key);
-        else if (watched == m_controls.chatArea || watched == m_controls.userListView)
+        else if (watched == m_controls.userListView)
+            onUserViewKey(key, consumed);
+        else if (watched == m_controls.chatArea)
             m_tray->stopFlashing();
         return consumed;
     }
@@ -306,6 +310,15 @@ void TF_Main::onMessageKey(QKeyEvent* event, bool& consumed)
         sendMessage();
     else if (outcome.newLine)
         AppendLineBreak(m_controls.messageBox);
+}
+
+// Enter on a row writes to that user alone, as a double click does.
+void TF_Main::onUserViewKey(QKeyEvent* event, bool& consumed)
+{
+    m_tray->stopFlashing();
+    consumed = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (consumed)
+        onUserDoubleClicked();
 }
 
 void TF_Main::sendMessage()

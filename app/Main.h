@@ -127,6 +127,7 @@ private:
     bool handleWatchedEvent(QObject* watched, QEvent* event);
     void onMessageKey(QKeyEvent* event, bool& consumed);
     void onNameKey(QKeyEvent* event);
+    void onUserViewKey(QKeyEvent* event, bool& consumed);
     void onNameLeft();
     void showPlace(const SessionStore::WindowPlace& place);
     void saveSession();

@@ -70,7 +70,8 @@ void MainControls::createTopRow(QWidget* window)
     runStopButton = makeButton(RunCaption, 448, "Button3");
 }
 
-// Tab order: message box, name, user view, the buttons, chat area, the find bar when shown, Clear.
+// Tab order: message box, name, user view, the buttons, chat area, the find bar when shown, Clear, the mode and the
+// web link.
 void MainControls::setTabOrder() const
 {
     QList<QWidget*> order = {messageBox, nameBox, userListView, configureButton, usersButton, runStopButton, chatArea};
@@ -79,6 +80,8 @@ void MainControls::setTabOrder() const
             order.append(control);
     }
     order.append(clearButton);
+    order.append(logoPanel->modeLabel());
+    order.append(logoPanel->webLink());
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -27,6 +27,8 @@
 #include <QSlider>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 constexpr int RowHeight = 17;
 
@@ -34,6 +36,8 @@ QGroupBox* Group(QWidget* parent, const QString& caption, const QRect& rect)
 {
     auto* group = new QGroupBox(caption, parent);
     group->setGeometry(rect);
+    // A screen reader names each group by its own caption, not the spaces around it nor its outer group's.
+    group->setAccessibleName(caption.simplified());
     return group;
 }
 
@@ -43,6 +47,18 @@ QLabel* Caption(QWidget* parent, const QString& text, int x, int y)
     label->move(x, y);
     label->adjustSize();
     return label;
+}
+
+// Tab lands on the chosen button of a pair, as in Qt's own groups, and the arrow keys move between the two; where
+// neither is chosen, Tab lands on the first.
+void LetTabReachTheChosen(QRadioButton* button)
+{
+    const QList<QRadioButton*> pair = button->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    const bool anyChosen = std::any_of(pair.cbegin(), pair.cend(), [](QRadioButton* b) { return b->isChecked(); });
+    for (QRadioButton* b : pair) {
+        const bool reachable = b->isChecked() || (!anyChosen && b == pair.first());
+        b->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 // Unticks a radio button without ticking its partner, so that a group can show neither choice.
@@ -125,7 +141,10 @@ QRadioButton* TF_Config::boundRadio(QWidget* parent, const QString& caption, boo
 {
     auto* button = new QRadioButton(caption, parent);
     button->setGeometry(x, y, w, RowHeight);
-    connect(button, &QRadioButton::toggled, this, [this, member](bool on) { m_settings.*member = on; });
+    connect(button, &QRadioButton::toggled, this, [this, member, button](bool on) {
+        m_settings.*member = on;
+        LetTabReachTheChosen(button);
+    });
     m_bindings.emplace_back(button, member);
     return button;
 }
@@ -313,9 +332,10 @@ void TF_Config::showSettings()
     // Copied first: every control writes its state back into the settings as it is set.
     const Settings s = m_settings;
     for (const auto& [control, member] : m_bindings) {
-        if (auto* radio = qobject_cast<QRadioButton*>(control))
+        if (auto* radio = qobject_cast<QRadioButton*>(control)) {
             SetRadio(radio, s.*member);
-        else
+            LetTabReachTheChosen(radio);
+        } else
             control->setChecked(s.*member);
     }
     m_wavFileBox->setText(s.Filename);

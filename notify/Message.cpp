@@ -6,6 +6,8 @@
 #include "platform/VersionQuery.h"
 #include "ui/WidgetHelpers.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -26,6 +28,18 @@ constexpr int BodyWidth = 409;
 constexpr int TextLeft = 8;
 constexpr int TextWidth = 397;
 
+// Screen readers announce the popup as they announce an alert: its name and the line it shows.
+class PopupAccessible : public QAccessibleWidget {
+public:
+    explicit PopupAccessible(QWidget* popup) : QAccessibleWidget(popup, QAccessible::AlertMessage) {}
+};
+
+QAccessibleInterface* PopupAccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TF_Message") && object && object->isWidgetType())
+        return new PopupAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
 } // namespace
 
 TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& settings)
@@ -33,6 +47,11 @@ TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& se
                            Qt::X11BypassWindowManagerHint),
       m_version(version), m_settings(settings)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(PopupAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("F_Message"));
     setWindowTitle(QStringLiteral("Message to you..."));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -63,6 +82,9 @@ TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& se
 
     m_focusHolder = new QLineEdit(this);
     m_focusHolder->setGeometry(168, -30, 121, 21);
+    // Out of sight, it only keeps the popup's focus to itself: Tab and screen readers pass it by.
+    m_focusHolder->setFocusPolicy(Qt::NoFocus);
+    m_focusHolder->setAccessibleName(QStringLiteral("Focus holder"));
 
     m_fadeTimer = new QTimer(this);
     m_fadeTimer->setInterval(25);
@@ -115,7 +137,10 @@ void TF_Message::showLine(const QString& line)
         move(*at);
     if (resized)
         cutAwayMaroon();
+    setAccessibleDescription(shown);
     appear();
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 // The maroon strip right of the body and the body's rounded corners are see-through, with or without a compositor.

@@ -392,7 +392,9 @@ void ChatView::wheelEvent(QWheelEvent* event)
 
 void ChatView::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Copy))
+    if (event->modifiers().testFlag(Qt::ShiftModifier) && ExtendSelection(event->key(), event->modifiers()))
+        event->accept();
+    else if (event->matches(QKeySequence::Copy))
         copy();
     else if (event->matches(QKeySequence::SelectAll))
         selectAll();
@@ -575,4 +577,39 @@ void ChatView::DrawMarker(QPainter& painter, int y) const
     painter.drawLine(Margin, middle, right - captionWidth - Margin, middle);
     painter.drawText(QRect(right - captionWidth, y, captionWidth, RowHeight()), Qt::AlignVCenter, caption);
     painter.restore();
+}
+
+// Shift with an arrow key, Home or End moves the selection's free end; with nothing selected, Up, Left and Home
+// start from the end of the text, Down, Right and End from the top of the view.
+bool ChatView::ExtendSelection(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (m_log.isEmpty())
+        return false;
+    const qsizetype last = m_log.pieceCount() - 1;
+    const auto length = [this](qsizetype piece) { return int(PieceText(piece).size()); };
+    const bool backwards = key == Qt::Key_Up || key == Qt::Key_Left || key == Qt::Key_Home;
+    if (m_anchor == m_caret)
+        m_anchor = m_caret = backwards ? Position{last, length(last)} : Position{TopPosition().piece, 0};
+    Position& caret = m_caret;
+    const bool wholeText = modifiers.testFlag(Qt::ControlModifier);
+    if (key == Qt::Key_Left)
+        caret = caret.at > 0      ? Position{caret.piece, caret.at - 1}
+                : caret.piece > 0 ? Position{caret.piece - 1, length(caret.piece - 1)}
+                                  : caret;
+    else if (key == Qt::Key_Right)
+        caret = caret.at < length(caret.piece) ? Position{caret.piece, caret.at + 1}
+                : caret.piece < last           ? Position{caret.piece + 1, 0}
+                                               : caret;
+    else if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        const qsizetype piece = std::clamp<qsizetype>(caret.piece + (key == Qt::Key_Up ? -1 : 1), 0, last);
+        caret = Position{piece, std::min(caret.at, length(piece))};
+    } else if (key == Qt::Key_Home)
+        caret = wholeText ? Position() : Position{caret.piece, 0};
+    else if (key == Qt::Key_End)
+        caret = wholeText ? Position{last, length(last)} : Position{caret.piece, length(caret.piece)};
+    else
+        return false;
+    showOffset(m_log.pieceStart(caret.piece));
+    viewport()->update();
+    return true;
 }

@@ -109,6 +109,7 @@ private:
     // The search's matches within a piece, as ranges of its characters.
     QList<QTextLayout::FormatRange> MatchRanges(qsizetype piece) const;
     std::pair<Position, Position> Selection() const;
+    bool ExtendSelection(int key, Qt::KeyboardModifiers modifiers);
 
     ChatLog m_log;
     Position m_top;

@@ -37,15 +37,37 @@ private:
 
 void MakeWebLink(QLabel* link, platform::Shell& shell)
 {
+    MakeKeyboardLabel(link);
     new EventHook(link, [link, &shell](QEvent* event) {
         QPalette palette = link->palette();
         if (event->type() == QEvent::Enter)
             palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Link));
         else if (event->type() == QEvent::Leave)
             palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-        else if (event->type() == QEvent::MouseButtonRelease)
+        else if (event->type() == QEvent::MouseButtonRelease || IsActivationKey(event))
             shell.open(QUrl(QLatin1String(MakerSiteAddress)));
         link->setPalette(palette);
+        return false;
+    });
+}
+
+bool IsActivationKey(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+void MakeKeyboardLabel(QLabel* label)
+{
+    label->setFocusPolicy(Qt::TabFocus);
+    new EventHook(label, [label](QEvent* event) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            QFont font = label->font();
+            font.setUnderline(event->type() == QEvent::FocusIn);
+            label->setFont(font);
+        }
         return false;
     });
 }

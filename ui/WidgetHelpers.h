@@ -19,7 +19,12 @@ namespace platform {
 class Shell;
 }
 
-// Makes a label the link to the maker's web site: highlighted under the pointer, opened by a click.
+// A label a keyboard can reach: Tab stops on it and underlines it while it has the keyboard.
+void MakeKeyboardLabel(QLabel* label);
+// Enter or Space pressed: what a click on a label does.
+bool IsActivationKey(QEvent* event);
+// Makes a label the link to the maker's web site: highlighted under the pointer, opened by a click or by Enter or
+// Space once Tab has reached it.
 void MakeWebLink(QLabel* link, platform::Shell& shell);
 // Makes a box take only the digits 0 to 9, the extra characters and backspace (Tab and Shift+Tab always pass, so
 // that the keyboard can leave it), and run left when the focus moves on to another control of the program.

@@ -52,8 +52,8 @@ private:
     }
     // The last line of the chat area.
     QString lastLine() const { return main()->chatArea()->lineText(main()->chatArea()->lineCount() - 1); }
-    // Double-clicks the row and acts on the personal-message dialog while it is open.
-    void personalMessageTo(int row, const std::function<void(TF_Personal*)>& whileOpen)
+    // Double-clicks the row (or presses Enter on it) and acts on the personal-message dialog while it is open.
+    void personalMessageTo(int row, const std::function<void(TF_Personal*)>& whileOpen, bool byEnter = false)
     {
         main()->userListView()->setCurrentIndex(main()->userListView()->model()->index(row, 0));
         QTimer::singleShot(0, this, [this, whileOpen] {
@@ -61,7 +61,10 @@ private:
             QTRY_VERIFY(dialog->isVisible());
             whileOpen(dialog);
         });
-        main()->onUserDoubleClicked();
+        if (byEnter)
+            QTest::keyClick(main()->userListView(), Qt::Key_Return);
+        else
+            main()->onUserDoubleClicked();
     }
     // Everything a peer got up to a fresh announcement of the name "marker": proves what came before it.
     QByteArray receivedUpToMarker(Peer& peer)
@@ -230,12 +233,15 @@ void TestChatWindow::personalMessage()
     QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
     QCOMPARE(receivedUpToMarker(bob), QByteArray());
 
-    // Esc sends nothing and writes nothing.
-    personalMessageTo(carolRow, [](TF_Personal* dialog) {
-        QVERIFY(dialog->messageBox()->toPlainText().isEmpty());
-        QTest::keyClicks(dialog->messageBox(), QStringLiteral("never"));
-        QTest::keyClick(dialog->messageBox(), Qt::Key_Escape);
-    });
+    // Enter on the row opens it as well; Esc sends nothing and writes nothing.
+    personalMessageTo(
+        carolRow,
+        [](TF_Personal* dialog) {
+            QVERIFY(dialog->messageBox()->toPlainText().isEmpty());
+            QTest::keyClicks(dialog->messageBox(), QStringLiteral("never"));
+            QTest::keyClick(dialog->messageBox(), Qt::Key_Escape);
+        },
+        true);
     QCOMPARE(lastLine(), QStringLiteral("Al:: psst"));
     QCOMPARE(receivedUpToMarker(carol), QByteArray("psst"));
 }

@@ -11,8 +11,11 @@
 #include "tray/TrayImages.h"
 #include "tray/TrayPresenter.h"
 #include "tray/Trayicon.h"
+#include "ui/ChatView.h"
+#include "ui/FindBar.h"
 #include "users/Users.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -67,6 +70,8 @@ private Q_SLOTS:
     void windowsCreatedInOrder();
     void layoutAndMinimumSize();
     void modeToggles();
+    void keyboardReachesEverything();
+    void everyControlIsNamed();
     void flashingStopsOnContact_data();
     void flashingStopsOnContact();
     void clearAsks();
@@ -161,6 +166,53 @@ void TestMain::modeToggles()
     QVERIFY(!main()->tray().flashing());
     QTest::mousePress(main()->logoPanel()->makerLabel(), Qt::MiddleButton);
     QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+}
+
+void TestMain::keyboardReachesEverything()
+{
+    start();
+    main()->showMainWindow();
+    QApplication::setActiveWindow(main());
+    // Ctrl+M switches the mode; Tab reaches the mode label and the web link, and Space or Enter does what a click
+    // does.
+    QTest::keyClick(main()->messageBox(), Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    for (QWidget* label : {static_cast<QWidget*>(main()->modeLabel()), static_cast<QWidget*>(main()->webLink())})
+        QVERIFY(label->focusPolicy() & Qt::TabFocus);
+    QTest::keyClick(main()->modeLabel(), Qt::Key_Space);
+    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
+    QTest::keyClick(main()->webLink(), Qt::Key_Return);
+    QCOMPARE(m_env->shell.opened.size(), 1);
+    // Shift with the arrow keys and Home selects in the chat area, from the end of the text.
+    ChatView* chat = main()->chatArea();
+    chat->setPlainText(QStringLiteral("Ann: one\nBob: two"));
+    QTest::keyClick(chat, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(chat->selectedText(), QStringLiteral("o"));
+    QTest::keyClick(chat, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(chat, Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(chat->selectedText(), QStringLiteral("Ann: one\nBob: two"));
+    QTest::keyClick(chat, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(chat->selectedText(), QStringLiteral("\nBob: two"));
+}
+
+// What a screen reader finds: every control a person can reach in every window has a name of its own.
+void TestMain::everyControlIsNamed()
+{
+    start();
+    main()->findBar()->open();
+    const QList<QWidget*> windows = {main(), m_parley->config(), m_parley->users(), m_parley->personal(),
+                                     m_parley->message()};
+    for (QWidget* window : windows) {
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (!(control->focusPolicy() & Qt::TabFocus) || control->isWindow() != (control == window))
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(accessible);
+            QVERIFY2(!accessible->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(window->objectName() + QLatin1Char('/') + control->metaObject()->className() +
+                                QLatin1Char(' ') + control->objectName()));
+        }
+    }
 }
 
 void TestMain::flashingStopsOnContact_data()

@@ -13,6 +13,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -27,6 +28,7 @@ class TestConfig : public ProgramTest {
 private Q_SLOTS:
     void defaultsShowAndSave();
     void radioPairNeitherSelected();
+    void keyboardReachesTheChosen();
     void enablingRules();
     void controlsEditSettingsLive();
     void autostartEntry();
@@ -78,6 +80,35 @@ void TestConfig::radioPairNeitherSelected()
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
     QCOMPARE(file.readString(QStringLiteral("Messages"), QStringLiteral("ShowPopup"), QString()), QStringLiteral("0"));
     QCOMPARE(file.readString(QStringLiteral("Popup"), QStringLiteral("Position"), QString()), QStringLiteral("-1"));
+}
+
+void TestConfig::keyboardReachesTheChosen()
+{
+    // Tab lands on the chosen button of each pair, never on its partner; an arrow key chooses the partner, and Tab
+    // follows; where neither is chosen, Tab lands on the first.
+    QVERIFY(WriteAll(ini(), "[Messages]\nRestoreMain=0\nShowPopup=0\n[Text]\nScheme1=0\nScheme2=1\n"));
+    start();
+    TF_Config* c = config();
+    const auto tabStop = [](QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) != 0; };
+    QVERIFY(tabStop(c->restoreWindowButton()) && !tabStop(c->popupButton()));
+    QVERIFY(!tabStop(c->enterSendsButton()) && tabStop(c->tabSendsButton()));
+    QVERIFY(tabStop(c->wavFileButton()) && !tabStop(c->desktopSoundButton()));
+    c->show();
+    QApplication::setActiveWindow(c);
+    c->tabSendsButton()->setFocus();
+    QTest::keyClick(c->tabSendsButton(), Qt::Key_Up);
+    QVERIFY(c->enterSendsButton()->isChecked());
+    QVERIFY(tabStop(c->enterSendsButton()) && !tabStop(c->tabSendsButton()));
+    QVERIFY(c->settings().Scheme1 && !c->settings().Scheme2);
+    // Each group is named by its own caption, the three within "Popup window" too, and each list by its label.
+    QStringList groups;
+    for (QGroupBox* group : c->findChildren<QGroupBox*>())
+        groups.append(group->accessibleName());
+    groups.sort();
+    QCOMPARE(groups, (QStringList{"Effects (Win2000/XP only)", "Messages", "Mouse buttons", "Popup position and delay",
+                                  "Popup window", "Sound effects", "Startup", "Text area", "Users"}));
+    for (QComboBox* list : c->findChildren<QComboBox*>())
+        QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(list->currentText()));
 }
 
 void TestConfig::enablingRules()
