@@ -3,41 +3,30 @@
 #include "app/ChatHistory.h"
 #include "app/LogoPanel.h"
 #include "app/MainLayout.h"
+#include "app/ReadingAids.h"
 #include "common/Errors.h"
-#include "common/Gen_func.h"
-#include "config/Colours.h"
 #include "config/Config.h"
 #include "net/Personal.h"
 #include "net/SendKeys.h"
-#include "net/Wire.h"
 #include "notify/Message.h"
-#include "notify/Notification.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Shell.h"
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
 #include "tray/TrayPresenter.h"
 #include "ui/ChatView.h"
-#include "ui/FindBar.h"
 #include "ui/WidgetHelpers.h"
 #include "users/UserViewModel.h"
 #include "users/Users.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDebug>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
-#include <QTextCursor>
 #include <QTimer>
 
-#include <algorithm>
-#include <utility>
 
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store),
@@ -110,29 +99,11 @@ void TF_Main::connectControls()
     connect(m_controls.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
 }
 
-// Find in the chat: Ctrl+F, F3 and Shift+F3 anywhere in the window; Esc in the bar gives the keyboard back to the
-// message box. Ctrl+M switches between the normal and the silent mode.
+// Ctrl+M switches between the normal and the silent mode.
 void TF_Main::createShortcuts()
 {
-    FindBar* bar = m_controls.findBar;
-    const auto shortcut = [this](QKeySequence::StandardKey key, const std::function<void()>& action) {
-        connect(new QShortcut(key, this), &QShortcut::activated, this, Guarded(action));
-    };
-    shortcut(QKeySequence::Find, [bar] { bar->open(); });
-    shortcut(QKeySequence::FindNext, [bar] { bar->findNext(); });
-    shortcut(QKeySequence::FindPrevious, [bar] { bar->findPrevious(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             Guarded([this] { onModeClicked(); }));
-    connect(m_controls.chatArea, &ChatView::prepended, this, [this](qsizetype pieces) {
-        m_unread.shift(pieces);
-        showUnread();
-    });
-    connect(m_controls.chatArea, &ChatView::findRequested, this, Guarded([bar] { bar->open(); }));
-    connect(bar, &FindBar::opened, this, Guarded([this] { m_controls.layOut(size()); }));
-    connect(bar, &FindBar::closed, this, Guarded([this] {
-                m_controls.layOut(size());
-                m_controls.messageBox->setFocus();
-            }));
 }
 
 void TF_Main::createTrayParts()
@@ -140,6 +111,7 @@ void TF_Main::createTrayParts()
     // The installed icon in every size where the theme has it; the tray image where it has not.
     setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), TrayImageList().at(0)));
     m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_settings, *this);
+    m_reading = new ReadingAids(*this, m_controls, *m_tray);
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
 }
@@ -199,17 +171,8 @@ void TF_Main::hideEvent(QHideEvent* event)
 
 void TF_Main::updatePresence()
 {
-    const bool present = isVisible() && isActiveWindow() && !isMinimized();
-    if (present == m_unread.present())
-        return;
-    present ? m_unread.back() : m_unread.away();
-    showUnread();
-}
-
-void TF_Main::showUnread()
-{
-    m_controls.chatArea->setMarker(m_unread.marker());
-    m_tray->showUnread(m_unread.unread());
+    if (m_reading)
+        m_reading->setPresent(isVisible() && isActiveWindow() && !isMinimized());
 }
 
 void TF_Main::changeEvent(QEvent* event)
@@ -388,14 +351,13 @@ void TF_Main::onUserDoubleClicked()
 
 void TF_Main::appendChatLine(const QString& line)
 {
-    m_appendedAt = m_controls.chatArea->log().pieceCount();
+    m_reading->lineAppending();
     m_controls.chatArea->appendPlainText(line);
 }
 
 void TF_Main::notifyIncoming(const QString& line)
 {
-    m_unread.arrived(m_appendedAt);
-    showUnread();
+    m_reading->lineArrived();
     m_tray->notifyIncoming(line, !m_session.Silent());
 }
 
@@ -405,8 +367,7 @@ void TF_Main::onClearClicked()
                                   platform::BoxIcon::Question)) {
         m_history->finish();
         m_controls.chatArea->clear();
-        m_unread.clear();
-        showUnread();
+        m_reading->cleared();
     }
 }
 

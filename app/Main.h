@@ -3,7 +3,6 @@
 #include "app/MainControls.h"
 #include "common/Errors.h"
 #include "common/SessionStore.h"
-#include "common/UnreadLines.h"
 #include "net/ChatSession.h"
 #include "platform/Services.h"
 #include "ui/ChatView.h"
@@ -18,6 +17,7 @@
 class ChatHistory;
 class FindBar;
 class LogoPanel;
+class ReadingAids;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -69,7 +69,6 @@ public:
     void applyAppearance();
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
     TrayPresenter& tray() const { return *m_tray; }
-    const UnreadLines& unread() const { return m_unread; }
     // A long "chat.txt" is still being read in the background.
     bool historyLoading() const;
     // The name, the window's place, Run! as the settings say, and the chat text of earlier sessions.
@@ -123,7 +122,6 @@ private:
     void scrollChatToEnd();
     // Whether the person can see the window now: shown and active. Lines that arrive while not are unread.
     void updatePresence();
-    void showUnread();
     bool handleWatchedEvent(QObject* watched, QEvent* event);
     void onMessageKey(QKeyEvent* event, bool& consumed);
     void onNameKey(QKeyEvent* event);
@@ -151,9 +149,7 @@ private:
     TF_Personal* m_personal = nullptr;
     TrayPresenter* m_tray = nullptr;
     bool m_wasMinimized = false;
-    UnreadLines m_unread;
-    // Where the text of the line appended last begins in the chat log.
-    qsizetype m_appendedAt = 0;
+    ReadingAids* m_reading = nullptr;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
 };
