@@ -27,7 +27,6 @@
 #include <QShortcut>
 #include <QTimer>
 
-
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store),
       m_userView(new UserViewModel(session, this)), m_controls(this, m_userView, services.shell),
@@ -76,10 +75,13 @@ void TF_Main::setDialogs(TF_Config* config, TF_Message* message, TF_Users* users
                 refreshUserView();
             }));
     connect(m_users, &TF_Users::closed, this, Guarded([this] { refreshUserView(); }));
-    connect(m_message, &TF_Message::answered, this, Guarded([this] {
-                showMainWindow();
-                m_controls.messageBox->setFocus();
-            }));
+    // An answer to the popup or to the desktop's notification: the window comes up, the keyboard in the message box.
+    const auto answer = Guarded([this] {
+        showMainWindow();
+        m_controls.messageBox->setFocus();
+    });
+    connect(m_message, &TF_Message::answered, this, answer);
+    connect(m_tray, &TrayPresenter::answered, this, answer);
 }
 
 void TF_Main::applyAppearance()
@@ -110,7 +112,8 @@ void TF_Main::createTrayParts()
 {
     // The installed icon in every size where the theme has it; the tray image where it has not.
     setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), TrayImageList().at(0)));
-    m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_settings, *this);
+    m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_services.notifications,
+                               m_settings, *this);
     m_reading = new ReadingAids(*this, m_controls, *m_tray);
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));

@@ -40,9 +40,9 @@ Parley::Parley(const Services& services) : m_services(services)
     m_refused = !AcquireLock();
     if (!m_refused)
         LoadSession();
-    m_main = std::make_unique<TF_Main>(
-        MainWindowServices{services.boxes, services.shell, services.cursor, services.tray, services.sound}, settings,
-        *m_session, *m_store);
+    m_main = std::make_unique<TF_Main>(MainWindowServices{services.boxes, services.shell, services.cursor,
+                                                          services.tray, services.sound, services.notifications},
+                                       settings, *m_session, *m_store);
     if (!m_refused)
         m_main->restoreSession();
     else

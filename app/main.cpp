@@ -5,6 +5,7 @@
 #include "platform/Display.h"
 #include "platform/LockFile.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Notifications.h"
 #include "platform/OpenFiles.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
@@ -83,6 +84,7 @@ int main(int argc, char* argv[])
     platform::LinuxVersionQuery version;
     platform::QtChoosers choosers;
     platform::CanberraSound sound;
+    platform::DBusNotifications notifications;
     const Services services{boxes,
                             shell,
                             cursor,
@@ -90,6 +92,7 @@ int main(int argc, char* argv[])
                             version,
                             choosers,
                             sound,
+                            notifications,
                             platform::ExecutablePath(),
                             platform::ConfigHome(),
                             platform::SystemFolder(),

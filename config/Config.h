@@ -36,6 +36,7 @@ public:
     QCheckBox* startWithSessionBox() const { return m_startWithSessionBox; }
     QCheckBox* flashIconBox() const { return m_flashIconBox; }
     QCheckBox* showMessageBox() const { return m_showMessageBox; }
+    QCheckBox* desktopNotificationBox() const { return m_desktopNotificationBox; }
     QCheckBox* soundBox() const { return m_soundBox; }
     QCheckBox* addNewIpBox() const { return m_addNewIpBox; }
     QCheckBox* transparencyBox() const { return m_transparencyBox; }
@@ -89,6 +90,7 @@ private:
     QCheckBox* m_startWithSessionBox = nullptr;
     QCheckBox* m_flashIconBox = nullptr;
     QCheckBox* m_showMessageBox = nullptr;
+    QCheckBox* m_desktopNotificationBox = nullptr;
     QCheckBox* m_soundBox = nullptr;
     QCheckBox* m_addNewIpBox = nullptr;
     QCheckBox* m_transparencyBox = nullptr;

@@ -1,6 +1,7 @@
 #include "config/Settings.h"
 
 #include "common/Errors.h"
+#include "platform/DesktopSession.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
 
@@ -64,6 +65,7 @@ const QList<SettingKey>& SettingsTable()
         {"Messages", "ShowMessage", T::Boolean, &S::ShowMessage},
         {"Messages", "RestoreMain", T::Boolean, &S::RestoreMain},
         {"Messages", "ShowPopup", T::Boolean, &S::ShowPopup},
+        {"Messages", "DesktopNotification", T::Boolean, &S::DesktopNotification},
         {"Sound", "Notify", T::Boolean, &S::Notify},
         {"Sound", "Windows", T::Boolean, &S::Windows},
         {"Sound", "FromFile", T::Boolean, &S::FromFile},
@@ -106,6 +108,8 @@ Settings LoadSettings(const platform::ProfileFile& file, int versionCode)
             continue;
         LoadKey(k, file, s);
     }
+    s.DesktopNotification =
+        file.readBool(QStringLiteral("Messages"), QStringLiteral("DesktopNotification"), platform::IsWaylandSession());
     if (s.Position < 0 || s.Position >= PopupPositionNames.size())
         s.Position = -1;
     // An encoding the system does not know is the system's, and the dialog shows it so.

@@ -27,6 +27,9 @@ struct Settings {
     bool ShowMessage = true;
     bool RestoreMain = false;
     bool ShowPopup = true;
+    // The line as the desktop's notification instead of the own popup. Where the file has no such key (a copy
+    // elsewhere never writes it), the session decides: yes under Wayland.
+    bool DesktopNotification = false;
     // Sound
     bool Notify = true;
     bool Windows = false;

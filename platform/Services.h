@@ -11,6 +11,7 @@ class TrayArea;
 class VersionQuery;
 class Choosers;
 class Sound;
+class Notifications;
 } // namespace platform
 
 // What the program takes from the operating system. main() passes the real services; tests pass doubles,
@@ -23,6 +24,7 @@ struct Services {
     platform::VersionQuery& version;
     platform::Choosers& choosers;
     platform::Sound& sound;
+    platform::Notifications& notifications;
     QString executablePath;
     QString configHome;
     QString systemFolder;
@@ -40,6 +42,7 @@ struct MainWindowServices {
     const platform::Cursor& cursor;
     platform::TrayArea& tray;
     platform::Sound& sound;
+    platform::Notifications& notifications;
 };
 
 // What the Configuration dialog uses: the web link, the font and file choosers, the system's version (window

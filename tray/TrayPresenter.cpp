@@ -4,6 +4,7 @@
 #include "notify/Message.h"
 #include "notify/Notification.h"
 #include "platform/Cursor.h"
+#include "platform/Notifications.h"
 #include "platform/Sound.h"
 #include "platform/TrayArea.h"
 #include "tray/TrayImages.h"
@@ -16,10 +17,14 @@
 #include <utility>
 
 TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& cursor, platform::Sound& sound,
-                             const Settings& settings, QWidget& window)
-    : QObject(&window), m_sound(sound), m_cursor(cursor), m_settings(settings), m_window(window),
-      m_popupFrame(Guarded([this] { showNewestInPopup(); }))
+                             platform::Notifications& notifications, const Settings& settings, QWidget& window)
+    : QObject(&window), m_sound(sound), m_notifications(notifications), m_cursor(cursor), m_settings(settings),
+      m_window(window), m_popupFrame(Guarded([this] { showNewestInPopup(); }))
 {
+    connect(&m_notifications, &platform::Notifications::answered, this, &TrayPresenter::answered);
+    // No service, or it refused: the line goes to our own popup, and so does every later one; nobody is told.
+    connect(&m_notifications, &platform::Notifications::failed, this,
+            Guarded([this] { showInPopup(std::exchange(m_notifiedLine, QString())); }));
     m_menu = new QMenu(&window);
     m_openAction = m_menu->addAction(QStringLiteral("Open"));
     m_exitAction = m_menu->addAction(QStringLiteral("Exit"));
@@ -106,9 +111,33 @@ void TrayPresenter::showNewestInPopup()
 {
     const QString line = std::exchange(m_popupLine, QString());
     // The person opened the window while the line waited for its frame: the window shows it already.
-    if (m_window.isVisible() || !m_popup)
+    if (m_window.isVisible())
         return;
-    m_popup->showLine(line);
+    if (!m_settings.DesktopNotification || m_notifications.failedBefore())
+        return showInPopup(line);
+    // "Name: text": the sender's name as the summary, the text as the body.
+    const qsizetype colon = line.indexOf(QLatin1String(": "));
+    const QString summary = colon > 0 ? line.left(colon) : QStringLiteral("Parley");
+    m_notifiedLine = line;
+    m_notifications.show(summary, colon > 0 ? line.mid(colon + 2) : line, NotificationTimeoutMs());
+}
+
+// The "Hide after" delay, or the service's own when it is unticked (or no number the timer can hold).
+int TrayPresenter::NotificationTimeoutMs() const
+{
+    if (!m_settings.HideAfter)
+        return -1;
+    try {
+        return HideDelayMs(m_settings.Delay).value_or(-1);
+    } catch (const ParleyError&) {
+        return -1;
+    }
+}
+
+void TrayPresenter::showInPopup(const QString& line)
+{
+    if (m_popup && !line.isNull() && !m_window.isVisible())
+        m_popup->showLine(line);
 }
 
 void TrayPresenter::windowShown()

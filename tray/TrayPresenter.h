@@ -18,6 +18,7 @@ struct Settings;
 
 namespace platform {
 class Cursor;
+class Notifications;
 class Sound;
 class TrayArea;
 } // namespace platform
@@ -30,7 +31,7 @@ public:
     static constexpr int FlashIntervalMs = 333;
 
     TrayPresenter(platform::TrayArea& area, const platform::Cursor& cursor, platform::Sound& sound,
-                  const Settings& settings, QWidget& window);
+                  platform::Notifications& notifications, const Settings& settings, QWidget& window);
     ~TrayPresenter() override;
 
     // The popup exists after the main window; lines arrive only once it does.
@@ -59,13 +60,20 @@ Q_SIGNALS:
     // A left click on the icon, "Open", or an arriving line with "Restore main window".
     void openRequested();
     void exitRequested();
+    // The person answered the desktop notification: as a click on the popup's answer.
+    void answered();
 
 private:
     void onIconMouseUp(Qt::MouseButton button);
     void flashStep();
     void showNewestInPopup();
+    void showInPopup(const QString& line);
+    int NotificationTimeoutMs() const;
 
     platform::Sound& m_sound;
+    platform::Notifications& m_notifications;
+    // The line last handed to the desktop's service, for the popup should the service fail.
+    QString m_notifiedLine;
     const platform::Cursor& m_cursor;
     const Settings& m_settings;
     QWidget& m_window;

@@ -29,6 +29,7 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
     SaveSettings(LoadSettings(file, 11), file);
     QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network"}));
     QCOMPARE(file.toBytes(), QByteArray("[Messages]\r\nFlashIcon=1\r\nShowMessage=1\r\nRestoreMain=0\r\nShowPopup=1\r\n"
+                                        "DesktopNotification=0\r\n"
                                         "[Sound]\r\nNotify=1\r\nWindows=0\r\nFromFile=1\r\nFilename=default.wav\r\n"
                                         "[User]\r\nAddNewIP=0\r\nShowYour=0\r\n"
                                         "[Startup]\r\nAutoRun=1\r\nRestoreText=1\r\n"
@@ -120,6 +121,19 @@ void TestSettings::missingKeysTakeTheirDefaults()
     // What the slider can show is what is used and saved.
     QCOMPARE(s.Visibility, 100);
     QCOMPARE(LoadSettings(ProfileFile::fromBytes("[Popup]\nVisibility=-5\n"), 11).Visibility, 0);
+    // The desktop notification, a key copies elsewhere never write: missing, the session decides; written, it holds.
+    const ProfileFile older = ProfileFile::fromBytes("[Messages]\nShowPopup=1\n");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    const QByteArray session = qgetenv("XDG_SESSION_TYPE");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_SESSION_TYPE", "x11");
+    QCOMPARE(LoadSettings(older, 11).DesktopNotification, false);
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    QCOMPARE(LoadSettings(older, 11).DesktopNotification, true);
+    QCOMPARE(LoadSettings(ProfileFile::fromBytes("[Messages]\nDesktopNotification=0\n"), 11).DesktopNotification,
+             false);
+    wayland.isNull() ? qunsetenv("WAYLAND_DISPLAY") : qputenv("WAYLAND_DISPLAY", wayland);
+    session.isNull() ? qunsetenv("XDG_SESSION_TYPE") : qputenv("XDG_SESSION_TYPE", session);
 }
 
 void TestSettings::networkEncoding()

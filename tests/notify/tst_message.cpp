@@ -30,14 +30,15 @@ private Q_SLOTS:
     void newLineWhileShownAndWhileFading();
     void badDelayKeepsThePopup();
     void answeringOpensTheWindow();
+    void desktopNotification();
 
 private:
     TF_Message* popup() const { return m_parley->message(); }
     // Starts with one listed peer, Bob, connected both ways; the line arrives as Bob says it.
-    void startWithBob()
+    void startWithBob(const QByteArray& more = QByteArray())
     {
         QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),
-                         "[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n[Popup]\r\nFadeIn=0\r\nFadeOut=0\r\n"));
+                         "[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n[Popup]\r\nFadeIn=0\r\nFadeOut=0\r\n" + more));
         start();
         m_bob = std::make_unique<Peer>(QStringLiteral("127.0.0.2"), m_env->services.listenPort);
         QVERIFY(m_bob->connectToProgram(m_env->services.listenPort));
@@ -238,6 +239,42 @@ void TestMessage::answeringOpensTheWindow()
     QVERIFY(main()->isVisible());
     QCOMPARE(main()->focusWidget(), main()->messageBox());
     QTRY_VERIFY(!popup()->isVisible());
+}
+
+void TestMessage::desktopNotification()
+{
+    // Chosen: the line goes to the desktop's service, the sender as the summary, the delay as the timeout; the
+    // sound and the flash as ever; an answer brings the window up with the keyboard in the message box.
+    startWithBob("[Messages]\r\nDesktopNotification=1\r\n");
+    auto& service = m_env->notifications;
+    QVERIFY(say("<b>build</b> is green"));
+    QTRY_COMPARE(service.shown.size(), 1);
+    QCOMPARE(service.shown[0].summary, QStringLiteral("Bob"));
+    QCOMPARE(service.shown[0].body, QStringLiteral("<b>build</b> is green"));
+    QCOMPARE(service.shown[0].timeoutMs, 10000);
+    QVERIFY(!popup()->isVisible());
+    QVERIFY(main()->tray().flashing());
+    QCOMPARE(m_env->sound.played.size(), 1);
+    service.click();
+    QVERIFY(main()->isVisible());
+    QVERIFY(!main()->tray().flashing());
+    main()->hide();
+    // Silent mode shows nothing.
+    main()->onModeClicked();
+    QVERIFY(say("quiet"));
+    QTest::qWait(50);
+    QCOMPARE(service.shown.size(), 1);
+    main()->onModeClicked();
+    // No service: this line and every later one go to the popup, and nobody is told.
+    service.missing = true;
+    QVERIFY(say("anyone?"));
+    QTRY_VERIFY(popup()->isVisible());
+    QVERIFY(popup()->textArea()->toPlainText().contains(QStringLiteral("anyone?")));
+    service.missing = false;
+    QVERIFY(say("still here"));
+    QTRY_VERIFY(popup()->textArea()->toPlainText().contains(QStringLiteral("still here")));
+    QCOMPARE(service.shown.size(), 1);
+    QVERIFY(m_env->boxes.shown.isEmpty());
 }
 
 QTEST_MAIN(TestMessage)

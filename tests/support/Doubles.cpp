@@ -50,6 +50,7 @@ TestServices::TestServices()
                version,
                choosers,
                sound,
+               notifications,
                programDir.path() + QStringLiteral("/parley"),
                configHome.path(),
                lockDir.path(),

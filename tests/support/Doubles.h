@@ -4,6 +4,7 @@
 #include "platform/Choosers.h"
 #include "platform/Cursor.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Notifications.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
@@ -107,6 +108,33 @@ public:
     void click(Qt::MouseButton button) { Q_EMIT mouseUp(button); }
 };
 
+// The desktop's notification service, as a test scripts it: what was shown, and whether the service is there.
+class RecordingNotifications final : public platform::Notifications {
+    Q_OBJECT
+public:
+    struct Shown {
+        QString summary;
+        QString body;
+        int timeoutMs;
+    };
+    QList<Shown> shown;
+    bool missing = false;
+    void show(const QString& summary, const QString& body, int timeoutMs) override
+    {
+        if (missing) {
+            m_failed = true;
+            Q_EMIT failed();
+            return;
+        }
+        shown.append({summary, body, timeoutMs});
+    }
+    bool failedBefore() const override { return m_failed; }
+    void click() { Q_EMIT answered(); }
+
+private:
+    bool m_failed = false;
+};
+
 // Every service a window needs, as doubles, with a private program folder and lock folder.
 // Sounds asked for, as the main window asked for them.
 class RecordingSound final : public platform::Sound {
@@ -134,6 +162,7 @@ struct TestServices {
     FixedVersionQuery version;
     ScriptedChoosers choosers;
     RecordingSound sound;
+    RecordingNotifications notifications;
     Services services;
 
     QString lockPath() const { return lockDir.path() + QStringLiteral("/Parley.tmp"); }
