@@ -55,9 +55,9 @@ int main(int argc, char* argv[])
     if (!limitWarning.isEmpty())
         std::fprintf(stderr, "Parley: %s.\n", qPrintable(limitWarning));
     // Windows are placed and kept on top as asked only under X11; Wayland sessions run us through XWayland
-    // unless the user picked a platform, and natively where XWayland is missing.
+    // unless the user picked a platform (QT_QPA_PLATFORM=wayland), and natively where XWayland is missing.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "xcb;wayland");
 
     // Qt's GLib event loop registers a socket with GLib anew each time its notifications switch on or off, work that
     // grows with every open connection: with a full user list, peers connecting at once would wait on it. Qt's own

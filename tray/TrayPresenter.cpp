@@ -10,6 +10,7 @@
 #include "tray/TrayImages.h"
 #include "tray/Trayicon.h"
 
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
@@ -113,7 +114,9 @@ void TrayPresenter::showNewestInPopup()
     // The person opened the window while the line waited for its frame: the window shows it already.
     if (m_window.isVisible())
         return;
-    if (!m_settings.DesktopNotification || m_notifications.failedBefore())
+    // A native Wayland client cannot place its own window at a corner: the desktop shows the line there.
+    const bool nativeWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (!(m_settings.DesktopNotification || nativeWayland) || m_notifications.failedBefore())
         return showInPopup(line);
     // "Name: text": the sender's name as the summary, the text as the body.
     const qsizetype colon = line.indexOf(QLatin1String(": "));

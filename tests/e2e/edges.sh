@@ -17,13 +17,6 @@ wait_for() { # file pattern seconds
     for _ in $(seq $(($3 * 10))); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
     return 1
 }
-# Waits up to SECONDS for PID to end; its exit status in $status.
-wait_exit() { # pid seconds
-    for _ in $(seq $(($2 * 10))); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$1" 2>/dev/null && return 1
-    status=0
-    wait "$1" || status=$?
-}
 bare_peer() { # host log: listens on 198.18.0.2:196 and connects to A, as a copy on that host would
     ip netns exec "${tag}$1" python3 "$here/raw_peer.py" listen 198.18.0.2 60 "$work/$2" &
     pids+=($!)

@@ -74,7 +74,8 @@ start_x() {
 
 # Starts an unmodified copy of PARLEY on a host, with its own folder and Parley.ini and its own /run/lock, as
 # separate machines have. With a third argument, the copy waits until that file exists, so that many copies can be
-# let go at the same instant. A command in $copy_wrapper (e.g. "prlimit --nofile=1024") goes before the copy's.
+# let go at the same instant. A command in $copy_wrapper (e.g. "prlimit --nofile=1024") goes before the copy's;
+# $copy_platform picks Qt's platform (xcb unless set; set empty, the copy chooses).
 # Sets pid_<host>.
 start_copy() { # host ini-text [go-file]
     local dir="$work/$1" go="${3:-}"
@@ -84,9 +85,16 @@ start_copy() { # host ini-text [go-file]
     # Started directly, not through in_host, so that $! is the copy's own process.
     ip netns exec "${tag}$1" unshare -m sh -c "mount -t tmpfs tmpfs /run/lock && \
         if [ -n '$go' ]; then while [ ! -e '$go' ]; do sleep 0.01; done; fi; \
-        exec ${copy_wrapper:-} env QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >>"$dir/log" 2>&1 &
+        exec ${copy_wrapper:-} env QT_QPA_PLATFORM=${copy_platform-xcb} XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >>"$dir/log" 2>&1 &
     pids+=($!)
     eval "pid_$1=$!"
+}
+# Waits up to SECONDS for PID to end; its exit status in $status.
+wait_exit() { # pid seconds
+    for _ in $(seq $(($2 * 10))); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$1" 2>/dev/null && return 1
+    status=0
+    wait "$1" || status=$?
 }
 window_of() { # pid
     for _ in $(seq 200); do
