@@ -456,6 +456,8 @@ void TF_Config::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     CentreOnScreen(this);
+    // The dialog opens with the keyboard on its first setting, never on the web link, which Enter would open.
+    m_flashIconBox->setFocus(Qt::TabFocusReason);
 }
 
 QPushButton* TF_Config::fontButton() const

@@ -119,6 +119,8 @@ void TF_Users::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     Guard([this] { showEntries(); });
     CentreOnScreen(this);
+    // The dialog opens with the keyboard in the list, never on the web link, which Enter would open.
+    m_entryList->setFocus(Qt::TabFocusReason);
 }
 
 // The rows are rebuilt from the list at every showing, so peers added meanwhile appear.

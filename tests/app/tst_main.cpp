@@ -18,6 +18,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -199,6 +200,14 @@ void TestMain::keyboardReachesEverything()
 void TestMain::everyControlIsNamed()
 {
     start();
+    // A dialog opens with the keyboard on its first control, never on a link that Enter would open.
+    for (QDialog* dialog : {static_cast<QDialog*>(m_parley->config()), static_cast<QDialog*>(m_parley->users())}) {
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(dialog->focusWidget());
+        QVERIFY2(!qobject_cast<QLabel*>(dialog->focusWidget()), qPrintable(dialog->objectName()));
+        dialog->hide();
+    }
     main()->findBar()->open();
     const QList<QWidget*> windows = {main(), m_parley->config(), m_parley->users(), m_parley->personal(),
                                      m_parley->message()};
