@@ -72,6 +72,22 @@ start_x() {
     fi
 }
 
+# A session bus of the test's own that starts no services by itself (a service the test stops stays away), on a path
+# socket the hosts reach; DBUS_SESSION_BUS_ADDRESS names it for what is started after.
+private_bus() {
+    cat >"$work/private-bus.conf" <<CONF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/private-bus</listen>
+  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+    dbus-daemon --config-file="$work/private-bus.conf" --fork --print-pid=5 5>"$work/private-bus.pid" </dev/null \
+        >/dev/null 2>&1 || skip "no private session bus"
+    pids+=("$(cat "$work/private-bus.pid")")
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/private-bus"
+}
+
 # Starts an unmodified copy of PARLEY on a host, with its own folder and Parley.ini and its own /run/lock, as
 # separate machines have. With a third argument, the copy waits until that file exists, so that many copies can be
 # let go at the same instant. A command in $copy_wrapper (e.g. "prlimit --nofile=1024") goes before the copy's;

@@ -13,18 +13,8 @@ for tool in icewm dunst dbus-daemon dbus-monitor dbus-send xwininfo; do command 
 host_up a 198.18.0.1
 host_up b 198.18.0.2
 start_x
-# A session bus of this test's own that starts no services by itself: once the server is gone, nothing brings it back.
-cat >"$work/bus.conf" <<CONF
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/notify-bus</listen>
-  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --fork --print-pid=5 5>"$work/notify-bus.pid" </dev/null >/dev/null 2>&1 ||
-    skip "no private session bus"
-pids+=("$(cat "$work/notify-bus.pid")")
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/notify-bus"
+# A session bus that starts no services by itself: once the server is gone, nothing brings it back.
+private_bus
 ip netns exec "$hub" env HOME="$work" icewm >"$work/icewm.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 200); do in_hub xwininfo -root -tree 2>/dev/null | grep -q '"SystemTray"' && break; sleep 0.05; done
@@ -42,24 +32,9 @@ pids+=($!)
 start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Messages]\r\nDesktopNotification=1\r\n[Popup]\r\nDelay=7\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
 sleep 2
 
-# Bob: accepts Alice's connection, connects to her, announces his name and says a line when told.
+# Bob: accepts Alice's connection, connects to her, announces his name and says each line when told.
 mkfifo "$work/say"
-ip netns exec "${tag}b" python3 - "$work/say" >"$work/bob.log" 2>&1 <<'PY' &
-import socket, sys, time
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("198.18.0.2", 196))
-server.listen(5)
-back = socket.socket()
-back.bind(("198.18.0.2", 0))
-back.connect(("198.18.0.1", 196))
-conn, _ = server.accept()
-conn.send(b"\x1bBob")
-for line in open(sys.argv[1], "rb"):
-    conn.send(line.rstrip(b"\n"))
-    time.sleep(0.3)
-time.sleep(30)
-PY
+ip netns exec "${tag}b" python3 "$here/say_peer.py" 198.18.0.2 198.18.0.1 30 <"$work/say" >"$work/bob.log" 2>&1 &
 pids+=($!)
 exec {say}>"$work/say"
 sleep 0.5

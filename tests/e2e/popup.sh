@@ -27,22 +27,7 @@ sleep 0.5
 [[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "could not give the keyboard to the other window"
 
 # Bob: accepts Alice's connection, connects to her, announces his name and says a line.
-ip netns exec "${tag}b" python3 - >"$work/bob.log" 2>&1 <<'PY' &
-import socket, time
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("198.18.0.2", 196))
-server.listen(5)
-back = socket.socket()
-back.bind(("198.18.0.2", 0))
-back.connect(("198.18.0.1", 196))
-conn, _ = server.accept()
-time.sleep(0.5)
-conn.send(b"\x1bBob")
-time.sleep(0.5)
-conn.send(b"Hello Alice")
-time.sleep(20)
-PY
+ip netns exec "${tag}b" python3 "$here/say_peer.py" 198.18.0.2 198.18.0.1 20 "Hello Alice" >"$work/bob.log" 2>&1 &
 pids+=($!)
 
 popup=

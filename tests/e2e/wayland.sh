@@ -20,37 +20,13 @@ ip netns exec "$hub" env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" weston --backend=hea
 pids+=($!)
 for _ in $(seq 100); do [[ -S $XDG_RUNTIME_DIR/parley-wayland ]] && break; sleep 0.05; done
 [[ -S $XDG_RUNTIME_DIR/parley-wayland ]] || skip "weston's headless compositor did not start"
-cat >"$work/bus.conf" <<CONF
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/wayland-bus</listen>
-  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --fork --print-pid=5 5>"$work/bus.pid" </dev/null >/dev/null 2>&1 ||
-    skip "no private session bus"
-pids+=("$(cat "$work/bus.pid")")
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/wayland-bus"
+private_bus
 
 copy_platform= copy_wrapper="env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=parley-wayland XDG_SESSION_TYPE=wayland" \
     start_copy a '[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
 for _ in $(seq 100); do in_host a ss -ltn | grep -q ':196 ' && break; sleep 0.05; done
 in_host a ss -ltn | grep -q ':196 ' || fail "the Wayland copy does not listen"
-in_host b python3 - <<'PY'
-import socket, time
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("198.18.0.2", 196))
-server.listen(5)
-back = socket.socket()
-back.bind(("198.18.0.2", 0))
-back.connect(("198.18.0.1", 196))
-conn, _ = server.accept()
-conn.send(b"\x1bBob")
-time.sleep(0.5)
-conn.send(b"hello from the LAN")
-time.sleep(1.5)
-PY
+in_host b python3 "$here/say_peer.py" 198.18.0.2 198.18.0.1 1 "hello from the LAN"
 kill -TERM "$pid_a"
 wait_exit "$pid_a" 10 || fail "the Wayland copy did not end within 10 s of SIGTERM"
 ((status == 0)) || fail "the Wayland copy ended with status $status"
