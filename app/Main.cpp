@@ -53,6 +53,7 @@ void TF_Main::connectSession()
 {
     connect(&m_session, &ChatSession::lineAppended, this,
             Guarded([this](const QString& line) { appendChatLine(line); }));
+    connect(&m_session, &ChatSession::noteAppended, m_controls.chatArea, &ChatView::addNote);
     connect(&m_session, &ChatSession::incomingLine, this,
             Guarded([this](const QString& line) { notifyIncoming(line); }));
     connect(&m_session, &ChatSession::runningChanged, this,

@@ -6,6 +6,7 @@
 #include "config/Settings.h"
 #include "ui/ChatView.h"
 #include "ui/FindBar.h"
+#include "ui/PeerStateDelegate.h"
 #include "ui/WidgetHelpers.h"
 #include "users/UserViewModel.h"
 
@@ -34,6 +35,7 @@ MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::S
     userListView->setObjectName(QStringLiteral("Users"));
     userListView->setAccessibleName(QStringLiteral("Users"));
     userListView->setModel(userView);
+    userListView->setItemDelegate(new PeerStateDelegate(userListView));
     userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
 

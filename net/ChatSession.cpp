@@ -48,6 +48,17 @@ void ChatSession::SendToEveryone(const QString& text)
 {
     Q_EMIT lineAppended(m_userName + QStringLiteral(": ") + text);
     m_connections->SendToAll(net::ChatMessage(text, m_settings.Encoding));
+    if (const QStringList missed = m_connections->TickedWithoutConnection(); !missed.isEmpty())
+        Q_EMIT noteAppended(NotDeliveredNote(missed));
+}
+
+QString ChatSession::NotDeliveredNote(const QStringList& names)
+{
+    QString note =
+        QStringLiteral("not delivered to: ") + names.first(std::min(names.size(), MaxNamesInNote)).join(", ");
+    if (names.size() > MaxNamesInNote)
+        note += QStringLiteral(" and %1 more").arg(names.size() - MaxNamesInNote);
+    return note;
 }
 
 void ChatSession::NotePersonalLine(const QString& text)

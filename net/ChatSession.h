@@ -39,8 +39,12 @@ public:
     QString UserName() const { return m_userName; }
     void SetUserName(const QString& name) { m_userName = name; }
 
-    // The own line (name, ": ", text) into the chat area, and the text to every accepted connection.
+    // The own line (name, ": ", text) into the chat area, and the text to every accepted connection; ticked peers
+    // without a connection to us are named in a note after it.
     void SendToEveryone(const QString& text);
+    // "not delivered to: Ann, Bob", with at most MaxNamesInNote names and a count of the rest.
+    static QString NotDeliveredNote(const QStringList& names);
+    static constexpr qsizetype MaxNamesInNote = 10;
     // The own personal line (name, ":: ", text) into the chat area; the text goes out when the dialog has closed.
     void NotePersonalLine(const QString& text);
     // The text to the peer of row j, or to its newer connection; false when that peer has gone.
@@ -65,6 +69,8 @@ public:
 Q_SIGNALS:
     // A line for the end of the chat area: the own lines and every shown incoming line.
     void lineAppended(const QString& line);
+    // A remark for the chat area only, after the line just appended: never saved, never sent.
+    void noteAppended(const QString& note);
     // An incoming line that was shown, for the notification.
     void incomingLine(const QString& line);
     // The rows of the user view may have changed.

@@ -4,6 +4,7 @@
 #include "net/Wire.h"
 #include "platform/OpenFiles.h"
 
+#include <QDateTime>
 #include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -25,6 +26,11 @@ namespace net {
 
 namespace {
 const char* const AddressProperty = "parleyAddress";
+
+qint64 Now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 [[noreturn]] void ThrowSocketError(const char* call, int error)
 {
@@ -153,7 +159,7 @@ void ConnectionManager::AcceptPending()
         }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
-        m_accepted.append(Accepted{socket, remote, numeric, false});
+        m_accepted.append(Accepted{socket, remote, numeric, false, Now()});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
     }
@@ -326,12 +332,45 @@ QList<UserRow> ConnectionManager::UserViewRows() const
     const bool ownNames = m_host.ShowYour();
     for (int j = 0; j < m_accepted.size(); ++j) {
         const int k = EntryOfConnection(j);
-        if (k < 0)
+        if (k < 0) {
             rows.append(UserRow{}); // closing, or refused: no entry to take a name or tick from
-        else
-            rows.append(UserRow{ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k), m_users.Ticked(k)});
+            continue;
+        }
+        const LinkClass link = ClientEstablished(k) ? LinkClass::BothWays : LinkClass::OneWay;
+        rows.append(UserRow{ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k), m_users.Ticked(k), link});
     }
     return rows;
+}
+
+LinkView ConnectionManager::LinkOfEntry(int k) const
+{
+    if (k < 0 || k >= m_users.Count())
+        return LinkView{};
+    const qint64 now = Now();
+    LinkView link = m_links.outgoing(Client(k), now);
+    if (const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k))) {
+        if (const int j = IndexOfNumeric(*address); j >= 0) {
+            link.incoming = true;
+            link.incomingSince = m_accepted[j].since;
+        }
+    }
+    return link;
+}
+
+QStringList ConnectionManager::TickedWithoutConnection() const
+{
+    QStringList names;
+    const bool ownNames = m_host.ShowYour();
+    for (int k = 0; k < m_users.Count(); ++k) {
+        if (!m_users.Ticked(k))
+            continue;
+        const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
+        if (address && IndexOfNumeric(*address) >= 0)
+            continue;
+        const QString name = ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k);
+        names.append(name.isEmpty() ? m_users.Address(k) : name);
+    }
+    return names;
 }
 
 void ConnectionManager::StoreTick(int j, bool ticked)
@@ -394,6 +433,7 @@ void ConnectionManager::lastEntryRemoved(int k)
     if (!client)
         return;
     m_retries.remove(client);
+    m_links.forget(client);
     client->disconnect(this);
     client->abort();
     client->deleteLater();
@@ -425,11 +465,14 @@ void ConnectionManager::StartAttempt(QTcpSocket* client)
     if (platform::InDescriptorReserve(client->socketDescriptor())) {
         client->abort();
         ScheduleRetry(client);
+        return;
     }
+    m_links.attemptStarted(client, Now());
 }
 
 void ConnectionManager::ClientSocketConnect(QTcpSocket* client)
 {
+    m_links.connected(client, Now());
     EnableKeepAlive(client->socketDescriptor());
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
@@ -443,14 +486,17 @@ void ConnectionManager::ClientSocketDisconnect(QTcpSocket* client)
     if (retry.established.isValid() && retry.established.elapsed() >= StableConnectionMs)
         retry.backoffMs = 0;
     retry.established.invalidate();
+    m_links.closed(client, Now());
     ScheduleRetry(client);
     m_host.UserViewChanged();
 }
 
-// Errors are never shown; a failed attempt only leads to the next one.
+// Errors are never shown; a failed attempt only leads to the next one, and the user view says why.
 void ConnectionManager::ClientSocketError(QTcpSocket* client)
 {
+    m_links.failed(client, FailureOf(*client), Now());
     ScheduleRetry(client);
+    m_host.UserViewChanged();
 }
 
 int ConnectionManager::PendingRetries() const
@@ -467,7 +513,9 @@ void ConnectionManager::ScheduleRetry(QTcpSocket* client)
         return;
     retry.scheduled = true;
     const quint64 generation = m_retryGeneration;
-    QTimer::singleShot(NextRetryDelay(client, retry), client, Guarded([this, client, generation] {
+    const int delayMs = NextRetryDelay(client, retry);
+    m_links.retryAt(client, Now() + delayMs);
+    QTimer::singleShot(delayMs, client, Guarded([this, client, generation] {
                            // Stop! came in between, or the entry went (its socket is only waiting to be deleted).
                            const auto pending = m_retries.find(client);
                            if (generation != m_retryGeneration || pending == m_retries.end())
@@ -510,6 +558,7 @@ void ConnectionManager::CloseAllClients()
     m_openBack.clear();
     m_openBackTimer->stop();
     m_retries.clear();
+    m_links.clear();
     for (int k = 0; k < m_users.Count(); ++k) {
         QTcpSocket* client = Client(k);
         if (!client)

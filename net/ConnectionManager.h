@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/LinkStates.h"
 #include "users/UserList.h"
 
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -18,9 +20,14 @@ class QTimer;
 
 namespace net {
 
+// How a row's peer is linked to us, at a glance.
+enum class LinkClass { BothWays, OneWay, Closing };
+
 struct UserRow {
     QString caption;
     bool ticked = false;
+    LinkClass link = LinkClass::Closing;
+    bool operator==(const UserRow&) const = default;
 };
 
 // What the connection manager needs from the main window.
@@ -99,6 +106,11 @@ public:
     QList<UserRow> UserViewRows() const;
     // The tick of row j of the user view into its user-list entry.
     void StoreTick(int j, bool ticked);
+    // Both directions of entry k's link (of the entry behind row j), as they stand now.
+    LinkView LinkOfEntry(int k) const;
+    LinkView LinkOfRow(int j) const { return LinkOfEntry(EntryOfConnection(j)); }
+    // The display names of the ticked entries that have no connection to us: they miss what is sent now.
+    QStringList TickedWithoutConnection() const;
 
     // Retries waiting for their turn.
     int PendingRetries() const;
@@ -118,6 +130,7 @@ private:
         QString address;
         std::optional<quint32> numeric;
         bool closed = false;
+        qint64 since = 0;
     };
     struct Retry {
         int quickTries = 0;
@@ -168,6 +181,7 @@ private:
     QList<int> m_openBack;
     QElapsedTimer m_openBackWaiting;
     QTimer* m_openBackTimer;
+    LinkStates m_links;
     // Bumped by Stop!, so that retries scheduled before it never fire.
     quint64 m_retryGeneration = 0;
 };

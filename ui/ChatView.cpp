@@ -55,6 +55,10 @@ void ChatView::prependLog(ChatLog&& earlier)
     m_characters = -1;
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
+    QMap<qsizetype, QString> notes;
+    for (auto note = m_notes.cbegin(); note != m_notes.cend(); ++note)
+        notes.insert(note.key() + shift, note.value());
+    m_notes.swap(notes);
     m_settle.requestLater();
     Q_EMIT prepended(shift);
     Q_EMIT logReset();
@@ -139,6 +143,7 @@ void ChatView::Forget()
     m_rows.clear();
     m_top = Position();
     m_anchor = m_caret = Position();
+    m_notes.clear();
 }
 
 void ChatView::scrollToEnd()
@@ -181,7 +186,8 @@ std::unique_ptr<QTextLayout> ChatView::LayOut(qsizetype piece) const
 int ChatView::RowsOf(qsizetype piece) const
 {
     const auto known = m_rows.constFind(piece);
-    return MarkerRows(piece) + (known != m_rows.cend() ? *known : std::max(1, LayOut(piece)->lineCount()));
+    return MarkerRows(piece) + NoteRows(piece) +
+           (known != m_rows.cend() ? *known : std::max(1, LayOut(piece)->lineCount()));
 }
 
 ChatView::Position ChatView::EndPosition() const
@@ -283,6 +289,10 @@ void ChatView::paintEvent(QPaintEvent*)
         }
         layout->draw(&painter, QPointF(Margin, y), selected);
         y += layout->lineCount() * RowHeight();
+        if (NoteRows(piece)) {
+            DrawNote(painter, y, m_notes.value(piece));
+            y += RowHeight();
+        }
     }
     // The area shows no caret: a keyboard user sees where the focus is by this frame.
     if (hasFocus()) {
@@ -364,7 +374,8 @@ ChatView::Position ChatView::CharacterAt(const QPoint& point) const
     for (qsizetype piece = top.piece; piece < m_log.pieceCount(); ++piece) {
         const std::unique_ptr<QTextLayout> layout = LayOut(piece);
         y += MarkerRows(piece) * RowHeight();
-        const int height = layout->lineCount() * RowHeight();
+        // A note's row belongs to the line above it.
+        const int height = (layout->lineCount() + NoteRows(piece)) * RowHeight();
         if (point.y() < y + height || piece + 1 == m_log.pieceCount()) {
             const int row = std::clamp((point.y() - y) / RowHeight(), 0, layout->lineCount() - 1);
             return Position{piece, layout->lineAt(row).xToCursor(point.x() - Margin)};
@@ -522,6 +533,33 @@ void ChatView::DrawMarker(QPainter& painter, int y) const
     painter.setPen(colour);
     painter.drawLine(Margin, middle, right - captionWidth - Margin, middle);
     painter.drawText(QRect(right - captionWidth, y, captionWidth, RowHeight()), Qt::AlignVCenter, caption);
+    painter.restore();
+}
+
+void ChatView::addNote(const QString& text)
+{
+    if (m_log.isEmpty())
+        return;
+    m_notes.insert(m_log.pieceCount() - 1, text);
+    while (m_notes.size() > MaxNotes)
+        m_notes.erase(m_notes.begin());
+    setAccessibleDescription(text);
+    m_settle.requestLater();
+    viewport()->update();
+}
+
+// In italics, in the colour of hints, indented: a remark of the program's, not a line of the chat.
+void ChatView::DrawNote(QPainter& painter, int y, const QString& note) const
+{
+    QFont font = this->font();
+    font.setItalic(true);
+    const int indent = Margin + fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4;
+    const int width = viewport()->width() - indent - Margin;
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const QString shown = QFontMetrics(font).elidedText(note, Qt::ElideRight, width);
+    painter.drawText(QRect(indent, y, width, RowHeight()), Qt::AlignVCenter, shown);
     painter.restore();
 }
 

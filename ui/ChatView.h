@@ -6,6 +6,7 @@
 
 #include <QAbstractScrollArea>
 #include <QHash>
+#include <QMap>
 #include <QTextLayout>
 
 #include <memory>
@@ -53,6 +54,12 @@ public:
     // The "New" marker above this piece, the first of the lines that arrived unseen; -1 for none.
     void setMarker(qsizetype piece);
     qsizetype marker() const { return m_marker; }
+    // A remark drawn on a row of its own below the last line, shown and never part of the text: what was not
+    // delivered. A screen reader finds the latest in the area's description.
+    void addNote(const QString& text);
+    QString noteAfter(qsizetype piece) const { return m_notes.value(piece); }
+    // Only the latest notes are kept, so a long day of them costs little.
+    static constexpr qsizetype MaxNotes = 256;
 
 Q_SIGNALS:
     void textChanged();
@@ -90,10 +97,12 @@ private:
     // The piece as the whole text holds it: with the line break that follows it, unless it ends the text.
     QString PlainPiece(qsizetype piece) const;
     std::unique_ptr<QTextLayout> LayOut(qsizetype piece) const;
-    // The rows a piece takes, the marker's above it included.
+    // The rows a piece takes, the marker's above it and a note's below it included.
     int RowsOf(qsizetype piece) const;
     int MarkerRows(qsizetype piece) const { return piece == m_marker ? 1 : 0; }
+    int NoteRows(qsizetype piece) const { return m_notes.contains(piece) ? 1 : 0; }
     void DrawMarker(QPainter& painter, int y) const;
+    void DrawNote(QPainter& painter, int y, const QString& note) const;
     int RowHeight() const;
     int VisibleRows() const;
     // The first row shown when the last row is at the bottom.
@@ -120,6 +129,7 @@ private:
     bool m_selecting = false;
     const ChatSearch* m_search = nullptr;
     qsizetype m_marker = -1;
+    QMap<qsizetype, QString> m_notes;
     qsizetype m_currentMatch = -1;
     // How many rows each recently laid-out piece takes at the present width and font.
     mutable QHash<qsizetype, int> m_rows;

@@ -2,6 +2,9 @@
 
 #include "common/Errors.h"
 #include "net/ChatSession.h"
+#include "users/PeerStateText.h"
+
+#include <QDateTime>
 
 UserViewModel::UserViewModel(ChatSession& session, QObject* parent)
     : QAbstractListModel(parent), m_session(session), m_refreshTimer(new QTimer(this))
@@ -26,6 +29,16 @@ QVariant UserViewModel::data(const QModelIndex& index, int role) const
         return row.caption;
     if (role == Qt::CheckStateRole)
         return row.ticked ? Qt::Checked : Qt::Unchecked;
+    if (role == LinkClassRole)
+        return int(row.link);
+    if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
+        // Asked when shown, so the times are those of now; a row whose connection went has nothing to say.
+        if (row.link == net::LinkClass::Closing)
+            return QStringLiteral("closing");
+        const QString state =
+            PeerStateText(m_session.connections().LinkOfRow(index.row()), QDateTime::currentMSecsSinceEpoch());
+        return role == Qt::ToolTipRole ? state + QLatin1Char('\n') + PeerStateLegend() : state;
+    }
     return QVariant();
 }
 
@@ -72,7 +85,7 @@ void UserViewModel::refresh()
         endRemoveRows();
     }
     for (int r = 0; r < m_rows.size(); ++r) {
-        if (m_rows[r].caption == rows[r].caption && m_rows[r].ticked == rows[r].ticked)
+        if (m_rows[r] == rows[r])
             continue;
         m_rows[r] = rows[r];
         Q_EMIT dataChanged(index(r), index(r));

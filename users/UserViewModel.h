@@ -9,14 +9,16 @@
 class ChatSession;
 
 // The user view's rows: one per connection our listening socket accepted, named and ticked from its user-list
-// entry. It follows the session's signals, a burst of them one update a moment after the first, and writes a tick
-// straight into the entry. A row that outlived its connection has no name and no address.
+// entry, with how its peer is linked to us. It follows the session's signals, a burst of them one update a moment after
+// the first, and writes a tick straight into the entry. A row that outlived its connection has no name and no address.
 class UserViewModel : public QAbstractListModel {
     Q_OBJECT
 public:
     // How long the rows may lag behind the session: while many peers connect at once, answering them comes first,
     // and a view laid out again at every turn of the loop would keep them waiting.
     static constexpr int RefreshDelayMs = 50;
+    // A row's net::LinkClass, for the mark the view draws.
+    static constexpr int LinkClassRole = Qt::UserRole + 1;
 
     explicit UserViewModel(ChatSession& session, QObject* parent = nullptr);
 

@@ -7,11 +7,12 @@
 #include <QTcpSocket>
 #include <QTest>
 
-// A port nobody listens on for the program under test; the peers use the same one on their own addresses.
+// A port nobody listens on for the program under test; the peers use the same one on their own addresses, so the
+// port is asked for on every address: one free on 127.0.0.1 alone may be another test's port on 127.0.0.2.
 inline quint16 FreePort()
 {
     QTcpServer probe;
-    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
+    probe.listen(QHostAddress(QHostAddress::AnyIPv4), 0);
     return probe.serverPort();
 }
 

@@ -221,6 +221,7 @@ void TestUsers::addWhileRunningConnects()
 {
     start(true);
     Peer bob(QStringLiteral("127.0.0.2"), m_env->services.listenPort);
+    QVERIFY(bob.listening());
     add(QStringLiteral("Bob"), QStringLiteral("127.0.0.2"));
     QVERIFY(bob.waitForIncoming());
 }
