@@ -15,9 +15,11 @@
 #include "tray/TrayPresenter.h"
 #include "ui/ChatView.h"
 #include "ui/WidgetHelpers.h"
+#include "users/NetworkCheckDialog.h"
 #include "users/UserViewModel.h"
 #include "users/Users.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -102,11 +104,32 @@ void TF_Main::connectControls()
     connect(m_controls.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
 }
 
-// Ctrl+M switches between the normal and the silent mode.
+// Ctrl+M switches between the normal and the silent mode; Ctrl+K checks the network, also from the user view's menu.
 void TF_Main::createShortcuts()
 {
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             Guarded([this] { onModeClicked(); }));
+    auto* checkNetwork = new QAction(QStringLiteral("Check the network..."), this);
+    checkNetwork->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(checkNetwork, &QAction::triggered, this, Guarded([this] { showNetworkCheck(); }));
+    addAction(checkNetwork);
+    m_controls.userListView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_controls.userListView->addAction(checkNetwork);
+}
+
+NetworkCheckDialog* TF_Main::networkCheck()
+{
+    if (!m_networkCheck)
+        m_networkCheck = new NetworkCheckDialog(m_session, this);
+    return m_networkCheck;
+}
+
+void TF_Main::showNetworkCheck()
+{
+    NetworkCheckDialog* dialog = networkCheck();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void TF_Main::createTrayParts()
@@ -118,6 +141,7 @@ void TF_Main::createTrayParts()
     m_reading = new ReadingAids(*this, m_controls, *m_tray);
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
+    connect(m_tray, &TrayPresenter::checkNetworkRequested, this, Guarded([this] { showNetworkCheck(); }));
 }
 
 void TF_Main::createTimers()

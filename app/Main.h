@@ -32,6 +32,7 @@ class TF_Config;
 class TF_Message;
 class TF_Users;
 class TF_Personal;
+class NetworkCheckDialog;
 
 // The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon. It is
 // the view of the chat session: it forwards what the person does and shows what the session says.
@@ -65,6 +66,9 @@ public:
     bool running() const;
     // The dialogs this window opens, created after its start-up.
     void setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
+    // "Check the network", made when first asked for and shown without blocking the window.
+    NetworkCheckDialog* networkCheck();
+    void showNetworkCheck();
     // The chat area, the message box and the user view in the settings' font and colours.
     void applyAppearance();
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
@@ -147,6 +151,7 @@ private:
     TF_Message* m_message = nullptr;
     TF_Users* m_users = nullptr;
     TF_Personal* m_personal = nullptr;
+    NetworkCheckDialog* m_networkCheck = nullptr;
     TrayPresenter* m_tray = nullptr;
     bool m_wasMinimized = false;
     ReadingAids* m_reading = nullptr;

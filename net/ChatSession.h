@@ -25,6 +25,7 @@ public:
     net::ConnectionManager& connections() { return *m_connections; }
     const net::ConnectionManager& connections() const { return *m_connections; }
 
+    const Settings& settings() const { return m_settings; }
     bool Running() const { return m_running; }
     // Run!: the listening socket, then every entry's outgoing connection; throws the socket error when the port
     // cannot be had, and the service stays stopped.

@@ -367,7 +367,9 @@ QStringList ConnectionManager::TickedWithoutConnection() const
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
         if (address && IndexOfNumeric(*address) >= 0)
             continue;
-        const QString name = ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k);
+        // A peer that never announced a name is called what the own list calls it.
+        const QString& announced = m_users.AnnouncedName(k);
+        const QString name = ownNames || announced == UnknownName ? m_users.OwnName(k) : announced;
         names.append(name.isEmpty() ? m_users.Address(k) : name);
     }
     return names;

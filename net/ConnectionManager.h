@@ -90,6 +90,8 @@ public:
     // Drops every accepted connection without running the disconnect handling.
     void CloseServer();
     bool Listening() const;
+    quint16 ListenPort() const { return m_listenPort; }
+    quint16 PeerPort() const { return m_peerPort; }
 
     void OpenClient(int k);
     void CloseClient(int k);

@@ -290,7 +290,7 @@ FirewallVerdict JudgeNftRuleset(const QByteArray& json, quint16 port)
     return RulesetJudge(document.object().value(QLatin1String("nftables")).toArray(), port).judge();
 }
 
-FirewallVerdict ReadFirewall(quint16 port)
+FirewallVerdict ReadFirewall(quint16 port, const std::atomic_bool& cancelled)
 {
     const QString nft = QStandardPaths::findExecutable(QStringLiteral("nft")).isEmpty()
                             ? QStandardPaths::findExecutable(QStringLiteral("nft"),
@@ -302,8 +302,13 @@ FirewallVerdict ReadFirewall(quint16 port)
                                QString()};
     QProcess process;
     process.start(nft, {QStringLiteral("-j"), QStringLiteral("list"), QStringLiteral("ruleset")});
-    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    // In short waits, so that closing the dialog never waits for a stuck nft.
+    for (int waited = 0; process.state() != QProcess::NotRunning && waited < 5000 && !cancelled; waited += 50)
+        process.waitForFinished(50);
+    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         process.kill();
+        process.waitForFinished(1000);
         return FirewallVerdict{FirewallVerdict::Kind::Unknown,
                                QStringLiteral("Only an administrator may read the firewall's rules; to see them: "
                                               "sudo nft list ruleset"),
@@ -375,9 +380,9 @@ QString AddressesSection()
     return lines.join(QLatin1Char('\n'));
 }
 
-QString FirewallSection(quint16 port)
+QString FirewallSection(quint16 port, const std::atomic_bool& cancelled)
 {
-    const FirewallVerdict verdict = ReadFirewall(port);
+    const FirewallVerdict verdict = ReadFirewall(port, cancelled);
     if (verdict.openCommand.isEmpty())
         return verdict.detail;
     return verdict.detail + QStringLiteral(" To let them in:\n    ") + verdict.openCommand;
@@ -411,12 +416,12 @@ QString PeersSection(const NetworkCheckInput& input, const std::atomic_bool& can
 
 QString RunNetworkCheck(const NetworkCheckInput& input, const std::atomic_bool& cancelled)
 {
-    const auto section = [](const QString& title, const QString& body) {
-        return title + QLatin1Char('\n') + QStringLiteral("  ") + QString(body).replace('\n', QStringLiteral("\n  "));
+    const auto section = [](const QString& title, QString body) -> QString {
+        return title + QStringLiteral("\n  ") + body.replace(QLatin1Char('\n'), QStringLiteral("\n  "));
     };
     return QStringList{section(QStringLiteral("Listening"), ListeningSection(input.port, input.listening)),
                        section(QStringLiteral("This computer's addresses"), AddressesSection()),
-                       section(QStringLiteral("Firewall"), FirewallSection(input.port)),
+                       section(QStringLiteral("Firewall"), FirewallSection(input.port, cancelled)),
                        section(QStringLiteral("Listed peers"), PeersSection(input, cancelled))}
         .join(QStringLiteral("\n\n"));
 }

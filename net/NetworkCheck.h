@@ -41,7 +41,7 @@ struct FirewallVerdict {
 // source, an interface, a connection state) are passed over, as they do not decide for every peer.
 FirewallVerdict JudgeNftRuleset(const QByteArray& json, quint16 port);
 // Runs nft (only root may read the rules) and judges what it prints.
-FirewallVerdict ReadFirewall(quint16 port);
+FirewallVerdict ReadFirewall(quint16 port, const std::atomic_bool& cancelled);
 
 // A listed peer for the check: one with a connection to us is not tried again, since closing a second connection
 // would make it close its connection to us; what is known of it is given instead.

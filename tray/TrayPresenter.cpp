@@ -28,10 +28,12 @@ TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& c
             Guarded([this] { showInPopup(std::exchange(m_notifiedLine, QString())); }));
     m_menu = new QMenu(&window);
     m_openAction = m_menu->addAction(QStringLiteral("Open"));
+    m_checkNetworkAction = m_menu->addAction(QStringLiteral("Check the network..."));
     m_exitAction = m_menu->addAction(QStringLiteral("Exit"));
     m_menu->setDefaultAction(m_openAction);
     connect(m_openAction, &QAction::triggered, this, &TrayPresenter::openRequested);
     connect(m_exitAction, &QAction::triggered, this, &TrayPresenter::exitRequested);
+    connect(m_checkNetworkAction, &QAction::triggered, this, &TrayPresenter::checkNetworkRequested);
 
     m_icon = new TTrayIcon(area, cursor, this);
     m_icon->Icons = TrayImageList();

@@ -60,6 +60,7 @@ Q_SIGNALS:
     // A left click on the icon, "Open", or an arriving line with "Restore main window".
     void openRequested();
     void exitRequested();
+    void checkNetworkRequested();
     // The person answered the desktop notification: as a click on the popup's answer.
     void answered();
 
@@ -82,6 +83,7 @@ private:
     TTrayIcon* m_icon = nullptr;
     QMenu* m_menu = nullptr;
     QAction* m_openAction = nullptr;
+    QAction* m_checkNetworkAction = nullptr;
     QAction* m_exitAction = nullptr;
     QTimer* m_flashTimer = nullptr;
     int m_flashPhase = 0;

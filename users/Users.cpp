@@ -7,7 +7,10 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProfileFile.h"
 #include "ui/WidgetHelpers.h"
+#include "users/FindCopiesDialog.h"
+#include "users/PeerStateText.h"
 
+#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,7 +34,8 @@ TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSe
                    QWidget* parent)
     : QDialog(parent), m_boxes(boxes), m_shell(shell), m_session(session), m_iniPath(iniPath)
 {
-    SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 255));
+    // Taller than the design by the row of "Find copies...".
+    SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 284));
     createHeader();
     createEditors();
     // The names the program's design gives the controls, as their object names.
@@ -104,6 +108,11 @@ void TF_Users::createEditors()
     m_applyButton = makeButton(QStringLiteral("Apply"), 304, 188, &TF_Users::onApplyClicked);
     m_deleteButton = makeButton(QStringLiteral("Delete"), 236, 216, &TF_Users::onDeleteClicked);
     m_clearButton = makeButton(QStringLiteral("Clear"), 304, 216, &TF_Users::onClearClicked);
+    m_findCopiesButton = new QPushButton(QStringLiteral("Find copies..."), this);
+    m_findCopiesButton->setObjectName(QStringLiteral("FindCopies"));
+    m_findCopiesButton->setGeometry(236, 250, 133, 25);
+    m_findCopiesButton->setAutoDefault(false);
+    connect(m_findCopiesButton, &QPushButton::clicked, this, Guarded([this] { onFindCopiesClicked(); }));
     setTabOrder(m_entryList, m_nameBox);
     setTabOrder(m_nameBox, m_addressBox);
     setTabOrder(m_addressBox, m_addButton);
@@ -129,8 +138,13 @@ void TF_Users::showEntries()
     const UserList& users = m_session.userList();
     const QSignalBlocker quiet(m_entryList);
     m_entryList->clear();
-    for (int i = 0; i < users.Count(); ++i)
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (int i = 0; i < users.Count(); ++i) {
         m_entryList->addItem(rowText(users.OwnName(i), users.Address(i)));
+        // How the peer is linked to us now, while the service runs.
+        if (m_session.Running())
+            m_entryList->item(i)->setToolTip(PeerStateText(m_session.connections().LinkOfEntry(i), now));
+    }
     m_entryList->setCurrentRow(-1);
     m_entryList->clearSelection();
     onEntrySelected();
@@ -194,6 +208,20 @@ void TF_Users::onAddClicked()
         return;
     m_session.AddUser(m_addressBox->text(), m_nameBox->text());
     m_entryList->addItem(rowText(m_nameBox->text(), m_addressBox->text()));
+}
+
+FindCopiesDialog* TF_Users::findCopies()
+{
+    if (!m_findCopies) {
+        m_findCopies = new FindCopiesDialog(m_session, this);
+        connect(m_findCopies, &FindCopiesDialog::added, this, Guarded([this] { showEntries(); }));
+    }
+    return m_findCopies;
+}
+
+void TF_Users::onFindCopiesClicked()
+{
+    findCopies()->exec();
 }
 
 void TF_Users::onApplyClicked()

@@ -8,6 +8,7 @@ class Shell;
 } // namespace platform
 
 class ChatSession;
+class FindCopiesDialog;
 
 class QLabel;
 class QLineEdit;
@@ -30,6 +31,9 @@ public:
     QPushButton* deleteButton() const { return m_deleteButton; }
     QPushButton* clearButton() const { return m_clearButton; }
     QLabel* webLink() const { return m_webLink; }
+    QPushButton* findCopiesButton() const { return m_findCopiesButton; }
+    // Made when first asked for.
+    FindCopiesDialog* findCopies();
 
     void onEntrySelected();
     // The address check: rewrites the address box, or replaces it and says why.
@@ -38,6 +42,7 @@ public:
     void onApplyClicked();
     void onDeleteClicked();
     void onClearClicked();
+    void onFindCopiesClicked();
     void saveList();
 
     void reject() override;
@@ -58,6 +63,8 @@ private:
     QPushButton* m_deleteButton = nullptr;
     QPushButton* m_clearButton = nullptr;
     QLabel* m_webLink = nullptr;
+    QPushButton* m_findCopiesButton = nullptr;
+    FindCopiesDialog* m_findCopies = nullptr;
     void createHeader();
     void createEditors();
     void showEntries();

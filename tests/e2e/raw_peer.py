@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """A bare peer speaking Parley's wire format, for the end-to-end test.
 
-  raw_peer.py listen ADDRESS SECONDS OUT   accept connections on ADDRESS:196 and record who connected and what came
+  raw_peer.py listen ADDRESS SECONDS OUT [NAME]
+                                            accept connections on ADDRESS:196 and record who connected and what came;
+                                            with a NAME, announce it on each, as a copy that lists the caller does
   raw_peer.py connect SOURCE TARGET SECONDS OUT
                                             connect from SOURCE to TARGET:196 and record what comes back and
                                             whether the other side closed the connection
@@ -20,7 +22,7 @@ def record(out, line):
     out.flush()
 
 
-def listen(address, seconds, path):
+def listen(address, seconds, path, name=None):
     with open(path, "w") as out:
         server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -36,6 +38,8 @@ def listen(address, seconds, path):
                     conn, (host, _) = server.accept()
                     peers[conn] = host
                     record(out, "connected " + host)
+                    if name is not None:
+                        conn.send(b"\x1b" + name.encode())
                     continue
                 data = s.recv(65536)
                 if data:
@@ -68,6 +72,6 @@ def connect(source, target, seconds, path):
 
 if __name__ == "__main__":
     if sys.argv[1] == "listen":
-        listen(sys.argv[2], float(sys.argv[3]), sys.argv[4])
+        listen(sys.argv[2], float(sys.argv[3]), sys.argv[4], *sys.argv[5:6])
     else:
         connect(sys.argv[2], sys.argv[3], float(sys.argv[4]), sys.argv[5])
