@@ -26,7 +26,7 @@ QString Failure(net::Outgoing state)
 QString Tries(const net::LinkView& link, qint64 now)
 {
     if (link.trying)
-        return QStringLiteral(" — trying again since %1").arg(Clock(link.lastTry));
+        return QStringLiteral(" — trying since %1").arg(Clock(link.lastTry));
     QString text;
     if (link.lastTry > 0)
         text += QStringLiteral(" — last try %1").arg(Clock(link.lastTry));
@@ -70,6 +70,6 @@ QString PeerStateText(const net::LinkView& link, qint64 now)
 
 QString PeerStateLegend()
 {
-    return QStringLiteral("Filled circle: connected both ways. Half circle: it reaches us, we do not reach it. "
+    return QStringLiteral("Filled circle: connected both ways.\nHalf circle: it reaches us, we do not reach it.\n"
                           "Ring: the connection is closing.");
 }

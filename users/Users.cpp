@@ -82,7 +82,7 @@ void TF_Users::createEditors()
 
     m_entryList = new QListWidget(this);
     m_entryList->setAccessibleName(QStringLiteral("User list"));
-    m_entryList->setGeometry(12, 104, 217, 141);
+    m_entryList->setGeometry(12, 104, 217, 171);
     m_entryList->setFont(bold);
     m_entryList->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_entryList, &QListWidget::itemSelectionChanged, this, Guarded([this] { onEntrySelected(); }));

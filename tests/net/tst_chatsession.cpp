@@ -214,12 +214,22 @@ void TestChatSession::knownPeerGetsNameAndConnectionBack()
 
 void TestChatSession::linesBothWays()
 {
-    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\n");
+    // Carl is ticked and not connected, Dora is neither: only Carl is named as having missed the line.
+    start("[Users]\r\nCount=3\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\nUserN1=Carl\r\n"
+          "UserA2=127.0.0.4\r\nUserN2=Dora\r\nUserE2=0\r\n");
+    QSignalSpy notes(m_session.get(), &ChatSession::noteAppended);
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
     m_session->SendToEveryone(QStringLiteral("hello Bob"));
     QCOMPARE(lastLine(), QStringLiteral("Al: hello Bob"));
     QVERIFY(bob->waitForReceived("hello Bob"));
+    QCOMPARE(notes.count(), 1);
+    QCOMPARE(notes.first().first().toString(), QStringLiteral("not delivered to: Carl"));
+    QStringList many;
+    for (int i = 1; i <= 12; ++i)
+        many.append(QString::number(i));
+    QCOMPARE(ChatSession::NotDeliveredNote(many),
+             QStringLiteral("not delivered to: 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more"));
 
     QVERIFY(bob->say("hi"));
     QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: hi"));
@@ -568,13 +578,24 @@ void TestChatSession::windowsCodePagePeer()
 
 void TestChatSession::userViewFollowsTheSession()
 {
-    start("[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserA1=127.0.0.3\r\nUserE1=0\r\n");
+    start("[Users]\r\nCount=3\r\nUserA0=127.0.0.2\r\nUserA1=127.0.0.3\r\nUserE1=0\r\nUserA2=127.0.0.4\r\n");
     UserViewModel view(*m_session);
     QSignalSpy changed(&view, &QAbstractItemModel::dataChanged);
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     auto carol = connectedPeer(QStringLiteral("127.0.0.3"));
     QVERIFY(bob && carol);
     // Rows come with the connections, without anybody asking; a name announced later changes its row alone.
+    QTRY_COMPARE(view.rowCount(), 2);
+    // Each row says how its peer is linked: Bob both ways; Dan connects to us but listens nowhere.
+    QCOMPARE(view.index(0).data(UserViewModel::LinkClassRole).toInt(), int(net::LinkClass::BothWays));
+    QVERIFY(view.index(0).data(Qt::ToolTipRole).toString().startsWith(QLatin1String("connected both ways since ")));
+    Peer dan(QStringLiteral("127.0.0.4"), m_port, false);
+    QVERIFY(dan.connectToProgram(m_port));
+    QTRY_COMPARE(view.rowCount(), 3);
+    QTRY_COMPARE(view.index(2).data(UserViewModel::LinkClassRole).toInt(), int(net::LinkClass::OneWay));
+    QTRY_VERIFY(
+        view.index(2).data(Qt::AccessibleDescriptionRole).toString().contains(QLatin1String("; refused since ")));
+    dan.outgoing().abort();
     QTRY_COMPARE(view.rowCount(), 2);
     QVERIFY(carol->say("\x1B"
                        "Carol"));

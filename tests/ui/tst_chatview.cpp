@@ -15,6 +15,7 @@ private Q_SLOTS:
     void longLineWrapsAndScrollsByRows();
     void selectsAndCopies();
     void readByScreenReaders();
+    void notesStayWithTheirLines();
 
 private:
     std::unique_ptr<ChatView> m_view;
@@ -121,6 +122,40 @@ void TestChatView::readByScreenReaders()
     QCOMPARE(text->text(0, -1), QStringLiteral("Ann: hi\nBob: hello\n") + longLine);
     QCOMPARE(text->text(19 + 2040, 19 + 2056), QString(16, QChar(0x00E9))); // two bytes each: a piece ends at 2048
     QCOMPARE(text->text(19 + 2990, 19 + 3010), QString(10, QChar(0x00E9)) + QString(10, QLatin1Char('b')));
+}
+
+// A note is drawn after its line and is never text: it moves with its line when history goes in above, and goes
+// with "Clear".
+void TestChatView::notesStayWithTheirLines()
+{
+    m_view->addNote(QStringLiteral("nothing to note on"));
+    QCOMPARE(m_view->noteAfter(0), QString());
+    m_view->appendPlainText(QStringLiteral("Al: one\nAl: two"));
+    m_view->addNote(QStringLiteral("not delivered to: Bob"));
+    QCOMPARE(m_view->noteAfter(1), QStringLiteral("not delivered to: Bob"));
+    QCOMPARE(m_view->accessibleDescription(), QStringLiteral("not delivered to: Bob"));
+    QCOMPARE(m_view->toPlainText(), QStringLiteral("Al: one\nAl: two"));
+    // The note takes a row: the end of the text is shown one row further down.
+    for (int i = 0; i < 100; ++i)
+        m_view->appendPlainText(QStringLiteral("Ann: line %1").arg(i));
+    QScrollBar* bar = m_view->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+    const int withNote = bar->maximum();
+    m_view->addNote(QStringLiteral("not delivered to: Carl"));
+    QTRY_COMPARE(bar->maximum(), withNote + 1);
+    ChatLog earlier;
+    earlier.appendText("Old: a\nOld: b\nOld: c");
+    m_view->prependLog(std::move(earlier));
+    QCOMPARE(m_view->noteAfter(1), QString());
+    QCOMPARE(m_view->noteAfter(4), QStringLiteral("not delivered to: Bob"));
+    for (int i = 0; i < ChatView::MaxNotes + 1; ++i) {
+        m_view->appendPlainText(QStringLiteral("Al: again"));
+        m_view->addNote(QStringLiteral("not delivered to: Bob"));
+    }
+    QCOMPARE(m_view->noteAfter(4), QString()); // the oldest went
+    m_view->clear();
+    m_view->appendPlainText(QStringLiteral("Al: fresh"));
+    QCOMPARE(m_view->noteAfter(0), QString());
 }
 
 QTEST_MAIN(TestChatView)
