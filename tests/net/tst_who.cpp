@@ -106,7 +106,7 @@ void TestWho::peerStates()
     if (link == int(net::LinkClass::OneWay)) {
         QVERIFY2(tooltip.startsWith(QLatin1String("connected to us since ")), qPrintable(tooltip));
         QTRY_VERIFY_WITH_TIMEOUT(rowData(Qt::ToolTipRole).toString().contains(QLatin1String(", next in ")) ||
-                                     rowData(Qt::ToolTipRole).toString().contains(QLatin1String("trying again")),
+                                     rowData(Qt::ToolTipRole).toString().contains(QStringLiteral(" — trying since ")),
                                  10000);
     }
 }
