@@ -13,6 +13,8 @@
 #include "tray/Trayicon.h"
 #include "ui/ChatView.h"
 #include "ui/FindBar.h"
+#include "users/FindCopiesDialog.h"
+#include "users/NetworkCheckDialog.h"
 #include "users/Users.h"
 
 #include <QAccessible>
@@ -209,8 +211,13 @@ void TestMain::everyControlIsNamed()
         dialog->hide();
     }
     main()->findBar()->open();
-    const QList<QWidget*> windows = {main(), m_parley->config(), m_parley->users(), m_parley->personal(),
-                                     m_parley->message()};
+    const QList<QWidget*> windows = {main(),
+                                     m_parley->config(),
+                                     m_parley->users(),
+                                     m_parley->personal(),
+                                     m_parley->message(),
+                                     main()->networkCheck(),
+                                     m_parley->users()->findCopies()};
     for (QWidget* window : windows) {
         for (QWidget* control : window->findChildren<QWidget*>()) {
             if (!(control->focusPolicy() & Qt::TabFocus) || control->isWindow() != (control == window))
