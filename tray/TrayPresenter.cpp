@@ -28,8 +28,10 @@ TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& c
             Guarded([this] { showInPopup(std::exchange(m_notifiedLine, QString())); }));
     m_menu = new QMenu(&window);
     m_openAction = m_menu->addAction(QStringLiteral("Open"));
-    m_checkNetworkAction = m_menu->addAction(QStringLiteral("Check the network..."));
     m_exitAction = m_menu->addAction(QStringLiteral("Exit"));
+    // Below the two the menu has always had, so that they keep their places.
+    m_menu->addSeparator();
+    m_checkNetworkAction = m_menu->addAction(QStringLiteral("Check the network..."));
     m_menu->setDefaultAction(m_openAction);
     connect(m_openAction, &QAction::triggered, this, &TrayPresenter::openRequested);
     connect(m_exitAction, &QAction::triggered, this, &TrayPresenter::exitRequested);

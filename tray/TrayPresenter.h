@@ -43,6 +43,7 @@ public:
     QMenu* menu() const { return m_menu; }
     QAction* openAction() const { return m_openAction; }
     QAction* exitAction() const { return m_exitAction; }
+    QAction* checkNetworkAction() const { return m_checkNetworkAction; }
     QTimer* flashTimer() const { return m_flashTimer; }
     bool flashing() const;
     QStringList soundFolders() const;

@@ -131,6 +131,17 @@ void TestMain::windowsCreatedInOrder()
     QCOMPARE(main()->tray().menu()->defaultAction(), main()->tray().openAction());
     QCOMPARE(main()->tray().openAction()->text(), QStringLiteral("Open"));
     QCOMPARE(main()->tray().exitAction()->text(), QStringLiteral("Exit"));
+    // The network check, below the two: from the tray menu, and by Ctrl+K in the window.
+    QCOMPARE(main()->tray().menu()->actions().indexOf(main()->tray().exitAction()), 1);
+    main()->tray().checkNetworkAction()->trigger();
+    QTRY_VERIFY(main()->networkCheck()->isVisible());
+    main()->networkCheck()->hide();
+    main()->show();
+    QVERIFY(QTest::qWaitForWindowActive(main()));
+    QTest::keyClick(main(), Qt::Key_K, Qt::ControlModifier);
+    QTRY_VERIFY(main()->networkCheck()->isVisible());
+    main()->networkCheck()->hide();
+    main()->hide();
     QCOMPARE(main()->messageBox()->accessibleName(), QStringLiteral("Message"));
     QCOMPARE(main()->chatArea()->accessibleName(), QStringLiteral("Chat"));
     QCOMPARE(main()->userListView()->accessibleName(), QStringLiteral("Users"));
