@@ -3,16 +3,13 @@
 #include "common/Errors.h"
 #include "net/ChatSession.h"
 #include "net/Wire.h"
-#include "ui/WidgetHelpers.h"
 
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QHostAddress>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -36,52 +33,37 @@ void AddConnected(const ChatSession& session, net::CopySearchInput& input)
 } // namespace
 
 FindCopiesDialog::FindCopiesDialog(ChatSession& session, QWidget* parent)
-    : QDialog(parent), m_session(session), m_status(new QLabel(this)), m_found(new QTreeWidget(this)),
-      m_againButton(new QPushButton(QStringLiteral("Search again"), this))
+    : RepeatedRunDialog(QStringLiteral("F_FindCopies"), QStringLiteral("Find copies on this network"),
+                        QStringLiteral("Search again"), QSize(460, 360), parent),
+      m_session(session), m_found(new QTreeWidget(this))
 {
-    setObjectName(QStringLiteral("F_FindCopies"));
-    setWindowTitle(QStringLiteral("Find copies on this network"));
-    resize(460, 360);
-    const quint16 port = session.connections().PeerPort();
     auto* about = new QLabel(
         QStringLiteral("Parley tries port %1 on the addresses of this computer's own networks (at most %2 of them) "
                        "and lists those where a copy answers. A copy there that has \"Add new IPs to user list\" "
                        "ticked will add this computer to its user list when it is tried.")
-            .arg(port)
+            .arg(session.connections().PeerPort())
             .arg(net::MaxSearchedAddresses),
         this);
     about->setWordWrap(true);
-    m_status->setObjectName(QStringLiteral("Status"));
     m_found->setObjectName(QStringLiteral("Found"));
     m_found->setAccessibleName(QStringLiteral("Copies found"));
     m_found->setHeaderLabels({QStringLiteral("Address"), QStringLiteral("Name"), QString()});
     m_found->setRootIsDecorated(false);
     m_found->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_found->header()->setStretchLastSection(false);
-    m_againButton->setObjectName(QStringLiteral("SearchAgain"));
-    m_againButton->setAutoDefault(false);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->addButton(m_againButton, QDialogButtonBox::ActionRole);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_againButton, &QPushButton::clicked, this, Guarded([this] { startSearch(); }));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(about);
-    layout->addWidget(m_status);
-    layout->addWidget(m_found, 1);
-    layout->addWidget(buttons);
+    setContent({about, m_found});
 }
 
-void FindCopiesDialog::startSearch()
+void FindCopiesDialog::start()
 {
     m_found->clear();
     const QList<quint32> addresses = net::SubnetAddresses(net::OwnAddresses());
     if (addresses.isEmpty()) {
-        m_status->setText(QStringLiteral("This computer is on no network that could be searched."));
+        finished(QStringLiteral("This computer is on no network that could be searched."));
         return;
     }
-    m_againButton->setEnabled(false);
     const int total = int(addresses.size());
-    m_status->setText(QStringLiteral("Searching: 0 of %1 addresses tried...").arg(total));
+    status()->setText(QStringLiteral("Searching: 0 of %1 addresses tried...").arg(total));
     net::CopySearchInput input{m_session.connections().PeerPort(), m_session.settings().Encoding, addresses, {}, {}};
     AddConnected(m_session, input);
     m_search.start(
@@ -90,17 +72,15 @@ void FindCopiesDialog::startSearch()
         },
         [this, total](const QList<net::FoundCopy>& copies) { showFound(copies, total); },
         [this, total](int tried) {
-            m_status->setText(QStringLiteral("Searching: %1 of %2 addresses tried...").arg(tried).arg(total));
+            status()->setText(QStringLiteral("Searching: %1 of %2 addresses tried...").arg(tried).arg(total));
         });
 }
 
 void FindCopiesDialog::showFound(const QList<net::FoundCopy>& copies, int tried)
 {
-    m_againButton->setEnabled(true);
-    m_status->setText(
-        QStringLiteral("%1 addresses tried: %2 found.")
-            .arg(tried)
-            .arg(copies.size() == 1 ? QStringLiteral("1 copy") : QStringLiteral("%1 copies").arg(copies.size())));
+    finished(QStringLiteral("%1 addresses tried: %2 found.")
+                 .arg(tried)
+                 .arg(copies.size() == 1 ? QStringLiteral("1 copy") : QStringLiteral("%1 copies").arg(copies.size())));
     for (const net::FoundCopy& copy : copies)
         addRow(copy);
     m_found->resizeColumnToContents(0);
@@ -125,26 +105,11 @@ void FindCopiesDialog::add(const net::FoundCopy& copy, QPushButton* button)
 {
     const QString name = copy.name.isEmpty() ? UnknownName : copy.name;
     if (const QString refusal = m_session.RefusalToAdd(copy.address, name); !refusal.isEmpty()) {
-        m_status->setText(refusal);
+        status()->setText(refusal);
         return;
     }
     m_session.AddUser(copy.address, name);
     button->setText(QStringLiteral("Added"));
     button->setEnabled(false);
     Q_EMIT added();
-}
-
-void FindCopiesDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    CentreOnScreen(this);
-    if (!m_search.running())
-        Guard([this] { startSearch(); });
-}
-
-void FindCopiesDialog::hideEvent(QHideEvent* event)
-{
-    m_search.cancel();
-    m_againButton->setEnabled(true);
-    QDialog::hideEvent(event);
 }

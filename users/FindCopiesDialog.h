@@ -2,33 +2,29 @@
 
 #include "common/BackgroundTask.h"
 #include "net/CopySearch.h"
-
-#include <QDialog>
+#include "ui/RepeatedRunDialog.h"
 
 class ChatSession;
-class QLabel;
 class QPushButton;
 class QTreeWidget;
 
 // "Find copies": tries the port on the addresses of this machine's own subnets and lists where a copy answers,
 // with the name it announces; each can be added to the user list with its own button. Nothing is added by itself.
-class FindCopiesDialog : public QDialog {
+class FindCopiesDialog : public RepeatedRunDialog {
     Q_OBJECT
 public:
     FindCopiesDialog(ChatSession& session, QWidget* parent);
 
     QTreeWidget* foundList() const { return m_found; }
-    QLabel* status() const { return m_status; }
-    bool searching() const { return m_search.running(); }
-    void startSearch();
+    bool running() const override { return m_search.running(); }
 
 Q_SIGNALS:
     // A found copy went into the user list.
     void added();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void start() override;
+    void cancel() override { m_search.cancel(); }
 
 private:
     void showFound(const QList<net::FoundCopy>& copies, int tried);
@@ -36,8 +32,6 @@ private:
     void add(const net::FoundCopy& copy, QPushButton* button);
 
     ChatSession& m_session;
-    QLabel* m_status;
     QTreeWidget* m_found;
-    QPushButton* m_againButton;
     BackgroundTask<QList<net::FoundCopy>> m_search{this};
 };

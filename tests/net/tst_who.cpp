@@ -47,8 +47,8 @@ private:
     QString checkReport()
     {
         NetworkCheckDialog* check = main()->networkCheck();
-        check->startCheck();
-        if (!QTest::qWaitFor([check] { return !check->checking(); }, 20000))
+        check->run();
+        if (!QTest::qWaitFor([check] { return !check->running(); }, 20000))
             return QStringLiteral("(the check did not end)");
         return check->report()->toPlainText();
     }
@@ -137,8 +137,8 @@ void TestWho::networkCheck()
 void TestWho::findCopies()
 {
     FindCopiesDialog* search = m_parley->users()->findCopies();
-    search->startSearch();
-    QTRY_VERIFY_WITH_TIMEOUT(!search->searching(), 30000);
+    search->run();
+    QTRY_VERIFY_WITH_TIMEOUT(!search->running(), 30000);
     QTreeWidget* found = search->foundList();
     QStringList rowsFound;
     for (int i = 0; i < found->topLevelItemCount(); ++i)
