@@ -21,6 +21,7 @@ private Q_SLOTS:
     void subnetAddresses_data();
     void subnetAddresses();
     void probeOnLoopback();
+    void listeningCheck();
     void linkHistoryReads();
 };
 
@@ -159,6 +160,20 @@ void TestNetworkCheck::probeOnLoopback()
     const QList<net::ProbeResult> refused = net::ProbePort({Ip("127.0.0.4")}, port, net::ProbeLimits{}, cancelled);
     QCOMPARE(int(refused.first().answer), int(net::PortAnswer::Refused));
     QVERIFY(net::AnswerText(refused.first(), port).startsWith(QLatin1String("refused: nothing listens")));
+}
+
+// Whether Run! would get the port, and who holds it when not: here, this very test (its name as the kernel keeps
+// it, cut at 15 characters).
+void TestNetworkCheck::listeningCheck()
+{
+    const quint16 port = FreePort();
+    QCOMPARE(int(net::CheckListening(port, true).kind), int(net::ListenCheck::Kind::Listening));
+    QCOMPARE(int(net::CheckListening(port, false).kind), int(net::ListenCheck::Kind::Free));
+    QTcpServer holder;
+    QVERIFY(holder.listen(QHostAddress(QHostAddress::AnyIPv4), port));
+    const net::ListenCheck taken = net::CheckListening(port, false);
+    QCOMPARE(int(taken.kind), int(net::ListenCheck::Kind::Taken));
+    QCOMPARE(taken.program, QStringLiteral("tst_networkchec (process %1)").arg(QCoreApplication::applicationPid()));
 }
 
 void TestNetworkCheck::linkHistoryReads()
