@@ -2,11 +2,11 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QThread>
 
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 // A job on a thread of its own whose result, and progress, reach a receiver on the receiver's thread. Starting
 // again or destroying the task cancels the job under way and waits for it, so the jobs must see the cancel soon;
@@ -25,7 +25,9 @@ public:
         cancel();
         const quint64 generation = ++m_generation;
         m_running = true;
-        m_thread = std::thread(
+        // A QThread, not a bare thread: a job may run a program, and QProcess wants the event dispatcher a QThread
+        // brings.
+        m_thread.reset(QThread::create(
             [this, generation, job = std::move(job), done = std::move(done), progress = std::move(progress)] {
                 const auto report = [&](int step) {
                     if (progress)
@@ -36,15 +38,18 @@ public:
                     m_running = false;
                     done(result);
                 });
-            });
+            }));
+        m_thread->start();
     }
 
     void cancel()
     {
         ++m_generation; // what the old job still delivers is dropped
         m_cancelled = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        if (m_thread) {
+            m_thread->wait();
+            m_thread.reset();
+        }
         m_cancelled = false;
         m_running = false;
     }
@@ -64,7 +69,7 @@ private:
     }
 
     QObject* m_receiver;
-    std::thread m_thread;
+    std::unique_ptr<QThread> m_thread;
     std::atomic_bool m_cancelled = false;
     std::atomic<quint64> m_generation = 0;
     bool m_running = false;
