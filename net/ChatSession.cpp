@@ -8,7 +8,7 @@ ChatSession::ChatSession(const Settings& settings, const QHostAddress& listenAdd
       m_connections(std::make_unique<net::ConnectionManager>(m_userList, static_cast<net::ConnectionHost&>(*this),
                                                              listenAddress, listenPort, peerPort))
 {
-    m_userList.SetEntryObserver(m_connections.get());
+    m_userList.SetEntryObserver(&m_connections->outgoing());
 }
 
 ChatSession::~ChatSession() = default;

@@ -1,12 +1,12 @@
 #include "net/ConnectionManager.h"
 
 #include "common/Errors.h"
+#include "net/KeepAlive.h"
 #include "net/Wire.h"
 #include "platform/OpenFiles.h"
 
 #include <QDateTime>
 #include <QNetworkProxy>
-#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -18,15 +18,12 @@
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace net {
 
 namespace {
-const char* const AddressProperty = "parleyAddress";
-
 qint64 Now()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -40,23 +37,6 @@ qint64 Now()
                           .arg(QLatin1String(call)));
 }
 
-// A peer that vanished without a word (power lost, cable pulled) is found by TCP keepalive.
-void EnableKeepAlive(qintptr fd)
-{
-    if (fd < 0)
-        return;
-    const int on = 1;
-    const int idleS = ConnectionManager::KeepAliveIdleS;
-    const int intervalS = ConnectionManager::KeepAliveIntervalS;
-    const int probes = ConnectionManager::KeepAliveProbes;
-    // Unanswered data is given up on in the same time, so a line sent to a vanished peer does not wait 15 minutes.
-    const unsigned userTimeoutMs = unsigned(idleS + intervalS * probes) * 1000;
-    ::setsockopt(int(fd), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
-    ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
-    ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
-    ::setsockopt(int(fd), IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
-}
 // The listening socket is made by hand so that a failure names the call and the system's error.
 int OpenListeningSocket(const QHostAddress& address, quint16 port)
 {
@@ -93,7 +73,12 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
                                      quint16 listenPort, quint16 peerPort, QObject* parent)
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
       m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this)),
-      m_openBackTimer(new QTimer(this))
+      m_openBackTimer(new QTimer(this)),
+      m_outgoing(new OutgoingConnections(
+          users, host, peerPort,
+          OutgoingConnections::Listener{[this] { return Listening(); },
+                                        [this](quint32 address) { return IndexOfNumeric(address) >= 0; }},
+          this))
 {
     m_server->setProxy(QNetworkProxy::NoProxy);
     connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
@@ -346,8 +331,7 @@ LinkView ConnectionManager::LinkOfEntry(int k) const
 {
     if (k < 0 || k >= m_users.Count())
         return LinkView{};
-    const qint64 now = Now();
-    LinkView link = m_links.outgoing(Client(k), now);
+    LinkView link = m_outgoing->Link(k);
     if (const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k))) {
         if (const int j = IndexOfNumeric(*address); j >= 0) {
             link.incoming = true;
@@ -394,6 +378,13 @@ void ConnectionManager::SendOn(int j, const QByteArray& message)
         Write(m_accepted[j].socket, message);
 }
 
+void ConnectionManager::CloseAllClients()
+{
+    m_openBack.clear();
+    m_openBackTimer->stop();
+    m_outgoing->CloseAllClients();
+}
+
 void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
 {
     if (message.isEmpty())
@@ -406,199 +397,6 @@ void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
     // Straight to the kernel, not at the loop's next turn: fewer turns, and the peer has it sooner.
     socket->write(message);
     socket->flush();
-}
-
-void ConnectionManager::entryAdded(int k, const QString& address)
-{
-    auto* client = new QTcpSocket(this);
-    // Peers are on the same network, always reached directly: asking the desktop's proxy settings on every attempt
-    // costs a round trip to a thread of Qt's and a read of system files, many times what the attempt itself costs.
-    client->setProxy(QNetworkProxy::NoProxy);
-    client->setProperty(AddressProperty, address);
-    client->setReadBufferSize(ReadChunk);
-    connect(client, &QTcpSocket::connected, this, Guarded([this, client] { ClientSocketConnect(client); }));
-    connect(client, &QTcpSocket::disconnected, this, Guarded([this, client] { ClientSocketDisconnect(client); }));
-    connect(client, &QTcpSocket::errorOccurred, this, Guarded([this, client] { ClientSocketError(client); }));
-    connect(client, &QTcpSocket::readyRead, this, Guarded([this, client] { ClientSocketRead(client); }));
-    m_clients[size_t(k)] = client;
-}
-
-void ConnectionManager::entryAddressChanged(int k, const QString& address)
-{
-    if (QTcpSocket* client = Client(k))
-        client->setProperty(AddressProperty, address);
-}
-
-void ConnectionManager::lastEntryRemoved(int k)
-{
-    QTcpSocket* client = std::exchange(m_clients[size_t(k)], nullptr);
-    if (!client)
-        return;
-    m_retries.remove(client);
-    m_links.forget(client);
-    client->disconnect(this);
-    client->abort();
-    client->deleteLater();
-}
-
-bool ConnectionManager::ClientEstablished(int k) const
-{
-    QTcpSocket* client = Client(k);
-    return client && client->state() == QAbstractSocket::ConnectedState;
-}
-
-void ConnectionManager::OpenClient(int k)
-{
-    QTcpSocket* client = Client(k);
-    // An attempt still under way is left to finish: closing it could reset a connection the kernel has already
-    // made, and the peer would answer by closing its own. If it fails, a retry tries again.
-    if (client && client->state() == QAbstractSocket::UnconnectedState)
-        StartAttempt(client);
-}
-
-void ConnectionManager::StartAttempt(QTcpSocket* client)
-{
-    // An address that is no dotted number is an attempt that fails, silently like any other.
-    const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
-    if (!address)
-        return;
-    client->connectToHost(QHostAddress(*address), m_peerPort);
-    // The attempt took one of the descriptors kept for saving the chat: it gives it back and is tried again later.
-    if (platform::InDescriptorReserve(client->socketDescriptor())) {
-        client->abort();
-        ScheduleRetry(client);
-        return;
-    }
-    m_links.attemptStarted(client, Now());
-}
-
-void ConnectionManager::ClientSocketConnect(QTcpSocket* client)
-{
-    m_links.connected(client, Now());
-    EnableKeepAlive(client->socketDescriptor());
-    Retry& retry = m_retries[client];
-    retry.quickTries = 0;
-    retry.established.start();
-    m_host.UserViewChanged();
-}
-
-void ConnectionManager::ClientSocketDisconnect(QTcpSocket* client)
-{
-    Retry& retry = m_retries[client];
-    if (retry.established.isValid() && retry.established.elapsed() >= StableConnectionMs)
-        retry.backoffMs = 0;
-    retry.established.invalidate();
-    m_links.closed(client, Now());
-    ScheduleRetry(client);
-    m_host.UserViewChanged();
-}
-
-// Errors are never shown; a failed attempt only leads to the next one, and the user view says why.
-void ConnectionManager::ClientSocketError(QTcpSocket* client)
-{
-    m_links.failed(client, FailureOf(*client), Now());
-    ScheduleRetry(client);
-    m_host.UserViewChanged();
-}
-
-int ConnectionManager::PendingRetries() const
-{
-    return int(std::count_if(m_retries.cbegin(), m_retries.cend(), [](const Retry& r) { return r.scheduled; }));
-}
-
-void ConnectionManager::ScheduleRetry(QTcpSocket* client)
-{
-    if (!Listening())
-        return;
-    Retry& retry = m_retries[client];
-    if (retry.scheduled)
-        return;
-    retry.scheduled = true;
-    const quint64 generation = m_retryGeneration;
-    const int delayMs = NextRetryDelay(client, retry);
-    m_links.retryAt(client, Now() + delayMs);
-    QTimer::singleShot(delayMs, client, Guarded([this, client, generation] {
-                           // Stop! came in between, or the entry went (its socket is only waiting to be deleted).
-                           const auto pending = m_retries.find(client);
-                           if (generation != m_retryGeneration || pending == m_retries.end())
-                               return;
-                           pending->scheduled = false;
-                           if (Listening() && client->state() == QAbstractSocket::UnconnectedState)
-                               StartAttempt(client);
-                       }));
-}
-
-int ConnectionManager::NextRetryDelay(QTcpSocket* client, Retry& retry) const
-{
-    // Jitter keeps a whole office that lost its network together from retrying in step.
-    const auto jittered = [](int ms) { return ms / 2 + int(QRandomGenerator::global()->bounded(ms)); };
-    const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
-    const bool peerIsUp = address && IndexOfNumeric(*address) >= 0;
-    if (peerIsUp && retry.quickTries < MaxQuickRetries) {
-        ++retry.quickTries;
-        return jittered(QuickRetryMs);
-    }
-    retry.backoffMs = retry.backoffMs == 0 ? FirstBackoffMs : std::min(retry.backoffMs * 2, MaxBackoffMs);
-    return jittered(retry.backoffMs);
-}
-
-void ConnectionManager::CloseClient(int k)
-{
-    if (ClientEstablished(k))
-        Client(k)->disconnectFromHost();
-}
-
-void ConnectionManager::OpenAllClients()
-{
-    for (int k = 0; k < m_users.Count(); ++k)
-        OpenClient(k);
-}
-
-void ConnectionManager::CloseAllClients()
-{
-    ++m_retryGeneration;
-    m_openBack.clear();
-    m_openBackTimer->stop();
-    m_retries.clear();
-    m_links.clear();
-    for (int k = 0; k < m_users.Count(); ++k) {
-        QTcpSocket* client = Client(k);
-        if (!client)
-            continue;
-        if (client->state() == QAbstractSocket::ConnectedState)
-            client->disconnectFromHost();
-        else
-            client->abort();
-    }
-}
-
-void ConnectionManager::ClientSocketRead(QTcpSocket* socket)
-{
-    const QByteArray received = socket->readAll();
-    const QString remote = socket->peerAddress().toString();
-    if (remote.isEmpty())
-        return; // closed meanwhile: matches nothing, shows nothing
-    const int k = m_users.FindAddress(remote);
-    if (k < 0) {
-        m_host.ShowError(QStringLiteral("Cannot find incoming IP!"));
-        return;
-    }
-    switch (Classify(received)) {
-    case MessageKind::Empty:
-        return;
-    case MessageKind::NameAnnouncement:
-        m_users.SetAnnouncedName(k, AnnouncedName(received, m_host.WireEncoding()));
-        m_host.UserViewChanged();
-        return;
-    case MessageKind::ChatMessage:
-        break;
-    }
-    if (!m_users.Ticked(k))
-        return;
-    const QString name = m_host.ShowYour() ? m_users.OwnName(k) : m_users.AnnouncedName(k);
-    const QString line = name + QStringLiteral(": ") + ChatText(received, m_host.WireEncoding());
-    m_host.AppendChatLine(line);
-    m_host.NotifyIncoming(line);
 }
 
 } // namespace net
