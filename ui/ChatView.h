@@ -3,10 +3,12 @@
 #include "common/ChatLog.h"
 #include "common/ChatSearch.h"
 #include "common/FrameThrottle.h"
+#include "ui/ChatMarks.h"
+#include "ui/ChatRows.h"
+#include "ui/ChatText.h"
 
 #include <QAbstractScrollArea>
 #include <QHash>
-#include <QMap>
 #include <QTextLayout>
 
 #include <memory>
@@ -57,9 +59,7 @@ public:
     // A remark drawn on a row of its own below the last line, shown and never part of the text: what was not
     // delivered. A screen reader finds the latest in the area's description.
     void addNote(const QString& text);
-    QString noteAfter(qsizetype piece) const { return m_notes.value(piece); }
-    // Only the latest notes are kept, so a long day of them costs little.
-    static constexpr qsizetype MaxNotes = 256;
+    QString noteAfter(qsizetype piece) const { return m_notes.after(piece); }
 
 Q_SIGNALS:
     void textChanged();
@@ -87,40 +87,30 @@ protected:
 
 private:
     // A row of a piece, or a character of a piece; both order by piece first.
-    struct Position {
-        qsizetype piece = 0;
-        int at = 0;
-        auto operator<=>(const Position&) const = default;
-    };
+    using Position = ChatPosition;
 
-    QString PieceText(qsizetype piece) const;
-    // The piece as the whole text holds it: with the line break that follows it, unless it ends the text.
-    QString PlainPiece(qsizetype piece) const;
-    std::unique_ptr<QTextLayout> LayOut(qsizetype piece) const;
-    // The rows a piece takes, the marker's above it and a note's below it included.
-    int RowsOf(qsizetype piece) const;
     int MarkerRows(qsizetype piece) const { return piece == m_marker ? 1 : 0; }
-    int NoteRows(qsizetype piece) const { return m_notes.contains(piece) ? 1 : 0; }
-    void DrawMarker(QPainter& painter, int y) const;
-    void DrawNote(QPainter& painter, int y, const QString& note) const;
+    int NoteRows(qsizetype piece) const { return m_notes.has(piece) ? 1 : 0; }
     int RowHeight() const;
+    ChatRows::Geometry RowGeometry() const;
     int VisibleRows() const;
     // The first row shown when the last row is at the bottom.
     Position EndPosition() const;
     Position TopPosition() const;
-    Position Advance(Position top, int rows) const;
     void ScrollTo(Position top);
     void ScrollRows(int rows);
     void TextChanged();
     void Settle();
     void Forget();
     Position CharacterAt(const QPoint& point) const;
-    // The search's matches within a piece, as ranges of its characters.
-    QList<QTextLayout::FormatRange> MatchRanges(qsizetype piece) const;
     std::pair<Position, Position> Selection() const;
     bool ExtendSelection(int key, Qt::KeyboardModifiers modifiers);
 
     ChatLog m_log;
+    ChatText m_text{m_log};
+    // The marker's row above a piece and a note's below it are the piece's too.
+    ChatRows m_layout{m_log, m_text, [this] { return RowGeometry(); },
+                      [this](qsizetype piece) { return MarkerRows(piece) + NoteRows(piece); }};
     Position m_top;
     bool m_followEnd = true;
     bool m_settingBar = false;
@@ -129,12 +119,8 @@ private:
     bool m_selecting = false;
     const ChatSearch* m_search = nullptr;
     qsizetype m_marker = -1;
-    QMap<qsizetype, QString> m_notes;
+    ChatNotes m_notes;
     qsizetype m_currentMatch = -1;
-    // How many rows each recently laid-out piece takes at the present width and font.
-    mutable QHash<qsizetype, int> m_rows;
-    // The length of toPlainText(), once asked for; -1 until then and after a change.
-    mutable qsizetype m_characters = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
     // The scroll bar and the picture follow new lines at most once a screen refresh.
     FrameThrottle m_settle{[this] { Settle(); }};

@@ -148,7 +148,7 @@ void TestChatView::notesStayWithTheirLines()
     m_view->prependLog(std::move(earlier));
     QCOMPARE(m_view->noteAfter(1), QString());
     QCOMPARE(m_view->noteAfter(4), QStringLiteral("not delivered to: Bob"));
-    for (int i = 0; i < ChatView::MaxNotes + 1; ++i) {
+    for (int i = 0; i < ChatNotes::MaxNotes + 1; ++i) {
         m_view->appendPlainText(QStringLiteral("Al: again"));
         m_view->addNote(QStringLiteral("not delivered to: Bob"));
     }
