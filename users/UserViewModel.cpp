@@ -73,7 +73,7 @@ void UserViewModel::scheduleRefresh()
         m_refreshTimer->start();
 }
 
-// Rows are updated in place and only the ones that changed are announced, so the view keeps its selection and a
+// Rows are updated in place and only the span that changed is announced, so the view keeps its selection and a
 // burst of network events costs little.
 void UserViewModel::refresh()
 {
@@ -84,12 +84,18 @@ void UserViewModel::refresh()
         m_rows.resize(rows.size());
         endRemoveRows();
     }
+    // One announcement for the rows that changed: when a crowd's connections back are made, every row changes.
+    int first = -1;
+    int last = -1;
     for (int r = 0; r < m_rows.size(); ++r) {
         if (m_rows[r] == rows[r])
             continue;
         m_rows[r] = rows[r];
-        Q_EMIT dataChanged(index(r), index(r));
+        first = first < 0 ? r : first;
+        last = r;
     }
+    if (first >= 0)
+        Q_EMIT dataChanged(index(first), index(last));
     if (rows.size() > m_rows.size()) {
         beginInsertRows(QModelIndex(), int(m_rows.size()), int(rows.size()) - 1);
         m_rows.append(rows.mid(m_rows.size()));
