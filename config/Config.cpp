@@ -30,8 +30,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int RowHeight = 17;
-
 QGroupBox* Group(QWidget* parent, const QString& caption, const QRect& rect)
 {
     auto* group = new QGroupBox(caption, parent);
@@ -49,29 +47,6 @@ QLabel* Caption(QWidget* parent, const QString& text, int x, int y)
     return label;
 }
 
-// Tab lands on the chosen button of a pair, as in Qt's own groups, and the arrow keys move between the two; where
-// neither is chosen, Tab lands on the first.
-void LetTabReachTheChosen(QRadioButton* button)
-{
-    const QList<QRadioButton*> pair = button->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
-    const bool anyChosen = std::any_of(pair.cbegin(), pair.cend(), [](QRadioButton* b) { return b->isChecked(); });
-    for (QRadioButton* b : pair) {
-        const bool reachable = b->isChecked() || (!anyChosen && b == pair.first());
-        b->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::ClickFocus);
-    }
-}
-
-// Unticks a radio button without ticking its partner, so that a group can show neither choice.
-void SetRadio(QRadioButton* button, bool checked)
-{
-    if (checked || !button->isChecked()) {
-        button->setChecked(checked);
-        return;
-    }
-    button->setAutoExclusive(false);
-    button->setChecked(false);
-    button->setAutoExclusive(true);
-}
 } // namespace
 
 TF_Config::TF_Config(const ConfigServices& services, Settings& settings, const QString& iniPath, QWidget* parent)
@@ -125,30 +100,6 @@ void TF_Config::nameControlsByDesign()
         control->setObjectName(QLatin1String(name));
 }
 
-QCheckBox* TF_Config::boundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setGeometry(x, y, w, RowHeight);
-    if (member) {
-        connect(box, &QCheckBox::toggled, this, [this, member](bool on) { m_settings.*member = on; });
-        m_bindings.emplace_back(box, member);
-    }
-    return box;
-}
-
-QRadioButton* TF_Config::boundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y,
-                                    int w)
-{
-    auto* button = new QRadioButton(caption, parent);
-    button->setGeometry(x, y, w, RowHeight);
-    connect(button, &QRadioButton::toggled, this, [this, member, button](bool on) {
-        m_settings.*member = on;
-        LetTabReachTheChosen(button);
-    });
-    m_bindings.emplace_back(button, member);
-    return button;
-}
-
 void TF_Config::createHeader()
 {
     auto* title = new QLabel(QStringLiteral("PARLEY"), this);
@@ -166,12 +117,14 @@ void TF_Config::createMessagesGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Messages "), QRect(4, 32, 237, 101));
     // Five rows where the design had four: a little closer together.
-    m_flashIconBox = boundCheck(g, QStringLiteral("Flash icon in system tray"), &Settings::FlashIcon, 8, 15, 220);
-    m_showMessageBox = boundCheck(g, QStringLiteral("Show incoming message:"), &Settings::ShowMessage, 8, 31, 220);
-    m_restoreWindowButton = boundRadio(g, QStringLiteral("Restore main window"), &Settings::RestoreMain, 24, 47, 205);
-    m_popupButton = boundRadio(g, QStringLiteral("Show small popup window"), &Settings::ShowPopup, 24, 63, 205);
+    m_flashIconBox = m_bindings.check(g, QStringLiteral("Flash icon in system tray"), &Settings::FlashIcon, 8, 15, 220);
+    m_showMessageBox =
+        m_bindings.check(g, QStringLiteral("Show incoming message:"), &Settings::ShowMessage, 8, 31, 220);
+    m_restoreWindowButton =
+        m_bindings.radio(g, QStringLiteral("Restore main window"), &Settings::RestoreMain, 24, 47, 205);
+    m_popupButton = m_bindings.radio(g, QStringLiteral("Show small popup window"), &Settings::ShowPopup, 24, 63, 205);
     m_desktopNotificationBox =
-        boundCheck(g, QStringLiteral("Show desktop notification"), &Settings::DesktopNotification, 40, 79, 190);
+        m_bindings.check(g, QStringLiteral("Show desktop notification"), &Settings::DesktopNotification, 40, 79, 190);
     m_desktopNotificationBox->setObjectName(QStringLiteral("DesktopNotificationBox"));
     connect(m_showMessageBox, &QCheckBox::toggled, this, Guarded([this] { onShowMessageClicked(); }));
     connect(m_popupButton, &QRadioButton::toggled, this, Guarded([this] { onShowMessageClicked(); }));
@@ -180,9 +133,10 @@ void TF_Config::createMessagesGroup()
 void TF_Config::createSoundGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Sound effects "), QRect(4, 136, 237, 117));
-    m_soundBox = boundCheck(g, QStringLiteral("Notify me with sound:"), &Settings::Notify, 8, 18, 220);
-    m_desktopSoundButton = boundRadio(g, QStringLiteral("Standart Windows sound"), &Settings::Windows, 24, 38, 205);
-    m_wavFileButton = boundRadio(g, QStringLiteral("Use WAV file:"), &Settings::FromFile, 24, 58, 205);
+    m_soundBox = m_bindings.check(g, QStringLiteral("Notify me with sound:"), &Settings::Notify, 8, 18, 220);
+    m_desktopSoundButton =
+        m_bindings.radio(g, QStringLiteral("Standart Windows sound"), &Settings::Windows, 24, 38, 205);
+    m_wavFileButton = m_bindings.radio(g, QStringLiteral("Use WAV file:"), &Settings::FromFile, 24, 58, 205);
     m_wavFileBox = new QLineEdit(g);
     m_wavFileBox->setAccessibleName(QStringLiteral("WAV file"));
     m_wavFileBox->setGeometry(40, 82, 167, 21);
@@ -202,7 +156,7 @@ void TF_Config::createSoundGroup()
 void TF_Config::createUsersGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Users "), QRect(4, 256, 237, 141));
-    m_addNewIpBox = boundCheck(g, QStringLiteral("Add new IPs to user list"), &Settings::AddNewIP, 8, 18, 220);
+    m_addNewIpBox = m_bindings.check(g, QStringLiteral("Add new IPs to user list"), &Settings::AddNewIP, 8, 18, 220);
     auto* note =
         new QLabel(QStringLiteral("   If  checked  and  new  user  is  trying  to connect to you (when that IP "
                                   "is not in your database) Parley automatically add that IP to the list; "
@@ -210,16 +164,18 @@ void TF_Config::createUsersGroup()
                    g);
     note->setWordWrap(true);
     note->setGeometry(8, 38, 221, 74);
-    m_ownNamesBox = boundCheck(g, QStringLiteral("Show names from YOUR IP list"), &Settings::ShowYour, 8, 116, 220);
+    m_ownNamesBox =
+        m_bindings.check(g, QStringLiteral("Show names from YOUR IP list"), &Settings::ShowYour, 8, 116, 220);
 }
 
 void TF_Config::createStartupGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Startup "), QRect(248, 32, 197, 77));
-    m_startWithSessionBox = boundCheck(g, QStringLiteral("Start Parley with Windows"), nullptr, 8, 16, 185);
-    m_autoRunBox = boundCheck(g, QStringLiteral("Automatically run after startup"), &Settings::AutoRun, 8, 36, 185);
+    m_startWithSessionBox = m_bindings.check(g, QStringLiteral("Start Parley with Windows"), nullptr, 8, 16, 185);
+    m_autoRunBox =
+        m_bindings.check(g, QStringLiteral("Automatically run after startup"), &Settings::AutoRun, 8, 36, 185);
     m_restoreTextBox =
-        boundCheck(g, QStringLiteral("Restore previous session's text"), &Settings::RestoreText, 8, 56, 185);
+        m_bindings.check(g, QStringLiteral("Restore previous session's text"), &Settings::RestoreText, 8, 56, 185);
     connect(m_startWithSessionBox, &QCheckBox::clicked, this, Guarded([this] { onStartWithSessionClicked(); }));
 }
 
@@ -233,7 +189,7 @@ void TF_Config::createPopupGroup()
     m_positionList->addItems(PopupPositionNames);
     m_positionList->setGeometry(68, 18, 105, 21);
     connect(m_positionList, &QComboBox::currentIndexChanged, this, [this](int index) { m_settings.Position = index; });
-    m_hideAfterBox = boundCheck(place, QStringLiteral("Hide after:"), &Settings::HideAfter, 8, 46, 80);
+    m_hideAfterBox = m_bindings.check(place, QStringLiteral("Hide after:"), &Settings::HideAfter, 8, 46, 80);
     m_delayBox = new QLineEdit(place);
     m_delayBox->setAccessibleName(QStringLiteral("Hide after seconds"));
     m_delayBox->setGeometry(90, 44, 37, 21);
@@ -244,16 +200,16 @@ void TF_Config::createPopupGroup()
 
     QGroupBox* mouse = Group(popup, QStringLiteral(" Mouse buttons  "), QRect(8, 92, 181, 65));
     m_leftClosesButton =
-        boundRadio(mouse, QStringLiteral("Left - close, Right - answer"), &Settings::ClickMode1, 8, 18, 170);
+        m_bindings.radio(mouse, QStringLiteral("Left - close, Right - answer"), &Settings::ClickMode1, 8, 18, 170);
     m_leftAnswersButton =
-        boundRadio(mouse, QStringLiteral("Left - answer, Right - close"), &Settings::ClickMode2, 8, 38, 170);
+        m_bindings.radio(mouse, QStringLiteral("Left - answer, Right - close"), &Settings::ClickMode2, 8, 38, 170);
     createEffectsGroup(popup);
 }
 
 void TF_Config::createEffectsGroup(QGroupBox* popup)
 {
     QGroupBox* g = Group(popup, QStringLiteral(" Effects (Win2000/XP only) "), QRect(8, 160, 181, 117));
-    m_transparencyBox = boundCheck(g, QStringLiteral("Enable transparency"), &Settings::Transparent, 8, 18, 165);
+    m_transparencyBox = m_bindings.check(g, QStringLiteral("Enable transparency"), &Settings::Transparent, 8, 18, 165);
     m_opacitySlider = new QSlider(Qt::Horizontal, g);
     m_opacitySlider->setAccessibleName(QStringLiteral("Visibility"));
     m_opacitySlider->setRange(0, 100);
@@ -265,8 +221,8 @@ void TF_Config::createEffectsGroup(QGroupBox* popup)
     Caption(g, QStringLiteral("Invisible"), 8, 66);
     Caption(g, QStringLiteral("50%"), 80, 66);
     Caption(g, QStringLiteral("100%"), 146, 66);
-    m_fadeInBox = boundCheck(g, QStringLiteral("Fade in"), &Settings::FadeIn, 8, 90, 80);
-    m_fadeOutBox = boundCheck(g, QStringLiteral("Fade out"), &Settings::FadeOut, 92, 90, 80);
+    m_fadeInBox = m_bindings.check(g, QStringLiteral("Fade in"), &Settings::FadeIn, 8, 90, 80);
+    m_fadeOutBox = m_bindings.check(g, QStringLiteral("Fade out"), &Settings::FadeOut, 92, 90, 80);
     connect(m_transparencyBox, &QCheckBox::toggled, this, Guarded([this] { onTransparencyClicked(); }));
 }
 
@@ -312,8 +268,10 @@ void TF_Config::createTextGroup()
     divider->setFrameShadow(QFrame::Sunken);
     divider->setGeometry(272, 14, 4, 58);
     Caption(g, QStringLiteral("Control keys:"), 282, 16);
-    m_enterSendsButton = boundRadio(g, QStringLiteral("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
-    m_tabSendsButton = boundRadio(g, QStringLiteral("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
+    m_enterSendsButton =
+        m_bindings.radio(g, QStringLiteral("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
+    m_tabSendsButton =
+        m_bindings.radio(g, QStringLiteral("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
 }
 
 void TF_Config::showStartState()
@@ -336,13 +294,7 @@ void TF_Config::showSettings()
 {
     // Copied first: every control writes its state back into the settings as it is set.
     const Settings s = m_settings;
-    for (const auto& [control, member] : m_bindings) {
-        if (auto* radio = qobject_cast<QRadioButton*>(control)) {
-            SetRadio(radio, s.*member);
-            LetTabReachTheChosen(radio);
-        } else
-            control->setChecked(s.*member);
-    }
+    m_bindings.show(s);
     m_wavFileBox->setText(s.Filename);
     m_positionList->setCurrentIndex(s.Position);
     m_delayBox->setText(s.Delay);

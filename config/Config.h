@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/SettingBindings.h"
 #include "config/Settings.h"
 #include "platform/Autostart.h"
 #include "platform/Services.h"
@@ -82,7 +83,6 @@ protected:
 
 private:
     // Each tick box and radio button with the setting it edits, in the order they were made.
-    std::vector<std::pair<QAbstractButton*, bool Settings::*>> m_bindings;
     QCheckBox* m_hideAfterBox = nullptr;
     QCheckBox* m_restoreTextBox = nullptr;
     QCheckBox* m_ownNamesBox = nullptr;
@@ -123,8 +123,6 @@ private:
     void selectEncodingInList();
     void createHeader();
     void nameControlsByDesign();
-    QCheckBox* boundCheck(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
-    QRadioButton* boundRadio(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
     void showStartState();
     void showSettings();
     void applyEnablingRules();
@@ -138,6 +136,7 @@ private:
 
     ConfigServices m_services;
     Settings& m_settings;
+    SettingBindings m_bindings{m_settings};
     QString m_iniPath;
     platform::Autostart m_autostart;
     bool m_effects = true;
