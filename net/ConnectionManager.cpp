@@ -5,7 +5,6 @@
 #include "net/Wire.h"
 #include "platform/OpenFiles.h"
 
-#include <QDateTime>
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -24,11 +23,6 @@
 namespace net {
 
 namespace {
-qint64 Now()
-{
-    return QDateTime::currentMSecsSinceEpoch();
-}
-
 [[noreturn]] void ThrowSocketError(const char* call, int error)
 {
     throw ParleyError(QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
@@ -144,7 +138,7 @@ void ConnectionManager::AcceptPending()
         }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
-        m_accepted.append(Accepted{socket, remote, numeric, false, Now()});
+        m_accepted.append(Accepted{socket, remote, numeric, false, NowMs()});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
     }

@@ -1,8 +1,14 @@
 #include "net/LinkStates.h"
 
+#include <QDateTime>
 #include <QTcpSocket>
 
 namespace net {
+
+qint64 NowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 namespace {
 bool IsFailure(Outgoing state)

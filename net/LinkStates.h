@@ -7,6 +7,9 @@ class QTcpSocket;
 
 namespace net {
 
+// The time the links are stamped with: ms since the epoch.
+qint64 NowMs();
+
 // Where our connection to a peer stands. The failures say why an attempt ended: no copy listens there (refused),
 // nothing answered (a firewall that drops, or a machine that is off), or there is no way to it.
 enum class Outgoing { Idle, Connecting, Up, Closed, Refused, NoAnswer, Unreachable };

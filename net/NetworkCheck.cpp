@@ -292,10 +292,11 @@ FirewallVerdict JudgeNftRuleset(const QByteArray& json, quint16 port)
 
 FirewallVerdict ReadFirewall(quint16 port, const std::atomic_bool& cancelled)
 {
-    const QString nft = QStandardPaths::findExecutable(QStringLiteral("nft")).isEmpty()
-                            ? QStandardPaths::findExecutable(QStringLiteral("nft"),
-                                                             {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
-                            : QStandardPaths::findExecutable(QStringLiteral("nft"));
+    // An ordinary user's PATH often lacks the folders of administration tools.
+    QString nft = QStandardPaths::findExecutable(QStringLiteral("nft"));
+    if (nft.isEmpty())
+        nft = QStandardPaths::findExecutable(QStringLiteral("nft"),
+                                             {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
     if (nft.isEmpty())
         return FirewallVerdict{FirewallVerdict::Kind::Unknown,
                                QStringLiteral("nftables is not installed, so no firewall rules were checked."),

@@ -6,7 +6,6 @@
 #include "net/Wire.h"
 #include "platform/OpenFiles.h"
 
-#include <QDateTime>
 #include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -19,11 +18,6 @@ namespace net {
 
 namespace {
 const char* const AddressProperty = "parleyAddress";
-
-qint64 Now()
-{
-    return QDateTime::currentMSecsSinceEpoch();
-}
 } // namespace
 
 OutgoingConnections::OutgoingConnections(UserList& users, ConnectionHost& host, quint16 peerPort, Listener listener,
@@ -33,7 +27,7 @@ OutgoingConnections::OutgoingConnections(UserList& users, ConnectionHost& host, 
 
 LinkView OutgoingConnections::Link(int k) const
 {
-    return m_links.outgoing(Client(k), Now());
+    return m_links.outgoing(Client(k), NowMs());
 }
 
 void OutgoingConnections::entryAdded(int k, const QString& address)
@@ -97,12 +91,12 @@ void OutgoingConnections::StartAttempt(QTcpSocket* client)
         ScheduleRetry(client);
         return;
     }
-    m_links.attemptStarted(client, Now());
+    m_links.attemptStarted(client, NowMs());
 }
 
 void OutgoingConnections::ClientSocketConnect(QTcpSocket* client)
 {
-    m_links.connected(client, Now());
+    m_links.connected(client, NowMs());
     EnableKeepAlive(client->socketDescriptor());
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
@@ -116,7 +110,7 @@ void OutgoingConnections::ClientSocketDisconnect(QTcpSocket* client)
     if (retry.established.isValid() && retry.established.elapsed() >= StableConnectionMs)
         retry.backoffMs = 0;
     retry.established.invalidate();
-    m_links.closed(client, Now());
+    m_links.closed(client, NowMs());
     ScheduleRetry(client);
     m_host.UserViewChanged();
 }
@@ -124,7 +118,7 @@ void OutgoingConnections::ClientSocketDisconnect(QTcpSocket* client)
 // Errors are never shown; a failed attempt only leads to the next one, and the user view says why.
 void OutgoingConnections::ClientSocketError(QTcpSocket* client)
 {
-    m_links.failed(client, FailureOf(*client), Now());
+    m_links.failed(client, FailureOf(*client), NowMs());
     ScheduleRetry(client);
     m_host.UserViewChanged();
 }
@@ -144,7 +138,7 @@ void OutgoingConnections::ScheduleRetry(QTcpSocket* client)
     retry.scheduled = true;
     const quint64 generation = m_retryGeneration;
     const int delayMs = NextRetryDelay(client, retry);
-    m_links.retryAt(client, Now() + delayMs);
+    m_links.retryAt(client, NowMs() + delayMs);
     QTimer::singleShot(delayMs, client, Guarded([this, client, generation] {
                            // Stop! came in between, or the entry went (its socket is only waiting to be deleted).
                            const auto pending = m_retries.find(client);

@@ -8,15 +8,16 @@ QString Clock(qint64 msSinceEpoch)
     return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(QStringLiteral("HH:mm"));
 }
 
-QString Failure(net::Outgoing state)
+// "not answering since 09:15 (...)": the failure, since when, and what it most likely means.
+QString Failure(net::Outgoing state, const QString& since)
 {
     switch (state) {
     case net::Outgoing::Refused:
-        return QStringLiteral("refused (no copy listens there)");
+        return QStringLiteral("refused since %1 (no copy listens there)").arg(since);
     case net::Outgoing::NoAnswer:
-        return QStringLiteral("not answering (a firewall, or the machine is off)");
+        return QStringLiteral("not answering since %1 (a firewall, or the machine is off)").arg(since);
     case net::Outgoing::Unreachable:
-        return QStringLiteral("unreachable (no route to it)");
+        return QStringLiteral("unreachable since %1 (no route to it)").arg(since);
     default:
         return QString();
     }
@@ -47,13 +48,8 @@ QString OurSide(const net::LinkView& link, qint64 now)
         return QStringLiteral("connected to it since %1").arg(since);
     case net::Outgoing::Closed:
         return QStringLiteral("our connection to it closed at %1").arg(since) + Tries(link, now);
-    default: {
-        // "not answering since 09:15 (...)": the reason goes after the time.
-        QString failure = Failure(link.outgoing);
-        const qsizetype reason = failure.indexOf(QLatin1String(" ("));
-        failure.insert(reason, QStringLiteral(" since ") + since);
-        return failure + Tries(link, now);
-    }
+    default:
+        return Failure(link.outgoing, since) + Tries(link, now);
     }
 }
 } // namespace
