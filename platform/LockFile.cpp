@@ -23,17 +23,40 @@ LockFile::~LockFile()
     release();
 }
 
+namespace {
+// An existing lock file is opened for reading only and without O_CREAT: in a sticky folder the kernel refuses an
+// O_CREAT open of another user's file (fs.protected_regular), and writing it needs its write bit, while flock needs
+// neither. Never through a link, never emptied, never waited on.
+int OpenExisting(const QByteArray& name)
+{
+    return ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+int CreateNew(const QByteArray& name)
+{
+    const int fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    // Mode 0666 whatever the umask, so that every user's copy on this machine can open the same lock.
+    if (fd >= 0)
+        ::fchmod(fd, 0666);
+    return fd;
+}
+} // namespace
+
 LockFile::Result LockFile::acquire(const QString& path)
 {
     release();
     const QByteArray name = QFile::encodeName(path);
-    // The folder is writable by everyone: what lies at the path may be another user's link, pipe or folder. Only a
-    // plain file is opened, never through a link, never emptied, never waited on.
+    // The folder is writable by everyone: what lies at the path may be another user's link, pipe or folder.
     struct stat found = {};
-    const bool existed = ::lstat(name.constData(), &found) == 0;
+    bool existed = ::lstat(name.constData(), &found) == 0;
     if (existed && !S_ISREG(found.st_mode))
         return Result::CannotCreate;
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    int fd = existed ? OpenExisting(name) : CreateNew(name);
+    if (fd < 0 && !existed && errno == EEXIST) {
+        // Another copy made it in between.
+        existed = true;
+        fd = OpenExisting(name);
+    }
     if (fd < 0)
         return existed && errno == EACCES ? Result::HeldElsewhere : Result::CannotCreate;
     struct stat opened = {};
@@ -41,9 +64,6 @@ LockFile::Result LockFile::acquire(const QString& path)
         ::close(fd);
         return Result::CannotCreate;
     }
-    // Mode 0666 so that every user's copy on this machine can open the same lock.
-    if (!existed)
-        ::fchmod(fd, 0666);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return Result::HeldElsewhere;

@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestPlatform : public QObject {
@@ -55,6 +56,16 @@ void TestPlatform::lockOutcomes()
         platform::LockFile lock;
         QCOMPARE(lock.acquire(path), platform::LockFile::Result::HeldElsewhere);
         QVERIFY(!lock.held());
+    }
+    {
+        // Another user's lock file in the shared sticky folder, readable but not writable for us: it locks all the
+        // same, and nothing asks to create it (the kernel refuses that for another user's file there).
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 01777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+        const AsUnprivilegedUser otherUser;
+        QVERIFY(otherUser.ok());
+        platform::LockFile lock;
+        QCOMPARE(lock.acquire(path), platform::LockFile::Result::Locked);
     }
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir.tmp")));
     platform::LockFile lock;
