@@ -380,7 +380,7 @@ void TF_Main::onUserDoubleClicked()
 void TF_Main::appendChatLine(const QString& line)
 {
     m_reading->lineAppending();
-    m_controls.chatArea->appendPlainText(line);
+    appendToChat(line);
 }
 
 void TF_Main::notifyIncoming(const QString& line)
@@ -395,6 +395,7 @@ void TF_Main::onClearClicked()
                                   platform::BoxIcon::Question)) {
         m_history->finish();
         m_controls.chatArea->clear();
+        m_store.clearChat();
         m_reading->cleared();
     }
 }

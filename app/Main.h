@@ -133,6 +133,7 @@ private:
     void onNameLeft();
     void showPlace(const SessionStore::WindowPlace& place);
     void saveSession();
+    void appendToChat(const QString& text);
 
     void connectSession();
 
@@ -157,4 +158,6 @@ private:
     ReadingAids* m_reading = nullptr;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
+    // Where this session's chat went instead of an unreadable "chat.txt" is said at the first close attempt.
+    bool m_toldRecovery = false;
 };

@@ -37,6 +37,10 @@ Parley::Parley(const Services& services) : m_services(services)
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
     m_store = std::make_unique<SessionStore>(platform::ProgramDirFor(services.executablePath, services.configHome),
                                              DesignOuterSize, MinimumOuterSize);
+    // Appending to the chat log fails on the store's thread; the box waits for its turn on ours.
+    m_store->setJournalFailureHandler([boxes = m_boxes](const QString& text) {
+        QMetaObject::invokeMethod(boxes, [boxes, text] { boxes->post(BoxQueue::Kind::Failure, text); });
+    });
     m_refused = !AcquireLock();
     if (!m_refused)
         LoadSession();
@@ -127,6 +131,8 @@ void Parley::EndSession()
     };
     quietly([this] { m_store->saveWindowAndList(m_main->place(), m_session->userList()); });
     quietly([this] { m_store->saveChat(m_main->chatLog()); });
+    if (const QString note = m_store->recoveryNote(); !note.isEmpty())
+        qWarning().noquote() << "Parley:" << WithFullStop(note);
     quietly([this] { m_session->Stop(); });
     Q_EMIT finished();
 }

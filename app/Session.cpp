@@ -5,6 +5,7 @@
 #include "app/MainLayout.h"
 #include "common/Errors.h"
 #include "common/SessionStore.h"
+#include "platform/MessageBoxes.h"
 
 #include <QDate>
 #include <QLineEdit>
@@ -26,7 +27,15 @@ void TF_Main::restoreSession()
         Guard([this] { onRunStopClicked(); });
     if (m_settings.RestoreText)
         Guard([this] { m_history->restore(); });
-    m_controls.chatArea->appendPlainText(SessionSeparator());
+    appendToChat(SessionSeparator());
+}
+
+// What enters the chat area enters "chat.txt" with it, in the bytes the area keeps.
+void TF_Main::appendToChat(const QString& text)
+{
+    const qsizetype from = m_controls.chatArea->log().pieceCount();
+    m_controls.chatArea->appendPlainText(text);
+    m_store.appendChat(m_controls.chatArea->log().fileBytesFrom(from));
 }
 
 void TF_Main::showPlace(const SessionStore::WindowPlace& place)
@@ -56,4 +65,10 @@ void TF_Main::saveSession()
 {
     m_store.saveWindowAndList(place(), userList());
     m_store.saveChat(chatLog());
+    const QString note = m_store.recoveryNote();
+    if (!note.isEmpty() && !m_toldRecovery) {
+        m_toldRecovery = true;
+        m_services.boxes.show(this, WithFullStop(note), QStringLiteral("Parley"), platform::BoxIcon::Warning,
+                              platform::BoxButtons::Ok);
+    }
 }

@@ -152,13 +152,13 @@ QByteArray ChatLog::line(qsizetype index) const
     }
 }
 
-bool ChatLog::writeLines(const std::function<bool(QByteArrayView)>& sink) const
+bool ChatLog::writeLinesFrom(qsizetype firstPiece, const std::function<bool(QByteArrayView)>& sink) const
 {
-    if (m_lineCount == 1 && byteCount() == 0)
+    if (firstPiece == 0 && m_lineCount == 1 && byteCount() == 0)
         return true;
     QByteArray part;
-    part.reserve(BlockBytes + PieceBytes + 2);
-    for (qsizetype i = 0; i < pieceCount(); ++i) {
+    part.reserve(std::min<qint64>(BlockBytes, byteCount() - pieceStart(firstPiece)) + PieceBytes + 2);
+    for (qsizetype i = firstPiece; i < pieceCount(); ++i) {
         part += piece(i);
         if (pieceEndsLine(i))
             part += "\r\n";
@@ -169,4 +169,19 @@ bool ChatLog::writeLines(const std::function<bool(QByteArrayView)>& sink) const
         }
     }
     return part.isEmpty() || sink(part);
+}
+
+QByteArray ChatLog::fileBytesFrom(qsizetype firstPiece) const
+{
+    QByteArray bytes;
+    writeLinesFrom(firstPiece, [&bytes](QByteArrayView part) {
+        bytes += part;
+        return true;
+    });
+    return bytes;
+}
+
+qint64 ChatLog::fileSize() const
+{
+    return m_lineCount == 1 && byteCount() == 0 ? 0 : byteCount() + 2 * qint64(m_lineCount);
 }

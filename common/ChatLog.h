@@ -47,7 +47,12 @@ public:
 
     // Every line followed by CR LF, as "chat.txt" gets it, handed on in parts of about a megabyte; a false from
     // the sink stops. One empty line alone writes nothing: the area shows no text.
-    bool writeLines(const std::function<bool(QByteArrayView)>& sink) const;
+    bool writeLines(const std::function<bool(QByteArrayView)>& sink) const { return writeLinesFrom(0, sink); }
+    // The same from a piece that starts a line on: what lines appended since then add to the file.
+    bool writeLinesFrom(qsizetype firstPiece, const std::function<bool(QByteArrayView)>& sink) const;
+    QByteArray fileBytesFrom(qsizetype firstPiece) const;
+    // What writeLines writes, counted.
+    qint64 fileSize() const;
 
 private:
     struct Block {

@@ -5,26 +5,28 @@
 #include "platform/SaveFile.h"
 #include "users/UserList.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 const QString SystemSection = QStringLiteral("SYSTEM");
 // A log up to this size is read before the window shows; a longer one in the background.
 constexpr qint64 HistoryAtOnce = 1 << 20;
 
-// Whatever stops it, a read that does not bring every byte brings nothing.
-std::optional<ChatLog> ReadWholeHistory(const QString& path) noexcept
+// Whatever stops it, a read that does not bring every byte brings nothing. Only the bytes the file had at start
+// are read: what this session appends since is already in the chat area.
+std::optional<ChatLog> ReadWholeHistory(const std::shared_ptr<QFile>& history, qint64 size) noexcept
 {
     try {
-        QFile history(path);
-        if (!history.open(QIODevice::ReadOnly))
+        QByteArray bytes = history->read(size);
+        if (history->error() != QFileDevice::NoError || bytes.size() != size)
             return std::nullopt;
-        QByteArray bytes = history.readAll();
-        if (history.error() != QFileDevice::NoError || !history.atEnd())
-            return std::nullopt;
+        history->close();
         std::optional<ChatLog> lines;
         lines.emplace().appendFile(std::move(bytes));
         return lines;
@@ -35,8 +37,18 @@ std::optional<ChatLog> ReadWholeHistory(const QString& path) noexcept
 } // namespace
 
 SessionStore::SessionStore(QString programDir, QSize defaultOuterSize, QSize minimumOuterSize)
-    : m_programDir(std::move(programDir)), m_defaultOuterSize(defaultOuterSize), m_minimumOuterSize(minimumOuterSize)
-{}
+    : m_programDir(std::move(programDir)), m_defaultOuterSize(defaultOuterSize), m_minimumOuterSize(minimumOuterSize),
+      m_journal([this](const QString& path, const QString& error) {
+          if (m_onJournalFailure)
+              m_onJournalFailure(QCoreApplication::translate("SessionStore",
+                                                             "Cannot write to %1 (%2). The chat is kept and written "
+                                                             "as soon as the file takes it")
+                                     .arg(path, error));
+      })
+{
+    // Unless a readable earlier log is continued, this session's lines replace it, as the save at the end would.
+    m_journal.setFile(chatPath(), ChatJournal::Start::Replace);
+}
 
 SessionStore::~SessionStore()
 {
@@ -78,6 +90,40 @@ void SessionStore::throwUnreadable() const
     throw ParleyError(QStringLiteral("Cannot open file %1").arg(chatPath()));
 }
 
+void SessionStore::throwUnreadableAtStart()
+{
+    // The unreadable file is kept as it is; this session's lines go to a file of their own beside it.
+    m_recoveredPath = m_programDir + QStringLiteral("chat-recovered-") +
+                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".txt");
+    m_journal.setFile(m_recoveredPath, ChatJournal::Start::Continue);
+    throwUnreadable();
+}
+
+QString SessionStore::recoveryNote() const
+{
+    if (m_recoveredPath.isEmpty())
+        return QString();
+    return QCoreApplication::translate("SessionStore",
+                                       "%1 could not be read at start and was kept as it was; this session's chat "
+                                       "is in %2")
+        .arg(chatPath(), m_recoveredPath);
+}
+
+void SessionStore::setJournalFailureHandler(std::function<void(const QString&)> handler)
+{
+    m_onJournalFailure = std::move(handler);
+}
+
+void SessionStore::appendChat(const QByteArray& lines)
+{
+    m_journal.append(lines);
+}
+
+void SessionStore::clearChat()
+{
+    m_journal.clear();
+}
+
 std::optional<QByteArray> SessionStore::readHistory(std::function<void()> whenRead)
 {
     const QFileInfo info(chatPath());
@@ -85,20 +131,23 @@ std::optional<QByteArray> SessionStore::readHistory(std::function<void()> whenRe
         return std::nullopt;
     // Fail-safe: the file counts as unread until every byte of it is in memory, whatever stops the read.
     m_chatUnread = true;
-    QFile file(chatPath());
-    if (!file.open(QIODevice::ReadOnly))
-        throwUnreadable();
-    if (file.size() > HistoryAtOnce) {
-        m_historyLoad = std::async(std::launch::async, [path = chatPath(), whenRead = std::move(whenRead)] {
-            std::optional<ChatLog> lines = ReadWholeHistory(path);
+    auto file = std::make_shared<QFile>(chatPath());
+    if (!file->open(QIODevice::ReadOnly))
+        throwUnreadableAtStart();
+    const qint64 size = file->size();
+    // The session's lines follow the file's from now on, while it is still being read.
+    m_journal.setFile(chatPath(), ChatJournal::Start::Continue);
+    if (size > HistoryAtOnce) {
+        m_historyLoad = std::async(std::launch::async, [file, size, whenRead = std::move(whenRead)] {
+            std::optional<ChatLog> lines = ReadWholeHistory(file, size);
             whenRead();
             return lines;
         });
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || !file.atEnd())
-        throwUnreadable();
+    QByteArray bytes = file->read(size);
+    if (file->error() != QFileDevice::NoError || bytes.size() != size)
+        throwUnreadableAtStart();
     m_chatUnread = false;
     return bytes;
 }
@@ -128,7 +177,13 @@ void SessionStore::saveWindowAndList(const WindowPlace& place, const UserList& u
 
 void SessionStore::saveChat(const ChatLog& log)
 {
-    if (m_historyLoad.valid() || m_chatUnread)
+    if (!m_journal.flush().isEmpty())
+        throw ParleyError(QStringLiteral("Cannot create file %1").arg(m_journal.path()));
+    if (m_historyLoad.valid() || m_chatUnread || !m_recoveredPath.isEmpty())
+        return;
+    // The lines appended as they came make the file the log would write, unless the file's earlier lines ended
+    // otherwise than in CR LF (or something else wrote it): then once the whole of it, atomically.
+    if (QFileInfo(chatPath()).size() == log.fileSize())
         return;
     const QString error = platform::SaveFileAtomically(chatPath(), [&log](QIODevice& file) {
         return log.writeLines(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ChatJournal.h"
 #include "common/ChatLog.h"
 #include "config/Settings.h"
 
@@ -49,13 +50,23 @@ public:
 
     // The window's place and the user list, each a key of its own, into "Parley.ini". Throws when it cannot.
     void saveWindowAndList(const WindowPlace& place, const UserList& users) const;
-    // The chat log into "chat.txt", replacing it whole; never while the file's earlier content is not all in
-    // memory (a read that failed or is still under way), so a partial history is never written over the whole.
-    // Throws when it cannot.
+    // Lines that entered the chat area, in the file's form, go to "chat.txt" at once (a moment later on disk),
+    // after the file's earlier lines; an emptied chat area empties it.
+    void appendChat(const QByteArray& lines);
+    void clearChat();
+    // Told, on a thread of the store's, when appending to the file fails; once until it works again.
+    void setJournalFailureHandler(std::function<void(const QString& text)> handler);
+    // Everything appended is on disk before it returns, and "chat.txt" holds what the log writes: rewritten whole
+    // only where the lines appended could not make it so, and never while the file's earlier content is not all in
+    // memory (a read that failed or is still under way). Throws when it cannot.
     void saveChat(const ChatLog& log);
+    // Where this session's lines went when "chat.txt" could not be read at start, as a sentence; empty when they
+    // went to "chat.txt".
+    QString recoveryNote() const;
 
 private:
     [[noreturn]] void throwUnreadable() const;
+    [[noreturn]] void throwUnreadableAtStart();
 
     QString m_programDir;
     QSize m_defaultOuterSize;
@@ -64,4 +75,8 @@ private:
     bool m_chatUnread = false;
     // A long "chat.txt" being read and sorted into lines; empty when read or when none.
     std::future<std::optional<ChatLog>> m_historyLoad;
+    // The session's own file when "chat.txt" could not be read at start.
+    QString m_recoveredPath;
+    std::function<void(const QString&)> m_onJournalFailure;
+    ChatJournal m_journal;
 };

@@ -35,6 +35,9 @@ private Q_SLOTS:
     void undecodableChatBytesSurvive();
     void terminateWithFailingSaveStillEnds();
     void longHistoryKeptByteForByte();
+    void linesReachTheFileAsTheyCome_data();
+    void linesReachTheFileAsTheyCome();
+    void failedAppendKeepsTheLines();
 
 private:
     void closeWith(BoxAnswer answer)
@@ -177,10 +180,18 @@ void TestSession::unreadableChatIsKept()
         start();
         QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
         QCOMPARE(main()->chatArea()->lineCount(), 1); // the separator line still comes
+        main()->appendChatLine(QStringLiteral("Jürgen: heute"));
         closeWith(BoxAnswer::Yes);
     }
     QFile::setPermissions(chat, QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(ReadAll(chat), QByteArray("yesterday\r\n"));
+    // The session's lines are in a file of their own beside it, and the close says which.
+    const QStringList recovered =
+        QDir(m_env->programDir.path()).entryList({QStringLiteral("chat-recovered-*.txt")}, QDir::Files);
+    QCOMPARE(recovered.size(), 1);
+    const QString recoveredPath = m_env->file(recovered.first());
+    QCOMPARE(ReadAll(recoveredPath), main()->chatArea()->lineText(0).toUtf8() + "\r\nJürgen: heute\r\n");
+    QCOMPARE(m_env->boxes.texts().filter(recoveredPath).size(), 1);
 }
 
 void TestSession::historyTooBigForMemoryIsKept()
@@ -188,7 +199,8 @@ void TestSession::historyTooBigForMemoryIsKept()
 #if defined(__SANITIZE_ADDRESS__)
     QSKIP("AddressSanitizer's shadow memory does not fit under a cap on the address space");
 #endif
-    // A gigabyte of history that the background read cannot hold: whatever stops it, the file stays as it is.
+    // A gigabyte of history that the background read cannot hold: whatever stops it, the file keeps every byte, and
+    // the session's lines follow them.
     const QString chat = m_env->file(QStringLiteral("chat.txt"));
     {
         QFile file(chat);
@@ -206,9 +218,12 @@ void TestSession::historyTooBigForMemoryIsKept()
     QTRY_VERIFY(!main()->historyLoading());
     QVERIFY(::setrlimit(RLIMIT_AS, &saved) == 0);
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
-    main()->chatArea()->appendPlainText(QStringLiteral("today"));
+    main()->appendChatLine(QStringLiteral("Борис: сегодня"));
+    const QByteArray separator = main()->chatArea()->lineText(0).toUtf8();
     m_parley->EndSession();
-    QCOMPARE(QFileInfo(chat).size(), qint64(1) << 30);
+    QFile file(chat);
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.seek((qint64(1) << 30) - 1));
+    QCOMPARE(file.readAll(), QByteArray(1, '\0') + "\r\n" + separator + "\r\nБорис: сегодня\r\n");
 }
 
 void TestSession::undecodableChatBytesSurvive()
@@ -283,12 +298,83 @@ void TestSession::longHistoryKeptByteForByte()
                  lines.join("\r\n").replace(" \r ", " \r\n ") + "\r\n" + separator.toUtf8() + "\r\n");
         m_parley.reset();
     }
-    // Gone while the read may still run, without a save: the file stays as it is.
+    // Gone while the read may still run, without a save: the file keeps every byte, the new session's line after.
     const QByteArray written = ReadAll(m_env->file(QStringLiteral("chat.txt")));
     start();
     QVERIFY(main()->historyLoading());
+    const QString separator = main()->chatArea()->lineText(main()->chatArea()->lineCount() - 1);
     m_parley.reset();
-    QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), written);
+    QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), written + separator.toUtf8() + "\r\n");
+}
+
+void TestSession::linesReachTheFileAsTheyCome_data()
+{
+    QTest::addColumn<QByteArray>("history");
+    QTest::addColumn<QByteArray>("endOfHistory");
+    QTest::newRow("no file") << QByteArray() << QByteArray();
+    QTest::newRow("CR LF") << QByteArray("Ann: hello\r\n") << QByteArray();
+    QTest::newRow("LF") << QByteArray("Jürgen: Grüße\n\nAnn: hi\n") << QByteArray();
+    QTest::newRow("no line end") << QByteArray("Борис: до завтра") << QByteArray("\r\n");
+}
+
+// Every line is on disk as it comes, before any save: a crash or a kill loses at most the last moment. The close
+// then leaves what the save of the whole log writes, and "Clear" empties the file too.
+void TestSession::linesReachTheFileAsTheyCome()
+{
+    QFETCH(QByteArray, history);
+    QFETCH(QByteArray, endOfHistory);
+    const QString chat = m_env->file(QStringLiteral("chat.txt"));
+    if (!history.isNull())
+        QVERIFY(WriteAll(chat, history));
+    start();
+    main()->appendChatLine(QStringLiteral("Борис: привет"));
+    main()->appendChatLine(QStringLiteral("Jürgen: Grüße aus der Straße"));
+    main()->appendChatLine(QStringLiteral("Ann: two\nlines"));
+    const QByteArray separator = main()->chatArea()->lineText(main()->chatArea()->lineCount() - 5).toUtf8();
+    QVERIFY(separator.startsWith("-- "));
+    const QByteArray session = separator + "\r\nБорис: привет\r\nJürgen: Grüße aus der Straße\r\nAnn: two\r\nlines\r\n";
+    QTRY_COMPARE(ReadAll(chat), history + endOfHistory + session);
+
+    QByteArray whole;
+    main()->chatLog().writeLines([&whole](QByteArrayView part) {
+        whole += part;
+        return true;
+    });
+    closeWith(BoxAnswer::No);
+    QCOMPARE(ReadAll(chat), whole);
+    main()->appendChatLine(QStringLiteral("Ann: still here"));
+    QTRY_COMPARE(ReadAll(chat), whole + "Ann: still here\r\n");
+
+    m_env->boxes.answers = {BoxAnswer::Yes};
+    main()->onClearClicked();
+    QTRY_COMPARE(ReadAll(chat), QByteArray());
+    main()->appendChatLine(QStringLiteral("Ann: after"));
+    QTRY_COMPARE(ReadAll(chat), QByteArray("Ann: after\r\n"));
+    m_parley->EndSession();
+    QCOMPARE(ReadAll(chat), QByteArray("Ann: after\r\n"));
+}
+
+// A disk that fills up: one box, the lines wait in memory, no half line on disk, and all of them go once it can.
+void TestSession::failedAppendKeepsTheLines()
+{
+    const QString chat = m_env->file(QStringLiteral("chat.txt"));
+    start();
+    QTRY_VERIFY(QFileInfo(chat).size() > 0);
+    const QByteArray before = ReadAll(chat);
+    QByteArray lines;
+    {
+        const FileSizeLimit full(rlim_t(before.size()) + 10);
+        for (int i = 0; i < 3; ++i) {
+            const QString line = QStringLiteral("Борис: строка %1").arg(i);
+            main()->appendChatLine(line);
+            lines += line.toUtf8() + "\r\n";
+            QTRY_COMPARE(m_env->boxes.texts().size(), 1);
+            QCOMPARE(ReadAll(chat), before);
+        }
+        QVERIFY(m_env->boxes.texts().first().startsWith(QStringLiteral("Cannot write to %1 (").arg(chat)));
+    }
+    QTRY_COMPARE(ReadAll(chat), before + lines);
+    QCOMPARE(m_env->boxes.texts().size(), 1);
 }
 
 QTEST_MAIN(TestSession)

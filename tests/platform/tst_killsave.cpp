@@ -9,33 +9,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/resource.h>
-
-namespace {
-// Writes past this many bytes fail as on a full disk (EFBIG instead of ENOSPC, and no root needed for a tmpfs).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_before);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_before;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_before);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_before = {};
-    void (*m_oldHandler)(int) = nullptr;
-};
-} // namespace
 
 class TestKillSave : public QObject {
     Q_OBJECT

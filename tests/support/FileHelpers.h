@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 inline QByteArray ReadAll(const QString& path)
@@ -39,4 +41,28 @@ public:
 private:
     bool m_wasRoot;
     bool m_switched = false;
+};
+
+// Writes past this many bytes fail as on a full disk (EFBIG instead of ENOSPC, and no root needed for a tmpfs).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_before = {};
+    void (*m_oldHandler)(int) = nullptr;
 };
