@@ -90,6 +90,7 @@ private:
     void ShowInformation(const QString& text) override;
     void ShowError(const QString& text) override;
     void AppendChatLine(const QString& line) override;
+    void AppendNote(const QString& note) override { Q_EMIT noteAppended(note); }
     void NotifyIncoming(const QString& line) override;
     void SetRunning(bool running);
 

@@ -18,6 +18,8 @@ public:
     virtual void ShowInformation(const QString& text) = 0;
     virtual void ShowError(const QString& text) = 0;
     virtual void AppendChatLine(const QString& line) = 0;
+    // A remark below the chat text, never part of it.
+    virtual void AppendNote(const QString& note) = 0;
     virtual void NotifyIncoming(const QString& line) = 0;
 };
 

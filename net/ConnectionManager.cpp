@@ -5,6 +5,7 @@
 #include "net/Wire.h"
 #include "platform/OpenFiles.h"
 
+#include <QCoreApplication>
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -72,7 +73,9 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
           users, host, peerPort,
           OutgoingConnections::Listener{[this] { return Listening(); },
                                         [this](quint32 address) { return IndexOfNumeric(address) >= 0; }},
-          this))
+          this)),
+      m_sendQueue(
+          new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this))
 {
     m_server->setProxy(QNetworkProxy::NoProxy);
     connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
@@ -335,20 +338,24 @@ LinkView ConnectionManager::LinkOfEntry(int k) const
     return link;
 }
 
+QString ConnectionManager::PeerName(int k) const
+{
+    // A peer that never announced a name is called what the own list calls it.
+    const QString& announced = m_users.AnnouncedName(k);
+    const QString name = m_host.ShowYour() || announced == UnknownName ? m_users.OwnName(k) : announced;
+    return name.isEmpty() ? m_users.Address(k) : name;
+}
+
 QStringList ConnectionManager::TickedWithoutConnection() const
 {
     QStringList names;
-    const bool ownNames = m_host.ShowYour();
     for (int k = 0; k < m_users.Count(); ++k) {
         if (!m_users.Ticked(k))
             continue;
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
         if (address && IndexOfNumeric(*address) >= 0)
             continue;
-        // A peer that never announced a name is called what the own list calls it.
-        const QString& announced = m_users.AnnouncedName(k);
-        const QString name = ownNames || announced == UnknownName ? m_users.OwnName(k) : announced;
-        names.append(name.isEmpty() ? m_users.Address(k) : name);
+        names.append(PeerName(k));
     }
     return names;
 }
@@ -381,16 +388,29 @@ void ConnectionManager::CloseAllClients()
 
 void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
 {
-    if (message.isEmpty())
+    m_sendQueue->send(socket, message);
+}
+
+// A peer whose lines pile up is closed as a failed send is; the chat area says who and why.
+void ConnectionManager::GiveUp(QTcpSocket* socket, SendQueue::GiveUp why)
+{
+    const auto connection = std::find_if(m_accepted.cbegin(), m_accepted.cend(),
+                                         [socket](const Accepted& c) { return c.socket == socket; });
+    const QString address = connection == m_accepted.cend() ? QString() : connection->address;
+    const int k = address.isEmpty() ? -1 : m_users.FindAddress(address);
+    const QString name = k >= 0 ? PeerName(k) : address;
+    socket->abort();
+    if (name.isEmpty())
         return;
-    // A line goes out whole or not at all; a peer that lets a megabyte pile up is closed as a failed send is.
-    if (socket->bytesToWrite() + message.size() > MaxUnsentBytes) {
-        socket->abort();
-        return;
-    }
-    // Straight to the kernel, not at the loop's next turn: fewer turns, and the peer has it sooner.
-    socket->write(message);
-    socket->flush();
+    m_host.AppendNote(why == SendQueue::GiveUp::Stalled
+                          ? QCoreApplication::translate("ConnectionManager",
+                                                        "%1's computer stopped taking data; what it did not take was "
+                                                        "not delivered")
+                                .arg(name)
+                          : QCoreApplication::translate("ConnectionManager",
+                                                        "%1's computer did not keep up; what it did not take was not "
+                                                        "delivered")
+                                .arg(name));
 }
 
 } // namespace net

@@ -3,6 +3,7 @@
 #include "net/ConnectionHost.h"
 #include "net/LinkStates.h"
 #include "net/OutgoingConnections.h"
+#include "net/SendQueue.h"
 #include "users/UserList.h"
 
 #include <QElapsedTimer>
@@ -36,8 +37,6 @@ struct UserRow {
 class ConnectionManager : public QObject {
     Q_OBJECT
 public:
-    // A peer that never reads what we send is cut off rather than allowed to grow our memory.
-    static constexpr qint64 MaxUnsentBytes = 1 << 20;
     static constexpr qint64 ReadChunk = OutgoingConnections::ReadChunk;
     // Out of descriptors: accepting pauses this long, then tries again by itself.
     static constexpr int AcceptPauseMs = 500;
@@ -118,6 +117,9 @@ private:
     static bool Live(const Accepted& connection);
     int IndexOfNumeric(quint32 address) const;
     void Write(QTcpSocket* socket, const QByteArray& message);
+    void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
+    // What the chat area calls the peer of an entry.
+    QString PeerName(int k) const;
     void ScheduleRemoval();
     void RemoveClosedConnections();
     int EntryOfConnection(int j) const;
@@ -136,6 +138,7 @@ private:
     QElapsedTimer m_openBackWaiting;
     QTimer* m_openBackTimer;
     OutgoingConnections* m_outgoing;
+    SendQueue* m_sendQueue;
 };
 
 } // namespace net

@@ -388,20 +388,33 @@ void TestChatSession::hostileBytes()
 
 void TestChatSession::peerThatNeverReadsIsCut()
 {
-    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    start("[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\nUserN1=Ann\r\n");
     Peer bob(QStringLiteral("127.0.0.2"), m_port);
     bob.outgoing().setReadBufferSize(1);
     bob.outgoing().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-    QVERIFY(bob.connectToProgram(m_port));
-    QTRY_COMPARE(connections().ConnectionCount(), 1);
-    const QString line(64 * 1024, QLatin1Char('w'));
-    for (int i = 0; i < 400 && connections().ConnectionCount() == 1 && !connections().RemoteAddress(0).isEmpty(); ++i) {
-        m_session->SendToEveryone(line);
-        QCoreApplication::processEvents();
+    Peer ann(QStringLiteral("127.0.0.3"), m_port);
+    QVERIFY(bob.connectToProgram(m_port) && ann.connectToProgram(m_port));
+    QTRY_COMPARE(connections().ConnectionCount(), 2);
+    QSignalSpy notes(m_session.get(), &ChatSession::noteAppended);
+    // A pasted line far above a megabyte reaches the peer that reads, whole.
+    const QString pasted = QStringLiteral("Привет, Grüße aus der Straße! ").repeated(40000);
+    m_session->SendToEveryone(pasted);
+    const QByteArray wire = net::ChatMessage(pasted);
+    QTRY_VERIFY_WITH_TIMEOUT(ann.received().size() >= wire.size(), 20000);
+    QVERIFY(ann.received().endsWith(wire));
+    // The one that reads nothing is given up once what waits for it passes the bound, and the chat area says so.
+    const QString line(1 << 20, QLatin1Char('w'));
+    for (int i = 0; i < 100 && notes.isEmpty(); ++i) {
+        m_session->SendToEveryone(line + QString::number(i));
+        QTRY_VERIFY(ann.received().endsWith(QString::number(i).toUtf8()));
     }
-    // Once more than a megabyte waits for it, the peer is closed like one whose send failed.
-    QTRY_COMPARE(connections().RemoteAddress(0), QString());
-    QTRY_COMPARE(connections().ConnectionCount(), 0);
+    // Why first, then the line's own note.
+    QCOMPARE(notes.size(), 2);
+    QVERIFY2(notes.first().first().toString().startsWith(QStringLiteral("Bob's computer did not keep up")),
+             qPrintable(notes.first().first().toString()));
+    QCOMPARE(notes.last().first().toString(), QStringLiteral("not delivered to: Bob"));
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    QCOMPARE(connections().RemoteAddress(0), QStringLiteral("127.0.0.3"));
 }
 
 void TestChatSession::connectStorm()
