@@ -68,7 +68,7 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
                                      quint16 listenPort, quint16 peerPort, QObject* parent)
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
       m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this)),
-      m_openBackTimer(new QTimer(this)),
+      m_openBackTimer(new QTimer(this)), m_goneSweep(new QTimer(this)),
       m_outgoing(new OutgoingConnections(
           users, host, peerPort,
           OutgoingConnections::Listener{[this] { return Listening(); },
@@ -84,6 +84,8 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
     m_openBackTimer->setSingleShot(true);
     m_openBackTimer->setTimerType(Qt::PreciseTimer);
     connect(m_openBackTimer, &QTimer::timeout, this, Guarded([this] { OpenQueuedClients(); }));
+    m_goneSweep->setInterval(GoneSweepMs);
+    connect(m_goneSweep, &QTimer::timeout, this, Guarded([this] { SweepGone(); }));
     m_acceptResume->setSingleShot(true);
     m_acceptResume->setInterval(AcceptPauseMs);
     connect(m_acceptResume, &QTimer::timeout, this, [this] {
@@ -104,11 +106,13 @@ void ConnectionManager::OpenServer()
         ::close(fd);
         ThrowSocketError("listen", EBADF);
     }
+    m_goneSweep->start();
 }
 
 void ConnectionManager::CloseServer()
 {
     m_acceptResume->stop();
+    m_goneSweep->stop();
     m_server->close();
     for (const Accepted& connection : std::as_const(m_accepted)) {
         connection.socket->disconnect(this);
@@ -135,8 +139,10 @@ void ConnectionManager::AcceptPending()
             // kept for saving the chat: it goes, and the peer's next try is let in once some are free again.
             socket->abort();
             socket->deleteLater();
-            if (reserved)
+            if (reserved) {
+                SweepGone();
                 PauseAccepting();
+            }
             continue;
         }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
@@ -144,6 +150,21 @@ void ConnectionManager::AcceptPending()
         m_accepted.append(Accepted{socket, remote, numeric, false, NowMs()});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
+    }
+}
+
+// We never read what arrives on an accepted connection, so Qt never sees its end: a peer that closed or reset it
+// would keep its descriptor and its row for good.
+void ConnectionManager::SweepGone()
+{
+    QList<QTcpSocket*> gone;
+    for (const Accepted& connection : std::as_const(m_accepted)) {
+        if (!connection.closed && PeerHasGone(connection.socket->socketDescriptor()))
+            gone.append(connection.socket);
+    }
+    for (QTcpSocket* socket : std::as_const(gone)) {
+        socket->abort();
+        ServerClientDisconnect(socket);
     }
 }
 

@@ -40,6 +40,8 @@ public:
     static constexpr qint64 ReadChunk = OutgoingConnections::ReadChunk;
     // Out of descriptors: accepting pauses this long, then tries again by itself.
     static constexpr int AcceptPauseMs = 500;
+    // How often accepted connections are looked at for a peer that has gone.
+    static constexpr int GoneSweepMs = 2000;
     // A listed peer has one connection to us, and briefly a second while it reconnects; beyond this many from one
     // address, the oldest goes.
     static constexpr int MaxConnectionsPerAddress = 4;
@@ -104,6 +106,7 @@ private:
     void AcceptPending();
     // Out of descriptors, or the system refused a connection: accepting waits a moment instead of going deaf.
     void PauseAccepting();
+    void SweepGone();
     void ServerClientConnect(QTcpSocket* socket);
     // A listed peer connected again: connections from it that are older are tried with its name announcement (a
     // host that rebooted answers with a reset, which closes them and so our stale connection to it), and the
@@ -137,6 +140,7 @@ private:
     QList<int> m_openBack;
     QElapsedTimer m_openBackWaiting;
     QTimer* m_openBackTimer;
+    QTimer* m_goneSweep;
     OutgoingConnections* m_outgoing;
     SendQueue* m_sendQueue;
 };

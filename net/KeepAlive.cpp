@@ -1,5 +1,7 @@
 #include "net/KeepAlive.h"
 
+#include <poll.h>
+
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -22,4 +24,12 @@ void EnableKeepAlive(qintptr fd)
     ::setsockopt(int(fd), IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
     ::setsockopt(int(fd), IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
 }
+bool PeerHasGone(qintptr fd)
+{
+    if (fd < 0)
+        return true;
+    pollfd state = {int(fd), POLLRDHUP, 0};
+    return ::poll(&state, 1, 0) > 0 && (state.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 } // namespace net

@@ -12,5 +12,8 @@ inline constexpr int KeepAliveProbes = 5;
 
 // Sets keepalive, and a timeout for unanswered data of the same length, on a socket; nothing for -1.
 void EnableKeepAlive(qintptr fd);
+// The peer closed or reset the connection, or keepalive gave it up: seen without reading, for connections whose
+// bytes we never read and whose end Qt therefore never sees.
+bool PeerHasGone(qintptr fd);
 
 } // namespace net

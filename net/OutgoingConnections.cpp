@@ -84,13 +84,13 @@ void OutgoingConnections::StartAttempt(QTcpSocket* client)
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
     if (!address)
         return;
-    client->connectToHost(QHostAddress(*address), m_peerPort);
-    // The attempt took one of the descriptors kept for saving the chat: it gives it back and is tried again later.
-    if (platform::InDescriptorReserve(client->socketDescriptor())) {
-        client->abort();
+    // The attempt would take one of the descriptors kept free for everything else (a connecting socket tells its
+    // number only once connected): it is tried again later, when connections have gone.
+    if (platform::NextDescriptorInReserve()) {
         ScheduleRetry(client);
         return;
     }
+    client->connectToHost(QHostAddress(*address), m_peerPort);
     m_links.attemptStarted(client, NowMs());
 }
 
@@ -119,6 +119,13 @@ void OutgoingConnections::ClientSocketDisconnect(QTcpSocket* client)
 void OutgoingConnections::ClientSocketError(QTcpSocket* client)
 {
     m_links.failed(client, FailureOf(*client), NowMs());
+    // Qt keeps the descriptor of a failed attempt until the next one, and neither abort nor close gives it back: a
+    // full list of them would sit on the descriptors kept free for everything else. Setting none resets the socket.
+    // At the next turn, outside the socket's own signal.
+    QTimer::singleShot(0, client, [client] {
+        if (client->state() == QAbstractSocket::UnconnectedState)
+            client->setSocketDescriptor(-1);
+    });
     ScheduleRetry(client);
     m_host.UserViewChanged();
 }

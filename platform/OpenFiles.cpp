@@ -1,5 +1,6 @@
 #include "platform/OpenFiles.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -45,6 +46,15 @@ QString OpenFileLimitWarning(int limit, int peers)
 bool InDescriptorReserve(qintptr descriptor)
 {
     return descriptor >= SoftLimit() - ReservedDescriptors;
+}
+
+bool NextDescriptorInReserve()
+{
+    const int probe = ::open("/", O_PATH | O_CLOEXEC);
+    if (probe < 0)
+        return true;
+    ::close(probe);
+    return InDescriptorReserve(probe);
 }
 
 } // namespace platform

@@ -16,5 +16,8 @@ QString OpenFileLimitWarning(int limit, int peers);
 // A descriptor this high is one of the reserved: the lowest free number is always the one handed out, so every
 // number below it is taken.
 bool InDescriptorReserve(qintptr descriptor);
+// The next descriptor the system hands out would be one of the reserved (or there is none): for sockets whose
+// number is not known until they connect.
+bool NextDescriptorInReserve();
 
 } // namespace platform

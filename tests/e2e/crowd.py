@@ -5,6 +5,9 @@
       COUNT peers on the addresses from FIRST on: each listens on its address, port 196, and connects to TARGET:196;
       on every connection it accepts (the copy's connection back) it says three lines, 0.3 s apart. After SECONDS,
       OUT gets each line said on a connection that is still open then, and the process ends.
+  crowd.py flap TARGET FIRST COUNT ROUNDS OUT
+      As lines, but in each of ROUNDS rounds every peer connects, says one line on the copy's connection back within
+      4 s, then closes all it has and its listener too; OUT gets each line said on a connection the copy had accepted.
   crowd.py hold SOURCE TARGET COUNT OUT
       COUNT connections from SOURCE to TARGET:196, held until standard input closes; then all are closed, one more
       is opened and OUT gets "announced" when the copy sends its name on it within 5 s, else "silent".
@@ -76,6 +79,44 @@ def lines(target, first, count, seconds, out):
                 f.write("".join(line + "\n" for line in lines_said))
 
 
+def flap(target, first, count, rounds, out):
+    said = []
+    for r in range(rounds):
+        sel = selectors.DefaultSelector()
+        owned = []
+        for n in range(count):
+            own = address(first, n)
+            server = socket.socket()
+            server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            server.bind((own, PORT))
+            server.listen(8)
+            server.setblocking(False)
+            sel.register(server, selectors.EVENT_READ, ("listener", own))
+            outgoing = socket.socket()
+            outgoing.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            outgoing.bind((own, 0))
+            outgoing.setblocking(False)
+            outgoing.connect_ex((target, PORT))
+            owned += [server, outgoing]
+        end = time.time() + 4
+        while time.time() < end:
+            for key, _ in sel.select(0.05):
+                conn, _ = key.fileobj.accept()
+                owned.append(conn)
+                line = "round %d from %s" % (r + 1, key.data[1])
+                try:
+                    conn.send(line.encode())
+                    said.append(line)
+                except OSError:
+                    pass
+        for s in owned:
+            s.close()
+        sel.close()
+        time.sleep(1)
+    with open(out, "w") as f:
+        f.write("".join(line + "\n" for line in said))
+
+
 def open_still(conn):
     try:
         return conn.recv(1) != b""
@@ -113,5 +154,7 @@ if __name__ == "__main__":
     raise_limit()
     if sys.argv[1] == "lines":
         lines(sys.argv[2], sys.argv[3], int(sys.argv[4]), float(sys.argv[5]), sys.argv[6])
+    elif sys.argv[1] == "flap":
+        flap(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]), sys.argv[6])
     else:
         hold(sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5])

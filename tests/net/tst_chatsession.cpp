@@ -48,6 +48,7 @@ private Q_SLOTS:
     void resetBurstShowsNothing();
     void oneAddressHoldsFewConnections();
     void outOfDescriptorsPausesAccepting();
+    void peerGoneUnreadIsDropped();
     void windowsCodePagePeer();
     void userViewFollowsTheSession();
     void silentModeIsTheSessions();
@@ -568,6 +569,21 @@ void TestChatSession::outOfDescriptorsPausesAccepting()
     QVERIFY(bob.waitForReceived("\x1B"
                                 "Al"));
     QTRY_VERIFY(connections().ClientEstablished(0));
+}
+
+void TestChatSession::peerGoneUnreadIsDropped()
+{
+    // Bytes on the accepted connection are never read, so Qt never sees its end: the connection still goes, with
+    // its descriptor, once the peer has reset it.
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), m_port);
+    QVERIFY(bob.connectToProgram(m_port));
+    QTRY_COMPARE(connections().ConnectionCount(), 1);
+    bob.outgoing().write("never read, Grüße, привет");
+    QVERIFY(bob.outgoing().waitForBytesWritten(5000));
+    QTest::qWait(100);
+    bob.outgoing().abort();
+    QTRY_COMPARE(connections().ConnectionCount(), 0);
 }
 
 void TestChatSession::windowsCodePagePeer()

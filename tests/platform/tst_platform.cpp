@@ -1,4 +1,5 @@
 #include "platform/LockFile.h"
+#include "platform/OpenFiles.h"
 #include "platform/ProgramDir.h"
 #include "platform/SessionEnd.h"
 #include "platform/TextCodec.h"
@@ -11,7 +12,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +23,7 @@ class TestPlatform : public QObject {
 private Q_SLOTS:
     void lockOutcomes();
     void lockReleasedWithHolder();
+    void descriptorReserve();
     void programDir();
     void readOnlyProgramDirKeepsItsFiles();
     void signalsReachTheEventLoop();
@@ -95,6 +99,25 @@ void TestPlatform::lockReleasedWithHolder()
     }
     // The other copy has ended: the lock is free again.
     QCOMPARE(lock.acquire(path), platform::LockFile::Result::Locked);
+}
+
+// A socket that tells its number only once connected is checked before it is made: the next number handed out.
+void TestPlatform::descriptorReserve()
+{
+    rlimit saved = {};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ::close(lowestFree);
+    bool inReserve[2] = {};
+    for (const int above : {0, 1}) {
+        rlimit low = saved;
+        low.rlim_cur = rlim_t(lowestFree + above + platform::ReservedDescriptors);
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+        inReserve[above] = platform::NextDescriptorInReserve();
+    }
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY(inReserve[0]);
+    QVERIFY(!inReserve[1]);
 }
 
 void TestPlatform::programDir()
