@@ -8,6 +8,7 @@
 #include "platform/Notifications.h"
 #include "platform/OpenFiles.h"
 #include "platform/ProgramDir.h"
+#include "platform/SessionBus.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/TrayArea.h"
@@ -37,6 +38,8 @@ bool AnsweredCommandLine(int argc, char* argv[])
     }
     return false;
 }
+// A bus that lives answers within milliseconds.
+constexpr int SessionBusAnswerMs = 2000;
 } // namespace
 
 int main(int argc, char* argv[])
@@ -54,6 +57,13 @@ int main(int argc, char* argv[])
     const QString limitWarning = platform::OpenFileLimitWarning(platform::RaiseOpenFileLimit(), MaxUsers);
     if (!limitWarning.isEmpty())
         std::fprintf(stderr, "Parley: %s.\n", qPrintable(limitWarning));
+    // Qt's D-Bus waits on the session bus without a bound: a bus that never answers would keep Parley from starting.
+    // Without one, the tray goes through X11 and lines show in the popup.
+    if (const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        !bus.isEmpty() && !platform::SessionBusAnswers(bus, SessionBusAnswerMs)) {
+        std::fprintf(stderr, "Parley: the session bus does not answer; going on without it.\n");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    }
     // Windows are placed and kept on top as asked only under X11; Wayland sessions run us through XWayland
     // unless the user picked a platform (QT_QPA_PLATFORM=wayland), and natively where XWayland is missing.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

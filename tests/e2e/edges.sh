@@ -120,4 +120,14 @@ flapping() { # host address count limit
 }
 flapping e 198.18.0.5 500 1024
 flapping f 198.18.0.6 150 256
+# 5. A session bus that takes the connection and never answers: the copy still starts and listens at once.
+python3 "$here/silent_bus.py" "$work/silent-bus" &
+pids+=($!)
+for _ in $(seq 50); do [[ -S $work/silent-bus ]] && break; sleep 0.1; done
+host_up g 198.18.0.7
+DBUS_SESSION_BUS_ADDRESS="unix:path=$work/silent-bus" start_copy g '[SYSTEM]\r\nUserName=Gil\r\n[Startup]\r\nAutoRun=1\r\n'
+for _ in $(seq 100); do in_host g ss -ltn | grep -q ':196 ' && break; sleep 0.1; done
+in_host g ss -ltn | grep -q ':196 ' || fail "a session bus that never answers kept the copy from listening for 10 s"
+grep -q "session bus does not answer" "$work/g/log" || fail "the copy did not say that the session bus does not answer"
+echo "ok: a session bus that never answers did not keep the copy from starting"
 echo "PASS: a vanished peer, a failed save and the file limit lose nothing and hang nothing"

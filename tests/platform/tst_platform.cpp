@@ -1,6 +1,7 @@
 #include "platform/LockFile.h"
 #include "platform/OpenFiles.h"
 #include "platform/ProgramDir.h"
+#include "platform/SessionBus.h"
 #include "platform/SessionEnd.h"
 #include "platform/TextCodec.h"
 #include "tests/support/Doubles.h"
@@ -9,13 +10,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 class TestPlatform : public QObject {
@@ -24,6 +29,8 @@ private Q_SLOTS:
     void lockOutcomes();
     void lockReleasedWithHolder();
     void descriptorReserve();
+    void sessionBusThatNeverAnswers_data();
+    void sessionBusThatNeverAnswers();
     void programDir();
     void readOnlyProgramDirKeepsItsFiles();
     void signalsReachTheEventLoop();
@@ -118,6 +125,48 @@ void TestPlatform::descriptorReserve()
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
     QVERIFY(inReserve[0]);
     QVERIFY(!inReserve[1]);
+}
+
+void TestPlatform::sessionBusThatNeverAnswers_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("silent") << "silent" << false;
+    QTest::newRow("answering") << "answering" << true;
+    QTest::newRow("nobody there") << "none" << true;
+    QTest::newRow("not a local socket") << "tcp" << true;
+}
+
+// A bus that takes the connection and never says a word is found out within the bound; anything else is left to Qt.
+void TestPlatform::sessionBusThatNeverAnswers()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, answers);
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("bus")));
+    const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un where = {};
+    where.sun_family = AF_UNIX;
+    std::memcpy(where.sun_path, path.constData(), size_t(path.size()));
+    if (kind != QLatin1String("none"))
+        QVERIFY(::bind(server, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 &&
+                ::listen(server, 4) == 0);
+    std::thread bus([&] {
+        if (kind != QLatin1String("answering"))
+            return;
+        const int client = ::accept(server, nullptr, nullptr);
+        char greeting[128];
+        if (client >= 0 && ::recv(client, greeting, sizeof greeting, 0) > 0)
+            ::send(client, "OK 0123456789abcdef\r\n", 21, MSG_NOSIGNAL);
+        if (client >= 0)
+            ::close(client);
+    });
+    const QByteArray address =
+        kind == QLatin1String("tcp") ? QByteArray("tcp:host=127.0.0.1,port=1") : "unix:path=" + path + ",guid=1";
+    const bool answered = platform::SessionBusAnswers(address, 300);
+    bus.join();
+    ::close(server);
+    QCOMPARE(answered, answers);
 }
 
 void TestPlatform::programDir()
