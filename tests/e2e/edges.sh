@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end at the edges, on the test LAN: a peer whose host vanishes without a word and comes back; a termination
 # signal while the window is open and chat.txt cannot be written; a full user list at a desktop's limit of 1024 open
-# files, with a listed address that opens 1,100 connections. Usage: edges.sh PARLEY
+# files, with a listed address that opens 1,100 connections; peers that come and go at limits of 1024 and 256; a
+# session bus that never answers. Usage: edges.sh PARLEY
 set -euo pipefail
 parley=$(readlink -f "$1")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
