@@ -32,20 +32,27 @@ def address(first, n):
     return ".".join(str((value >> shift) & 255) for shift in (24, 16, 8, 0))
 
 
+def peer_sockets(own, target):
+    """A peer's listener on its address, port 196, and its connection to TARGET:196 under way."""
+    server = socket.socket()
+    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    server.bind((own, PORT))
+    server.listen(8)
+    server.setblocking(False)
+    outgoing = socket.socket()
+    outgoing.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    outgoing.bind((own, 0))
+    outgoing.setblocking(False)
+    outgoing.connect_ex((target, PORT))
+    return server, outgoing
+
+
 def lines(target, first, count, seconds, out):
     sel = selectors.DefaultSelector()
     for n in range(count):
         own = address(first, n)
-        server = socket.socket()
-        server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        server.bind((own, PORT))
-        server.listen(8)
-        server.setblocking(False)
+        server, outgoing = peer_sockets(own, target)
         sel.register(server, selectors.EVENT_READ, ("listener", own))
-        outgoing = socket.socket()
-        outgoing.bind((own, 0))
-        outgoing.setblocking(False)
-        outgoing.connect_ex((target, PORT))
         sel.register(outgoing, selectors.EVENT_READ, ("outgoing", own))
     due, said = [], {}
     end = time.time() + seconds
@@ -86,17 +93,8 @@ def flap(target, first, count, rounds, out):
         owned = []
         for n in range(count):
             own = address(first, n)
-            server = socket.socket()
-            server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            server.bind((own, PORT))
-            server.listen(8)
-            server.setblocking(False)
+            server, outgoing = peer_sockets(own, target)
             sel.register(server, selectors.EVENT_READ, ("listener", own))
-            outgoing = socket.socket()
-            outgoing.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            outgoing.bind((own, 0))
-            outgoing.setblocking(False)
-            outgoing.connect_ex((target, PORT))
             owned += [server, outgoing]
         end = time.time() + 4
         while time.time() < end:
