@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 
 TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store),
@@ -140,6 +141,7 @@ void TF_Main::createTrayParts()
                                m_settings, *this);
     m_reading = new ReadingAids(*this, m_controls, *m_tray);
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
+    connect(m_tray, &TrayPresenter::attentionRequested, this, Guarded([this] { showForAttention(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
     connect(m_tray, &TrayPresenter::checkNetworkRequested, this, Guarded([this] { showNetworkCheck(); }));
 }
@@ -406,6 +408,24 @@ void TF_Main::showMainWindow()
     show();
     raise();
     activateWindow();
+}
+
+// Shown and raised, the taskbar entry asking for attention, the keyboard left with whatever program has it. The
+// window is mapped as one that takes no input, so the window manager does not focus it (what a program in the
+// background cannot ask for otherwise on every window manager), and takes input again a moment later, so that the
+// person's click gives it the keyboard as usual.
+void TF_Main::showForAttention()
+{
+    if (isActiveWindow())
+        return;
+    winId();
+    QWindow* window = windowHandle();
+    window->setFlag(Qt::WindowDoesNotAcceptFocus, true);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    QApplication::alert(this);
+    QTimer::singleShot(AttentionMapMs, window, [window] { window->setFlag(Qt::WindowDoesNotAcceptFocus, false); });
 }
 
 void TF_Main::closeEvent(QCloseEvent* event)

@@ -82,6 +82,11 @@ public:
     void onClearClicked();
     void onModeClicked();
     void showMainWindow();
+    // For an arriving line: the window comes up without taking the keyboard.
+    void showForAttention();
+    // How long a window shown for attention refuses the keyboard: long enough for the window manager to have mapped
+    // it.
+    static constexpr int AttentionMapMs = 500;
     // The user view's rows, which follow the session by themselves.
     UserViewModel& userView() const { return *m_userView; }
     void refreshUserView();

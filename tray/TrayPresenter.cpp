@@ -96,11 +96,12 @@ void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
         ::NotifyIncoming(m_settings, {m_window.isVisible(), m_window.isActiveWindow(), normalMode});
     if (actions.flash)
         startFlashing();
+    // A line comes while the person may be typing in another program: the window comes forward and asks for
+    // attention, but the keyboard stays where it is; only the person's own click gives it to Parley.
     if (actions.presentation == P::Restore) {
-        Q_EMIT openRequested();
+        Q_EMIT attentionRequested();
     } else if (actions.presentation == P::BringForward) {
-        m_window.raise();
-        m_window.activateWindow();
+        Q_EMIT attentionRequested();
     } else if (actions.presentation == P::Popup) {
         // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line.
         m_popupLine = line;

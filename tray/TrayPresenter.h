@@ -58,8 +58,10 @@ public:
     void showUnread(int count);
 
 Q_SIGNALS:
-    // A left click on the icon, "Open", or an arriving line with "Restore main window".
+    // A left click on the icon, or "Open": the window comes up with the keyboard.
     void openRequested();
+    // An arriving line brings the window forward: it shows without taking the keyboard.
+    void attentionRequested();
     void exitRequested();
     void checkNetworkRequested();
     // The person answered the desktop notification: as a click on the popup's answer.

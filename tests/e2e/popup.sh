@@ -54,4 +54,27 @@ for window in $(in_hub xdotool search --onlyvisible --pid "$pid_a" --name '^Quen
     width=$(in_hub xdotool getwindowgeometry "$window" | awk '/Geometry/ {split($2, size, "x"); print size[1]}')
     ((width < 100)) || fail "the main window came up instead of staying in the tray"
 done
-echo "PASS: the popup showed the line at its corner, translucent, and the keyboard stayed where it was"
+echo "ok: the popup showed the line at its corner, translucent, and the keyboard stayed where it was"
+
+# 2. "Restore main window": a second copy's window comes up from the tray for a line, and the keyboard still stays
+#    with the other program.
+host_up c 198.18.0.3
+host_up d 198.18.0.4
+start_copy c '[SYSTEM]\r\nUserName=Carl\r\n[Startup]\r\nAutoRun=1\r\nRestoreText=0\r\n[Messages]\r\nRestoreMain=1\r\nShowPopup=0\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.4\r\nUserN0=Dan\r\n'
+sleep 2
+in_hub xdotool windowactivate "$typing" 2>/dev/null || in_hub xdotool windowfocus "$typing"
+sleep 0.5
+ip netns exec "${tag}d" python3 "$here/say_peer.py" 198.18.0.4 198.18.0.3 20 "Grüße, Carl" >"$work/dan.log" 2>&1 &
+pids+=($!)
+shown=
+for _ in $(seq 50); do
+    shown=$(in_hub xdotool search --onlyvisible --pid "$pid_c" --name '^Quendlewick Parley$' 2>/dev/null |
+        while read -r w; do in_hub xdotool getwindowgeometry "$w" | grep -q 'Geometry: [0-9]\{3\}' && echo "$w"; done |
+        head -n 1) || true
+    [[ -n $shown ]] && break
+    sleep 0.1
+done
+[[ -n $shown ]] || fail "the main window did not come up for a line with Restore main window"
+sleep 1
+[[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "the main window, come up for a line, took the keyboard"
+echo "PASS: the popup and the restored window showed the line, and the keyboard stayed where it was"

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void lineInTheTrayShowsThePopup();
     void silentModeOnlyFlashes();
     void activeWindowIsBroughtForward();
+    void arrivalLeavesTheKeyboard_data();
+    void arrivalLeavesTheKeyboard();
     void restoreShowsTheWindow();
     void heightFollowsTheLines();
     void clickModes_data();
@@ -111,6 +113,39 @@ void TestMessage::activeWindowIsBroughtForward()
     QVERIFY(!main()->tray().flashing());
     QVERIFY(!popup()->isVisible());
     QCOMPARE(m_env->sound.played, QStringList{QStringLiteral("beep")});
+    cleanupBob();
+}
+
+void TestMessage::arrivalLeavesTheKeyboard_data()
+{
+    QTest::addColumn<bool>("restore");
+    QTest::addColumn<bool>("windowOpen");
+    QTest::newRow("restore, window open behind") << true << true;
+    QTest::newRow("bring forward, window open behind") << false << true;
+}
+
+// The person types in another program when a line comes: Parley's window comes up, and the keys go on going there.
+// (A window shown from the tray the offscreen platform always activates; e2e_popup tries that under a window
+// manager.)
+void TestMessage::arrivalLeavesTheKeyboard()
+{
+    QFETCH(bool, restore);
+    QFETCH(bool, windowOpen);
+    startWithBob();
+    m_parley->settings.RestoreMain = restore;
+    m_parley->settings.ShowPopup = !restore;
+    if (windowOpen)
+        main()->showMainWindow();
+    QWidget editor;
+    editor.setWindowTitle(QStringLiteral("Another program"));
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    QTRY_VERIFY(editor.isActiveWindow());
+    QVERIFY(say("Grüße, привет"));
+    QVERIFY(main()->isVisible());
+    QTest::qWait(50);
+    QVERIFY(editor.isActiveWindow());
+    QVERIFY(!main()->isActiveWindow());
     cleanupBob();
 }
 
