@@ -6,10 +6,13 @@
 #include "common/Errors.h"
 #include "common/SessionStore.h"
 #include "platform/MessageBoxes.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QDate>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScreen>
 
 namespace {
 QString SessionSeparator()
@@ -41,7 +44,11 @@ void TF_Main::appendToChat(const QString& text)
 void TF_Main::showPlace(const SessionStore::WindowPlace& place)
 {
     m_controls.nameBox->setText(place.userName);
-    move(place.topLeft);
+    // A place saved under another desktop or screen layout may leave the title bar out of reach.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    move(ReachablePlace(place.topLeft, place.outerSize, screens));
     resize(place.outerSize - FrameExtra);
 }
 

@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace {
 // Runs a function on each event a widget receives; the function may consume it. Lives as long as the widget.
 class EventHook : public QObject {
@@ -160,4 +162,35 @@ QTextOption::WrapMode WrapModeFor(QStringView text)
             return QTextOption::WrapAnywhere;
     }
     return QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
+namespace {
+// The part of the title bar that must lie on a screen to be taken with the mouse.
+constexpr int TitleBarHeight = 24;
+constexpr int GripWidth = 48;
+
+qint64 DistanceSquared(QPoint a, QPoint b)
+{
+    const qint64 dx = a.x() - b.x();
+    const qint64 dy = a.y() - b.y();
+    return dx * dx + dy * dy;
+}
+} // namespace
+
+QPoint ReachablePlace(QPoint topLeft, QSize outerSize, const QList<QRect>& screens)
+{
+    const QRect titleBar(topLeft, QSize(outerSize.width(), TitleBarHeight));
+    const bool reachable = std::any_of(screens.cbegin(), screens.cend(), [&titleBar](const QRect& screen) {
+        const QRect grip = screen & titleBar;
+        return grip.width() >= std::min(GripWidth, titleBar.width()) && grip.height() >= TitleBarHeight / 2;
+    });
+    if (reachable || screens.isEmpty())
+        return topLeft;
+    const QRect& nearest =
+        *std::min_element(screens.cbegin(), screens.cend(), [&titleBar](const QRect& a, const QRect& b) {
+            return DistanceSquared(a.center(), titleBar.center()) < DistanceSquared(b.center(), titleBar.center());
+        });
+    const int grip = std::min(GripWidth, outerSize.width());
+    return {std::clamp(topLeft.x(), nearest.left() - outerSize.width() + grip, nearest.right() + 1 - grip),
+            std::clamp(topLeft.y(), nearest.top(), std::max(nearest.top(), nearest.bottom() + 1 - TitleBarHeight))};
 }

@@ -35,6 +35,9 @@ bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra);
 // leaving a box by switching programs must neither announce nor check anything.
 bool FocusMovedWithinProgram(const QEvent* event);
 void CentreOnScreen(QWidget* window);
+// Where a window of this outer size goes so that its title bar can be taken with the mouse on one of the screens:
+// where it is, when a grip of it lies on one; else the nearest such place on the screen nearest to it.
+QPoint ReachablePlace(QPoint topLeft, QSize outerSize, const QList<QRect>& screens);
 // The windows' design fonts are given in pixels, as they were laid out.
 // The windows were drawn for the fonts of Windows. Where those are missing, fonts with their metrics stand in
 // (Liberation Sans has Arial's, and is as narrow as MS Sans Serif and Tahoma; DejaVu Sans is Verdana's kin) rather

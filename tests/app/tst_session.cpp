@@ -7,9 +7,11 @@
 #include "tests/support/FileHelpers.h"
 #include "tests/support/ProgramTest.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -26,6 +28,8 @@ private Q_SLOTS:
     void firstStartDefaults();
     void persistsAcrossTwoStarts();
     void storedValuesFromHandEditedFile();
+    void placeOutOfReachComesBack_data();
+    void placeOutOfReachComesBack();
     void restoreTextOff();
     void noStillRewritesFiles();
     void sessionEndSaves();
@@ -111,6 +115,29 @@ void TestSession::storedValuesFromHandEditedFile()
     main()->nameBox()->setText(QStringLiteral("  Spaced Out  "));
     closeWith(BoxAnswer::Yes);
     QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=  Spaced Out  \r\n"));
+}
+
+void TestSession::placeOutOfReachComesBack_data()
+{
+    QTest::addColumn<QPoint>("stored");
+    QTest::addColumn<QPoint>("shown");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QTest::newRow("on the screen") << QPoint(100, 55) << QPoint(100, 55);
+    QTest::newRow("partly off, the title bar in reach") << QPoint(-3, 2) << QPoint(-3, 2);
+    // Saved under another desktop: the title bar above the screen.
+    QTest::newRow("title bar above") << QPoint(-3, -30) << QPoint(-3, screen.top());
+    QTest::newRow("beyond the right edge") << QPoint(screen.right() + 500, 55) << QPoint(screen.right() + 1 - 48, 55);
+    QTest::newRow("below the bottom") << QPoint(100, screen.bottom() + 40) << QPoint(100, screen.bottom() + 1 - 24);
+}
+
+void TestSession::placeOutOfReachComesBack()
+{
+    QFETCH(QPoint, stored);
+    QFETCH(QPoint, shown);
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),
+                     QStringLiteral("[SYSTEM]\r\nLeft=%1\r\nTop=%2\r\n").arg(stored.x()).arg(stored.y()).toUtf8()));
+    start();
+    QCOMPARE(main()->pos(), shown);
 }
 
 void TestSession::restoreTextOff()
