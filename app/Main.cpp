@@ -368,13 +368,15 @@ void TF_Main::onUserDoubleClicked()
     const QModelIndex current = m_controls.userListView->currentIndex();
     if (!current.isValid() || !m_controls.userListView->selectionModel()->isSelected(current))
         return;
-    const int j = current.row();
-    const QString address = m_userView->addressAt(j);
+    // The row is the peer the person chose, whoever else came or went meanwhile.
+    const quint64 connection = m_userView->connectionAt(current.row());
+    const QString address = m_userView->addressAt(current.row());
     if (address.isEmpty())
         return; // the row outlived its connection: there is nobody to write to
+    m_personal->setRecipient(m_userView->captionAt(current.row()));
     if (m_personal->exec() != QDialog::Accepted)
         return;
-    if (!m_session.SendPersonal(j, address, m_personal->text()))
+    if (!m_session.SendPersonal(connection, address, m_personal->text()))
         m_services.boxes.show(this, QStringLiteral("Selected user has disconnected. Try later."),
                               QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }

@@ -66,11 +66,11 @@ void ChatSession::NotePersonalLine(const QString& text)
     Q_EMIT lineAppended(m_userName + QStringLiteral(":: ") + text);
 }
 
-bool ChatSession::SendPersonal(int j, const QString& address, const QString& text)
+bool ChatSession::SendPersonal(quint64 connection, const QString& address, const QString& text)
 {
     const QByteArray message = net::ChatMessage(text, m_settings.Encoding);
     // The dialog was modal, not the network: the peer may have gone or come back on another connection.
-    if (m_connections->RemoteAddress(j) == address) {
+    if (const int j = m_connections->IndexOfId(connection); j >= 0 && m_connections->RemoteAddress(j) == address) {
         m_connections->SendOn(j, message);
         return true;
     }

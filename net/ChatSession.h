@@ -49,7 +49,7 @@ public:
     // The own personal line (name, ":: ", text) into the chat area; the text goes out when the dialog has closed.
     void NotePersonalLine(const QString& text);
     // The text to the peer of row j, or to its newer connection; false when that peer has gone.
-    bool SendPersonal(int j, const QString& address, const QString& text);
+    bool SendPersonal(quint64 connection, const QString& address, const QString& text);
     // The own name to every accepted connection, changed or not.
     void AnnounceName();
 

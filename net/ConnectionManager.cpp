@@ -147,7 +147,7 @@ void ConnectionManager::AcceptPending()
         }
         // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
         socket->setReadBufferSize(1);
-        m_accepted.append(Accepted{socket, remote, numeric, false, NowMs()});
+        m_accepted.append(Accepted{socket, remote, numeric, false, NowMs(), ++m_lastConnectionId});
         connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
         Guard([&] { ServerClientConnect(socket); });
     }
@@ -335,12 +335,16 @@ QList<UserRow> ConnectionManager::UserViewRows() const
     const bool ownNames = m_host.ShowYour();
     for (int j = 0; j < m_accepted.size(); ++j) {
         const int k = EntryOfConnection(j);
+        const quint64 id = m_accepted[j].id;
         if (k < 0) {
-            rows.append(UserRow{}); // closing, or refused: no entry to take a name or tick from
+            UserRow closing; // closing, or refused: no entry to take a name or tick from
+            closing.connection = id;
+            rows.append(closing);
             continue;
         }
         const LinkClass link = ClientEstablished(k) ? LinkClass::BothWays : LinkClass::OneWay;
-        rows.append(UserRow{ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k), m_users.Ticked(k), link});
+        rows.append(UserRow{id, RemoteAddress(j), ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k),
+                            m_users.Ticked(k), link});
     }
     return rows;
 }
@@ -381,9 +385,16 @@ QStringList ConnectionManager::TickedWithoutConnection() const
     return names;
 }
 
-void ConnectionManager::StoreTick(int j, bool ticked)
+int ConnectionManager::IndexOfId(quint64 id) const
 {
-    const int k = EntryOfConnection(j);
+    const auto found =
+        std::find_if(m_accepted.cbegin(), m_accepted.cend(), [id](const Accepted& c) { return c.id == id; });
+    return found == m_accepted.cend() ? -1 : int(found - m_accepted.cbegin());
+}
+
+void ConnectionManager::StoreTick(quint64 connection, bool ticked)
+{
+    const int k = EntryOfConnection(IndexOfId(connection));
     if (k >= 0)
         m_users.SetTicked(k, ticked);
 }

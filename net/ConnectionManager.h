@@ -24,7 +24,11 @@ namespace net {
 // How a row's peer is linked to us, at a glance.
 enum class LinkClass { BothWays, OneWay, Closing };
 
+// A row of the user view: one accepted connection, known by an id of its own so that a selection or a tick stays with
+// its peer while others come and go.
 struct UserRow {
+    quint64 connection = 0;
+    QString address; // empty once the connection has closed
     QString caption;
     bool ticked = false;
     LinkClass link = LinkClass::Closing;
@@ -77,12 +81,17 @@ public:
     QString RemoteAddress(int j) const;
     // The first accepted connection whose address equals this one part by part as numbers, or -1.
     int IndexOfConnection(const QString& address) const;
+    // The accepted connection with this id (a user-view row's), or -1.
+    int IndexOfId(quint64 id) const;
     QList<UserRow> UserViewRows() const;
-    // The tick of row j of the user view into its user-list entry.
-    void StoreTick(int j, bool ticked);
-    // Both directions of entry k's link (of the entry behind row j), as they stand now.
+    // The tick of a user-view row's connection into its user-list entry; nothing once the connection has gone.
+    void StoreTick(quint64 connection, bool ticked);
+    // Both directions of entry k's link (of the entry behind a row's connection), as they stand now.
     LinkView LinkOfEntry(int k) const;
-    LinkView LinkOfRow(int j) const { return LinkOfEntry(EntryOfConnection(j)); }
+    LinkView LinkOfConnection(quint64 connection) const
+    {
+        return LinkOfEntry(EntryOfConnection(IndexOfId(connection)));
+    }
     // The display names of the ticked entries that have no connection to us: they miss what is sent now.
     QStringList TickedWithoutConnection() const;
 
@@ -101,6 +110,7 @@ private:
         std::optional<quint32> numeric;
         bool closed = false;
         qint64 since = 0;
+        quint64 id = 0;
     };
 
     void AcceptPending();
@@ -135,6 +145,7 @@ private:
     QTcpServer* m_server;
     QTimer* m_acceptResume;
     QList<Accepted> m_accepted;
+    quint64 m_lastConnectionId = 0;
     bool m_removalScheduled = false;
     // Entries whose peer connected to us, to be connected back to once the peers waiting are answered.
     QList<int> m_openBack;

@@ -26,6 +26,13 @@ TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget
     m_messageBox->installEventFilter(this);
 }
 
+// The design's caption, and to whom: the row the person chose may be one of several alike.
+void TF_Personal::setRecipient(const QString& name)
+{
+    const QString caption = QStringLiteral("Send personal message...");
+    setWindowTitle(name.isEmpty() ? caption : caption + QStringLiteral(" ") + tr("to %1").arg(name));
+}
+
 QString TF_Personal::text() const
 {
     return m_messageBox->toPlainText();

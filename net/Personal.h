@@ -15,6 +15,8 @@ public:
     TF_Personal(const Settings& settings, ChatSession& session, QWidget* parent);
     QPlainTextEdit* messageBox() const { return m_messageBox; }
     QString text() const;
+    // The caption names the peer the message goes to.
+    void setRecipient(const QString& name);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -27,13 +27,18 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // The peer's address behind a row, empty once its connection has closed.
+    // The peer's address behind a row, empty once its connection has closed, and the connection itself.
     QString addressAt(int row) const;
+    quint64 connectionAt(int row) const;
+    QString captionAt(int row) const;
     // Brings the rows up to date now: after the list or the settings changed, and after Run! or Stop!.
     void refresh();
 
 private:
     void scheduleRefresh();
+    // Rows whose connection went leave, new ones come in where they stand: the survivors keep their order.
+    void RemoveGone(const QList<net::UserRow>& rows);
+    void InsertNew(const QList<net::UserRow>& rows);
 
     ChatSession& m_session;
     QList<net::UserRow> m_rows;

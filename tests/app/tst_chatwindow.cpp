@@ -9,6 +9,7 @@
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
 #include "ui/FindBar.h"
+#include "users/UserViewModel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -225,7 +226,12 @@ void TestChatWindow::personalMessage()
     carol.clearReceived();
 
     const int carolRow = connections().IndexOfConnection(QStringLiteral("127.0.0.3"));
+    QVERIFY(carol.say("\x1B"
+                      "Carol"));
+    QTRY_COMPARE(main()->userView().captionAt(carolRow), QStringLiteral("Carol"));
     personalMessageTo(carolRow, [](TF_Personal* dialog) {
+        // The dialog says to whom it writes.
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Send personal message... to Carol"));
         QTest::keyClicks(dialog->messageBox(), QStringLiteral("psst"));
         QTest::keyClick(dialog->messageBox(), Qt::Key_Return);
     });

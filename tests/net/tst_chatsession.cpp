@@ -274,7 +274,7 @@ void TestChatSession::tickedDecidesWhatIsShown()
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
     QSignalSpy incoming(m_session.get(), &ChatSession::incomingLine);
-    connections().StoreTick(0, false);
+    connections().StoreTick(connections().UserViewRows().first().connection, false);
     QVERIFY(!users().Ticked(0));
     const int lines = m_lines->count();
     // The read has been handled once the program's own slot has run, which comes before this spy's.
@@ -287,7 +287,7 @@ void TestChatSession::tickedDecidesWhatIsShown()
     m_session->SendToEveryone(QStringLiteral("to all"));
     QVERIFY(bob->waitForReceived("to all"));
     // Ticked again, its lines are shown and notified.
-    connections().StoreTick(0, true);
+    connections().StoreTick(connections().UserViewRows().first().connection, true);
     QVERIFY(bob->say("shown"));
     QTRY_COMPARE(incoming.count(), 1);
     QCOMPARE(incoming.first().at(0).toString(), QStringLiteral("Unknown: shown"));
@@ -313,8 +313,9 @@ void TestChatSession::personalMessageFollowsThePeer()
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     auto carol = connectedPeer(QStringLiteral("127.0.0.3"));
     QVERIFY(bob && carol);
-    const int carolRow = connections().IndexOfConnection(QStringLiteral("127.0.0.3"));
-    QVERIFY(m_session->SendPersonal(carolRow, QStringLiteral("127.0.0.3"), QStringLiteral("psst")));
+    const net::UserRow carolRow =
+        connections().UserViewRows().at(connections().IndexOfConnection(QStringLiteral("127.0.0.3")));
+    QVERIFY(m_session->SendPersonal(carolRow.connection, QStringLiteral("127.0.0.3"), QStringLiteral("psst")));
     QVERIFY(carol->waitForReceived("psst"));
     QCOMPARE(receivedUpToMarker(*bob), QByteArray());
 
@@ -323,12 +324,12 @@ void TestChatSession::personalMessageFollowsThePeer()
     QTRY_COMPARE(connections().ConnectionCount(), 1);
     carol = connectedPeer(QStringLiteral("127.0.0.3"));
     QVERIFY(carol);
-    QVERIFY(m_session->SendPersonal(carolRow, QStringLiteral("127.0.0.3"), QStringLiteral("still there?")));
+    QVERIFY(m_session->SendPersonal(carolRow.connection, QStringLiteral("127.0.0.3"), QStringLiteral("still there?")));
     QVERIFY(carol->waitForReceived("still there?"));
     // Gone for good: nothing is sent and the caller is told.
     carol.reset();
     QTRY_COMPARE(connections().ConnectionCount(), 1);
-    QVERIFY(!m_session->SendPersonal(carolRow, QStringLiteral("127.0.0.3"), QStringLiteral("hello?")));
+    QVERIFY(!m_session->SendPersonal(carolRow.connection, QStringLiteral("127.0.0.3"), QStringLiteral("hello?")));
 }
 
 void TestChatSession::stopDropsEverything()
@@ -634,9 +635,18 @@ void TestChatSession::userViewFollowsTheSession()
     // A tick set in the view lands in the entry at once.
     QVERIFY(view.setData(view.index(1), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(users().Ticked(1));
-    // A peer that goes takes its row with it.
+    // A peer that goes takes its row with it; a selection or a tick on another row stays with that peer, also in
+    // the moment before the view catches up with the session.
+    const QPersistentModelIndex carolRow(view.index(1));
+    QVERIFY(users().Ticked(0));
     bob.reset();
+    QTRY_COMPARE(connections().IndexOfConnection(QStringLiteral("127.0.0.2")), -1);
+    QVERIFY(view.setData(carolRow, Qt::Unchecked, Qt::CheckStateRole));
+    QVERIFY(!users().Ticked(1));
+    QVERIFY(users().Ticked(0));
     QTRY_COMPARE(view.rowCount(), 1);
+    QCOMPARE(carolRow.row(), 0);
+    QCOMPARE(view.addressAt(carolRow.row()), QStringLiteral("127.0.0.3"));
     QCOMPARE(view.index(0).data().toString(), QStringLiteral("Carol"));
     QVERIFY(changed.count() > 0);
 }
