@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -7,16 +9,18 @@ class QDBusPendingCallWatcher;
 
 namespace platform {
 
-// The desktop's notification service (org.freedesktop.Notifications). A line shown there replaces the previous one
-// of ours instead of stacking up, and respects the person's do-not-disturb setting.
+// The desktop's notification service (org.freedesktop.Notifications). A sender's line replaces that sender's previous
+// one instead of stacking up, never another sender's, and respects the person's do-not-disturb setting.
 class Notifications : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
 
-    // Shows a notification, in place of our previous one; a timeout of -1 leaves it to the service.
+    // Shows a notification with the sender as its summary, in place of that sender's previous one; a timeout of -1
+    // leaves it to the service.
     virtual void show(const QString& summary, const QString& body, int timeoutMs) = 0;
-    // The service was missing or refused once: the program shows its own popup from then on.
+    // The service was missing, refused or did not answer: the program shows its own popup until a service appears
+    // on the bus again.
     virtual bool failedBefore() const = 0;
 
 Q_SIGNALS:
@@ -29,6 +33,9 @@ Q_SIGNALS:
 class DBusNotifications final : public Notifications {
     Q_OBJECT
 public:
+    // A service that has not answered by then counts as absent, for this line and until one appears again.
+    static constexpr int ReplyTimeoutMs = 2000;
+
     explicit DBusNotifications(QObject* parent = nullptr);
 
     void show(const QString& summary, const QString& body, int timeoutMs) override;
@@ -44,14 +51,14 @@ private:
         int timeoutMs = -1;
     };
     void send(const Shown& shown);
-    void onReply(QDBusPendingCallWatcher* call);
+    void onReply(QDBusPendingCallWatcher* call, const QString& summary);
 
     bool m_failed = false;
-    uint m_lastId = 0;
-    // One call at a time: during a flood only the newest line waits, and it replaces the one shown.
+    // Each sender's notification, replaced by that sender's next line.
+    QHash<QString, uint> m_idOf;
+    // One call at a time: during a flood only each sender's newest line waits.
     bool m_calling = false;
-    bool m_waiting = false;
-    Shown m_next;
+    QList<Shown> m_waiting;
 };
 
 } // namespace platform
