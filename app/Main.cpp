@@ -295,6 +295,13 @@ bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
 void TF_Main::onMessageKey(QKeyEvent* event, bool& consumed)
 {
     m_tray->stopFlashing();
+    // Tab belongs to the message; Ctrl+Tab leaves the box, as in every text box that takes Tab.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        event->modifiers().testFlag(Qt::ControlModifier)) {
+        consumed = true;
+        focusNextPrevChild(event->key() == Qt::Key_Tab && !event->modifiers().testFlag(Qt::ShiftModifier));
+        return;
+    }
     if (event->key() == Qt::Key_Escape)
         showMinimized();
     const net::SendKeyOutcome outcome = net::SendKey(event->key(), running(), m_settings);

@@ -6,6 +6,7 @@
 #include "ui/ChatViewAccessible.h"
 #include "ui/WidgetHelpers.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -29,6 +30,13 @@ ChatView::ChatView(QWidget* parent) : QAbstractScrollArea(parent)
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // From anywhere in the window, the message box included: where the unread lines begin.
+    m_toNewLines = new QAction(tr("Go to the &new lines"), this);
+    m_toNewLines->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    m_toNewLines->setShortcutContext(Qt::WindowShortcut);
+    m_toNewLines->setEnabled(false);
+    connect(m_toNewLines, &QAction::triggered, this, &ChatView::showNewLines);
+    addAction(m_toNewLines);
 }
 
 ChatView::~ChatView() = default;
@@ -334,6 +342,7 @@ void ChatView::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(tr("Select All"), this, &ChatView::selectAll);
     menu.addSeparator();
     menu.addAction(tr("&Find..."), QKeySequence::Find, this, &ChatView::findRequested);
+    menu.addAction(m_toNewLines);
     menu.exec(event->globalPos());
 }
 
@@ -380,11 +389,18 @@ qint64 ChatView::topOffset() const
     return m_log.isEmpty() ? 0 : m_log.pieceStart(TopPosition().piece);
 }
 
+void ChatView::showNewLines()
+{
+    if (m_marker >= 0 && m_marker < m_log.pieceCount())
+        showOffset(m_log.pieceStart(m_marker));
+}
+
 void ChatView::setMarker(qsizetype piece)
 {
     if (piece == m_marker)
         return;
     m_marker = piece;
+    m_toNewLines->setEnabled(piece >= 0);
     // The row on top may have been the marker's.
     if (m_top.piece < m_log.pieceCount())
         m_top.at = std::min(m_top.at, m_layout.rowsOf(m_top.piece) - 1);

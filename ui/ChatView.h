@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class QAction;
 class QPainter;
 
 // The chat area: a read-only view of a ChatLog that lays out only the pieces it shows, so that start, append,
@@ -56,6 +57,9 @@ public:
     // The "New" marker above this piece, the first of the lines that arrived unseen; -1 for none.
     void setMarker(qsizetype piece);
     qsizetype marker() const { return m_marker; }
+    // Brings the "New" marker into view (Ctrl+J, also in the context menu).
+    void showNewLines();
+    QAction* newLinesAction() const { return m_toNewLines; }
     // A remark drawn on a row of its own below the last line, shown and never part of the text: what was not
     // delivered. A screen reader finds the latest in the area's description.
     void addNote(const QString& text);
@@ -119,6 +123,7 @@ private:
     bool m_selecting = false;
     const ChatSearch* m_search = nullptr;
     qsizetype m_marker = -1;
+    QAction* m_toNewLines = nullptr;
     ChatNotes m_notes;
     qsizetype m_currentMatch = -1;
     // Appends in one turn of the event loop settle the scroll bar once.

@@ -190,6 +190,17 @@ void TestChatWindow::keySchemes()
     typeAndPress(QStringLiteral("y"), Qt::Key_Return);
     QTest::keyClick(main()->messageBox(), Qt::Key_Tab);
     QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("y\n\n"));
+
+    // Ctrl+Tab leaves the box whatever the scheme, writing nothing into it; Shift+Tab comes back.
+    main()->show();
+    QApplication::setActiveWindow(main());
+    main()->messageBox()->setFocus();
+    QTRY_VERIFY(main()->messageBox()->hasFocus());
+    QTest::keyClick(main()->messageBox(), Qt::Key_Tab, Qt::ControlModifier);
+    QTRY_VERIFY(!main()->messageBox()->hasFocus());
+    QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("y\n\n"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(main()->messageBox()->hasFocus());
 }
 
 void TestChatWindow::stoppedKeys()
@@ -418,6 +429,17 @@ void TestChatWindow::unreadMarker()
     QApplication::setActiveWindow(main());
     QTRY_VERIFY(m_env->tray.toolTip.isEmpty());
     QCOMPARE(main()->chatArea()->marker(), first);
+    // More lines than fit push the marker out of sight; Ctrl+J, from the message box too, brings it back.
+    QByteArray many;
+    for (int i = 0; i < 200; ++i)
+        many += "Zeile " + QByteArray::number(i) + ", строка\r\n";
+    bob->incoming()->write(many);
+    QTRY_VERIFY(main()->chatArea()->lineCount() >= first + 3 + 200);
+    QTRY_VERIFY(main()->chatArea()->topOffset() > main()->chatArea()->log().pieceStart(first));
+    QVERIFY(main()->chatArea()->newLinesAction()->isEnabled());
+    main()->messageBox()->setFocus();
+    QTest::keyClick(main()->messageBox(), Qt::Key_J, Qt::ControlModifier);
+    QTRY_VERIFY(main()->chatArea()->topOffset() <= main()->chatArea()->log().pieceStart(first));
     main()->hide();
     QCOMPARE(main()->chatArea()->marker(), -1);
     // The chat log holds nothing of it, and the own lines are never counted.
