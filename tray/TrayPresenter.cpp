@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& cursor, platform::Sound& sound,
@@ -103,8 +104,16 @@ void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
     } else if (actions.presentation == P::BringForward) {
         Q_EMIT attentionRequested();
     } else if (actions.presentation == P::Popup) {
-        // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line.
+        // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line. A
+        // desktop notification is each sender's own: each sender's newest line of the moment goes.
         m_popupLine = line;
+        const QString sender = SenderOf(line);
+        const auto same = std::find_if(m_newestBySender.begin(), m_newestBySender.end(),
+                                       [&sender](const QString& waiting) { return SenderOf(waiting) == sender; });
+        if (same != m_newestBySender.end())
+            *same = line;
+        else
+            m_newestBySender.append(line);
         m_popupFrame.request();
     }
     if (actions.sound == NotifyActions::Sound::Beep)
@@ -116,6 +125,7 @@ void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
 void TrayPresenter::showNewestInPopup()
 {
     const QString line = std::exchange(m_popupLine, QString());
+    const QStringList newest = std::exchange(m_newestBySender, QStringList());
     // The person opened the window while the line waited for its frame: the window shows it already.
     if (m_window.isVisible())
         return;
@@ -123,11 +133,19 @@ void TrayPresenter::showNewestInPopup()
     const bool nativeWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     if (!(m_settings.DesktopNotification || nativeWayland) || m_notifications.failedBefore())
         return showInPopup(line);
-    // "Name: text": the sender's name as the summary, the text as the body.
+    for (const QString& each : newest) {
+        // "Name: text": the sender's name as the summary, the text as the body.
+        const QString sender = SenderOf(each);
+        m_notifiedLine = each;
+        m_notifications.show(sender.isEmpty() ? QStringLiteral("Parley") : sender,
+                             sender.isEmpty() ? each : each.mid(sender.size() + 2), NotificationTimeoutMs());
+    }
+}
+
+QString TrayPresenter::SenderOf(const QString& line)
+{
     const qsizetype colon = line.indexOf(QLatin1String(": "));
-    const QString summary = colon > 0 ? line.left(colon) : QStringLiteral("Parley");
-    m_notifiedLine = line;
-    m_notifications.show(summary, colon > 0 ? line.mid(colon + 2) : line, NotificationTimeoutMs());
+    return colon > 0 ? line.left(colon) : QString();
 }
 
 // The "Hide after" delay, or the service's own when it is unticked (or no number the timer can hold).

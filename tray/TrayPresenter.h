@@ -73,6 +73,8 @@ private:
     void showNewestInPopup();
     void showInPopup(const QString& line);
     int NotificationTimeoutMs() const;
+    // The name before the first ": " of a shown line, empty for none.
+    static QString SenderOf(const QString& line);
 
     platform::Sound& m_sound;
     platform::Notifications& m_notifications;
@@ -92,5 +94,7 @@ private:
     int m_flashPhase = 0;
     // The newest line for the popup, shown at most once a screen refresh.
     QString m_popupLine;
+    // Each sender's newest line of the moment, for the desktop's notifications.
+    QStringList m_newestBySender;
     FrameThrottle m_popupFrame;
 };

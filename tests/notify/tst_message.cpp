@@ -294,11 +294,18 @@ void TestMessage::desktopNotification()
     QVERIFY(main()->isVisible());
     QVERIFY(!main()->tray().flashing());
     main()->hide();
+    // Two senders within one screen refresh: each gets a notification of its own.
+    main()->notifyIncoming(QStringLiteral("Gus: Grüße"));
+    main()->notifyIncoming(QStringLiteral("Hal: привет"));
+    QTRY_COMPARE(service.shown.size(), 3);
+    QCOMPARE(service.shown[1].summary, QStringLiteral("Gus"));
+    QCOMPARE(service.shown[2].summary, QStringLiteral("Hal"));
+    QCOMPARE(service.shown[2].body, QStringLiteral("привет"));
     // Silent mode shows nothing.
     main()->onModeClicked();
     QVERIFY(say("quiet"));
     QTest::qWait(50);
-    QCOMPARE(service.shown.size(), 1);
+    QCOMPARE(service.shown.size(), 3);
     main()->onModeClicked();
     // No service: this line and every later one go to the popup, and nobody is told.
     service.missing = true;
@@ -308,7 +315,7 @@ void TestMessage::desktopNotification()
     service.missing = false;
     QVERIFY(say("still here"));
     QTRY_VERIFY(popup()->textArea()->toPlainText().contains(QStringLiteral("still here")));
-    QCOMPARE(service.shown.size(), 1);
+    QCOMPARE(service.shown.size(), 3);
     QVERIFY(m_env->boxes.shown.isEmpty());
 }
 
