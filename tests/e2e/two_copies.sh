@@ -42,11 +42,11 @@ type_line "$wb" "hello from B"
 # A personal message from A to the peer of its first row (B, whose connection A accepted first).
 in_hub xdotool mousemove --window "$wa" 470 38 click --repeat 2 --delay 80 1
 for _ in $(seq 50); do
-    wp=$(in_hub xdotool search --all --onlyvisible --pid "$pid_a" --name '^Send personal message...$' 2>/dev/null | head -n 1) || true
+    wp=$(in_hub xdotool search --all --onlyvisible --pid "$pid_a" --name '^Send personal message\.\.\. to Bob$' 2>/dev/null | head -n 1) || true
     [[ -n ${wp:-} ]] && break
     sleep 0.1
 done
-[[ -n ${wp:-} ]] || fail "the personal-message dialog did not open"
+[[ -n ${wp:-} ]] || fail "the personal-message dialog did not open, or does not name Bob"
 in_hub xdotool windowfocus --sync "$wp"
 sleep 0.2
 in_hub xdotool type --delay 15 "psst"
