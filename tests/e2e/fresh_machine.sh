@@ -119,7 +119,7 @@ stop_running
 kill -TERM "$xvfb"
 
 # 3. The package beside Debian's own "parley": one transaction installs both, and each keeps its own files.
-[[ -z $deb ]] && deb=$(ls "$src"/build-package/quendlewick-parley_*.deb 2>/dev/null | head -n 1)
+[[ -z $deb ]] && deb=$(ls "$src"/build-package/quendlewick-parley_*.deb 2>/dev/null | head -n 1 || true)
 [[ -n $deb ]] || { echo "PASS (the package was not built: run scripts/package.sh to try it too)"; exit 0; }
 cp "$deb" "$fresh/tmp/ours.deb"
 in_fresh env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/ours.deb >"$work/install.log" 2>&1 ||
