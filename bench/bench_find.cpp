@@ -85,5 +85,21 @@ int main(int argc, char* argv[])
                     word, megabytes, qint64(search.count()), searchMs, longestStepMs, qint64(lines), grepMs,
                     searchMs / std::max(grepMs, 0.001));
     }
+    // One pasted line of 16 MiB where every byte matches: the cost of a match must not grow with its line.
+    ChatLog longLine;
+    longLine.appendFile(QByteArray("Bob: ") + QByteArray(16 << 20, 'a') + "\r\n");
+    ChatSearch search;
+    double longestStepMs = 0;
+    const double searchMs = Fastest([&] {
+        search.start(QStringLiteral("a"));
+        for (bool done = false; !done;) {
+            QElapsedTimer step;
+            step.start();
+            done = search.step(longLine);
+            longestStepMs = std::max(longestStepMs, double(step.nsecsElapsed()) / 1e6);
+        }
+    });
+    std::printf("find \"a\" in one line of 16 MiB: %lld matches in %.0f ms, longest step %.1f ms\n",
+                qint64(search.count()), searchMs, longestStepMs);
     return 0;
 }

@@ -41,6 +41,7 @@ void ChatSearch::start(const QString& text)
     m_text = text;
     m_scanned = 0;
     m_piece = 0;
+    m_lineEnd = -1;
     m_count = 0;
     m_matches.clear();
     m_ascii = IsAscii(text);
@@ -155,8 +156,10 @@ void ChatSearch::found(const ChatLog& log, qint64 offset, qint64 length)
 {
     while (m_piece + 1 < log.pieceCount() && log.pieceEnd(m_piece) <= offset)
         ++m_piece;
-    const qint64 lineEnd = log.pieceEndsLine(m_piece) ? log.pieceEnd(m_piece) : log.lineEnd(m_piece);
-    if (offset + length > lineEnd)
+    // The line's end is looked for once per line, not once per match: a long line holds many.
+    if (m_lineEnd < log.pieceEnd(m_piece))
+        m_lineEnd = log.pieceEndsLine(m_piece) ? log.pieceEnd(m_piece) : log.lineEnd(m_piece);
+    if (offset + length > m_lineEnd)
         return;
     ++m_count;
     if (qsizetype(m_matches.size()) < MaxKept)

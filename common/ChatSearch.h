@@ -60,6 +60,8 @@ private:
     // is where the next one's piece is looked for.
     qint64 m_scanned = 0;
     qsizetype m_piece = 0;
+    // Where the line of m_piece ends; before it, -1.
+    qint64 m_lineEnd = -1;
     qsizetype m_count = 0;
     std::vector<Match> m_matches;
 };
