@@ -18,8 +18,9 @@ public:
         qint64 offset; // in the log's whole text, as ChatLog counts it
         qint64 length; // in bytes
     };
-    // The bytes one step looks through: a few milliseconds of work.
-    static constexpr qint64 SliceBytes = 4 << 20;
+    // The bytes one step looks through: a millisecond or so of work, however the text is made; the find bar runs
+    // as many as fit in its turn.
+    static constexpr qint64 SliceBytes = 1 << 20;
     // Matches beyond this many are counted but not kept; a search for one letter in a log of years finds millions.
     static constexpr qsizetype MaxKept = 1 << 20;
 
