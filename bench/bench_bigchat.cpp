@@ -1,5 +1,6 @@
 // Years of history: a chat.txt of SIZE MB (default 100). Measures the start until the window could answer, the
-// memory it takes above an empty start, and the close that writes the log back; checks the bytes come back unchanged.
+// memory it takes above an empty start, what a screen reader's questions cost, and the close that writes the log
+// back; checks the bytes come back unchanged.
 #include "BenchSupport.h"
 
 #include "app/Main.h"
@@ -7,6 +8,7 @@
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QScrollBar>
@@ -45,6 +47,7 @@ struct Figures {
     double loadedMs = 0; // until the whole history is in the chat area
     long rssKb = 0;
     double longestScrollMs = 0; // to the top, back to the end, a thousand lines appended
+    double longestReaderMs = 0; // a screen reader's length, last words and a line in the middle
     double closeMs = 0;
     bool intact = false;
 };
@@ -82,10 +85,22 @@ Figures Run(const QByteArray& chat)
         view->scrollToEnd();
         view->viewport()->repaint();
     });
-    timed([view] {
+    timed([&parley] {
         for (int i = 0; i < 1000; ++i)
-            view->appendPlainText(QStringLiteral("Ann: one more line"));
+            parley->main()->appendChatLine(QStringLiteral("Ann: one more line"));
     });
+    QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(view)->textInterface();
+    for (int i = 0; i < 3; ++i) {
+        parley->main()->appendChatLine(QStringLiteral("Ann: a line that changes the length"));
+        QElapsedTimer readerClock;
+        readerClock.start();
+        const int length = reader->characterCount();
+        reader->text(std::max(0, length - 80), length);
+        int start = 0;
+        int end = 0;
+        reader->textAtOffset(length / 2, QAccessible::LineBoundary, &start, &end);
+        figures.longestReaderMs = std::max(figures.longestReaderMs, readerClock.nsecsElapsed() / 1e6);
+    }
     clock.restart();
     parley->EndSession();
     figures.closeMs = clock.nsecsElapsed() / 1e6;
@@ -105,10 +120,11 @@ int main(int argc, char* argv[])
     const Figures big = Run(History(megabytes << 20));
     std::printf("big chat.txt (%lld MB): window answers after %.0f ms (empty %.0f ms, ratio %.2f), whole log in after "
                 "%.0f ms; memory +%ld MB above an empty start (%.2f x the file); longest step through the log %.1f ms "
-                "(empty %.1f ms); close %.0f ms (empty %.0f ms); log written back %s\n",
+                "(empty %.1f ms); a screen reader's questions %.2f ms; close %.0f ms (empty %.0f ms); log written back "
+                "%s\n",
                 megabytes, big.startMs, empty.startMs, big.startMs / std::max(empty.startMs, 1.0), big.loadedMs,
                 (big.rssKb - empty.rssKb) / 1024, double(big.rssKb - empty.rssKb) / 1024 / double(megabytes),
-                big.longestScrollMs, empty.longestScrollMs, big.closeMs, empty.closeMs,
+                big.longestScrollMs, empty.longestScrollMs, big.longestReaderMs, big.closeMs, empty.closeMs,
                 big.intact ? "unchanged" : "CHANGED");
     return big.intact ? 0 : 1;
 }

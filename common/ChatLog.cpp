@@ -1,5 +1,7 @@
 #include "common/ChatLog.h"
 
+#include "platform/TextCodec.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -73,11 +75,19 @@ void ChatLog::AddLine(qint64 start, qsizetype length, const char* data)
     qsizetype done = 0;
     do {
         const qsizetype end = length - done <= PieceBytes ? length : CutAt(data, done, done + PieceBytes);
-        m_pieces.push_back(((start + end) << 1) | (end == length ? 1 : 0));
+        AddPiece(((start + end) << 1) | (end == length ? 1 : 0), QByteArrayView(data + done, end - done));
         done = end;
     } while (done < length);
     m_hasSplitLines = m_hasSplitLines || length > PieceBytes;
     ++m_lineCount;
+}
+
+void ChatLog::AddPiece(qint64 entry, QByteArrayView bytes)
+{
+    if (m_pieces.size() % MarkPieces == 0)
+        m_characterMarks.push_back(m_characters);
+    m_pieces.push_back(entry);
+    m_characters += platform::SystemTextLength(bytes) + (entry & 1);
 }
 
 void ChatLog::prepend(ChatLog&& earlier)
@@ -85,13 +95,20 @@ void ChatLog::prepend(ChatLog&& earlier)
     const qint64 shift = earlier.byteCount();
     for (Block& block : m_blocks)
         block.start += shift;
-    for (qint64& entry : m_pieces)
-        entry += shift << 1;
     earlier.m_blocks.insert(earlier.m_blocks.end(), std::make_move_iterator(m_blocks.begin()),
                             std::make_move_iterator(m_blocks.end()));
-    earlier.m_pieces.insert(earlier.m_pieces.end(), m_pieces.begin(), m_pieces.end());
+    const std::vector<qint64> later = std::move(m_pieces);
     m_blocks = std::move(earlier.m_blocks);
     m_pieces = std::move(earlier.m_pieces);
+    m_characters = earlier.m_characters;
+    m_characterMarks = std::move(earlier.m_characterMarks);
+    // This log's own pieces go behind the earlier ones and are counted again: their marks fall elsewhere.
+    m_pieces.reserve(m_pieces.size() + later.size());
+    for (const qint64 entry : later) {
+        const qint64 start = byteCount();
+        const qint64 shifted = entry + (shift << 1);
+        AddPiece(shifted, Bytes(start, PieceEnd(shifted)));
+    }
     m_lineCount += earlier.m_lineCount;
     m_hasSplitLines = m_hasSplitLines || earlier.m_hasSplitLines;
     earlier.clear();
@@ -101,18 +118,47 @@ void ChatLog::clear()
 {
     m_blocks = {};
     m_pieces = {};
+    m_characters = 0;
+    m_characterMarks = {};
     m_lineCount = 0;
     m_hasSplitLines = false;
 }
 
 QByteArrayView ChatLog::piece(qsizetype index) const
 {
-    const qint64 start = pieceStart(index);
-    const qint64 end = PieceEnd(m_pieces[size_t(index)]);
+    return Bytes(pieceStart(index), PieceEnd(m_pieces[size_t(index)]));
+}
+
+QByteArrayView ChatLog::Bytes(qint64 start, qint64 end) const
+{
     const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), start,
                                         [](qint64 offset, const Block& block) { return offset < block.start; });
     const Block& block = *(after - 1);
     return QByteArrayView(block.bytes.constData() + (start - block.start), end - start);
+}
+
+qsizetype ChatLog::pieceAtCharacter(qint64 at, qint64* pieceStart) const
+{
+    *pieceStart = 0;
+    if (m_characterMarks.empty())
+        return 0;
+    const auto mark = std::upper_bound(m_characterMarks.begin() + 1, m_characterMarks.end(), at) - 1;
+    qsizetype index = qsizetype(mark - m_characterMarks.begin()) * MarkPieces;
+    qint64 start = *mark;
+    while (index + 1 < pieceCount()) {
+        const qint64 length = pieceCharacters(index);
+        if (start + length > at)
+            break;
+        start += length;
+        ++index;
+    }
+    *pieceStart = start;
+    return index;
+}
+
+qint64 ChatLog::pieceCharacters(qsizetype index) const
+{
+    return platform::SystemTextLength(piece(index)) + (pieceEndsLine(index) && index + 1 < pieceCount() ? 1 : 0);
 }
 
 qsizetype ChatLog::pieceAt(qint64 offset) const

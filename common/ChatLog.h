@@ -54,6 +54,16 @@ public:
     // What writeLines writes, counted.
     qint64 fileSize() const;
 
+    // The text as a reader gets it: each piece in the system's encoding, decoded (UTF-16 characters), with a line
+    // break after each piece that ends a line, except the last. Counted as lines come, so that a screen reader's
+    // questions about a log of years cost what one piece costs.
+    qint64 textLength() const { return m_pieces.empty() ? 0 : m_characters - 1; }
+    // The piece that holds the text's character `at` (the last piece at the end), and where that piece's
+    // characters begin.
+    qsizetype pieceAtCharacter(qint64 at, qint64* pieceStart) const;
+    // A piece's length in that text, its line break included.
+    qint64 pieceCharacters(qsizetype index) const;
+
 private:
     struct Block {
         qint64 start = 0; // where its first byte lies in the whole text
@@ -66,11 +76,18 @@ private:
     // Room for n more bytes at the end of the last block, starting a new block where there is none.
     QByteArray& RoomFor(qsizetype n);
     void AddLine(qint64 start, qsizetype length, const char* data);
+    void AddPiece(qint64 entry, QByteArrayView bytes);
+    QByteArrayView Bytes(qint64 start, qint64 end) const;
+    // One mark every MarkPieces pieces: the characters before that piece.
+    static constexpr qsizetype MarkPieces = 64;
 
     std::vector<Block> m_blocks;
     // Each piece's end in the whole text, shifted left once; the low bit is set where the piece ends its line.
     std::vector<qint64> m_pieces;
     qsizetype m_lineCount = 0;
+    // The characters of every piece with a line break after each that ends a line, and the marks.
+    qint64 m_characters = 0;
+    std::vector<qint64> m_characterMarks;
     // True once a line was cut into pieces: until then a piece is a line.
     bool m_hasSplitLines = false;
 };

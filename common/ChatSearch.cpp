@@ -1,67 +1,155 @@
 #include "common/ChatSearch.h"
 
-#include "platform/TextCodec.h"
-
 #include <algorithm>
-#include <cstring>
+#include <iterator>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
-uchar AsciiLower(uchar c)
-{
-    return c >= 'A' && c <= 'Z' ? uchar(c + ('a' - 'A')) : c;
-}
-
-uchar AsciiUpper(uchar c)
-{
-    return c >= 'a' && c <= 'z' ? uchar(c - ('a' - 'A')) : c;
-}
-
-bool IsAscii(const QString& text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-// The first letter of a text as it may be written: lower, upper and title case, each as bytes.
-std::vector<QByteArray> FirstForms(const QString& text)
-{
-    const qsizetype length = text.at(0).isHighSurrogate() && text.size() > 1 ? 2 : 1;
-    const QString first = text.left(length);
-    std::vector<QByteArray> forms;
-    for (const QString& form : {first, first.toLower(), first.toUpper(), first.toCaseFolded()}) {
-        const QByteArray bytes = platform::ToSystemText(form);
-        if (std::find(forms.begin(), forms.end(), bytes) == forms.end())
-            forms.push_back(bytes);
+// The places a match may begin: where every test's byte is one of its values.
+class Scanner {
+public:
+    explicit Scanner(const std::vector<ChatSearch::ByteTest>& tests) : m_tests(tests)
+    {
+        for (const ChatSearch::ByteTest& test : tests)
+            m_reach = std::max(m_reach, qint64(test.offset));
+#if defined(__SSE2__)
+        for (size_t t = 0; t < tests.size() && t < std::size(m_vectors); ++t) {
+            for (int k = 0; k < tests[t].count; ++k)
+                m_vectors[t][k] = _mm_set1_epi8(char(tests[t].values[size_t(k)]));
+        }
+#endif
     }
-    return forms;
+
+    // The first such place in [from, until), or until; bytes up to `size` may be read. Calls come with `from`
+    // growing.
+    qint64 next(const uchar* data, qint64 from, qint64 until, qint64 size)
+    {
+#if defined(__SSE2__)
+        // The rest of the sixteen places tested last: where matches are dense, each is tested once.
+        if (from >= m_tested && from < m_tested + 16) {
+            const unsigned rest = m_passing & (~0u << (from - m_tested));
+            if (rest != 0)
+                return std::min(until, m_tested + __builtin_ctz(rest));
+            from = m_tested + 16;
+        }
+        // Sixteen places at a time, while each test's sixteen bytes lie within the block.
+        for (const qint64 last = size - m_reach - 16; from < until && from <= last; from += 16) {
+            unsigned passing = 0xFFFF;
+            for (size_t t = 0; t < m_tests.size() && passing != 0; ++t) {
+                const __m128i bytes =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + m_tests[t].offset));
+                __m128i equal = _mm_cmpeq_epi8(bytes, m_vectors[t][0]);
+                for (int k = 1; k < m_tests[t].count; ++k)
+                    equal = _mm_or_si128(equal, _mm_cmpeq_epi8(bytes, m_vectors[t][k]));
+                passing &= unsigned(_mm_movemask_epi8(equal));
+            }
+            if (passing != 0) {
+                m_tested = from;
+                m_passing = passing;
+                return std::min(until, from + __builtin_ctz(passing));
+            }
+        }
+#endif
+        for (; from < until; ++from) {
+            if (passes(data, from, size))
+                return from;
+        }
+        return until;
+    }
+
+private:
+    bool passes(const uchar* data, qint64 at, qint64 size) const
+    {
+        if (at + m_reach >= size)
+            return false; // no match fits
+        return std::all_of(m_tests.cbegin(), m_tests.cend(), [&](const ChatSearch::ByteTest& test) {
+            const auto values = test.values.cbegin();
+            return std::find(values, values + test.count, data[at + test.offset]) != values + test.count;
+        });
+    }
+
+    const std::vector<ChatSearch::ByteTest>& m_tests;
+    qint64 m_reach = 0;
+#if defined(__SSE2__)
+    __m128i m_vectors[3][ChatSearch::ByteTest::MaxValues] = {};
+    qint64 m_tested = -16;
+    unsigned m_passing = 0;
+#endif
+};
+
+// How often each byte comes in the log, from windows spread over it.
+std::array<double, 256> ByteCounts(const ChatLog& log)
+{
+    constexpr int Windows = 16;
+    constexpr qint64 WindowBytes = 16 << 10;
+    std::array<double, 256> counts;
+    counts.fill(1);
+    qsizetype block = 0;
+    for (int w = 0; w < Windows && log.blockCount() > 0; ++w) {
+        const qint64 offset = log.byteCount() * w / Windows;
+        while (block + 1 < log.blockCount() && log.blockStart(block + 1) <= offset)
+            ++block;
+        const QByteArrayView bytes = log.blockBytes(block).sliced(
+            std::min<qint64>(offset - log.blockStart(block), log.blockBytes(block).size()));
+        for (const char c : bytes.first(std::min(WindowBytes, bytes.size())))
+            ++counts[uchar(c)];
+    }
+    return counts;
 }
 } // namespace
 
 void ChatSearch::start(const QString& text)
 {
     m_text = text;
+    m_pattern = FoldedPattern(text);
+    m_tests.clear();
     m_scanned = 0;
+    m_nextStart = 0;
     m_piece = 0;
+    m_pieceEnd = -1;
     m_lineEnd = -1;
     m_count = 0;
     m_matches.clear();
-    m_ascii = IsAscii(text);
-    if (text.isEmpty())
-        return;
-    if (m_ascii) {
-        m_lower = text.toLatin1().toLower();
-        const qint32 length = qint32(m_lower.size());
-        m_skip.fill(length);
-        for (qint32 i = 0; i + 1 < length; ++i) {
-            const uchar c = uchar(m_lower[i]);
-            m_skip[c] = m_skip[AsciiUpper(c)] = length - 1 - i;
-        }
-        return;
+}
+
+// The offsets whose bytes are rarest in this log, until few places pass them all: two bytes of a Cyrillic letter
+// share their first byte with half the alphabet, and their second says which letter it is.
+void ChatSearch::ChooseTests(const ChatLog& log)
+{
+    constexpr size_t MostTests = 3;
+    constexpr double FewEnough = 1.0 / 4096;
+    const std::array<double, 256> counts = ByteCounts(log);
+    double total = 0;
+    for (const double count : counts)
+        total += count;
+    struct Option {
+        double share; // of the log's bytes that have one of the values
+        int offset;
+    };
+    std::vector<Option> options;
+    const auto& bytesAt = m_pattern.bytesAtOffsets();
+    for (size_t offset = 0; offset < bytesAt.size(); ++offset) {
+        if (bytesAt[offset].size() > size_t(ByteTest::MaxValues))
+            continue;
+        double share = 0;
+        for (const uchar value : bytesAt[offset])
+            share += counts[value] / total;
+        options.push_back(Option{share, int(offset)});
     }
-    m_firstForms = FirstForms(text);
-    m_leadBytes.clear();
-    for (const QByteArray& form : m_firstForms) {
-        if (std::find(m_leadBytes.begin(), m_leadBytes.end(), uchar(form[0])) == m_leadBytes.end())
-            m_leadBytes.push_back(uchar(form[0]));
+    std::sort(options.begin(), options.end(), [](const Option& a, const Option& b) { return a.share < b.share; });
+    double passing = 1;
+    for (const Option& option : options) {
+        if (m_tests.size() == MostTests || passing < FewEnough)
+            break;
+        ByteTest test;
+        test.offset = option.offset;
+        test.count = int(bytesAt[size_t(option.offset)].size());
+        std::copy(bytesAt[size_t(option.offset)].begin(), bytesAt[size_t(option.offset)].end(), test.values.begin());
+        m_tests.push_back(test);
+        passing *= option.share;
     }
 }
 
@@ -69,6 +157,9 @@ bool ChatSearch::step(const ChatLog& log)
 {
     if (finished(log))
         return true;
+    if (m_scanned == 0 && m_tests.empty())
+        ChooseTests(log);
+    m_stepMatches = 0;
     const qint64 until = std::min(log.byteCount(), m_scanned + SliceBytes);
     for (qsizetype block = 0; block < log.blockCount() && m_scanned < until; ++block) {
         const QByteArrayView bytes = log.blockBytes(block);
@@ -77,11 +168,10 @@ bool ChatSearch::step(const ChatLog& log)
             continue;
         // Matches start before the slice's end; one may run on past it, up to its block's end.
         const qint64 stop = std::min(until, base + bytes.size());
-        if (m_ascii)
-            searchAscii(log, bytes, base, m_scanned - base, stop - base);
-        else
-            searchUnicode(log, bytes, base, m_scanned - base, stop - base);
-        m_scanned = stop;
+        const qint64 reached = base + SearchBlock(log, bytes, base, m_scanned - base, stop - base);
+        m_scanned = std::max(m_scanned, reached);
+        if (reached < stop)
+            return false; // the step's matches are all it may take
     }
     m_scanned = until;
     return finished(log);
@@ -94,74 +184,48 @@ qsizetype ChatSearch::firstFrom(qint64 offset) const
     return at == m_matches.cend() ? -1 : at - m_matches.cbegin();
 }
 
-// Horspool's search, without case: the byte under the text's last letter says how far the text can move on.
-void ChatSearch::searchAscii(const ChatLog& log, QByteArrayView bytes, qint64 base, qint64 from, qint64 until)
+qint64 ChatSearch::SearchBlock(const ChatLog& log, QByteArrayView bytes, qint64 base, qint64 from, qint64 until)
 {
     const auto* data = reinterpret_cast<const uchar*>(bytes.data());
-    const auto* text = reinterpret_cast<const uchar*>(m_lower.constData());
-    const qint64 length = m_lower.size();
-    const uchar last = text[length - 1];
-    const qint64 stop = std::min(until, bytes.size() - length + 1);
-    for (qint64 at = from; at < stop; at += m_skip[data[at + length - 1]]) {
-        if (AsciiLower(data[at + length - 1]) != last)
-            continue;
-        qint64 i = 0;
-        while (i + 1 < length && AsciiLower(data[at + i]) == text[i])
-            ++i;
-        if (i + 1 == length)
-            found(log, base + at, length);
+    Scanner scanner(m_tests);
+    qint64 at = std::max(from, m_nextStart - base);
+    while ((at = scanner.next(data, at, until, bytes.size())) < until) {
+        const qint64 length = m_pattern.matchAt(bytes, at);
+        if (length > 0 && Found(log, base + at, length)) {
+            at += length;
+            m_nextStart = base + at;
+            if (++m_stepMatches == StepMatches)
+                return at;
+        } else {
+            ++at;
+        }
     }
-}
-
-// Each place where a form of the first letter begins is found with memchr, the nearest of the forms' first bytes
-// first.
-void ChatSearch::searchUnicode(const ChatLog& log, QByteArrayView bytes, qint64 base, qint64 from, qint64 until)
-{
-    const char* data = bytes.data();
-    std::array<const char*, 4> next{};
-    const auto find = [&](uchar lead, qint64 at) {
-        const void* hit = std::memchr(data + at, lead, size_t(until - at));
-        return hit ? static_cast<const char*>(hit) : data + until;
-    };
-    for (size_t i = 0; i < m_leadBytes.size(); ++i)
-        next[i] = find(m_leadBytes[i], from);
-    for (;;) {
-        const auto nearest = std::min_element(next.begin(), next.begin() + qsizetype(m_leadBytes.size()));
-        const qint64 at = *nearest - data;
-        if (at >= until)
-            return;
-        if (const qint64 length = matchAt(bytes, at))
-            found(log, base + at, length);
-        *nearest = at + 1 < until ? find(m_leadBytes[size_t(nearest - next.begin())], at + 1) : data + until;
-    }
-}
-
-qint64 ChatSearch::matchAt(QByteArrayView bytes, qint64 at) const
-{
-    const QByteArrayView rest = bytes.sliced(at);
-    const bool firstFits = std::any_of(m_firstForms.cbegin(), m_firstForms.cend(), [&rest](const QByteArray& form) {
-        return rest.size() >= form.size() && std::memcmp(rest.data(), form.constData(), size_t(form.size())) == 0;
-    });
-    if (!firstFits)
-        return 0;
-    // Each character is at most four bytes, and case never changes how many UTF-16 units it takes.
-    const QString window = platform::FromSystemText(rest.first(std::min(rest.size(), 4 * m_text.size())).toByteArray());
-    if (window.size() < m_text.size() || QStringView(window).first(m_text.size()).compare(m_text, Qt::CaseInsensitive))
-        return 0;
-    return platform::ToSystemText(window.first(m_text.size())).size();
+    return until;
 }
 
 // Kept only where it lies within one line: the blocks hold lines without their ends.
-void ChatSearch::found(const ChatLog& log, qint64 offset, qint64 length)
+bool ChatSearch::Found(const ChatLog& log, qint64 offset, qint64 length)
+{
+    if (offset >= m_pieceEnd) [[unlikely]]
+        MoveToPiece(log, offset);
+    if (offset + length > m_lineEnd)
+        return false;
+    ++m_count;
+    if (qsizetype(m_matches.size()) < MaxKept) {
+        // Room for all at once past the first few: the pages are taken as they fill, none copied a second time.
+        if (m_matches.size() == m_matches.capacity() && m_matches.size() >= size_t(StepMatches))
+            m_matches.reserve(size_t(MaxKept));
+        m_matches.push_back(Match{offset, length});
+    }
+    return true;
+}
+
+void ChatSearch::MoveToPiece(const ChatLog& log, qint64 offset)
 {
     while (m_piece + 1 < log.pieceCount() && log.pieceEnd(m_piece) <= offset)
         ++m_piece;
+    m_pieceEnd = log.pieceEnd(m_piece);
     // The line's end is looked for once per line, not once per match: a long line holds many.
-    if (m_lineEnd < log.pieceEnd(m_piece))
-        m_lineEnd = log.pieceEndsLine(m_piece) ? log.pieceEnd(m_piece) : log.lineEnd(m_piece);
-    if (offset + length > m_lineEnd)
-        return;
-    ++m_count;
-    if (qsizetype(m_matches.size()) < MaxKept)
-        m_matches.push_back(Match{offset, length});
+    if (m_lineEnd < m_pieceEnd)
+        m_lineEnd = log.pieceEndsLine(m_piece) ? m_pieceEnd : log.lineEnd(m_piece);
 }

@@ -7,6 +7,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform {
 
@@ -105,12 +106,59 @@ QByteArray ToSystemText(const QString& text)
 
 QString FromSystemText(const QByteArray& bytes)
 {
-    // Stateless, so that a sequence cut off at the end counts as undecodable instead of waiting for more.
-    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    // Stateless, so that a sequence cut off at the end counts as undecodable instead of waiting for more; a byte
+    // order mark is a character like any other, as it is where the text does not decode.
+    QStringDecoder decoder(QStringConverter::System,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (!decoder.hasError())
         return text;
     return DecodeEscaping(bytes);
+}
+
+bool IsUndecodedByte(QByteArrayView bytes, qint64 at)
+{
+    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+    if (data[at] < 0x80)
+        return false;
+    // A sequence that holds it begins at most three bytes before, and only a continuation byte lies within one.
+    for (qint64 back = 0; back < 4 && at - back >= 0; ++back) {
+        const uchar* start = data + at - back;
+        if (SequenceLength(start, data + bytes.size()) > back)
+            return false;
+        if ((*start & 0xC0) != 0x80)
+            break;
+    }
+    return true;
+}
+
+qint64 SystemTextLength(QByteArrayView bytes)
+{
+    const auto* p = reinterpret_cast<const uchar*>(bytes.data());
+    const uchar* const end = p + bytes.size();
+    qint64 length = 0;
+    while (p < end) {
+        // ASCII a word at a time: most chat is.
+        while (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            p += 8;
+            length += 8;
+        }
+        if (p == end)
+            break;
+        if (*p < 0x80) {
+            ++p;
+            ++length;
+            continue;
+        }
+        const int sequence = SequenceLength(p, end);
+        p += sequence > 0 ? sequence : 1;
+        length += sequence == 4 ? 2 : 1;
+    }
+    return length;
 }
 
 namespace {

@@ -11,6 +11,10 @@ namespace platform {
 // changed by passing through the program.
 QByteArray ToSystemText(const QString& text);
 QString FromSystemText(const QByteArray& bytes);
+// True where the byte at `at` is one FromSystemText keeps as it is: no well-formed sequence holds it.
+bool IsUndecodedByte(QByteArrayView bytes, qint64 at);
+// The length of FromSystemText(bytes), counted without making the text.
+qint64 SystemTextLength(QByteArrayView bytes);
 
 // The encoding of the text on the wire: "System" (also empty or absent) is the system's, as for files; any other is
 // an 8-bit code page by the name iconv knows it ("windows-1251", "KOI8-R", ...), matched without case.

@@ -34,26 +34,34 @@ QString ChatText::all() const
     return text;
 }
 
-qsizetype ChatText::characterCount() const
-{
-    if (m_characters < 0) {
-        m_characters = 0;
-        for (qsizetype i = 0; i < m_log.pieceCount(); ++i)
-            m_characters += plainPiece(i).size();
-    }
-    return m_characters;
-}
-
 QString ChatText::range(qsizetype start, qsizetype end) const
 {
+    start = std::max<qsizetype>(start, 0);
+    end = std::min({end, characterCount(), start + MaxRange});
     QString text;
-    qsizetype at = 0;
-    for (qsizetype i = 0; i < m_log.pieceCount() && at < end; ++i) {
+    if (start >= end)
+        return text;
+    qint64 at = 0;
+    for (qsizetype i = m_log.pieceAtCharacter(start, &at); i < m_log.pieceCount() && at < end; ++i) {
         const QString piece = plainPiece(i);
-        if (at + piece.size() > start)
-            text += QStringView(piece).mid(std::max<qsizetype>(0, start - at), end - std::max(start, at));
+        text += QStringView(piece).mid(std::max<qsizetype>(0, start - at), end - std::max<qsizetype>(start, at));
         at += piece.size();
     }
+    return text;
+}
+
+QString ChatText::around(qsizetype at, qsizetype* start) const
+{
+    qint64 pieceStart = 0;
+    const qsizetype piece = m_log.pieceAtCharacter(at, &pieceStart);
+    QString text;
+    *start = pieceStart;
+    if (piece > 0) {
+        text = plainPiece(piece - 1);
+        *start -= text.size();
+    }
+    for (qsizetype i = piece; i < std::min(piece + 2, m_log.pieceCount()); ++i)
+        text += plainPiece(i);
     return text;
 }
 

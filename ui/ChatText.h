@@ -29,13 +29,17 @@ public:
     QString plainPiece(qsizetype piece) const;
     QString line(qsizetype index) const;
     QString all() const;
-    // The length of all(), counted once and kept until changed().
-    qsizetype characterCount() const;
+    // The length of all().
+    qsizetype characterCount() const { return m_log.textLength(); }
+    // Characters start..end of all(), at most MaxRange of them: what a reader asks for, read from its own pieces.
+    static constexpr qsizetype MaxRange = 1 << 20;
     QString range(qsizetype start, qsizetype end) const;
+    // The pieces around the character at `at` (the one before, its own, the one after), and where they start: enough
+    // for a screen reader's character, word or line there and next to it.
+    QString around(qsizetype at, qsizetype* start) const;
     // The text from one position to another, line breaks included: a selection's.
     QString between(ChatPosition from, ChatPosition to) const;
     ChatPosition end() const;
-    void changed() { m_characters = -1; }
 
     // Where a key moves a selection's free end: Left and Right by a character, Up and Down by a piece, Home and End
     // to the piece's ends (with wholeText, the text's); nothing for other keys.
@@ -48,5 +52,4 @@ private:
     int length(qsizetype piece) const { return int(this->piece(piece).size()); }
 
     const ChatLog& m_log;
-    mutable qsizetype m_characters = -1;
 };

@@ -58,7 +58,6 @@ void ChatView::prependLog(ChatLog&& earlier)
     const qsizetype shift = earlier.pieceCount();
     m_log.prepend(std::move(earlier));
     m_layout.forget();
-    m_text.changed();
     for (Position* position : {&m_top, &m_anchor, &m_caret})
         position->piece += shift;
     m_notes.shift(shift);
@@ -99,6 +98,11 @@ QString ChatView::textRange(qsizetype start, qsizetype end) const
     return m_text.range(start, end);
 }
 
+QString ChatView::textAround(qsizetype at, qsizetype* start) const
+{
+    return m_text.around(at, start);
+}
+
 QString ChatView::lineText(qsizetype index) const
 {
     return m_text.line(index);
@@ -106,7 +110,6 @@ QString ChatView::lineText(qsizetype index) const
 
 void ChatView::TextChanged()
 {
-    m_text.changed();
     m_followEnd = true;
     m_settle.requestLater();
     Q_EMIT textChanged();

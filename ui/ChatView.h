@@ -37,6 +37,8 @@ public:
     // The text as toPlainText() gives it, counted and cut without building the whole of it.
     qsizetype characterCount() const;
     QString textRange(qsizetype start, qsizetype end) const;
+    // The text near a character, and where it starts (see ChatText::around).
+    QString textAround(qsizetype at, qsizetype* start) const;
     qsizetype lineCount() const { return m_log.lineCount(); }
     QString lineText(qsizetype index) const;
     const ChatLog& log() const { return m_log; }

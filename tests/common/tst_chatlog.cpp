@@ -171,6 +171,29 @@ void TestChatLog::search_data()
     QTest::newRow("Cyrillic across the pieces of a long line")
         << cut + QString("жук").toUtf8() + cut << "ЖУК" << QStringList{QString("%1+6").arg(cut.size())};
     QTest::newRow("an empty text finds nothing") << QByteArray("abc") << "" << QStringList{};
+    // Every case form of a letter finds the same places, by full case folding; a match is whole characters.
+    const QByteArray sigmas = QString("ΣΟΦΟΣ σοφος σοφοσ").toUtf8();
+    for (const char* form : {"σοφος", "ΣΟΦΟΣ", "σοφοσ"})
+        QTest::addRow("Greek sigma: %s", form) << sigmas << QString(form) << QStringList{"0+10", "11+10", "22+10"};
+    const QByteArray streets = QString("Straße STRASSE straẞe strasse").toUtf8();
+    for (const char* form : {"straße", "STRASSE", "strasse", "STRAẞE"})
+        QTest::addRow("German sharp s: %s", form)
+            << streets << QString(form) << QStringList{"0+7", "8+7", "16+8", "25+7"};
+    QTest::newRow("half of a sharp s is no match") << QString("Maß").toUtf8() << "mas" << QStringList{};
+    const QByteArray micro = QString("5 µm 5 μm 5 Μm").toUtf8();
+    for (const char* form : {"µm", "μm", "ΜM"})
+        QTest::addRow("micro and mu: %s", form) << micro << QString(form) << QStringList{"2+3", "8+3", "14+3"};
+    const QByteArray digraphs = QString("ǄEMAL ǅemal ǆemal").toUtf8();
+    for (const char* form : {"ǆemal", "ǅEMAL", "ǄEMAL"})
+        QTest::addRow("title case: %s", form) << digraphs << QString(form) << QStringList{"0+6", "7+6", "14+6"};
+    QTest::newRow("ASCII finds the Kelvin sign")
+        << QByteArray("10 \xE2\x84\xAA, 9 k") << "K" << QStringList{"3+3", "10+1"};
+    QTest::newRow("ASCII finds the long s") << QString("ſun SUN").toUtf8() << "sun" << QStringList{"0+4", "5+3"};
+    QTest::newRow("matches do not overlap") << QByteArray("aaaaa baab") << "aa" << QStringList{"0+2", "2+2", "7+2"};
+    QTest::newRow("overlapping Cyrillic") << QString("оооо").toUtf8() << "ОО" << QStringList{"0+4", "4+4"};
+    QTest::newRow("a match across lines does not hide the next") << QByteArray("xa\naab") << "aa" << QStringList{"2+2"};
+    QTest::newRow("a byte that did not decode matches only itself")
+        << QByteArray("\xD0\xBE \xD0x") << QString(QChar(0xDCD0)) << QStringList{"3+1"};
 }
 
 void TestChatLog::search()

@@ -122,6 +122,32 @@ void TestChatView::readByScreenReaders()
     QCOMPARE(text->text(0, -1), QStringLiteral("Ann: hi\nBob: hello\n") + longLine);
     QCOMPARE(text->text(19 + 2040, 19 + 2056), QString(16, QChar(0x00E9))); // two bytes each: a piece ends at 2048
     QCOMPARE(text->text(19 + 2990, 19 + 3010), QString(10, QChar(0x00E9)) + QString(10, QLatin1Char('b')));
+
+    // Far into a long history, with earlier history put in front: counted and read from the pieces there, in
+    // every script, with characters of two UTF-16 units and bytes that do not decode.
+    ChatLog earlier;
+    QByteArray earlierBytes;
+    for (int i = 0; i < 300; ++i)
+        earlierBytes += QString("Ольга: строка %1 Grüße \U0001F600\r\n").arg(i).toUtf8() + (i % 7 ? "" : "\xFF x\r\n");
+    earlier.appendFile(earlierBytes);
+    m_view->prependLog(std::move(earlier));
+    for (int i = 0; i < 100; ++i)
+        m_view->appendPlainText(QString("Bob: line %1 straße").arg(i));
+    const QString all = m_view->toPlainText();
+    QCOMPARE(text->characterCount(), all.size());
+    for (const int at : {0, 5, 1000, 7777, int(all.size()) - 30}) {
+        QCOMPARE(text->text(at, at + 25), all.mid(at, 25));
+        int start = -1;
+        int end = -1;
+        const QString line = text->textAtOffset(at, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(line, all.mid(start, end - start));
+        QVERIFY(start <= at && at < end);
+        QVERIFY(start == 0 || all.at(start - 1) == QLatin1Char('\n'));
+        QVERIFY(line.endsWith(QLatin1Char('\n')) || end == all.size());
+        const QString word = text->textAfterOffset(at, QAccessible::WordBoundary, &start, &end);
+        QCOMPARE(word, all.mid(start, end - start));
+        QVERIFY(start > at);
+    }
 }
 
 // A note is drawn after its line and is never text: it moves with its line when history goes in above, and goes
