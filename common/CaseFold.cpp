@@ -4,6 +4,7 @@
 #include <unicode/uset.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -41,30 +42,40 @@ std::u32string FoldedUtf16(const char16_t* text, qsizetype length)
 // Each character that folding changes, under the first code point it folds to: about 1,500 of them, found once.
 using FoldingsByFirst = std::unordered_map<char32_t, std::vector<std::pair<char32_t, std::u32string>>>;
 
+void AddFolding(FoldingsByFirst& table, char32_t c)
+{
+    char16_t units[2];
+    const qsizetype length = QChar::requiresSurrogates(c) ? 2 : 1;
+    if (length == 2) {
+        units[0] = QChar::highSurrogate(c);
+        units[1] = QChar::lowSurrogate(c);
+    } else {
+        units[0] = char16_t(c);
+    }
+    std::u32string folded = FoldedUtf16(units, length);
+    if (folded.empty() || folded == std::u32string(1, c))
+        return;
+    auto& sources = table[folded.front()];
+    if (std::find_if(sources.begin(), sources.end(), [c](const auto& source) { return source.first == c; }) ==
+        sources.end())
+        sources.emplace_back(c, std::move(folded));
+}
+
 const FoldingsByFirst& Foldings()
 {
     static const FoldingsByFirst foldings = [] {
         FoldingsByFirst table;
-        UErrorCode error = U_ZERO_ERROR;
-        const USet* changing = u_getBinaryPropertySet(UCHAR_CHANGES_WHEN_CASEFOLDED, &error);
-        if (U_FAILURE(error))
-            return table;
-        for (int32_t range = 0; range < uset_getRangeCount(changing); ++range) {
-            UChar32 first = 0;
-            UChar32 last = 0;
-            uset_getItem(changing, range, &first, &last, nullptr, 0, &error);
-            for (UChar32 c = first; c <= last && U_SUCCESS(error); ++c) {
-                char16_t units[2];
-                const qsizetype length = QChar::requiresSurrogates(char32_t(c)) ? 2 : 1;
-                if (length == 2) {
-                    units[0] = QChar::highSurrogate(char32_t(c));
-                    units[1] = QChar::lowSurrogate(char32_t(c));
-                } else {
-                    units[0] = char16_t(c);
-                }
-                std::u32string folded = FoldedUtf16(units, length);
-                if (!folded.empty())
-                    table[folded.front()].emplace_back(char32_t(c), std::move(folded));
+        // Every character folding changes has a case mapping; Changes_When_Casefolded alone misses those already
+        // folded in their decomposed form (ΐ).
+        for (const UProperty property : {UCHAR_CHANGES_WHEN_CASEFOLDED, UCHAR_CHANGES_WHEN_CASEMAPPED}) {
+            UErrorCode error = U_ZERO_ERROR;
+            const USet* characters = u_getBinaryPropertySet(property, &error);
+            for (int32_t range = 0; U_SUCCESS(error) && range < uset_getRangeCount(characters); ++range) {
+                UChar32 first = 0;
+                UChar32 last = 0;
+                uset_getItem(characters, range, &first, &last, nullptr, 0, &error);
+                for (UChar32 c = first; c <= last && U_SUCCESS(error); ++c)
+                    AddFolding(table, char32_t(c));
             }
         }
         return table;

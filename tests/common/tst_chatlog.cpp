@@ -189,6 +189,9 @@ void TestChatLog::search_data()
     QTest::newRow("ASCII finds the Kelvin sign")
         << QByteArray("10 \xE2\x84\xAA, 9 k") << "K" << QStringList{"3+3", "10+1"};
     QTest::newRow("ASCII finds the long s") << QString("ſun SUN").toUtf8() << "sun" << QStringList{"0+4", "5+3"};
+    const QString iotas = QString::fromUtf16(u"\u0390 \u1FD3 \u03B9\u0308\u0301");
+    QTest::newRow("a letter that folds to three")
+        << iotas.toUtf8() << iotas.left(1) << QStringList{"0+2", "3+3", "7+6"};
     QTest::newRow("matches do not overlap") << QByteArray("aaaaa baab") << "aa" << QStringList{"0+2", "2+2", "7+2"};
     QTest::newRow("overlapping Cyrillic") << QString("оооо").toUtf8() << "ОО" << QStringList{"0+4", "4+4"};
     QTest::newRow("a match across lines does not hide the next") << QByteArray("xa\naab") << "aa" << QStringList{"2+2"};
