@@ -57,8 +57,8 @@ void TF_Main::connectSession()
     connect(&m_session, &ChatSession::lineAppended, this,
             Guarded([this](const QString& line) { appendChatLine(line); }));
     connect(&m_session, &ChatSession::noteAppended, m_controls.chatArea, &ChatView::addNote);
-    connect(&m_session, &ChatSession::incomingLine, this,
-            Guarded([this](const QString& line) { notifyIncoming(line); }));
+    connect(&m_session, &ChatSession::lineArrived, this,
+            Guarded([this](const net::IncomingLine& line) { showIncoming(line); }));
     connect(&m_session, &ChatSession::runningChanged, this,
             [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption : RunCaption); });
     connect(&m_session, &ChatSession::silentChanged, this,
@@ -394,8 +394,9 @@ void TF_Main::appendChatLine(const QString& line)
     appendToChat(line);
 }
 
-void TF_Main::notifyIncoming(const QString& line)
+void TF_Main::showIncoming(const net::IncomingLine& line)
 {
+    appendChatLine(line.shown());
     m_reading->lineArrived();
     m_tray->notifyIncoming(line, !m_session.Silent());
 }

@@ -95,8 +95,8 @@ public:
     void sendMessage();
 
     void appendChatLine(const QString& line);
-    // What a shown incoming line sets off: the tray flash, the window or the popup, and the sound.
-    void notifyIncoming(const QString& line);
+    // A peer's line into the chat area, and what it sets off: the tray flash, the window or the popup, the sound.
+    void showIncoming(const net::IncomingLine& line);
 
     // Runs the close sequence; false when the close is refused.
     bool closeQuery();

@@ -31,8 +31,8 @@ Flood FloodParley(qint64 bytes, bool windowOpen)
     if (windowOpen)
         parley.main()->showMainWindow();
     qint64 shown = 0;
-    QObject::connect(&parley.session(), &ChatSession::incomingLine,
-                     [&shown](const QString& line) { shown += line.size() - line.indexOf(QStringLiteral(": ")) - 2; });
+    QObject::connect(&parley.session(), &ChatSession::lineArrived,
+                     [&shown](const net::IncomingLine& line) { shown += line.text.size(); });
     Peer peer(QStringLiteral("127.0.4.1"), env.services.listenPort);
     peer.connectToProgram(env.services.listenPort);
     peer.waitForIncoming();

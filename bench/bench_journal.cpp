@@ -62,7 +62,7 @@ Run ParleyRun()
     Parley parley(env.services);
     parley.main()->showMainWindow();
     Run run;
-    QObject::connect(&parley.session(), &ChatSession::incomingLine, [&run] { ++run.lines; });
+    QObject::connect(&parley.session(), &ChatSession::lineArrived, [&run] { ++run.lines; });
     Peer peer(QStringLiteral("127.0.4.1"), env.services.listenPort);
     peer.connectToProgram(env.services.listenPort);
     peer.waitForIncoming();

@@ -31,9 +31,9 @@ int main(int argc, char* argv[])
     Parley parley(env.services);
     int shown = 0;
     QString last;
-    QObject::connect(&parley.session(), &ChatSession::incomingLine, [&](const QString& line) {
+    QObject::connect(&parley.session(), &ChatSession::lineArrived, [&](const net::IncomingLine& line) {
         ++shown;
-        last = line;
+        last = line.shown();
     });
     std::vector<std::unique_ptr<Peer>> peers;
     for (int p = 0; p < Peers; ++p) {

@@ -101,16 +101,6 @@ void ChatSession::ShowError(const QString& text)
     Q_EMIT boxRequested(BoxQueue::Kind::Error, text);
 }
 
-void ChatSession::AppendChatLine(const QString& line)
-{
-    Q_EMIT lineAppended(line);
-}
-
-void ChatSession::NotifyIncoming(const QString& line)
-{
-    Q_EMIT incomingLine(line);
-}
-
 QString ChatSession::RefusalToRemove() const
 {
     return m_running ? QStringLiteral("You are in connect mode. Please push \"Stop!\" button.") : QString();

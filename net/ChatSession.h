@@ -68,12 +68,12 @@ public:
     void ClearUsers();
 
 Q_SIGNALS:
-    // A line for the end of the chat area: the own lines and every shown incoming line.
+    // An own line for the end of the chat area.
     void lineAppended(const QString& line);
     // A remark for the chat area only, after the line just appended: never saved, never sent.
     void noteAppended(const QString& note);
-    // An incoming line that was shown, for the notification.
-    void incomingLine(const QString& line);
+    // A ticked peer's line: for the chat area, the notifications and the unread marker alike.
+    void lineArrived(const net::IncomingLine& line);
     // The rows of the user view may have changed.
     void viewChanged();
     // A box a network event raises; the view shows one at a time.
@@ -89,9 +89,8 @@ private:
     void UserViewChanged() override;
     void ShowInformation(const QString& text) override;
     void ShowError(const QString& text) override;
-    void AppendChatLine(const QString& line) override;
     void AppendNote(const QString& note) override { Q_EMIT noteAppended(note); }
-    void NotifyIncoming(const QString& line) override;
+    void LineArrived(const net::IncomingLine& line) override { Q_EMIT lineArrived(line); }
     void SetRunning(bool running);
 
     const Settings& m_settings;

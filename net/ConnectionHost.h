@@ -1,10 +1,12 @@
 #pragma once
 
+#include "net/IncomingLine.h"
+
 #include <QString>
 
 namespace net {
 
-// What the connection manager needs from the main window.
+// What the connection manager needs from the session that owns it.
 class ConnectionHost {
 public:
     virtual ~ConnectionHost() = default;
@@ -17,10 +19,10 @@ public:
     virtual void UserViewChanged() = 0;
     virtual void ShowInformation(const QString& text) = 0;
     virtual void ShowError(const QString& text) = 0;
-    virtual void AppendChatLine(const QString& line) = 0;
     // A remark below the chat text, never part of it.
     virtual void AppendNote(const QString& note) = 0;
-    virtual void NotifyIncoming(const QString& line) = 0;
+    // A ticked peer's line, to be shown and notified.
+    virtual void LineArrived(const IncomingLine& line) = 0;
 };
 
 } // namespace net

@@ -223,9 +223,7 @@ void OutgoingConnections::ClientSocketRead(QTcpSocket* socket)
     if (!m_users.Ticked(k))
         return;
     const QString name = m_host.ShowYour() ? m_users.OwnName(k) : m_users.AnnouncedName(k);
-    const QString line = name + QStringLiteral(": ") + ChatText(received, m_host.WireEncoding());
-    m_host.AppendChatLine(line);
-    m_host.NotifyIncoming(line);
+    m_host.LineArrived(IncomingLine{k, name, ChatText(received, m_host.WireEncoding())});
 }
 
 } // namespace net

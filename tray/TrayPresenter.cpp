@@ -90,7 +90,7 @@ void TrayPresenter::onIconMouseUp(Qt::MouseButton button)
     }
 }
 
-void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
+void TrayPresenter::notifyIncoming(const net::IncomingLine& line, bool normalMode)
 {
     using P = NotifyActions::Presentation;
     const NotifyActions actions =
@@ -106,14 +106,15 @@ void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
     } else if (actions.presentation == P::Popup) {
         // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line. A
         // desktop notification is each sender's own: each sender's newest line of the moment goes.
-        m_popupLine = line;
-        const QString sender = SenderOf(line);
-        const auto same = std::find_if(m_newestBySender.begin(), m_newestBySender.end(),
-                                       [&sender](const QString& waiting) { return SenderOf(waiting) == sender; });
+        m_popupLine = line.shown();
+        const auto same =
+            std::find_if(m_newestBySender.begin(), m_newestBySender.end(), [&line](const net::IncomingLine& waiting) {
+                return waiting.entry == line.entry && waiting.sender == line.sender;
+            });
         if (same != m_newestBySender.end())
             *same = line;
         else
-            m_newestBySender.append(line);
+            m_newestBySender.push_back(line);
         m_popupFrame.request();
     }
     if (actions.sound == NotifyActions::Sound::Beep)
@@ -125,7 +126,7 @@ void TrayPresenter::notifyIncoming(const QString& line, bool normalMode)
 void TrayPresenter::showNewestInPopup()
 {
     const QString line = std::exchange(m_popupLine, QString());
-    const QStringList newest = std::exchange(m_newestBySender, QStringList());
+    const std::vector<net::IncomingLine> newest = std::exchange(m_newestBySender, {});
     // The person opened the window while the line waited for its frame: the window shows it already.
     if (m_window.isVisible())
         return;
@@ -133,19 +134,12 @@ void TrayPresenter::showNewestInPopup()
     const bool nativeWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     if (!(m_settings.DesktopNotification || nativeWayland) || m_notifications.failedBefore())
         return showInPopup(line);
-    for (const QString& each : newest) {
-        // "Name: text": the sender's name as the summary, the text as the body.
-        const QString sender = SenderOf(each);
-        m_notifiedLine = each;
-        m_notifications.show(sender.isEmpty() ? QStringLiteral("Parley") : sender,
-                             sender.isEmpty() ? each : each.mid(sender.size() + 2), NotificationTimeoutMs());
+    for (const net::IncomingLine& each : newest) {
+        // The sender's name as the summary, the text as the body.
+        m_notifiedLine = each.shown();
+        m_notifications.show(each.sender.isEmpty() ? QStringLiteral("Parley") : each.sender, each.text,
+                             NotificationTimeoutMs());
     }
-}
-
-QString TrayPresenter::SenderOf(const QString& line)
-{
-    const qsizetype colon = line.indexOf(QLatin1String(": "));
-    return colon > 0 ? line.left(colon) : QString();
 }
 
 // The "Hide after" delay, or the service's own when it is unticked (or no number the timer can hold).

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "common/FrameThrottle.h"
+#include "net/IncomingLine.h"
 
 #include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -51,7 +54,7 @@ public:
     void startFlashing();
     void stopFlashing();
     // What a shown incoming line sets off, by the settings, the mode and the window's state.
-    void notifyIncoming(const QString& line, bool normalMode);
+    void notifyIncoming(const net::IncomingLine& line, bool normalMode);
     // The window was opened: a line still waiting for the popup is dropped, and the popup goes.
     void windowShown();
     // How many lines arrived unseen, as the icon's tooltip says; none, no tooltip.
@@ -73,8 +76,6 @@ private:
     void showNewestInPopup();
     void showInPopup(const QString& line);
     int NotificationTimeoutMs() const;
-    // The name before the first ": " of a shown line, empty for none.
-    static QString SenderOf(const QString& line);
 
     platform::Sound& m_sound;
     platform::Notifications& m_notifications;
@@ -95,6 +96,6 @@ private:
     // The newest line for the popup, shown at most once a screen refresh.
     QString m_popupLine;
     // Each sender's newest line of the moment, for the desktop's notifications.
-    QStringList m_newestBySender;
+    std::vector<net::IncomingLine> m_newestBySender;
     FrameThrottle m_popupFrame;
 };

@@ -58,7 +58,7 @@ private:
     void start(const QByteArray& users = QByteArray());
     net::ConnectionManager& connections() { return m_session->connections(); }
     UserList& users() { return m_session->userList(); }
-    QString lastLine() const { return m_lines->isEmpty() ? QString() : m_lines->last().at(0).toString(); }
+    QString lastLine() const { return m_lines.isEmpty() ? QString() : m_lines.last(); }
     // A peer that is up on both connections and has been told the program's name.
     std::unique_ptr<Peer> connectedPeer(const QString& address);
     // Everything the program sent a peer up to a fresh announcement: proves what came before it, without waiting.
@@ -69,7 +69,8 @@ private:
     Settings m_settings;
     quint16 m_port = 0;
     std::unique_ptr<ChatSession> m_session;
-    std::unique_ptr<QSignalSpy> m_lines;
+    // Every line for the chat area, own and incoming, in order.
+    QStringList m_lines;
     std::unique_ptr<QSignalSpy> m_boxes;
 };
 
@@ -81,7 +82,7 @@ void TestChatSession::init()
 
 void TestChatSession::cleanup()
 {
-    m_lines.reset();
+    m_lines.clear();
     m_boxes.reset();
     m_session.reset();
 }
@@ -89,7 +90,10 @@ void TestChatSession::cleanup()
 void TestChatSession::start(const QByteArray& list)
 {
     m_session = std::make_unique<ChatSession>(m_settings, QHostAddress(QHostAddress::LocalHost), m_port, m_port);
-    m_lines = std::make_unique<QSignalSpy>(m_session.get(), &ChatSession::lineAppended);
+    m_lines.clear();
+    connect(m_session.get(), &ChatSession::lineAppended, this, [this](const QString& line) { m_lines.append(line); });
+    connect(m_session.get(), &ChatSession::lineArrived, this,
+            [this](const net::IncomingLine& line) { m_lines.append(line.shown()); });
     m_boxes = std::make_unique<QSignalSpy>(m_session.get(), &ChatSession::boxRequested);
     users().LoadUserList(platform::ProfileFile::fromBytes(list));
     m_session->SetUserName(QStringLiteral("Al"));
@@ -273,15 +277,15 @@ void TestChatSession::tickedDecidesWhatIsShown()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserE0=1\r\n");
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
-    QSignalSpy incoming(m_session.get(), &ChatSession::incomingLine);
+    QSignalSpy incoming(m_session.get(), &ChatSession::lineArrived);
     connections().StoreTick(connections().UserViewRows().first().connection, false);
     QVERIFY(!users().Ticked(0));
-    const int lines = m_lines->count();
+    const int lines = m_lines.size();
     // The read has been handled once the program's own slot has run, which comes before this spy's.
     QSignalSpy read(connections().Client(0), &QIODevice::readyRead);
     QVERIFY(bob->say("not shown"));
     QVERIFY(read.wait());
-    QCOMPARE(m_lines->count(), lines);
+    QCOMPARE(m_lines.size(), lines);
     QCOMPARE(incoming.count(), 0);
     // An unticked peer still gets every line.
     m_session->SendToEveryone(QStringLiteral("to all"));
@@ -290,7 +294,10 @@ void TestChatSession::tickedDecidesWhatIsShown()
     connections().StoreTick(connections().UserViewRows().first().connection, true);
     QVERIFY(bob->say("shown"));
     QTRY_COMPARE(incoming.count(), 1);
-    QCOMPARE(incoming.first().at(0).toString(), QStringLiteral("Unknown: shown"));
+    const auto line = incoming.first().at(0).value<net::IncomingLine>();
+    QCOMPARE(line.sender, QStringLiteral("Unknown"));
+    QCOMPARE(line.text, QStringLiteral("shown"));
+    QCOMPARE(line.entry, 0);
 }
 
 void TestChatSession::ownNamesWhenAsked()
@@ -374,18 +381,18 @@ void TestChatSession::hostileBytes()
     const QByteArray flood(16 << 20, 'z');
     bob->incoming()->write(flood);
     qsizetype shown = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((shown = std::accumulate(m_lines->cbegin(), m_lines->cend(), qsizetype(0),
-                                                      [](qsizetype n, const QList<QVariant>& line) {
-                                                          return n + line.at(0).toString().count(QLatin1Char('z'));
+    QTRY_VERIFY_WITH_TIMEOUT((shown = std::accumulate(m_lines.cbegin(), m_lines.cend(), qsizetype(0),
+                                                      [](qsizetype n, const QString& line) {
+                                                          return n + line.count(QLatin1Char('z'));
                                                       })) == flood.size(),
                              60000);
-    QVERIFY(m_lines->count() >= flood.size() / net::ConnectionManager::ReadChunk);
+    QVERIFY(m_lines.size() >= flood.size() / net::ConnectionManager::ReadChunk);
     // Bytes sent on the connection the program accepted are never taken in; it keeps answering.
     bob->outgoing().write(QByteArray(4 << 20, 'q'));
     QVERIFY(bob->say("after the flood"));
     QTRY_VERIFY(lastLine().endsWith(QStringLiteral("after the flood")));
-    for (const QList<QVariant>& line : std::as_const(*m_lines))
-        QVERIFY(!line.at(0).toString().contains(QLatin1Char('q')));
+    for (const QString& line : std::as_const(m_lines))
+        QVERIFY(!line.contains(QLatin1Char('q')));
 }
 
 void TestChatSession::peerThatNeverReadsIsCut()

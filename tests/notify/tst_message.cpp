@@ -51,7 +51,7 @@ private:
     }
     bool say(const QByteArray& line)
     {
-        QSignalSpy shown(&m_parley->session(), &ChatSession::incomingLine);
+        QSignalSpy shown(&m_parley->session(), &ChatSession::lineArrived);
         return m_bob->say(line) && shown.wait();
     }
     void cleanupBob() { m_bob.reset(); }
@@ -80,8 +80,8 @@ void TestMessage::lineInTheTrayShowsThePopup()
     QVERIFY(!main()->tray().flashing());
     // A line that waits for the next screen refresh is dropped when the window opens meanwhile.
     main()->hide();
-    main()->notifyIncoming(QStringLiteral("Bob: one"));
-    main()->notifyIncoming(QStringLiteral("Bob: two"));
+    main()->showIncoming({0, QStringLiteral("Bob"), QStringLiteral("one")});
+    main()->showIncoming({0, QStringLiteral("Bob"), QStringLiteral("two")});
     main()->showMainWindow();
     QTest::qWait(100);
     QVERIFY(!popup()->isVisible());
@@ -295,11 +295,11 @@ void TestMessage::desktopNotification()
     QVERIFY(!main()->tray().flashing());
     main()->hide();
     // Two senders within one screen refresh: each gets a notification of its own.
-    main()->notifyIncoming(QStringLiteral("Gus: Grüße"));
-    main()->notifyIncoming(QStringLiteral("Hal: привет"));
+    main()->showIncoming({0, QStringLiteral("Gus"), QStringLiteral("Grüße")});
+    main()->showIncoming({1, QStringLiteral("Hal: IT"), QStringLiteral("привет")}); // a name may hold ": " too
     QTRY_COMPARE(service.shown.size(), 3);
     QCOMPARE(service.shown[1].summary, QStringLiteral("Gus"));
-    QCOMPARE(service.shown[2].summary, QStringLiteral("Hal"));
+    QCOMPARE(service.shown[2].summary, QStringLiteral("Hal: IT"));
     QCOMPARE(service.shown[2].body, QStringLiteral("привет"));
     // Silent mode shows nothing.
     main()->onModeClicked();
