@@ -53,10 +53,10 @@ Parley::Parley(const Services& services) : m_services(services)
         m_main->tray().icon().SetVisible(false);
     m_config = new TF_Config(ConfigServices{services.shell, services.choosers, services.version,
                                             services.executablePath, services.configHome},
-                             settings, m_store->iniPath(), m_main.get());
+                             settings, *m_store, m_main.get());
     m_main->applyAppearance();
     m_message = std::make_unique<TF_Message>(services.version, settings);
-    m_users = new TF_Users(services.boxes, services.shell, *m_session, m_store->iniPath(), m_main.get());
+    m_users = new TF_Users(services.boxes, services.shell, *m_session, *m_store, m_main.get());
     m_personal = new TF_Personal(settings, *m_session, m_main.get());
     m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
 

@@ -163,16 +163,34 @@ std::optional<ChatLog> SessionStore::finishHistory()
     return history;
 }
 
-void SessionStore::saveWindowAndList(const WindowPlace& place, const UserList& users) const
+// The file as it is now, with only these keys changed: what others wrote in the meantime stays.
+void SessionStore::UpdateIni(const std::function<void(platform::ProfileFile&)>& change) const
 {
     platform::ProfileFile ini = platform::ProfileFile::load(iniPath());
-    ini.writeInteger(SystemSection, QStringLiteral("Left"), place.topLeft.x());
-    ini.writeInteger(SystemSection, QStringLiteral("Top"), place.topLeft.y());
-    ini.writeString(SystemSection, QStringLiteral("UserName"), place.userName);
-    ini.writeInteger(SystemSection, QStringLiteral("Width"), place.outerSize.width());
-    ini.writeInteger(SystemSection, QStringLiteral("Height"), place.outerSize.height());
-    users.SaveUserList(ini);
+    change(ini);
     ini.save();
+}
+
+void SessionStore::saveSettings(const Settings& settings) const
+{
+    UpdateIni([&settings](platform::ProfileFile& ini) { SaveSettings(settings, ini); });
+}
+
+void SessionStore::saveUserList(const UserList& users) const
+{
+    UpdateIni([&users](platform::ProfileFile& ini) { users.SaveUserList(ini); });
+}
+
+void SessionStore::saveWindowAndList(const WindowPlace& place, const UserList& users) const
+{
+    UpdateIni([&](platform::ProfileFile& ini) {
+        ini.writeInteger(SystemSection, QStringLiteral("Left"), place.topLeft.x());
+        ini.writeInteger(SystemSection, QStringLiteral("Top"), place.topLeft.y());
+        ini.writeString(SystemSection, QStringLiteral("UserName"), place.userName);
+        ini.writeInteger(SystemSection, QStringLiteral("Width"), place.outerSize.width());
+        ini.writeInteger(SystemSection, QStringLiteral("Height"), place.outerSize.height());
+        users.SaveUserList(ini);
+    });
 }
 
 void SessionStore::saveChat(const ChatLog& log)

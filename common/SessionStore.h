@@ -13,6 +13,9 @@
 #include <optional>
 
 class UserList;
+namespace platform {
+class ProfileFile;
+}
 
 // What survives between runs, in the program folder: "Parley.ini" (the settings, the user list, the own name and
 // the main window's place) and "chat.txt" (the chat log). It loads all of it before any window exists and saves it
@@ -50,6 +53,10 @@ public:
 
     // The window's place and the user list, each a key of its own, into "Parley.ini". Throws when it cannot.
     void saveWindowAndList(const WindowPlace& place, const UserList& users) const;
+    // What the Configuration dialog and the Users dialog hand over when they close: the store is the one writer of
+    // "Parley.ini", and each save changes only its own keys. Throw when it cannot.
+    void saveSettings(const Settings& settings) const;
+    void saveUserList(const UserList& users) const;
     // Lines that entered the chat area, in the file's form, go to "chat.txt" at once (a moment later on disk),
     // after the file's earlier lines; an emptied chat area empties it.
     void appendChat(const QByteArray& lines);
@@ -65,6 +72,7 @@ public:
     QString recoveryNote() const;
 
 private:
+    void UpdateIni(const std::function<void(platform::ProfileFile&)>& change) const;
     [[noreturn]] void throwUnreadable() const;
     [[noreturn]] void throwUnreadableAtStart();
 

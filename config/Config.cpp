@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/Gen_func.h"
+#include "common/SessionStore.h"
 #include "common/Site.h"
 #include "config/Colours.h"
 #include "config/TextAppearance.h"
@@ -49,8 +50,8 @@ QLabel* Caption(QWidget* parent, const QString& text, int x, int y)
 
 } // namespace
 
-TF_Config::TF_Config(const ConfigServices& services, Settings& settings, const QString& iniPath, QWidget* parent)
-    : QDialog(parent), m_services(services), m_settings(settings), m_iniPath(iniPath), m_autostart(services.configHome)
+TF_Config::TF_Config(const ConfigServices& services, Settings& settings, const SessionStore& store, QWidget* parent)
+    : QDialog(parent), m_services(services), m_settings(settings), m_store(store), m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
     SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 510));
@@ -381,11 +382,9 @@ void TF_Config::setAutostart(bool enabled)
 bool TF_Config::closeQuery()
 {
     onDelayLeft();
-    platform::ProfileFile ini = platform::ProfileFile::load(m_iniPath);
-    SaveSettings(m_settings, ini);
     // The main window takes the new appearance even when the file cannot be written.
     Q_EMIT closed();
-    ini.save();
+    m_store.saveSettings(m_settings);
     return true;
 }
 

@@ -20,14 +20,15 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class SessionStore;
 class TextAppearance;
 
 // The Configuration dialog. Its controls edit the program's one Settings object live; every close saves it.
 class TF_Config : public QDialog {
     Q_OBJECT
 public:
-    // Shows the settings, loaded before any window; writes them to iniPath when it closes.
-    TF_Config(const ConfigServices& services, Settings& settings, const QString& iniPath, QWidget* parent);
+    // Shows the settings, loaded before any window; hands them to the store to save when it closes.
+    TF_Config(const ConfigServices& services, Settings& settings, const SessionStore& store, QWidget* parent);
 
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
@@ -137,7 +138,7 @@ private:
     ConfigServices m_services;
     Settings& m_settings;
     SettingBindings m_bindings{m_settings};
-    QString m_iniPath;
+    const SessionStore& m_store;
     platform::Autostart m_autostart;
     bool m_effects = true;
 };

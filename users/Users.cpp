@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/Gen_func.h"
+#include "common/SessionStore.h"
 #include "common/Site.h"
 #include "net/ChatSession.h"
 #include "platform/MessageBoxes.h"
@@ -30,9 +31,9 @@ QLabel* Label(QWidget* parent, const QString& text, const QRect& place, const QF
 const QString NoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
-TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSession& session, const QString& iniPath,
-                   QWidget* parent)
-    : QDialog(parent), m_boxes(boxes), m_shell(shell), m_session(session), m_iniPath(iniPath)
+TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSession& session,
+                   const SessionStore& store, QWidget* parent)
+    : QDialog(parent), m_boxes(boxes), m_shell(shell), m_session(session), m_store(store)
 {
     // Taller than the design by the row of "Find copies...".
     SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 284));
@@ -271,9 +272,7 @@ void TF_Users::onClearClicked()
 // Every close saves the list, changed or not, and shows the result in the main window.
 void TF_Users::saveList()
 {
-    platform::ProfileFile ini = platform::ProfileFile::load(m_iniPath);
-    m_session.userList().SaveUserList(ini);
-    ini.save();
+    m_store.saveUserList(m_session.userList());
     Q_EMIT closed();
 }
 

@@ -9,6 +9,7 @@ class Shell;
 
 class ChatSession;
 class FindCopiesDialog;
+class SessionStore;
 
 class QLabel;
 class QLineEdit;
@@ -19,7 +20,7 @@ class QPushButton;
 class TF_Users : public QDialog {
     Q_OBJECT
 public:
-    TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSession& session, const QString& iniPath,
+    TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSession& session, const SessionStore& store,
              QWidget* parent);
 
     // The controls, named for what they are; each has its design name (ListBox1, Edit1, ...) as its object name.
@@ -76,5 +77,5 @@ private:
     platform::MessageBoxes& m_boxes;
     platform::Shell& m_shell;
     ChatSession& m_session;
-    QString m_iniPath;
+    const SessionStore& m_store;
 };
