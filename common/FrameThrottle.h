@@ -22,6 +22,8 @@ public:
     void request() { Schedule(false); }
     // The same, but never inside the caller: at the next turn of the event loop at the earliest.
     void requestLater() { Schedule(true); }
+    // A run waits for its frame.
+    bool pending() const { return m_timer.isActive(); }
     // The work was just done another way: a pending run is dropped and the next frame counts from now.
     void ran()
     {

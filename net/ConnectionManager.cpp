@@ -168,6 +168,11 @@ void ConnectionManager::SweepGone()
     }
 }
 
+bool ConnectionManager::AcceptingPaused() const
+{
+    return m_acceptResume->isActive();
+}
+
 void ConnectionManager::PauseAccepting()
 {
     m_server->pauseAccepting();

@@ -102,6 +102,8 @@ public:
     void SendOn(int j, const QByteArray& message);
 
     QTcpSocket* Client(int k) const { return m_outgoing->Client(k); }
+    // Out of descriptors, accepting waits a moment (AcceptPauseMs).
+    bool AcceptingPaused() const;
 
 private:
     struct Accepted {

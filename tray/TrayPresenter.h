@@ -49,6 +49,8 @@ public:
     QAction* checkNetworkAction() const { return m_checkNetworkAction; }
     QTimer* flashTimer() const { return m_flashTimer; }
     bool flashing() const;
+    // A line waits for the next screen refresh to reach the popup or the desktop's notifications.
+    bool popupPending() const { return m_popupFrame.pending(); }
     QStringList soundFolders() const;
 
     void startFlashing();

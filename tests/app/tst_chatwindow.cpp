@@ -362,7 +362,7 @@ void TestChatWindow::handlerErrorsNeverStack()
     m_env->boxes.modalMs = 100;
     for (int i = 0; i < 40; ++i) {
         QVERIFY(bob->say("line " + QByteArray::number(i)));
-        QTest::qWait(5);
+        QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: line %1").arg(i));
     }
     QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: line 39"));
     QTRY_COMPARE(m_env->boxes.open, 0);

@@ -3,6 +3,7 @@
 #include "app/Parley.h"
 #include "config/Config.h"
 #include "platform/ProfileFile.h"
+#include "platform/SessionEnd.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/ProgramTest.h"
@@ -285,8 +286,9 @@ void TestSession::terminateWithFailingSaveStillEnds()
     QVERIFY(main()->close());
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(!QFile::exists(m_env->file(QStringLiteral("chat.txt"))));
+    QSignalSpy handled(m_parley->findChild<platform::SignalWatcher*>(), &platform::SignalWatcher::endRequested);
     ::raise(SIGTERM);
-    QTest::qWait(50);
+    QVERIFY(handled.wait());
     QVERIFY(!QFile::exists(m_env->file(QStringLiteral("chat.txt"))));
     QCOMPARE(finished.count(), 1);
 }

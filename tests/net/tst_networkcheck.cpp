@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <atomic>
 #include <thread>
 
 class TestNetworkCheck : public QObject {
@@ -142,14 +143,17 @@ void TestNetworkCheck::probeOnLoopback()
                                                   "Eve");
     });
     QList<net::FoundCopy> found;
+    std::atomic_bool searched = false;
     std::thread search([&] {
         const std::atomic_bool cancelled = false;
         found = net::SearchCopies(
             net::CopySearchInput{port, QString(), {Ip("127.0.0.2"), Ip("127.0.0.3"), Ip("127.0.0.4")}, {}, {}},
             cancelled);
+        searched = true;
     });
     QTRY_VERIFY_WITH_TIMEOUT(quiet.hasPendingConnections(), 5000);
-    QTest::qWait(1000); // the search waits 700 ms for a name; meanwhile the listeners must answer
+    // The search waits 700 ms for a name; meanwhile the listeners must answer.
+    QTRY_VERIFY_WITH_TIMEOUT(searched, 10000);
     search.join();
     QCOMPARE(found.size(), 2);
     QCOMPARE(found[0].address, QStringLiteral("127.0.0.2"));

@@ -105,7 +105,6 @@ void TestSendQueue::stalledPeerIsGivenUpAfterAWhile()
     Link bob = Connect(m_server, false);
     QVERIFY(bob.ours);
     m_queue->send(bob.ours, Line("Jürgen: ", 2 << 20));
-    QTest::qWait(100); // what the kernel takes, it takes now
     QVERIFY(m_queue->waitingFor(bob.ours) > 0);
     m_now += SendQueue::StallMs - 1;
     m_queue->checkStalled();

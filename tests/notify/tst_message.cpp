@@ -83,7 +83,7 @@ void TestMessage::lineInTheTrayShowsThePopup()
     main()->showIncoming({0, QStringLiteral("Bob"), QStringLiteral("one")});
     main()->showIncoming({0, QStringLiteral("Bob"), QStringLiteral("two")});
     main()->showMainWindow();
-    QTest::qWait(100);
+    QTRY_VERIFY(!main()->tray().popupPending());
     QVERIFY(!popup()->isVisible());
     cleanupBob();
 }
@@ -142,8 +142,7 @@ void TestMessage::arrivalLeavesTheKeyboard()
     QApplication::setActiveWindow(&editor);
     QTRY_VERIFY(editor.isActiveWindow());
     QVERIFY(say("Grüße, привет"));
-    QVERIFY(main()->isVisible());
-    QTest::qWait(50);
+    QVERIFY(QTest::qWaitForWindowExposed(main()));
     QVERIFY(editor.isActiveWindow());
     QVERIFY(!main()->isActiveWindow());
     cleanupBob();
@@ -304,7 +303,7 @@ void TestMessage::desktopNotification()
     // Silent mode shows nothing.
     main()->onModeClicked();
     QVERIFY(say("quiet"));
-    QTest::qWait(50);
+    QVERIFY(!main()->tray().popupPending());
     QCOMPARE(service.shown.size(), 3);
     main()->onModeClicked();
     // No service: this line and every later one go to the popup, and nobody is told.
