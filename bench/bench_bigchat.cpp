@@ -3,8 +3,8 @@
 // back; checks the bytes come back unchanged.
 #include "BenchSupport.h"
 
-#include "app/Main.h"
-#include "app/Parley.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 

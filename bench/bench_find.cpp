@@ -2,8 +2,8 @@
 // four languages, against `grep -c -F -i` over the same file on the same machine, and the longest single step of
 // the search (what the event loop waits at most); then one pasted line of 16 MiB. The words looked for start with
 // the commonest letter of their language. Usage: bench_find [MB]   (default 100)
-#include "common/ChatLog.h"
-#include "common/ChatSearch.h"
+#include "core/chat/ChatLog.h"
+#include "core/chat/ChatSearch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

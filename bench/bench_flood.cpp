@@ -4,9 +4,9 @@
 // the same process that reads the same bytes and throws them away.
 #include "BenchSupport.h"
 
-#include "app/Main.h"
-#include "app/Parley.h"
-#include "net/ChatSession.h"
+#include "core/session/ChatSession.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"

@@ -3,10 +3,10 @@
 // the appends to the file cost on their own (the same lines through the journal alone, at the same pace).
 #include "BenchSupport.h"
 
-#include "app/Main.h"
-#include "app/Parley.h"
-#include "common/ChatJournal.h"
-#include "net/ChatSession.h"
+#include "core/chat/ChatJournal.h"
+#include "core/session/ChatSession.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"

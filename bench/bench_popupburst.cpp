@@ -2,14 +2,14 @@
 // event-loop stall and reports what the person sees at the end: one popup with the newest line and a flashing icon.
 #include "BenchSupport.h"
 
-#include "app/Main.h"
-#include "app/Parley.h"
-#include "net/ChatSession.h"
-#include "notify/Message.h"
+#include "core/session/ChatSession.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
+#include "gui/notify/Message.h"
+#include "gui/tray/TrayPresenter.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
-#include "tray/TrayPresenter.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -9,8 +9,8 @@ out="$root/build-fuzz"
 mkdir -p "$out/new"
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fPIC -I"$root" \
     $(pkg-config --cflags Qt6Core) -DQT_NO_KEYWORDS \
-    "$root/tests/fuzz/fuzz_profile.cpp" "$root/platform/ProfileFile.cpp" "$root/platform/SaveFile.cpp" \
-    "$root/platform/TextCodec.cpp" "$root/common/Errors.cpp" \
+    "$root/tests/fuzz/fuzz_profile.cpp" "$root/core/platform/ProfileFile.cpp" "$root/core/platform/SaveFile.cpp" \
+    "$root/core/platform/TextCodec.cpp" "$root/core/base/Errors.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/fuzz_profile"
 "$out/fuzz_profile" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     "$out/new" "$root/tests/data/profile-corpus"

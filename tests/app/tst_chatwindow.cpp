@@ -1,15 +1,15 @@
-#include "app/Main.h"
-#include "app/Parley.h"
-#include "config/Config.h"
-#include "net/ConnectionManager.h"
-#include "net/Personal.h"
-#include "net/Wire.h"
+#include "core/net/ConnectionManager.h"
+#include "core/net/Wire.h"
+#include "core/session/UserViewModel.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
+#include "gui/config/Config.h"
+#include "gui/net/Personal.h"
+#include "gui/widgets/FindBar.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
-#include "ui/FindBar.h"
-#include "users/UserViewModel.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "common/ChatLog.h"
-#include "common/ChatSearch.h"
-#include "common/UnreadLines.h"
+#include "core/chat/ChatLog.h"
+#include "core/chat/ChatSearch.h"
+#include "core/chat/UnreadLines.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "common/Errors.h"
-#include "common/Gen_func.h"
+#include "core/base/Errors.h"
+#include "core/base/Gen_func.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/ErrorText.h"
 

@@ -1,7 +1,7 @@
 // The session store without any window: what it loads from a folder, what it saves, and the history read.
-#include "common/SessionStore.h"
+#include "core/session/SessionStore.h"
+#include "core/users/UserList.h"
 #include "tests/support/FileHelpers.h"
-#include "users/UserList.h"
 
 #include <QTemporaryDir>
 #include <QTest>

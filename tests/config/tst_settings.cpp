@@ -1,6 +1,6 @@
-#include "common/Errors.h"
-#include "config/Settings.h"
-#include "platform/ProfileFile.h"
+#include "core/base/Errors.h"
+#include "core/config/Settings.h"
+#include "core/platform/ProfileFile.h"
 #include "tests/support/ErrorText.h"
 
 #include <QTest>

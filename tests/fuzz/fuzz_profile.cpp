@@ -1,6 +1,6 @@
 // libFuzzer target for the settings-file parser: any bytes load, take writes and an erase, and read back what
 // was written; saving what was loaded and loading it again changes nothing.
-#include "platform/ProfileFile.h"
+#include "core/platform/ProfileFile.h"
 
 #include <cstdint>
 #include <cstdlib>

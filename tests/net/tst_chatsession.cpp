@@ -1,11 +1,11 @@
 // The chat session on real loopback sockets, without a window: the program listens on 127.0.0.1, the peers that the
 // tests play listen and connect from addresses of their own in 127.0.0.0/8.
-#include "common/Errors.h"
-#include "net/ChatSession.h"
-#include "net/Wire.h"
-#include "platform/ProfileFile.h"
+#include "core/base/Errors.h"
+#include "core/net/Wire.h"
+#include "core/platform/ProfileFile.h"
+#include "core/session/ChatSession.h"
+#include "core/session/UserViewModel.h"
 #include "tests/support/Peer.h"
-#include "users/UserViewModel.h"
 
 #include <QSignalSpy>
 #include <QTest>

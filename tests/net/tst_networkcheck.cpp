@@ -1,10 +1,10 @@
 // The parts of "who is there" that need no LAN: the firewall's verdict on nftables rules, the addresses a search
 // tries, a probe on loopback, and how a link's history reads.
-#include "net/CopySearch.h"
-#include "net/LinkStates.h"
-#include "net/NetworkCheck.h"
+#include "core/net/CopySearch.h"
+#include "core/net/LinkStates.h"
+#include "core/net/NetworkCheck.h"
+#include "core/session/PeerStateText.h"
 #include "tests/support/Peer.h"
-#include "users/PeerStateText.h"
 
 #include <QDateTime>
 #include <QHostAddress>

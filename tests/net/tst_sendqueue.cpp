@@ -1,4 +1,4 @@
-#include "net/SendQueue.h"
+#include "core/net/SendQueue.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -2,14 +2,14 @@
 // port 196 of every address; the script's peers are Bob (both ways), Carl (connects to us, refuses us), Dan (connects
 // to us, drops us), Gus (nothing listens), Hal (drops us, never connects), and two unlisted listeners, Eve (who
 // announces her name) and one that says nothing. Run anywhere else, it skips.
-#include "net/ChatSession.h"
+#include "core/session/ChatSession.h"
+#include "core/session/UserViewModel.h"
+#include "gui/users/FindCopiesDialog.h"
+#include "gui/users/NetworkCheckDialog.h"
+#include "gui/users/Users.h"
+#include "gui/widgets/ChatView.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/ProgramTest.h"
-#include "ui/ChatView.h"
-#include "users/FindCopiesDialog.h"
-#include "users/NetworkCheckDialog.h"
-#include "users/UserViewModel.h"
-#include "users/Users.h"
 
 #include <QLabel>
 #include <QListView>

@@ -1,4 +1,4 @@
-#include "net/Wire.h"
+#include "core/net/Wire.h"
 
 #include <QTest>
 

@@ -1,15 +1,15 @@
 // The popup and what an arriving line sets off in the windows: a line from a peer played by the test, the popup,
 // the tray flash and the sound (through a recording double).
-#include "app/Main.h"
-#include "app/Parley.h"
-#include "common/Errors.h"
-#include "net/ChatSession.h"
-#include "notify/Message.h"
+#include "core/base/Errors.h"
+#include "core/session/ChatSession.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
+#include "gui/notify/Message.h"
+#include "gui/tray/TrayPresenter.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
-#include "tray/TrayPresenter.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

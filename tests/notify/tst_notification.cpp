@@ -1,5 +1,5 @@
-#include "common/Errors.h"
-#include "notify/Notification.h"
+#include "core/base/Errors.h"
+#include "core/notify/Notification.h"
 
 #include <QTest>
 

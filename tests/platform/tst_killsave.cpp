@@ -1,4 +1,4 @@
-#include "platform/SaveFile.h"
+#include "core/platform/SaveFile.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/SaveVersions.h"
 

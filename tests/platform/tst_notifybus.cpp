@@ -1,4 +1,4 @@
-#include "platform/Notifications.h"
+#include "gui/platform/Notifications.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,5 +1,5 @@
-#include "common/Errors.h"
-#include "platform/ProfileFile.h"
+#include "core/base/Errors.h"
+#include "core/platform/ProfileFile.h"
 #include "tests/support/FileHelpers.h"
 
 #include <QDir>

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "common/Gen_func.h"
-#include "platform/Choosers.h"
-#include "platform/Cursor.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Notifications.h"
-#include "platform/Services.h"
-#include "platform/Shell.h"
-#include "platform/Sound.h"
-#include "platform/TrayArea.h"
-#include "platform/VersionQuery.h"
+#include "core/base/Gen_func.h"
+#include "core/platform/VersionQuery.h"
+#include "gui/platform/Choosers.h"
+#include "gui/platform/Cursor.h"
+#include "gui/platform/MessageBoxes.h"
+#include "gui/platform/Notifications.h"
+#include "gui/platform/Services.h"
+#include "gui/platform/Shell.h"
+#include "gui/platform/Sound.h"
+#include "gui/platform/TrayArea.h"
 
 #include <QList>
 #include <QPointer>

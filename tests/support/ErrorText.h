@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Errors.h"
+#include "core/base/Errors.h"
 
 #include <QString>
 

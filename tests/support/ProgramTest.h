@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Main.h"
-#include "app/Parley.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
 #include "tests/support/Doubles.h"
 
 #include <QObject>

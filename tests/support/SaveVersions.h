@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ProfileFile.h"
+#include "core/platform/ProfileFile.h"
 
 #include <QByteArray>
 #include <QString>

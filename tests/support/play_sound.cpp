@@ -1,6 +1,6 @@
 // Usage: play_sound FILE|--beep. Asks the desktop's sound service for the sound, asks again 150 ms later while the
 // first still plays, and ends a second after that: what the sound test records.
-#include "platform/Sound.h"
+#include "gui/platform/Sound.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,6 +1,6 @@
 // Usage: save_writer FOLDER. Saves the two versions of Parley.ini and chat.txt in FOLDER in turn, forever, the way
 // the program saves them, and prints "saving" once it has begun: a test kills it at arbitrary moments.
-#include "platform/SaveFile.h"
+#include "core/platform/SaveFile.h"
 #include "tests/support/SaveVersions.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "ui/ChatView.h"
+#include "gui/widgets/ChatView.h"
 
 #include <QAccessible>
 #include <QApplication>

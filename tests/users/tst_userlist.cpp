@@ -1,7 +1,7 @@
-#include "common/Errors.h"
-#include "platform/ProfileFile.h"
+#include "core/base/Errors.h"
+#include "core/platform/ProfileFile.h"
+#include "core/users/UserList.h"
 #include "tests/support/ErrorText.h"
-#include "users/UserList.h"
 
 #include <QTest>
 

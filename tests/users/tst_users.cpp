@@ -1,13 +1,13 @@
-#include "app/Main.h"
-#include "app/Parley.h"
-#include "common/Errors.h"
-#include "net/ConnectionManager.h"
-#include "platform/ProfileFile.h"
+#include "core/base/Errors.h"
+#include "core/net/ConnectionManager.h"
+#include "core/platform/ProfileFile.h"
+#include "gui/app/Main.h"
+#include "gui/app/Parley.h"
+#include "gui/users/Users.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 #include "tests/support/Peer.h"
 #include "tests/support/ProgramTest.h"
-#include "users/Users.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/net/IncomingLine.h"
+
+#include <QString>
+
+namespace net {
+
+// What the connection manager needs from the session that owns it.
+class ConnectionHost {
+public:
+    virtual ~ConnectionHost() = default;
+    virtual QString OwnUserName() const = 0;
+    virtual bool AddNewIP() const = 0;
+    virtual bool ShowYour() const = 0;
+    // The encoding of the text on the wire, as the settings name it.
+    virtual QString WireEncoding() const = 0;
+    // The rows of the user view may have changed; a burst of network events rebuilds the view once.
+    virtual void UserViewChanged() = 0;
+    virtual void ShowInformation(const QString& text) = 0;
+    virtual void ShowError(const QString& text) = 0;
+    // A remark below the chat text, never part of it.
+    virtual void AppendNote(const QString& note) = 0;
+    // A ticked peer's line, to be shown and notified.
+    virtual void LineArrived(const IncomingLine& line) = 0;
+};
+
+} // namespace net

@@ -1,0 +1,453 @@
+#include "core/net/ConnectionManager.h"
+
+#include "core/base/Errors.h"
+#include "core/net/KeepAlive.h"
+#include "core/net/Wire.h"
+#include "core/platform/OpenFiles.h"
+
+#include <QCoreApplication>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace net {
+
+namespace {
+[[noreturn]] void ThrowSocketError(const char* call, int error)
+{
+    throw ParleyError(QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
+                          .arg(QString::fromLocal8Bit(std::strerror(error)))
+                          .arg(error)
+                          .arg(QLatin1String(call)));
+}
+
+// The listening socket is made by hand so that a failure names the call and the system's error.
+int OpenListeningSocket(const QHostAddress& address, quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        ThrowSocketError("socket", errno);
+    // Without it a Stop! followed by Run! fails while old connections linger in TIME_WAIT.
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // Accepted connections take these from the listening socket: none of their own calls while a crowd connects.
+    EnableKeepAlive(fd);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port);
+    local.sin_addr.s_addr = htonl(address.toIPv4Address());
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ThrowSocketError("bind", error);
+    }
+    // A short queue overflows when a whole office starts at once; the kernel then answers with SYN cookies, the
+    // peer believes it is connected and its first line is lost, so the queue is as long as the system allows.
+    if (::listen(fd, SOMAXCONN) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ThrowSocketError("listen", error);
+    }
+    return fd;
+}
+
+} // namespace
+
+ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
+                                     quint16 listenPort, quint16 peerPort, QObject* parent)
+    : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
+      m_peerPort(peerPort), m_server(new QTcpServer(this)), m_acceptResume(new QTimer(this)),
+      m_openBackTimer(new QTimer(this)), m_goneSweep(new QTimer(this)),
+      m_outgoing(new OutgoingConnections(
+          users, host, peerPort,
+          OutgoingConnections::Listener{[this] { return Listening(); },
+                                        [this](quint32 address) { return IndexOfNumeric(address) >= 0; }},
+          this)),
+      m_sendQueue(
+          new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this))
+{
+    m_server->setProxy(QNetworkProxy::NoProxy);
+    connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
+    // Qt stops accepting for good after an error such as running out of descriptors; we start again shortly.
+    connect(m_server, &QTcpServer::acceptError, this, [this] { PauseAccepting(); });
+    m_openBackTimer->setSingleShot(true);
+    m_openBackTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_openBackTimer, &QTimer::timeout, this, Guarded([this] { OpenQueuedClients(); }));
+    m_goneSweep->setInterval(GoneSweepMs);
+    connect(m_goneSweep, &QTimer::timeout, this, Guarded([this] { SweepGone(); }));
+    m_acceptResume->setSingleShot(true);
+    m_acceptResume->setInterval(AcceptPauseMs);
+    connect(m_acceptResume, &QTimer::timeout, this, [this] {
+        if (m_server->isListening())
+            m_server->resumeAccepting();
+    });
+}
+
+ConnectionManager::~ConnectionManager()
+{
+    CloseServer();
+}
+
+void ConnectionManager::OpenServer()
+{
+    const int fd = OpenListeningSocket(m_listenAddress, m_listenPort);
+    if (!m_server->setSocketDescriptor(fd)) {
+        ::close(fd);
+        ThrowSocketError("listen", EBADF);
+    }
+    m_goneSweep->start();
+}
+
+void ConnectionManager::CloseServer()
+{
+    m_acceptResume->stop();
+    m_goneSweep->stop();
+    m_server->close();
+    for (const Accepted& connection : std::as_const(m_accepted)) {
+        connection.socket->disconnect(this);
+        connection.socket->abort();
+        connection.socket->deleteLater();
+    }
+    m_accepted.clear();
+}
+
+bool ConnectionManager::Listening() const
+{
+    return m_server->isListening();
+}
+
+void ConnectionManager::AcceptPending()
+{
+    while (m_server->hasPendingConnections()) {
+        QTcpSocket* socket = m_server->nextPendingConnection();
+        const QString remote = socket->peerAddress().toString();
+        const std::optional<quint32> numeric = ParseDottedDecimal(remote);
+        const bool reserved = platform::InDescriptorReserve(socket->socketDescriptor());
+        if (!numeric || socket->state() != QAbstractSocket::ConnectedState || reserved) {
+            // Reset before we got to it: no address, nobody to admit or refuse. Or it took one of the descriptors
+            // kept for saving the chat: it goes, and the peer's next try is let in once some are free again.
+            socket->abort();
+            socket->deleteLater();
+            if (reserved) {
+                SweepGone();
+                PauseAccepting();
+            }
+            continue;
+        }
+        // We never read what arrives here: a tiny buffer leaves it to the kernel, whose window then stops the peer.
+        socket->setReadBufferSize(1);
+        m_accepted.append(Accepted{socket, remote, numeric, false, NowMs(), ++m_lastConnectionId});
+        connect(socket, &QTcpSocket::disconnected, this, Guarded([this, socket] { ServerClientDisconnect(socket); }));
+        Guard([&] { ServerClientConnect(socket); });
+    }
+}
+
+// We never read what arrives on an accepted connection, so Qt never sees its end: a peer that closed or reset it
+// would keep its descriptor and its row for good.
+void ConnectionManager::SweepGone()
+{
+    QList<QTcpSocket*> gone;
+    for (const Accepted& connection : std::as_const(m_accepted)) {
+        if (!connection.closed && PeerHasGone(connection.socket->socketDescriptor()))
+            gone.append(connection.socket);
+    }
+    for (QTcpSocket* socket : std::as_const(gone)) {
+        socket->abort();
+        ServerClientDisconnect(socket);
+    }
+}
+
+bool ConnectionManager::AcceptingPaused() const
+{
+    return m_acceptResume->isActive();
+}
+
+void ConnectionManager::PauseAccepting()
+{
+    m_server->pauseAccepting();
+    m_acceptResume->start();
+}
+
+void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
+{
+    const QString remote = m_accepted.back().address;
+    const quint32 numeric = *m_accepted.back().numeric;
+    // Socket events never raise the conversion error of a hand-edited entry: a peer could set it off at will.
+    const int k = m_users.FindAddress(remote);
+    if (k < 0) {
+        // A full list refuses newcomers as if adding them were switched off.
+        if (m_host.AddNewIP() && m_users.Count() < MaxUsers) {
+            m_users.AppendUser(remote, UnknownName);
+            QueueOpenBack(m_users.Count() - 1);
+            m_host.ShowInformation(
+                QStringLiteral("New user has connected and added to your IP list with name \"Unknown\"."));
+        } else {
+            socket->abort();
+        }
+    } else {
+        // The name goes on the connection just accepted: an older one from the same address may already be dead.
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+        CheckOlderConnections(numeric);
+        QueueOpenBack(k);
+    }
+    m_host.UserViewChanged();
+}
+
+// When many peers connect at once, each is answered first and connected back to once the crowd has passed: an
+// attempt costs more than an announcement, and a peer waiting for our name must not wait for them. A steady stream
+// of connections delays them no longer than OpenBackMaxWaitMs.
+void ConnectionManager::QueueOpenBack(int k)
+{
+    if (m_openBack.isEmpty())
+        m_openBackWaiting.start();
+    m_openBack.append(k);
+    if (m_openBackWaiting.elapsed() < OpenBackMaxWaitMs)
+        m_openBackTimer->start(OpenBackQuietMs);
+    else if (!m_openBackTimer->isActive())
+        m_openBackTimer->start(0);
+}
+
+// A bounded batch at a time, so that connections waiting to be accepted get their turns in between.
+void ConnectionManager::OpenQueuedClients()
+{
+    const QList<int> batch = m_openBack.first(std::min<qsizetype>(m_openBack.size(), OpenBackBatch));
+    m_openBack.remove(0, batch.size());
+    if (!m_openBack.isEmpty())
+        m_openBackTimer->start(0);
+    for (int k : batch)
+        OpenClient(k);
+}
+
+void ConnectionManager::CheckOlderConnections(quint32 address)
+{
+    QList<int> older;
+    for (int j = 0; j + 1 < m_accepted.size(); ++j) {
+        if (m_accepted[j].numeric == address && Live(m_accepted[j]))
+            older.append(j);
+    }
+    // Together with the newest, at most MaxConnectionsPerAddress stay.
+    const qsizetype surplus = older.size() + 1 - MaxConnectionsPerAddress;
+    for (qsizetype i = 0; i < older.size(); ++i) {
+        if (i < surplus)
+            DropAccepted(older[i]);
+        else
+            Write(m_accepted[older[i]].socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+    }
+}
+
+// Closed without the disconnect handling: the peer's newer connection is alive, so ours to it stays.
+void ConnectionManager::DropAccepted(int j)
+{
+    Accepted& connection = m_accepted[j];
+    connection.closed = true;
+    connection.socket->disconnect(this);
+    connection.socket->abort();
+    ScheduleRemoval();
+}
+
+void ConnectionManager::ServerClientDisconnect(QTcpSocket* socket)
+{
+    QString remote;
+    for (Accepted& connection : m_accepted) {
+        if (connection.socket == socket && !connection.closed) {
+            remote = connection.address;
+            connection.closed = true;
+        }
+    }
+    // The connection leaves the list at a later turn of the loop, never inside its own signal.
+    ScheduleRemoval();
+    const int k = remote.isEmpty() ? -1 : m_users.FindAddress(remote);
+    if (k >= 0)
+        CloseClient(k);
+    m_host.UserViewChanged();
+}
+
+void ConnectionManager::ScheduleRemoval()
+{
+    if (m_removalScheduled)
+        return;
+    m_removalScheduled = true;
+    QTimer::singleShot(0, this, [this] { RemoveClosedConnections(); });
+}
+
+void ConnectionManager::RemoveClosedConnections()
+{
+    m_removalScheduled = false;
+    for (qsizetype j = m_accepted.size() - 1; j >= 0; --j) {
+        if (!m_accepted[j].closed)
+            continue;
+        m_accepted[j].socket->disconnect(this);
+        m_accepted[j].socket->deleteLater();
+        m_accepted.removeAt(j);
+    }
+    // The rows of the view follow the list: one fewer for each connection that went.
+    m_host.UserViewChanged();
+}
+
+bool ConnectionManager::Live(const Accepted& connection)
+{
+    return !connection.closed && connection.socket->state() == QAbstractSocket::ConnectedState;
+}
+
+QString ConnectionManager::RemoteAddress(int j) const
+{
+    if (j < 0 || j >= m_accepted.size() || !Live(m_accepted[j]))
+        return QString();
+    return m_accepted[j].address;
+}
+
+int ConnectionManager::IndexOfConnection(const QString& address) const
+{
+    const UserList::NumericAddress parts = UserList::AddressParts(address);
+    if (std::any_of(parts.cbegin(), parts.cend(), [](int part) { return part < 0 || part > 255; }))
+        return -1; // no remote address has such a part
+    const quint32 wanted =
+        quint32(parts[0]) << 24 | quint32(parts[1]) << 16 | quint32(parts[2]) << 8 | quint32(parts[3]);
+    return IndexOfNumeric(wanted);
+}
+
+int ConnectionManager::IndexOfNumeric(quint32 address) const
+{
+    for (int j = 0; j < m_accepted.size(); ++j) {
+        if (m_accepted[j].numeric == address && Live(m_accepted[j]))
+            return j;
+    }
+    return -1;
+}
+
+int ConnectionManager::EntryOfConnection(int j) const
+{
+    const QString remote = RemoteAddress(j);
+    return remote.isEmpty() ? -1 : m_users.FindAddress(remote);
+}
+
+QList<UserRow> ConnectionManager::UserViewRows() const
+{
+    QList<UserRow> rows;
+    rows.reserve(m_accepted.size());
+    const bool ownNames = m_host.ShowYour();
+    for (int j = 0; j < m_accepted.size(); ++j) {
+        const int k = EntryOfConnection(j);
+        const quint64 id = m_accepted[j].id;
+        if (k < 0) {
+            UserRow closing; // closing, or refused: no entry to take a name or tick from
+            closing.connection = id;
+            rows.append(closing);
+            continue;
+        }
+        const LinkClass link = ClientEstablished(k) ? LinkClass::BothWays : LinkClass::OneWay;
+        rows.append(UserRow{id, RemoteAddress(j), ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k),
+                            m_users.Ticked(k), link});
+    }
+    return rows;
+}
+
+LinkView ConnectionManager::LinkOfEntry(int k) const
+{
+    if (k < 0 || k >= m_users.Count())
+        return LinkView{};
+    LinkView link = m_outgoing->Link(k);
+    if (const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k))) {
+        if (const int j = IndexOfNumeric(*address); j >= 0) {
+            link.incoming = true;
+            link.incomingSince = m_accepted[j].since;
+        }
+    }
+    return link;
+}
+
+QString ConnectionManager::PeerName(int k) const
+{
+    // A peer that never announced a name is called what the own list calls it.
+    const QString& announced = m_users.AnnouncedName(k);
+    const QString name = m_host.ShowYour() || announced == UnknownName ? m_users.OwnName(k) : announced;
+    return name.isEmpty() ? m_users.Address(k) : name;
+}
+
+QStringList ConnectionManager::TickedWithoutConnection() const
+{
+    QStringList names;
+    for (int k = 0; k < m_users.Count(); ++k) {
+        if (!m_users.Ticked(k))
+            continue;
+        const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
+        if (address && IndexOfNumeric(*address) >= 0)
+            continue;
+        names.append(PeerName(k));
+    }
+    return names;
+}
+
+int ConnectionManager::IndexOfId(quint64 id) const
+{
+    const auto found =
+        std::find_if(m_accepted.cbegin(), m_accepted.cend(), [id](const Accepted& c) { return c.id == id; });
+    return found == m_accepted.cend() ? -1 : int(found - m_accepted.cbegin());
+}
+
+void ConnectionManager::StoreTick(quint64 connection, bool ticked)
+{
+    const int k = EntryOfConnection(IndexOfId(connection));
+    if (k >= 0)
+        m_users.SetTicked(k, ticked);
+}
+
+void ConnectionManager::SendToAll(const QByteArray& message)
+{
+    for (int j = 0; j < m_accepted.size(); ++j)
+        SendOn(j, message);
+}
+
+void ConnectionManager::SendOn(int j, const QByteArray& message)
+{
+    if (j >= 0 && j < m_accepted.size() && Live(m_accepted[j]))
+        Write(m_accepted[j].socket, message);
+}
+
+void ConnectionManager::CloseAllClients()
+{
+    m_openBack.clear();
+    m_openBackTimer->stop();
+    m_outgoing->CloseAllClients();
+}
+
+void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
+{
+    m_sendQueue->send(socket, message);
+}
+
+// A peer whose lines pile up is closed as a failed send is; the chat area says who and why.
+void ConnectionManager::GiveUp(QTcpSocket* socket, SendQueue::GiveUp why)
+{
+    const auto connection = std::find_if(m_accepted.cbegin(), m_accepted.cend(),
+                                         [socket](const Accepted& c) { return c.socket == socket; });
+    const QString address = connection == m_accepted.cend() ? QString() : connection->address;
+    const int k = address.isEmpty() ? -1 : m_users.FindAddress(address);
+    const QString name = k >= 0 ? PeerName(k) : address;
+    socket->abort();
+    if (name.isEmpty())
+        return;
+    m_host.AppendNote(why == SendQueue::GiveUp::Stalled
+                          ? QCoreApplication::translate("ConnectionManager",
+                                                        "%1's computer stopped taking data; what it did not take was "
+                                                        "not delivered")
+                                .arg(name)
+                          : QCoreApplication::translate("ConnectionManager",
+                                                        "%1's computer did not keep up; what it did not take was not "
+                                                        "delivered")
+                                .arg(name));
+}
+
+} // namespace net

@@ -1,0 +1,161 @@
+#pragma once
+
+#include "core/net/ConnectionHost.h"
+#include "core/net/LinkStates.h"
+#include "core/net/OutgoingConnections.h"
+#include "core/net/SendQueue.h"
+#include "core/users/UserList.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+
+namespace net {
+
+// How a row's peer is linked to us, at a glance.
+enum class LinkClass { BothWays, OneWay, Closing };
+
+// A row of the user view: one accepted connection, known by an id of its own so that a selection or a tick stays with
+// its peer while others come and go.
+struct UserRow {
+    quint64 connection = 0;
+    QString address; // empty once the connection has closed
+    QString caption;
+    bool ticked = false;
+    LinkClass link = LinkClass::Closing;
+    bool operator==(const UserRow&) const = default;
+};
+
+// The listening socket with its list of accepted connections, on which this copy only writes, and the outgoing
+// connection of every user-list entry (OutgoingConnections), on which it only reads. Peers are admitted by address
+// alone.
+class ConnectionManager : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qint64 ReadChunk = OutgoingConnections::ReadChunk;
+    // Out of descriptors: accepting pauses this long, then tries again by itself.
+    static constexpr int AcceptPauseMs = 500;
+    // How often accepted connections are looked at for a peer that has gone.
+    static constexpr int GoneSweepMs = 2000;
+    // A listed peer has one connection to us, and briefly a second while it reconnects; beyond this many from one
+    // address, the oldest goes.
+    static constexpr int MaxConnectionsPerAddress = 4;
+    // Connections back to peers that connected are opened once no peer has connected for OpenBackQuietMs, or
+    // OpenBackMaxWaitMs after the first of them at the latest, OpenBackBatch per turn of the event loop.
+    static constexpr int OpenBackQuietMs = 3;
+    static constexpr int OpenBackMaxWaitMs = 50;
+    static constexpr int OpenBackBatch = 64;
+
+    ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
+                      quint16 peerPort, QObject* parent = nullptr);
+    ~ConnectionManager() override;
+
+    // Throws "Windows socket error: <text> (<number>), on API '<call>'" when the port cannot be had.
+    void OpenServer();
+    // Drops every accepted connection without running the disconnect handling.
+    void CloseServer();
+    bool Listening() const;
+    quint16 ListenPort() const { return m_listenPort; }
+    quint16 PeerPort() const { return m_peerPort; }
+
+    OutgoingConnections& outgoing() { return *m_outgoing; }
+    void OpenClient(int k) { m_outgoing->OpenClient(k); }
+    void CloseClient(int k) { m_outgoing->CloseClient(k); }
+    void OpenAllClients() { m_outgoing->OpenAllClients(); }
+    // Closes the established outgoing connections, cancels attempts still under way, every pending retry and the
+    // connections back still waiting for their turn.
+    void CloseAllClients();
+    bool ClientEstablished(int k) const { return m_outgoing->ClientEstablished(k); }
+
+    int ConnectionCount() const { return int(m_accepted.size()); }
+    // The remote address of accepted connection j, empty once it has closed.
+    QString RemoteAddress(int j) const;
+    // The first accepted connection whose address equals this one part by part as numbers, or -1.
+    int IndexOfConnection(const QString& address) const;
+    // The accepted connection with this id (a user-view row's), or -1.
+    int IndexOfId(quint64 id) const;
+    QList<UserRow> UserViewRows() const;
+    // The tick of a user-view row's connection into its user-list entry; nothing once the connection has gone.
+    void StoreTick(quint64 connection, bool ticked);
+    // Both directions of entry k's link (of the entry behind a row's connection), as they stand now.
+    LinkView LinkOfEntry(int k) const;
+    LinkView LinkOfConnection(quint64 connection) const
+    {
+        return LinkOfEntry(EntryOfConnection(IndexOfId(connection)));
+    }
+    // The display names of the ticked entries that have no connection to us: they miss what is sent now.
+    QStringList TickedWithoutConnection() const;
+
+    // Retries waiting for their turn.
+    int PendingRetries() const { return m_outgoing->PendingRetries(); }
+
+    void SendToAll(const QByteArray& message);
+    void SendOn(int j, const QByteArray& message);
+
+    QTcpSocket* Client(int k) const { return m_outgoing->Client(k); }
+    // Out of descriptors, accepting waits a moment (AcceptPauseMs).
+    bool AcceptingPaused() const;
+
+private:
+    struct Accepted {
+        QTcpSocket* socket = nullptr;
+        QString address;
+        std::optional<quint32> numeric;
+        bool closed = false;
+        qint64 since = 0;
+        quint64 id = 0;
+    };
+
+    void AcceptPending();
+    // Out of descriptors, or the system refused a connection: accepting waits a moment instead of going deaf.
+    void PauseAccepting();
+    void SweepGone();
+    void ServerClientConnect(QTcpSocket* socket);
+    // A listed peer connected again: connections from it that are older are tried with its name announcement (a
+    // host that rebooted answers with a reset, which closes them and so our stale connection to it), and the
+    // oldest goes beyond MaxConnectionsPerAddress.
+    void CheckOlderConnections(quint32 address);
+    void QueueOpenBack(int k);
+    void OpenQueuedClients();
+    void DropAccepted(int j);
+    void ServerClientDisconnect(QTcpSocket* socket);
+    // Open and not closing: a connection that has closed, or is closing, matches no lookup and gets nothing.
+    static bool Live(const Accepted& connection);
+    int IndexOfNumeric(quint32 address) const;
+    void Write(QTcpSocket* socket, const QByteArray& message);
+    void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
+    // What the chat area calls the peer of an entry.
+    QString PeerName(int k) const;
+    void ScheduleRemoval();
+    void RemoveClosedConnections();
+    int EntryOfConnection(int j) const;
+
+    UserList& m_users;
+    ConnectionHost& m_host;
+    QHostAddress m_listenAddress;
+    quint16 m_listenPort;
+    quint16 m_peerPort;
+    QTcpServer* m_server;
+    QTimer* m_acceptResume;
+    QList<Accepted> m_accepted;
+    quint64 m_lastConnectionId = 0;
+    bool m_removalScheduled = false;
+    // Entries whose peer connected to us, to be connected back to once the peers waiting are answered.
+    QList<int> m_openBack;
+    QElapsedTimer m_openBackWaiting;
+    QTimer* m_openBackTimer;
+    QTimer* m_goneSweep;
+    OutgoingConnections* m_outgoing;
+    SendQueue* m_sendQueue;
+};
+
+} // namespace net

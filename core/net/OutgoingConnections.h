@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/net/LinkStates.h"
+#include "core/users/UserList.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QTcpSocket;
+
+namespace net {
+
+class ConnectionHost;
+
+// The outgoing connection of every user-list entry, on which this copy only reads: made when an entry is added,
+// opened by Run! and when the peer connects to us, tried again while running, and read line by line.
+class OutgoingConnections : public QObject, public EntryObserver {
+    Q_OBJECT
+public:
+    // The most one read takes; the rest stays with the kernel for the next read.
+    static constexpr qint64 ReadChunk = 64 * 1024;
+    // A peer that has just connected to us is listening, so an attempt to it that failed is soon tried again,
+    // a few times. Other listed peers without a connection are tried again with a growing, jittered delay while
+    // running, so a pair whose connections both dropped heals without a restart.
+    static constexpr int QuickRetryMs = 200;
+    static constexpr int MaxQuickRetries = 5;
+    static constexpr int FirstBackoffMs = 2000;
+    static constexpr int MaxBackoffMs = 60000;
+    // A connection that stayed up this long starts its next backoff from the beginning.
+    static constexpr int StableConnectionMs = 30000;
+
+    // What the outgoing side asks of the listening side: whether it listens (retries only while running), and
+    // whether a peer has a live connection to us (it is up, so it is soon tried again).
+    struct Listener {
+        std::function<bool()> listening;
+        std::function<bool(quint32 address)> connectedToUs;
+    };
+
+    OutgoingConnections(UserList& users, ConnectionHost& host, quint16 peerPort, Listener listener,
+                        QObject* parent = nullptr);
+
+    void OpenClient(int k);
+    void CloseClient(int k);
+    void OpenAllClients();
+    // Closes the established connections, cancels attempts still under way and every pending retry.
+    void CloseAllClients();
+    bool ClientEstablished(int k) const;
+    // Retries waiting for their turn.
+    int PendingRetries() const;
+    // The connection of entry k; made, kept and deleted here alone.
+    QTcpSocket* Client(int k) const { return k >= 0 && k < MaxUsers ? m_clients[size_t(k)] : nullptr; }
+    // The history of entry k's connection, as it stands now.
+    LinkView Link(int k) const;
+
+    void entryAdded(int k, const QString& address) override;
+    void entryAddressChanged(int k, const QString& address) override;
+    void lastEntryRemoved(int k) override;
+
+private:
+    struct Retry {
+        int quickTries = 0;
+        int backoffMs = 0;
+        bool scheduled = false;
+        QElapsedTimer established;
+    };
+
+    void ClientSocketRead(QTcpSocket* socket);
+    void ClientSocketConnect(QTcpSocket* client);
+    void ClientSocketDisconnect(QTcpSocket* client);
+    void ClientSocketError(QTcpSocket* client);
+    void StartAttempt(QTcpSocket* client);
+    void ScheduleRetry(QTcpSocket* client);
+    int NextRetryDelay(QTcpSocket* client, Retry& retry) const;
+
+    UserList& m_users;
+    ConnectionHost& m_host;
+    quint16 m_peerPort;
+    Listener m_listener;
+    QHash<QTcpSocket*, Retry> m_retries;
+    LinkStates m_links;
+    std::array<QTcpSocket*, MaxUsers> m_clients{};
+    // Bumped by Stop!, so that retries scheduled before it never fire.
+    quint64 m_retryGeneration = 0;
+};
+
+} // namespace net

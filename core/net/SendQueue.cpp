@@ -1,0 +1,145 @@
+#include "core/net/SendQueue.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace net {
+
+SendQueue::SendQueue(GiveUpHandler onGiveUp, std::function<qint64()> nowMs, QObject* parent)
+    : QObject(parent), m_onGiveUp(std::move(onGiveUp)), m_nowMs(std::move(nowMs)), m_stallCheck(new QTimer(this))
+{
+    m_stallCheck->setInterval(int(StallMs / 6));
+    connect(m_stallCheck, &QTimer::timeout, this, &SendQueue::checkStalled);
+}
+
+SendQueue::~SendQueue() = default;
+
+SendQueue::Message SendQueue::Share(const QByteArray& bytes)
+{
+    // The same line sent to every peer is one message, held once.
+    if (Message last = m_lastShared.lock(); last && last->constData() == bytes.constData())
+        return last;
+    *m_held += bytes.size();
+    Message message(new QByteArray(bytes), [held = m_held](const QByteArray* done) {
+        *held -= done->size();
+        delete done;
+    });
+    m_lastShared = message;
+    return message;
+}
+
+qint64 SendQueue::waitingFor(QTcpSocket* socket) const
+{
+    const auto it = m_backlogs.constFind(socket);
+    return it == m_backlogs.cend() ? 0 : it->waiting;
+}
+
+void SendQueue::send(QTcpSocket* socket, const QByteArray& message)
+{
+    if (message.isEmpty() || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    auto it = m_backlogs.find(socket);
+    // Nothing waits and the line fits: straight to the kernel, not at the loop's next turn.
+    if ((it == m_backlogs.end() || it->messages.empty()) && socket->bytesToWrite() + message.size() <= WindowBytes) {
+        socket->write(message);
+        socket->flush();
+        return;
+    }
+    const Message shared = Share(message);
+    KeepWithinBound(shared->size());
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return; // it was the one furthest behind
+    it = m_backlogs.find(socket);
+    if (it == m_backlogs.end()) {
+        it = m_backlogs.insert(socket, Backlog{});
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Progress(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Forget(socket); });
+        connect(socket, &QObject::destroyed, this, [this, socket] { Forget(socket); });
+    }
+    if (it->messages.empty())
+        it->lastProgressMs = m_nowMs();
+    it->messages.push_back(shared);
+    it->waiting += shared->size();
+    if (!m_stallCheck->isActive())
+        m_stallCheck->start();
+    Pump(socket);
+}
+
+void SendQueue::Progress(QTcpSocket* socket)
+{
+    const auto it = m_backlogs.find(socket);
+    if (it == m_backlogs.end())
+        return;
+    it->lastProgressMs = m_nowMs();
+    Pump(socket);
+}
+
+// Keeps a window of the waiting lines in Qt's buffer. A flush can tell of bytes written, or of the connection's
+// end, from inside: the backlog is looked up again after each.
+void SendQueue::Pump(QTcpSocket* socket)
+{
+    auto it = m_backlogs.find(socket);
+    if (it == m_backlogs.end() || it->pumping)
+        return;
+    it->pumping = true;
+    while (it != m_backlogs.end() && !it->messages.empty() && socket->bytesToWrite() < WindowBytes &&
+           socket->state() == QAbstractSocket::ConnectedState) {
+        while (!it->messages.empty() && socket->bytesToWrite() < WindowBytes) {
+            const QByteArray& front = *it->messages.front();
+            const qint64 part = std::min(WindowBytes - socket->bytesToWrite(), front.size() - it->offset);
+            socket->write(front.constData() + it->offset, part);
+            it->offset += part;
+            it->waiting -= part;
+            if (it->offset == front.size()) {
+                it->messages.pop_front();
+                it->offset = 0;
+            }
+        }
+        socket->flush();
+        it = m_backlogs.find(socket);
+    }
+    if (it != m_backlogs.end())
+        it->pumping = false;
+}
+
+void SendQueue::Forget(QTcpSocket* socket)
+{
+    m_backlogs.remove(socket);
+    if (m_backlogs.isEmpty())
+        m_stallCheck->stop();
+}
+
+void SendQueue::Drop(QTcpSocket* socket, GiveUp why)
+{
+    socket->disconnect(this);
+    Forget(socket);
+    m_onGiveUp(socket, why);
+}
+
+void SendQueue::checkStalled()
+{
+    const qint64 now = m_nowMs();
+    QList<QTcpSocket*> stalled;
+    for (auto it = m_backlogs.cbegin(); it != m_backlogs.cend(); ++it) {
+        if (it->waiting > 0 && now - it->lastProgressMs >= StallMs)
+            stalled.append(it.key());
+    }
+    for (QTcpSocket* socket : std::as_const(stalled))
+        Drop(socket, GiveUp::Stalled);
+}
+
+void SendQueue::KeepWithinBound(qint64 newest)
+{
+    while (*m_held - newest > MaxHeldBytes) {
+        const auto furthest =
+            std::max_element(m_backlogs.cbegin(), m_backlogs.cend(),
+                             [](const Backlog& a, const Backlog& b) { return a.waiting < b.waiting; });
+        if (furthest == m_backlogs.cend() || furthest->waiting == 0)
+            return;
+        Drop(furthest.key(), GiveUp::TooFarBehind);
+    }
+}
+
+} // namespace net

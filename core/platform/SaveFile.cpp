@@ -1,0 +1,37 @@
+#include "core/platform/SaveFile.h"
+
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace platform {
+
+QString SaveFileAtomically(const QString& path, const QByteArray& data)
+{
+    return SaveFileAtomically(path, [&data](QIODevice& file) { return file.write(data) == data.size(); });
+}
+
+QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // Writes are buffered: a full disk may show only when the buffer goes out, or only when the kernel writes the
+    // pages. QSaveFile's own commit would rename a file whose last write failed, so the new file must be known
+    // whole, on disk, before the rename replaces the old one.
+    const bool written = writer(file) && file.flush();
+    QString error = written ? QString() : file.errorString();
+    if (written && ::fsync(file.handle()) != 0)
+        error = QString::fromLocal8Bit(std::strerror(errno));
+    if (!error.isEmpty()) {
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
+
+} // namespace platform

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "core/base/BoxQueue.h"
+#include "core/config/Settings.h"
+#include "core/net/ConnectionManager.h"
+#include "core/users/UserList.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// What is running: the user list, the listening socket and the connections, the own name and the service state.
+// It says what happened through signals; the windows are its views and never reach into one another.
+class ChatSession : public QObject, private net::ConnectionHost {
+    Q_OBJECT
+public:
+    ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort, quint16 peerPort,
+                QObject* parent = nullptr);
+    ~ChatSession() override;
+
+    ::UserList& userList() { return m_userList; }
+    const ::UserList& userList() const { return m_userList; }
+    net::ConnectionManager& connections() { return *m_connections; }
+    const net::ConnectionManager& connections() const { return *m_connections; }
+
+    const Settings& settings() const { return m_settings; }
+    bool Running() const { return m_running; }
+    // Run!: the listening socket, then every entry's outgoing connection; throws the socket error when the port
+    // cannot be had, and the service stays stopped.
+    void Run();
+    // Stop!: the established outgoing connections close, the listening socket drops every accepted connection.
+    void Stop();
+
+    // Silent mode: an arriving line only flashes the icon; no window, popup or sound.
+    bool Silent() const { return m_silent; }
+    void ToggleSilent();
+
+    QString UserName() const { return m_userName; }
+    void SetUserName(const QString& name) { m_userName = name; }
+
+    // The own line (name, ": ", text) into the chat area, and the text to every accepted connection; ticked peers
+    // without a connection to us are named in a note after it.
+    void SendToEveryone(const QString& text);
+    // "not delivered to: Ann, Bob", with at most MaxNamesInNote names and a count of the rest.
+    static QString NotDeliveredNote(const QStringList& names);
+    static constexpr qsizetype MaxNamesInNote = 10;
+    // The own personal line (name, ":: ", text) into the chat area; the text goes out when the dialog has closed.
+    void NotePersonalLine(const QString& text);
+    // The text to the peer of row j, or to its newer connection; false when that peer has gone.
+    bool SendPersonal(quint64 connection, const QString& address, const QString& text);
+    // The own name to every accepted connection, changed or not.
+    void AnnounceName();
+
+    // The user list's rules, which the Users dialog asks before it changes the list. Each answers with the text
+    // of the refusal, or an empty text when the change may go ahead.
+    // While running the list may only grow.
+    QString RefusalToChange(const QString& name) const;
+    QString RefusalToRemove() const;
+    // An entry may not take an address another entry has (except: the entry being changed, or -1).
+    QString RefusalOfAddress(const QString& address, int except) const;
+    QString RefusalToAdd(const QString& address, const QString& name) const;
+    // The changes themselves: a peer added while running is connected to at once.
+    void AddUser(const QString& address, const QString& name);
+    void UpdateUser(int k, const QString& address, const QString& name);
+    void RemoveUser(int k);
+    void ClearUsers();
+
+Q_SIGNALS:
+    // An own line for the end of the chat area.
+    void lineAppended(const QString& line);
+    // A remark for the chat area only, after the line just appended: never saved, never sent.
+    void noteAppended(const QString& note);
+    // A ticked peer's line: for the chat area, the notifications and the unread marker alike.
+    void lineArrived(const net::IncomingLine& line);
+    // The rows of the user view may have changed.
+    void viewChanged();
+    // A box a network event raises; the view shows one at a time.
+    void boxRequested(BoxQueue::Kind kind, const QString& text);
+    void runningChanged(bool running);
+    void silentChanged(bool silent);
+
+private:
+    QString OwnUserName() const override { return m_userName; }
+    bool AddNewIP() const override { return m_settings.AddNewIP; }
+    bool ShowYour() const override { return m_settings.ShowYour; }
+    QString WireEncoding() const override { return m_settings.Encoding; }
+    void UserViewChanged() override;
+    void ShowInformation(const QString& text) override;
+    void ShowError(const QString& text) override;
+    void AppendNote(const QString& note) override { Q_EMIT noteAppended(note); }
+    void LineArrived(const net::IncomingLine& line) override { Q_EMIT lineArrived(line); }
+    void SetRunning(bool running);
+
+    const Settings& m_settings;
+    QString m_userName = QStringLiteral("Somebody");
+    bool m_running = false;
+    bool m_silent = false;
+    // Declared before the user list, so the list's entries, going when it goes, still reach the manager.
+    std::unique_ptr<net::ConnectionManager> m_connections;
+    ::UserList m_userList;
+};

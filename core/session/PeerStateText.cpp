@@ -1,0 +1,71 @@
+#include "core/session/PeerStateText.h"
+
+#include <QDateTime>
+
+namespace {
+QString Clock(qint64 msSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(QStringLiteral("HH:mm"));
+}
+
+// "not answering since 09:15 (...)": the failure, since when, and what it most likely means.
+QString Failure(net::Outgoing state, const QString& since)
+{
+    switch (state) {
+    case net::Outgoing::Refused:
+        return QStringLiteral("refused since %1 (no copy listens there)").arg(since);
+    case net::Outgoing::NoAnswer:
+        return QStringLiteral("not answering since %1 (a firewall, or the machine is off)").arg(since);
+    case net::Outgoing::Unreachable:
+        return QStringLiteral("unreachable since %1 (no route to it)").arg(since);
+    default:
+        return QString();
+    }
+}
+
+// What comes after the state: the last try and the next, or the one under way.
+QString Tries(const net::LinkView& link, qint64 now)
+{
+    if (link.trying)
+        return QStringLiteral(" — trying since %1").arg(Clock(link.lastTry));
+    QString text;
+    if (link.lastTry > 0)
+        text += QStringLiteral(" — last try %1").arg(Clock(link.lastTry));
+    if (link.nextTry > 0)
+        text += QStringLiteral(", next in %1 s").arg(std::max<qint64>(0, (link.nextTry - now + 999) / 1000));
+    return text;
+}
+
+QString OurSide(const net::LinkView& link, qint64 now)
+{
+    const QString since = Clock(link.outgoingSince);
+    switch (link.outgoing) {
+    case net::Outgoing::Idle:
+        return QStringLiteral("not connected to it");
+    case net::Outgoing::Connecting:
+        return QStringLiteral("connecting to it since %1").arg(since);
+    case net::Outgoing::Up:
+        return QStringLiteral("connected to it since %1").arg(since);
+    case net::Outgoing::Closed:
+        return QStringLiteral("our connection to it closed at %1").arg(since) + Tries(link, now);
+    default:
+        return Failure(link.outgoing, since) + Tries(link, now);
+    }
+}
+} // namespace
+
+QString PeerStateText(const net::LinkView& link, qint64 now)
+{
+    if (link.incoming && link.outgoing == net::Outgoing::Up)
+        return QStringLiteral("connected both ways since %1")
+            .arg(Clock(std::max(link.incomingSince, link.outgoingSince)));
+    const QString theirSide = link.incoming ? QStringLiteral("connected to us since %1").arg(Clock(link.incomingSince))
+                                            : QStringLiteral("not connected to us");
+    return theirSide + QStringLiteral("; ") + OurSide(link, now);
+}
+
+QString PeerStateLegend()
+{
+    return QStringLiteral("Filled circle: connected both ways.\nHalf circle: it reaches us, we do not reach it.\n"
+                          "Ring: the connection is closing.");
+}

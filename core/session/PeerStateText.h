@@ -1,0 +1,11 @@
+#pragma once
+
+#include "core/net/LinkStates.h"
+
+#include <QString>
+
+// The plain words for a peer's link: "connected both ways since 10:42", "not answering since 09:15 — last try
+// 10:50, next in 32 s". Times are the local clock's hours and minutes; now is in ms since the epoch.
+QString PeerStateText(const net::LinkView& link, qint64 now);
+// What the marks in the user view mean, for the end of a row's tooltip.
+QString PeerStateLegend();

@@ -1,0 +1,168 @@
+#pragma once
+
+#include "core/base/Errors.h"
+#include "core/session/ChatSession.h"
+#include "core/session/SessionStore.h"
+#include "gui/app/MainControls.h"
+#include "gui/platform/Services.h"
+#include "gui/widgets/ChatView.h"
+
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QList>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class ChatHistory;
+class FindBar;
+class LogoPanel;
+class ReadingAids;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListView;
+class UserViewModel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class TrayPresenter;
+class TF_Config;
+class TF_Message;
+class TF_Users;
+class TF_Personal;
+class NetworkCheckDialog;
+
+// The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon. It is
+// the view of the chat session: it forwards what the person does and shows what the session says.
+class TF_Main : public QWidget {
+    Q_OBJECT
+public:
+    TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store);
+    ~TF_Main() override;
+
+    // The controls, each with its design name as its object name.
+    QPlainTextEdit* messageBox() const { return m_controls.messageBox; }
+    QLineEdit* nameBox() const { return m_controls.nameBox; }
+    QListView* userListView() const { return m_controls.userListView; }
+    QPushButton* configureButton() const { return m_controls.configureButton; }
+    QPushButton* usersButton() const { return m_controls.usersButton; }
+    QPushButton* runStopButton() const { return m_controls.runStopButton; }
+    QPushButton* clearButton() const { return m_controls.clearButton; }
+    ChatView* chatArea() const { return m_controls.chatArea; }
+    FindBar* findBar() const { return m_controls.findBar; }
+    LogoPanel* logoPanel() const { return m_controls.logoPanel; }
+    QLabel* webLink() const;
+    QLabel* modeLabel() const;
+    QTimer* userViewRefreshTimer() const { return m_userViewRefresh; }
+    // Exit asks "Are you sure?"; not once the session has ended.
+    bool askOnExit() const { return m_askOnExit; }
+
+    QString programDir() const { return m_store.programDir(); }
+    ::UserList& userList() { return m_session.userList(); }
+    net::ConnectionManager& connections() { return m_session.connections(); }
+    ChatSession& session() { return m_session; }
+    bool running() const;
+    // The dialogs this window opens, created after its start-up.
+    void setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
+    // "Check the network", made when first asked for and shown without blocking the window.
+    NetworkCheckDialog* networkCheck();
+    void showNetworkCheck();
+    // The chat area, the message box and the user view in the settings' font and colours.
+    void applyAppearance();
+    // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
+    TrayPresenter& tray() const { return *m_tray; }
+    // A long "chat.txt" is still being read in the background.
+    bool historyLoading() const;
+    // The name, the window's place, Run! as the settings say, and the chat text of earlier sessions.
+    void restoreSession();
+
+    void onRunStopClicked();
+    void onClearClicked();
+    void onModeClicked();
+    void showMainWindow();
+    // For an arriving line: the window comes up without taking the keyboard.
+    void showForAttention();
+    // How long a window shown for attention refuses the keyboard: long enough for the window manager to have mapped
+    // it.
+    static constexpr int AttentionMapMs = 500;
+    // The user view's rows, which follow the session by themselves.
+    UserViewModel& userView() const { return *m_userView; }
+    void refreshUserView();
+    void onUserDoubleClicked();
+    // The own line in the chat area and the text to every accepted connection; the message box empties.
+    void sendMessage();
+
+    void appendChatLine(const QString& line);
+    // A peer's line into the chat area, and what it sets off: the tray flash, the window or the popup, the sound.
+    void showIncoming(const net::IncomingLine& line);
+
+    // Runs the close sequence; false when the close is refused.
+    bool closeQuery();
+    // The way out has begun (the application object saves): a close that follows neither saves nor asks.
+    void sessionEnded();
+    // What the session store saves of this window, and the chat area's lines once all of the history is in.
+    SessionStore::WindowPlace place() const;
+    const ChatLog& chatLog();
+
+Q_SIGNALS:
+    // The program is to end: after a close that proceeds, at session end, or when the guard fails.
+    void ended();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void connectControls();
+    void createShortcuts();
+    void createTrayParts();
+    void createTimers();
+    void watchUserContact();
+    void onActivated();
+    void onMinimized();
+    void onRestored();
+    void scrollChatToEnd();
+    // Whether the person can see the window now: shown and active. Lines that arrive while not are unread.
+    void updatePresence();
+    bool handleWatchedEvent(QObject* watched, QEvent* event);
+    void onMessageKey(QKeyEvent* event, bool& consumed);
+    void onNameKey(QKeyEvent* event);
+    void onUserViewKey(QKeyEvent* event, bool& consumed);
+    void onNameLeft();
+    void showPlace(const SessionStore::WindowPlace& place);
+    void saveSession();
+    void appendToChat(const QString& text);
+
+    void connectSession();
+
+    // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
+    QTimer* m_userViewRefresh = nullptr;
+    bool m_askOnExit = true;
+
+    MainWindowServices m_services;
+    Settings& m_settings;
+    ChatSession& m_session;
+    SessionStore& m_store;
+    UserViewModel* m_userView = nullptr;
+    MainControls m_controls;
+    ChatHistory* m_history = nullptr;
+    TF_Config* m_config = nullptr;
+    TF_Message* m_message = nullptr;
+    TF_Users* m_users = nullptr;
+    TF_Personal* m_personal = nullptr;
+    NetworkCheckDialog* m_networkCheck = nullptr;
+    TrayPresenter* m_tray = nullptr;
+    bool m_wasMinimized = false;
+    ReadingAids* m_reading = nullptr;
+    // The way out has begun at the session's end: a close that follows neither saves again nor asks.
+    bool m_sessionEnded = false;
+    // Where this session's chat went instead of an unreadable "chat.txt" is said at the first close attempt.
+    bool m_toldRecovery = false;
+};

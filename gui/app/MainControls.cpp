@@ -1,0 +1,121 @@
+#include "gui/app/MainControls.h"
+
+#include "core/config/Settings.h"
+#include "core/session/UserViewModel.h"
+#include "gui/app/LogoPanel.h"
+#include "gui/app/MainLayout.h"
+#include "gui/config/Colours.h"
+#include "gui/widgets/ChatView.h"
+#include "gui/widgets/FindBar.h"
+#include "gui/widgets/PeerStateDelegate.h"
+#include "gui/widgets/WidgetHelpers.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::Shell& shell)
+{
+    chatArea = new ChatView(window);
+    chatArea->setObjectName(QStringLiteral("Memo"));
+    chatArea->setAccessibleName(QStringLiteral("Chat"));
+    chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    findBar = new FindBar(*chatArea, window);
+
+    messageBox = new QPlainTextEdit(window);
+    messageBox->setObjectName(QStringLiteral("Mess"));
+    messageBox->setAccessibleName(QStringLiteral("Message"));
+    messageBox->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    messageBox->setTabChangesFocus(false);
+
+    userListView = new QListView(window);
+    userListView->setObjectName(QStringLiteral("Users"));
+    userListView->setAccessibleName(QStringLiteral("Users"));
+    userListView->setModel(userView);
+    userListView->setItemDelegate(new PeerStateDelegate(userListView));
+    userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    createTopRow(window);
+    logoPanel = new LogoPanel(shell, window);
+    setTabOrder();
+    layOut(window->size());
+}
+
+void MainControls::createTopRow(QWidget* window)
+{
+    nameLabel = new QLabel(QStringLiteral("Your name:"), window);
+    nameLabel->setObjectName(QStringLiteral("Label1"));
+    nameLabel->setGeometry(4, 6, 73, 16);
+    nameLabel->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+
+    nameBox = new QLineEdit(QStringLiteral("Somebody"), window);
+    nameBox->setObjectName(QStringLiteral("UserName"));
+    nameBox->setAccessibleName(QStringLiteral("Your name"));
+    nameBox->setGeometry(84, 4, 121, 21);
+    nameBox->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+    nameLabel->setBuddy(nameBox);
+
+    const auto makeButton = [window](const QString& caption, int left, const char* name) {
+        auto* button = new QPushButton(caption, window);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(left, 4, 69, 21);
+        button->setAutoDefault(false);
+        return button;
+    };
+    clearButton = makeButton(QStringLiteral("Clear"), 212, "Button4");
+    configureButton = makeButton(QStringLiteral("Configure"), 284, "Button1");
+    usersButton = makeButton(QStringLiteral("Users"), 356, "Button2");
+    runStopButton = makeButton(RunCaption, 448, "Button3");
+}
+
+// Tab order: message box, name, user view, the buttons, chat area, the find bar when shown, Clear, the mode and the
+// web link.
+void MainControls::setTabOrder() const
+{
+    QList<QWidget*> order = {messageBox, nameBox, userListView, configureButton, usersButton, runStopButton, chatArea};
+    for (QWidget* control : findBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            order.append(control);
+    }
+    order.append(clearButton);
+    order.append(logoPanel->modeLabel());
+    order.append(logoPanel->webLink());
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void MainControls::layOut(QSize client) const
+{
+    const MainLayout layout = ComputeMainLayout(client);
+    messageBox->setGeometry(layout.mess);
+    QRect chat = layout.memo;
+    if (!findBar->isHidden()) {
+        chat.setHeight(chat.height() - FindBar::Height);
+        findBar->setGeometry(chat.left(), chat.bottom() + 1, chat.width(), FindBar::Height);
+    }
+    chatArea->setGeometry(chat);
+    userListView->setGeometry(layout.users);
+    logoPanel->setGeometry(layout.panel);
+}
+
+void MainControls::applyAppearance(const Settings& settings) const
+{
+    const QColor background = ResolveColour(settings.Background);
+    const QColor text = ResolveColour(settings.FontColor);
+    for (QWidget* w : {static_cast<QWidget*>(chatArea), static_cast<QWidget*>(messageBox)}) {
+        w->setFont(SettingsFont(settings));
+        SetColours(w, background, text);
+    }
+    SetColours(userListView, background, text);
+}
+
+QList<QWidget*> MainControls::contactControls() const
+{
+    return {nameLabel,     nameBox,      configureButton,   usersButton,
+            runStopButton, clearButton,  chatArea,          chatArea->viewport(),
+            messageBox,    userListView, findBar->findBox()};
+}

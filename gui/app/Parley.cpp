@@ -1,0 +1,155 @@
+#include "gui/app/Parley.h"
+
+#include "core/base/Errors.h"
+#include "core/platform/ProgramDir.h"
+#include "core/platform/SessionEnd.h"
+#include "core/platform/VersionQuery.h"
+#include "core/session/ChatSession.h"
+#include "gui/app/Main.h"
+#include "gui/app/MainLayout.h"
+#include "gui/config/Config.h"
+#include "gui/net/Personal.h"
+#include "gui/notify/Message.h"
+#include "gui/platform/MessageBoxes.h"
+#include "gui/platform/TrayArea.h"
+#include "gui/tray/TrayPresenter.h"
+#include "gui/tray/Trayicon.h"
+#include "gui/users/Users.h"
+#include "gui/widgets/WidgetHelpers.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QSessionManager>
+
+Parley::Parley(const Services& services) : m_services(services)
+{
+    UseFontsOfTheLayouts();
+    m_boxes = new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { ShowBox(kind, text); }, this);
+    // An error in any handler waits for its turn in the queue: a box opened inside a socket, timer or paint handler
+    // would run the event loop under that handler's feet.
+    SetErrorSink([this](const QString& text) { m_boxes->post(BoxQueue::Kind::Failure, text); });
+    m_session = std::make_unique<ChatSession>(settings, services.listenAddress, services.listenPort, services.peerPort);
+    connect(m_session.get(), &ChatSession::boxRequested, m_boxes, &BoxQueue::post);
+    // Watching and handling before the start-up loads anything: a signal that arrives while a start-up box is open
+    // ends the program there, and one that arrives meanwhile waits in the pipe for the event loop.
+    m_signals = new platform::SignalWatcher(this);
+    connect(m_signals, &platform::SignalWatcher::endRequested, this, [this](int) { EndSession(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
+    m_store = std::make_unique<SessionStore>(platform::ProgramDirFor(services.executablePath, services.configHome),
+                                             DesignOuterSize, MinimumOuterSize);
+    // Appending to the chat log fails on the store's thread; the box waits for its turn on ours.
+    m_store->setJournalFailureHandler([boxes = m_boxes](const QString& text) {
+        QMetaObject::invokeMethod(boxes, [boxes, text] { boxes->post(BoxQueue::Kind::Failure, text); });
+    });
+    m_refused = !AcquireLock();
+    if (!m_refused)
+        LoadSession();
+    m_main = std::make_unique<TF_Main>(MainWindowServices{services.boxes, services.shell, services.cursor,
+                                                          services.tray, services.sound, services.notifications},
+                                       settings, *m_session, *m_store);
+    if (!m_refused)
+        m_main->restoreSession();
+    else
+        m_main->tray().icon().SetVisible(false);
+    m_config = new TF_Config(ConfigServices{services.shell, services.choosers, services.version,
+                                            services.executablePath, services.configHome},
+                             settings, *m_store, m_main.get());
+    m_main->applyAppearance();
+    m_message = std::make_unique<TF_Message>(services.version, settings);
+    m_users = new TF_Users(services.boxes, services.shell, *m_session, *m_store, m_main.get());
+    m_personal = new TF_Personal(settings, *m_session, m_main.get());
+    m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
+
+    connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);
+    if (TerminationRequested())
+        return;
+    // Without a notification area the window is the only way in, so it shows from the start.
+    if (!m_services.tray.isAvailable())
+        m_main->showMainWindow();
+}
+
+Parley::~Parley()
+{
+    m_main.reset();
+    m_message.reset();
+    SetErrorSink(nullptr);
+}
+
+bool Parley::TerminationRequested() const
+{
+    return m_refused || (m_ending && !m_main);
+}
+
+bool Parley::AcquireLock()
+{
+    const QString path = m_services.systemFolder + QStringLiteral("/Parley.tmp");
+    switch (m_lock.acquire(path)) {
+    case platform::LockFile::Result::Locked:
+        return true;
+    case platform::LockFile::Result::HeldElsewhere:
+        m_services.boxes.error(nullptr, QStringLiteral("Quendlewick Parley is aleady loaded"));
+        break;
+    case platform::LockFile::Result::CannotCreate:
+        m_services.boxes.error(nullptr,
+                               QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
+        break;
+    }
+    return false;
+}
+
+// Before any window exists: the preferences, loaded once, and the user list.
+void Parley::LoadSession()
+{
+    Guard([this] { settings = m_store->loadSettings(m_services.version.code()); });
+    Guard([this] { m_store->loadUserList(m_session->userList()); });
+}
+
+void Parley::EndSession()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_boxes->divertToStandardError();
+    // During start-up nothing has been loaded yet that could be saved: a save now would write an empty history
+    // over the real one. Every loop, a start-up box's included, ends at once.
+    if (!m_main || m_refused) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    m_main->sessionEnded();
+    // Ending the desktop session must not lose the day's chat: save without asking, each file on its own. Nobody
+    // may be there to close a box, so a failure of any kind goes to standard error and the program ends all the
+    // same.
+    const auto quietly = [](auto step) {
+        try {
+            step();
+        } catch (const ParleyError& e) {
+            qWarning().noquote() << "Parley:" << WithFullStop(e.text());
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Parley:" << e.what();
+        }
+    };
+    quietly([this] { m_store->saveWindowAndList(m_main->place(), m_session->userList()); });
+    quietly([this] { m_store->saveChat(m_main->chatLog()); });
+    if (const QString note = m_store->recoveryNote(); !note.isEmpty())
+        qWarning().noquote() << "Parley:" << WithFullStop(note);
+    quietly([this] { m_session->Stop(); });
+    Q_EMIT finished();
+}
+
+void Parley::ShowBox(BoxQueue::Kind kind, const QString& text)
+{
+    switch (kind) {
+    case BoxQueue::Kind::Information:
+        m_services.boxes.show(m_main.get(), text, QStringLiteral("Parley"), platform::BoxIcon::Information,
+                              platform::BoxButtons::Ok);
+        break;
+    case BoxQueue::Kind::Error:
+        m_services.boxes.error(m_main.get(), text);
+        break;
+    case BoxQueue::Kind::Failure:
+        m_services.boxes.show(nullptr, text, QStringLiteral("Parley"), platform::BoxIcon::Error,
+                              platform::BoxButtons::Ok);
+        break;
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/base/BoxQueue.h"
+#include "core/config/Settings.h"
+#include "core/platform/LockFile.h"
+#include "core/session/SessionStore.h"
+#include "gui/platform/Services.h"
+
+#include <QObject>
+
+#include <memory>
+
+class ChatSession;
+class TF_Main;
+class TF_Config;
+class TF_Message;
+class TF_Users;
+class TF_Personal;
+
+namespace platform {
+class SignalWatcher;
+}
+
+// The running program: the single-instance lock, the session store that loads what earlier runs left before any
+// window exists, the chat session, the five windows (created once each, in their fixed order, owned here alone),
+// the general error handler with its box queue, and the way out (termination signals, the session's end).
+class Parley : public QObject {
+    Q_OBJECT
+public:
+    explicit Parley(const Services& services);
+    ~Parley() override;
+
+    Settings settings;
+    // The program is to end before its event loop runs: a second copy, or a termination signal during start-up.
+    bool TerminationRequested() const;
+    // A termination signal or the end of the desktop session: what can be saved is saved once, nothing is asked,
+    // and the program ends whatever box is open.
+    void EndSession();
+
+    ChatSession& session() const { return *m_session; }
+    SessionStore& store() const { return *m_store; }
+    TF_Main* main() const { return m_main.get(); }
+    TF_Config* config() const { return m_config; }
+    TF_Message* message() const { return m_message.get(); }
+    TF_Users* users() const { return m_users; }
+    TF_Personal* personal() const { return m_personal; }
+
+Q_SIGNALS:
+    void finished();
+
+private:
+    void ShowBox(BoxQueue::Kind kind, const QString& text);
+    // The single-instance guard: false, after its box, when another copy runs or the lock cannot be made.
+    bool AcquireLock();
+    void LoadSession();
+
+    const Services& m_services;
+    // Every box an event raises waits here for its turn; a child, so it outlives the windows that post to it.
+    BoxQueue* m_boxes = nullptr;
+    bool m_ending = false;
+    bool m_refused = false;
+    // The lock file stays on disk when the program ends; only the handle goes.
+    platform::LockFile m_lock;
+    std::unique_ptr<SessionStore> m_store;
+    std::unique_ptr<ChatSession> m_session;
+    std::unique_ptr<TF_Main> m_main;
+    // The dialogs belong to the main window, as its children: they open over it and go with it.
+    TF_Config* m_config = nullptr;
+    TF_Users* m_users = nullptr;
+    TF_Personal* m_personal = nullptr;
+    // The popup is a window of its own.
+    std::unique_ptr<TF_Message> m_message;
+    platform::SignalWatcher* m_signals = nullptr;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/chat/UnreadLines.h"
+
+#include <QObject>
+
+class QWidget;
+class TrayPresenter;
+struct MainControls;
+
+// What helps a person read the chat area, wired to the main window: the find bar's keys (Ctrl+F, F3, Shift+F3, and
+// "Find..." in the area's menu) and the lines that arrived unseen (the "New" marker and the tray's count).
+class ReadingAids : public QObject {
+    Q_OBJECT
+public:
+    ReadingAids(QWidget& window, const MainControls& controls, TrayPresenter& tray);
+
+    const UnreadLines& unread() const { return m_unread; }
+    // A line is about to go into the chat area; if it came from a peer, lineArrived follows.
+    void lineAppending();
+    void lineArrived();
+    // Whether the person can see the window: shown and active.
+    void setPresent(bool present);
+    void cleared();
+
+private:
+    void addFindKeys();
+    void showUnread();
+
+    QWidget& m_window;
+    const MainControls& m_controls;
+    TrayPresenter& m_tray;
+    UnreadLines m_unread;
+    // Where the text of the line appended last begins in the chat log.
+    qsizetype m_appendedAt = 0;
+};

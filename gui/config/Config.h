@@ -1,0 +1,144 @@
+#pragma once
+
+#include "core/config/Settings.h"
+#include "core/platform/Autostart.h"
+#include "gui/config/SettingBindings.h"
+#include "gui/platform/Services.h"
+
+#include <QDialog>
+
+#include <utility>
+#include <vector>
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class SessionStore;
+class TextAppearance;
+
+// The Configuration dialog. Its controls edit the program's one Settings object live; every close saves it.
+class TF_Config : public QDialog {
+    Q_OBJECT
+public:
+    // Shows the settings, loaded before any window; hands them to the store to save when it closes.
+    TF_Config(const ConfigServices& services, Settings& settings, const SessionStore& store, QWidget* parent);
+
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+    // The controls, named for what they are; each has its design name (CheckBox1, RadioButton1, Edit2, ...) as its
+    // object name, where tests and screen readers find it.
+    QCheckBox* autoRunBox() const { return m_autoRunBox; }
+    QCheckBox* startWithSessionBox() const { return m_startWithSessionBox; }
+    QCheckBox* flashIconBox() const { return m_flashIconBox; }
+    QCheckBox* showMessageBox() const { return m_showMessageBox; }
+    QCheckBox* desktopNotificationBox() const { return m_desktopNotificationBox; }
+    QCheckBox* soundBox() const { return m_soundBox; }
+    QCheckBox* addNewIpBox() const { return m_addNewIpBox; }
+    QCheckBox* transparencyBox() const { return m_transparencyBox; }
+    QCheckBox* fadeInBox() const { return m_fadeInBox; }
+    QCheckBox* fadeOutBox() const { return m_fadeOutBox; }
+    QCheckBox* hideAfterBox() const { return m_hideAfterBox; }
+    QCheckBox* restoreTextBox() const { return m_restoreTextBox; }
+    QCheckBox* ownNamesBox() const { return m_ownNamesBox; }
+    QRadioButton* restoreWindowButton() const { return m_restoreWindowButton; }
+    QRadioButton* popupButton() const { return m_popupButton; }
+    QRadioButton* desktopSoundButton() const { return m_desktopSoundButton; }
+    QRadioButton* wavFileButton() const { return m_wavFileButton; }
+    QRadioButton* leftClosesButton() const { return m_leftClosesButton; }
+    QRadioButton* leftAnswersButton() const { return m_leftAnswersButton; }
+    QRadioButton* enterSendsButton() const { return m_enterSendsButton; }
+    QRadioButton* tabSendsButton() const { return m_tabSendsButton; }
+    QLineEdit* wavFileBox() const { return m_wavFileBox; }
+    QLineEdit* delayBox() const { return m_delayBox; }
+    QPushButton* fontButton() const;
+    QPushButton* browseButton() const { return m_browseButton; }
+    QComboBox* positionList() const { return m_positionList; }
+    QComboBox* backgroundList() const;
+    QSlider* opacitySlider() const { return m_opacitySlider; }
+    QPlainTextEdit* sampleText() const;
+    QLabel* webLink() const { return m_webLink; }
+    QComboBox* encodingList() const { return m_encodingList; }
+
+    // Saves everything; false when the delay text or the file refuses and the dialog stays open.
+    bool closeQuery();
+    void onFontClicked();
+    void onBrowseClicked();
+    void onStartWithSessionClicked();
+
+    void reject() override;
+
+Q_SIGNALS:
+    // The settings were saved on closing: the main window takes over their appearance and names.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Each tick box and radio button with the setting it edits, in the order they were made.
+    QCheckBox* m_hideAfterBox = nullptr;
+    QCheckBox* m_restoreTextBox = nullptr;
+    QCheckBox* m_ownNamesBox = nullptr;
+    QCheckBox* m_autoRunBox = nullptr;
+    QCheckBox* m_startWithSessionBox = nullptr;
+    QCheckBox* m_flashIconBox = nullptr;
+    QCheckBox* m_showMessageBox = nullptr;
+    QCheckBox* m_desktopNotificationBox = nullptr;
+    QCheckBox* m_soundBox = nullptr;
+    QCheckBox* m_addNewIpBox = nullptr;
+    QCheckBox* m_transparencyBox = nullptr;
+    QCheckBox* m_fadeInBox = nullptr;
+    QCheckBox* m_fadeOutBox = nullptr;
+    QRadioButton* m_restoreWindowButton = nullptr;
+    QRadioButton* m_popupButton = nullptr;
+    QRadioButton* m_desktopSoundButton = nullptr;
+    QRadioButton* m_wavFileButton = nullptr;
+    QRadioButton* m_leftClosesButton = nullptr;
+    QRadioButton* m_leftAnswersButton = nullptr;
+    QRadioButton* m_enterSendsButton = nullptr;
+    QRadioButton* m_tabSendsButton = nullptr;
+    QLineEdit* m_wavFileBox = nullptr;
+    QLineEdit* m_delayBox = nullptr;
+    QPushButton* m_browseButton = nullptr;
+    QComboBox* m_positionList = nullptr;
+    QSlider* m_opacitySlider = nullptr;
+    QLabel* m_webLink = nullptr;
+    TextAppearance* m_appearance = nullptr;
+    QComboBox* m_encodingList = nullptr;
+    void createMessagesGroup();
+    void createSoundGroup();
+    void createUsersGroup();
+    void createStartupGroup();
+    void createPopupGroup();
+    void createEffectsGroup(QGroupBox* popup);
+    void createTextGroup();
+    void createNetworkRow();
+    void selectEncodingInList();
+    void createHeader();
+    void nameControlsByDesign();
+    void showStartState();
+    void showSettings();
+    void applyEnablingRules();
+    void onShowMessageClicked();
+    void onSoundClicked();
+    void onSoundKindClicked();
+    void onTransparencyClicked();
+    void onHideAfterClicked();
+    void onDelayLeft();
+    void setAutostart(bool enabled);
+
+    ConfigServices m_services;
+    Settings& m_settings;
+    SettingBindings m_bindings{m_settings};
+    const SessionStore& m_store;
+    platform::Autostart m_autostart;
+    bool m_effects = true;
+};

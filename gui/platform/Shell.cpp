@@ -1,0 +1,12 @@
+#include "gui/platform/Shell.h"
+
+#include <QDesktopServices>
+
+namespace platform {
+
+void DesktopShell::open(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
+
+} // namespace platform

@@ -1,0 +1,115 @@
+#include "gui/users/FindCopiesDialog.h"
+
+#include "core/base/Errors.h"
+#include "core/net/Wire.h"
+#include "core/session/ChatSession.h"
+
+#include <QHeaderView>
+#include <QHostAddress>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QTreeWidget>
+
+namespace {
+
+// The peers connected to us within the searched addresses: not to be tried, and where we are connected to them as
+// well, found, with the names they announced.
+void AddConnected(const ChatSession& session, net::CopySearchInput& input)
+{
+    const QSet<quint32> searched(input.addresses.cbegin(), input.addresses.cend());
+    const net::ConnectionManager& connections = session.connections();
+    for (int j = 0; j < connections.ConnectionCount(); ++j) {
+        const QString address = connections.RemoteAddress(j);
+        const std::optional<quint32> numeric = net::ParseDottedDecimal(address);
+        if (!numeric || !searched.contains(*numeric) || input.notTried.contains(*numeric))
+            continue;
+        input.notTried.append(*numeric);
+        const int k = session.userList().FindAddress(address);
+        if (k >= 0 && connections.ClientEstablished(k))
+            input.connected.append(net::FoundCopy{address, session.userList().AnnouncedName(k)});
+    }
+}
+} // namespace
+
+FindCopiesDialog::FindCopiesDialog(ChatSession& session, QWidget* parent)
+    : RepeatedRunDialog(QStringLiteral("F_FindCopies"), QStringLiteral("Find copies on this network"),
+                        QStringLiteral("Search again"), QSize(460, 360), parent),
+      m_session(session), m_found(new QTreeWidget(this))
+{
+    auto* about = new QLabel(
+        QStringLiteral("Parley tries port %1 on the addresses of this computer's own networks (at most %2 of them) "
+                       "and lists those where a copy answers. A copy there that has \"Add new IPs to user list\" "
+                       "ticked will add this computer to its user list when it is tried.")
+            .arg(session.connections().PeerPort())
+            .arg(net::MaxSearchedAddresses),
+        this);
+    about->setWordWrap(true);
+    m_found->setObjectName(QStringLiteral("Found"));
+    m_found->setAccessibleName(QStringLiteral("Copies found"));
+    m_found->setHeaderLabels({QStringLiteral("Address"), QStringLiteral("Name"), QString()});
+    m_found->setRootIsDecorated(false);
+    m_found->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_found->header()->setStretchLastSection(false);
+    setContent({about, m_found});
+}
+
+void FindCopiesDialog::start()
+{
+    m_found->clear();
+    const QList<quint32> addresses = net::SubnetAddresses(net::OwnAddresses());
+    if (addresses.isEmpty()) {
+        finished(QStringLiteral("This computer is on no network that could be searched."));
+        return;
+    }
+    const int total = int(addresses.size());
+    status()->setText(QStringLiteral("Searching: 0 of %1 addresses tried...").arg(total));
+    net::CopySearchInput input{m_session.connections().PeerPort(), m_session.settings().Encoding, addresses, {}, {}};
+    AddConnected(m_session, input);
+    m_search.start(
+        [input](const std::atomic_bool& cancelled, const std::function<void(int)>& progress) {
+            return net::SearchCopies(input, cancelled, progress);
+        },
+        [this, total](const QList<net::FoundCopy>& copies) { showFound(copies, total); },
+        [this, total](int tried) {
+            status()->setText(QStringLiteral("Searching: %1 of %2 addresses tried...").arg(tried).arg(total));
+        });
+}
+
+void FindCopiesDialog::showFound(const QList<net::FoundCopy>& copies, int tried)
+{
+    finished(QStringLiteral("%1 addresses tried: %2 found.")
+                 .arg(tried)
+                 .arg(copies.size() == 1 ? QStringLiteral("1 copy") : QStringLiteral("%1 copies").arg(copies.size())));
+    for (const net::FoundCopy& copy : copies)
+        addRow(copy);
+    m_found->resizeColumnToContents(0);
+    m_found->resizeColumnToContents(2);
+}
+
+void FindCopiesDialog::addRow(const net::FoundCopy& copy)
+{
+    auto* item = new QTreeWidgetItem(
+        m_found,
+        {copy.address, copy.name.isEmpty() ? QStringLiteral("(no name: it does not list this computer)") : copy.name});
+    const bool listed = m_session.userList().FindAddress(copy.address) >= 0;
+    auto* button = new QPushButton(listed ? QStringLiteral("In the list") : QStringLiteral("Add"), m_found);
+    button->setAccessibleName(QStringLiteral("Add %1").arg(copy.address));
+    button->setEnabled(!listed);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, Guarded([this, copy, button] { add(copy, button); }));
+    m_found->setItemWidget(item, 2, button);
+}
+
+void FindCopiesDialog::add(const net::FoundCopy& copy, QPushButton* button)
+{
+    const QString name = copy.name.isEmpty() ? UnknownName : copy.name;
+    if (const QString refusal = m_session.RefusalToAdd(copy.address, name); !refusal.isEmpty()) {
+        status()->setText(refusal);
+        return;
+    }
+    m_session.AddUser(copy.address, name);
+    button->setText(QStringLiteral("Added"));
+    button->setEnabled(false);
+    Q_EMIT added();
+}

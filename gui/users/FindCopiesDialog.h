@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/base/BackgroundTask.h"
+#include "core/net/CopySearch.h"
+#include "gui/widgets/RepeatedRunDialog.h"
+
+class ChatSession;
+class QPushButton;
+class QTreeWidget;
+
+// "Find copies": tries the port on the addresses of this machine's own subnets and lists where a copy answers,
+// with the name it announces; each can be added to the user list with its own button. Nothing is added by itself.
+class FindCopiesDialog : public RepeatedRunDialog {
+    Q_OBJECT
+public:
+    FindCopiesDialog(ChatSession& session, QWidget* parent);
+
+    QTreeWidget* foundList() const { return m_found; }
+    bool running() const override { return m_search.running(); }
+
+Q_SIGNALS:
+    // A found copy went into the user list.
+    void added();
+
+protected:
+    void start() override;
+    void cancel() override { m_search.cancel(); }
+
+private:
+    void showFound(const QList<net::FoundCopy>& copies, int tried);
+    void addRow(const net::FoundCopy& copy);
+    void add(const net::FoundCopy& copy, QPushButton* button);
+
+    ChatSession& m_session;
+    QTreeWidget* m_found;
+    BackgroundTask<QList<net::FoundCopy>> m_search{this};
+};

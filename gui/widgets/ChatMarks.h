@@ -1,0 +1,39 @@
+#pragma once
+
+#include "gui/widgets/ChatText.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QTextLayout>
+
+class QPainter;
+class QPalette;
+class QRect;
+
+// What the chat area draws besides the text: the "New" marker, the notes after lines and the selection.
+
+// Remarks after lines, by piece, drawn and never part of the text. Only the latest are kept, so a long day of them
+// costs little.
+class ChatNotes {
+public:
+    static constexpr qsizetype MaxNotes = 256;
+
+    void add(qsizetype piece, const QString& text);
+    // Earlier history went in above: every piece moved down by this many.
+    void shift(qsizetype pieces);
+    void clear() { m_notes.clear(); }
+    bool has(qsizetype piece) const { return m_notes.contains(piece); }
+    QString after(qsizetype piece) const { return m_notes.value(piece); }
+
+private:
+    QMap<qsizetype, QString> m_notes;
+};
+
+// A line across the row with "New" at its right, in the colour of links.
+void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette);
+// In italics, in the colour of hints, indented: a remark of the program's, not a line of the chat.
+void DrawNote(QPainter& painter, const QRect& row, const QString& note, const QPalette& palette);
+// The part of a piece of this many characters that lies between two positions, in the selection's colours.
+QList<QTextLayout::FormatRange> SelectionRanges(qsizetype piece, int length, ChatPosition from, ChatPosition to,
+                                                const QPalette& palette);

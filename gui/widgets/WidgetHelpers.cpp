@@ -1,0 +1,196 @@
+#include "gui/widgets/WidgetHelpers.h"
+
+#include "core/base/Errors.h"
+#include "core/base/Site.h"
+#include "gui/platform/Shell.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextCursor>
+
+#include <algorithm>
+
+namespace {
+// Runs a function on each event a widget receives; the function may consume it. Lives as long as the widget.
+class EventHook : public QObject {
+public:
+    EventHook(QObject* watched, std::function<bool(QEvent*)> onEvent) : QObject(watched), m_onEvent(std::move(onEvent))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        bool consumed = false;
+        Guard([&] { consumed = m_onEvent(event); });
+        return consumed;
+    }
+
+private:
+    std::function<bool(QEvent*)> m_onEvent;
+};
+} // namespace
+
+void MakeWebLink(QLabel* link, platform::Shell& shell)
+{
+    MakeKeyboardLabel(link);
+    new EventHook(link, [link, &shell](QEvent* event) {
+        QPalette palette = link->palette();
+        if (event->type() == QEvent::Enter)
+            palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Link));
+        else if (event->type() == QEvent::Leave)
+            palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+        else if (event->type() == QEvent::MouseButtonRelease || IsActivationKey(event))
+            shell.open(QUrl(QLatin1String(MakerSiteAddress)));
+        link->setPalette(palette);
+        return false;
+    });
+}
+
+bool IsActivationKey(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+void MakeKeyboardLabel(QLabel* label)
+{
+    label->setFocusPolicy(Qt::TabFocus);
+    new EventHook(label, [label](QEvent* event) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            QFont font = label->font();
+            font.setUnderline(event->type() == QEvent::FocusIn);
+            label->setFont(font);
+        }
+        return false;
+    });
+}
+
+void MakeDigitBox(QLineEdit* box, const QString& extra, std::function<void()> left)
+{
+    new EventHook(box, [extra, left = std::move(left)](QEvent* event) {
+        if (event->type() == QEvent::KeyPress)
+            return DropsTypedCharacter(static_cast<QKeyEvent*>(event), extra);
+        if (FocusMovedWithinProgram(event))
+            left();
+        return false;
+    });
+}
+
+bool DropsTypedCharacter(const QKeyEvent* event, const QString& extra)
+{
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        return false;
+    const QString typed = event->text();
+    if (typed.isEmpty())
+        return false; // arrows, Delete and the like type nothing
+    // Only ASCII digits: other scripts' digits would pass here and fail the conversion later.
+    const QChar c = typed[0];
+    const bool allowed = typed.size() == 1 && ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                                               c == QLatin1Char('\b') || extra.contains(c));
+    return !allowed;
+}
+
+bool FocusMovedWithinProgram(const QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+void UseFontsOfTheLayouts()
+{
+    const QStringList arialLike = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                   QStringLiteral("Nimbus Sans")};
+    for (const char* family : {"Arial", "MS Sans Serif", "Tahoma"})
+        QFont::insertSubstitutions(QLatin1String(family), arialLike);
+    QFont::insertSubstitutions(QStringLiteral("Verdana"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Bitstream Vera Sans")});
+}
+
+QFont PixelFont(const QString& family, int pixels, bool bold, bool italic)
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size)
+{
+    dialog->setObjectName(name);
+    dialog->setWindowTitle(title);
+    dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+    dialog->setFixedSize(size);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    dialog->setFont(font);
+}
+
+void AppendLineBreak(QPlainTextEdit* box)
+{
+    QTextCursor cursor = box->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\n"));
+    box->setTextCursor(cursor);
+}
+
+void CentreOnScreen(QWidget* window)
+{
+    if (const QScreen* where = window->screen())
+        window->move(where->availableGeometry().center() - window->rect().center());
+}
+
+QTextOption::WrapMode WrapModeFor(QStringView text)
+{
+    constexpr qsizetype LongestWordWrapped = 256;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWordWrapped)
+            return QTextOption::WrapAnywhere;
+    }
+    return QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
+namespace {
+// The part of the title bar that must lie on a screen to be taken with the mouse.
+constexpr int TitleBarHeight = 24;
+constexpr int GripWidth = 48;
+
+qint64 DistanceSquared(QPoint a, QPoint b)
+{
+    const qint64 dx = a.x() - b.x();
+    const qint64 dy = a.y() - b.y();
+    return dx * dx + dy * dy;
+}
+} // namespace
+
+QPoint ReachablePlace(QPoint topLeft, QSize outerSize, const QList<QRect>& screens)
+{
+    const QRect titleBar(topLeft, QSize(outerSize.width(), TitleBarHeight));
+    const bool reachable = std::any_of(screens.cbegin(), screens.cend(), [&titleBar](const QRect& screen) {
+        const QRect grip = screen & titleBar;
+        return grip.width() >= std::min(GripWidth, titleBar.width()) && grip.height() >= TitleBarHeight / 2;
+    });
+    if (reachable || screens.isEmpty())
+        return topLeft;
+    const QRect& nearest =
+        *std::min_element(screens.cbegin(), screens.cend(), [&titleBar](const QRect& a, const QRect& b) {
+            return DistanceSquared(a.center(), titleBar.center()) < DistanceSquared(b.center(), titleBar.center());
+        });
+    const int grip = std::min(GripWidth, outerSize.width());
+    return {std::clamp(topLeft.x(), nearest.left() - outerSize.width() + grip, nearest.right() + 1 - grip),
+            std::clamp(topLeft.y(), nearest.top(), std::max(nearest.top(), nearest.bottom() + 1 - TitleBarHeight))};
+}
