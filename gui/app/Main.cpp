@@ -30,7 +30,8 @@
 #include <QTimer>
 #include <QWindow>
 
-TF_Main::TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store)
+TF_Main::TF_Main(const MainWindowServices& services, const Settings& settings, ChatSession& session,
+                 SessionStore& store)
     : m_services(services), m_settings(settings), m_session(session), m_store(store),
       m_userView(new UserViewModel(session, this)), m_controls(this, m_userView, services.shell),
       m_history(new ChatHistory(store, *m_controls.chatArea, this))

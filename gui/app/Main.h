@@ -39,7 +39,7 @@ class NetworkCheckDialog;
 class TF_Main : public QWidget {
     Q_OBJECT
 public:
-    TF_Main(const MainWindowServices& services, Settings& settings, ChatSession& session, SessionStore& store);
+    TF_Main(const MainWindowServices& services, const Settings& settings, ChatSession& session, SessionStore& store);
     ~TF_Main() override;
 
     // The controls, each with its design name as its object name.
@@ -147,7 +147,7 @@ private:
     bool m_askOnExit = true;
 
     MainWindowServices m_services;
-    Settings& m_settings;
+    const Settings& m_settings;
     ChatSession& m_session;
     SessionStore& m_store;
     UserViewModel* m_userView = nullptr;

@@ -28,7 +28,8 @@ Parley::Parley(const Services& services) : m_services(services)
     // An error in any handler waits for its turn in the queue: a box opened inside a socket, timer or paint handler
     // would run the event loop under that handler's feet.
     SetErrorSink([this](const QString& text) { m_boxes->post(BoxQueue::Kind::Failure, text); });
-    m_session = std::make_unique<ChatSession>(settings, services.listenAddress, services.listenPort, services.peerPort);
+    m_session = std::make_unique<ChatSession>(settings.values(), services.listenAddress, services.listenPort,
+                                              services.peerPort);
     connect(m_session.get(), &ChatSession::boxRequested, m_boxes, &BoxQueue::post);
     // Watching and handling before the start-up loads anything: a signal that arrives while a start-up box is open
     // ends the program there, and one that arrives meanwhile waits in the pipe for the event loop.
@@ -46,7 +47,7 @@ Parley::Parley(const Services& services) : m_services(services)
         LoadSession();
     m_main = std::make_unique<TF_Main>(MainWindowServices{services.boxes, services.shell, services.cursor,
                                                           services.tray, services.sound, services.notifications},
-                                       settings, *m_session, *m_store);
+                                       settings.values(), *m_session, *m_store);
     if (!m_refused)
         m_main->restoreSession();
     else
@@ -55,9 +56,9 @@ Parley::Parley(const Services& services) : m_services(services)
                                             services.executablePath, services.configHome},
                              settings, *m_store, m_main.get());
     m_main->applyAppearance();
-    m_message = std::make_unique<TF_Message>(services.version, settings);
+    m_message = std::make_unique<TF_Message>(services.version, settings.values());
     m_users = new TF_Users(services.boxes, services.shell, *m_session, *m_store, m_main.get());
-    m_personal = new TF_Personal(settings, *m_session, m_main.get());
+    m_personal = new TF_Personal(settings.values(), *m_session, m_main.get());
     m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
 
     connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);
@@ -100,7 +101,7 @@ bool Parley::AcquireLock()
 // Before any window exists: the preferences, loaded once, and the user list.
 void Parley::LoadSession()
 {
-    Guard([this] { settings = m_store->loadSettings(m_services.version.code()); });
+    Guard([this] { settings.apply(m_store->loadSettings(m_services.version.code())); });
     Guard([this] { m_store->loadUserList(m_session->userList()); });
 }
 

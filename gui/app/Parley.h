@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/base/BoxQueue.h"
-#include "core/config/Settings.h"
+#include "core/config/CurrentSettings.h"
 #include "core/platform/LockFile.h"
 #include "core/session/SessionStore.h"
 #include "gui/platform/Services.h"
@@ -30,7 +30,7 @@ public:
     explicit Parley(const Services& services);
     ~Parley() override;
 
-    Settings settings;
+    CurrentSettings settings;
     // The program is to end before its event loop runs: a second copy, or a termination signal during start-up.
     bool TerminationRequested() const;
     // A termination signal or the end of the desktop session: what can be saved is saved once, nothing is asked,

@@ -50,8 +50,10 @@ QLabel* Caption(QWidget* parent, const QString& text, int x, int y)
 
 } // namespace
 
-TF_Config::TF_Config(const ConfigServices& services, Settings& settings, const SessionStore& store, QWidget* parent)
-    : QDialog(parent), m_services(services), m_settings(settings), m_store(store), m_autostart(services.configHome)
+TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, const SessionStore& store,
+                     QWidget* parent)
+    : QDialog(parent), m_services(services), m_current(settings), m_settings(settings.values()), m_store(store),
+      m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
     SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 510));
@@ -141,7 +143,10 @@ void TF_Config::createSoundGroup()
     m_wavFileBox = new QLineEdit(g);
     m_wavFileBox->setAccessibleName(QStringLiteral("WAV file"));
     m_wavFileBox->setGeometry(40, 82, 167, 21);
-    connect(m_wavFileBox, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Filename = text; });
+    connect(m_wavFileBox, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_settings.Filename = text;
+        edited();
+    });
     m_browseButton = new QPushButton(g);
     m_browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     m_browseButton->setAccessibleName(QStringLiteral("Browse"));
@@ -189,13 +194,19 @@ void TF_Config::createPopupGroup()
     m_positionList->setAccessibleName(QStringLiteral("Popup at:"));
     m_positionList->addItems(PopupPositionNames);
     m_positionList->setGeometry(68, 18, 105, 21);
-    connect(m_positionList, &QComboBox::currentIndexChanged, this, [this](int index) { m_settings.Position = index; });
+    connect(m_positionList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_settings.Position = index;
+        edited();
+    });
     m_hideAfterBox = m_bindings.check(place, QStringLiteral("Hide after:"), &Settings::HideAfter, 8, 46, 80);
     m_delayBox = new QLineEdit(place);
     m_delayBox->setAccessibleName(QStringLiteral("Hide after seconds"));
     m_delayBox->setGeometry(90, 44, 37, 21);
     MakeDigitBox(m_delayBox, QString(), [this] { onDelayLeft(); });
-    connect(m_delayBox, &QLineEdit::textChanged, this, [this](const QString& text) { m_settings.Delay = text; });
+    connect(m_delayBox, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_settings.Delay = text;
+        edited();
+    });
     Caption(place, QStringLiteral("seconds"), 132, 48);
     connect(m_hideAfterBox, &QCheckBox::toggled, this, Guarded([this] { onHideAfterClicked(); }));
 
@@ -218,7 +229,10 @@ void TF_Config::createEffectsGroup(QGroupBox* popup)
     m_opacitySlider->setPageStep(10);
     m_opacitySlider->setTickPosition(QSlider::TicksBelow);
     m_opacitySlider->setGeometry(8, 38, 165, 26);
-    connect(m_opacitySlider, &QSlider::valueChanged, this, [this](int value) { m_settings.Visibility = value; });
+    connect(m_opacitySlider, &QSlider::valueChanged, this, [this](int value) {
+        m_settings.Visibility = value;
+        edited();
+    });
     Caption(g, QStringLiteral("Invisible"), 8, 66);
     Caption(g, QStringLiteral("50%"), 80, 66);
     Caption(g, QStringLiteral("100%"), 146, 66);
@@ -242,6 +256,7 @@ void TF_Config::createNetworkRow()
     connect(m_encodingList, &QComboBox::currentIndexChanged, this, [this](int row) {
         if (row >= 0)
             m_settings.Encoding = m_encodingList->itemData(row).toString();
+        edited();
     });
 }
 
@@ -263,7 +278,8 @@ void TF_Config::selectEncodingInList()
 void TF_Config::createTextGroup()
 {
     QGroupBox* g = Group(this, QStringLiteral(" Text area "), QRect(4, 400, 441, 77));
-    m_appearance = new TextAppearance(m_services.choosers, m_settings, g);
+    m_appearance = new TextAppearance(
+        m_services.choosers, m_settings, [this] { edited(); }, g);
     auto* divider = new QFrame(g);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Sunken);
@@ -294,13 +310,14 @@ void TF_Config::showStartState()
 void TF_Config::showSettings()
 {
     // Copied first: every control writes its state back into the settings as it is set.
-    const Settings s = m_settings;
+    const Settings s = m_current.values();
     m_bindings.show(s);
     m_wavFileBox->setText(s.Filename);
     m_positionList->setCurrentIndex(s.Position);
     m_delayBox->setText(s.Delay);
     m_opacitySlider->setValue(s.Visibility);
     m_settings = s;
+    edited();
     applyEnablingRules();
     selectEncodingInList();
     m_appearance->showSettings();
@@ -379,9 +396,15 @@ void TF_Config::setAutostart(bool enabled)
         throw ParleyError(QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
 }
 
+void TF_Config::edited()
+{
+    m_current.apply(m_settings);
+}
+
 bool TF_Config::closeQuery()
 {
     onDelayLeft();
+    edited();
     // The main window takes the new appearance even when the file cannot be written.
     Q_EMIT closed();
     m_store.saveSettings(m_settings);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/config/CurrentSettings.h"
 #include "core/config/Settings.h"
 #include "core/platform/Autostart.h"
 #include "gui/config/SettingBindings.h"
@@ -28,8 +29,9 @@ class TF_Config : public QDialog {
     Q_OBJECT
 public:
     // Shows the settings, loaded before any window; hands them to the store to save when it closes.
-    TF_Config(const ConfigServices& services, Settings& settings, const SessionStore& store, QWidget* parent);
+    TF_Config(const ConfigServices& services, CurrentSettings& settings, const SessionStore& store, QWidget* parent);
 
+    // What the controls hold; every change goes to the settings in force at once.
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
     // The controls, named for what they are; each has its design name (CheckBox1, RadioButton1, Edit2, ...) as its
@@ -136,8 +138,11 @@ private:
     void setAutostart(bool enabled);
 
     ConfigServices m_services;
-    Settings& m_settings;
-    SettingBindings m_bindings{m_settings};
+    // The settings in force, and the dialog's copy that its controls edit and apply.
+    void edited();
+    CurrentSettings& m_current;
+    Settings m_settings;
+    SettingBindings m_bindings{m_settings, [this] { edited(); }};
     const SessionStore& m_store;
     platform::Autostart m_autostart;
     bool m_effects = true;

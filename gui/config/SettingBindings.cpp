@@ -38,7 +38,10 @@ QCheckBox* SettingBindings::check(QWidget* parent, const QString& caption, bool 
     auto* box = new QCheckBox(caption, parent);
     box->setGeometry(x, y, w, RowHeight);
     if (member) {
-        QObject::connect(box, &QCheckBox::toggled, box, [this, member](bool on) { m_settings.*member = on; });
+        QObject::connect(box, &QCheckBox::toggled, box, [this, member](bool on) {
+            m_settings.*member = on;
+            m_edited();
+        });
         m_bindings.emplace_back(box, member);
     }
     return box;
@@ -51,6 +54,7 @@ QRadioButton* SettingBindings::radio(QWidget* parent, const QString& caption, bo
     button->setGeometry(x, y, w, RowHeight);
     QObject::connect(button, &QRadioButton::toggled, button, [this, member, button](bool on) {
         m_settings.*member = on;
+        m_edited();
         LetTabReachTheChosen(button);
     });
     m_bindings.emplace_back(button, member);

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -16,7 +17,10 @@ class QWidget;
 // the settings at once, and show() sets every control from a copy of them.
 class SettingBindings {
 public:
-    explicit SettingBindings(Settings& settings) : m_settings(settings) {}
+    // Every click lands in settings, then edited is told.
+    SettingBindings(Settings& settings, std::function<void()> edited)
+        : m_settings(settings), m_edited(std::move(edited))
+    {}
 
     // A tick box at its place in the design; without a flag, it is left to its dialog.
     QCheckBox* check(QWidget* parent, const QString& caption, bool Settings::*member, int x, int y, int w);
@@ -26,5 +30,6 @@ public:
 
 private:
     Settings& m_settings;
+    std::function<void()> m_edited;
     std::vector<std::pair<QAbstractButton*, bool Settings::*>> m_bindings;
 };

@@ -22,8 +22,9 @@ QIcon Swatch(const QColor& colour)
 }
 } // namespace
 
-TextAppearance::TextAppearance(platform::Choosers& choosers, Settings& settings, QWidget* group)
-    : QObject(group), m_choosers(choosers), m_settings(settings)
+TextAppearance::TextAppearance(platform::Choosers& choosers, Settings& settings, std::function<void()> edited,
+                               QWidget* group)
+    : QObject(group), m_choosers(choosers), m_settings(settings), m_edited(std::move(edited))
 {
     m_sampleText = new QPlainTextEdit(QStringLiteral("This is just a sample\nMyName: Hi!"), group);
     m_sampleText->setObjectName(QStringLiteral("Memo1"));
@@ -75,6 +76,7 @@ void TextAppearance::selectBackgroundInList()
 void TextAppearance::onBackgroundChosen(int row)
 {
     m_settings.Background = m_backgroundList->itemData(row).toInt();
+    m_edited();
     showSample();
 }
 
@@ -92,5 +94,6 @@ void TextAppearance::onFontClicked()
     m_settings.FontUnderline = chosen->font.underline();
     m_settings.FontStrikeOut = chosen->font.strikeOut();
     m_settings.FontColor = ColourValue(chosen->colour);
+    m_edited();
     showSample();
 }

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -18,7 +20,7 @@ class TextAppearance : public QObject {
     Q_OBJECT
 public:
     // The controls go into the given group, at their places in the program's design.
-    TextAppearance(platform::Choosers& choosers, Settings& settings, QWidget* group);
+    TextAppearance(platform::Choosers& choosers, Settings& settings, std::function<void()> edited, QWidget* group);
 
     QPlainTextEdit* sampleText() const { return m_sampleText; }
     QComboBox* backgroundList() const { return m_backgroundList; }
@@ -35,6 +37,7 @@ private:
 
     platform::Choosers& m_choosers;
     Settings& m_settings;
+    std::function<void()> m_edited;
     QPlainTextEdit* m_sampleText = nullptr;
     QComboBox* m_backgroundList = nullptr;
     QPushButton* m_fontButton = nullptr;

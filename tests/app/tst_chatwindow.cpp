@@ -186,7 +186,7 @@ void TestChatWindow::keySchemes()
     QVERIFY(bob.waitForReceived("x\r\n"));
 
     // With neither selected, nothing sends.
-    m_parley->settings.Scheme2 = false;
+    m_parley->settings.change([&](Settings& s) { s.Scheme2 = false; });
     typeAndPress(QStringLiteral("y"), Qt::Key_Return);
     QTest::keyClick(main()->messageBox(), Qt::Key_Tab);
     QCOMPARE(main()->messageBox()->toPlainText(), QStringLiteral("y\n\n"));
@@ -335,7 +335,7 @@ void TestChatWindow::portTaken()
 void TestChatWindow::networkBoxesNeverStack()
 {
     start();
-    m_parley->settings.AddNewIP = true;
+    m_parley->settings.change([&](Settings& s) { s.AddNewIP = true; });
     m_env->boxes.modalMs = 200;
     // Strangers arrive faster than a person closes boxes: one box at a time, the same text not repeated meanwhile.
     std::vector<std::unique_ptr<QTcpSocket>> strangers;
@@ -357,8 +357,8 @@ void TestChatWindow::handlerErrorsNeverStack()
     auto bob = bobInTheFirstRow();
     QVERIFY(bob);
     // A delay pasted into the open Configuration dialog fails in every popup; lines keep arriving meanwhile.
-    m_parley->settings.Delay = QStringLiteral("soon");
-    m_parley->settings.FadeIn = false;
+    m_parley->settings.change([&](Settings& s) { s.Delay = QStringLiteral("soon"); });
+    m_parley->settings.change([&](Settings& s) { s.FadeIn = false; });
     m_env->boxes.modalMs = 100;
     for (int i = 0; i < 40; ++i) {
         QVERIFY(bob->say("line " + QByteArray::number(i)));

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -144,15 +145,25 @@ void TestConfig::controlsEditSettingsLive()
 {
     start();
     TF_Config* c = config();
+    // The settings in force follow each control, and say which key changed, once.
+    QSignalSpy changed(&m_parley->settings, &CurrentSettings::changed);
     c->addNewIpBox()->click();
-    QVERIFY(c->settings().AddNewIP);
+    QVERIFY(m_parley->settings.values().AddNewIP);
     c->tabSendsButton()->click();
-    QVERIFY(c->settings().Scheme2);
-    QVERIFY(!c->settings().Scheme1);
+    QVERIFY(m_parley->settings.values().Scheme2);
+    QVERIFY(!m_parley->settings.values().Scheme1);
     c->opacitySlider()->setValue(40);
-    QCOMPARE(c->settings().Visibility, 40);
+    QCOMPARE(m_parley->settings.values().Visibility, 40);
     c->positionList()->setCurrentIndex(4);
-    QCOMPARE(c->settings().Position, 4);
+    QCOMPARE(m_parley->settings.values().Position, 4);
+    c->delayBox()->setText(QStringLiteral("25"));
+    QCOMPARE(m_parley->settings.values().Delay, QStringLiteral("25"));
+    QStringList keys;
+    for (const QList<QVariant>& signal : std::as_const(changed))
+        keys.append(signal.at(0).toString());
+    QCOMPARE(keys, (QStringList{QStringLiteral("User/AddNewIP"), QStringLiteral("Text/Scheme1"),
+                                QStringLiteral("Text/Scheme2"), QStringLiteral("Popup/Visibility"),
+                                QStringLiteral("Popup/Position"), QStringLiteral("Popup/Delay")}));
     // Nothing reaches the file before the dialog closes.
     QVERIFY(!QFile::exists(ini()));
 }

@@ -107,8 +107,8 @@ void TestMessage::activeWindowIsBroughtForward()
     main()->showMainWindow();
     QApplication::setActiveWindow(main());
     QTRY_VERIFY(main()->isActiveWindow());
-    m_parley->settings.Windows = true;
-    m_parley->settings.FromFile = false;
+    m_parley->settings.change([&](Settings& s) { s.Windows = true; });
+    m_parley->settings.change([&](Settings& s) { s.FromFile = false; });
     QVERIFY(say("you there?"));
     QVERIFY(!main()->tray().flashing());
     QVERIFY(!popup()->isVisible());
@@ -132,8 +132,8 @@ void TestMessage::arrivalLeavesTheKeyboard()
     QFETCH(bool, restore);
     QFETCH(bool, windowOpen);
     startWithBob();
-    m_parley->settings.RestoreMain = restore;
-    m_parley->settings.ShowPopup = !restore;
+    m_parley->settings.change([&](Settings& s) { s.RestoreMain = restore; });
+    m_parley->settings.change([&](Settings& s) { s.ShowPopup = !restore; });
     if (windowOpen)
         main()->showMainWindow();
     QWidget editor;
@@ -151,8 +151,8 @@ void TestMessage::arrivalLeavesTheKeyboard()
 void TestMessage::restoreShowsTheWindow()
 {
     startWithBob();
-    m_parley->settings.RestoreMain = true;
-    m_parley->settings.ShowPopup = false;
+    m_parley->settings.change([&](Settings& s) { s.RestoreMain = true; });
+    m_parley->settings.change([&](Settings& s) { s.ShowPopup = false; });
     QVERIFY(say("wake up"));
     QVERIFY(main()->isVisible());
     QVERIFY(!popup()->isVisible());
@@ -205,9 +205,9 @@ void TestMessage::clickModes()
     QFETCH(bool, stillVisible);
     QFETCH(bool, answered);
     start();
-    m_parley->settings.FadeOut = false;
-    m_parley->settings.ClickMode1 = leftCloses;
-    m_parley->settings.ClickMode2 = !leftCloses;
+    m_parley->settings.change([&](Settings& s) { s.FadeOut = false; });
+    m_parley->settings.change([&](Settings& s) { s.ClickMode1 = leftCloses; });
+    m_parley->settings.change([&](Settings& s) { s.ClickMode2 = !leftCloses; });
     popup()->showLine(QStringLiteral("Bob: hi"));
     QSignalSpy answers(popup(), &TF_Message::answered);
     // On the press, on the text as on the body.
@@ -223,8 +223,8 @@ void TestMessage::clickModes()
 void TestMessage::newLineWhileShownAndWhileFading()
 {
     start();
-    m_parley->settings.Transparent = true;
-    m_parley->settings.Visibility = 50;
+    m_parley->settings.change([&](Settings& s) { s.Transparent = true; });
+    m_parley->settings.change([&](Settings& s) { s.Visibility = 50; });
     popup()->showLine(QStringLiteral("first"));
     QCOMPARE(popup()->fadeDirection(), 1);
     QTRY_COMPARE(popup()->opacity(), 127);
@@ -252,15 +252,15 @@ void TestMessage::newLineWhileShownAndWhileFading()
 void TestMessage::badDelayKeepsThePopup()
 {
     start();
-    m_parley->settings.FadeIn = false;
-    m_parley->settings.Delay = QStringLiteral("soon");
+    m_parley->settings.change([&](Settings& s) { s.FadeIn = false; });
+    m_parley->settings.change([&](Settings& s) { s.Delay = QStringLiteral("soon"); });
     Guard([this] { popup()->showLine(QStringLiteral("Bob: hi")); });
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("'soon' is not a valid integer value.")});
     QVERIFY(popup()->isVisible());
     QCOMPARE(popup()->opacity(), 255);
     QVERIFY(!popup()->hideTimer()->isActive());
     // Seconds beyond the timer's range: the popup stays until clicked.
-    m_parley->settings.Delay = QStringLiteral("3000000");
+    m_parley->settings.change([&](Settings& s) { s.Delay = QStringLiteral("3000000"); });
     popup()->showLine(QStringLiteral("Bob: again"));
     QVERIFY(!popup()->hideTimer()->isActive());
 }

@@ -1,0 +1,22 @@
+#include "core/config/CurrentSettings.h"
+
+#include <utility>
+#include <variant>
+
+void CurrentSettings::apply(const Settings& next)
+{
+    const Settings previous = std::exchange(m_values, next);
+    for (const SettingKey& key : SettingsTable()) {
+        const bool differs =
+            std::visit([&](auto member) { return !(previous.*member == m_values.*member); }, key.member);
+        if (differs)
+            Q_EMIT changed(QStringLiteral("%1/%2").arg(QLatin1String(key.section), QLatin1String(key.key)));
+    }
+}
+
+void CurrentSettings::change(const std::function<void(Settings&)>& edit)
+{
+    Settings next = m_values;
+    edit(next);
+    apply(next);
+}
