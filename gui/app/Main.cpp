@@ -1,10 +1,10 @@
 #include "gui/app/Main.h"
 
 #include "core/base/Errors.h"
-#include "core/net/SendKeys.h"
 #include "core/session/UserViewModel.h"
 #include "gui/app/ChatHistory.h"
 #include "gui/app/LogoPanel.h"
+#include "gui/app/MainKeys.h"
 #include "gui/app/MainLayout.h"
 #include "gui/app/ReadingAids.h"
 #include "gui/config/Config.h"
@@ -159,9 +159,10 @@ void TF_Main::createTimers()
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
 void TF_Main::watchUserContact()
 {
-    const QList<QWidget*> watched = m_controls.contactControls();
-    for (QWidget* w : watched)
-        w->installEventFilter(this);
+    m_keys = new MainKeys(m_controls, m_session, m_settings,
+                          {[this] { m_tray->stopFlashing(); }, [this] { onUserDoubleClicked(); },
+                           [this](bool forward) { focusNextPrevChild(forward); }, [this] { showMinimized(); }},
+                          this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
                 // Another program became active: the popup stays above it, without taking the keyboard.
                 if (state != Qt::ApplicationActive) {
@@ -260,85 +261,6 @@ void TF_Main::mousePressEvent(QMouseEvent* event)
 {
     QWidget::mousePressEvent(event);
     Guard([this] { m_tray->stopFlashing(); });
-}
-
-bool TF_Main::eventFilter(QObject* watched, QEvent* event)
-{
-    bool consumed = false;
-    Guard([&] { consumed = handleWatchedEvent(watched, event); });
-    return consumed;
-}
-
-bool TF_Main::handleWatchedEvent(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
-    if (type == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        bool consumed = false;
-        if (watched == m_controls.messageBox)
-            onMessageKey(key, consumed);
-        else if (watched == m_controls.nameBox)
-            onNameKey(key);
-        else if (watched == m_controls.userListView)
-            onUserViewKey(key, consumed);
-        else if (watched == m_controls.chatArea)
-            m_tray->stopFlashing();
-        return consumed;
-    }
-    if (watched == m_controls.nameBox && FocusMovedWithinProgram(event))
-        onNameLeft();
-    if (press && watched != m_controls.messageBox && watched != m_controls.userListView)
-        m_tray->stopFlashing();
-    return false;
-}
-
-void TF_Main::onMessageKey(QKeyEvent* event, bool& consumed)
-{
-    m_tray->stopFlashing();
-    // Tab belongs to the message; Ctrl+Tab leaves the box, as in every text box that takes Tab.
-    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
-        event->modifiers().testFlag(Qt::ControlModifier)) {
-        consumed = true;
-        focusNextPrevChild(event->key() == Qt::Key_Tab && !event->modifiers().testFlag(Qt::ShiftModifier));
-        return;
-    }
-    if (event->key() == Qt::Key_Escape)
-        showMinimized();
-    const net::SendKeyOutcome outcome = net::SendKey(event->key(), running(), m_settings);
-    consumed = outcome.consumed;
-    if (outcome.send)
-        sendMessage();
-    else if (outcome.newLine)
-        AppendLineBreak(m_controls.messageBox);
-}
-
-// Enter on a row writes to that user alone, as a double click does.
-void TF_Main::onUserViewKey(QKeyEvent* event, bool& consumed)
-{
-    m_tray->stopFlashing();
-    consumed = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (consumed)
-        onUserDoubleClicked();
-}
-
-void TF_Main::sendMessage()
-{
-    m_session.SendToEveryone(m_controls.messageBox->toPlainText());
-    m_controls.messageBox->clear();
-}
-
-void TF_Main::onNameKey(QKeyEvent* event)
-{
-    m_tray->stopFlashing();
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        onNameLeft();
-}
-
-// Tells every connected peer the name in the box, changed or not.
-void TF_Main::onNameLeft()
-{
-    m_session.AnnounceName();
 }
 
 QLabel* TF_Main::webLink() const

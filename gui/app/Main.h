@@ -17,6 +17,7 @@
 class ChatHistory;
 class FindBar;
 class LogoPanel;
+class MainKeys;
 class ReadingAids;
 class QAction;
 class QLabel;
@@ -91,8 +92,6 @@ public:
     UserViewModel& userView() const { return *m_userView; }
     void refreshUserView();
     void onUserDoubleClicked();
-    // The own line in the chat area and the text to every accepted connection; the message box empties.
-    void sendMessage();
 
     void appendChatLine(const QString& line);
     // A peer's line into the chat area, and what it sets off: the tray flash, the window or the popup, the sound.
@@ -117,7 +116,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void connectControls();
@@ -131,11 +129,6 @@ private:
     void scrollChatToEnd();
     // Whether the person can see the window now: shown and active. Lines that arrive while not are unread.
     void updatePresence();
-    bool handleWatchedEvent(QObject* watched, QEvent* event);
-    void onMessageKey(QKeyEvent* event, bool& consumed);
-    void onNameKey(QKeyEvent* event);
-    void onUserViewKey(QKeyEvent* event, bool& consumed);
-    void onNameLeft();
     void showPlace(const SessionStore::WindowPlace& place);
     void saveSession();
     void appendToChat(const QString& text);
@@ -161,6 +154,7 @@ private:
     TrayPresenter* m_tray = nullptr;
     bool m_wasMinimized = false;
     ReadingAids* m_reading = nullptr;
+    MainKeys* m_keys = nullptr;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
     // Where this session's chat went instead of an unreadable "chat.txt" is said at the first close attempt.
