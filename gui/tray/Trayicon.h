@@ -11,7 +11,7 @@ class Cursor;
 } // namespace platform
 
 // The program's icon in the notification area: shows one of its images and reports mouse releases over it.
-// It never restores the window or opens a menu by itself; the main window does both.
+// It never restores the window or opens a menu by itself: TrayPresenter does both.
 class TTrayIcon : public QObject {
     Q_OBJECT
 public:
