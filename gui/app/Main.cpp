@@ -7,6 +7,7 @@
 #include "gui/app/MainKeys.h"
 #include "gui/app/MainLayout.h"
 #include "gui/app/ReadingAids.h"
+#include "gui/app/WindowPresence.h"
 #include "gui/config/Config.h"
 #include "gui/net/Personal.h"
 #include "gui/notify/Message.h"
@@ -141,6 +142,11 @@ void TF_Main::createTrayParts()
     m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_services.notifications,
                                m_settings, *this);
     m_reading = new ReadingAids(*this, m_controls, *m_tray);
+    m_presence =
+        new WindowPresence(*this, {[this] { m_tray->windowShown(); }, [this] { m_tray->stopFlashing(); },
+                                   [this](bool present) { m_reading->setPresent(present); },
+                                   [this] { m_controls.chatArea->scrollToEnd(); }, [this] { applyAppearance(); },
+                                   [this] { return m_services.tray.isAvailable(); }});
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::attentionRequested, this, Guarded([this] { showForAttention(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
@@ -170,8 +176,8 @@ void TF_Main::watchUserContact()
                         m_message->keepOnTop();
                     return;
                 }
-                onActivated();
-                scrollChatToEnd();
+                m_tray->stopFlashing();
+                m_controls.chatArea->scrollToEnd();
             }));
 }
 
@@ -184,77 +190,6 @@ void TF_Main::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     Guard([this] { m_controls.layOut(size()); });
-}
-
-void TF_Main::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    Guard([this] {
-        m_tray->windowShown();
-        updatePresence();
-    });
-}
-
-void TF_Main::hideEvent(QHideEvent* event)
-{
-    QWidget::hideEvent(event);
-    Guard([this] { updatePresence(); });
-}
-
-void TF_Main::updatePresence()
-{
-    if (m_reading)
-        m_reading->setPresent(isVisible() && isActiveWindow() && !isMinimized());
-}
-
-void TF_Main::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-    Guard([this, event] {
-        if (event->type() == QEvent::ActivationChange && isActiveWindow())
-            onActivated();
-        if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
-            updatePresence();
-        // Colours taken from the desktop's scheme follow it while running; fixed colours stay as they are. The
-        // window's own palette is never set, so a change of it is the desktop's.
-        if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
-            applyAppearance();
-        if (event->type() != QEvent::WindowStateChange)
-            return;
-        const bool minimized = windowState().testFlag(Qt::WindowMinimized);
-        if (minimized && !m_wasMinimized)
-            onMinimized();
-        else if (!minimized && m_wasMinimized)
-            onRestored();
-        m_wasMinimized = minimized;
-    });
-}
-
-void TF_Main::onActivated()
-{
-    m_tray->stopFlashing();
-}
-
-// Minimising puts the program back into the tray: the window goes, the icon stays. Without a notification area
-// there is no icon to come back by, so the window stays on the taskbar.
-void TF_Main::onMinimized()
-{
-    if (!m_services.tray.isAvailable())
-        return;
-    QTimer::singleShot(0, this, [this] {
-        if (windowState().testFlag(Qt::WindowMinimized))
-            hide();
-    });
-}
-
-void TF_Main::onRestored()
-{
-    scrollChatToEnd();
-}
-
-void TF_Main::scrollChatToEnd()
-{
-    m_controls.chatArea->scrollToEnd();
 }
 
 void TF_Main::mousePressEvent(QMouseEvent* event)
@@ -337,28 +272,12 @@ void TF_Main::onClearClicked()
 
 void TF_Main::showMainWindow()
 {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    m_presence->showMainWindow();
 }
 
-// Shown and raised, the taskbar entry asking for attention, the keyboard left with whatever program has it. The
-// window is mapped as one that takes no input, so the window manager does not focus it (what a program in the
-// background cannot ask for otherwise on every window manager), and takes input again a moment later, so that the
-// person's click gives it the keyboard as usual.
 void TF_Main::showForAttention()
 {
-    if (isActiveWindow())
-        return;
-    winId();
-    QWindow* window = windowHandle();
-    window->setFlag(Qt::WindowDoesNotAcceptFocus, true);
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    QApplication::alert(this);
-    QTimer::singleShot(AttentionMapMs, window, [window] { window->setFlag(Qt::WindowDoesNotAcceptFocus, false); });
+    m_presence->showForAttention();
 }
 
 void TF_Main::closeEvent(QCloseEvent* event)

@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TrayPresenter;
+class WindowPresence;
 class TF_Config;
 class TF_Message;
 class TF_Users;
@@ -85,9 +86,6 @@ public:
     void showMainWindow();
     // For an arriving line: the window comes up without taking the keyboard.
     void showForAttention();
-    // How long a window shown for attention refuses the keyboard: long enough for the window manager to have mapped
-    // it.
-    static constexpr int AttentionMapMs = 500;
     // The user view's rows, which follow the session by themselves.
     UserViewModel& userView() const { return *m_userView; }
     void refreshUserView();
@@ -111,9 +109,6 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -123,12 +118,6 @@ private:
     void createTrayParts();
     void createTimers();
     void watchUserContact();
-    void onActivated();
-    void onMinimized();
-    void onRestored();
-    void scrollChatToEnd();
-    // Whether the person can see the window now: shown and active. Lines that arrive while not are unread.
-    void updatePresence();
     void showPlace(const SessionStore::WindowPlace& place);
     void saveSession();
     void appendToChat(const QString& text);
@@ -152,9 +141,9 @@ private:
     TF_Personal* m_personal = nullptr;
     NetworkCheckDialog* m_networkCheck = nullptr;
     TrayPresenter* m_tray = nullptr;
-    bool m_wasMinimized = false;
     ReadingAids* m_reading = nullptr;
     MainKeys* m_keys = nullptr;
+    WindowPresence* m_presence = nullptr;
     // The way out has begun at the session's end: a close that follows neither saves again nor asks.
     bool m_sessionEnded = false;
     // Where this session's chat went instead of an unreadable "chat.txt" is said at the first close attempt.
