@@ -4,8 +4,19 @@
 #include "core/session/SessionStore.h"
 #include "gui/widgets/ChatView.h"
 
+#include <QDate>
+#include <QLocale>
+
 #include <optional>
 #include <utility>
+
+namespace {
+QString SessionSeparator()
+{
+    return QStringLiteral("-- ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
+           QStringLiteral(" ------------------");
+}
+} // namespace
 
 ChatHistory::ChatHistory(SessionStore& store, ChatView& chatArea, QObject* parent)
     : QObject(parent), m_store(store), m_chatArea(chatArea)
@@ -30,6 +41,25 @@ void ChatHistory::finish()
 {
     if (std::optional<ChatLog> history = m_store.finishHistory())
         m_chatArea.prependLog(std::move(*history));
+}
+
+void ChatHistory::startSession()
+{
+    append(SessionSeparator());
+}
+
+void ChatHistory::append(const QString& text)
+{
+    const qsizetype from = m_chatArea.log().pieceCount();
+    m_chatArea.appendPlainText(text);
+    m_store.appendChat(m_chatArea.log().fileBytesFrom(from));
+}
+
+void ChatHistory::clear()
+{
+    finish();
+    m_chatArea.clear();
+    m_store.clearChat();
 }
 
 bool ChatHistory::loading() const

@@ -249,7 +249,7 @@ void TF_Main::onUserDoubleClicked()
 void TF_Main::appendChatLine(const QString& line)
 {
     m_reading->lineAppending();
-    appendToChat(line);
+    m_history->append(line);
 }
 
 void TF_Main::showIncoming(const net::IncomingLine& line)
@@ -263,9 +263,7 @@ void TF_Main::onClearClicked()
 {
     if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
                                   platform::BoxIcon::Question)) {
-        m_history->finish();
-        m_controls.chatArea->clear();
-        m_store.clearChat();
+        m_history->clear();
         m_reading->cleared();
     }
 }

@@ -120,7 +120,6 @@ private:
     void watchUserContact();
     void showPlace(const SessionStore::WindowPlace& place);
     void saveSession();
-    void appendToChat(const QString& text);
 
     void connectSession();
 

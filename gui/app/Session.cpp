@@ -8,19 +8,9 @@
 #include "gui/platform/MessageBoxes.h"
 #include "gui/widgets/WidgetHelpers.h"
 
-#include <QDate>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QLocale>
 #include <QScreen>
-
-namespace {
-QString SessionSeparator()
-{
-    return QStringLiteral("-- ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
-           QStringLiteral(" ------------------");
-}
-} // namespace
 
 // Each step on its own: a service that cannot start must not keep the previous chat text from coming back.
 void TF_Main::restoreSession()
@@ -30,15 +20,7 @@ void TF_Main::restoreSession()
         Guard([this] { onRunStopClicked(); });
     if (m_settings.RestoreText)
         Guard([this] { m_history->restore(); });
-    appendToChat(SessionSeparator());
-}
-
-// What enters the chat area enters "chat.txt" with it, in the bytes the area keeps.
-void TF_Main::appendToChat(const QString& text)
-{
-    const qsizetype from = m_controls.chatArea->log().pieceCount();
-    m_controls.chatArea->appendPlainText(text);
-    m_store.appendChat(m_controls.chatArea->log().fileBytesFrom(from));
+    m_history->startSession();
 }
 
 void TF_Main::showPlace(const SessionStore::WindowPlace& place)
