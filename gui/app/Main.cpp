@@ -52,7 +52,11 @@ TF_Main::TF_Main(const MainWindowServices& services, const Settings& settings, C
     m_tray->setProgramDir(m_store.programDir());
 }
 
-TF_Main::~TF_Main() = default;
+// The window's last events come while QWidget takes it down, when this class's parts are gone: nobody hears them.
+TF_Main::~TF_Main()
+{
+    removeEventFilter(m_presence);
+}
 
 void TF_Main::connectSession()
 {
