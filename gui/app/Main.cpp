@@ -1,41 +1,39 @@
 #include "gui/app/Main.h"
 
 #include "core/base/Errors.h"
+#include "core/config/CurrentSettings.h"
 #include "core/session/UserViewModel.h"
 #include "gui/app/ChatHistory.h"
 #include "gui/app/LogoPanel.h"
 #include "gui/app/MainKeys.h"
 #include "gui/app/MainLayout.h"
 #include "gui/app/ReadingAids.h"
+#include "gui/app/UserViewActions.h"
 #include "gui/app/WindowPresence.h"
 #include "gui/config/Config.h"
-#include "gui/net/Personal.h"
 #include "gui/notify/Message.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/platform/TrayArea.h"
 #include "gui/tray/TrayImages.h"
 #include "gui/tray/TrayPresenter.h"
-#include "gui/users/NetworkCheckDialog.h"
 #include "gui/users/Users.h"
 #include "gui/widgets/ChatView.h"
 #include "gui/widgets/WidgetHelpers.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
-#include <QWindow>
 
-TF_Main::TF_Main(const MainWindowServices& services, const Settings& settings, ChatSession& session,
+TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& settings, ChatSession& session,
                  SessionStore& store)
-    : m_services(services), m_settings(settings), m_session(session), m_store(store),
+    : m_services(services), m_settings(settings.values()), m_session(session), m_store(store),
       m_userView(new UserViewModel(session, this)), m_controls(this, m_userView, services.shell),
-      m_history(new ChatHistory(store, *m_controls.chatArea, this))
+      m_history(new ChatHistory(store, *m_controls.chatArea, this)),
+      m_windowSession(*this, *m_controls.nameBox, store, *m_history, services.boxes),
+      m_userViewActions(new UserViewActions(*this, *m_controls.userListView, *m_userView, session, services.boxes))
 {
     setObjectName(QStringLiteral("F_Main"));
     setWindowTitle(QStringLiteral("Quendlewick Parley"));
@@ -44,12 +42,17 @@ TF_Main::TF_Main(const MainWindowServices& services, const Settings& settings, C
     resize(DesignOuterSize - FrameExtra);
     m_controls.layOut(size());
     connectControls();
-    createShortcuts();
     connectSession();
+    // The chat area, the message box and the user view show the text settings as they are set.
+    connect(&settings, &CurrentSettings::changed, this, Guarded([this](const QString& key) {
+        if (key.startsWith(QLatin1String("Text/")))
+            applyAppearance();
+    }));
     createTrayParts();
     createTimers();
     watchUserContact();
     m_tray->setProgramDir(m_store.programDir());
+    applyAppearance();
 }
 
 // The window's last events come while QWidget takes it down, when this class's parts are gone: nobody hears them.
@@ -78,13 +81,8 @@ void TF_Main::setDialogs(TF_Config* config, TF_Message* message, TF_Users* users
     m_config = config;
     m_message = message;
     m_users = users;
-    m_personal = personal;
+    m_userViewActions->setPersonalDialog(personal);
     m_tray->setPopup(message);
-    connect(m_config, &TF_Config::closed, this, Guarded([this] {
-                applyAppearance();
-                refreshUserView();
-            }));
-    connect(m_users, &TF_Users::closed, this, Guarded([this] { refreshUserView(); }));
     // An answer to the popup or to the desktop's notification: the window comes up, the keyboard in the message box.
     const auto answer = Guarded([this] {
         showMainWindow();
@@ -101,7 +99,6 @@ void TF_Main::applyAppearance()
 
 void TF_Main::connectControls()
 {
-    connect(m_controls.userListView, &QListView::doubleClicked, this, Guarded([this] { onUserDoubleClicked(); }));
     connect(m_controls.configureButton, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
     connect(m_controls.usersButton, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
     connect(m_controls.runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
@@ -109,34 +106,9 @@ void TF_Main::connectControls()
     m_controls.logoPanel->showMode(m_session.Silent());
     connect(m_controls.logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
     connect(m_controls.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
-}
-
-// Ctrl+M switches between the normal and the silent mode; Ctrl+K checks the network, also from the user view's menu.
-void TF_Main::createShortcuts()
-{
+    // Ctrl+M switches between the normal and the silent mode.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             Guarded([this] { onModeClicked(); }));
-    auto* checkNetwork = new QAction(QStringLiteral("Check the network..."), this);
-    checkNetwork->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    connect(checkNetwork, &QAction::triggered, this, Guarded([this] { showNetworkCheck(); }));
-    addAction(checkNetwork);
-    m_controls.userListView->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_controls.userListView->addAction(checkNetwork);
-}
-
-NetworkCheckDialog* TF_Main::networkCheck()
-{
-    if (!m_networkCheck)
-        m_networkCheck = new NetworkCheckDialog(m_session, this);
-    return m_networkCheck;
-}
-
-void TF_Main::showNetworkCheck()
-{
-    NetworkCheckDialog* dialog = networkCheck();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
 }
 
 void TF_Main::createTrayParts()
@@ -149,12 +121,17 @@ void TF_Main::createTrayParts()
     m_presence =
         new WindowPresence(*this, {[this] { m_tray->windowShown(); }, [this] { m_tray->stopFlashing(); },
                                    [this](bool present) { m_reading->setPresent(present); },
-                                   [this] { m_controls.chatArea->scrollToEnd(); }, [this] { applyAppearance(); },
-                                   [this] { return m_services.tray.isAvailable(); }});
+                                   [this] { m_controls.chatArea->scrollToEnd(); },
+                                   [this] {
+                                       if (m_message)
+                                           m_message->keepOnTop();
+                                   },
+                                   [this] { applyAppearance(); }, [this] { return m_services.tray.isAvailable(); }});
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::attentionRequested, this, Guarded([this] { showForAttention(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
-    connect(m_tray, &TrayPresenter::checkNetworkRequested, this, Guarded([this] { showNetworkCheck(); }));
+    connect(m_tray, &TrayPresenter::checkNetworkRequested, this,
+            Guarded([this] { m_userViewActions->showNetworkCheck(); }));
 }
 
 void TF_Main::createTimers()
@@ -170,24 +147,9 @@ void TF_Main::createTimers()
 void TF_Main::watchUserContact()
 {
     m_keys = new MainKeys(m_controls, m_session, m_settings,
-                          {[this] { m_tray->stopFlashing(); }, [this] { onUserDoubleClicked(); },
+                          {[this] { m_tray->stopFlashing(); }, [this] { m_userViewActions->writePersonal(); },
                            [this](bool forward) { focusNextPrevChild(forward); }, [this] { showMinimized(); }},
                           this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, Guarded([this](Qt::ApplicationState state) {
-                // Another program became active: the popup stays above it, without taking the keyboard.
-                if (state != Qt::ApplicationActive) {
-                    if (m_message)
-                        m_message->keepOnTop();
-                    return;
-                }
-                m_tray->stopFlashing();
-                m_controls.chatArea->scrollToEnd();
-            }));
-}
-
-bool TF_Main::running() const
-{
-    return m_session.Running();
 }
 
 void TF_Main::resizeEvent(QResizeEvent* event)
@@ -200,16 +162,6 @@ void TF_Main::mousePressEvent(QMouseEvent* event)
 {
     QWidget::mousePressEvent(event);
     Guard([this] { m_tray->stopFlashing(); });
-}
-
-QLabel* TF_Main::webLink() const
-{
-    return m_controls.logoPanel->webLink();
-}
-
-QLabel* TF_Main::modeLabel() const
-{
-    return m_controls.logoPanel->modeLabel();
 }
 
 void TF_Main::onModeClicked()
@@ -230,24 +182,6 @@ void TF_Main::onRunStopClicked()
     else
         m_session.Stop();
     refreshUserView();
-}
-
-void TF_Main::onUserDoubleClicked()
-{
-    const QModelIndex current = m_controls.userListView->currentIndex();
-    if (!current.isValid() || !m_controls.userListView->selectionModel()->isSelected(current))
-        return;
-    // The row is the peer the person chose, whoever else came or went meanwhile.
-    const quint64 connection = m_userView->connectionAt(current.row());
-    const QString address = m_userView->addressAt(current.row());
-    if (address.isEmpty())
-        return; // the row outlived its connection: there is nobody to write to
-    m_personal->setRecipient(m_userView->captionAt(current.row()));
-    if (m_personal->exec() != QDialog::Accepted)
-        return;
-    if (!m_session.SendPersonal(connection, address, m_personal->text()))
-        m_services.boxes.show(this, QStringLiteral("Selected user has disconnected. Try later."),
-                              QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }
 
 void TF_Main::appendChatLine(const QString& line)
@@ -284,7 +218,7 @@ void TF_Main::showForAttention()
 
 void TF_Main::closeEvent(QCloseEvent* event)
 {
-    if (m_sessionEnded) {
+    if (m_windowSession.ended()) {
         event->accept();
         return;
     }
@@ -300,9 +234,7 @@ void TF_Main::closeEvent(QCloseEvent* event)
 
 bool TF_Main::closeQuery()
 {
-    saveSession();
-    if (m_askOnExit && !m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Exit"),
-                                                  platform::BoxIcon::Warning))
+    if (!m_windowSession.saveAndConfirm(userList()))
         return false;
     if (running())
         onRunStopClicked();
@@ -311,6 +243,20 @@ bool TF_Main::closeQuery()
 
 void TF_Main::sessionEnded()
 {
-    m_sessionEnded = true;
-    m_askOnExit = false;
+    m_windowSession.end();
+}
+
+void TF_Main::restoreSession()
+{
+    m_windowSession.restore(m_settings, [this] { onRunStopClicked(); });
+}
+
+bool TF_Main::historyLoading() const
+{
+    return m_history->loading();
+}
+
+const ChatLog& TF_Main::chatLog()
+{
+    return m_history->log();
 }

@@ -4,27 +4,24 @@
 #include "core/session/ChatSession.h"
 #include "core/session/SessionStore.h"
 #include "gui/app/MainControls.h"
+#include "gui/app/WindowSession.h"
 #include "gui/platform/Services.h"
 #include "gui/widgets/ChatView.h"
 
-#include <QElapsedTimer>
-#include <QIcon>
-#include <QList>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
 
 class ChatHistory;
+class CurrentSettings;
 class FindBar;
 class LogoPanel;
 class MainKeys;
 class ReadingAids;
-class QAction;
-class QLabel;
+class UserViewActions;
 class QLineEdit;
 class QListView;
 class UserViewModel;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -34,14 +31,14 @@ class TF_Config;
 class TF_Message;
 class TF_Users;
 class TF_Personal;
-class NetworkCheckDialog;
 
 // The main window: name box, chat area, message box, user view, the Run!/Stop! switch and the tray icon. It is
 // the view of the chat session: it forwards what the person does and shows what the session says.
 class TF_Main : public QWidget {
     Q_OBJECT
 public:
-    TF_Main(const MainWindowServices& services, const Settings& settings, ChatSession& session, SessionStore& store);
+    TF_Main(const MainWindowServices& services, const CurrentSettings& settings, ChatSession& session,
+            SessionStore& store);
     ~TF_Main() override;
 
     // The controls, each with its design name as its object name.
@@ -55,22 +52,19 @@ public:
     ChatView* chatArea() const { return m_controls.chatArea; }
     FindBar* findBar() const { return m_controls.findBar; }
     LogoPanel* logoPanel() const { return m_controls.logoPanel; }
-    QLabel* webLink() const;
-    QLabel* modeLabel() const;
     QTimer* userViewRefreshTimer() const { return m_userViewRefresh; }
     // Exit asks "Are you sure?"; not once the session has ended.
-    bool askOnExit() const { return m_askOnExit; }
+    bool askOnExit() const { return !m_windowSession.ended(); }
 
     QString programDir() const { return m_store.programDir(); }
     ::UserList& userList() { return m_session.userList(); }
     net::ConnectionManager& connections() { return m_session.connections(); }
     ChatSession& session() { return m_session; }
-    bool running() const;
+    bool running() const { return m_session.Running(); }
     // The dialogs this window opens, created after its start-up.
     void setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
-    // "Check the network", made when first asked for and shown without blocking the window.
-    NetworkCheckDialog* networkCheck();
-    void showNetworkCheck();
+    // A personal line from the user view, and the network check.
+    UserViewActions& userViewActions() const { return *m_userViewActions; }
     // The chat area, the message box and the user view in the settings' font and colours.
     void applyAppearance();
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
@@ -89,7 +83,6 @@ public:
     // The user view's rows, which follow the session by themselves.
     UserViewModel& userView() const { return *m_userView; }
     void refreshUserView();
-    void onUserDoubleClicked();
 
     void appendChatLine(const QString& line);
     // A peer's line into the chat area, and what it sets off: the tray flash, the window or the popup, the sound.
@@ -100,7 +93,7 @@ public:
     // The way out has begun (the application object saves): a close that follows neither saves nor asks.
     void sessionEnded();
     // What the session store saves of this window, and the chat area's lines once all of the history is in.
-    SessionStore::WindowPlace place() const;
+    SessionStore::WindowPlace place() const { return m_windowSession.place(); }
     const ChatLog& chatLog();
 
 Q_SIGNALS:
@@ -114,18 +107,13 @@ protected:
 
 private:
     void connectControls();
-    void createShortcuts();
     void createTrayParts();
     void createTimers();
     void watchUserContact();
-    void showPlace(const SessionStore::WindowPlace& place);
-    void saveSession();
-
     void connectSession();
 
     // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
     QTimer* m_userViewRefresh = nullptr;
-    bool m_askOnExit = true;
 
     MainWindowServices m_services;
     const Settings& m_settings;
@@ -134,17 +122,13 @@ private:
     UserViewModel* m_userView = nullptr;
     MainControls m_controls;
     ChatHistory* m_history = nullptr;
+    WindowSession m_windowSession;
     TF_Config* m_config = nullptr;
     TF_Message* m_message = nullptr;
     TF_Users* m_users = nullptr;
-    TF_Personal* m_personal = nullptr;
-    NetworkCheckDialog* m_networkCheck = nullptr;
     TrayPresenter* m_tray = nullptr;
     ReadingAids* m_reading = nullptr;
     MainKeys* m_keys = nullptr;
     WindowPresence* m_presence = nullptr;
-    // The way out has begun at the session's end: a close that follows neither saves again nor asks.
-    bool m_sessionEnded = false;
-    // Where this session's chat went instead of an unreadable "chat.txt" is said at the first close attempt.
-    bool m_toldRecovery = false;
+    UserViewActions* m_userViewActions = nullptr;
 };

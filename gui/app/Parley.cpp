@@ -47,7 +47,7 @@ Parley::Parley(const Services& services) : m_services(services)
         LoadSession();
     m_main = std::make_unique<TF_Main>(MainWindowServices{services.boxes, services.shell, services.cursor,
                                                           services.tray, services.sound, services.notifications},
-                                       settings.values(), *m_session, *m_store);
+                                       settings, *m_session, *m_store);
     if (!m_refused)
         m_main->restoreSession();
     else
@@ -55,11 +55,13 @@ Parley::Parley(const Services& services) : m_services(services)
     m_config = new TF_Config(ConfigServices{services.shell, services.choosers, services.version,
                                             services.executablePath, services.configHome},
                              settings, *m_store, m_main.get());
-    m_main->applyAppearance();
     m_message = std::make_unique<TF_Message>(services.version, settings.values());
     m_users = new TF_Users(services.boxes, services.shell, *m_session, *m_store, m_main.get());
     m_personal = new TF_Personal(settings.values(), *m_session, m_main.get());
     m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
+    // A dialog's changes to the settings or the user list show in the user view when it closes.
+    connect(m_config, &TF_Config::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
+    connect(m_users, &TF_Users::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
 
     connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);
     if (TerminationRequested())

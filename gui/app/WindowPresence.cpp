@@ -12,6 +12,18 @@ WindowPresence::WindowPresence(QWidget& window, Hooks hooks)
     : QObject(&window), m_window(window), m_hooks(std::move(hooks))
 {
     window.installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            Guarded([this](Qt::ApplicationState state) { ApplicationStateChanged(state); }));
+}
+
+void WindowPresence::ApplicationStateChanged(Qt::ApplicationState state)
+{
+    if (state != Qt::ApplicationActive) {
+        m_hooks.otherProgramActive();
+        return;
+    }
+    m_hooks.activated();
+    m_hooks.returned();
 }
 
 bool WindowPresence::eventFilter(QObject* watched, QEvent* event)
@@ -48,7 +60,7 @@ void WindowPresence::WindowEvent(const QEvent* event)
         if (minimized && !m_wasMinimized)
             OnMinimized();
         else if (!minimized && m_wasMinimized)
-            m_hooks.restored();
+            m_hooks.returned();
         m_wasMinimized = minimized;
         break;
     }

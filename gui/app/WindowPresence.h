@@ -10,13 +10,17 @@ class QWidget;
 // the tray, restored, or brought forward for an arriving line without taking the keyboard. It watches the window's
 // own events and tells the window's parts through hooks.
 class WindowPresence : public QObject {
+    Q_OBJECT
 public:
     struct Hooks {
         std::function<void()> shown;
         std::function<void()> activated;
         // Shown, active and not minimised: lines that arrive while not are unread.
         std::function<void(bool present)> presence;
-        std::function<void()> restored;
+        // Restored from minimised, or the program active again: the chat area shows its latest lines.
+        std::function<void()> returned;
+        // Another program became active: the popup stays above it, without taking the keyboard.
+        std::function<void()> otherProgramActive;
         // The desktop's colours changed: colours taken from its scheme follow.
         std::function<void()> paletteChanged;
         // Without a notification area there is no icon to come back by: minimising leaves the window on the taskbar.
@@ -38,6 +42,7 @@ protected:
 
 private:
     void WindowEvent(const QEvent* event);
+    void ApplicationStateChanged(Qt::ApplicationState state);
     void UpdatePresence();
     void OnMinimized();
 

@@ -396,16 +396,28 @@ void TF_Config::setAutostart(bool enabled)
         throw ParleyError(QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
 }
 
+// The chat's font and colours reach the main window when the dialog closes, as the sample shows them meanwhile;
+// every other setting takes effect as it is set.
 void TF_Config::edited()
 {
-    m_current.apply(m_settings);
+    Settings next = m_settings;
+    const Settings& current = m_current.values();
+    next.Background = current.Background;
+    next.FontName = current.FontName;
+    next.FontSize = current.FontSize;
+    next.FontBold = current.FontBold;
+    next.FontItalic = current.FontItalic;
+    next.FontUnderline = current.FontUnderline;
+    next.FontStrikeOut = current.FontStrikeOut;
+    next.FontColor = current.FontColor;
+    m_current.apply(next);
 }
 
 bool TF_Config::closeQuery()
 {
     onDelayLeft();
-    edited();
     // The main window takes the new appearance even when the file cannot be written.
+    m_current.apply(m_settings);
     Q_EMIT closed();
     m_store.saveSettings(m_settings);
     return true;

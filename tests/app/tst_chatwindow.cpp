@@ -3,6 +3,7 @@
 #include "core/session/UserViewModel.h"
 #include "gui/app/Main.h"
 #include "gui/app/Parley.h"
+#include "gui/app/UserViewActions.h"
 #include "gui/config/Config.h"
 #include "gui/net/Personal.h"
 #include "gui/widgets/FindBar.h"
@@ -65,7 +66,7 @@ private:
         if (byEnter)
             QTest::keyClick(main()->userListView(), Qt::Key_Return);
         else
-            main()->onUserDoubleClicked();
+            main()->userViewActions().writePersonal();
     }
     // Everything a peer got up to a fresh announcement of the name "marker": proves what came before it.
     QByteArray receivedUpToMarker(Peer& peer)

@@ -3,6 +3,7 @@
 #include "gui/app/Main.h"
 #include "gui/app/MainLayout.h"
 #include "gui/app/Parley.h"
+#include "gui/app/UserViewActions.h"
 #include "gui/config/Config.h"
 #include "gui/net/Personal.h"
 #include "gui/notify/Message.h"
@@ -107,7 +108,7 @@ void TestMain::startsHiddenInTheTray()
     QCOMPARE(m_env->tray.menu, main()->tray().menu());
     // With no settings file the service starts at once.
     QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Stop!"));
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
     QCOMPARE(main()->nameBox()->text(), QStringLiteral("Somebody"));
     QCOMPARE(main()->programDir(), m_env->programDir.path() + QLatin1Char('/'));
     QVERIFY(!main()->tray().flashTimer()->isActive());
@@ -134,13 +135,13 @@ void TestMain::windowsCreatedInOrder()
     // The network check, below the two: from the tray menu, and by Ctrl+K in the window.
     QCOMPARE(main()->tray().menu()->actions().indexOf(main()->tray().exitAction()), 1);
     main()->tray().checkNetworkAction()->trigger();
-    QTRY_VERIFY(main()->networkCheck()->isVisible());
-    main()->networkCheck()->hide();
+    QTRY_VERIFY(main()->userViewActions().networkCheck()->isVisible());
+    main()->userViewActions().networkCheck()->hide();
     main()->show();
     QVERIFY(QTest::qWaitForWindowActive(main()));
     QTest::keyClick(main(), Qt::Key_K, Qt::ControlModifier);
-    QTRY_VERIFY(main()->networkCheck()->isVisible());
-    main()->networkCheck()->hide();
+    QTRY_VERIFY(main()->userViewActions().networkCheck()->isVisible());
+    main()->userViewActions().networkCheck()->hide();
     main()->hide();
     QCOMPARE(main()->messageBox()->accessibleName(), QStringLiteral("Message"));
     QCOMPARE(main()->chatArea()->accessibleName(), QStringLiteral("Chat"));
@@ -170,16 +171,16 @@ void TestMain::modeToggles()
 {
     start();
     main()->show();
-    QTest::mouseClick(main()->modeLabel(), Qt::LeftButton);
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
-    QCOMPARE(main()->modeLabel()->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    QTest::mouseClick(main()->logoPanel()->modeLabel(), Qt::LeftButton);
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    QCOMPARE(main()->logoPanel()->modeLabel()->palette().color(QPalette::WindowText), QColor(128, 0, 0));
     main()->tray().startFlashing();
     QTest::mousePress(main()->logoPanel()->productLabel(), Qt::RightButton);
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
-    QCOMPARE(main()->modeLabel()->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
+    QCOMPARE(main()->logoPanel()->modeLabel()->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     QVERIFY(!main()->tray().flashing());
     QTest::mousePress(main()->logoPanel()->makerLabel(), Qt::MiddleButton);
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
 }
 
 void TestMain::keyboardReachesEverything()
@@ -190,12 +191,13 @@ void TestMain::keyboardReachesEverything()
     // Ctrl+M switches the mode; Tab reaches the mode label and the web link, and Space or Enter does what a click
     // does.
     QTest::keyClick(main()->messageBox(), Qt::Key_M, Qt::ControlModifier);
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
-    for (QWidget* label : {static_cast<QWidget*>(main()->modeLabel()), static_cast<QWidget*>(main()->webLink())})
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    for (QWidget* label : {static_cast<QWidget*>(main()->logoPanel()->modeLabel()),
+                           static_cast<QWidget*>(main()->logoPanel()->webLink())})
         QVERIFY(label->focusPolicy() & Qt::TabFocus);
-    QTest::keyClick(main()->modeLabel(), Qt::Key_Space);
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
-    QTest::keyClick(main()->webLink(), Qt::Key_Return);
+    QTest::keyClick(main()->logoPanel()->modeLabel(), Qt::Key_Space);
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("NORMAL MODE"));
+    QTest::keyClick(main()->logoPanel()->webLink(), Qt::Key_Return);
     QCOMPARE(m_env->shell.opened.size(), 1);
     // Shift with the arrow keys and Home selects in the chat area, from the end of the text.
     ChatView* chat = main()->chatArea();
@@ -227,7 +229,7 @@ void TestMain::everyControlIsNamed()
                                      m_parley->users(),
                                      m_parley->personal(),
                                      m_parley->message(),
-                                     main()->networkCheck(),
+                                     main()->userViewActions().networkCheck(),
                                      m_parley->users()->findCopies()};
     for (QWidget* window : windows) {
         for (QWidget* control : window->findChildren<QWidget*>()) {
@@ -470,7 +472,7 @@ void TestMain::handlerErrorShowsParleyBox()
     start();
     main()->show();
     m_env->shell.onOpen = [](const QUrl&) { throw ParleyError(QStringLiteral("No browser for %1").arg(1)); };
-    QTest::mouseClick(main()->webLink(), Qt::LeftButton);
+    QTest::mouseClick(main()->logoPanel()->webLink(), Qt::LeftButton);
     QCOMPARE(m_env->shell.opened.size(), 1);
     // Shown from the box queue, never inside the handler that failed.
     QVERIFY(m_env->boxes.shown.isEmpty());
@@ -479,8 +481,8 @@ void TestMain::handlerErrorShowsParleyBox()
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
     QCOMPARE(m_env->boxes.shown.first().icon, BoxIcon::Error);
     // The program goes on.
-    QTest::mouseClick(main()->modeLabel(), Qt::LeftButton);
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    QTest::mouseClick(main()->logoPanel()->modeLabel(), Qt::LeftButton);
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
 }
 
 void TestMain::followsTheDesktopPalette()
@@ -496,6 +498,13 @@ void TestMain::followsTheDesktopPalette()
     QCOMPARE(main()->chatArea()->palette().color(QPalette::Base), QColor(20, 22, 30));
     QCOMPARE(main()->messageBox()->palette().color(QPalette::Text), QColor(230, 230, 230));
     QApplication::setPalette(before);
+    // So is a change of the settings, whoever makes it; a colour the person chose stays above the scheme's.
+    m_parley->settings.change([](Settings& s) {
+        s.Background = 0x0000FF;
+        s.FontSize = 14;
+    });
+    QCOMPARE(main()->userListView()->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(main()->chatArea()->font().pointSize(), 14);
 }
 
 namespace {

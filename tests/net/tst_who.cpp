@@ -4,6 +4,7 @@
 // announces her name) and one that says nothing. Run anywhere else, it skips.
 #include "core/session/ChatSession.h"
 #include "core/session/UserViewModel.h"
+#include "gui/app/UserViewActions.h"
 #include "gui/users/FindCopiesDialog.h"
 #include "gui/users/NetworkCheckDialog.h"
 #include "gui/users/Users.h"
@@ -46,7 +47,7 @@ private:
     }
     QString checkReport()
     {
-        NetworkCheckDialog* check = main()->networkCheck();
+        NetworkCheckDialog* check = main()->userViewActions().networkCheck();
         check->run();
         if (!QTest::qWaitFor([check] { return !check->running(); }, 20000))
             return QStringLiteral("(the check did not end)");

@@ -2,6 +2,7 @@
 // the tray flash and the sound (through a recording double).
 #include "core/base/Errors.h"
 #include "core/session/ChatSession.h"
+#include "gui/app/LogoPanel.h"
 #include "gui/app/Main.h"
 #include "gui/app/Parley.h"
 #include "gui/notify/Message.h"
@@ -92,7 +93,7 @@ void TestMessage::silentModeOnlyFlashes()
 {
     startWithBob();
     main()->onModeClicked();
-    QCOMPARE(main()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
+    QCOMPARE(main()->logoPanel()->modeLabel()->text(), QStringLiteral("SILENT MODE"));
     QVERIFY(say("psst"));
     QVERIFY(main()->tray().flashing());
     QVERIFY(!popup()->isVisible());

@@ -1,0 +1,58 @@
+#include "gui/app/WindowSession.h"
+
+#include "core/base/Errors.h"
+#include "core/config/Settings.h"
+#include "gui/app/ChatHistory.h"
+#include "gui/app/MainLayout.h"
+#include "gui/platform/MessageBoxes.h"
+#include "gui/widgets/WidgetHelpers.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QWidget>
+
+WindowSession::WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatHistory& history,
+                             platform::MessageBoxes& boxes)
+    : m_window(window), m_nameBox(nameBox), m_store(store), m_history(history), m_boxes(boxes)
+{}
+
+void WindowSession::restore(const Settings& settings, const std::function<void()>& run)
+{
+    Guard([this] { showPlace(m_store.loadWindowPlace()); });
+    if (settings.AutoRun)
+        Guard(run);
+    if (settings.RestoreText)
+        Guard([this] { m_history.restore(); });
+    m_history.startSession();
+}
+
+void WindowSession::showPlace(const SessionStore::WindowPlace& place)
+{
+    m_nameBox.setText(place.userName);
+    // A place saved under another desktop or screen layout may leave the title bar out of reach.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    m_window.move(ReachablePlace(place.topLeft, place.outerSize, screens));
+    m_window.resize(place.outerSize - FrameExtra);
+}
+
+SessionStore::WindowPlace WindowSession::place() const
+{
+    return {m_nameBox.text(), m_window.pos(), m_window.size() + FrameExtra};
+}
+
+bool WindowSession::saveAndConfirm(const UserList& users)
+{
+    m_store.saveWindowAndList(place(), users);
+    m_store.saveChat(m_history.log());
+    const QString note = m_store.recoveryNote();
+    if (!note.isEmpty() && !m_toldRecovery) {
+        m_toldRecovery = true;
+        m_boxes.show(&m_window, WithFullStop(note), QStringLiteral("Parley"), platform::BoxIcon::Warning,
+                     platform::BoxButtons::Ok);
+    }
+    return m_ended || m_boxes.askYesNo(&m_window, QStringLiteral("Are you sure?"), QStringLiteral("Exit"),
+                                       platform::BoxIcon::Warning);
+}
