@@ -3,7 +3,6 @@
 #include "core/base/Errors.h"
 #include "core/base/Gen_func.h"
 #include "core/base/Site.h"
-#include "core/platform/ProfileFile.h"
 #include "core/platform/TextCodec.h"
 #include "core/platform/VersionQuery.h"
 #include "core/session/SessionStore.h"

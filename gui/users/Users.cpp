@@ -3,7 +3,6 @@
 #include "core/base/Errors.h"
 #include "core/base/Gen_func.h"
 #include "core/base/Site.h"
-#include "core/platform/ProfileFile.h"
 #include "core/session/ChatSession.h"
 #include "core/session/PeerStateText.h"
 #include "core/session/SessionStore.h"
