@@ -24,12 +24,33 @@
 namespace net {
 
 namespace {
+QString SocketErrorText(const char* call, int error)
+{
+    return QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
+        .arg(QString::fromLocal8Bit(std::strerror(error)))
+        .arg(error)
+        .arg(QLatin1String(call));
+}
+
 [[noreturn]] void ThrowSocketError(const char* call, int error)
 {
-    throw ParleyError(QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
-                          .arg(QString::fromLocal8Bit(std::strerror(error)))
-                          .arg(error)
-                          .arg(QLatin1String(call)));
+    throw ParleyError(SocketErrorText(call, error));
+}
+
+// The system's words name the failure, not the way out of it: the box says that on a line of its own.
+[[noreturn]] void ThrowBindError(int error, quint16 port)
+{
+    QString fix;
+    if (error == EACCES || error == EPERM)
+        fix = QStringLiteral("Ports below 1024 need a capability: as root, run once: "
+                             "setcap cap_net_bind_service=+ep %1")
+                  .arg(QCoreApplication::applicationFilePath());
+    else if (error == EADDRINUSE)
+        fix = QStringLiteral("Another program uses port %1 (only one copy runs per machine); "
+                             "'ss -ltnp sport = :%1' shows which.")
+                  .arg(port);
+    throw ParleyError(fix.isEmpty() ? SocketErrorText("bind", error)
+                                    : SocketErrorText("bind", error) + QLatin1Char('\n') + fix);
 }
 
 // The listening socket is made by hand so that a failure names the call and the system's error.
@@ -50,7 +71,7 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         const int error = errno;
         ::close(fd);
-        ThrowSocketError("bind", error);
+        ThrowBindError(error, port);
     }
     // A short queue overflows when a whole office starts at once; the kernel then answers with SYN cookies, the
     // peer believes it is connected and its first line is lost, so the queue is as long as the system allows.

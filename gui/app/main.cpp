@@ -17,6 +17,8 @@
 
 #include <QApplication>
 
+#include <QFileInfo>
+
 #include <cstdio>
 #include <memory>
 
@@ -27,8 +29,11 @@ bool AnsweredCommandLine(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--help") {
-            std::printf("Usage: parley [--help] [--version]  Serverless LAN chat on TCP port 196; starts in the "
-                        "notification area.\n");
+            // The command as it was given: the build tree's program and the installed command differ.
+            const QByteArray command = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit();
+            std::printf("Usage: %s [--help] [--version]  Serverless LAN chat on TCP port 196; starts in the "
+                        "notification area.\n",
+                        command.constData());
             return true;
         }
         if (argument == "--version") {

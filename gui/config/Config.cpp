@@ -64,6 +64,9 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
     createPopupGroup();
     createTextGroup();
     createNetworkRow();
+    growForColourNames();
+    for (QGroupBox* group : findChildren<QGroupBox*>())
+        ClearOfTitle(group);
     nameControlsByDesign();
     Guard([this] { showStartState(); });
 }
@@ -288,6 +291,17 @@ void TF_Config::createTextGroup()
         m_bindings.radio(g, QStringLiteral("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
     m_tabSendsButton =
         m_bindings.radio(g, QStringLiteral("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
+}
+
+// The design's colour list cuts the longer names: the dialog grows at the list's column by what is missing.
+void TF_Config::growForColourNames()
+{
+    QComboBox* list = backgroundList();
+    const int missing = ComboWidthForEntries(list) - list->width();
+    if (missing <= 0)
+        return;
+    WidenAtColumn(this, list->mapTo(this, QPoint(list->width() / 2, 0)).x(), missing);
+    setFixedWidth(width() + missing);
 }
 
 void TF_Config::showStartState()

@@ -129,6 +129,7 @@ private:
     void showStartState();
     void showSettings();
     void applyEnablingRules();
+    void growForColourNames();
     void onShowMessageClicked();
     void onSoundClicked();
     void onSoundKindClicked();

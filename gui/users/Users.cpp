@@ -67,8 +67,8 @@ void TF_Users::createHeader()
     QLabel* about =
         Label(this,
               QStringLiteral("    Not any user can connect to Parley - only specified in next list; and if you "
-                             "selected \"Add IP\" option in configuration window - Parley will ask you when "
-                             "new user tries to connect."),
+                             "selected \"Add IP\" option in configuration window - Parley adds a new user who "
+                             "connects to this list by itself, as \"Unknown\"."),
               QRect(8, 44, 361, 41), font());
     about->setWordWrap(true);
 }

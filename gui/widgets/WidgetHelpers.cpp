@@ -5,12 +5,17 @@
 #include "gui/platform/Shell.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionGroupBox>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -193,4 +198,59 @@ QPoint ReachablePlace(QPoint topLeft, QSize outerSize, const QList<QRect>& scree
     const int grip = std::min(GripWidth, outerSize.width());
     return {std::clamp(topLeft.x(), nearest.left() - outerSize.width() + grip, nearest.right() + 1 - grip),
             std::clamp(topLeft.y(), nearest.top(), std::max(nearest.top(), nearest.bottom() + 1 - TitleBarHeight))};
+}
+
+int ComboWidthForEntries(const QComboBox* box)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = box->isEditable();
+    int widest = 0;
+    for (int row = 0; row < box->count(); ++row) {
+        const int icon = box->itemIcon(row).isNull() ? 0 : box->iconSize().width() + 4;
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemText(row)) + icon);
+    }
+    return box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, 1), box).width();
+}
+
+void WidenAtColumn(QWidget* parent, int x, int extra)
+{
+    for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow())
+            continue;
+        const QRect place = child->geometry();
+        if (place.left() >= x) {
+            child->move(place.left() + extra, place.top());
+        } else if (place.right() >= x) {
+            child->resize(place.width() + extra, place.height());
+            // A control's own parts follow its size by themselves; a group's controls are placed by hand.
+            if (qobject_cast<QGroupBox*>(child))
+                WidenAtColumn(child, x - place.left(), extra);
+        }
+    }
+}
+
+void ClearOfTitle(QGroupBox* group)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect inside =
+        group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, group);
+    const QList<QWidget*> controls = group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    int top = group->height();
+    int bottom = 0;
+    for (const QWidget* control : controls) {
+        top = std::min(top, control->y());
+        bottom = std::max(bottom, control->geometry().bottom());
+    }
+    const int shift = inside.top() - top;
+    if (controls.isEmpty() || shift <= 0)
+        return;
+    for (QWidget* control : controls)
+        control->move(control->x(), control->y() + shift);
+    const int overflow = bottom + shift - inside.bottom();
+    if (overflow > 0)
+        group->resize(group->width(), group->height() + overflow);
 }

@@ -7,7 +7,9 @@
 
 #include <functional>
 
+class QComboBox;
 class QDialog;
+class QGroupBox;
 class QEvent;
 class QKeyEvent;
 class QLabel;
@@ -46,6 +48,14 @@ void UseFontsOfTheLayouts();
 QFont PixelFont(const QString& family, int pixels, bool bold = false, bool italic = false);
 // A dialog of fixed size with a title and a close box, in the dialogs' 8-point face.
 void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size);
+// The width a combo box needs to show its widest entry whole, with its swatch or icon, as the style draws it.
+int ComboWidthForEntries(const QComboBox* box);
+// A fixed layout made wider by extra pixels at column x (in parent's coordinates): what lies right of it moves, what
+// spans it grows, the same inside each control that grows; nothing moves up or down.
+void WidenAtColumn(QWidget* parent, int x, int extra);
+// A group's controls moved down where its title, in the font it has, would reach into them; the group grows by as
+// much where its last row would then meet the frame.
+void ClearOfTitle(QGroupBox* group);
 // A line break at the end of the text, wherever the caret is; the caret goes to the end.
 void AppendLineBreak(QPlainTextEdit* box);
 // Word wrap for a text, breaking a word anywhere only where it must; a run of hundreds of characters without a

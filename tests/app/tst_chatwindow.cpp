@@ -326,7 +326,10 @@ void TestChatWindow::portTaken()
     QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[Startup]\r\nAutoRun=1\r\n"));
     m_parley = std::make_unique<Parley>(m_env->services);
     QTRY_COMPARE(m_env->boxes.texts(),
-                 QStringList{QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'")});
+                 QStringList{QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'\n"
+                                            "Another program uses port %1 (only one copy runs per machine); "
+                                            "'ss -ltnp sport = :%1' shows which.")
+                                 .arg(port())});
     QCOMPARE(m_env->boxes.shown.first().caption, QStringLiteral("Parley"));
     QCOMPARE(main()->runStopButton()->text(), QStringLiteral("Run!"));
     // The start goes on: the separator line still comes.

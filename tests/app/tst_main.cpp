@@ -21,6 +21,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -31,6 +32,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
 
@@ -60,10 +64,49 @@ QString CaptionCut(QWidget* w)
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
         text = group->title();
         needed = textWidth(text) + 12;
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        // The widest entry, with its icon, in the box as the style draws it.
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        for (int row = 0; row < combo->count(); ++row) {
+            const int icon = combo->itemIcon(row).isNull() ? 0 : combo->iconSize().width() + 4;
+            const int width = combo->style()
+                                  ->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                                     QSize(textWidth(combo->itemText(row)) + icon, 1), combo)
+                                  .width();
+            if (width > needed) {
+                text = combo->itemText(row);
+                needed = width;
+            }
+        }
     }
     if (text.isEmpty() || needed <= w->width())
         return QString();
     return QStringLiteral("\"%1\" (needs %2, has %3)").arg(text).arg(needed).arg(w->width());
+}
+
+// "control in group (top N, frame ends at M)" when a group's control touches or crosses the group's frame.
+QString OnGroupFrame(QWidget* w)
+{
+    auto* group = qobject_cast<QGroupBox*>(w->parentWidget());
+    if (!group)
+        return QString();
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect contents =
+        group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, group);
+    if (w->geometry().top() >= contents.top() && w->geometry().left() >= contents.left())
+        return QString();
+    return QStringLiteral("%1 in \"%2\" (at %3,%4, the frame's inside begins at %5,%6)")
+        .arg(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(),
+             group->title())
+        .arg(w->x())
+        .arg(w->y())
+        .arg(contents.left())
+        .arg(contents.top());
 }
 } // namespace
 
@@ -564,7 +607,8 @@ void TestMain::captionsShowWhole_data()
     QTest::newRow("a desktop's default font") << QStringLiteral("DejaVu Sans") << 10;
 }
 
-// Every caption of every window shows whole: no label, button, tick box or group title is wider than its control.
+// Every caption of every window shows whole: no label, button, tick box, group title or list entry is wider than
+// its control, and no control reaches into its group's title.
 void TestMain::captionsShowWhole()
 {
     QFETCH(QString, desktopFont);
@@ -574,14 +618,21 @@ void TestMain::captionsShowWhole()
         QApplication::setFont(QFont(desktopFont, points));
     start();
     QStringList cut;
-    const QList<QWidget*> windows = {main(), m_parley->config(), m_parley->users(), m_parley->personal()};
+    const QList<QWidget*> windows = {main(),
+                                     m_parley->config(),
+                                     m_parley->users(),
+                                     m_parley->personal(),
+                                     m_parley->message(),
+                                     m_parley->users()->findCopies(),
+                                     main()->userViewActions().networkCheck()};
     for (QWidget* window : windows) {
         window->show();
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (!w->isVisibleTo(window))
                 continue;
-            if (const QString caption = CaptionCut(w); !caption.isEmpty())
-                cut.append(window->objectName() + QStringLiteral(": ") + caption);
+            for (const QString& fault : {CaptionCut(w), OnGroupFrame(w)})
+                if (!fault.isEmpty())
+                    cut.append(window->objectName() + QStringLiteral(": ") + fault);
         }
         window->hide();
     }

@@ -26,7 +26,11 @@ version=$("$stage/usr/bin/$command" --version)
 [[ $version =~ ^Parley\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "FAIL: --version said '$version'"; exit 1; }
 grep -q "release version=\"${version#Parley }\"" "$share/metainfo/org.quendlewick.Parley.metainfo.xml" ||
     { echo "FAIL: the metainfo's version differs from --version"; exit 1; }
-[[ $("$stage/usr/bin/$command" --help | wc -l) == 1 ]] || { echo "FAIL: --help is not one line"; exit 1; }
+help=$("$stage/usr/bin/$command" --help)
+[[ $(wc -l <<<"$help") == 1 && $help == "Usage: $command "* ]] || { echo "FAIL: --help said '$help'"; exit 1; }
+grep -q "^Name=Quendlewick Parley$" "$share/applications/org.quendlewick.Parley.desktop" ||
+    { echo "FAIL: the menu entry is not told apart from Debian's parley"; exit 1; }
+! readelf -S "$stage/usr/bin/$command" | grep -q "\.comment" || { echo "FAIL: the program has a .comment section"; exit 1; }
 said=$(env -i "$stage/usr/bin/$command" 2>&1) && { echo "FAIL: started without a display"; exit 1; }
 [[ $said == "Parley needs a desktop session: "* && $(wc -l <<<"$said") == 1 ]] ||
     { echo "FAIL: without a display it said '$said'"; exit 1; }

@@ -367,7 +367,10 @@ void TestChatSession::portTaken()
         session.Run();
         QFAIL("Run! succeeded on a taken port");
     } catch (const ParleyError& e) {
-        QCOMPARE(e.text(), QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'"));
+        QCOMPARE(e.text(), QStringLiteral("Windows socket error: Address already in use (98), on API 'bind'\n"
+                                          "Another program uses port %1 (only one copy runs per machine); "
+                                          "'ss -ltnp sport = :%1' shows which.")
+                               .arg(m_port));
     }
     QVERIFY(!session.Running());
 }
