@@ -4,6 +4,7 @@
 #include "core/base/Site.h"
 #include "gui/platform/Shell.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -221,7 +222,8 @@ void WidenAtColumn(QWidget* parent, int x, int extra)
         const QRect place = child->geometry();
         if (place.left() >= x) {
             child->move(place.left() + extra, place.top());
-        } else if (place.right() >= x) {
+        } else if (place.right() >= x && !qobject_cast<QAbstractButton*>(child) && !qobject_cast<QLabel*>(child)) {
+            // A caption keeps its size: the space it would gain is no place to click.
             child->resize(place.width() + extra, place.height());
             // A control's own parts follow its size by themselves; a group's controls are placed by hand.
             if (qobject_cast<QGroupBox*>(child))

@@ -51,7 +51,7 @@ void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title
 // The width a combo box needs to show its widest entry whole, with its swatch or icon, as the style draws it.
 int ComboWidthForEntries(const QComboBox* box);
 // A fixed layout made wider by extra pixels at column x (in parent's coordinates): what lies right of it moves, what
-// spans it grows, the same inside each control that grows; nothing moves up or down.
+// spans it grows (not a caption), the same inside each group that grows; nothing moves up or down.
 void WidenAtColumn(QWidget* parent, int x, int extra);
 // A group's controls moved down where its title, in the font it has, would reach into them; the group grows by as
 // much where its last row would then meet the frame.
