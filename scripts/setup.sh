@@ -25,8 +25,9 @@ fi
 echo "Installing: ${missing[*]}"
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
-    if ! command -v sudo >/dev/null; then
-        echo "setup.sh: installing needs root and there is no sudo here; as root, run:" \
+    source "$(dirname "${BASH_SOURCE[0]}")/sudo.sh"
+    if ! may_sudo; then
+        echo "setup.sh: installing needs root, and this user cannot use sudo here; as root, run:" \
             "apt-get install ${missing[*]}" >&2
         exit 1
     fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A newcomer's first minutes on a fresh Debian 12, made with debootstrap from the mirror this machine's apt uses:
-# the README's start command as root alone without a display, then as an ordinary user (with sudo, without
-# /usr/sbin on the PATH) on a desktop; both times Parley must end up listening on port 196. Then the package goes in
+# the README's start command as root alone without a display, then by a person with sudo through sudo and then on
+# their own (without /usr/sbin on the PATH) on a desktop, each time ending with Parley listening on port 196; then by
+# a user without sudo, whose copy must not be called reachable. Then the package goes in
 # beside Debian's own "parley". Only fetching packages is done online; the starts run in a network namespace of
 # their own. Usage: fresh_machine.sh SOURCE_DIR [PACKAGE.deb]
 set -euo pipefail
@@ -104,19 +105,55 @@ grep "^run.sh:" "$work/root.log" | sed 's/^/  root: /'
 echo "ok: as root without a display, the start command left Parley listening on port 196"
 stop_running
 
-# 2. An ordinary user on a desktop (a virtual one here), PATH without /usr/sbin: the capability is asked of sudo.
+# 2. The person with sudo starts it through sudo first, without a display: root installs, the person builds and runs.
+start_in_fresh sudo.log runuser -u newcomer -- env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/home/newcomer \
+    bash -c 'cd ~/parley && exec sudo scripts/run.sh'
+wait_listening sudo.log 1500
+grep -q "runs as newcomer" "$work/sudo.log" || fail "sudo.log does not say that Parley runs as the person"
+[[ -z $(find "$fresh/home/newcomer/parley/build" ! -user "$(in_fresh id -u newcomer)" -print -quit) ]] ||
+    fail "the start through sudo left files in the build tree that the person does not own"
+grep "^run.sh:" "$work/sudo.log" | sed 's/^/  sudo: /'
+echo "ok: started through sudo, Parley was built and runs as the person and listens on port 196"
+stop_running
+
+# 3. Then the person's own start on a desktop (a virtual one here), PATH without /usr/sbin: the same build and the
+# same settings; the capability, taken away meanwhile, is asked of sudo again.
+in_fresh setcap -r /home/newcomer/parley/build/parley
 start_in_fresh xvfb.log Xvfb :5 -nolisten tcp -noreset -screen 0 1280x800x24
 xvfb=$running
 for _ in $(seq 100); do [[ -S $fresh/tmp/.X11-unix/X5 ]] && break; sleep 0.1; done
 start_in_fresh user.log runuser -u newcomer -- env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/home/newcomer \
     DISPLAY=:5 bash -c 'cd ~/parley && exec scripts/run.sh'
-wait_listening user.log 1500
+wait_listening user.log 600
+grep -q "no work to do" "$work/user.log" || fail "the person's own start built again what the sudo start built"
 grep -q "asking sudo" "$work/user.log" || fail "user.log does not say that sudo was asked for the capability"
 ! grep -q "Windows socket error" "$work/user.log" || fail "the ordinary user's Parley could not listen"
-grep "^run.sh:" "$work/user.log" | sed 's/^/  user: /' 
-echo "ok: as an ordinary user, the start command gave the capability and left Parley listening on port 196"
+[[ -f $fresh/home/newcomer/parley/build/Parley.ini && ! -e $fresh/home/newcomer/.config/Parley ]] ||
+    fail "the settings are not in one place: $(cd "$fresh/home/newcomer" && ls -d parley/build/Parley.ini .config/Parley 2>&1)"
+grep "^run.sh:" "$work/user.log" | sed 's/^/  user: /'
+echo "ok: the person's own start after the sudo one used the same build and settings and listens on port 196"
 stop_running
 kill -TERM "$xvfb"
+
+# 4. A user without sudo and without a display: the copy runs, is never called reachable, and the script says what
+# root must run.
+in_fresh useradd -m -s /bin/bash plain
+checkout /home/plain/parley
+in_fresh chown -R plain:plain /home/plain/parley
+start_in_fresh plain.log runuser -u plain -- env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/home/plain \
+    bash -c 'cd ~/parley && exec scripts/run.sh'
+for _ in $(seq 1500); do
+    grep -q "Parley runs but does not listen" "$work/plain.log" && break
+    kill -0 "$running" 2>/dev/null || fail "the start command ended for a user without sudo"
+    sleep 1
+done
+grep -q "peers cannot reach this copy until root runs, once per build: /usr/sbin/setcap cap_net_bind_service=+ep" \
+    "$work/plain.log" || fail "plain.log does not say what root must run"
+! grep -q "peers reach it" "$work/plain.log" || fail "a copy that cannot listen was called reachable"
+! listening || fail "a copy without the capability listens"
+grep "^run.sh:" "$work/plain.log" | sed 's/^/  plain: /'
+echo "ok: without sudo the start command says that peers cannot reach the copy and what root must run"
+stop_running
 
 # 3. The package beside Debian's own "parley": one transaction installs both, and each keeps its own files.
 [[ -z $deb ]] && deb=$(ls "$src"/build-package/quendlewick-parley_*.deb 2>/dev/null | head -n 1 || true)
@@ -136,4 +173,4 @@ in_fresh sh -c 'dpkg --unpack --force-depends /tmp/parley_*.deb /tmp/parley-data
 [[ $(in_fresh dpkg -S /usr/bin/parley) == parley:* ]] || fail "/usr/bin/parley is not Debian's"
 in_fresh getcap /usr/bin/quendlewick-parley | grep -q cap_net_bind_service || fail "the package gave no capability"
 echo "ok: the package installs beside Debian's parley, and an upgrade keeps it"
-echo "PASS: the start command works for root without a display and for an ordinary user; the package co-installs"
+echo "PASS: the start command works for root, through sudo and then without, and tells a user without sudo the truth; the package co-installs"
