@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include <QCoreApplication>
+
 namespace {
 ErrorSink& Sink()
 {
@@ -30,7 +32,7 @@ void ReportError(const QString& text)
 
 void ThrowNotAnInteger(const QString& text)
 {
-    throw ParleyError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw ParleyError(QCoreApplication::translate("Parley", "'%1' is not a valid integer value").arg(text));
 }
 
 int StrToInt(const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <exception>
@@ -36,7 +37,7 @@ template <class F> void Guard(F&& body) noexcept
     } catch (const std::exception& e) {
         ReportError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        ReportError(QStringLiteral("Unexpected error"));
+        ReportError(QCoreApplication::translate("Parley", "Unexpected error"));
     }
 }
 

@@ -15,12 +15,14 @@ inline constexpr qint32 SystemColourBase = qint32(0x80000000);
 inline constexpr qint32 WindowBackgroundColour = SystemColourBase + 5;
 inline constexpr qint32 WindowTextColour = SystemColourBase + 8;
 
-inline const QStringList PopupPositionNames = {QStringLiteral("Left-Top"), QStringLiteral("Left-Bottom"),
-                                               QStringLiteral("Right-Top"), QStringLiteral("Right-Bottom"),
-                                               QStringLiteral("Center")};
+inline const QStringList PopupPositionNames = {QStringLiteral(QT_TRANSLATE_NOOP("TF_Config", "Left-Top")),
+                                               QStringLiteral(QT_TRANSLATE_NOOP("TF_Config", "Left-Bottom")),
+                                               QStringLiteral(QT_TRANSLATE_NOOP("TF_Config", "Right-Top")),
+                                               QStringLiteral(QT_TRANSLATE_NOOP("TF_Config", "Right-Bottom")),
+                                               QStringLiteral(QT_TRANSLATE_NOOP("TF_Config", "Center"))};
 
-// Every preference of the Configuration dialog. The dialog's controls edit one shared instance live, so every
-// reader sees a change the moment the user makes it; the file is written only when the dialog closes.
+// Every preference of the Configuration dialog. CurrentSettings holds the values in force; the dialog edits a copy
+// of them and applies it, and the session store writes the file when the dialog closes.
 struct Settings {
     // Messages
     bool FlashIcon = true;

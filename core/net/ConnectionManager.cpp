@@ -26,7 +26,7 @@ namespace net {
 namespace {
 QString SocketErrorText(const char* call, int error)
 {
-    return QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
+    return QCoreApplication::translate("ConnectionManager", "Windows socket error: %1 (%2), on API '%3'")
         .arg(QString::fromLocal8Bit(std::strerror(error)))
         .arg(error)
         .arg(QLatin1String(call));
@@ -42,12 +42,13 @@ QString SocketErrorText(const char* call, int error)
 {
     QString fix;
     if (error == EACCES || error == EPERM)
-        fix = QStringLiteral("Ports below 1024 need a capability: as root, run once: "
-                             "setcap cap_net_bind_service=+ep %1")
+        fix = QCoreApplication::translate("ConnectionManager", "Ports below 1024 need a capability: as root, run once: "
+                                                               "setcap cap_net_bind_service=+ep %1")
                   .arg(QCoreApplication::applicationFilePath());
     else if (error == EADDRINUSE)
-        fix = QStringLiteral("Another program uses port %1 (only one copy runs per machine); "
-                             "'ss -ltnp sport = :%1' shows which.")
+        fix = QCoreApplication::translate("ConnectionManager",
+                                          "Another program uses port %1 (only one copy runs per machine); "
+                                          "'ss -ltnp sport = :%1' shows which.")
                   .arg(port);
     throw ParleyError(fix.isEmpty() ? SocketErrorText("bind", error)
                                     : SocketErrorText("bind", error) + QLatin1Char('\n') + fix);
@@ -211,8 +212,8 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         if (m_host.AddNewIP() && m_users.Count() < MaxUsers) {
             m_users.AppendUser(remote, UnknownName);
             QueueOpenBack(m_users.Count() - 1);
-            m_host.ShowInformation(
-                QStringLiteral("New user has connected and added to your IP list with name \"Unknown\"."));
+            m_host.ShowInformation(QCoreApplication::translate(
+                "ConnectionManager", "New user has connected and added to your IP list with name \"Unknown\"."));
         } else {
             socket->abort();
         }

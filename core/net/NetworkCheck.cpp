@@ -147,9 +147,11 @@ public:
             if (dropped)
                 return blocked(chain);
         }
-        return FirewallVerdict{FirewallVerdict::Kind::Open,
-                               QStringLiteral("The firewall (nftables) lets connections to port %1 in.").arg(m_port),
-                               QString()};
+        return FirewallVerdict{
+            FirewallVerdict::Kind::Open,
+            QCoreApplication::translate("NetworkCheck", "The firewall (nftables) lets connections to port %1 in.")
+                .arg(m_port),
+            QString()};
     }
 
 private:
@@ -267,11 +269,13 @@ private:
                 .arg(chain.value(QLatin1String("family")).toString(), chain.value(QLatin1String("table")).toString(),
                      chain.value(QLatin1String("name")).toString())
                 .arg(m_port);
-        return FirewallVerdict{FirewallVerdict::Kind::Blocked,
-                               QStringLiteral("The firewall (nftables) blocks connections to port %1: other copies "
-                                              "cannot connect to this one.")
-                                   .arg(m_port),
-                               command};
+        return FirewallVerdict{
+            FirewallVerdict::Kind::Blocked,
+            QCoreApplication::translate("NetworkCheck",
+                                        "The firewall (nftables) blocks connections to port %1: other copies "
+                                        "cannot connect to this one.")
+                .arg(m_port),
+            command};
     }
 
     quint16 m_port;
@@ -286,7 +290,8 @@ FirewallVerdict JudgeNftRuleset(const QByteArray& json, quint16 port)
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return FirewallVerdict{FirewallVerdict::Kind::Unknown,
-                               QStringLiteral("The firewall's rules could not be read."), QString()};
+                               QCoreApplication::translate("NetworkCheck", "The firewall's rules could not be read."),
+                               QString()};
     return RulesetJudge(document.object().value(QLatin1String("nftables")).toArray(), port).judge();
 }
 
@@ -299,7 +304,8 @@ FirewallVerdict ReadFirewall(quint16 port, const std::atomic_bool& cancelled)
                                              {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
     if (nft.isEmpty())
         return FirewallVerdict{FirewallVerdict::Kind::Unknown,
-                               QStringLiteral("nftables is not installed, so no firewall rules were checked."),
+                               QCoreApplication::translate(
+                                   "NetworkCheck", "nftables is not installed, so no firewall rules were checked."),
                                QString()};
     QProcess process;
     process.start(nft, {QStringLiteral("-j"), QStringLiteral("list"), QStringLiteral("ruleset")});
@@ -311,8 +317,9 @@ FirewallVerdict ReadFirewall(quint16 port, const std::atomic_bool& cancelled)
         process.kill();
         process.waitForFinished(1000);
         return FirewallVerdict{FirewallVerdict::Kind::Unknown,
-                               QStringLiteral("Only an administrator may read the firewall's rules; to see them: "
-                                              "sudo nft list ruleset"),
+                               QCoreApplication::translate(
+                                   "NetworkCheck", "Only an administrator may read the firewall's rules; to see them: "
+                                                   "sudo nft list ruleset"),
                                QString()};
     }
     const QByteArray output = process.readAllStandardOutput();
@@ -326,18 +333,22 @@ QString AnswerText(const ProbeResult& result, quint16 port)
 {
     switch (result.answer) {
     case PortAnswer::Answers:
-        return QStringLiteral("answers on port %1: a copy is running there").arg(port);
+        return QCoreApplication::translate("NetworkCheck", "answers on port %1: a copy is running there").arg(port);
     case PortAnswer::Refused:
-        return QStringLiteral("refused: nothing listens on port %1 there, so Parley is not running (or is stopped)")
+        return QCoreApplication::translate(
+                   "NetworkCheck",
+                   "refused: nothing listens on port %1 there, so Parley is not running (or is stopped)")
             .arg(port);
     case PortAnswer::NoAnswer:
-        return QStringLiteral("no answer: a firewall drops the connection, or the machine is off");
+        return QCoreApplication::translate("NetworkCheck",
+                                           "no answer: a firewall drops the connection, or the machine is off");
     case PortAnswer::Unreachable:
-        return QStringLiteral("unreachable: there is no route to it (a wrong address, or a network that is down)");
+        return QCoreApplication::translate(
+            "NetworkCheck", "unreachable: there is no route to it (a wrong address, or a network that is down)");
     case PortAnswer::Failed:
         break;
     }
-    return QStringLiteral("failed: %1").arg(SystemError(result.error));
+    return QCoreApplication::translate("NetworkCheck", "failed: %1").arg(SystemError(result.error));
 }
 
 namespace {
@@ -346,38 +357,49 @@ QString ListeningSection(quint16 port, bool listening)
     const ListenCheck check = CheckListening(port, listening);
     switch (check.kind) {
     case ListenCheck::Kind::Listening:
-        return QStringLiteral("Parley listens on port %1.").arg(port);
+        return QCoreApplication::translate("NetworkCheck", "Parley listens on port %1.").arg(port);
     case ListenCheck::Kind::Free:
-        return QStringLiteral("Parley is stopped. Port %1 is free: Run! will listen on it.").arg(port);
+        return QCoreApplication::translate("NetworkCheck",
+                                           "Parley is stopped. Port %1 is free: Run! will listen on it.")
+            .arg(port);
     case ListenCheck::Kind::NoPermission:
-        return QStringLiteral("Parley cannot listen on port %1: ports below 1024 need a permission (the capability "
-                              "CAP_NET_BIND_SERVICE) that this program does not have. To give it:\n"
-                              "    sudo setcap cap_net_bind_service=+ep %2")
+        return QCoreApplication::translate(
+                   "NetworkCheck",
+                   "Parley cannot listen on port %1: ports below 1024 need a permission (the capability "
+                   "CAP_NET_BIND_SERVICE) that this program does not have. To give it:\n"
+                   "    sudo setcap cap_net_bind_service=+ep %2")
             .arg(port)
             .arg(QCoreApplication::applicationFilePath());
     case ListenCheck::Kind::Taken:
         if (!check.program.isEmpty())
-            return QStringLiteral("Parley cannot listen on port %1: the program %2 holds it.")
+            return QCoreApplication::translate("NetworkCheck",
+                                               "Parley cannot listen on port %1: the program %2 holds it.")
                 .arg(port)
                 .arg(check.program);
-        return QStringLiteral("Parley cannot listen on port %1: another program holds it (to see which: "
-                              "sudo ss -ltnp 'sport = :%1').")
+        return QCoreApplication::translate("NetworkCheck",
+                                           "Parley cannot listen on port %1: another program holds it (to see which: "
+                                           "sudo ss -ltnp 'sport = :%1').")
             .arg(port);
     case ListenCheck::Kind::Failed:
         break;
     }
-    return QStringLiteral("Parley cannot listen on port %1: %2.").arg(port).arg(check.error);
+    return QCoreApplication::translate("NetworkCheck", "Parley cannot listen on port %1: %2.")
+        .arg(port)
+        .arg(check.error);
 }
 
 QString AddressesSection()
 {
     const QList<InterfaceAddress> own = OwnAddresses();
     if (own.isEmpty())
-        return QStringLiteral("This computer has no network address: it is not connected.");
+        return QCoreApplication::translate("NetworkCheck",
+                                           "This computer has no network address: it is not connected.");
     QStringList lines;
     for (const InterfaceAddress& address : own)
-        lines.append(QStringLiteral("%1 on %2").arg(Dotted(address.address)).arg(address.interfaceName) +
-                     QStringLiteral(" (subnet /%1)").arg(address.prefixLength));
+        lines.append(QCoreApplication::translate("NetworkCheck", "%1 on %2")
+                         .arg(Dotted(address.address))
+                         .arg(address.interfaceName) +
+                     QCoreApplication::translate("NetworkCheck", " (subnet /%1)").arg(address.prefixLength));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -386,13 +408,13 @@ QString FirewallSection(quint16 port, const std::atomic_bool& cancelled)
     const FirewallVerdict verdict = ReadFirewall(port, cancelled);
     if (verdict.openCommand.isEmpty())
         return verdict.detail;
-    return verdict.detail + QStringLiteral(" To let them in:\n    ") + verdict.openCommand;
+    return verdict.detail + QCoreApplication::translate("NetworkCheck", " To let them in:\n    ") + verdict.openCommand;
 }
 
 QString PeersSection(const NetworkCheckInput& input, const std::atomic_bool& cancelled)
 {
     if (input.peers.isEmpty())
-        return QStringLiteral("The user list is empty.");
+        return QCoreApplication::translate("NetworkCheck", "The user list is empty.");
     QList<quint32> tried;
     for (const PeerToCheck& peer : input.peers) {
         const std::optional<quint32> address = ParseDottedDecimal(peer.address);
@@ -407,8 +429,9 @@ QString PeersSection(const NetworkCheckInput& input, const std::atomic_bool& can
         const std::optional<quint32> address = ParseDottedDecimal(peer.address);
         QString state = peer.knownState;
         if (state.isEmpty())
-            state = address && next < results.size() ? AnswerText(results[next++], input.port)
-                                                     : QStringLiteral("not an address that can be tried");
+            state = address && next < results.size()
+                        ? AnswerText(results[next++], input.port)
+                        : QCoreApplication::translate("NetworkCheck", "not an address that can be tried");
         lines.append(QStringLiteral("%1 (%2): %3").arg(peer.name, peer.address, state));
     }
     return lines.join(QLatin1Char('\n'));
@@ -420,10 +443,12 @@ QString RunNetworkCheck(const NetworkCheckInput& input, const std::atomic_bool& 
     const auto section = [](const QString& title, QString body) -> QString {
         return title + QStringLiteral("\n  ") + body.replace(QLatin1Char('\n'), QStringLiteral("\n  "));
     };
-    return QStringList{section(QStringLiteral("Listening"), ListeningSection(input.port, input.listening)),
-                       section(QStringLiteral("This computer's addresses"), AddressesSection()),
-                       section(QStringLiteral("Firewall"), FirewallSection(input.port, cancelled)),
-                       section(QStringLiteral("Listed peers"), PeersSection(input, cancelled))}
+    return QStringList{
+        section(QCoreApplication::translate("NetworkCheck", "Listening"),
+                ListeningSection(input.port, input.listening)),
+        section(QCoreApplication::translate("NetworkCheck", "This computer's addresses"), AddressesSection()),
+        section(QCoreApplication::translate("NetworkCheck", "Firewall"), FirewallSection(input.port, cancelled)),
+        section(QCoreApplication::translate("NetworkCheck", "Listed peers"), PeersSection(input, cancelled))}
         .join(QStringLiteral("\n\n"));
 }
 

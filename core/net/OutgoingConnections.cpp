@@ -6,6 +6,7 @@
 #include "core/net/Wire.h"
 #include "core/platform/OpenFiles.h"
 
+#include <QCoreApplication>
 #include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -207,7 +208,7 @@ void OutgoingConnections::ClientSocketRead(QTcpSocket* socket)
         return; // closed meanwhile: matches nothing, shows nothing
     const int k = m_users.FindAddress(remote);
     if (k < 0) {
-        m_host.ShowError(QStringLiteral("Cannot find incoming IP!"));
+        m_host.ShowError(QCoreApplication::translate("ConnectionManager", "Cannot find incoming IP!"));
         return;
     }
     switch (Classify(received)) {

@@ -4,6 +4,7 @@
 #include "core/platform/SaveFile.h"
 #include "core/platform/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -130,7 +131,7 @@ void ProfileFile::save() const
 {
     // A file that exists but could not be read is never replaced by what little we know of it.
     if (m_unreadable || !SaveFileAtomically(m_path, toBytes()).isEmpty())
-        throw ParleyError(QStringLiteral("Unable to write to %1").arg(m_path));
+        throw ParleyError(QCoreApplication::translate("Parley", "Unable to write to %1").arg(m_path));
 }
 
 qsizetype ProfileFile::findSection(const QString& section) const

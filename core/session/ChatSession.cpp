@@ -2,6 +2,8 @@
 
 #include "core/net/Wire.h"
 
+#include <QCoreApplication>
+
 ChatSession::ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort,
                          quint16 peerPort, QObject* parent)
     : QObject(parent), m_settings(settings),
@@ -54,10 +56,10 @@ void ChatSession::SendToEveryone(const QString& text)
 
 QString ChatSession::NotDeliveredNote(const QStringList& names)
 {
-    QString note =
-        QStringLiteral("not delivered to: ") + names.first(std::min(names.size(), MaxNamesInNote)).join(", ");
+    QString note = QCoreApplication::translate("ChatSession", "not delivered to: ") +
+                   names.first(std::min(names.size(), MaxNamesInNote)).join(", ");
     if (names.size() > MaxNamesInNote)
-        note += QStringLiteral(" and %1 more").arg(names.size() - MaxNamesInNote);
+        note += QCoreApplication::translate("ChatSession", " and %1 more").arg(names.size() - MaxNamesInNote);
     return note;
 }
 
@@ -103,21 +105,23 @@ void ChatSession::ShowError(const QString& text)
 
 QString ChatSession::RefusalToRemove() const
 {
-    return m_running ? QStringLiteral("You are in connect mode. Please push \"Stop!\" button.") : QString();
+    return m_running
+               ? QCoreApplication::translate("ChatSession", "You are in connect mode. Please push \"Stop!\" button.")
+               : QString();
 }
 
 QString ChatSession::RefusalToChange(const QString& name) const
 {
     if (const QString locked = RefusalToRemove(); !locked.isEmpty())
         return locked;
-    return name.isEmpty() ? QStringLiteral("Name cannot be blank") : QString();
+    return name.isEmpty() ? QCoreApplication::translate("ChatSession", "Name cannot be blank") : QString();
 }
 
 QString ChatSession::RefusalOfAddress(const QString& address, int except) const
 {
     for (int i = 0; i < m_userList.Count(); ++i) {
         if (i != except && m_userList.Address(i) == address)
-            return QStringLiteral("Specified address already exists!");
+            return QCoreApplication::translate("ChatSession", "Specified address already exists!");
     }
     return QString();
 }
@@ -125,10 +129,10 @@ QString ChatSession::RefusalOfAddress(const QString& address, int except) const
 QString ChatSession::RefusalToAdd(const QString& address, const QString& name) const
 {
     if (m_userList.Count() >= MaxUsers)
-        return QStringLiteral("Cannot currier over 512 users!");
+        return QCoreApplication::translate("ChatSession", "Cannot currier over 512 users!");
     if (const QString taken = RefusalOfAddress(address, -1); !taken.isEmpty())
         return taken;
-    return name.isEmpty() ? QStringLiteral("Name cannot be blank") : QString();
+    return name.isEmpty() ? QCoreApplication::translate("ChatSession", "Name cannot be blank") : QString();
 }
 
 void ChatSession::AddUser(const QString& address, const QString& name)

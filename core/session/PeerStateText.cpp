@@ -1,5 +1,6 @@
 #include "core/session/PeerStateText.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 namespace {
@@ -13,11 +14,12 @@ QString Failure(net::Outgoing state, const QString& since)
 {
     switch (state) {
     case net::Outgoing::Refused:
-        return QStringLiteral("refused since %1 (no copy listens there)").arg(since);
+        return QCoreApplication::translate("PeerState", "refused since %1 (no copy listens there)").arg(since);
     case net::Outgoing::NoAnswer:
-        return QStringLiteral("not answering since %1 (a firewall, or the machine is off)").arg(since);
+        return QCoreApplication::translate("PeerState", "not answering since %1 (a firewall, or the machine is off)")
+            .arg(since);
     case net::Outgoing::Unreachable:
-        return QStringLiteral("unreachable since %1 (no route to it)").arg(since);
+        return QCoreApplication::translate("PeerState", "unreachable since %1 (no route to it)").arg(since);
     default:
         return QString();
     }
@@ -27,12 +29,13 @@ QString Failure(net::Outgoing state, const QString& since)
 QString Tries(const net::LinkView& link, qint64 now)
 {
     if (link.trying)
-        return QStringLiteral(" — trying since %1").arg(Clock(link.lastTry));
+        return QCoreApplication::translate("PeerState", " — trying since %1").arg(Clock(link.lastTry));
     QString text;
     if (link.lastTry > 0)
-        text += QStringLiteral(" — last try %1").arg(Clock(link.lastTry));
+        text += QCoreApplication::translate("PeerState", " — last try %1").arg(Clock(link.lastTry));
     if (link.nextTry > 0)
-        text += QStringLiteral(", next in %1 s").arg(std::max<qint64>(0, (link.nextTry - now + 999) / 1000));
+        text += QCoreApplication::translate("PeerState", ", next in %1 s")
+                    .arg(std::max<qint64>(0, (link.nextTry - now + 999) / 1000));
     return text;
 }
 
@@ -41,13 +44,14 @@ QString OurSide(const net::LinkView& link, qint64 now)
     const QString since = Clock(link.outgoingSince);
     switch (link.outgoing) {
     case net::Outgoing::Idle:
-        return QStringLiteral("not connected to it");
+        return QCoreApplication::translate("PeerState", "not connected to it");
     case net::Outgoing::Connecting:
-        return QStringLiteral("connecting to it since %1").arg(since);
+        return QCoreApplication::translate("PeerState", "connecting to it since %1").arg(since);
     case net::Outgoing::Up:
-        return QStringLiteral("connected to it since %1").arg(since);
+        return QCoreApplication::translate("PeerState", "connected to it since %1").arg(since);
     case net::Outgoing::Closed:
-        return QStringLiteral("our connection to it closed at %1").arg(since) + Tries(link, now);
+        return QCoreApplication::translate("PeerState", "our connection to it closed at %1").arg(since) +
+               Tries(link, now);
     default:
         return Failure(link.outgoing, since) + Tries(link, now);
     }
@@ -57,15 +61,18 @@ QString OurSide(const net::LinkView& link, qint64 now)
 QString PeerStateText(const net::LinkView& link, qint64 now)
 {
     if (link.incoming && link.outgoing == net::Outgoing::Up)
-        return QStringLiteral("connected both ways since %1")
+        return QCoreApplication::translate("PeerState", "connected both ways since %1")
             .arg(Clock(std::max(link.incomingSince, link.outgoingSince)));
-    const QString theirSide = link.incoming ? QStringLiteral("connected to us since %1").arg(Clock(link.incomingSince))
-                                            : QStringLiteral("not connected to us");
+    const QString theirSide =
+        link.incoming
+            ? QCoreApplication::translate("PeerState", "connected to us since %1").arg(Clock(link.incomingSince))
+            : QCoreApplication::translate("PeerState", "not connected to us");
     return theirSide + QStringLiteral("; ") + OurSide(link, now);
 }
 
 QString PeerStateLegend()
 {
-    return QStringLiteral("Filled circle: connected both ways.\nHalf circle: it reaches us, we do not reach it.\n"
-                          "Ring: the connection is closing.");
+    return QCoreApplication::translate(
+        "PeerState", "Filled circle: connected both ways.\nHalf circle: it reaches us, we do not reach it.\n"
+                     "Ring: the connection is closing.");
 }

@@ -87,7 +87,7 @@ SessionStore::WindowPlace SessionStore::loadWindowPlace() const
 
 void SessionStore::throwUnreadable() const
 {
-    throw ParleyError(QStringLiteral("Cannot open file %1").arg(chatPath()));
+    throw ParleyError(QCoreApplication::translate("Parley", "Cannot open file %1").arg(chatPath()));
 }
 
 void SessionStore::throwUnreadableAtStart()
@@ -196,7 +196,7 @@ void SessionStore::saveWindowAndList(const WindowPlace& place, const UserList& u
 void SessionStore::saveChat(const ChatLog& log)
 {
     if (!m_journal.flush().isEmpty())
-        throw ParleyError(QStringLiteral("Cannot create file %1").arg(m_journal.path()));
+        throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(m_journal.path()));
     if (m_historyLoad.valid() || m_chatUnread || !m_recoveredPath.isEmpty())
         return;
     // The lines appended as they came make the file the log would write, unless the file's earlier lines ended
@@ -208,5 +208,5 @@ void SessionStore::saveChat(const ChatLog& log)
             [&file](QByteArrayView part) { return file.write(part.data(), part.size()) == part.size(); });
     });
     if (!error.isEmpty())
-        throw ParleyError(QStringLiteral("Cannot create file %1").arg(chatPath()));
+        throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(chatPath()));
 }

@@ -4,6 +4,7 @@
 #include "core/session/ChatSession.h"
 #include "core/session/PeerStateText.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSet>
 
@@ -35,7 +36,7 @@ QVariant UserViewModel::data(const QModelIndex& index, int role) const
     if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
         // Asked when shown, so the times are those of now; a row whose connection went has nothing to say.
         if (row.link == net::LinkClass::Closing)
-            return QStringLiteral("closing");
+            return QCoreApplication::translate("PeerState", "closing");
         const QString state = PeerStateText(m_session.connections().LinkOfConnection(row.connection),
                                             QDateTime::currentMSecsSinceEpoch());
         return role == Qt::ToolTipRole ? state + QLatin1Char('\n') + PeerStateLegend() : state;

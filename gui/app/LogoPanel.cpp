@@ -49,7 +49,7 @@ LogoPanel::LogoPanel(platform::Shell& shell, QWidget* parent) : QWidget(parent)
 
 void LogoPanel::showMode(bool silent)
 {
-    m_modeLabel->setText(silent ? QStringLiteral("SILENT MODE") : QStringLiteral("NORMAL MODE"));
+    m_modeLabel->setText(silent ? tr("SILENT MODE") : tr("NORMAL MODE"));
     QPalette palette = m_modeLabel->palette();
     palette.setColor(QPalette::WindowText, silent ? ModeMaroon : ModeGreen);
     m_modeLabel->setPalette(palette);

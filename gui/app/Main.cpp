@@ -69,7 +69,7 @@ void TF_Main::connectSession()
     connect(&m_session, &ChatSession::lineArrived, this,
             Guarded([this](const net::IncomingLine& line) { showIncoming(line); }));
     connect(&m_session, &ChatSession::runningChanged, this,
-            [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption : RunCaption); });
+            [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption() : RunCaption()); });
     connect(&m_session, &ChatSession::silentChanged, this,
             [this](bool silent) { m_controls.logoPanel->showMode(silent); });
     connect(m_controls.nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
@@ -199,8 +199,7 @@ void TF_Main::showIncoming(const net::IncomingLine& line)
 
 void TF_Main::onClearClicked()
 {
-    if (m_services.boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"),
-                                  platform::BoxIcon::Question)) {
+    if (m_services.boxes.askYesNo(this, tr("Are you sure?"), tr("Clear"), platform::BoxIcon::Question)) {
         m_history->clear();
         m_reading->cleared();
     }

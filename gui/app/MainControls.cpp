@@ -11,6 +11,7 @@
 #include "gui/widgets/WidgetHelpers.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,19 +22,19 @@ MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::S
 {
     chatArea = new ChatView(window);
     chatArea->setObjectName(QStringLiteral("Memo"));
-    chatArea->setAccessibleName(QStringLiteral("Chat"));
+    chatArea->setAccessibleName(QCoreApplication::translate("TF_Main", "Chat"));
     chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     findBar = new FindBar(*chatArea, window);
 
     messageBox = new QPlainTextEdit(window);
     messageBox->setObjectName(QStringLiteral("Mess"));
-    messageBox->setAccessibleName(QStringLiteral("Message"));
+    messageBox->setAccessibleName(QCoreApplication::translate("TF_Main", "Message"));
     messageBox->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     messageBox->setTabChangesFocus(false);
 
     userListView = new QListView(window);
     userListView->setObjectName(QStringLiteral("Users"));
-    userListView->setAccessibleName(QStringLiteral("Users"));
+    userListView->setAccessibleName(QCoreApplication::translate("TF_Main", "Users"));
     userListView->setModel(userView);
     userListView->setItemDelegate(new PeerStateDelegate(userListView));
     userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -47,14 +48,14 @@ MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::S
 
 void MainControls::createTopRow(QWidget* window)
 {
-    nameLabel = new QLabel(QStringLiteral("Your name:"), window);
+    nameLabel = new QLabel(QCoreApplication::translate("TF_Main", "Your name:"), window);
     nameLabel->setObjectName(QStringLiteral("Label1"));
     nameLabel->setGeometry(4, 6, 73, 16);
     nameLabel->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
 
-    nameBox = new QLineEdit(QStringLiteral("Somebody"), window);
+    nameBox = new QLineEdit(QCoreApplication::translate("TF_Main", "Somebody"), window);
     nameBox->setObjectName(QStringLiteral("UserName"));
-    nameBox->setAccessibleName(QStringLiteral("Your name"));
+    nameBox->setAccessibleName(QCoreApplication::translate("TF_Main", "Your name"));
     nameBox->setGeometry(84, 4, 121, 21);
     nameBox->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
     nameLabel->setBuddy(nameBox);
@@ -66,10 +67,10 @@ void MainControls::createTopRow(QWidget* window)
         button->setAutoDefault(false);
         return button;
     };
-    clearButton = makeButton(QStringLiteral("Clear"), 212, "Button4");
-    configureButton = makeButton(QStringLiteral("Configure"), 284, "Button1");
-    usersButton = makeButton(QStringLiteral("Users"), 356, "Button2");
-    runStopButton = makeButton(RunCaption, 448, "Button3");
+    clearButton = makeButton(QCoreApplication::translate("TF_Main", "Clear"), 212, "Button4");
+    configureButton = makeButton(QCoreApplication::translate("TF_Main", "Configure"), 284, "Button1");
+    usersButton = makeButton(QCoreApplication::translate("TF_Main", "Users"), 356, "Button2");
+    runStopButton = makeButton(RunCaption(), 448, "Button3");
 }
 
 // Tab order: message box, name, user view, the buttons, chat area, the find bar when shown, Clear, the mode and the

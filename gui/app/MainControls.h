@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -20,8 +21,14 @@ namespace platform {
 class Shell;
 }
 
-inline const QString RunCaption = QStringLiteral("Run!");
-inline const QString StopCaption = QStringLiteral("Stop!");
+inline QString RunCaption()
+{
+    return QCoreApplication::translate("TF_Main", "Run!");
+}
+inline QString StopCaption()
+{
+    return QCoreApplication::translate("TF_Main", "Stop!");
+}
 
 // The main window's controls, made, named and placed as the program's design has them. Each has its design name
 // (Mess, UserName, Users, Button1 to Button4, Memo, ...) as its object name, where tests and screen readers find it.

@@ -90,11 +90,10 @@ bool Parley::AcquireLock()
     case platform::LockFile::Result::Locked:
         return true;
     case platform::LockFile::Result::HeldElsewhere:
-        m_services.boxes.error(nullptr, QStringLiteral("Quendlewick Parley is aleady loaded"));
+        m_services.boxes.error(nullptr, tr("Quendlewick Parley is aleady loaded"));
         break;
     case platform::LockFile::Result::CannotCreate:
-        m_services.boxes.error(nullptr,
-                               QStringLiteral("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
+        m_services.boxes.error(nullptr, tr("Cannot create temp file \"Parley.tmp\" in Windows system directory."));
         break;
     }
     return false;

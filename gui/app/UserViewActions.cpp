@@ -16,7 +16,7 @@ UserViewActions::UserViewActions(QWidget& window, QListView& view, UserViewModel
     : QObject(&window), m_window(window), m_view(view), m_rows(rows), m_session(session), m_boxes(boxes)
 {
     connect(&view, &QListView::doubleClicked, this, Guarded([this] { writePersonal(); }));
-    auto* checkNetwork = new QAction(QStringLiteral("Check the network..."), &window);
+    auto* checkNetwork = new QAction(tr("Check the network..."), &window);
     checkNetwork->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     connect(checkNetwork, &QAction::triggered, this, Guarded([this] { showNetworkCheck(); }));
     window.addAction(checkNetwork);
@@ -38,8 +38,8 @@ void UserViewActions::writePersonal()
     if (m_personal->exec() != QDialog::Accepted)
         return;
     if (!m_session.SendPersonal(connection, address, m_personal->text()))
-        m_boxes.show(&m_window, QStringLiteral("Selected user has disconnected. Try later."),
-                     QStringLiteral("User lost"), platform::BoxIcon::Error, platform::BoxButtons::Ok);
+        m_boxes.show(&m_window, tr("Selected user has disconnected. Try later."), tr("User lost"),
+                     platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }
 
 NetworkCheckDialog* UserViewActions::networkCheck()

@@ -7,6 +7,7 @@
 #include "gui/platform/MessageBoxes.h"
 #include "gui/widgets/WidgetHelpers.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -53,6 +54,6 @@ bool WindowSession::saveAndConfirm(const UserList& users)
         m_boxes.show(&m_window, WithFullStop(note), QStringLiteral("Parley"), platform::BoxIcon::Warning,
                      platform::BoxButtons::Ok);
     }
-    return m_ended || m_boxes.askYesNo(&m_window, QStringLiteral("Are you sure?"), QStringLiteral("Exit"),
-                                       platform::BoxIcon::Warning);
+    return m_ended || m_boxes.askYesNo(&m_window, QCoreApplication::translate("TF_Main", "Are you sure?"),
+                                       QCoreApplication::translate("TF_Main", "Exit"), platform::BoxIcon::Warning);
 }

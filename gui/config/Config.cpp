@@ -55,7 +55,7 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
       m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
-    SetUpFixedDialog(this, QStringLiteral("F_Config"), QStringLiteral("Configuration"), QSize(450, 510));
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 510));
     createHeader();
     createMessagesGroup();
     createSoundGroup();
@@ -120,16 +120,14 @@ void TF_Config::createHeader()
 
 void TF_Config::createMessagesGroup()
 {
-    QGroupBox* g = Group(this, QStringLiteral(" Messages "), QRect(4, 32, 237, 101));
+    QGroupBox* g = Group(this, tr(" Messages "), QRect(4, 32, 237, 101));
     // Five rows where the design had four: a little closer together.
-    m_flashIconBox = m_bindings.check(g, QStringLiteral("Flash icon in system tray"), &Settings::FlashIcon, 8, 15, 220);
-    m_showMessageBox =
-        m_bindings.check(g, QStringLiteral("Show incoming message:"), &Settings::ShowMessage, 8, 31, 220);
-    m_restoreWindowButton =
-        m_bindings.radio(g, QStringLiteral("Restore main window"), &Settings::RestoreMain, 24, 47, 205);
-    m_popupButton = m_bindings.radio(g, QStringLiteral("Show small popup window"), &Settings::ShowPopup, 24, 63, 205);
+    m_flashIconBox = m_bindings.check(g, tr("Flash icon in system tray"), &Settings::FlashIcon, 8, 15, 220);
+    m_showMessageBox = m_bindings.check(g, tr("Show incoming message:"), &Settings::ShowMessage, 8, 31, 220);
+    m_restoreWindowButton = m_bindings.radio(g, tr("Restore main window"), &Settings::RestoreMain, 24, 47, 205);
+    m_popupButton = m_bindings.radio(g, tr("Show small popup window"), &Settings::ShowPopup, 24, 63, 205);
     m_desktopNotificationBox =
-        m_bindings.check(g, QStringLiteral("Show desktop notification"), &Settings::DesktopNotification, 40, 79, 190);
+        m_bindings.check(g, tr("Show desktop notification"), &Settings::DesktopNotification, 40, 79, 190);
     m_desktopNotificationBox->setObjectName(QStringLiteral("DesktopNotificationBox"));
     connect(m_showMessageBox, &QCheckBox::toggled, this, Guarded([this] { onShowMessageClicked(); }));
     connect(m_popupButton, &QRadioButton::toggled, this, Guarded([this] { onShowMessageClicked(); }));
@@ -137,13 +135,12 @@ void TF_Config::createMessagesGroup()
 
 void TF_Config::createSoundGroup()
 {
-    QGroupBox* g = Group(this, QStringLiteral(" Sound effects "), QRect(4, 136, 237, 117));
-    m_soundBox = m_bindings.check(g, QStringLiteral("Notify me with sound:"), &Settings::Notify, 8, 18, 220);
-    m_desktopSoundButton =
-        m_bindings.radio(g, QStringLiteral("Standart Windows sound"), &Settings::Windows, 24, 38, 205);
-    m_wavFileButton = m_bindings.radio(g, QStringLiteral("Use WAV file:"), &Settings::FromFile, 24, 58, 205);
+    QGroupBox* g = Group(this, tr(" Sound effects "), QRect(4, 136, 237, 117));
+    m_soundBox = m_bindings.check(g, tr("Notify me with sound:"), &Settings::Notify, 8, 18, 220);
+    m_desktopSoundButton = m_bindings.radio(g, tr("Standart Windows sound"), &Settings::Windows, 24, 38, 205);
+    m_wavFileButton = m_bindings.radio(g, tr("Use WAV file:"), &Settings::FromFile, 24, 58, 205);
     m_wavFileBox = new QLineEdit(g);
-    m_wavFileBox->setAccessibleName(QStringLiteral("WAV file"));
+    m_wavFileBox->setAccessibleName(tr("WAV file"));
     m_wavFileBox->setGeometry(40, 82, 167, 21);
     connect(m_wavFileBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_settings.Filename = text;
@@ -151,8 +148,8 @@ void TF_Config::createSoundGroup()
     });
     m_browseButton = new QPushButton(g);
     m_browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    m_browseButton->setAccessibleName(QStringLiteral("Browse"));
-    m_browseButton->setToolTip(QStringLiteral("Browse"));
+    m_browseButton->setAccessibleName(tr("Browse"));
+    m_browseButton->setToolTip(tr("Browse"));
     m_browseButton->setGeometry(209, 82, 21, 21);
     m_browseButton->setAutoDefault(false);
     connect(m_soundBox, &QCheckBox::toggled, this, Guarded([this] { onSoundClicked(); }));
@@ -163,69 +160,65 @@ void TF_Config::createSoundGroup()
 
 void TF_Config::createUsersGroup()
 {
-    QGroupBox* g = Group(this, QStringLiteral(" Users "), QRect(4, 256, 237, 141));
-    m_addNewIpBox = m_bindings.check(g, QStringLiteral("Add new IPs to user list"), &Settings::AddNewIP, 8, 18, 220);
-    auto* note =
-        new QLabel(QStringLiteral("   If  checked  and  new  user  is  trying  to connect to you (when that IP "
-                                  "is not in your database) Parley automatically add that IP to the list; "
-                                  "else it  disconnects that user."),
-                   g);
+    QGroupBox* g = Group(this, tr(" Users "), QRect(4, 256, 237, 141));
+    m_addNewIpBox = m_bindings.check(g, tr("Add new IPs to user list"), &Settings::AddNewIP, 8, 18, 220);
+    auto* note = new QLabel(tr("   If  checked  and  new  user  is  trying  to connect to you (when that IP "
+                               "is not in your database) Parley automatically add that IP to the list; "
+                               "else it  disconnects that user."),
+                            g);
     note->setWordWrap(true);
     note->setGeometry(8, 38, 221, 74);
-    m_ownNamesBox =
-        m_bindings.check(g, QStringLiteral("Show names from YOUR IP list"), &Settings::ShowYour, 8, 116, 220);
+    m_ownNamesBox = m_bindings.check(g, tr("Show names from YOUR IP list"), &Settings::ShowYour, 8, 116, 220);
 }
 
 void TF_Config::createStartupGroup()
 {
-    QGroupBox* g = Group(this, QStringLiteral(" Startup "), QRect(248, 32, 197, 77));
-    m_startWithSessionBox = m_bindings.check(g, QStringLiteral("Start Parley with Windows"), nullptr, 8, 16, 185);
-    m_autoRunBox =
-        m_bindings.check(g, QStringLiteral("Automatically run after startup"), &Settings::AutoRun, 8, 36, 185);
-    m_restoreTextBox =
-        m_bindings.check(g, QStringLiteral("Restore previous session's text"), &Settings::RestoreText, 8, 56, 185);
+    QGroupBox* g = Group(this, tr(" Startup "), QRect(248, 32, 197, 77));
+    m_startWithSessionBox = m_bindings.check(g, tr("Start Parley with Windows"), nullptr, 8, 16, 185);
+    m_autoRunBox = m_bindings.check(g, tr("Automatically run after startup"), &Settings::AutoRun, 8, 36, 185);
+    m_restoreTextBox = m_bindings.check(g, tr("Restore previous session's text"), &Settings::RestoreText, 8, 56, 185);
     connect(m_startWithSessionBox, &QCheckBox::clicked, this, Guarded([this] { onStartWithSessionClicked(); }));
 }
 
 void TF_Config::createPopupGroup()
 {
-    QGroupBox* popup = Group(this, QStringLiteral(" Popup window "), QRect(248, 112, 197, 285));
-    QGroupBox* place = Group(popup, QStringLiteral(" Popup position  and delay "), QRect(8, 16, 181, 73));
-    Caption(place, QStringLiteral("Popup at:"), 8, 22);
+    QGroupBox* popup = Group(this, tr(" Popup window "), QRect(248, 112, 197, 285));
+    QGroupBox* place = Group(popup, tr(" Popup position  and delay "), QRect(8, 16, 181, 73));
+    Caption(place, tr("Popup at:"), 8, 22);
     m_positionList = new QComboBox(place);
-    m_positionList->setAccessibleName(QStringLiteral("Popup at:"));
-    m_positionList->addItems(PopupPositionNames);
+    m_positionList->setAccessibleName(tr("Popup at:"));
+    for (const QString& name : PopupPositionNames)
+        m_positionList->addItem(tr(name.toUtf8().constData()));
     m_positionList->setGeometry(68, 18, 105, 21);
     connect(m_positionList, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_settings.Position = index;
         edited();
     });
-    m_hideAfterBox = m_bindings.check(place, QStringLiteral("Hide after:"), &Settings::HideAfter, 8, 46, 80);
+    m_hideAfterBox = m_bindings.check(place, tr("Hide after:"), &Settings::HideAfter, 8, 46, 80);
     m_delayBox = new QLineEdit(place);
-    m_delayBox->setAccessibleName(QStringLiteral("Hide after seconds"));
+    m_delayBox->setAccessibleName(tr("Hide after seconds"));
     m_delayBox->setGeometry(90, 44, 37, 21);
     MakeDigitBox(m_delayBox, QString(), [this] { onDelayLeft(); });
     connect(m_delayBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_settings.Delay = text;
         edited();
     });
-    Caption(place, QStringLiteral("seconds"), 132, 48);
+    Caption(place, tr("seconds"), 132, 48);
     connect(m_hideAfterBox, &QCheckBox::toggled, this, Guarded([this] { onHideAfterClicked(); }));
 
-    QGroupBox* mouse = Group(popup, QStringLiteral(" Mouse buttons  "), QRect(8, 92, 181, 65));
-    m_leftClosesButton =
-        m_bindings.radio(mouse, QStringLiteral("Left - close, Right - answer"), &Settings::ClickMode1, 8, 18, 170);
+    QGroupBox* mouse = Group(popup, tr(" Mouse buttons  "), QRect(8, 92, 181, 65));
+    m_leftClosesButton = m_bindings.radio(mouse, tr("Left - close, Right - answer"), &Settings::ClickMode1, 8, 18, 170);
     m_leftAnswersButton =
-        m_bindings.radio(mouse, QStringLiteral("Left - answer, Right - close"), &Settings::ClickMode2, 8, 38, 170);
+        m_bindings.radio(mouse, tr("Left - answer, Right - close"), &Settings::ClickMode2, 8, 38, 170);
     createEffectsGroup(popup);
 }
 
 void TF_Config::createEffectsGroup(QGroupBox* popup)
 {
-    QGroupBox* g = Group(popup, QStringLiteral(" Effects (Win2000/XP only) "), QRect(8, 160, 181, 117));
-    m_transparencyBox = m_bindings.check(g, QStringLiteral("Enable transparency"), &Settings::Transparent, 8, 18, 165);
+    QGroupBox* g = Group(popup, tr(" Effects (Win2000/XP only) "), QRect(8, 160, 181, 117));
+    m_transparencyBox = m_bindings.check(g, tr("Enable transparency"), &Settings::Transparent, 8, 18, 165);
     m_opacitySlider = new QSlider(Qt::Horizontal, g);
-    m_opacitySlider->setAccessibleName(QStringLiteral("Visibility"));
+    m_opacitySlider->setAccessibleName(tr("Visibility"));
     m_opacitySlider->setRange(0, 100);
     m_opacitySlider->setTickInterval(10);
     m_opacitySlider->setPageStep(10);
@@ -235,23 +228,23 @@ void TF_Config::createEffectsGroup(QGroupBox* popup)
         m_settings.Visibility = value;
         edited();
     });
-    Caption(g, QStringLiteral("Invisible"), 8, 66);
+    Caption(g, tr("Invisible"), 8, 66);
     Caption(g, QStringLiteral("50%"), 80, 66);
     Caption(g, QStringLiteral("100%"), 146, 66);
-    m_fadeInBox = m_bindings.check(g, QStringLiteral("Fade in"), &Settings::FadeIn, 8, 90, 80);
-    m_fadeOutBox = m_bindings.check(g, QStringLiteral("Fade out"), &Settings::FadeOut, 92, 90, 80);
+    m_fadeInBox = m_bindings.check(g, tr("Fade in"), &Settings::FadeIn, 8, 90, 80);
+    m_fadeOutBox = m_bindings.check(g, tr("Fade out"), &Settings::FadeOut, 92, 90, 80);
     connect(m_transparencyBox, &QCheckBox::toggled, this, Guarded([this] { onTransparencyClicked(); }));
 }
 
 void TF_Config::createNetworkRow()
 {
-    auto* caption = new QLabel(QStringLiteral("Text encoding on the network:"), this);
+    auto* caption = new QLabel(tr("Text encoding on the network:"), this);
     caption->setGeometry(8, 484, 170, 21);
     m_encodingList = new QComboBox(this);
-    m_encodingList->setAccessibleName(QStringLiteral("Text encoding on the network"));
+    m_encodingList->setAccessibleName(tr("Text encoding on the network"));
     m_encodingList->setGeometry(180, 484, 265, 21);
     caption->setBuddy(m_encodingList);
-    m_encodingList->addItem(QStringLiteral("System (as the files)"), platform::SystemEncoding);
+    m_encodingList->addItem(tr("System (as the files)"), platform::SystemEncoding);
     for (const char* name : {"windows-1250", "windows-1251", "windows-1252", "windows-1253", "windows-1254",
                              "windows-1257", "KOI8-R", "ISO-8859-1", "ISO-8859-2", "ISO-8859-5", "ISO-8859-15"})
         m_encodingList->addItem(QLatin1String(name), QLatin1String(name));
@@ -279,18 +272,16 @@ void TF_Config::selectEncodingInList()
 
 void TF_Config::createTextGroup()
 {
-    QGroupBox* g = Group(this, QStringLiteral(" Text area "), QRect(4, 400, 441, 77));
+    QGroupBox* g = Group(this, tr(" Text area "), QRect(4, 400, 441, 77));
     m_appearance = new TextAppearance(
         m_services.choosers, m_settings, [this] { edited(); }, g);
     auto* divider = new QFrame(g);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Sunken);
     divider->setGeometry(272, 14, 4, 58);
-    Caption(g, QStringLiteral("Control keys:"), 282, 16);
-    m_enterSendsButton =
-        m_bindings.radio(g, QStringLiteral("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
-    m_tabSendsButton =
-        m_bindings.radio(g, QStringLiteral("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
+    Caption(g, tr("Control keys:"), 282, 16);
+    m_enterSendsButton = m_bindings.radio(g, tr("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
+    m_tabSendsButton = m_bindings.radio(g, tr("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
 }
 
 // The design's colour list cuts the longer names: the dialog grows at the list's column by what is missing.
@@ -392,7 +383,7 @@ void TF_Config::onDelayLeft()
 void TF_Config::onBrowseClicked()
 {
     const std::optional<QString> file = m_services.choosers.chooseOpenFile(
-        this, m_wavFileBox->text(), QStringLiteral("WAV files (*.wav);;All file (*)"), QStringLiteral("wav"));
+        this, m_wavFileBox->text(), tr("WAV files (*.wav);;All file (*)"), QStringLiteral("wav"));
     if (file)
         m_wavFileBox->setText(*file);
 }
@@ -406,7 +397,7 @@ void TF_Config::setAutostart(bool enabled)
 {
     const bool done = enabled ? m_autostart.write(m_services.executablePath) : m_autostart.remove();
     if (!done)
-        throw ParleyError(QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
+        throw ParleyError(tr("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
 }
 
 // The chat's font and colours reach the main window when the dialog closes, as the sample shows them meanwhile;

@@ -6,6 +6,7 @@
 #include "gui/platform/Choosers.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,23 +27,24 @@ TextAppearance::TextAppearance(platform::Choosers& choosers, Settings& settings,
                                QWidget* group)
     : QObject(group), m_choosers(choosers), m_settings(settings), m_edited(std::move(edited))
 {
-    m_sampleText = new QPlainTextEdit(QStringLiteral("This is just a sample\nMyName: Hi!"), group);
+    m_sampleText = new QPlainTextEdit(tr("This is just a sample\nMyName: Hi!"), group);
     m_sampleText->setObjectName(QStringLiteral("Memo1"));
-    m_sampleText->setAccessibleName(QStringLiteral("Sample text"));
+    m_sampleText->setAccessibleName(tr("Sample text"));
     m_sampleText->setReadOnly(true);
     m_sampleText->setGeometry(8, 16, 137, 53);
 
     m_backgroundList = new QComboBox(group);
     m_backgroundList->setObjectName(QStringLiteral("ColorBox1"));
-    m_backgroundList->setAccessibleName(QStringLiteral("Background colour"));
+    m_backgroundList->setAccessibleName(tr("Background colour"));
     m_backgroundList->setGeometry(152, 16, 113, 22);
     for (const QList<NamedColour>* list : {&StandardColours(), &SystemColours()}) {
         for (const NamedColour& c : *list)
-            m_backgroundList->addItem(Swatch(ResolveColour(c.value)), c.name, c.value);
+            m_backgroundList->addItem(Swatch(ResolveColour(c.value)),
+                                      QCoreApplication::translate("Colours", c.name.toUtf8().constData()), c.value);
     }
     connect(m_backgroundList, &QComboBox::activated, this, Guarded([this](int row) { onBackgroundChosen(row); }));
 
-    m_fontButton = new QPushButton(QStringLiteral("Change font"), group);
+    m_fontButton = new QPushButton(tr("Change font"), group);
     m_fontButton->setObjectName(QStringLiteral("Button1"));
     m_fontButton->setGeometry(152, 44, 113, 25);
     m_fontButton->setAutoDefault(false);

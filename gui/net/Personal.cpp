@@ -15,12 +15,12 @@
 TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_session(session)
 {
-    SetUpFixedDialog(this, QStringLiteral("F_Personal"), QStringLiteral("Send personal message..."), QSize(409, 75));
+    SetUpFixedDialog(this, QStringLiteral("F_Personal"), tr("Send personal message..."), QSize(409, 75));
     m_messageBox = new QPlainTextEdit(this);
     // The text keeps the desktop's face; only the dialog's captions take the dialogs' 8-point one.
     m_messageBox->setFont(QApplication::font());
     m_messageBox->setObjectName(QStringLiteral("Mess"));
-    m_messageBox->setAccessibleName(QStringLiteral("Message"));
+    m_messageBox->setAccessibleName(tr("Message"));
     m_messageBox->setGeometry(0, 0, 409, 75);
     m_messageBox->setTabChangesFocus(false);
     m_messageBox->installEventFilter(this);
@@ -29,7 +29,7 @@ TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget
 // The design's caption, and to whom: the row the person chose may be one of several alike.
 void TF_Personal::setRecipient(const QString& name)
 {
-    const QString caption = QStringLiteral("Send personal message...");
+    const QString caption = tr("Send personal message...");
     setWindowTitle(name.isEmpty() ? caption : caption + QStringLiteral(" ") + tr("to %1").arg(name));
 }
 

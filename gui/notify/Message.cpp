@@ -53,15 +53,15 @@ TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& se
     }();
     Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("F_Message"));
-    setWindowTitle(QStringLiteral("Message to you..."));
+    setWindowTitle(tr("Message to you..."));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAccessibleName(QStringLiteral("Message to you"));
+    setAccessibleName(tr("Message to you"));
     setGeometry(238, 161, PopupWidth, 44);
 
     m_body = this; // the body is painted by the window itself, so a press on it reaches mousePressEvent
     m_textArea = new QPlainTextEdit(this);
     m_textArea->setObjectName(QStringLiteral("TextMemo"));
-    m_textArea->setAccessibleName(QStringLiteral("Message"));
+    m_textArea->setAccessibleName(tr("Message"));
     m_textArea->setReadOnly(true);
     m_textArea->setFrameShape(QFrame::NoFrame);
     m_textArea->setFocusPolicy(Qt::NoFocus);
@@ -84,7 +84,7 @@ TF_Message::TF_Message(const platform::VersionQuery& version, const Settings& se
     m_focusHolder->setGeometry(168, -30, 121, 21);
     // Out of sight, it only keeps the popup's focus to itself: Tab and screen readers pass it by.
     m_focusHolder->setFocusPolicy(Qt::NoFocus);
-    m_focusHolder->setAccessibleName(QStringLiteral("Focus holder"));
+    m_focusHolder->setAccessibleName(tr("Focus holder"));
 
     m_fadeTimer = new QTimer(this);
     m_fadeTimer->setInterval(25);

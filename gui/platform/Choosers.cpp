@@ -1,6 +1,7 @@
 #include "gui/platform/Choosers.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFontDialog>
 
@@ -9,12 +10,13 @@ namespace platform {
 std::optional<ChosenFont> QtChoosers::chooseFont(QWidget* owner, const ChosenFont& initial)
 {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial.font, owner, QStringLiteral("Font"));
+    const QFont font = QFontDialog::getFont(&ok, initial.font, owner, QCoreApplication::translate("Choosers", "Font"));
     if (!ok)
         return std::nullopt;
     // Qt's font chooser has no colour of its own; the colour is chosen right after it.
     // Cancelling that second step keeps the font just chosen with the colour it had.
-    const QColor colour = QColorDialog::getColor(initial.colour, owner, QStringLiteral("Font colour"));
+    const QColor colour =
+        QColorDialog::getColor(initial.colour, owner, QCoreApplication::translate("Choosers", "Font colour"));
     return ChosenFont{font, colour.isValid() ? colour : initial.colour};
 }
 

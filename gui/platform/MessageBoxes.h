@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class QWidget;
@@ -19,7 +20,7 @@ public:
 
     void error(QWidget* owner, const QString& text)
     {
-        show(owner, text, QStringLiteral("Error"), BoxIcon::Error, BoxButtons::Ok);
+        show(owner, text, QCoreApplication::translate("MessageBoxes", "Error"), BoxIcon::Error, BoxButtons::Ok);
     }
     bool askYesNo(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon)
     {

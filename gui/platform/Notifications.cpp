@@ -2,6 +2,7 @@
 
 #include "core/base/Errors.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -55,8 +56,8 @@ void DBusNotifications::send(const Shown& shown)
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    const QStringList actions = {QStringLiteral("default"), QStringLiteral("Answer"), QStringLiteral("answer"),
-                                 QStringLiteral("Answer")};
+    const QStringList actions = {QStringLiteral("default"), QCoreApplication::translate("Notifications", "Answer"),
+                                 QStringLiteral("answer"), QCoreApplication::translate("Notifications", "Answer")};
     const QVariantMap hints = {{QStringLiteral("category"), QStringLiteral("im.received")},
                                {QStringLiteral("desktop-entry"), QStringLiteral("org.quendlewick.Parley")}};
     // The service may read the body as markup: what a peer wrote is shown as it was written.

@@ -28,11 +28,11 @@ TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& c
     connect(&m_notifications, &platform::Notifications::failed, this,
             Guarded([this] { showInPopup(std::exchange(m_notifiedLine, QString())); }));
     m_menu = new QMenu(&window);
-    m_openAction = m_menu->addAction(QStringLiteral("Open"));
-    m_exitAction = m_menu->addAction(QStringLiteral("Exit"));
+    m_openAction = m_menu->addAction(tr("Open"));
+    m_exitAction = m_menu->addAction(tr("Exit"));
     // Below the two the menu has always had, so that they keep their places.
     m_menu->addSeparator();
-    m_checkNetworkAction = m_menu->addAction(QStringLiteral("Check the network..."));
+    m_checkNetworkAction = m_menu->addAction(tr("Check the network..."));
     m_menu->setDefaultAction(m_openAction);
     connect(m_openAction, &QAction::triggered, this, &TrayPresenter::openRequested);
     connect(m_exitAction, &QAction::triggered, this, &TrayPresenter::exitRequested);
@@ -176,6 +176,6 @@ QStringList TrayPresenter::soundFolders() const
 void TrayPresenter::showUnread(int count)
 {
     m_icon->SetHint(count == 0   ? QString()
-                    : count == 1 ? QStringLiteral("Parley: 1 unread line")
-                                 : QStringLiteral("Parley: %1 unread lines").arg(count));
+                    : count == 1 ? tr("Parley: 1 unread line")
+                                 : tr("Parley: %n unread lines", nullptr, count));
 }

@@ -33,21 +33,21 @@ void AddConnected(const ChatSession& session, net::CopySearchInput& input)
 } // namespace
 
 FindCopiesDialog::FindCopiesDialog(ChatSession& session, QWidget* parent)
-    : RepeatedRunDialog(QStringLiteral("F_FindCopies"), QStringLiteral("Find copies on this network"),
-                        QStringLiteral("Search again"), QSize(460, 360), parent),
+    : RepeatedRunDialog(QStringLiteral("F_FindCopies"), tr("Find copies on this network"), tr("Search again"),
+                        QSize(460, 360), parent),
       m_session(session), m_found(new QTreeWidget(this))
 {
-    auto* about = new QLabel(
-        QStringLiteral("Parley tries port %1 on the addresses of this computer's own networks (at most %2 of them) "
-                       "and lists those where a copy answers. A copy there that has \"Add new IPs to user list\" "
-                       "ticked will add this computer to its user list when it is tried.")
-            .arg(session.connections().PeerPort())
-            .arg(net::MaxSearchedAddresses),
-        this);
+    auto* about =
+        new QLabel(tr("Parley tries port %1 on the addresses of this computer's own networks (at most %2 of them) "
+                      "and lists those where a copy answers. A copy there that has \"Add new IPs to user list\" "
+                      "ticked will add this computer to its user list when it is tried.")
+                       .arg(session.connections().PeerPort())
+                       .arg(net::MaxSearchedAddresses),
+                   this);
     about->setWordWrap(true);
     m_found->setObjectName(QStringLiteral("Found"));
-    m_found->setAccessibleName(QStringLiteral("Copies found"));
-    m_found->setHeaderLabels({QStringLiteral("Address"), QStringLiteral("Name"), QString()});
+    m_found->setAccessibleName(tr("Copies found"));
+    m_found->setHeaderLabels({tr("Address"), tr("Name"), QString()});
     m_found->setRootIsDecorated(false);
     m_found->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_found->header()->setStretchLastSection(false);
@@ -59,11 +59,11 @@ void FindCopiesDialog::start()
     m_found->clear();
     const QList<quint32> addresses = net::SubnetAddresses(net::OwnAddresses());
     if (addresses.isEmpty()) {
-        finished(QStringLiteral("This computer is on no network that could be searched."));
+        finished(tr("This computer is on no network that could be searched."));
         return;
     }
     const int total = int(addresses.size());
-    status()->setText(QStringLiteral("Searching: 0 of %1 addresses tried...").arg(total));
+    status()->setText(tr("Searching: 0 of %1 addresses tried...").arg(total));
     net::CopySearchInput input{m_session.connections().PeerPort(), m_session.settings().Encoding, addresses, {}, {}};
     AddConnected(m_session, input);
     m_search.start(
@@ -72,15 +72,15 @@ void FindCopiesDialog::start()
         },
         [this, total](const QList<net::FoundCopy>& copies) { showFound(copies, total); },
         [this, total](int tried) {
-            status()->setText(QStringLiteral("Searching: %1 of %2 addresses tried...").arg(tried).arg(total));
+            status()->setText(tr("Searching: %1 of %2 addresses tried...").arg(tried).arg(total));
         });
 }
 
 void FindCopiesDialog::showFound(const QList<net::FoundCopy>& copies, int tried)
 {
-    finished(QStringLiteral("%1 addresses tried: %2 found.")
+    finished(tr("%1 addresses tried: %2 found.")
                  .arg(tried)
-                 .arg(copies.size() == 1 ? QStringLiteral("1 copy") : QStringLiteral("%1 copies").arg(copies.size())));
+                 .arg(copies.size() == 1 ? tr("1 copy") : tr("%n copies", nullptr, int(copies.size()))));
     for (const net::FoundCopy& copy : copies)
         addRow(copy);
     m_found->resizeColumnToContents(0);
@@ -90,11 +90,10 @@ void FindCopiesDialog::showFound(const QList<net::FoundCopy>& copies, int tried)
 void FindCopiesDialog::addRow(const net::FoundCopy& copy)
 {
     auto* item = new QTreeWidgetItem(
-        m_found,
-        {copy.address, copy.name.isEmpty() ? QStringLiteral("(no name: it does not list this computer)") : copy.name});
+        m_found, {copy.address, copy.name.isEmpty() ? tr("(no name: it does not list this computer)") : copy.name});
     const bool listed = m_session.userList().FindAddress(copy.address) >= 0;
-    auto* button = new QPushButton(listed ? QStringLiteral("In the list") : QStringLiteral("Add"), m_found);
-    button->setAccessibleName(QStringLiteral("Add %1").arg(copy.address));
+    auto* button = new QPushButton(listed ? tr("In the list") : tr("Add"), m_found);
+    button->setAccessibleName(tr("Add %1").arg(copy.address));
     button->setEnabled(!listed);
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, Guarded([this, copy, button] { add(copy, button); }));
@@ -109,7 +108,7 @@ void FindCopiesDialog::add(const net::FoundCopy& copy, QPushButton* button)
         return;
     }
     m_session.AddUser(copy.address, name);
-    button->setText(QStringLiteral("Added"));
+    button->setText(tr("Added"));
     button->setEnabled(false);
     Q_EMIT added();
 }

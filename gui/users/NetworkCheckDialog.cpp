@@ -28,12 +28,12 @@ net::NetworkCheckInput CheckInput(const ChatSession& session)
 } // namespace
 
 NetworkCheckDialog::NetworkCheckDialog(ChatSession& session, QWidget* parent)
-    : RepeatedRunDialog(QStringLiteral("F_NetworkCheck"), QStringLiteral("Check the network"),
-                        QStringLiteral("Check again"), QSize(560, 420), parent),
+    : RepeatedRunDialog(QStringLiteral("F_NetworkCheck"), tr("Check the network"), tr("Check again"), QSize(560, 420),
+                        parent),
       m_session(session), m_report(new QPlainTextEdit(this))
 {
     m_report->setObjectName(QStringLiteral("Report"));
-    m_report->setAccessibleName(QStringLiteral("Network check"));
+    m_report->setAccessibleName(tr("Network check"));
     m_report->setReadOnly(true);
     m_report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setContent({m_report});
@@ -41,15 +41,13 @@ NetworkCheckDialog::NetworkCheckDialog(ChatSession& session, QWidget* parent)
 
 void NetworkCheckDialog::start()
 {
-    status()->setText(QStringLiteral("Checking..."));
-    m_check.start(
-        [input = CheckInput(m_session)](const std::atomic_bool& cancelled, const auto&) {
-            return net::RunNetworkCheck(input, cancelled);
-        },
-        [this](const QString& report) {
-            m_report->setPlainText(report);
-            finished(QStringLiteral("Checked at %1.").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
-        });
+    status()->setText(tr("Checking..."));
+    m_check.start([input = CheckInput(m_session)](const std::atomic_bool& cancelled,
+                                                  const auto&) { return net::RunNetworkCheck(input, cancelled); },
+                  [this](const QString& report) {
+                      m_report->setPlainText(report);
+                      finished(tr("Checked at %1.").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+                  });
 }
 
 void NetworkCheckDialog::showEvent(QShowEvent* event)

@@ -35,7 +35,7 @@ TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSe
     : QDialog(parent), m_boxes(boxes), m_shell(shell), m_session(session), m_store(store)
 {
     // Taller than the design by the row of "Find copies...".
-    SetUpFixedDialog(this, QStringLiteral("F_Users"), QStringLiteral("Users"), QSize(376, 284));
+    SetUpFixedDialog(this, QStringLiteral("F_Users"), tr("Users"), QSize(376, 284));
     createHeader();
     createEditors();
     // The names the program's design gives the controls, as their object names.
@@ -52,8 +52,7 @@ void TF_Users::createHeader()
     Label(this, QStringLiteral("Quendlewick"), QRect(8, 0, 80, 14), PixelFont(QStringLiteral("Arial"), 11, true));
     Label(this, QStringLiteral(" version " PARLEY_VERSION " =FINAL="), QRect(97, 17, 130, 14),
           PixelFont(QStringLiteral("Arial"), 11, true));
-    QLabel* visit =
-        Label(this, QStringLiteral("visit our site:"), QRect(280, 6, 93, 13), PixelFont(QStringLiteral("Tahoma"), 11));
+    QLabel* visit = Label(this, tr("visit our site:"), QRect(280, 6, 93, 13), PixelFont(QStringLiteral("Tahoma"), 11));
     visit->setAlignment(Qt::AlignRight);
     m_webLink = Label(this, QLatin1String(MakerSiteCaption), QRect(220, 18, 151, 14),
                       PixelFont(QStringLiteral("Arial"), 11, true));
@@ -64,35 +63,34 @@ void TF_Users::createHeader()
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(0, 36, 377, 4);
-    QLabel* about =
-        Label(this,
-              QStringLiteral("    Not any user can connect to Parley - only specified in next list; and if you "
+    QLabel* about = Label(this,
+                          tr("    Not any user can connect to Parley - only specified in next list; and if you "
                              "selected \"Add IP\" option in configuration window - Parley adds a new user who "
                              "connects to this list by itself, as \"Unknown\"."),
-              QRect(8, 44, 361, 41), font());
+                          QRect(8, 44, 361, 41), font());
     about->setWordWrap(true);
 }
 
 void TF_Users::createEditors()
 {
-    Label(this, QStringLiteral("User list:"), QRect(20, 88, 120, 14), font());
-    Label(this, QStringLiteral("User name:"), QRect(240, 96, 130, 14), font());
-    Label(this, QStringLiteral("User TCP/IP address:"), QRect(240, 140, 130, 14), font());
+    Label(this, tr("User list:"), QRect(20, 88, 120, 14), font());
+    Label(this, tr("User name:"), QRect(240, 96, 130, 14), font());
+    Label(this, tr("User TCP/IP address:"), QRect(240, 140, 130, 14), font());
     const QFont bold = PixelFont(QStringLiteral("MS Sans Serif"), 13, true);
 
     m_entryList = new QListWidget(this);
-    m_entryList->setAccessibleName(QStringLiteral("User list"));
+    m_entryList->setAccessibleName(tr("User list"));
     m_entryList->setGeometry(12, 104, 217, 171);
     m_entryList->setFont(bold);
     m_entryList->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_entryList, &QListWidget::itemSelectionChanged, this, Guarded([this] { onEntrySelected(); }));
 
     m_nameBox = new QLineEdit(this);
-    m_nameBox->setAccessibleName(QStringLiteral("User name"));
+    m_nameBox->setAccessibleName(tr("User name"));
     m_nameBox->setGeometry(236, 112, 133, 23);
     m_nameBox->setFont(bold);
     m_addressBox = new QLineEdit(this);
-    m_addressBox->setAccessibleName(QStringLiteral("User TCP/IP address"));
+    m_addressBox->setAccessibleName(tr("User TCP/IP address"));
     m_addressBox->setGeometry(236, 156, 133, 23);
     m_addressBox->setFont(bold);
     MakeDigitBox(m_addressBox, QStringLiteral("."), [this] { onAddressLeft(); });
@@ -104,11 +102,11 @@ void TF_Users::createEditors()
         connect(button, &QPushButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
         return button;
     };
-    m_addButton = makeButton(QStringLiteral("Add"), 236, 188, &TF_Users::onAddClicked);
-    m_applyButton = makeButton(QStringLiteral("Apply"), 304, 188, &TF_Users::onApplyClicked);
-    m_deleteButton = makeButton(QStringLiteral("Delete"), 236, 216, &TF_Users::onDeleteClicked);
-    m_clearButton = makeButton(QStringLiteral("Clear"), 304, 216, &TF_Users::onClearClicked);
-    m_findCopiesButton = new QPushButton(QStringLiteral("Find copies..."), this);
+    m_addButton = makeButton(tr("Add"), 236, 188, &TF_Users::onAddClicked);
+    m_applyButton = makeButton(tr("Apply"), 304, 188, &TF_Users::onApplyClicked);
+    m_deleteButton = makeButton(tr("Delete"), 236, 216, &TF_Users::onDeleteClicked);
+    m_clearButton = makeButton(tr("Clear"), 304, 216, &TF_Users::onClearClicked);
+    m_findCopiesButton = new QPushButton(tr("Find copies..."), this);
     m_findCopiesButton->setObjectName(QStringLiteral("FindCopies"));
     m_findCopiesButton->setGeometry(236, 250, 133, 25);
     m_findCopiesButton->setAutoDefault(false);
@@ -177,7 +175,7 @@ void TF_Users::onAddressLeft()
     const QString text = m_addressBox->text();
     if (CountChar(text, QLatin1Char('.')) != 3) {
         m_addressBox->setText(NoAddress);
-        refuse(QStringLiteral("Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN"));
+        refuse(tr("Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN"));
         return;
     }
     QStringList parts;
@@ -185,7 +183,7 @@ void TF_Users::onAddressLeft()
         const int value = StrToInt(ExtractField(text, QLatin1Char('.'), p));
         if (value > 255) {
             m_addressBox->setText(QStringLiteral("255.255.255.255"));
-            refuse(QStringLiteral("Single part of TCP/IP address cannot be greater than 255!"));
+            refuse(tr("Single part of TCP/IP address cannot be greater than 255!"));
             return;
         }
         parts.append(QString::number(value));
@@ -242,8 +240,7 @@ void TF_Users::onDeleteClicked()
     const QList<QListWidgetItem*> selected = m_entryList->selectedItems();
     if (selected.isEmpty() || refused(m_session.RefusalToRemove()))
         return;
-    if (!m_boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Delete IP"),
-                          platform::BoxIcon::Warning))
+    if (!m_boxes.askYesNo(this, tr("Are you sure?"), tr("Delete IP"), platform::BoxIcon::Warning))
         return;
     const int row = m_entryList->row(selected.first());
     m_session.RemoveUser(row);
@@ -258,9 +255,8 @@ void TF_Users::onClearClicked()
 {
     if (m_entryList->count() == 0 || refused(m_session.RefusalToRemove()))
         return;
-    if (!m_boxes.askYesNo(this, QStringLiteral("Are you sure?"), QStringLiteral("Clear"), platform::BoxIcon::Warning) ||
-        !m_boxes.askYesNo(this, QStringLiteral("Are you really sure?"), QStringLiteral("Clear"),
-                          platform::BoxIcon::Warning))
+    if (!m_boxes.askYesNo(this, tr("Are you sure?"), tr("Clear"), platform::BoxIcon::Warning) ||
+        !m_boxes.askYesNo(this, tr("Are you really sure?"), tr("Clear"), platform::BoxIcon::Warning))
         return;
     m_session.ClearUsers();
     const QSignalBlocker quiet(m_entryList);

@@ -1,5 +1,6 @@
 #include "gui/widgets/ChatMarks.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
@@ -22,7 +23,7 @@ void ChatNotes::shift(qsizetype pieces)
 
 void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette)
 {
-    const QString caption = QStringLiteral("New");
+    const QString caption = QCoreApplication::translate("ChatView", "New");
     const int captionWidth = painter.fontMetrics().horizontalAdvance(caption);
     const int middle = row.top() + row.height() / 2;
     painter.save();

@@ -29,7 +29,7 @@ FindBar::FindBar(ChatView& chatArea, QWidget* parent)
     auto* caption = new QLabel(tr("Find:"), this);
     caption->setBuddy(m_findBox);
     m_findBox->setObjectName(QStringLiteral("FindBox"));
-    m_findBox->setAccessibleName(QStringLiteral("Find"));
+    m_findBox->setAccessibleName(tr("Find"));
     m_findBox->installEventFilter(this);
     m_countLabel->setObjectName(QStringLiteral("FindCount"));
     m_countLabel->setMinimumWidth(m_countLabel->fontMetrics().horizontalAdvance(QStringLiteral("9999 of 99999…")));
@@ -40,9 +40,9 @@ FindBar::FindBar(ChatView& chatArea, QWidget* parent)
         button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys));
         button->setAutoRaise(true);
     };
-    setUp(m_previousButton, QStyle::SP_ArrowUp, QStringLiteral("Previous match"), QStringLiteral("Shift+F3"));
-    setUp(m_nextButton, QStyle::SP_ArrowDown, QStringLiteral("Next match"), QStringLiteral("F3"));
-    setUp(m_closeButton, QStyle::SP_TitleBarCloseButton, QStringLiteral("Close find bar"), QStringLiteral("Esc"));
+    setUp(m_previousButton, QStyle::SP_ArrowUp, tr("Previous match"), QStringLiteral("Shift+F3"));
+    setUp(m_nextButton, QStyle::SP_ArrowDown, tr("Next match"), QStringLiteral("F3"));
+    setUp(m_closeButton, QStyle::SP_TitleBarCloseButton, tr("Close find bar"), QStringLiteral("Esc"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 1, 2, 1);
@@ -155,11 +155,11 @@ void FindBar::showState()
     if (m_search.text().isEmpty())
         m_countLabel->clear();
     else if (m_search.count() == 0)
-        m_countLabel->setText(searching() ? QStringLiteral("Searching…") : QStringLiteral("No matches"));
+        m_countLabel->setText(searching() ? tr("Searching…") : tr("No matches"));
     else if (m_current < 0)
-        m_countLabel->setText(QStringLiteral("%1 found%2").arg(m_search.count()).arg(more));
+        m_countLabel->setText(tr("%n found%1", nullptr, m_search.count()).arg(more));
     else
-        m_countLabel->setText(QStringLiteral("%1 of %2%3").arg(m_current + 1).arg(m_search.count()).arg(more));
+        m_countLabel->setText(tr("%1 of %2%3").arg(m_current + 1).arg(m_search.count()).arg(more));
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event)
