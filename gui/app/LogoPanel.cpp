@@ -50,9 +50,26 @@ LogoPanel::LogoPanel(platform::Shell& shell, QWidget* parent) : QWidget(parent)
 void LogoPanel::showMode(bool silent)
 {
     m_modeLabel->setText(silent ? tr("SILENT MODE") : tr("NORMAL MODE"));
+    fitModeLabel();
     QPalette palette = m_modeLabel->palette();
     palette.setColor(QPalette::WindowText, silent ? ModeMaroon : ModeGreen);
     m_modeLabel->setPalette(palette);
+}
+
+// The design's place for the mode, centred; a longer caption in another language takes the panel's whole width, and a
+// smaller face where even that is not enough.
+void LogoPanel::fitModeLabel()
+{
+    constexpr int PanelWidth = 125;
+    constexpr int DesignWidth = 101;
+    QFont font = PixelFont(QStringLiteral("Verdana"), 11, true);
+    m_modeLabel->setFont(font);
+    for (int pixels = 10; m_modeLabel->sizeHint().width() > PanelWidth && pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        m_modeLabel->setFont(font);
+    }
+    const int width = std::clamp(m_modeLabel->sizeHint().width(), DesignWidth, PanelWidth);
+    m_modeLabel->setGeometry((PanelWidth - width) / 2, 39, width, 17);
 }
 
 bool LogoPanel::eventFilter(QObject* watched, QEvent* event)

@@ -30,6 +30,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitModeLabel();
     QLabel* m_productLabel = nullptr;
     QLabel* m_makerLabel = nullptr;
     QLabel* m_modeLabel = nullptr;

@@ -21,6 +21,7 @@
 #include "gui/widgets/WidgetHelpers.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -40,6 +41,9 @@ TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& sett
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
+    // The top row as the language's captions need it; the rest follows the window's size.
+    FitCaptions(this, QList<QWidget*>{m_controls.nameLabel, m_controls.clearButton, m_controls.configureButton,
+                                      m_controls.usersButton, m_controls.runStopButton});
     m_controls.layOut(size());
     connectControls();
     connectSession();

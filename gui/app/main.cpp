@@ -1,4 +1,5 @@
 #include "core/net/Wire.h"
+#include "core/platform/Language.h"
 #include "core/platform/LockFile.h"
 #include "core/platform/OpenFiles.h"
 #include "core/platform/ProgramDir.h"
@@ -13,6 +14,7 @@
 #include "gui/platform/Notifications.h"
 #include "gui/platform/Shell.h"
 #include "gui/platform/Sound.h"
+#include "gui/platform/Translations.h"
 #include "gui/platform/TrayArea.h"
 
 #include <QApplication>
@@ -86,6 +88,7 @@ int main(int argc, char* argv[])
         qunsetenv("QT_NO_GLIB"); // the loop is chosen; programs opened from here choose their own
     displayCheck.reset();        // Qt's connection is up: the check's own may go
 
+    platform::LoadTranslations(app, platform::MessageLanguages(QProcessEnvironment::systemEnvironment()));
     QApplication::setApplicationName(QStringLiteral("Parley"));
     QApplication::setApplicationVersion(QStringLiteral(PARLEY_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quendlewick.Parley"));

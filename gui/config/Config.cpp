@@ -64,9 +64,9 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
     createPopupGroup();
     createTextGroup();
     createNetworkRow();
-    growForColourNames();
     for (QGroupBox* group : findChildren<QGroupBox*>())
         ClearOfTitle(group);
+    FitCaptions(this, findChildren<QWidget*>());
     nameControlsByDesign();
     Guard([this] { showStartState(); });
 }
@@ -282,17 +282,6 @@ void TF_Config::createTextGroup()
     Caption(g, tr("Control keys:"), 282, 16);
     m_enterSendsButton = m_bindings.radio(g, tr("Tab - Enter; Enter - Send"), &Settings::Scheme1, 282, 34, 155);
     m_tabSendsButton = m_bindings.radio(g, tr("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
-}
-
-// The design's colour list cuts the longer names: the dialog grows at the list's column by what is missing.
-void TF_Config::growForColourNames()
-{
-    QComboBox* list = backgroundList();
-    const int missing = ComboWidthForEntries(list) - list->width();
-    if (missing <= 0)
-        return;
-    WidenAtColumn(this, list->mapTo(this, QPoint(list->width() / 2, 0)).x(), missing);
-    setFixedWidth(width() + missing);
 }
 
 void TF_Config::showStartState()

@@ -129,7 +129,6 @@ private:
     void showStartState();
     void showSettings();
     void applyEnablingRules();
-    void growForColourNames();
     void onShowMessageClicked();
     void onSoundClicked();
     void onSoundKindClicked();

@@ -44,6 +44,7 @@ TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSe
         {m_applyButton, "Button2"}, {m_deleteButton, "Button3"}, {m_clearButton, "Button4"}, {m_webLink, "Label11"}};
     for (const auto& [control, name] : designNames)
         control->setObjectName(QLatin1String(name));
+    FitCaptions(this, findChildren<QWidget*>());
 }
 
 void TF_Users::createHeader()

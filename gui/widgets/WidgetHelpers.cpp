@@ -5,6 +5,7 @@
 #include "gui/platform/Shell.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -214,20 +216,25 @@ int ComboWidthForEntries(const QComboBox* box)
     return box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, 1), box).width();
 }
 
-void WidenAtColumn(QWidget* parent, int x, int extra)
+void GrowAt(QWidget* parent, Qt::Orientation orientation, int at, int extra)
 {
+    const bool across = orientation == Qt::Horizontal;
     for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->isWindow())
             continue;
         const QRect place = child->geometry();
-        if (place.left() >= x) {
-            child->move(place.left() + extra, place.top());
-        } else if (place.right() >= x && !qobject_cast<QAbstractButton*>(child) && !qobject_cast<QLabel*>(child)) {
-            // A caption keeps its size: the space it would gain is no place to click.
-            child->resize(place.width() + extra, place.height());
+        const int start = across ? place.left() : place.top();
+        const int end = across ? place.right() : place.bottom();
+        // A caption keeps its size: the space it would gain is no place to click. Only boxes and lists grow taller.
+        const bool grows = across ? !qobject_cast<QAbstractButton*>(child) && !qobject_cast<QLabel*>(child)
+                                  : qobject_cast<QGroupBox*>(child) || qobject_cast<QAbstractScrollArea*>(child);
+        if (start >= at) {
+            child->move(place.topLeft() + (across ? QPoint(extra, 0) : QPoint(0, extra)));
+        } else if (end >= at && grows) {
+            child->resize(place.size() + (across ? QSize(extra, 0) : QSize(0, extra)));
             // A control's own parts follow its size by themselves; a group's controls are placed by hand.
             if (qobject_cast<QGroupBox*>(child))
-                WidenAtColumn(child, x - place.left(), extra);
+                GrowAt(child, orientation, at - start, extra);
         }
     }
 }
@@ -255,4 +262,90 @@ void ClearOfTitle(QGroupBox* group)
     const int overflow = bottom + shift - inside.bottom();
     if (overflow > 0)
         group->resize(group->width(), group->height() + overflow);
+}
+
+int CaptionWidth(const QWidget* control)
+{
+    const auto textWidth = [control](const QString& text) {
+        return control->fontMetrics().horizontalAdvance(QString(text).remove(QLatin1Char('&')));
+    };
+    if (const auto* label = qobject_cast<const QLabel*>(control))
+        return label->wordWrap() || label->text().isEmpty() ? 0 : label->sizeHint().width();
+    if (const auto* push = qobject_cast<const QPushButton*>(control))
+        return push->text().isEmpty() ? 0 : textWidth(push->text()) + 6;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text().isEmpty() ? 0 : button->sizeHint().width();
+    if (const auto* group = qobject_cast<const QGroupBox*>(control))
+        return textWidth(group->title()) + 12;
+    if (const auto* combo = qobject_cast<const QComboBox*>(control))
+        return ComboWidthForEntries(combo);
+    return 0;
+}
+
+namespace {
+// How far a control may grow to its right (or down) before it meets a control beside (or below) it or its parent's
+// edge.
+int FreeRoom(const QWidget* control, Qt::Orientation orientation)
+{
+    const bool across = orientation == Qt::Horizontal;
+    const QWidget* parent = control->parentWidget();
+    const QRect place = control->geometry();
+    const int margin = qobject_cast<const QGroupBox*>(parent) ? 6 : 4;
+    int limit = (across ? parent->width() : parent->height()) - margin;
+    for (const QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect other = sibling->geometry();
+        const bool beyond =
+            across ? other.left() > place.left() && other.top() <= place.bottom() && other.bottom() >= place.top()
+                   : other.top() > place.top() && other.left() <= place.right() && other.right() >= place.left();
+        if (sibling != control && !sibling->isHidden() && beyond)
+            limit = std::min(limit, (across ? other.left() : other.top()) - 4);
+    }
+    return std::max(0, limit - (across ? place.right() : place.bottom()));
+}
+
+// What a caption lacks across (its text) or down (a wrapped label's lines).
+int Missing(const QWidget* control, Qt::Orientation orientation)
+{
+    if (orientation == Qt::Horizontal)
+        return CaptionWidth(control) - control->width();
+    const auto* label = qobject_cast<const QLabel*>(control);
+    return label && label->wordWrap() ? label->heightForWidth(label->width()) - label->height() : 0;
+}
+
+// Grows the control by what its caption lacks, into the free room first; gives what the window must grow by.
+int Fit(QWidget* window, QWidget* control, Qt::Orientation orientation)
+{
+    const bool across = orientation == Qt::Horizontal;
+    int missing = Missing(control, orientation);
+    if (missing <= 0)
+        return 0;
+    const int room = std::min(missing, FreeRoom(control, orientation));
+    control->resize(control->size() + (across ? QSize(room, 0) : QSize(0, room)));
+    missing -= room;
+    if (missing <= 0)
+        return 0;
+    // A line through the control: what starts beyond it moves, what spans it grows, the control too.
+    const QPoint inside = control->mapTo(window, QPoint(1, 1));
+    GrowAt(window, orientation, across ? inside.x() : inside.y(), missing);
+    if (Missing(control, orientation) > 0)
+        control->resize(control->size() + (across ? QSize(missing, 0) : QSize(0, missing)));
+    return missing;
+}
+} // namespace
+
+int FitCaptions(QWidget* window, const QList<QWidget*>& controls)
+{
+    QSize grown(0, 0);
+    for (QWidget* control : controls) {
+        grown.rwidth() += Fit(window, control, Qt::Horizontal);
+        grown.rheight() += Fit(window, control, Qt::Vertical);
+    }
+    if (grown.isNull())
+        return 0;
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(window->size() + grown);
+    else
+        window->setMinimumSize(window->minimumSize() + grown);
+    window->resize(window->size() + grown);
+    return grown.width();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QTextOption>
@@ -50,9 +51,17 @@ QFont PixelFont(const QString& family, int pixels, bool bold = false, bool itali
 void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title, QSize size);
 // The width a combo box needs to show its widest entry whole, with its swatch or icon, as the style draws it.
 int ComboWidthForEntries(const QComboBox* box);
-// A fixed layout made wider by extra pixels at column x (in parent's coordinates): what lies right of it moves, what
-// spans it grows (not a caption), the same inside each group that grows; nothing moves up or down.
-void WidenAtColumn(QWidget* parent, int x, int extra);
+// A fixed layout made larger by extra pixels at a column (Qt::Horizontal) or a row (Qt::Vertical), in parent's
+// coordinates: what starts beyond it moves, what spans it grows (across: all but captions; down: groups and lists),
+// the same inside each group that grows.
+void GrowAt(QWidget* parent, Qt::Orientation orientation, int at, int extra);
+// The width a control needs to show its caption whole in its font (a label, a button, a tick box, a group's title, a
+// list's widest entry); 0 for a control without one, or a label that wraps.
+int CaptionWidth(const QWidget* control);
+// Captions a translation made longer than the design's controls: each grows into the free room beside it (a wrapped
+// label: below it), and where that is not enough the window grows at the caption's column (row) by what is missing,
+// a fixed window's fixed size too. Nothing changes where every caption fits. Gives the pixels the window widened by.
+int FitCaptions(QWidget* window, const QList<QWidget*>& controls);
 // A group's controls moved down where its title, in the font it has, would reach into them; the group grows by as
 // much where its last row would then meet the frame.
 void ClearOfTitle(QGroupBox* group);

@@ -7,6 +7,7 @@
 #include "gui/config/Config.h"
 #include "gui/net/Personal.h"
 #include "gui/notify/Message.h"
+#include "gui/platform/Translations.h"
 #include "gui/tray/TrayImages.h"
 #include "gui/tray/TrayPresenter.h"
 #include "gui/tray/Trayicon.h"
@@ -37,6 +38,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cmath>
 #include <csignal>
@@ -46,13 +48,34 @@ using platform::BoxButtons;
 using platform::BoxIcon;
 
 namespace {
+// A language whose every text is 40% longer than the English: the text, then its first 40% again (no placeholder,
+// shortcut mark or line break taken twice).
+class LongerLanguage : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char*, const char* source, const char*, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        QString extra = text.left((text.size() * 2 + 4) / 5);
+        for (const QChar mark : {u'%', u'&', u'\n'})
+            extra.replace(mark, u'x');
+        return text + extra;
+    }
+};
+
 // "caption (needs N, has M)" when the control's caption is wider than the control, else empty.
 QString CaptionCut(QWidget* w)
 {
     QString text;
     int needed = 0;
     const auto textWidth = [w](const QString& s) { return w->fontMetrics().horizontalAdvance(QString(s).remove('&')); };
-    if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap() && !label->text().isEmpty()) {
+    if (auto* wrapped = qobject_cast<QLabel*>(w); wrapped && wrapped->wordWrap() && !wrapped->text().isEmpty()) {
+        if (const int high = wrapped->heightForWidth(wrapped->width()); high > wrapped->height())
+            return QStringLiteral("\"%1\" (needs %2 high, has %3)")
+                .arg(wrapped->text())
+                .arg(high)
+                .arg(wrapped->height());
+    } else if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
         text = label->text();
         needed = label->sizeHint().width();
     } else if (auto* push = qobject_cast<QPushButton*>(w)) {
@@ -138,6 +161,8 @@ private Q_SLOTS:
     void noTrayShowsWindow();
     void captionsShowWhole_data();
     void captionsShowWhole();
+    void languageOfTheSession_data();
+    void languageOfTheSession();
 };
 
 void TestMain::startsHiddenInTheTray()
@@ -603,8 +628,12 @@ void TestMain::captionsShowWhole_data()
 {
     QTest::addColumn<QString>("desktopFont");
     QTest::addColumn<int>("points");
-    QTest::newRow("fonts the program asks for") << QString() << 0;
-    QTest::newRow("a desktop's default font") << QStringLiteral("DejaVu Sans") << 10;
+    QTest::addColumn<QString>("language");
+    QTest::newRow("fonts the program asks for") << QString() << 0 << QString();
+    QTest::newRow("a desktop's default font") << QStringLiteral("DejaVu Sans") << 10 << QString();
+    QTest::newRow("a language 40% longer than English") << QString() << 0 << QStringLiteral("longer");
+    QTest::newRow("German") << QString() << 0 << QStringLiteral("de");
+    QTest::newRow("Russian") << QStringLiteral("DejaVu Sans") << 10 << QStringLiteral("ru");
 }
 
 // Every caption of every window shows whole: no label, button, tick box, group title or list entry is wider than
@@ -613,9 +642,17 @@ void TestMain::captionsShowWhole()
 {
     QFETCH(QString, desktopFont);
     QFETCH(int, points);
+    QFETCH(QString, language);
     const QFont before = QApplication::font();
     if (!desktopFont.isEmpty())
         QApplication::setFont(QFont(desktopFont, points));
+    LongerLanguage longer;
+    QTranslator shipped;
+    if (language == QLatin1String("longer"))
+        QCoreApplication::installTranslator(&longer);
+    else if (!language.isEmpty())
+        QVERIFY(shipped.load(QStringLiteral(":/i18n/parley_") + language) &&
+                QCoreApplication::installTranslator(&shipped));
     start();
     QStringList cut;
     const QList<QWidget*> windows = {main(),
@@ -637,7 +674,44 @@ void TestMain::captionsShowWhole()
         window->hide();
     }
     QApplication::setFont(before);
+    QCoreApplication::removeTranslator(&longer);
+    QCoreApplication::removeTranslator(&shipped);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+}
+
+void TestMain::languageOfTheSession_data()
+{
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QString>("configure");
+    QTest::addColumn<QString>("qtCancel");
+    QTest::newRow("German") << QStringList{"de_DE"} << "de_DE"
+                            << "Optionen"
+                            << "Abbrechen";
+    QTest::newRow("Russian after a language Parley lacks") << QStringList{"fr", "ru"} << "ru_RU"
+                                                           << "Настройки"
+                                                           << "Отмена";
+    // Qt has French; Parley does not, so neither is loaded.
+    QTest::newRow("a language Parley lacks") << QStringList{"fr_FR"} << QString() << "Configure"
+                                             << "Cancel";
+    QTest::newRow("English") << QStringList{} << QString() << "Configure"
+                             << "Cancel";
+}
+
+// Parley's texts in the session's language where it has them, and Qt's own only with them.
+void TestMain::languageOfTheSession()
+{
+    QFETCH(QStringList, asked);
+    QFETCH(QString, loaded);
+    QFETCH(QString, configure);
+    QFETCH(QString, qtCancel);
+    QCOMPARE(platform::LoadTranslations(*qApp, asked), loaded);
+    start();
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    const QString configureCaption = main()->configureButton()->text();
+    qDeleteAll(qApp->findChildren<QTranslator*>());
+    QCOMPARE(configureCaption, configure);
+    QCOMPARE(cancel, qtCancel);
 }
 
 QTEST_MAIN(TestMain)

@@ -20,6 +20,14 @@ done
 command=quendlewick-parley # Debian's own package "parley" has /usr/bin/parley, /usr/share/parley, ...
 [[ -f $share/$command/default.wav ]] || { echo "FAIL: no default.wav"; exit 1; }
 MANWIDTH=80 man -l "$share/man/man1/$command.1.gz" 2>&1 | grep -q "chat with the desktops" || { echo "FAIL: man page"; exit 1; }
+for language in de ru; do
+    page="$share/man/$language/man1/$command.1.gz"
+    [[ $(MANWIDTH=80 man -l "$page" 2>&1 | grep -c "quendlewick-parley") -ge 2 ]] || { echo "FAIL: man page ($language)"; exit 1; }
+    grep -q "^GenericName\[$language\]=" "$share/applications/org.quendlewick.Parley.desktop" ||
+        { echo "FAIL: no $language name in the menu entry"; exit 1; }
+    grep -q "<summary xml:lang=\"$language\">" "$share/metainfo/org.quendlewick.Parley.metainfo.xml" ||
+        { echo "FAIL: no $language summary in the metainfo"; exit 1; }
+done
 grep -q "^TryExec=$command$" "$share/applications/org.quendlewick.Parley.desktop" || { echo "FAIL: TryExec"; exit 1; }
 [[ ! -e $stage/usr/bin/parley && ! -e $share/parley ]] || { echo "FAIL: a path of Debian's parley is taken"; exit 1; }
 version=$("$stage/usr/bin/$command" --version)

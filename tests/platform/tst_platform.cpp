@@ -1,3 +1,4 @@
+#include "core/platform/Language.h"
 #include "core/platform/LockFile.h"
 #include "core/platform/OpenFiles.h"
 #include "core/platform/ProgramDir.h"
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void wireEncodings_data();
     void wireEncodings();
     void wireEncodingFaults();
+    void messageLanguages_data();
+    void messageLanguages();
 };
 
 void TestPlatform::lockOutcomes()
@@ -310,6 +313,35 @@ void TestPlatform::wireEncodingFaults()
              QStringLiteral("a\uFFFDb"));
     QVERIFY(platform::IsKnownEncoding(QStringLiteral("koi8-r")));
     QVERIFY(!platform::IsKnownEncoding(QStringLiteral("no-such-page")));
+}
+
+void TestPlatform::messageLanguages_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("languages");
+    QTest::newRow("LANG") << QStringList{"LANG=de_DE.UTF-8"} << QStringList{"de_DE"};
+    QTest::newRow("LC_MESSAGES before LANG")
+        << QStringList{"LANG=de_DE.UTF-8", "LC_MESSAGES=ru_RU.UTF-8"} << QStringList{"ru_RU"};
+    QTest::newRow("LC_ALL before both") << QStringList{"LANG=de_DE", "LC_MESSAGES=ru_RU", "LC_ALL=en_GB.UTF-8"}
+                                        << QStringList{"en_GB"};
+    QTest::newRow("LANGUAGE first") << QStringList{"LANG=de_DE.UTF-8", "LANGUAGE=ru:de"}
+                                    << QStringList{"ru", "de", "de_DE"};
+    QTest::newRow("a modifier") << QStringList{"LANG=de_DE.UTF-8@euro"} << QStringList{"de_DE"};
+    QTest::newRow("C means English, LANGUAGE too") << QStringList{"LANG=C", "LANGUAGE=de"} << QStringList{};
+    QTest::newRow("C.UTF-8") << QStringList{"LC_ALL=C.UTF-8", "LANG=de_DE.UTF-8"} << QStringList{};
+    QTest::newRow("POSIX") << QStringList{"LC_MESSAGES=POSIX", "LANG=ru_RU.UTF-8"} << QStringList{};
+    QTest::newRow("nothing set") << QStringList{} << QStringList{};
+}
+
+// The languages come from the session's variables as gettext reads them.
+void TestPlatform::messageLanguages()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, languages);
+    QProcessEnvironment environment;
+    for (const QString& variable : variables)
+        environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    QCOMPARE(platform::MessageLanguages(environment), languages);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -1,0 +1,1088 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>ChatSession</name>
+    <message>
+        <source>not delivered to: </source>
+        <translation>nicht zugestellt an: </translation>
+    </message>
+    <message>
+        <source> and %1 more</source>
+        <translation> und %1 weitere</translation>
+    </message>
+    <message>
+        <source>You are in connect mode. Please push &quot;Stop!&quot; button.</source>
+        <translation>Parley ist verbunden. Bitte zuerst „Stopp!“ drücken.</translation>
+    </message>
+    <message>
+        <source>Name cannot be blank</source>
+        <translation>Der Name darf nicht leer sein</translation>
+    </message>
+    <message>
+        <source>Specified address already exists!</source>
+        <translation>Diese Adresse ist schon in der Liste!</translation>
+    </message>
+    <message>
+        <source>Cannot currier over 512 users!</source>
+        <translation>Mehr als 512 Benutzer sind nicht möglich!</translation>
+    </message>
+</context>
+<context>
+    <name>ChatView</name>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Go to the &amp;new lines</source>
+        <translation>Zu den &amp;neuen Zeilen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Suchen …</translation>
+    </message>
+</context>
+<context>
+    <name>Choosers</name>
+    <message>
+        <source>Font</source>
+        <translation>Schrift</translation>
+    </message>
+    <message>
+        <source>Font colour</source>
+        <translation>Schriftfarbe</translation>
+    </message>
+</context>
+<context>
+    <name>Colours</name>
+    <message>
+        <source>Scroll bar</source>
+        <translation>Bildlaufleiste</translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <translation>Arbeitsfläche</translation>
+    </message>
+    <message>
+        <source>Active caption</source>
+        <translation>Aktive Titelleiste</translation>
+    </message>
+    <message>
+        <source>Inactive caption</source>
+        <translation>Inaktive Titelleiste</translation>
+    </message>
+    <message>
+        <source>Menu</source>
+        <translation>Menü</translation>
+    </message>
+    <message>
+        <source>Window background</source>
+        <translation>Fensterhintergrund</translation>
+    </message>
+    <message>
+        <source>Window frame</source>
+        <translation>Fensterrahmen</translation>
+    </message>
+    <message>
+        <source>Menu text</source>
+        <translation>Menütext</translation>
+    </message>
+    <message>
+        <source>Window text</source>
+        <translation>Fenstertext</translation>
+    </message>
+    <message>
+        <source>Caption text</source>
+        <translation>Titeltext</translation>
+    </message>
+    <message>
+        <source>Active border</source>
+        <translation>Aktiver Rahmen</translation>
+    </message>
+    <message>
+        <source>Inactive border</source>
+        <translation>Inaktiver Rahmen</translation>
+    </message>
+    <message>
+        <source>Application workspace</source>
+        <translation>Anwendungshintergrund</translation>
+    </message>
+    <message>
+        <source>Highlight</source>
+        <translation>Markierung</translation>
+    </message>
+    <message>
+        <source>Highlight text</source>
+        <translation>Markierter Text</translation>
+    </message>
+    <message>
+        <source>Button face</source>
+        <translation>Schaltfläche</translation>
+    </message>
+    <message>
+        <source>Button shadow</source>
+        <translation>Schaltflächenschatten</translation>
+    </message>
+    <message>
+        <source>Gray text</source>
+        <translation>Grauer Text</translation>
+    </message>
+    <message>
+        <source>Button text</source>
+        <translation>Schaltflächentext</translation>
+    </message>
+    <message>
+        <source>Inactive caption text</source>
+        <translation>Inaktiver Titeltext</translation>
+    </message>
+    <message>
+        <source>Button highlight</source>
+        <translation>Schaltflächenlicht</translation>
+    </message>
+    <message>
+        <source>Info text</source>
+        <translation>Infotext</translation>
+    </message>
+    <message>
+        <source>Info background</source>
+        <translation>Infohintergrund</translation>
+    </message>
+    <message>
+        <source>Hot light</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>Gradient active caption</source>
+        <translation>Verlauf aktiver Titel</translation>
+    </message>
+    <message>
+        <source>Gradient inactive caption</source>
+        <translation>Verlauf inaktiver Titel</translation>
+    </message>
+    <message>
+        <source>Menu highlight</source>
+        <translation>Menümarkierung</translation>
+    </message>
+    <message>
+        <source>Menu bar</source>
+        <translation>Menüleiste</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+    <message>
+        <source>Maroon</source>
+        <translation>Kastanienbraun</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Olive</source>
+        <translation>Oliv</translation>
+    </message>
+    <message>
+        <source>Navy</source>
+        <translation>Marineblau</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Violett</translation>
+    </message>
+    <message>
+        <source>Teal</source>
+        <translation>Blaugrün</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Grau</translation>
+    </message>
+    <message>
+        <source>Silver</source>
+        <translation>Silber</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Hellgrün</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Fuchsia</source>
+        <translation>Magenta</translation>
+    </message>
+    <message>
+        <source>Aqua</source>
+        <translation>Cyan</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Weiß</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionManager</name>
+    <message>
+        <source>Windows socket error: %1 (%2), on API &apos;%3&apos;</source>
+        <translation>Netzwerkfehler: %1 (%2), beim Aufruf „%3“</translation>
+    </message>
+    <message>
+        <source>Ports below 1024 need a capability: as root, run once: setcap cap_net_bind_service=+ep %1</source>
+        <translation>Ports unter 1024 brauchen eine Berechtigung; als root einmal ausführen: setcap cap_net_bind_service=+ep %1</translation>
+    </message>
+    <message>
+        <source>Another program uses port %1 (only one copy runs per machine); &apos;ss -ltnp sport = :%1&apos; shows which.</source>
+        <translation>Ein anderes Programm belegt Port %1 (je Rechner läuft nur eine Kopie); welches, zeigt „ss -ltnp sport = :%1“.</translation>
+    </message>
+    <message>
+        <source>New user has connected and added to your IP list with name &quot;Unknown&quot;.</source>
+        <translation>Ein neuer Benutzer hat sich verbunden und steht nun als „Unknown“ in Ihrer Liste.</translation>
+    </message>
+    <message>
+        <source>%1&apos;s computer stopped taking data; what it did not take was not delivered</source>
+        <translation>Der Rechner von %1 nimmt keine Daten mehr an; was er nicht annahm, wurde nicht zugestellt</translation>
+    </message>
+    <message>
+        <source>%1&apos;s computer did not keep up; what it did not take was not delivered</source>
+        <translation>Der Rechner von %1 kam nicht nach; was er nicht annahm, wurde nicht zugestellt</translation>
+    </message>
+    <message>
+        <source>Cannot find incoming IP!</source>
+        <translation>Die eingehende IP-Adresse ist nicht bekannt!</translation>
+    </message>
+</context>
+<context>
+    <name>FindBar</name>
+    <message>
+        <source>Find:</source>
+        <translation>Suchen:</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Previous match</source>
+        <translation>Vorheriger Treffer</translation>
+    </message>
+    <message>
+        <source>Next match</source>
+        <translation>Nächster Treffer</translation>
+    </message>
+    <message>
+        <source>Close find bar</source>
+        <translation>Suchleiste schließen</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche läuft …</translation>
+    </message>
+    <message>
+        <source>No matches</source>
+        <translation>Keine Treffer</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n found%1</source>
+        <translation>
+            <numerusform>%n Treffer%1</numerusform>
+            <numerusform>%n Treffer%1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2%3</source>
+        <translation>%1 von %2%3</translation>
+    </message>
+</context>
+<context>
+    <name>FindCopiesDialog</name>
+    <message>
+        <source>Find copies on this network</source>
+        <translation>Kopien in diesem Netzwerk finden</translation>
+    </message>
+    <message>
+        <source>Search again</source>
+        <translation>Erneut suchen</translation>
+    </message>
+    <message>
+        <source>Parley tries port %1 on the addresses of this computer&apos;s own networks (at most %2 of them) and lists those where a copy answers. A copy there that has &quot;Add new IPs to user list&quot; ticked will add this computer to its user list when it is tried.</source>
+        <translation>Parley versucht Port %1 an den Adressen der Netzwerke dieses Rechners (höchstens %2) und listet die auf, an denen eine Kopie antwortet. Eine Kopie, bei der „Neue IPs in die Benutzerliste aufnehmen“ angekreuzt ist, nimmt diesen Rechner beim Versuch in ihre Liste auf.</translation>
+    </message>
+    <message>
+        <source>Copies found</source>
+        <translation>Gefundene Kopien</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>This computer is on no network that could be searched.</source>
+        <translation>Dieser Rechner ist in keinem Netzwerk, das sich durchsuchen ließe.</translation>
+    </message>
+    <message>
+        <source>Searching: 0 of %1 addresses tried...</source>
+        <translation>Suche: 0 von %1 Adressen versucht …</translation>
+    </message>
+    <message>
+        <source>Searching: %1 of %2 addresses tried...</source>
+        <translation>Suche: %1 von %2 Adressen versucht …</translation>
+    </message>
+    <message>
+        <source>%1 addresses tried: %2 found.</source>
+        <translation>%1 Adressen versucht: %2 gefunden.</translation>
+    </message>
+    <message>
+        <source>1 copy</source>
+        <translation>1 Kopie</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n copies</source>
+        <translation>
+            <numerusform>%n Kopie</numerusform>
+            <numerusform>%n Kopien</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>(no name: it does not list this computer)</source>
+        <translation>(kein Name: dieser Rechner steht nicht in ihrer Liste)</translation>
+    </message>
+    <message>
+        <source>In the list</source>
+        <translation>In der Liste</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add %1</source>
+        <translation>%1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Added</source>
+        <translation>Hinzugefügt</translation>
+    </message>
+</context>
+<context>
+    <name>LogoPanel</name>
+    <message>
+        <source>SILENT MODE</source>
+        <translation>STILLER MODUS</translation>
+    </message>
+    <message>
+        <source>NORMAL MODE</source>
+        <translation>NORMALER MODUS</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBoxes</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkCheck</name>
+    <message>
+        <source>The firewall (nftables) lets connections to port %1 in.</source>
+        <translation>Die Firewall (nftables) lässt Verbindungen zu Port %1 herein.</translation>
+    </message>
+    <message>
+        <source>The firewall (nftables) blocks connections to port %1: other copies cannot connect to this one.</source>
+        <translation>Die Firewall (nftables) sperrt Verbindungen zu Port %1: andere Kopien können sich nicht mit dieser verbinden.</translation>
+    </message>
+    <message>
+        <source>The firewall&apos;s rules could not be read.</source>
+        <translation>Die Regeln der Firewall ließen sich nicht lesen.</translation>
+    </message>
+    <message>
+        <source>nftables is not installed, so no firewall rules were checked.</source>
+        <translation>nftables ist nicht installiert, daher wurden keine Firewall-Regeln geprüft.</translation>
+    </message>
+    <message>
+        <source>Only an administrator may read the firewall&apos;s rules; to see them: sudo nft list ruleset</source>
+        <translation>Nur ein Administrator darf die Firewall-Regeln lesen; anzeigen mit: sudo nft list ruleset</translation>
+    </message>
+    <message>
+        <source>answers on port %1: a copy is running there</source>
+        <translation>antwortet auf Port %1: dort läuft eine Kopie</translation>
+    </message>
+    <message>
+        <source>refused: nothing listens on port %1 there, so Parley is not running (or is stopped)</source>
+        <translation>abgewiesen: dort wartet nichts auf Port %1, Parley läuft also nicht (oder ist gestoppt)</translation>
+    </message>
+    <message>
+        <source>no answer: a firewall drops the connection, or the machine is off</source>
+        <translation>keine Antwort: eine Firewall verwirft die Verbindung, oder der Rechner ist aus</translation>
+    </message>
+    <message>
+        <source>unreachable: there is no route to it (a wrong address, or a network that is down)</source>
+        <translation>nicht erreichbar: es gibt keinen Weg dorthin (eine falsche Adresse oder ein ausgefallenes Netzwerk)</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Parley listens on port %1.</source>
+        <translation>Parley wartet auf Port %1.</translation>
+    </message>
+    <message>
+        <source>Parley is stopped. Port %1 is free: Run! will listen on it.</source>
+        <translation>Parley ist gestoppt. Port %1 ist frei: Start! nimmt ihn in Betrieb.</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: ports below 1024 need a permission (the capability CAP_NET_BIND_SERVICE) that this program does not have. To give it:
+    sudo setcap cap_net_bind_service=+ep %2</source>
+        <translation>Parley kann nicht auf Port %1 warten: Ports unter 1024 brauchen eine Berechtigung (die Capability CAP_NET_BIND_SERVICE), die dieses Programm nicht hat. Sie erteilen:
+    sudo setcap cap_net_bind_service=+ep %2</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: the program %2 holds it.</source>
+        <translation>Parley kann nicht auf Port %1 warten: das Programm %2 belegt ihn.</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: another program holds it (to see which: sudo ss -ltnp &apos;sport = :%1&apos;).</source>
+        <translation>Parley kann nicht auf Port %1 warten: ein anderes Programm belegt ihn (welches: sudo ss -ltnp &apos;sport = :%1&apos;).</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: %2.</source>
+        <translation>Parley kann nicht auf Port %1 warten: %2.</translation>
+    </message>
+    <message>
+        <source>This computer has no network address: it is not connected.</source>
+        <translation>Dieser Rechner hat keine Netzwerkadresse: er ist nicht verbunden.</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 an %2</translation>
+    </message>
+    <message>
+        <source> (subnet /%1)</source>
+        <translation> (Subnetz /%1)</translation>
+    </message>
+    <message>
+        <source> To let them in:
+    </source>
+        <translation> Um sie hereinzulassen:
+    </translation>
+    </message>
+    <message>
+        <source>The user list is empty.</source>
+        <translation>Die Benutzerliste ist leer.</translation>
+    </message>
+    <message>
+        <source>not an address that can be tried</source>
+        <translation>keine Adresse, die sich versuchen lässt</translation>
+    </message>
+    <message>
+        <source>Listening</source>
+        <translation>Warten auf Verbindungen</translation>
+    </message>
+    <message>
+        <source>This computer&apos;s addresses</source>
+        <translation>Adressen dieses Rechners</translation>
+    </message>
+    <message>
+        <source>Firewall</source>
+        <translation>Firewall</translation>
+    </message>
+    <message>
+        <source>Listed peers</source>
+        <translation>Benutzer in der Liste</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkCheckDialog</name>
+    <message>
+        <source>Check the network</source>
+        <translation>Netzwerk prüfen</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>Erneut prüfen</translation>
+    </message>
+    <message>
+        <source>Network check</source>
+        <translation>Netzwerkprüfung</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>Prüfung läuft …</translation>
+    </message>
+    <message>
+        <source>Checked at %1.</source>
+        <translation>Geprüft um %1.</translation>
+    </message>
+</context>
+<context>
+    <name>Notifications</name>
+    <message>
+        <source>Answer</source>
+        <translation>Antworten</translation>
+    </message>
+</context>
+<context>
+    <name>Parley</name>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation>„%1“ ist keine gültige ganze Zahl</translation>
+    </message>
+    <message>
+        <source>Unexpected error</source>
+        <translation>Unerwarteter Fehler</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1</source>
+        <translation>%1 kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 lässt sich nicht öffnen</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 lässt sich nicht anlegen</translation>
+    </message>
+    <message>
+        <source>Quendlewick Parley is aleady loaded</source>
+        <translation>Quendlewick Parley läuft bereits</translation>
+    </message>
+    <message>
+        <source>Cannot create temp file &quot;Parley.tmp&quot; in Windows system directory.</source>
+        <translation>Die temporäre Datei „Parley.tmp“ lässt sich im Systemordner nicht anlegen.</translation>
+    </message>
+</context>
+<context>
+    <name>PeerState</name>
+    <message>
+        <source>refused since %1 (no copy listens there)</source>
+        <translation>abgewiesen seit %1 (dort wartet keine Kopie)</translation>
+    </message>
+    <message>
+        <source>not answering since %1 (a firewall, or the machine is off)</source>
+        <translation>keine Antwort seit %1 (eine Firewall, oder der Rechner ist aus)</translation>
+    </message>
+    <message>
+        <source>unreachable since %1 (no route to it)</source>
+        <translation>nicht erreichbar seit %1 (kein Weg dorthin)</translation>
+    </message>
+    <message>
+        <source> — trying since %1</source>
+        <translation> — Versuch seit %1</translation>
+    </message>
+    <message>
+        <source> — last try %1</source>
+        <translation> — letzter Versuch %1</translation>
+    </message>
+    <message>
+        <source>, next in %1 s</source>
+        <translation>, nächster in %1 s</translation>
+    </message>
+    <message>
+        <source>not connected to it</source>
+        <translation>keine Verbindung zu ihm</translation>
+    </message>
+    <message>
+        <source>connecting to it since %1</source>
+        <translation>Verbindungsaufbau zu ihm seit %1</translation>
+    </message>
+    <message>
+        <source>connected to it since %1</source>
+        <translation>mit ihm verbunden seit %1</translation>
+    </message>
+    <message>
+        <source>our connection to it closed at %1</source>
+        <translation>unsere Verbindung zu ihm endete um %1</translation>
+    </message>
+    <message>
+        <source>connected both ways since %1</source>
+        <translation>in beide Richtungen verbunden seit %1</translation>
+    </message>
+    <message>
+        <source>connected to us since %1</source>
+        <translation>mit uns verbunden seit %1</translation>
+    </message>
+    <message>
+        <source>not connected to us</source>
+        <translation>nicht mit uns verbunden</translation>
+    </message>
+    <message>
+        <source>Filled circle: connected both ways.
+Half circle: it reaches us, we do not reach it.
+Ring: the connection is closing.</source>
+        <translation>Voller Kreis: in beide Richtungen verbunden.
+Halbkreis: er erreicht uns, wir ihn nicht.
+Ring: die Verbindung wird geschlossen.</translation>
+    </message>
+    <message>
+        <source>closing</source>
+        <translation>wird geschlossen</translation>
+    </message>
+</context>
+<context>
+    <name>SessionStore</name>
+    <message>
+        <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
+        <translation>%1 lässt sich nicht schreiben (%2). Der Chat bleibt erhalten und wird geschrieben, sobald die Datei es zulässt</translation>
+    </message>
+    <message>
+        <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
+        <translation>%1 ließ sich beim Start nicht lesen und blieb unverändert; der Chat dieser Sitzung steht in %2</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Config</name>
+    <message>
+        <source>Left-Top</source>
+        <translation>Links oben</translation>
+    </message>
+    <message>
+        <source>Left-Bottom</source>
+        <translation>Links unten</translation>
+    </message>
+    <message>
+        <source>Right-Top</source>
+        <translation>Rechts oben</translation>
+    </message>
+    <message>
+        <source>Right-Bottom</source>
+        <translation>Rechts unten</translation>
+    </message>
+    <message>
+        <source>Center</source>
+        <translation>Mitte</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source> Messages </source>
+        <translation> Nachrichten </translation>
+    </message>
+    <message>
+        <source>Flash icon in system tray</source>
+        <translation>Symbol im Infobereich blinken lassen</translation>
+    </message>
+    <message>
+        <source>Show incoming message:</source>
+        <translation>Eingehende Nachricht zeigen:</translation>
+    </message>
+    <message>
+        <source>Restore main window</source>
+        <translation>Hauptfenster wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Show small popup window</source>
+        <translation>Kleines Hinweisfenster zeigen</translation>
+    </message>
+    <message>
+        <source>Show desktop notification</source>
+        <translation>Desktop-Benachrichtigung zeigen</translation>
+    </message>
+    <message>
+        <source> Sound effects </source>
+        <translation> Klänge </translation>
+    </message>
+    <message>
+        <source>Notify me with sound:</source>
+        <translation>Mit einem Klang benachrichtigen:</translation>
+    </message>
+    <message>
+        <source>Standart Windows sound</source>
+        <translation>Standardklang des Systems</translation>
+    </message>
+    <message>
+        <source>Use WAV file:</source>
+        <translation>WAV-Datei verwenden:</translation>
+    </message>
+    <message>
+        <source>WAV file</source>
+        <translation>WAV-Datei</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+    <message>
+        <source> Users </source>
+        <translation> Benutzer </translation>
+    </message>
+    <message>
+        <source>Add new IPs to user list</source>
+        <translation>Neue IPs in die Benutzerliste aufnehmen</translation>
+    </message>
+    <message>
+        <source>   If  checked  and  new  user  is  trying  to connect to you (when that IP is not in your database) Parley automatically add that IP to the list; else it  disconnects that user.</source>
+        <translation>   Ist dies angekreuzt und verbindet sich ein neuer Benutzer (dessen IP nicht in Ihrer Liste steht), nimmt Parley diese IP selbst in die Liste auf; sonst trennt es die Verbindung.</translation>
+    </message>
+    <message>
+        <source>Show names from YOUR IP list</source>
+        <translation>Namen aus IHRER Liste zeigen</translation>
+    </message>
+    <message>
+        <source> Startup </source>
+        <translation> Start </translation>
+    </message>
+    <message>
+        <source>Start Parley with Windows</source>
+        <translation>Parley mit der Sitzung starten</translation>
+    </message>
+    <message>
+        <source>Automatically run after startup</source>
+        <translation>Nach dem Start verbinden</translation>
+    </message>
+    <message>
+        <source>Restore previous session&apos;s text</source>
+        <translation>Text der letzten Sitzung laden</translation>
+    </message>
+    <message>
+        <source> Popup window </source>
+        <translation> Hinweisfenster </translation>
+    </message>
+    <message>
+        <source> Popup position  and delay </source>
+        <translation> Position und Dauer </translation>
+    </message>
+    <message>
+        <source>Popup at:</source>
+        <translation>Ort:</translation>
+    </message>
+    <message>
+        <source>Hide after:</source>
+        <translation>Schließen nach:</translation>
+    </message>
+    <message>
+        <source>Hide after seconds</source>
+        <translation>Schließen nach Sekunden</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
+    </message>
+    <message>
+        <source> Mouse buttons  </source>
+        <translation> Maustasten </translation>
+    </message>
+    <message>
+        <source>Left - close, Right - answer</source>
+        <translation>Links schließt, rechts antwortet</translation>
+    </message>
+    <message>
+        <source>Left - answer, Right - close</source>
+        <translation>Links antwortet, rechts schließt</translation>
+    </message>
+    <message>
+        <source> Effects (Win2000/XP only) </source>
+        <translation> Effekte </translation>
+    </message>
+    <message>
+        <source>Enable transparency</source>
+        <translation>Transparenz einschalten</translation>
+    </message>
+    <message>
+        <source>Visibility</source>
+        <translation>Sichtbarkeit</translation>
+    </message>
+    <message>
+        <source>Invisible</source>
+        <translation>Unsichtbar</translation>
+    </message>
+    <message>
+        <source>Fade in</source>
+        <translation>Einblenden</translation>
+    </message>
+    <message>
+        <source>Fade out</source>
+        <translation>Ausblenden</translation>
+    </message>
+    <message>
+        <source>Text encoding on the network:</source>
+        <translation>Zeichenkodierung im Netzwerk:</translation>
+    </message>
+    <message>
+        <source>Text encoding on the network</source>
+        <translation>Zeichenkodierung im Netzwerk</translation>
+    </message>
+    <message>
+        <source>System (as the files)</source>
+        <translation>System (wie die Dateien)</translation>
+    </message>
+    <message>
+        <source> Text area </source>
+        <translation> Textbereich </translation>
+    </message>
+    <message>
+        <source>Control keys:</source>
+        <translation>Tasten:</translation>
+    </message>
+    <message>
+        <source>Tab - Enter; Enter - Send</source>
+        <translation>Tab – Zeile; Enter – Senden</translation>
+    </message>
+    <message>
+        <source>Enter - Enter; Tab - Send</source>
+        <translation>Enter – Zeile; Tab – Senden</translation>
+    </message>
+    <message>
+        <source>WAV files (*.wav);;All file (*)</source>
+        <translation>WAV-Dateien (*.wav);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Failed to set data for &apos;%1&apos;</source>
+        <translation>Der Eintrag „%1“ ließ sich nicht schreiben</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Main</name>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <source>Chat</source>
+        <translation>Chat</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>Users</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Your name:</source>
+        <translation>Ihr Name:</translation>
+    </message>
+    <message>
+        <source>Somebody</source>
+        <translation>Jemand</translation>
+    </message>
+    <message>
+        <source>Your name</source>
+        <translation>Ihr Name</translation>
+    </message>
+    <message>
+        <source>Configure</source>
+        <translation>Optionen</translation>
+    </message>
+    <message>
+        <source>Run!</source>
+        <translation>Start!</translation>
+    </message>
+    <message>
+        <source>Stop!</source>
+        <translation>Stopp!</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Message</name>
+    <message>
+        <source>Message to you...</source>
+        <translation>Nachricht an Sie …</translation>
+    </message>
+    <message>
+        <source>Message to you</source>
+        <translation>Nachricht an Sie</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>Focus holder</source>
+        <translation>Fokushalter</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Personal</name>
+    <message>
+        <source>Send personal message...</source>
+        <translation>Persönliche Nachricht senden …</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>to %1</source>
+        <translation>an %1</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Users</name>
+    <message>
+        <source>Users</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>visit our site:</source>
+        <translation>unsere Website:</translation>
+    </message>
+    <message>
+        <source>    Not any user can connect to Parley - only specified in next list; and if you selected &quot;Add IP&quot; option in configuration window - Parley adds a new user who connects to this list by itself, as &quot;Unknown&quot;.</source>
+        <translation>    Nur die Benutzer der folgenden Liste können sich mit Parley verbinden; ist in den Einstellungen „Neue IPs in die Benutzerliste aufnehmen“ angekreuzt, nimmt Parley einen neuen Benutzer, der sich verbindet, selbst als „Unknown“ in diese Liste auf.</translation>
+    </message>
+    <message>
+        <source>User list:</source>
+        <translation>Benutzerliste:</translation>
+    </message>
+    <message>
+        <source>User name:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>User TCP/IP address:</source>
+        <translation>TCP/IP-Adresse:</translation>
+    </message>
+    <message>
+        <source>User list</source>
+        <translation>Benutzerliste</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Name des Benutzers</translation>
+    </message>
+    <message>
+        <source>User TCP/IP address</source>
+        <translation>TCP/IP-Adresse des Benutzers</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Übernehmen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <source>Find copies...</source>
+        <translation>Kopien finden …</translation>
+    </message>
+    <message>
+        <source>Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN</source>
+        <translation>Ungültige TCP/IP-Adresse. Sie muss die Form NNN.NNN.NNN.NNN haben</translation>
+    </message>
+    <message>
+        <source>Single part of TCP/IP address cannot be greater than 255!</source>
+        <translation>Kein Teil einer TCP/IP-Adresse darf größer als 255 sein!</translation>
+    </message>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>Delete IP</source>
+        <translation>IP löschen</translation>
+    </message>
+    <message>
+        <source>Are you really sure?</source>
+        <translation>Sind Sie wirklich sicher?</translation>
+    </message>
+</context>
+<context>
+    <name>TextAppearance</name>
+    <message>
+        <source>This is just a sample
+MyName: Hi!</source>
+        <translation>Nur ein Beispiel
+MeinName: Hallo!</translation>
+    </message>
+    <message>
+        <source>Sample text</source>
+        <translation>Beispieltext</translation>
+    </message>
+    <message>
+        <source>Background colour</source>
+        <translation>Hintergrundfarbe</translation>
+    </message>
+    <message>
+        <source>Change font</source>
+        <translation>Schrift ändern</translation>
+    </message>
+</context>
+<context>
+    <name>TrayPresenter</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Check the network...</source>
+        <translation>Netzwerk prüfen …</translation>
+    </message>
+    <message>
+        <source>Parley: 1 unread line</source>
+        <translation>Parley: 1 ungelesene Zeile</translation>
+    </message>
+    <message numerus="yes">
+        <source>Parley: %n unread lines</source>
+        <translation>
+            <numerusform>Parley: %n ungelesene Zeile</numerusform>
+            <numerusform>Parley: %n ungelesene Zeilen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>UserViewActions</name>
+    <message>
+        <source>Check the network...</source>
+        <translation>Netzwerk prüfen …</translation>
+    </message>
+    <message>
+        <source>Selected user has disconnected. Try later.</source>
+        <translation>Der gewählte Benutzer hat die Verbindung getrennt. Bitte später erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>User lost</source>
+        <translation>Benutzer getrennt</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,1091 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>ChatSession</name>
+    <message>
+        <source>not delivered to: </source>
+        <translation>не доставлено: </translation>
+    </message>
+    <message>
+        <source> and %1 more</source>
+        <translation> и ещё %1</translation>
+    </message>
+    <message>
+        <source>You are in connect mode. Please push &quot;Stop!&quot; button.</source>
+        <translation>Parley подключён. Сначала нажмите кнопку «Стоп!».</translation>
+    </message>
+    <message>
+        <source>Name cannot be blank</source>
+        <translation>Имя не может быть пустым</translation>
+    </message>
+    <message>
+        <source>Specified address already exists!</source>
+        <translation>Такой адрес уже есть в списке!</translation>
+    </message>
+    <message>
+        <source>Cannot currier over 512 users!</source>
+        <translation>Больше 512 пользователей нельзя!</translation>
+    </message>
+</context>
+<context>
+    <name>ChatView</name>
+    <message>
+        <source>New</source>
+        <translation>Новое</translation>
+    </message>
+    <message>
+        <source>Go to the &amp;new lines</source>
+        <translation>К &amp;новым строкам</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Копировать</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Выделить всё</translation>
+    </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Найти…</translation>
+    </message>
+</context>
+<context>
+    <name>Choosers</name>
+    <message>
+        <source>Font</source>
+        <translation>Шрифт</translation>
+    </message>
+    <message>
+        <source>Font colour</source>
+        <translation>Цвет шрифта</translation>
+    </message>
+</context>
+<context>
+    <name>Colours</name>
+    <message>
+        <source>Scroll bar</source>
+        <translation>Полоса прокрутки</translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <translation>Рабочий стол</translation>
+    </message>
+    <message>
+        <source>Active caption</source>
+        <translation>Заголовок активного окна</translation>
+    </message>
+    <message>
+        <source>Inactive caption</source>
+        <translation>Заголовок неактивного окна</translation>
+    </message>
+    <message>
+        <source>Menu</source>
+        <translation>Меню</translation>
+    </message>
+    <message>
+        <source>Window background</source>
+        <translation>Фон окна</translation>
+    </message>
+    <message>
+        <source>Window frame</source>
+        <translation>Рамка окна</translation>
+    </message>
+    <message>
+        <source>Menu text</source>
+        <translation>Текст меню</translation>
+    </message>
+    <message>
+        <source>Window text</source>
+        <translation>Текст окна</translation>
+    </message>
+    <message>
+        <source>Caption text</source>
+        <translation>Текст заголовка</translation>
+    </message>
+    <message>
+        <source>Active border</source>
+        <translation>Граница активного окна</translation>
+    </message>
+    <message>
+        <source>Inactive border</source>
+        <translation>Граница неактивного окна</translation>
+    </message>
+    <message>
+        <source>Application workspace</source>
+        <translation>Рабочая область</translation>
+    </message>
+    <message>
+        <source>Highlight</source>
+        <translation>Выделение</translation>
+    </message>
+    <message>
+        <source>Highlight text</source>
+        <translation>Выделенный текст</translation>
+    </message>
+    <message>
+        <source>Button face</source>
+        <translation>Кнопка</translation>
+    </message>
+    <message>
+        <source>Button shadow</source>
+        <translation>Тень кнопки</translation>
+    </message>
+    <message>
+        <source>Gray text</source>
+        <translation>Серый текст</translation>
+    </message>
+    <message>
+        <source>Button text</source>
+        <translation>Текст кнопки</translation>
+    </message>
+    <message>
+        <source>Inactive caption text</source>
+        <translation>Текст неактивного заголовка</translation>
+    </message>
+    <message>
+        <source>Button highlight</source>
+        <translation>Подсветка кнопки</translation>
+    </message>
+    <message>
+        <source>Info text</source>
+        <translation>Текст подсказки</translation>
+    </message>
+    <message>
+        <source>Info background</source>
+        <translation>Фон подсказки</translation>
+    </message>
+    <message>
+        <source>Hot light</source>
+        <translation>Ссылка</translation>
+    </message>
+    <message>
+        <source>Gradient active caption</source>
+        <translation>Градиент активного заголовка</translation>
+    </message>
+    <message>
+        <source>Gradient inactive caption</source>
+        <translation>Градиент неактивного заголовка</translation>
+    </message>
+    <message>
+        <source>Menu highlight</source>
+        <translation>Выделение в меню</translation>
+    </message>
+    <message>
+        <source>Menu bar</source>
+        <translation>Строка меню</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Чёрный</translation>
+    </message>
+    <message>
+        <source>Maroon</source>
+        <translation>Бордовый</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Зелёный</translation>
+    </message>
+    <message>
+        <source>Olive</source>
+        <translation>Оливковый</translation>
+    </message>
+    <message>
+        <source>Navy</source>
+        <translation>Тёмно-синий</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Фиолетовый</translation>
+    </message>
+    <message>
+        <source>Teal</source>
+        <translation>Сине-зелёный</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Серый</translation>
+    </message>
+    <message>
+        <source>Silver</source>
+        <translation>Серебристый</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Красный</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Салатовый</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Жёлтый</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Синий</translation>
+    </message>
+    <message>
+        <source>Fuchsia</source>
+        <translation>Пурпурный</translation>
+    </message>
+    <message>
+        <source>Aqua</source>
+        <translation>Голубой</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Белый</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionManager</name>
+    <message>
+        <source>Windows socket error: %1 (%2), on API &apos;%3&apos;</source>
+        <translation>Ошибка сокета: %1 (%2), в вызове «%3»</translation>
+    </message>
+    <message>
+        <source>Ports below 1024 need a capability: as root, run once: setcap cap_net_bind_service=+ep %1</source>
+        <translation>Для портов ниже 1024 нужно право; выполните один раз от root: setcap cap_net_bind_service=+ep %1</translation>
+    </message>
+    <message>
+        <source>Another program uses port %1 (only one copy runs per machine); &apos;ss -ltnp sport = :%1&apos; shows which.</source>
+        <translation>Порт %1 занят другой программой (на компьютере работает только одна копия); какой — покажет «ss -ltnp sport = :%1».</translation>
+    </message>
+    <message>
+        <source>New user has connected and added to your IP list with name &quot;Unknown&quot;.</source>
+        <translation>Подключился новый пользователь; он добавлен в ваш список под именем «Unknown».</translation>
+    </message>
+    <message>
+        <source>%1&apos;s computer stopped taking data; what it did not take was not delivered</source>
+        <translation>Компьютер %1 перестал принимать данные; то, что он не принял, не доставлено</translation>
+    </message>
+    <message>
+        <source>%1&apos;s computer did not keep up; what it did not take was not delivered</source>
+        <translation>Компьютер %1 не успевал принимать; то, что он не принял, не доставлено</translation>
+    </message>
+    <message>
+        <source>Cannot find incoming IP!</source>
+        <translation>Не удалось определить входящий IP-адрес!</translation>
+    </message>
+</context>
+<context>
+    <name>FindBar</name>
+    <message>
+        <source>Find:</source>
+        <translation>Найти:</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Previous match</source>
+        <translation>Предыдущее совпадение</translation>
+    </message>
+    <message>
+        <source>Next match</source>
+        <translation>Следующее совпадение</translation>
+    </message>
+    <message>
+        <source>Close find bar</source>
+        <translation>Закрыть панель поиска</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Поиск…</translation>
+    </message>
+    <message>
+        <source>No matches</source>
+        <translation>Совпадений нет</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n found%1</source>
+        <translation>
+            <numerusform>%n совпадение%1</numerusform>
+            <numerusform>%n совпадения%1</numerusform>
+            <numerusform>%n совпадений%1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2%3</source>
+        <translation>%1 из %2%3</translation>
+    </message>
+</context>
+<context>
+    <name>FindCopiesDialog</name>
+    <message>
+        <source>Find copies on this network</source>
+        <translation>Поиск копий в этой сети</translation>
+    </message>
+    <message>
+        <source>Search again</source>
+        <translation>Искать снова</translation>
+    </message>
+    <message>
+        <source>Parley tries port %1 on the addresses of this computer&apos;s own networks (at most %2 of them) and lists those where a copy answers. A copy there that has &quot;Add new IPs to user list&quot; ticked will add this computer to its user list when it is tried.</source>
+        <translation>Parley проверяет порт %1 на адресах сетей этого компьютера (не более %2) и показывает те, где отвечает копия. Копия, у которой отмечено «Добавлять новые IP в список», при проверке добавит этот компьютер в свой список.</translation>
+    </message>
+    <message>
+        <source>Copies found</source>
+        <translation>Найденные копии</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>This computer is on no network that could be searched.</source>
+        <translation>Этот компьютер не подключён ни к одной сети, где можно искать.</translation>
+    </message>
+    <message>
+        <source>Searching: 0 of %1 addresses tried...</source>
+        <translation>Поиск: проверено адресов: 0 из %1…</translation>
+    </message>
+    <message>
+        <source>Searching: %1 of %2 addresses tried...</source>
+        <translation>Поиск: проверено адресов: %1 из %2…</translation>
+    </message>
+    <message>
+        <source>%1 addresses tried: %2 found.</source>
+        <translation>Проверено адресов: %1; найдено: %2.</translation>
+    </message>
+    <message>
+        <source>1 copy</source>
+        <translation>1 копия</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n copies</source>
+        <translation>
+            <numerusform>%n копия</numerusform>
+            <numerusform>%n копии</numerusform>
+            <numerusform>%n копий</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>(no name: it does not list this computer)</source>
+        <translation>(без имени: этого компьютера нет в её списке)</translation>
+    </message>
+    <message>
+        <source>In the list</source>
+        <translation>В списке</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <source>Add %1</source>
+        <translation>Добавить %1</translation>
+    </message>
+    <message>
+        <source>Added</source>
+        <translation>Добавлено</translation>
+    </message>
+</context>
+<context>
+    <name>LogoPanel</name>
+    <message>
+        <source>SILENT MODE</source>
+        <translation>ТИХИЙ РЕЖИМ</translation>
+    </message>
+    <message>
+        <source>NORMAL MODE</source>
+        <translation>ОБЫЧНЫЙ РЕЖИМ</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBoxes</name>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkCheck</name>
+    <message>
+        <source>The firewall (nftables) lets connections to port %1 in.</source>
+        <translation>Брандмауэр (nftables) пропускает подключения к порту %1.</translation>
+    </message>
+    <message>
+        <source>The firewall (nftables) blocks connections to port %1: other copies cannot connect to this one.</source>
+        <translation>Брандмауэр (nftables) блокирует подключения к порту %1: другие копии не могут подключиться к этой.</translation>
+    </message>
+    <message>
+        <source>The firewall&apos;s rules could not be read.</source>
+        <translation>Не удалось прочитать правила брандмауэра.</translation>
+    </message>
+    <message>
+        <source>nftables is not installed, so no firewall rules were checked.</source>
+        <translation>nftables не установлен, поэтому правила брандмауэра не проверялись.</translation>
+    </message>
+    <message>
+        <source>Only an administrator may read the firewall&apos;s rules; to see them: sudo nft list ruleset</source>
+        <translation>Правила брандмауэра может читать только администратор; чтобы их увидеть: sudo nft list ruleset</translation>
+    </message>
+    <message>
+        <source>answers on port %1: a copy is running there</source>
+        <translation>отвечает на порту %1: там работает копия</translation>
+    </message>
+    <message>
+        <source>refused: nothing listens on port %1 there, so Parley is not running (or is stopped)</source>
+        <translation>отказ: на порту %1 там никто не ждёт — Parley не запущен (или остановлен)</translation>
+    </message>
+    <message>
+        <source>no answer: a firewall drops the connection, or the machine is off</source>
+        <translation>нет ответа: брандмауэр отбрасывает подключение, или компьютер выключен</translation>
+    </message>
+    <message>
+        <source>unreachable: there is no route to it (a wrong address, or a network that is down)</source>
+        <translation>недоступен: к нему нет маршрута (неверный адрес или сеть не работает)</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>ошибка: %1</translation>
+    </message>
+    <message>
+        <source>Parley listens on port %1.</source>
+        <translation>Parley принимает подключения на порту %1.</translation>
+    </message>
+    <message>
+        <source>Parley is stopped. Port %1 is free: Run! will listen on it.</source>
+        <translation>Parley остановлен. Порт %1 свободен: кнопка «Пуск!» займёт его.</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: ports below 1024 need a permission (the capability CAP_NET_BIND_SERVICE) that this program does not have. To give it:
+    sudo setcap cap_net_bind_service=+ep %2</source>
+        <translation>Parley не может принимать подключения на порту %1: для портов ниже 1024 нужно право (capability CAP_NET_BIND_SERVICE), которого у программы нет. Чтобы его дать:
+    sudo setcap cap_net_bind_service=+ep %2</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: the program %2 holds it.</source>
+        <translation>Parley не может принимать подключения на порту %1: его занимает программа %2.</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: another program holds it (to see which: sudo ss -ltnp &apos;sport = :%1&apos;).</source>
+        <translation>Parley не может принимать подключения на порту %1: его занимает другая программа (какая: sudo ss -ltnp &apos;sport = :%1&apos;).</translation>
+    </message>
+    <message>
+        <source>Parley cannot listen on port %1: %2.</source>
+        <translation>Parley не может принимать подключения на порту %1: %2.</translation>
+    </message>
+    <message>
+        <source>This computer has no network address: it is not connected.</source>
+        <translation>У этого компьютера нет сетевого адреса: он не подключён.</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 на %2</translation>
+    </message>
+    <message>
+        <source> (subnet /%1)</source>
+        <translation> (подсеть /%1)</translation>
+    </message>
+    <message>
+        <source> To let them in:
+    </source>
+        <translation> Чтобы их пропустить:
+    </translation>
+    </message>
+    <message>
+        <source>The user list is empty.</source>
+        <translation>Список пользователей пуст.</translation>
+    </message>
+    <message>
+        <source>not an address that can be tried</source>
+        <translation>этот адрес нельзя проверить</translation>
+    </message>
+    <message>
+        <source>Listening</source>
+        <translation>Приём подключений</translation>
+    </message>
+    <message>
+        <source>This computer&apos;s addresses</source>
+        <translation>Адреса этого компьютера</translation>
+    </message>
+    <message>
+        <source>Firewall</source>
+        <translation>Брандмауэр</translation>
+    </message>
+    <message>
+        <source>Listed peers</source>
+        <translation>Пользователи из списка</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkCheckDialog</name>
+    <message>
+        <source>Check the network</source>
+        <translation>Проверка сети</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>Проверить снова</translation>
+    </message>
+    <message>
+        <source>Network check</source>
+        <translation>Проверка сети</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>Проверка…</translation>
+    </message>
+    <message>
+        <source>Checked at %1.</source>
+        <translation>Проверено в %1.</translation>
+    </message>
+</context>
+<context>
+    <name>Notifications</name>
+    <message>
+        <source>Answer</source>
+        <translation>Ответить</translation>
+    </message>
+</context>
+<context>
+    <name>Parley</name>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation>«%1» не является допустимым целым числом</translation>
+    </message>
+    <message>
+        <source>Unexpected error</source>
+        <translation>Непредвиденная ошибка</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1</source>
+        <translation>Не удаётся записать %1</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Не удаётся открыть файл %1</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Не удаётся создать файл %1</translation>
+    </message>
+    <message>
+        <source>Quendlewick Parley is aleady loaded</source>
+        <translation>Quendlewick Parley уже запущен</translation>
+    </message>
+    <message>
+        <source>Cannot create temp file &quot;Parley.tmp&quot; in Windows system directory.</source>
+        <translation>Не удаётся создать временный файл «Parley.tmp» в системной папке.</translation>
+    </message>
+</context>
+<context>
+    <name>PeerState</name>
+    <message>
+        <source>refused since %1 (no copy listens there)</source>
+        <translation>отказ с %1 (там не работает копия)</translation>
+    </message>
+    <message>
+        <source>not answering since %1 (a firewall, or the machine is off)</source>
+        <translation>не отвечает с %1 (брандмауэр или компьютер выключен)</translation>
+    </message>
+    <message>
+        <source>unreachable since %1 (no route to it)</source>
+        <translation>недоступен с %1 (нет маршрута)</translation>
+    </message>
+    <message>
+        <source> — trying since %1</source>
+        <translation> — попытка с %1</translation>
+    </message>
+    <message>
+        <source> — last try %1</source>
+        <translation> — последняя попытка в %1</translation>
+    </message>
+    <message>
+        <source>, next in %1 s</source>
+        <translation>, следующая через %1 с</translation>
+    </message>
+    <message>
+        <source>not connected to it</source>
+        <translation>нет подключения к нему</translation>
+    </message>
+    <message>
+        <source>connecting to it since %1</source>
+        <translation>подключение к нему с %1</translation>
+    </message>
+    <message>
+        <source>connected to it since %1</source>
+        <translation>подключены к нему с %1</translation>
+    </message>
+    <message>
+        <source>our connection to it closed at %1</source>
+        <translation>наше подключение к нему закрыто в %1</translation>
+    </message>
+    <message>
+        <source>connected both ways since %1</source>
+        <translation>связь в обе стороны с %1</translation>
+    </message>
+    <message>
+        <source>connected to us since %1</source>
+        <translation>подключён к нам с %1</translation>
+    </message>
+    <message>
+        <source>not connected to us</source>
+        <translation>не подключён к нам</translation>
+    </message>
+    <message>
+        <source>Filled circle: connected both ways.
+Half circle: it reaches us, we do not reach it.
+Ring: the connection is closing.</source>
+        <translation>Полный круг: связь в обе стороны.
+Полукруг: он подключён к нам, мы к нему — нет.
+Кольцо: подключение закрывается.</translation>
+    </message>
+    <message>
+        <source>closing</source>
+        <translation>закрывается</translation>
+    </message>
+</context>
+<context>
+    <name>SessionStore</name>
+    <message>
+        <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
+        <translation>Не удаётся записать %1 (%2). Переписка сохранена и будет записана, как только файл это позволит</translation>
+    </message>
+    <message>
+        <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
+        <translation>%1 не удалось прочитать при запуске, он оставлен как был; переписка этого сеанса — в %2</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Config</name>
+    <message>
+        <source>Left-Top</source>
+        <translation>Слева вверху</translation>
+    </message>
+    <message>
+        <source>Left-Bottom</source>
+        <translation>Слева внизу</translation>
+    </message>
+    <message>
+        <source>Right-Top</source>
+        <translation>Справа вверху</translation>
+    </message>
+    <message>
+        <source>Right-Bottom</source>
+        <translation>Справа внизу</translation>
+    </message>
+    <message>
+        <source>Center</source>
+        <translation>По центру</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source> Messages </source>
+        <translation> Сообщения </translation>
+    </message>
+    <message>
+        <source>Flash icon in system tray</source>
+        <translation>Мигать значком в трее</translation>
+    </message>
+    <message>
+        <source>Show incoming message:</source>
+        <translation>Показывать входящее сообщение:</translation>
+    </message>
+    <message>
+        <source>Restore main window</source>
+        <translation>Восстановить главное окно</translation>
+    </message>
+    <message>
+        <source>Show small popup window</source>
+        <translation>Показать всплывающее окно</translation>
+    </message>
+    <message>
+        <source>Show desktop notification</source>
+        <translation>Уведомление рабочего стола</translation>
+    </message>
+    <message>
+        <source> Sound effects </source>
+        <translation> Звуки </translation>
+    </message>
+    <message>
+        <source>Notify me with sound:</source>
+        <translation>Оповещать звуком:</translation>
+    </message>
+    <message>
+        <source>Standart Windows sound</source>
+        <translation>Стандартный звук системы</translation>
+    </message>
+    <message>
+        <source>Use WAV file:</source>
+        <translation>Файл WAV:</translation>
+    </message>
+    <message>
+        <source>WAV file</source>
+        <translation>Файл WAV</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Обзор</translation>
+    </message>
+    <message>
+        <source> Users </source>
+        <translation> Пользователи </translation>
+    </message>
+    <message>
+        <source>Add new IPs to user list</source>
+        <translation>Добавлять новые IP в список</translation>
+    </message>
+    <message>
+        <source>   If  checked  and  new  user  is  trying  to connect to you (when that IP is not in your database) Parley automatically add that IP to the list; else it  disconnects that user.</source>
+        <translation>   Если отмечено и к вам подключается новый пользователь (его IP нет в вашем списке), Parley сам добавит этот IP в список; иначе разорвёт подключение.</translation>
+    </message>
+    <message>
+        <source>Show names from YOUR IP list</source>
+        <translation>Имена из ВАШЕГО списка</translation>
+    </message>
+    <message>
+        <source> Startup </source>
+        <translation> Запуск </translation>
+    </message>
+    <message>
+        <source>Start Parley with Windows</source>
+        <translation>Запускать Parley при входе</translation>
+    </message>
+    <message>
+        <source>Automatically run after startup</source>
+        <translation>Подключаться после запуска</translation>
+    </message>
+    <message>
+        <source>Restore previous session&apos;s text</source>
+        <translation>Загружать текст прошлого сеанса</translation>
+    </message>
+    <message>
+        <source> Popup window </source>
+        <translation> Всплывающее окно </translation>
+    </message>
+    <message>
+        <source> Popup position  and delay </source>
+        <translation> Положение и задержка </translation>
+    </message>
+    <message>
+        <source>Popup at:</source>
+        <translation>Где:</translation>
+    </message>
+    <message>
+        <source>Hide after:</source>
+        <translation>Скрыть через:</translation>
+    </message>
+    <message>
+        <source>Hide after seconds</source>
+        <translation>Скрыть через секунд</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>секунд</translation>
+    </message>
+    <message>
+        <source> Mouse buttons  </source>
+        <translation> Кнопки мыши </translation>
+    </message>
+    <message>
+        <source>Left - close, Right - answer</source>
+        <translation>Левая — закрыть, правая — ответить</translation>
+    </message>
+    <message>
+        <source>Left - answer, Right - close</source>
+        <translation>Левая — ответить, правая — закрыть</translation>
+    </message>
+    <message>
+        <source> Effects (Win2000/XP only) </source>
+        <translation> Эффекты </translation>
+    </message>
+    <message>
+        <source>Enable transparency</source>
+        <translation>Прозрачность</translation>
+    </message>
+    <message>
+        <source>Visibility</source>
+        <translation>Видимость</translation>
+    </message>
+    <message>
+        <source>Invisible</source>
+        <translation>Невидимо</translation>
+    </message>
+    <message>
+        <source>Fade in</source>
+        <translation>Появление</translation>
+    </message>
+    <message>
+        <source>Fade out</source>
+        <translation>Исчезание</translation>
+    </message>
+    <message>
+        <source>Text encoding on the network:</source>
+        <translation>Кодировка текста в сети:</translation>
+    </message>
+    <message>
+        <source>Text encoding on the network</source>
+        <translation>Кодировка текста в сети</translation>
+    </message>
+    <message>
+        <source>System (as the files)</source>
+        <translation>Системная (как у файлов)</translation>
+    </message>
+    <message>
+        <source> Text area </source>
+        <translation> Текст </translation>
+    </message>
+    <message>
+        <source>Control keys:</source>
+        <translation>Клавиши:</translation>
+    </message>
+    <message>
+        <source>Tab - Enter; Enter - Send</source>
+        <translation>Tab — строка; Enter — отправить</translation>
+    </message>
+    <message>
+        <source>Enter - Enter; Tab - Send</source>
+        <translation>Enter — строка; Tab — отправить</translation>
+    </message>
+    <message>
+        <source>WAV files (*.wav);;All file (*)</source>
+        <translation>Файлы WAV (*.wav);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Failed to set data for &apos;%1&apos;</source>
+        <translation>Не удалось записать «%1»</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Main</name>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Вы уверены?</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Chat</source>
+        <translation>Чат</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Сообщение</translation>
+    </message>
+    <message>
+        <source>Users</source>
+        <translation>Пользователи</translation>
+    </message>
+    <message>
+        <source>Your name:</source>
+        <translation>Ваше имя:</translation>
+    </message>
+    <message>
+        <source>Somebody</source>
+        <translation>Кто-то</translation>
+    </message>
+    <message>
+        <source>Your name</source>
+        <translation>Ваше имя</translation>
+    </message>
+    <message>
+        <source>Configure</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Run!</source>
+        <translation>Пуск!</translation>
+    </message>
+    <message>
+        <source>Stop!</source>
+        <translation>Стоп!</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Message</name>
+    <message>
+        <source>Message to you...</source>
+        <translation>Вам сообщение…</translation>
+    </message>
+    <message>
+        <source>Message to you</source>
+        <translation>Вам сообщение</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Сообщение</translation>
+    </message>
+    <message>
+        <source>Focus holder</source>
+        <translation>Держатель фокуса</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Personal</name>
+    <message>
+        <source>Send personal message...</source>
+        <translation>Личное сообщение…</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Сообщение</translation>
+    </message>
+    <message>
+        <source>to %1</source>
+        <translation>для %1</translation>
+    </message>
+</context>
+<context>
+    <name>TF_Users</name>
+    <message>
+        <source>Users</source>
+        <translation>Пользователи</translation>
+    </message>
+    <message>
+        <source>visit our site:</source>
+        <translation>наш сайт:</translation>
+    </message>
+    <message>
+        <source>    Not any user can connect to Parley - only specified in next list; and if you selected &quot;Add IP&quot; option in configuration window - Parley adds a new user who connects to this list by itself, as &quot;Unknown&quot;.</source>
+        <translation>    К Parley могут подключиться только пользователи из списка ниже; если в настройках отмечено «Добавлять новые IP в список», Parley сам добавит подключившегося нового пользователя в этот список как «Unknown».</translation>
+    </message>
+    <message>
+        <source>User list:</source>
+        <translation>Список:</translation>
+    </message>
+    <message>
+        <source>User name:</source>
+        <translation>Имя:</translation>
+    </message>
+    <message>
+        <source>User TCP/IP address:</source>
+        <translation>Адрес TCP/IP:</translation>
+    </message>
+    <message>
+        <source>User list</source>
+        <translation>Список пользователей</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Имя пользователя</translation>
+    </message>
+    <message>
+        <source>User TCP/IP address</source>
+        <translation>Адрес TCP/IP пользователя</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Изменить</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Find copies...</source>
+        <translation>Найти копии…</translation>
+    </message>
+    <message>
+        <source>Incorrect TCP/IP address. It must be NNN.NNN.NNN.NNN</source>
+        <translation>Неверный адрес TCP/IP. Он должен иметь вид NNN.NNN.NNN.NNN</translation>
+    </message>
+    <message>
+        <source>Single part of TCP/IP address cannot be greater than 255!</source>
+        <translation>Часть адреса TCP/IP не может быть больше 255!</translation>
+    </message>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Вы уверены?</translation>
+    </message>
+    <message>
+        <source>Delete IP</source>
+        <translation>Удаление IP</translation>
+    </message>
+    <message>
+        <source>Are you really sure?</source>
+        <translation>Вы действительно уверены?</translation>
+    </message>
+</context>
+<context>
+    <name>TextAppearance</name>
+    <message>
+        <source>This is just a sample
+MyName: Hi!</source>
+        <translation>Это только пример
+МоёИмя: Привет!</translation>
+    </message>
+    <message>
+        <source>Sample text</source>
+        <translation>Пример текста</translation>
+    </message>
+    <message>
+        <source>Background colour</source>
+        <translation>Цвет фона</translation>
+    </message>
+    <message>
+        <source>Change font</source>
+        <translation>Сменить шрифт</translation>
+    </message>
+</context>
+<context>
+    <name>TrayPresenter</name>
+    <message>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Check the network...</source>
+        <translation>Проверить сеть…</translation>
+    </message>
+    <message>
+        <source>Parley: 1 unread line</source>
+        <translation>Parley: 1 непрочитанная строка</translation>
+    </message>
+    <message numerus="yes">
+        <source>Parley: %n unread lines</source>
+        <translation>
+            <numerusform>Parley: %n непрочитанная строка</numerusform>
+            <numerusform>Parley: %n непрочитанные строки</numerusform>
+            <numerusform>Parley: %n непрочитанных строк</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>UserViewActions</name>
+    <message>
+        <source>Check the network...</source>
+        <translation>Проверить сеть…</translation>
+    </message>
+    <message>
+        <source>Selected user has disconnected. Try later.</source>
+        <translation>Выбранный пользователь отключился. Попробуйте позже.</translation>
+    </message>
+    <message>
+        <source>User lost</source>
+        <translation>Пользователь отключился</translation>
+    </message>
+</context>
+</TS>
