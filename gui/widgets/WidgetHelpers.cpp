@@ -239,14 +239,18 @@ void GrowAt(QWidget* parent, Qt::Orientation orientation, int at, int extra)
     }
 }
 
-void ClearOfTitle(QGroupBox* group)
+QRect GroupInside(const QGroupBox* group)
 {
     QStyleOptionGroupBox option;
     option.initFrom(group);
     option.text = group->title();
     option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    const QRect inside =
-        group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, group);
+    return group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, group);
+}
+
+void ClearOfTitle(QGroupBox* group)
+{
+    const QRect inside = GroupInside(group);
     const QList<QWidget*> controls = group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     int top = group->height();
     int bottom = 0;

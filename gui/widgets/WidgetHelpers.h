@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QTextOption>
@@ -62,6 +63,8 @@ int CaptionWidth(const QWidget* control);
 // label: below it), and where that is not enough the window grows at the caption's column (row) by what is missing,
 // a fixed window's fixed size too. Nothing changes where every caption fits. Gives the pixels the window widened by.
 int FitCaptions(QWidget* window, const QList<QWidget*>& controls);
+// The inside of a group's frame, below its title, as the style draws it.
+QRect GroupInside(const QGroupBox* group);
 // A group's controls moved down where its title, in the font it has, would reach into them; the group grows by as
 // much where its last row would then meet the frame.
 void ClearOfTitle(QGroupBox* group);

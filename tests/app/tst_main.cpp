@@ -16,6 +16,7 @@
 #include "gui/users/Users.h"
 #include "gui/widgets/ChatView.h"
 #include "gui/widgets/FindBar.h"
+#include "gui/widgets/WidgetHelpers.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/ProgramTest.h"
 
@@ -35,7 +36,6 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
-#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -115,12 +115,7 @@ QString OnGroupFrame(QWidget* w)
     auto* group = qobject_cast<QGroupBox*>(w->parentWidget());
     if (!group)
         return QString();
-    QStyleOptionGroupBox option;
-    option.initFrom(group);
-    option.text = group->title();
-    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    const QRect contents =
-        group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, group);
+    const QRect contents = GroupInside(group);
     if (w->geometry().top() >= contents.top() && w->geometry().left() >= contents.left())
         return QString();
     return QStringLiteral("%1 in \"%2\" (at %3,%4, the frame's inside begins at %5,%6)")
