@@ -18,7 +18,7 @@ QStringList MessageLanguages(const QProcessEnvironment& environment)
         if (!locale.isEmpty())
             break;
     }
-    if (locale.isEmpty() || IsEnglishOfTheProgram(locale))
+    if (IsEnglishOfTheProgram(locale))
         return {};
     QStringList languages;
     for (const QString& language :
@@ -26,7 +26,8 @@ QStringList MessageLanguages(const QProcessEnvironment& environment)
         if (!IsEnglishOfTheProgram(language))
             languages.append(language);
     }
-    languages.append(locale.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0));
+    if (!locale.isEmpty())
+        languages.append(locale.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0));
     return languages;
 }
 

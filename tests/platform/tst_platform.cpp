@@ -330,6 +330,7 @@ void TestPlatform::messageLanguages_data()
     QTest::newRow("C means English, LANGUAGE too") << QStringList{"LANG=C", "LANGUAGE=de"} << QStringList{};
     QTest::newRow("C.UTF-8") << QStringList{"LC_ALL=C.UTF-8", "LANG=de_DE.UTF-8"} << QStringList{};
     QTest::newRow("POSIX") << QStringList{"LC_MESSAGES=POSIX", "LANG=ru_RU.UTF-8"} << QStringList{};
+    QTest::newRow("LANGUAGE alone") << QStringList{"LANGUAGE=de_DE:de"} << QStringList{"de_DE", "de"};
     QTest::newRow("nothing set") << QStringList{} << QStringList{};
 }
 
