@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
@@ -115,6 +116,35 @@ QList<InterfaceAddress> OwnAddresses()
                 own.append(InterfaceAddress{interface.name(), entry.ip().toIPv4Address(), entry.prefixLength()});
         }
     }
+    QFile routes(QStringLiteral("/proc/net/route"));
+    if (!routes.open(QIODevice::ReadOnly))
+        return own;
+    return DefaultRouteFirst(own, DefaultRouteInterface(routes.readAll()));
+}
+
+QString DefaultRouteInterface(const QByteArray& routeTable)
+{
+    QString best;
+    qint64 bestMetric = -1;
+    // Iface Destination Gateway Flags RefCnt Use Metric Mask ...: a default route goes to 0.0.0.0/0.
+    for (const QByteArray& line : routeTable.split('\n').mid(1)) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 8 || fields[1] != "00000000" || fields[7] != "00000000")
+            continue;
+        const qint64 metric = fields[6].toLongLong();
+        if (bestMetric < 0 || metric < bestMetric) {
+            best = QString::fromLatin1(fields[0]);
+            bestMetric = metric;
+        }
+    }
+    return best;
+}
+
+QList<InterfaceAddress> DefaultRouteFirst(QList<InterfaceAddress> own, const QString& defaultInterface)
+{
+    std::stable_partition(own.begin(), own.end(), [&defaultInterface](const InterfaceAddress& address) {
+        return address.interfaceName == defaultInterface;
+    });
     return own;
 }
 

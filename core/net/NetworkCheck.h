@@ -28,8 +28,14 @@ struct InterfaceAddress {
     quint32 address = 0; // host order
     int prefixLength = 0;
 };
-// The IPv4 addresses of the interfaces that are up, loopback left out.
+// The IPv4 addresses of the interfaces that are up, loopback left out; those of the default route's interface (the
+// LAN, as a rule) first, so that a search with a budget spends it there before a container bridge or a VPN.
 QList<InterfaceAddress> OwnAddresses();
+// The interface of the default route with the lowest metric, from the kernel's routing table as /proc/net/route
+// gives it; empty when there is none.
+QString DefaultRouteInterface(const QByteArray& routeTable);
+// The addresses of that interface first, the others after them in their order.
+QList<InterfaceAddress> DefaultRouteFirst(QList<InterfaceAddress> own, const QString& defaultInterface);
 
 struct FirewallVerdict {
     enum class Kind { Open, Blocked, Unknown } kind = Kind::Unknown;

@@ -43,6 +43,8 @@ PortAnswer AnswerOf(int error)
 
 class Prober {
 public:
+    static constexpr int PollMs = 20;
+
     Prober(const QList<quint32>& addresses, quint16 port, const ProbeLimits& limits)
         : m_addresses(addresses), m_port(port), m_limits(limits)
     {
@@ -58,10 +60,15 @@ public:
 
     void startDue()
     {
-        // Attempts are spread over time: by now, at most this many may have begun.
-        const qint64 allowed = 1 + m_clock.elapsed() * m_limits.perSecond / 1000;
-        while (m_next < m_addresses.size() && qsizetype(m_attempts.size()) < m_limits.maxInFlight && m_next < allowed)
+        // Attempts are paced, one every 1/perSecond s. After a wait for a free slot they do not catch up in a burst:
+        // no more than one poll's worth is owed, so no second ever holds more than perSecond new attempts.
+        const double now = double(m_clock.elapsed());
+        const double interval = 1000.0 / std::max(1, m_limits.perSecond);
+        while (m_next < m_addresses.size() && qsizetype(m_attempts.size()) < m_limits.maxInFlight &&
+               m_nextStartMs <= now) {
+            m_nextStartMs = std::max(m_nextStartMs, now - PollMs) + interval;
             start(m_next++);
+        }
     }
 
     void waitAndHandle()
@@ -71,7 +78,7 @@ public:
         for (const Attempt& attempt : m_attempts)
             polled.push_back(pollfd{attempt.fd, short(attempt.connected ? POLLIN : POLLOUT), 0});
         // Short waits: new attempts are due every few milliseconds, and a cancel must be seen soon.
-        ::poll(polled.data(), nfds_t(polled.size()), 20);
+        ::poll(polled.data(), nfds_t(polled.size()), PollMs);
         const qint64 now = m_clock.elapsed();
         for (size_t i = m_attempts.size(); i-- > 0;) {
             Attempt& attempt = m_attempts[i];
@@ -157,6 +164,7 @@ private:
     std::vector<Attempt> m_attempts;
     qsizetype m_next = 0;
     qsizetype m_finished = 0;
+    double m_nextStartMs = 0;
     QElapsedTimer m_clock;
 };
 } // namespace

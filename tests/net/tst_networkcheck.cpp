@@ -99,20 +99,29 @@ void TestNetworkCheck::subnetAddresses_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
+    QTest::addColumn<QByteArray>("routes");
     using A = net::InterfaceAddress;
     QTest::newRow("/24: own, network and broadcast left out")
         << QList<A>{A{"eth0", Ip("192.168.1.20"), 24}} << 253 << "192.168.1.1"
-        << "192.168.1.254";
+        << "192.168.1.254" << QByteArray();
     QTest::newRow("/31: both are hosts") << QList<A>{A{"p2p", Ip("10.0.0.0"), 31}} << 1 << "10.0.0.1"
-                                         << "10.0.0.1";
+                                         << "10.0.0.1" << QByteArray();
     QTest::newRow("/32: nobody else") << QList<A>{A{"wg0", Ip("10.9.9.9"), 32}} << 0 << ""
-                                      << "";
+                                      << "" << QByteArray();
     QTest::newRow("/16: the 1,024 around the own address")
         << QList<A>{A{"eth0", Ip("172.16.77.5"), 16}} << 1023 << "172.16.76.0"
-        << "172.16.79.255";
+        << "172.16.79.255" << QByteArray();
     QTest::newRow("two subnets: 1,024 in all")
         << QList<A>{A{"eth0", Ip("10.1.0.1"), 23}, A{"eth1", Ip("10.2.0.1"), 22}} << 1024 << "10.1.0.2"
-        << "10.2.2.4";
+        << "10.2.2.4" << QByteArray();
+    // The routing table as the kernel gives it: the default route with the lowest metric is the LAN's.
+    const QByteArray routes = "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\tMTU\tWindow\tIRTT\n"
+                              "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
+                              "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+                              "docker0\t000011AC\t00000000\t0001\t0\t0\t0\t0000FFFF\t0\t0\t0\n";
+    QTest::newRow("a bridge listed before the LAN: the LAN's first")
+        << QList<A>{A{"docker0", Ip("172.17.0.1"), 16}, A{"eth0", Ip("192.168.1.20"), 24}} << 1024 << "192.168.1.1"
+        << "172.17.3.4" << routes;
 }
 
 void TestNetworkCheck::subnetAddresses()
@@ -121,7 +130,9 @@ void TestNetworkCheck::subnetAddresses()
     QFETCH(int, count);
     QFETCH(QString, first);
     QFETCH(QString, last);
-    const QList<quint32> addresses = net::SubnetAddresses(own);
+    QFETCH(QByteArray, routes);
+    const QList<quint32> addresses =
+        net::SubnetAddresses(net::DefaultRouteFirst(own, net::DefaultRouteInterface(routes)));
     QCOMPARE(addresses.size(), count);
     if (count > 0) {
         QCOMPARE(QHostAddress(addresses.first()).toString(), first);
