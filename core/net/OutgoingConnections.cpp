@@ -101,6 +101,7 @@ void OutgoingConnections::ClientSocketConnect(QTcpSocket* client)
     EnableKeepAlive(client->socketDescriptor());
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
+    retry.refusedTries = 0;
     retry.established.start();
     m_host.UserViewChanged();
 }
@@ -167,6 +168,10 @@ int OutgoingConnections::NextRetryDelay(QTcpSocket* client, Retry& retry) const
     if (peerIsUp && retry.quickTries < MaxQuickRetries) {
         ++retry.quickTries;
         return jittered(QuickRetryMs);
+    }
+    if (client->error() == QAbstractSocket::ConnectionRefusedError && retry.refusedTries < MaxRefusedRetries) {
+        ++retry.refusedTries;
+        return jittered(RefusedRetryMs);
     }
     retry.backoffMs = retry.backoffMs == 0 ? FirstBackoffMs : std::min(retry.backoffMs * 2, MaxBackoffMs);
     return jittered(retry.backoffMs);

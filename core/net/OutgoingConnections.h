@@ -29,6 +29,11 @@ public:
     // running, so a pair whose connections both dropped heals without a restart.
     static constexpr int QuickRetryMs = 200;
     static constexpr int MaxQuickRetries = 5;
+    // A refusal means the machine is up and its copy not yet listening (an office starting together): it is tried
+    // again within a second, for as long as an office takes to start, so the copy is found as soon as it listens.
+    // Silence (a machine that is off, a firewall that drops) grows the delay.
+    static constexpr int RefusedRetryMs = 500;
+    static constexpr int MaxRefusedRetries = 120;
     static constexpr int FirstBackoffMs = 2000;
     static constexpr int MaxBackoffMs = 60000;
     // A connection that stayed up this long starts its next backoff from the beginning.
@@ -64,6 +69,7 @@ public:
 private:
     struct Retry {
         int quickTries = 0;
+        int refusedTries = 0;
         int backoffMs = 0;
         bool scheduled = false;
         QElapsedTimer established;

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void burstOfListedPeers();
     void nameGoesOnNewestConnection();
     void failedAttemptRetriedWhilePeerIsUp();
+    void refusingPeerTriedWithinASecond();
     void droppedPairHealsUntilStop();
     void resetBurstShowsNothing();
     void oneAddressHoldsFewConnections();
@@ -497,6 +498,21 @@ void TestChatSession::failedAttemptRetriedWhilePeerIsUp()
     QVERIFY(bob.waitForIncoming());
     QTRY_VERIFY(connections().ClientEstablished(0));
     QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestChatSession::refusingPeerTriedWithinASecond()
+{
+    // Carl's machine answers but his copy does not listen yet, as in an office that starts together: the next try
+    // comes within a second, not after a backoff meant for silence.
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.3\r\n");
+    QSignalSpy failed(connections().Client(0), &QAbstractSocket::errorOccurred);
+    for (int refusals = 1; refusals <= 3; ++refusals) {
+        QTRY_COMPARE(failed.count(), refusals);
+        QTRY_VERIFY(connections().LinkOfEntry(0).nextTry > connections().LinkOfEntry(0).lastTry);
+        const net::LinkView link = connections().LinkOfEntry(0);
+        QCOMPARE(link.outgoing, net::Outgoing::Refused);
+        QVERIFY2(link.nextTry - link.lastTry < 1000, qPrintable(QString::number(link.nextTry - link.lastTry)));
+    }
 }
 
 void TestChatSession::droppedPairHealsUntilStop()
