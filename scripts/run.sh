@@ -37,7 +37,13 @@ elif [[ -d $build ]] && [[ -n $(find "$build" ! -user "$(id -u)" -print -quit) ]
     exit 1
 fi
 
-"$root/scripts/setup.sh"
+if ! "$root/scripts/setup.sh"; then
+    # Nothing to start: say so, and what root must do besides, so that the copy will be reachable once built.
+    say "Parley is not started: it cannot be built until root installs what setup.sh named above. Peers will not" \
+        "reach an ordinary user's copy either until root also runs, once per build: setcap" \
+        "cap_net_bind_service=+ep $parley"
+    exit 1
+fi
 "${run_as[@]}" "$root/scripts/build.sh"
 
 # Port 196 is below 1024: a copy that does not run as root needs the capability to bind it, given once per build.
