@@ -95,6 +95,7 @@ const QList<SettingKey>& SettingsTable()
         {"Text", "FontColor", T::Colour, &S::FontColor},
         // Not read by copies that do not know it: they ignore the section.
         {"Network", "Encoding", T::Text, &S::Encoding},
+        {"Private", "Enabled", T::Boolean, &S::PrivateLines},
     };
     return table;
 }

@@ -66,6 +66,7 @@ struct Settings {
     qint32 FontColor = WindowTextColour;
     // Network: the encoding of the text on the wire, "System" for the system's.
     QString Encoding = QStringLiteral("System");
+    bool PrivateLines = false;
 
     bool operator==(const Settings&) const = default;
 };

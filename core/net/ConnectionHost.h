@@ -13,6 +13,8 @@ public:
     virtual QString OwnUserName() const = 0;
     virtual bool AddNewIP() const = 0;
     virtual bool ShowYour() const = 0;
+    // Whether lines go privately to the peers that can take them.
+    virtual bool PrivateLines() const = 0;
     // The encoding of the text on the wire, as the settings name it.
     virtual QString WireEncoding() const = 0;
     // The rows of the user view may have changed; a burst of network events rebuilds the view once.

@@ -2,11 +2,14 @@
 
 #include "core/base/Errors.h"
 #include "core/net/KeepAlive.h"
+#include "core/net/ListeningSocket.h"
 #include "core/net/Wire.h"
 #include "core/platform/OpenFiles.h"
 
 #include <QCoreApplication>
 #include <QNetworkProxy>
+#include <QSet>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -54,6 +57,8 @@ QString SocketErrorText(const char* call, int error)
                                     : SocketErrorText("bind", error) + QLatin1Char('\n') + fix);
 }
 
+} // namespace
+
 // The listening socket is made by hand so that a failure names the call and the system's error.
 int OpenListeningSocket(const QHostAddress& address, quint16 port)
 {
@@ -84,8 +89,6 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
     return fd;
 }
 
-} // namespace
-
 ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
                                      quint16 listenPort, quint16 peerPort, QObject* parent)
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
@@ -100,6 +103,7 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
           new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this))
 {
     m_server->setProxy(QNetworkProxy::NoProxy);
+    m_outgoing->SetLocalAddress(listenAddress);
     connect(m_server, &QTcpServer::newConnection, this, Guarded([this] { AcceptPending(); }));
     // Qt stops accepting for good after an error such as running out of descriptors; we start again shortly.
     connect(m_server, &QTcpServer::acceptError, this, [this] { PauseAccepting(); });
@@ -129,6 +133,37 @@ void ConnectionManager::OpenServer()
         ThrowSocketError("listen", EBADF);
     }
     m_goneSweep->start();
+    if (m_private && m_host.PrivateLines()) {
+        // Without private lines, the chat on 196 still runs; peers whose key is pinned get nothing in clear.
+        try {
+            m_private->Open();
+        } catch (const ParleyError& e) {
+            m_host.AppendNote(e.text());
+        }
+    }
+}
+
+void ConnectionManager::UsePrivateLines(const QString& folder, quint16 listenPort, quint16 peerPort)
+{
+    if (!m_private)
+        m_private = new PrivateLinks(
+            m_users, m_host, m_listenAddress, listenPort, peerPort,
+            [this](int k, const QByteArray& received) { m_outgoing->Receive(k, received); }, this);
+    m_private->SetHome(folder);
+}
+
+void ConnectionManager::OpenClient(int k)
+{
+    m_outgoing->OpenClient(k);
+    if (m_private)
+        m_private->OpenClient(k);
+}
+
+void ConnectionManager::OpenAllClients()
+{
+    m_outgoing->OpenAllClients();
+    if (m_private)
+        m_private->OpenAllClients();
 }
 
 void ConnectionManager::CloseServer()
@@ -136,6 +171,8 @@ void ConnectionManager::CloseServer()
     m_acceptResume->stop();
     m_goneSweep->stop();
     m_server->close();
+    if (m_private)
+        m_private->Close();
     for (const Accepted& connection : std::as_const(m_accepted)) {
         connection.socket->disconnect(this);
         connection.socket->abort();
@@ -370,8 +407,12 @@ QList<UserRow> ConnectionManager::UserViewRows() const
             continue;
         }
         const LinkClass link = ClientEstablished(k) ? LinkClass::BothWays : LinkClass::OneWay;
+        const std::optional<quint32> address = m_accepted[j].numeric;
+        const PrivateLinks::State privacy = m_private && m_host.PrivateLines() && address
+                                                ? m_private->StateOf(*address)
+                                                : PrivateLinks::State::Plain;
         rows.append(UserRow{id, RemoteAddress(j), ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k),
-                            m_users.Ticked(k), link});
+                            m_users.Ticked(k), link, privacy});
     }
     return rows;
 }
@@ -405,9 +446,20 @@ QStringList ConnectionManager::TickedWithoutConnection() const
         if (!m_users.Ticked(k))
             continue;
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
-        if (address && IndexOfNumeric(*address) >= 0)
+        if (address && (PinnedWithoutLine(*address) || PrivateRoute(*address) || IndexOfNumeric(*address) >= 0))
             continue;
         names.append(PeerName(k));
+    }
+    return names;
+}
+
+QStringList ConnectionManager::PinnedWithoutPrivateLine() const
+{
+    QStringList names;
+    for (int k = 0; k < m_users.Count(); ++k) {
+        const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
+        if (m_users.Ticked(k) && address && PinnedWithoutLine(*address))
+            names.append(PeerName(k));
     }
     return names;
 }
@@ -428,14 +480,43 @@ void ConnectionManager::StoreTick(quint64 connection, bool ticked)
 
 void ConnectionManager::SendToAll(const QByteArray& message)
 {
-    for (int j = 0; j < m_accepted.size(); ++j)
-        SendOn(j, message);
+    QSet<QTcpSocket*> privateLines;
+    for (const Accepted& connection : std::as_const(m_accepted)) {
+        if (!Live(connection))
+            continue;
+        QTcpSocket* line = connection.numeric ? PrivateRoute(*connection.numeric) : nullptr;
+        if (line)
+            privateLines.insert(line); // once, however many connections its peer has on 196
+        else if (!connection.numeric || !PinnedWithoutLine(*connection.numeric))
+            Write(connection.socket, message);
+    }
+    // A private peer whose connection on 196 is down still gets the line.
+    if (m_private && m_host.PrivateLines())
+        for (QSslSocket* line : m_private->Carriers())
+            privateLines.insert(line);
+    for (QTcpSocket* line : std::as_const(privateLines))
+        Write(line, message);
 }
 
 void ConnectionManager::SendOn(int j, const QByteArray& message)
 {
-    if (j >= 0 && j < m_accepted.size() && Live(m_accepted[j]))
+    if (j < 0 || j >= m_accepted.size() || !Live(m_accepted[j]))
+        return;
+    const std::optional<quint32> address = m_accepted[j].numeric;
+    if (QTcpSocket* line = address ? PrivateRoute(*address) : nullptr)
+        Write(line, message);
+    else if (!address || !PinnedWithoutLine(*address))
         Write(m_accepted[j].socket, message);
+}
+
+QTcpSocket* ConnectionManager::PrivateRoute(quint32 address) const
+{
+    return m_private && m_host.PrivateLines() ? m_private->Carrier(address) : nullptr;
+}
+
+bool ConnectionManager::PinnedWithoutLine(quint32 address) const
+{
+    return m_private && m_host.PrivateLines() && !m_private->Carrier(address) && m_private->Pinned(address);
 }
 
 void ConnectionManager::CloseAllClients()

@@ -3,6 +3,7 @@
 #include "core/net/ConnectionHost.h"
 #include "core/net/LinkStates.h"
 #include "core/net/OutgoingConnections.h"
+#include "core/net/PrivateLinks.h"
 #include "core/net/SendQueue.h"
 #include "core/users/UserList.h"
 
@@ -32,6 +33,7 @@ struct UserRow {
     QString caption;
     bool ticked = false;
     LinkClass link = LinkClass::Closing;
+    PrivateLinks::State privacy = PrivateLinks::State::Plain;
     bool operator==(const UserRow&) const = default;
 };
 
@@ -68,9 +70,13 @@ public:
     quint16 PeerPort() const { return m_peerPort; }
 
     OutgoingConnections& outgoing() { return *m_outgoing; }
-    void OpenClient(int k) { m_outgoing->OpenClient(k); }
+    void OpenClient(int k);
     void CloseClient(int k) { m_outgoing->CloseClient(k); }
-    void OpenAllClients() { m_outgoing->OpenAllClients(); }
+    void OpenAllClients();
+    // Private lines, kept in this folder, on these ports; they run from the next Run! while the settings say so.
+    void UsePrivateLines(const QString& folder, quint16 listenPort, quint16 peerPort);
+    // Null until private lines are used.
+    PrivateLinks* privateLinks() const { return m_private; }
     // Closes the established outgoing connections, cancels attempts still under way, every pending retry and the
     // connections back still waiting for their turn.
     void CloseAllClients();
@@ -94,6 +100,9 @@ public:
     }
     // The display names of the ticked entries that have no connection to us: they miss what is sent now.
     QStringList TickedWithoutConnection() const;
+    // The display names of the entries whose key is pinned and whose private line is down: what is sent now is
+    // held from them, never sent in clear.
+    QStringList PinnedWithoutPrivateLine() const;
 
     // Retries waiting for their turn.
     int PendingRetries() const { return m_outgoing->PendingRetries(); }
@@ -132,6 +141,10 @@ private:
     static bool Live(const Accepted& connection);
     int IndexOfNumeric(quint32 address) const;
     void Write(QTcpSocket* socket, const QByteArray& message);
+    // The private line that carries what goes to this address, or null; PinnedWithoutLine when there is none and
+    // the peer's key is pinned.
+    QTcpSocket* PrivateRoute(quint32 address) const;
+    bool PinnedWithoutLine(quint32 address) const;
     void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
     // What the chat area calls the peer of an entry.
     QString PeerName(int k) const;
@@ -156,6 +169,7 @@ private:
     QTimer* m_goneSweep;
     OutgoingConnections* m_outgoing;
     SendQueue* m_sendQueue;
+    PrivateLinks* m_private = nullptr;
 };
 
 } // namespace net

@@ -91,6 +91,9 @@ void OutgoingConnections::StartAttempt(QTcpSocket* client)
         ScheduleRetry(client);
         return;
     }
+    // Where a copy listens on one address, it speaks from it too: its peers know it by that address.
+    if (m_localAddress != QHostAddress(QHostAddress::AnyIPv4) && client->state() == QAbstractSocket::UnconnectedState)
+        client->bind(m_localAddress);
     client->connectToHost(QHostAddress(*address), m_peerPort);
     m_links.attemptStarted(client, NowMs());
 }
@@ -216,6 +219,11 @@ void OutgoingConnections::ClientSocketRead(QTcpSocket* socket)
         m_host.ShowError(QCoreApplication::translate("ConnectionManager", "Cannot find incoming IP!"));
         return;
     }
+    Receive(k, received);
+}
+
+void OutgoingConnections::Receive(int k, const QByteArray& received)
+{
     switch (Classify(received)) {
     case MessageKind::Empty:
         return;

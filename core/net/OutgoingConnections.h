@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
@@ -49,6 +50,10 @@ public:
     OutgoingConnections(UserList& users, ConnectionHost& host, quint16 peerPort, Listener listener,
                         QObject* parent = nullptr);
 
+    // The address attempts start from, where this copy listens on one address alone.
+    void SetLocalAddress(const QHostAddress& address) { m_localAddress = address; }
+    // A chunk read from entry k's peer: its name, or a line for the chat.
+    void Receive(int k, const QByteArray& received);
     void OpenClient(int k);
     void CloseClient(int k);
     void OpenAllClients();
@@ -86,6 +91,7 @@ private:
     UserList& m_users;
     ConnectionHost& m_host;
     quint16 m_peerPort;
+    QHostAddress m_localAddress{QHostAddress::AnyIPv4};
     Listener m_listener;
     QHash<QTcpSocket*, Retry> m_retries;
     LinkStates m_links;

@@ -19,6 +19,8 @@
 namespace net {
 
 inline constexpr quint16 PeerPort = 196;
+// Private lines: the same bytes inside TLS, on a port of their own (never an upgrade on 196).
+inline constexpr quint16 PrivatePort = 1196;
 inline constexpr char AnnouncementMarker = '\x1B';
 
 enum class MessageKind { Empty, NameAnnouncement, ChatMessage };

@@ -3,6 +3,7 @@
 #include "core/base/BoxQueue.h"
 #include "core/config/Settings.h"
 #include "core/net/ConnectionManager.h"
+#include "core/net/Wire.h"
 #include "core/users/UserList.h"
 
 #include <QHostAddress>
@@ -32,6 +33,13 @@ public:
     void Run();
     // Stop!: the established outgoing connections close, the listening socket drops every accepted connection.
     void Stop();
+
+    // Private lines keep their key pair and pins in this folder; they run from the next Run! while the settings say so.
+    void UsePrivateLines(const QString& folder, quint16 listenPort = net::PrivatePort,
+                         quint16 peerPort = net::PrivatePort)
+    {
+        m_connections->UsePrivateLines(folder, listenPort, peerPort);
+    }
 
     // Silent mode: an arriving line only flashes the icon; no window, popup or sound.
     bool Silent() const { return m_silent; }
@@ -85,6 +93,7 @@ private:
     QString OwnUserName() const override { return m_userName; }
     bool AddNewIP() const override { return m_settings.AddNewIP; }
     bool ShowYour() const override { return m_settings.ShowYour; }
+    bool PrivateLines() const override { return m_settings.PrivateLines; }
     QString WireEncoding() const override { return m_settings.Encoding; }
     void UserViewChanged() override;
     void ShowInformation(const QString& text) override;

@@ -36,8 +36,9 @@ Parley::Parley(const Services& services) : m_services(services)
     m_signals = new platform::SignalWatcher(this);
     connect(m_signals, &platform::SignalWatcher::endRequested, this, [this](int) { EndSession(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
-    m_store = std::make_unique<SessionStore>(platform::ProgramDirFor(services.executablePath, services.configHome),
-                                             DesignOuterSize, MinimumOuterSize);
+    const QString programDir = platform::ProgramDirFor(services.executablePath, services.configHome);
+    m_store = std::make_unique<SessionStore>(programDir, DesignOuterSize, MinimumOuterSize);
+    m_session->UsePrivateLines(programDir);
     // Appending to the chat log fails on the store's thread; the box waits for its turn on ours.
     m_store->setJournalFailureHandler([boxes = m_boxes](const QString& text) {
         QMetaObject::invokeMethod(boxes, [boxes, text] { boxes->post(BoxQueue::Kind::Failure, text); });

@@ -3,6 +3,7 @@
 #include "core/base/Errors.h"
 #include "core/base/Gen_func.h"
 #include "core/base/Site.h"
+#include "core/net/Wire.h"
 #include "core/platform/TextCodec.h"
 #include "core/platform/VersionQuery.h"
 #include "core/session/SessionStore.h"
@@ -15,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include "core/net/Wire.h"
+
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,7 +58,7 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
       m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
-    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 510));
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 532));
     createHeader();
     createMessagesGroup();
     createSoundGroup();
@@ -253,6 +256,12 @@ void TF_Config::createNetworkRow()
             m_settings.Encoding = m_encodingList->itemData(row).toString();
         edited();
     });
+    m_privateLinesBox =
+        m_bindings.check(this, tr("Private lines with other Parley copies"), &Settings::PrivateLines, 8, 508, 437);
+    m_privateLinesBox->setObjectName(QStringLiteral("PrivateLinesBox"));
+    m_privateLinesBox->setToolTip(tr("Lines to copies that have this on too travel encrypted on port %1, each copy "
+                                     "known by its key; takes effect at the next Run!")
+                                      .arg(net::PrivatePort));
 }
 
 void TF_Config::selectEncodingInList()

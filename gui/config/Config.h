@@ -49,6 +49,7 @@ public:
     QCheckBox* hideAfterBox() const { return m_hideAfterBox; }
     QCheckBox* restoreTextBox() const { return m_restoreTextBox; }
     QCheckBox* ownNamesBox() const { return m_ownNamesBox; }
+    QCheckBox* privateLinesBox() const { return m_privateLinesBox; }
     QRadioButton* restoreWindowButton() const { return m_restoreWindowButton; }
     QRadioButton* popupButton() const { return m_popupButton; }
     QRadioButton* desktopSoundButton() const { return m_desktopSoundButton; }
@@ -89,6 +90,7 @@ private:
     QCheckBox* m_hideAfterBox = nullptr;
     QCheckBox* m_restoreTextBox = nullptr;
     QCheckBox* m_ownNamesBox = nullptr;
+    QCheckBox* m_privateLinesBox = nullptr;
     QCheckBox* m_autoRunBox = nullptr;
     QCheckBox* m_startWithSessionBox = nullptr;
     QCheckBox* m_flashIconBox = nullptr;

@@ -1,0 +1,140 @@
+#include "core/net/Identity.h"
+
+#include "core/base/Errors.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSaveFile>
+
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include <functional>
+#include <memory>
+
+namespace net {
+
+namespace {
+
+struct OpenSslFree {
+    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+    void operator()(X509* certificate) const { X509_free(certificate); }
+    void operator()(BIO* bio) const { BIO_free(bio); }
+};
+template <class T> using OpenSslPtr = std::unique_ptr<T, OpenSslFree>;
+
+// A certificate outlives any office's computers; its dates carry no trust here.
+constexpr long ValidDays = 100 * 365;
+
+[[noreturn]] void Fail(const QString& path, const QString& why)
+{
+    throw ParleyError(QCoreApplication::translate("Identity", "Private lines are off: the key file %1 %2")
+                    .arg(path, why));
+}
+
+QByteArray Pem(const std::function<int(BIO*)>& write)
+{
+    OpenSslPtr<BIO> bio(BIO_new(BIO_s_mem()));
+    if (!bio || write(bio.get()) != 1)
+        return {};
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(bio.get(), &data);
+    return QByteArray(data, qsizetype(size));
+}
+
+// A P-256 key and its certificate, both as PEM, the key first.
+QByteArray MakeKeyPair()
+{
+    OpenSslPtr<EVP_PKEY> key(EVP_EC_gen("P-256"));
+    OpenSslPtr<X509> certificate(X509_new());
+    if (!key || !certificate)
+        return {};
+    X509_set_version(certificate.get(), 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate.get()), 0);
+    X509_time_adj_ex(X509_getm_notAfter(certificate.get()), ValidDays, 0, nullptr);
+    X509_set_pubkey(certificate.get(), key.get());
+    X509_NAME* name = X509_get_subject_name(certificate.get());
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Parley"), -1, -1, 0);
+    X509_set_issuer_name(certificate.get(), name);
+    if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
+        return {};
+    const QByteArray keyPem = Pem([&key](BIO* bio) {
+        return PEM_write_bio_PrivateKey(bio, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
+    });
+    const QByteArray certificatePem = Pem([&certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate.get()); });
+    return keyPem.isEmpty() || certificatePem.isEmpty() ? QByteArray() : keyPem + certificatePem;
+}
+
+void WriteOwnerOnly(const QString& path, const QByteArray& pem)
+{
+    QSaveFile file(path);
+    // Owner only before the first byte of the key is in it.
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(pem) != pem.size() || !file.commit())
+        Fail(path, QCoreApplication::translate("Identity", "cannot be written (%1).").arg(file.errorString()));
+}
+
+// The key and the certificate in the file, or nulls when they are missing or do not belong together.
+Identity Parse(const QByteArray& pem)
+{
+    OpenSslPtr<BIO> keyBio(BIO_new_mem_buf(pem.constData(), int(pem.size())));
+    OpenSslPtr<BIO> certificateBio(BIO_new_mem_buf(pem.constData(), int(pem.size())));
+    OpenSslPtr<EVP_PKEY> key(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
+    OpenSslPtr<X509> certificate(PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr));
+    if (!key || !certificate || X509_check_private_key(certificate.get(), key.get()) != 1)
+        return Identity{QSslKey(), QSslCertificate()};
+    return Identity{QSslKey(pem, QSsl::Ec, QSsl::Pem, QSsl::PrivateKey), QSslCertificate(pem, QSsl::Pem)};
+}
+
+} // namespace
+
+Identity LoadOrMakeIdentity(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        const QByteArray pem = MakeKeyPair();
+        if (pem.isEmpty())
+            Fail(path, QCoreApplication::translate("Identity", "cannot be made: the system's OpenSSL refused."));
+        WriteOwnerOnly(path, pem);
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        Fail(path, QCoreApplication::translate("Identity", "cannot be read (%1).").arg(file.errorString()));
+    // Whoever else can read the key can speak as this copy.
+    if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                              QFileDevice::WriteOther))
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const Identity identity = Parse(file.read(64 * 1024));
+    if (identity.key.isNull() || identity.certificate.isNull())
+        Fail(path, QCoreApplication::translate("Identity", "holds no usable key pair: move it away to make a new one."));
+    return identity;
+}
+
+QByteArray KeyFingerprint(const QSslCertificate& certificate)
+{
+    return QCryptographicHash::hash(certificate.publicKey().toDer(), QCryptographicHash::Sha256);
+}
+
+QString SafetyNumber(const QByteArray& oneFingerprint, const QByteArray& otherFingerprint)
+{
+    // In a fixed order, so both screens show the same number.
+    const bool oneFirst = oneFingerprint < otherFingerprint;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(oneFirst ? oneFingerprint : otherFingerprint);
+    hash.addData(oneFirst ? otherFingerprint : oneFingerprint);
+    const QByteArray digest = hash.result();
+    QStringList groups;
+    // Twelve groups of 5 digits, each from 2.5 bytes' worth of the digest (40 bits → 100000 buckets, unbiased enough
+    // for a comparison by voice).
+    for (int g = 0; g < 12; ++g) {
+        quint64 chunk = 0;
+        for (int b = 0; b < 5; ++b)
+            chunk = (chunk << 8) | quint8(digest[(g * 5 / 2 + b) % digest.size()]);
+        groups.append(QStringLiteral("%1").arg(chunk % 100000, 5, 10, QLatin1Char('0')));
+    }
+    return groups.join(QLatin1Char(' '));
+}
+
+} // namespace net

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+namespace net {
+
+// The key each peer address showed at its first private connection (trust on first use), and whether the person
+// has compared the safety number. Kept in its own file beside the settings, readable by its owner only; this is its
+// one writer.
+class Pins {
+public:
+    enum class Verdict { New, Same, Changed };
+    struct Pin {
+        QByteArray fingerprint;
+        bool verified = false;
+    };
+
+    explicit Pins(QString path);
+
+    // Reads the file; a missing file is no pins. Throws the reason when it cannot be read.
+    void Load();
+    Verdict Check(const QString& address, const QByteArray& fingerprint) const;
+    const Pin* Find(const QString& address) const;
+    // Each writes the file at once; throws the reason when it cannot.
+    void Remember(const QString& address, const QByteArray& fingerprint);
+    void SetVerified(const QString& address, bool verified);
+    // The person's word: the key the address shows now replaces the pinned one, unverified.
+    void Replace(const QString& address, const QByteArray& fingerprint) { Store(address, {fingerprint, false}); }
+
+private:
+    void Store(const QString& address, const Pin& pin);
+    void Save() const;
+
+    QString m_path;
+    QHash<QString, Pin> m_pins;
+};
+
+} // namespace net

@@ -1,0 +1,387 @@
+#include "core/net/PrivateLinks.h"
+
+#include "core/base/Errors.h"
+#include "core/net/ConnectionHost.h"
+#include "core/net/KeepAlive.h"
+#include "core/net/ListeningSocket.h"
+#include "core/net/Wire.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QNetworkProxy>
+#include <QRandomGenerator>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace net {
+
+namespace {
+
+const char* const HandshakingProperty = "parleyHandshaking";
+
+// Accepted descriptors go to the owner before Qt makes plain sockets of them.
+class TlsListener : public QTcpServer {
+public:
+    std::function<void(qintptr)> incoming;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { incoming(descriptor); }
+};
+
+std::optional<quint32> AddressOf(const QSslSocket& socket)
+{
+    bool ok = false;
+    const quint32 address = socket.peerAddress().toIPv4Address(&ok);
+    return ok ? std::optional<quint32>(address) : std::nullopt;
+}
+
+QString Dotted(quint32 address)
+{
+    return QHostAddress(address).toString();
+}
+
+void Discard(QSslSocket* socket)
+{
+    socket->disconnect();
+    socket->abort();
+    socket->deleteLater();
+}
+
+} // namespace
+
+PrivateLinks::PrivateLinks(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
+                           quint16 listenPort, quint16 peerPort, Receiver receive, QObject* parent)
+    : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
+      m_peerPort(peerPort), m_receive(std::move(receive)), m_pace(new QTimer(this))
+{
+    auto* listener = new TlsListener;
+    listener->setParent(this);
+    listener->incoming = [this](qintptr descriptor) { Guard([&] { Accept(descriptor); }); };
+    m_server = listener;
+    m_pace->setInterval(AttemptPaceMs);
+    connect(m_pace, &QTimer::timeout, this, Guarded([this] { StartDue(); }));
+}
+
+PrivateLinks::~PrivateLinks()
+{
+    Close();
+}
+
+void PrivateLinks::SetHome(const QString& folder)
+{
+    m_folder = folder;
+}
+
+void PrivateLinks::Open()
+{
+    if (m_active || m_folder.isEmpty())
+        return;
+    const QDir folder(m_folder);
+    // The pins first: whatever fails after them, a pinned peer is still known, and gets nothing in clear.
+    m_pins = std::make_unique<Pins>(folder.filePath(QStringLiteral("Parley.pins")));
+    m_pins->Load();
+    m_identity = LoadOrMakeIdentity(folder.filePath(QStringLiteral("Parley.key")));
+    const int fd = OpenListeningSocket(m_listenAddress, m_listenPort);
+    if (!m_server->setSocketDescriptor(fd)) {
+        ::close(fd);
+        throw ParleyError(QCoreApplication::translate("PrivateLinks", "Private lines cannot listen on port %1.")
+                              .arg(m_listenPort));
+    }
+    m_active = true;
+}
+
+void PrivateLinks::Close()
+{
+    m_active = false;
+    m_pace->stop();
+    m_due.clear();
+    m_server->close();
+    for (QSslSocket* carrier : std::as_const(m_carriers))
+        Discard(carrier);
+    m_carriers.clear();
+    for (const Client& client : std::as_const(m_clients))
+        if (client.socket)
+            Discard(client.socket);
+    m_clients.clear();
+    // Handshakes under way are children of this object and go with their own signals cut.
+    for (QSslSocket* socket : findChildren<QSslSocket*>())
+        if (socket->property(HandshakingProperty).toBool())
+            Discard(socket);
+    m_handshakes = 0;
+}
+
+QSslConfiguration PrivateLinks::Configuration() const
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_3OrLater);
+    configuration.setLocalCertificate(m_identity.certificate);
+    configuration.setPrivateKey(m_identity.key);
+    // Both ends show a certificate; none is checked against an authority, each is held against its pin.
+    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
+    configuration.setCaCertificates({});
+    return configuration;
+}
+
+void PrivateLinks::Accept(qintptr descriptor)
+{
+    auto* socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        ::close(int(descriptor));
+        socket->deleteLater();
+        return;
+    }
+    const std::optional<quint32> address = AddressOf(*socket);
+    // Only listed peers get a handshake, and only so many at once: a stranger costs no more than a refusal.
+    if (!m_active || !address || m_users.FindAddress(Dotted(*address)) < 0 || m_handshakes >= MaxHandshakes) {
+        Discard(socket);
+        return;
+    }
+    ++m_handshakes;
+    socket->setProperty(HandshakingProperty, true);
+    socket->setSslConfiguration(Configuration());
+    const auto handshakeOver = [this, socket] {
+        if (socket->property(HandshakingProperty).toBool()) {
+            socket->setProperty(HandshakingProperty, false);
+            --m_handshakes;
+        }
+    };
+    connect(socket, &QSslSocket::encrypted, this, Guarded([this, socket, handshakeOver] {
+                handshakeOver();
+                AcceptedReady(socket);
+            }));
+    connect(socket, &QSslSocket::disconnected, this, Guarded([this, socket, handshakeOver] {
+                handshakeOver();
+                DropCarrier(socket);
+            }));
+    connect(socket, &QSslSocket::errorOccurred, this, Guarded([socket] { socket->abort(); }));
+    // The peer has nothing to say here; whatever it writes is dropped as it comes.
+    connect(socket, &QSslSocket::readyRead, this, [socket] { socket->skip(socket->bytesAvailable()); });
+    QTimer::singleShot(HandshakeTimeoutMs, socket, [socket] {
+        if (!socket->isEncrypted())
+            socket->abort();
+    });
+    socket->startServerEncryption();
+}
+
+void PrivateLinks::AcceptedReady(QSslSocket* socket)
+{
+    const std::optional<quint32> address = AddressOf(*socket);
+    if (!address || !Admit(socket)) {
+        socket->abort();
+        return;
+    }
+    EnableKeepAlive(socket->socketDescriptor());
+    if (QSslSocket* older = m_carriers.value(*address); older && older != socket)
+        Discard(older);
+    m_carriers.insert(*address, socket);
+    Q_EMIT carrierReady(*address);
+    m_host.UserViewChanged();
+}
+
+void PrivateLinks::DropCarrier(QSslSocket* socket)
+{
+    const quint32 address = m_carriers.key(socket, 0);
+    if (m_carriers.value(address) == socket) {
+        m_carriers.remove(address);
+        m_host.UserViewChanged();
+    }
+    socket->deleteLater();
+}
+
+bool PrivateLinks::Admit(QSslSocket* socket)
+{
+    const QSslCertificate shown = socket->peerCertificate();
+    const std::optional<quint32> address = AddressOf(*socket);
+    if (shown.isNull() || !address)
+        return false;
+    const QByteArray fingerprint = KeyFingerprint(shown);
+    switch (m_pins->Check(Dotted(*address), fingerprint)) {
+    case Pins::Verdict::New:
+        m_pins->Remember(Dotted(*address), fingerprint);
+        return true;
+    case Pins::Verdict::Same:
+        return true;
+    case Pins::Verdict::Changed:
+        break;
+    }
+    if (!m_changedKeys.contains(*address)) {
+        m_changedKeys.insert(*address, fingerprint);
+        const int k = m_users.FindAddress(Dotted(*address));
+        const QString name = k >= 0 && !m_users.OwnName(k).isEmpty() ? m_users.OwnName(k) : Dotted(*address);
+        m_host.ShowError(QCoreApplication::translate("PrivateLinks",
+                                                     "%1 (%2) shows a key for private lines other than the one "
+                                                     "pinned: private lines with it stop. Compare the safety "
+                                                     "number in the Users dialog before you trust the new key")
+                             .arg(name, Dotted(*address)));
+        m_host.UserViewChanged();
+    }
+    return false;
+}
+
+void PrivateLinks::OpenAllClients()
+{
+    for (int k = 0; k < m_users.Count(); ++k)
+        OpenClient(k);
+}
+
+PrivateLinks::Client& PrivateLinks::ClientFor(quint32 address)
+{
+    return m_clients[address];
+}
+
+void PrivateLinks::OpenClient(int k)
+{
+    const std::optional<quint32> address = k >= 0 && k < m_users.Count() ? ParseDottedDecimal(m_users.Address(k))
+                                                                        : std::nullopt;
+    if (!m_active || !address || m_changedKeys.contains(*address))
+        return;
+    Client& client = ClientFor(*address);
+    if (client.waiting || (client.socket && client.socket->state() != QAbstractSocket::UnconnectedState))
+        return;
+    client.waiting = true;
+    m_due.append(*address);
+    if (!m_pace->isActive()) {
+        m_pace->start();
+        StartDue();
+    }
+}
+
+void PrivateLinks::StartDue()
+{
+    for (int started = 0; started < AttemptsPerTurn && !m_due.isEmpty(); ++started) {
+        const quint32 address = m_due.takeFirst();
+        Client& client = ClientFor(address);
+        client.waiting = false;
+        if (client.socket)
+            Discard(client.socket);
+        auto* socket = new QSslSocket(this);
+        client.socket = socket;
+        socket->setProxy(QNetworkProxy::NoProxy);
+        socket->setSslConfiguration(Configuration());
+        connect(socket, &QSslSocket::encrypted, this, Guarded([this, socket] { ClientReady(socket); }));
+        connect(socket, &QSslSocket::readyRead, this, Guarded([this, socket] {
+                    const QByteArray received = socket->readAll();
+                    const std::optional<quint32> from = AddressOf(*socket);
+                    const int k = from ? m_users.FindAddress(Dotted(*from)) : -1;
+                    if (k >= 0)
+                        m_receive(k, received);
+                }));
+        const auto failed = Guarded([this, socket, address] {
+            if (m_clients.value(address).socket == socket)
+                ClientFailed(address);
+        });
+        connect(socket, &QSslSocket::disconnected, this, failed);
+        connect(socket, &QSslSocket::errorOccurred, this, failed);
+        // Our lines come from the address we listen on, where one is set, as the peer knows us by it.
+        if (m_listenAddress != QHostAddress(QHostAddress::AnyIPv4))
+            socket->bind(m_listenAddress);
+        socket->connectToHostEncrypted(Dotted(address), m_peerPort);
+        QTimer::singleShot(HandshakeTimeoutMs, socket, [socket] {
+            if (!socket->isEncrypted())
+                socket->abort();
+        });
+    }
+    if (m_due.isEmpty())
+        m_pace->stop();
+}
+
+void PrivateLinks::ClientReady(QSslSocket* socket)
+{
+    const std::optional<quint32> address = AddressOf(*socket);
+    if (!address || !Admit(socket)) {
+        socket->abort();
+        return;
+    }
+    EnableKeepAlive(socket->socketDescriptor());
+    Client& client = ClientFor(*address);
+    client.refusals = 0;
+    client.backoffMs = 0;
+    m_host.UserViewChanged();
+}
+
+void PrivateLinks::ClientFailed(quint32 address)
+{
+    Client& client = ClientFor(address);
+    QSslSocket* socket = std::exchange(client.socket, nullptr);
+    const bool refused = socket->error() == QAbstractSocket::ConnectionRefusedError;
+    Discard(socket);
+    m_host.UserViewChanged();
+    if (!m_active || client.waiting || m_changedKeys.contains(address))
+        return;
+    const auto jittered = [](int ms) { return ms / 2 + int(QRandomGenerator::global()->bounded(ms)); };
+    int delayMs = 0;
+    if (refused && client.refusals < 60) {
+        ++client.refusals;
+        delayMs = RefusedRetryMs;
+    } else {
+        client.backoffMs = client.backoffMs == 0 ? FirstBackoffMs : std::min(client.backoffMs * 2, MaxBackoffMs);
+        delayMs = client.backoffMs;
+    }
+    client.waiting = true;
+    QTimer::singleShot(jittered(delayMs), this, Guarded([this, address] {
+                           const auto due = m_clients.find(address);
+                           if (!m_active || due == m_clients.end() || !due->waiting)
+                               return;
+                           due->waiting = false;
+                           const int k = m_users.FindAddress(Dotted(address));
+                           if (k >= 0)
+                               OpenClient(k);
+                       }));
+}
+
+bool PrivateLinks::Pinned(quint32 address) const
+{
+    return m_pins && m_pins->Find(Dotted(address));
+}
+
+PrivateLinks::State PrivateLinks::StateOf(quint32 address) const
+{
+    if (!m_active)
+        return Pinned(address) ? State::Trying : State::Plain;
+    if (m_changedKeys.contains(address))
+        return State::KeyChanged;
+    if (m_carriers.contains(address))
+        return State::Private;
+    return Pinned(address) ? State::Trying : State::Plain;
+}
+
+QString PrivateLinks::SafetyNumberOf(quint32 address) const
+{
+    if (!m_pins)
+        return {};
+    const QByteArray own = KeyFingerprint(m_identity.certificate);
+    if (const auto changed = m_changedKeys.constFind(address); changed != m_changedKeys.constEnd())
+        return SafetyNumber(own, *changed);
+    const Pins::Pin* pin = m_pins->Find(Dotted(address));
+    return pin ? SafetyNumber(own, pin->fingerprint) : QString();
+}
+
+bool PrivateLinks::Verified(quint32 address) const
+{
+    const Pins::Pin* pin = m_pins ? m_pins->Find(Dotted(address)) : nullptr;
+    return pin && pin->verified && !m_changedKeys.contains(address);
+}
+
+void PrivateLinks::SetVerified(quint32 address, bool verified)
+{
+    if (m_pins && !m_changedKeys.contains(address))
+        m_pins->SetVerified(Dotted(address), verified);
+}
+
+void PrivateLinks::TrustNewKey(quint32 address)
+{
+    const auto changed = m_changedKeys.find(address);
+    if (!m_pins || changed == m_changedKeys.end())
+        return;
+    m_pins->Replace(Dotted(address), *changed);
+    m_changedKeys.erase(changed);
+    m_host.UserViewChanged();
+    const int k = m_users.FindAddress(Dotted(address));
+    if (k >= 0)
+        OpenClient(k);
+}
+
+} // namespace net

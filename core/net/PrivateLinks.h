@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/net/Identity.h"
+#include "core/net/Pins.h"
+#include "core/users/UserList.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSslConfiguration>
+
+#include <functional>
+#include <memory>
+
+class QSslSocket;
+class QTcpServer;
+class QTimer;
+
+namespace net {
+
+class ConnectionHost;
+
+// Private lines: the same bytes as on port 196, on a port of their own inside TLS 1.3, both ends showing the key
+// they pinned at their first private connection. As on 196, this copy writes only on the connections its listener
+// accepted and reads only on those it opened. Nothing of it runs while private lines are off.
+class PrivateLinks : public QObject {
+    Q_OBJECT
+public:
+    // A handshake costs milliseconds of CPU where a plain connection costs a tenth of one: attempts start a few at a
+    // time, and accepted connections shake hands a bounded number at once, so a crowd on 196 is never kept waiting.
+    static constexpr int AttemptsPerTurn = 2;
+    static constexpr int AttemptPaceMs = 20;
+    static constexpr int MaxHandshakes = 32;
+    static constexpr int HandshakeTimeoutMs = 5000;
+    // A refusal (the copy is starting, or has private lines off) is tried again soon; silence backs off.
+    static constexpr int RefusedRetryMs = 1000;
+    static constexpr int FirstBackoffMs = 2000;
+    static constexpr int MaxBackoffMs = 60000;
+
+    enum class State { Plain, Trying, Private, KeyChanged };
+
+    // Each received chunk of entry k's peer, for the same handling as on 196.
+    using Receiver = std::function<void(int k, const QByteArray& received)>;
+
+    PrivateLinks(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
+                 quint16 peerPort, Receiver receive, QObject* parent = nullptr);
+    ~PrivateLinks() override;
+
+    // The folder of the key pair ("Parley.key") and the pins ("Parley.pins"), beside the settings.
+    void SetHome(const QString& folder);
+    // Reads or makes the key pair, reads the pins and listens. Throws the reason; nothing runs then.
+    void Open();
+    void Close();
+    bool Active() const { return m_active; }
+    void OpenClient(int k);
+    void OpenAllClients();
+
+    // The connection that carries our lines to this address privately, or null.
+    QSslSocket* Carrier(quint32 address) const { return m_carriers.value(address); }
+    const QHash<quint32, QSslSocket*>& Carriers() const { return m_carriers; }
+    // A pinned peer gets our lines only privately: never in clear without the person's word.
+    bool Pinned(quint32 address) const;
+    State StateOf(quint32 address) const;
+    // Empty while the peer has shown no key.
+    QString SafetyNumberOf(quint32 address) const;
+    bool Verified(quint32 address) const;
+    void SetVerified(quint32 address, bool verified);
+    // The person's word after a changed key: the key the peer shows now is pinned, unverified.
+    void TrustNewKey(quint32 address);
+
+Q_SIGNALS:
+    void carrierReady(quint32 address);
+
+private:
+    struct Client {
+        QSslSocket* socket = nullptr;
+        int refusals = 0;
+        int backoffMs = 0;
+        bool waiting = false; // queued or scheduled: one attempt at a time
+    };
+
+    QSslConfiguration Configuration() const;
+    void Accept(qintptr descriptor);
+    void AcceptedReady(QSslSocket* socket);
+    void DropCarrier(QSslSocket* socket);
+    Client& ClientFor(quint32 address);
+    void StartDue();
+    void ClientReady(QSslSocket* socket);
+    void ClientFailed(quint32 address);
+    // Whether the key the peer showed may carry lines: pinned now if it is new, refused and shown if it changed.
+    bool Admit(QSslSocket* socket);
+
+    UserList& m_users;
+    ConnectionHost& m_host;
+    QHostAddress m_listenAddress;
+    quint16 m_listenPort;
+    quint16 m_peerPort;
+    Receiver m_receive;
+    QString m_folder;
+    bool m_active = false;
+    Identity m_identity;
+    std::unique_ptr<Pins> m_pins;
+    QTcpServer* m_server;
+    int m_handshakes = 0;
+    QHash<quint32, QSslSocket*> m_carriers;
+    QHash<quint32, Client> m_clients;
+    // The key a pinned peer showed instead of its own.
+    QHash<quint32, QByteArray> m_changedKeys;
+    QList<quint32> m_due;
+    QTimer* m_pace;
+};
+
+} // namespace net

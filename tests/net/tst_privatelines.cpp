@@ -1,0 +1,231 @@
+// Private lines between two copies of the program on loopback (127.0.0.1 and 127.0.0.2), with a plain peer played
+// by the test beside them: who gets a line in clear, who privately, and who not at all.
+#include "core/base/Errors.h"
+#include "core/net/Identity.h"
+#include "core/net/Wire.h"
+#include "core/platform/ProfileFile.h"
+#include "core/session/ChatSession.h"
+#include "tests/support/Peer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSslSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using State = net::PrivateLinks::State;
+
+// One copy: its settings, its folder (key pair and pins), its session and what reached its chat area.
+struct Copy {
+    Copy(QString ownAddress, QString ownFolder, quint16 plainPort, quint16 privateLinesPort, bool privateLines)
+        : address(std::move(ownAddress)), folder(std::move(ownFolder)), port(plainPort), privatePort(privateLinesPort)
+    {
+        settings.PrivateLines = privateLines;
+    }
+
+    void start(const QByteArray& list)
+    {
+        lines.clear();
+        session = std::make_unique<ChatSession>(settings, QHostAddress(address), port, port);
+        session->UsePrivateLines(folder, privatePort, privatePort);
+        QObject::connect(session.get(), &ChatSession::lineArrived,
+                         [this](const net::IncomingLine& line) { lines.append(line.shown()); });
+        QObject::connect(session.get(), &ChatSession::noteAppended, [this](const QString& note) { notes.append(note); });
+        QObject::connect(session.get(), &ChatSession::boxRequested,
+                         [this](BoxQueue::Kind, const QString& text) { boxes.append(text); });
+        session->userList().LoadUserList(platform::ProfileFile::fromBytes(list));
+        session->SetUserName(address == QLatin1String("127.0.0.1") ? QStringLiteral("Ann") : QStringLiteral("Bob"));
+        session->Run();
+    }
+    net::PrivateLinks& links() { return *session->connections().privateLinks(); }
+    State stateOf(const QString& peer) { return links().StateOf(QHostAddress(peer).toIPv4Address()); }
+
+    QString address;
+    QString folder;
+    quint16 port;
+    quint16 privatePort;
+    Settings settings;
+    std::unique_ptr<ChatSession> session;
+    QStringList lines;
+    QStringList notes;
+    QStringList boxes;
+};
+
+const QByteArray AnnsList = "[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\n"
+                            "UserN1=Raw\r\n";
+const QByteArray BobsList = "[Users]\r\nCount=1\r\nUserA0=127.0.0.1\r\nUserN0=Ann\r\n";
+
+} // namespace
+
+class TestPrivateLines : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void keyPairIsMadeOnceAndOwnersOnly();
+    void linesGoPrivatelyAndPlainPeersStayPlain();
+    void pinnedPeerNeverGetsALineInClear();
+    void changedKeyStopsPrivateLinesUntilTrusted();
+
+private:
+    // Both copies running, each with the other's private line up.
+    bool bothPrivate();
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<Copy> m_ann;
+    std::unique_ptr<Copy> m_bob;
+};
+
+void TestPrivateLines::init()
+{
+    QVERIFY(QSslSocket::supportsSsl());
+    const quint16 port = FreePort();
+    const quint16 privatePort = FreePort();
+    QDir(m_folder.path()).mkpath(QStringLiteral("ann"));
+    QDir(m_folder.path()).mkpath(QStringLiteral("bob"));
+    m_ann = std::make_unique<Copy>(QStringLiteral("127.0.0.1"), m_folder.filePath(QStringLiteral("ann")), port,
+                                   privatePort, true);
+    m_bob = std::make_unique<Copy>(QStringLiteral("127.0.0.2"), m_folder.filePath(QStringLiteral("bob")), port,
+                                   privatePort, true);
+}
+
+void TestPrivateLines::cleanup()
+{
+    m_ann.reset();
+    m_bob.reset();
+    for (const char* name : {"ann", "bob"})
+        QDir(m_folder.filePath(QLatin1String(name))).removeRecursively();
+}
+
+bool TestPrivateLines::bothPrivate()
+{
+    m_ann->start(AnnsList);
+    m_bob->start(BobsList);
+    return QTest::qWaitFor(
+        [this] {
+            return m_ann->stateOf(m_bob->address) == State::Private &&
+                   m_bob->stateOf(m_ann->address) == State::Private &&
+                   m_ann->session->connections().ClientEstablished(0) &&
+                   m_bob->session->connections().ClientEstablished(0);
+        },
+        10000);
+}
+
+void TestPrivateLines::keyPairIsMadeOnceAndOwnersOnly()
+{
+    const QString path = m_folder.filePath(QStringLiteral("ann/Parley.key"));
+    const net::Identity made = net::LoadOrMakeIdentity(path);
+    QCOMPARE(QFile(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const net::Identity read = net::LoadOrMakeIdentity(path);
+    QCOMPARE(net::KeyFingerprint(read.certificate), net::KeyFingerprint(made.certificate));
+    QVERIFY(!QFile::exists(path + QStringLiteral(".pem")));
+    // The number two people compare is the same on both screens, and differs for another pair of keys.
+    const net::Identity other = net::LoadOrMakeIdentity(m_folder.filePath(QStringLiteral("bob/Parley.key")));
+    const QByteArray own = net::KeyFingerprint(made.certificate);
+    const QByteArray theirs = net::KeyFingerprint(other.certificate);
+    QCOMPARE(net::SafetyNumber(own, theirs), net::SafetyNumber(theirs, own));
+    QVERIFY(net::SafetyNumber(own, theirs) != net::SafetyNumber(own, own));
+    QCOMPARE(net::SafetyNumber(own, theirs).size(), 12 * 5 + 11);
+    // A file that holds no key pair is said so, and not made over.
+    QFile broken(m_folder.filePath(QStringLiteral("bob/Parley.key")));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a key");
+    broken.close();
+    QVERIFY_THROWS_EXCEPTION(ParleyError, net::LoadOrMakeIdentity(broken.fileName()));
+}
+
+void TestPrivateLines::linesGoPrivatelyAndPlainPeersStayPlain()
+{
+    Peer raw(QStringLiteral("127.0.0.3"), m_ann->port);
+    QVERIFY(bothPrivate());
+    QVERIFY(raw.connectToProgram(m_ann->port) && raw.waitForIncoming());
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().ConnectionCount() == 2; }, 5000));
+    const QString text = QStringLiteral("Grüße aus Köln, привет из Москвы");
+    QSslSocket* line = m_ann->links().Carrier(QHostAddress(m_bob->address).toIPv4Address());
+    QVERIFY(line);
+    QSignalSpy privately(line, &QSslSocket::encryptedBytesWritten);
+    m_ann->session->SendToEveryone(text);
+    QVERIFY(QTest::qWaitFor([&] { return !m_bob->lines.isEmpty(); }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return raw.received().endsWith(net::ChatMessage(text)); }, 5000));
+    // Once, though the peer has two connections to Ann.
+    QTest::qWait(200);
+    QCOMPARE(m_bob->lines, QStringList{QStringLiteral("Ann: ") + text});
+    QVERIFY(!privately.isEmpty());
+    QCOMPARE(m_ann->stateOf(QStringLiteral("127.0.0.3")), State::Plain);
+    QVERIFY(m_ann->notes.isEmpty());
+    // Both screens show the same safety number.
+    const quint32 ann = QHostAddress(m_ann->address).toIPv4Address();
+    const quint32 bob = QHostAddress(m_bob->address).toIPv4Address();
+    QCOMPARE(m_ann->links().SafetyNumberOf(bob), m_bob->links().SafetyNumberOf(ann));
+    QVERIFY(!m_ann->links().SafetyNumberOf(bob).isEmpty());
+}
+
+void TestPrivateLines::pinnedPeerNeverGetsALineInClear()
+{
+    QVERIFY(bothPrivate());
+    // Bob turns private lines off: Ann has his key pinned, so she sends him nothing in clear.
+    m_bob->session.reset();
+    m_bob->settings.PrivateLines = false;
+    m_bob->start(BobsList);
+    QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::Trying, 10000);
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().UserViewRows().size() == 1; }, 10000));
+    m_ann->session->SendToEveryone(QStringLiteral("secret"));
+    // Raw, who is not connected, is named as ever; Bob with the reason.
+    QCOMPARE(m_ann->notes, (QStringList{QStringLiteral("not delivered to: Raw"),
+                                        QStringLiteral("not delivered to: Bob (their private line is down, and a "
+                                                       "line to a pinned copy never goes in clear)")}));
+    QTest::qWait(300);
+    QVERIFY(m_bob->lines.isEmpty());
+    // The pins outlast a restart: a new session of Ann still holds the line back.
+    m_ann->session.reset();
+    m_ann->start(AnnsList);
+    QVERIFY(m_ann->links().Pinned(QHostAddress(m_bob->address).toIPv4Address()));
+    // With private lines off on Ann's side too, it is the person's word: lines go in clear again.
+    m_ann->session.reset();
+    m_ann->settings.PrivateLines = false;
+    m_ann->start(AnnsList);
+    QVERIFY(QTest::qWaitFor([&] { return m_bob->session->connections().ClientEstablished(0); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().UserViewRows().size() == 1; }, 10000));
+    // Ann's name goes first on a new connection; a line sent with it in one read would be taken for the name.
+    QTest::qWait(300);
+    m_ann->session->SendToEveryone(QStringLiteral("plain"));
+    QTRY_COMPARE(m_bob->lines, QStringList{QStringLiteral("Ann: plain")});
+}
+
+void TestPrivateLines::changedKeyStopsPrivateLinesUntilTrusted()
+{
+    QVERIFY(bothPrivate());
+    const quint32 bob = QHostAddress(m_bob->address).toIPv4Address();
+    const QString pinnedNumber = m_ann->links().SafetyNumberOf(bob);
+    m_ann->links().SetVerified(bob, true);
+    // Somebody else at Bob's address, with a key of its own.
+    m_bob->session.reset();
+    QVERIFY(QFile::remove(m_bob->folder + QStringLiteral("/Parley.key")));
+    m_bob->start(BobsList);
+    QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::KeyChanged, 10000);
+    QCOMPARE(m_ann->boxes.size(), 1);
+    QVERIFY(m_ann->boxes.first().contains(QStringLiteral("127.0.0.2")));
+    QVERIFY(!m_ann->links().Verified(bob));
+    QVERIFY(m_ann->links().SafetyNumberOf(bob) != pinnedNumber);
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().ConnectionCount() == 1; }, 10000));
+    m_ann->session->SendToEveryone(QStringLiteral("held"));
+    QTest::qWait(300);
+    QVERIFY(m_bob->lines.isEmpty());
+    // Nothing trusts the new key by itself: not time, not a restart.
+    QCOMPARE(m_ann->stateOf(m_bob->address), State::KeyChanged);
+    m_ann->links().TrustNewKey(bob);
+    QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::Private, 10000);
+    QVERIFY(!m_ann->links().Verified(bob));
+    m_ann->session->SendToEveryone(QStringLiteral("again"));
+    QTRY_COMPARE(m_bob->lines, QStringList{QStringLiteral("Ann: again")});
+    QCOMPARE(m_ann->boxes.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestPrivateLines)
+#include "tst_privatelines.moc"
