@@ -100,7 +100,9 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
                                         [this](quint32 address) { return IndexOfNumeric(address) >= 0; }},
           this)),
       m_sendQueue(
-          new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this))
+          new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this)),
+      m_held(new HeldLines(
+          NowMs, [this](quint32 address, const QList<QByteArray>& lines) { Deliver(address, lines); }, this))
 {
     m_server->setProxy(QNetworkProxy::NoProxy);
     m_outgoing->SetLocalAddress(listenAddress);
@@ -150,6 +152,8 @@ void ConnectionManager::UsePrivateLines(const QString& folder, quint16 listenPor
             m_users, m_host, m_listenAddress, listenPort, peerPort,
             [this](int k, const QByteArray& received) { m_outgoing->Receive(k, received); }, this);
     m_private->SetHome(folder);
+    connect(m_private, &PrivateLinks::carrierReady, this, Guarded([this](quint32 address) { ReleaseHeld(address); }));
+    connect(m_private, &PrivateLinks::decided, this, Guarded([this](quint32 address) { ReleaseHeld(address); }));
 }
 
 void ConnectionManager::OpenClient(int k)
@@ -173,6 +177,9 @@ void ConnectionManager::CloseServer()
     m_server->close();
     if (m_private)
         m_private->Close();
+    // What waited for a private line that has gone is said to be undelivered, not dropped without a word.
+    for (quint32 address : m_held->addresses())
+        Deliver(address, m_held->take(address));
     for (const Accepted& connection : std::as_const(m_accepted)) {
         connection.socket->disconnect(this);
         connection.socket->abort();
@@ -408,9 +415,8 @@ QList<UserRow> ConnectionManager::UserViewRows() const
         }
         const LinkClass link = ClientEstablished(k) ? LinkClass::BothWays : LinkClass::OneWay;
         const std::optional<quint32> address = m_accepted[j].numeric;
-        const PrivateLinks::State privacy = m_private && m_host.PrivateLines() && address
-                                                ? m_private->StateOf(*address)
-                                                : PrivateLinks::State::Plain;
+        const PrivateLinks::State privacy =
+            PrivateLinesOn() && address ? m_private->StateOf(*address) : PrivateLinks::State::Plain;
         rows.append(UserRow{id, RemoteAddress(j), ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k),
                             m_users.Ticked(k), link, privacy});
     }
@@ -446,20 +452,10 @@ QStringList ConnectionManager::TickedWithoutConnection() const
         if (!m_users.Ticked(k))
             continue;
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
-        if (address && (PinnedWithoutLine(*address) || PrivateRoute(*address) || IndexOfNumeric(*address) >= 0))
+        if (address && (IndexOfNumeric(*address) >= 0 ||
+                        (PrivateLinesOn() && (m_private->Carrier(*address) || m_private->Pinned(*address)))))
             continue;
         names.append(PeerName(k));
-    }
-    return names;
-}
-
-QStringList ConnectionManager::PinnedWithoutPrivateLine() const
-{
-    QStringList names;
-    for (int k = 0; k < m_users.Count(); ++k) {
-        const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
-        if (m_users.Ticked(k) && address && PinnedWithoutLine(*address))
-            names.append(PeerName(k));
     }
     return names;
 }
@@ -481,21 +477,38 @@ void ConnectionManager::StoreTick(quint64 connection, bool ticked)
 void ConnectionManager::SendToAll(const QByteArray& message)
 {
     QSet<QTcpSocket*> privateLines;
+    QSet<quint32> held;
     for (const Accepted& connection : std::as_const(m_accepted)) {
         if (!Live(connection))
             continue;
-        QTcpSocket* line = connection.numeric ? PrivateRoute(*connection.numeric) : nullptr;
-        if (line)
-            privateLines.insert(line); // once, however many connections its peer has on 196
-        else if (!connection.numeric || !PinnedWithoutLine(*connection.numeric))
+        const std::optional<quint32> address = connection.numeric;
+        switch (address ? RouteTo(*address) : Route::Plain) {
+        case Route::Plain:
             Write(connection.socket, message);
+            break;
+        case Route::Private:
+            privateLines.insert(m_private->Carrier(*address)); // once, however many connections it has on 196
+            break;
+        case Route::Hold:
+            held.insert(*address);
+            break;
+        }
     }
     // A private peer whose connection on 196 is down still gets the line.
-    if (m_private && m_host.PrivateLines())
+    if (PrivateLinesOn())
         for (QSslSocket* line : m_private->Carriers())
             privateLines.insert(line);
     for (QTcpSocket* line : std::as_const(privateLines))
         Write(line, message);
+    for (quint32 address : std::as_const(held))
+        Hold(address, message);
+}
+
+void ConnectionManager::Hold(quint32 address, const QByteArray& message)
+{
+    m_held->hold(address, message);
+    // A changed key waits for the person, not for the network: the line is not delivered, and said so now.
+    ReleaseHeld(address);
 }
 
 void ConnectionManager::SendOn(int j, const QByteArray& message)
@@ -503,20 +516,74 @@ void ConnectionManager::SendOn(int j, const QByteArray& message)
     if (j < 0 || j >= m_accepted.size() || !Live(m_accepted[j]))
         return;
     const std::optional<quint32> address = m_accepted[j].numeric;
-    if (QTcpSocket* line = address ? PrivateRoute(*address) : nullptr)
-        Write(line, message);
-    else if (!address || !PinnedWithoutLine(*address))
+    switch (address ? RouteTo(*address) : Route::Plain) {
+    case Route::Plain:
         Write(m_accepted[j].socket, message);
+        break;
+    case Route::Private:
+        Write(m_private->Carrier(*address), message);
+        break;
+    case Route::Hold:
+        Hold(*address, message);
+        break;
+    }
 }
 
-QTcpSocket* ConnectionManager::PrivateRoute(quint32 address) const
+bool ConnectionManager::PrivateLinesOn() const
 {
-    return m_private && m_host.PrivateLines() ? m_private->Carrier(address) : nullptr;
+    return m_private && m_host.PrivateLines();
 }
 
-bool ConnectionManager::PinnedWithoutLine(quint32 address) const
+ConnectionManager::Route ConnectionManager::RouteTo(quint32 address)
 {
-    return m_private && m_host.PrivateLines() && !m_private->Carrier(address) && m_private->Pinned(address);
+    if (!PrivateLinesOn())
+        return Route::Plain;
+    // Lines held earlier go first, wherever they go, so the peer reads them in order.
+    if (m_held->holds(address))
+        ReleaseHeld(address);
+    if (m_private->Carrier(address))
+        return Route::Private;
+    if (m_held->holds(address) || m_private->Pinned(address) || m_private->Undecided(address))
+        return Route::Hold;
+    return Route::Plain;
+}
+
+void ConnectionManager::ReleaseHeld(quint32 address)
+{
+    if (!m_held->holds(address))
+        return;
+    const bool keyRefused = PrivateLinesOn() && m_private->StateOf(address) == PrivateLinks::State::KeyChanged;
+    const bool waitMore = PrivateLinesOn() && !m_private->Carrier(address) &&
+                          (m_private->Pinned(address) || m_private->Undecided(address));
+    if (keyRefused || !waitMore)
+        Deliver(address, m_held->take(address));
+}
+
+void ConnectionManager::Deliver(quint32 address, const QList<QByteArray>& lines)
+{
+    QTcpSocket* way = PrivateLinesOn() ? m_private->Carrier(address) : nullptr;
+    const bool pinned = PrivateLinesOn() && m_private->Pinned(address);
+    if (!way && !pinned) {
+        // The newest connection from the peer, as a personal line takes it.
+        for (qsizetype j = m_accepted.size() - 1; j >= 0 && !way; --j)
+            if (m_accepted[j].numeric == address && Live(m_accepted[j]))
+                way = m_accepted[j].socket;
+    }
+    if (way) {
+        for (const QByteArray& line : lines)
+            Write(way, line);
+        return;
+    }
+    const int k = m_users.FindAddress(QHostAddress(address).toString());
+    const QString name = k >= 0 ? PeerName(k) : QHostAddress(address).toString();
+    QString note = QCoreApplication::translate("ChatSession", "not delivered to: ") + name;
+    if (pinned && m_private->StateOf(address) == PrivateLinks::State::KeyChanged)
+        note += QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the Users "
+                                                           "dialog)");
+    else if (pinned)
+        note += QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a pinned "
+                                                           "copy never goes in clear)");
+    m_host.AppendNote(note);
 }
 
 void ConnectionManager::CloseAllClients()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/ConnectionHost.h"
+#include "core/net/HeldLines.h"
 #include "core/net/LinkStates.h"
 #include "core/net/OutgoingConnections.h"
 #include "core/net/PrivateLinks.h"
@@ -100,9 +101,6 @@ public:
     }
     // The display names of the ticked entries that have no connection to us: they miss what is sent now.
     QStringList TickedWithoutConnection() const;
-    // The display names of the entries whose key is pinned and whose private line is down: what is sent now is
-    // held from them, never sent in clear.
-    QStringList PinnedWithoutPrivateLine() const;
 
     // Retries waiting for their turn.
     int PendingRetries() const { return m_outgoing->PendingRetries(); }
@@ -141,10 +139,17 @@ private:
     static bool Live(const Accepted& connection);
     int IndexOfNumeric(quint32 address) const;
     void Write(QTcpSocket* socket, const QByteArray& message);
-    // The private line that carries what goes to this address, or null; PinnedWithoutLine when there is none and
-    // the peer's key is pinned.
-    QTcpSocket* PrivateRoute(quint32 address) const;
-    bool PinnedWithoutLine(quint32 address) const;
+    // Where a line to this peer goes: on 196, on its private line, or held until its way is known (its private
+    // line is being made, or its key is pinned and its private line is down).
+    enum class Route { Plain, Private, Hold };
+    Route RouteTo(quint32 address);
+    bool PrivateLinesOn() const;
+    void Hold(quint32 address, const QByteArray& message);
+    // Lines held for a peer go once its way is known.
+    void ReleaseHeld(quint32 address);
+    // Held lines to the peer's private line, or to its newest connection on 196 where it takes plain lines; a note
+    // says who did not get them.
+    void Deliver(quint32 address, const QList<QByteArray>& lines);
     void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
     // What the chat area calls the peer of an entry.
     QString PeerName(int k) const;
@@ -169,6 +174,7 @@ private:
     QTimer* m_goneSweep;
     OutgoingConnections* m_outgoing;
     SendQueue* m_sendQueue;
+    HeldLines* m_held;
     PrivateLinks* m_private = nullptr;
 };
 

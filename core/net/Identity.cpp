@@ -30,8 +30,8 @@ constexpr long ValidDays = 100 * 365;
 
 [[noreturn]] void Fail(const QString& path, const QString& why)
 {
-    throw ParleyError(QCoreApplication::translate("Identity", "Private lines are off: the key file %1 %2")
-                    .arg(path, why));
+    throw ParleyError(
+        QCoreApplication::translate("Identity", "Private lines are off: the key file %1 %2").arg(path, why));
 }
 
 QByteArray Pem(const std::function<int(BIO*)>& write)
@@ -61,10 +61,10 @@ QByteArray MakeKeyPair()
     X509_set_issuer_name(certificate.get(), name);
     if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
         return {};
-    const QByteArray keyPem = Pem([&key](BIO* bio) {
-        return PEM_write_bio_PrivateKey(bio, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-    });
-    const QByteArray certificatePem = Pem([&certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate.get()); });
+    const QByteArray keyPem = Pem(
+        [&key](BIO* bio) { return PEM_write_bio_PrivateKey(bio, key.get(), nullptr, nullptr, 0, nullptr, nullptr); });
+    const QByteArray certificatePem =
+        Pem([&certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate.get()); });
     return keyPem.isEmpty() || certificatePem.isEmpty() ? QByteArray() : keyPem + certificatePem;
 }
 
@@ -103,12 +103,13 @@ Identity LoadOrMakeIdentity(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         Fail(path, QCoreApplication::translate("Identity", "cannot be read (%1).").arg(file.errorString()));
     // Whoever else can read the key can speak as this copy.
-    if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
-                              QFileDevice::WriteOther))
+    if (file.permissions() &
+        (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther))
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const Identity identity = Parse(file.read(64 * 1024));
     if (identity.key.isNull() || identity.certificate.isNull())
-        Fail(path, QCoreApplication::translate("Identity", "holds no usable key pair: move it away to make a new one."));
+        Fail(path,
+             QCoreApplication::translate("Identity", "holds no usable key pair: move it away to make a new one."));
     return identity;
 }
 

@@ -52,8 +52,8 @@ void Discard(QSslSocket* socket)
 
 } // namespace
 
-PrivateLinks::PrivateLinks(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
-                           quint16 listenPort, quint16 peerPort, Receiver receive, QObject* parent)
+PrivateLinks::PrivateLinks(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
+                           quint16 peerPort, Receiver receive, QObject* parent)
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
       m_peerPort(peerPort), m_receive(std::move(receive)), m_pace(new QTimer(this))
 {
@@ -87,8 +87,8 @@ void PrivateLinks::Open()
     const int fd = OpenListeningSocket(m_listenAddress, m_listenPort);
     if (!m_server->setSocketDescriptor(fd)) {
         ::close(fd);
-        throw ParleyError(QCoreApplication::translate("PrivateLinks", "Private lines cannot listen on port %1.")
-                              .arg(m_listenPort));
+        throw ParleyError(
+            QCoreApplication::translate("PrivateLinks", "Private lines cannot listen on port %1.").arg(m_listenPort));
     }
     m_active = true;
 }
@@ -217,6 +217,7 @@ bool PrivateLinks::Admit(QSslSocket* socket)
                                                      "number in the Users dialog before you trust the new key")
                              .arg(name, Dotted(*address)));
         m_host.UserViewChanged();
+        Q_EMIT decided(*address);
     }
     return false;
 }
@@ -234,14 +235,17 @@ PrivateLinks::Client& PrivateLinks::ClientFor(quint32 address)
 
 void PrivateLinks::OpenClient(int k)
 {
-    const std::optional<quint32> address = k >= 0 && k < m_users.Count() ? ParseDottedDecimal(m_users.Address(k))
-                                                                        : std::nullopt;
+    const std::optional<quint32> address =
+        k >= 0 && k < m_users.Count() ? ParseDottedDecimal(m_users.Address(k)) : std::nullopt;
     if (!m_active || !address || m_changedKeys.contains(*address))
         return;
     Client& client = ClientFor(*address);
-    if (client.waiting || (client.socket && client.socket->state() != QAbstractSocket::UnconnectedState))
+    if (client.queued || (client.socket && client.socket->state() != QAbstractSocket::UnconnectedState))
         return;
-    client.waiting = true;
+    // Asked again (the peer has just connected to us, so it is up): a retry waiting for its time is not waited for.
+    ++client.retryGeneration;
+    client.retryPending = false;
+    client.queued = true;
     m_due.append(*address);
     if (!m_pace->isActive()) {
         m_pace->start();
@@ -254,7 +258,7 @@ void PrivateLinks::StartDue()
     for (int started = 0; started < AttemptsPerTurn && !m_due.isEmpty(); ++started) {
         const quint32 address = m_due.takeFirst();
         Client& client = ClientFor(address);
-        client.waiting = false;
+        client.queued = false;
         if (client.socket)
             Discard(client.socket);
         auto* socket = new QSslSocket(this);
@@ -279,10 +283,14 @@ void PrivateLinks::StartDue()
         if (m_listenAddress != QHostAddress(QHostAddress::AnyIPv4))
             socket->bind(m_listenAddress);
         socket->connectToHostEncrypted(Dotted(address), m_peerPort);
-        QTimer::singleShot(HandshakeTimeoutMs, socket, [socket] {
-            if (!socket->isEncrypted())
-                socket->abort();
-        });
+        // A firewall that drops the port answers nothing: the attempt ends here, as a failed one.
+        QTimer::singleShot(HandshakeTimeoutMs, socket, Guarded([this, socket, address] {
+                               if (socket->isEncrypted())
+                                   return;
+                               socket->abort();
+                               if (m_clients.value(address).socket == socket)
+                                   ClientFailed(address);
+                           }));
     }
     if (m_due.isEmpty())
         m_pace->stop();
@@ -299,6 +307,7 @@ void PrivateLinks::ClientReady(QSslSocket* socket)
     Client& client = ClientFor(*address);
     client.refusals = 0;
     client.backoffMs = 0;
+    client.answered = true;
     m_host.UserViewChanged();
 }
 
@@ -308,24 +317,27 @@ void PrivateLinks::ClientFailed(quint32 address)
     QSslSocket* socket = std::exchange(client.socket, nullptr);
     const bool refused = socket->error() == QAbstractSocket::ConnectionRefusedError;
     Discard(socket);
+    client.answered = true;
     m_host.UserViewChanged();
-    if (!m_active || client.waiting || m_changedKeys.contains(address))
+    Q_EMIT decided(address);
+    if (!m_active || client.queued || client.retryPending || m_changedKeys.contains(address))
         return;
     const auto jittered = [](int ms) { return ms / 2 + int(QRandomGenerator::global()->bounded(ms)); };
     int delayMs = 0;
-    if (refused && client.refusals < 60) {
+    if (refused && client.refusals < MaxRefusedRetries) {
         ++client.refusals;
         delayMs = RefusedRetryMs;
     } else {
         client.backoffMs = client.backoffMs == 0 ? FirstBackoffMs : std::min(client.backoffMs * 2, MaxBackoffMs);
         delayMs = client.backoffMs;
     }
-    client.waiting = true;
-    QTimer::singleShot(jittered(delayMs), this, Guarded([this, address] {
+    client.retryPending = true;
+    const quint64 generation = ++client.retryGeneration;
+    QTimer::singleShot(jittered(delayMs), this, Guarded([this, address, generation] {
                            const auto due = m_clients.find(address);
-                           if (!m_active || due == m_clients.end() || !due->waiting)
+                           if (!m_active || due == m_clients.end() || due->retryGeneration != generation)
                                return;
-                           due->waiting = false;
+                           due->retryPending = false;
                            const int k = m_users.FindAddress(Dotted(address));
                            if (k >= 0)
                                OpenClient(k);
@@ -335,6 +347,14 @@ void PrivateLinks::ClientFailed(quint32 address)
 bool PrivateLinks::Pinned(quint32 address) const
 {
     return m_pins && m_pins->Find(Dotted(address));
+}
+
+bool PrivateLinks::Undecided(quint32 address) const
+{
+    const auto client = m_clients.constFind(address);
+    return m_active && client != m_clients.constEnd() && !client->answered &&
+           (client->queued || (client->socket && !client->socket->isEncrypted() &&
+                               client->socket->state() != QAbstractSocket::UnconnectedState));
 }
 
 PrivateLinks::State PrivateLinks::StateOf(quint32 address) const

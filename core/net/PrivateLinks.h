@@ -35,6 +35,7 @@ public:
     static constexpr int HandshakeTimeoutMs = 5000;
     // A refusal (the copy is starting, or has private lines off) is tried again soon; silence backs off.
     static constexpr int RefusedRetryMs = 1000;
+    static constexpr int MaxRefusedRetries = 60;
     static constexpr int FirstBackoffMs = 2000;
     static constexpr int MaxBackoffMs = 60000;
 
@@ -61,6 +62,9 @@ public:
     const QHash<quint32, QSslSocket*>& Carriers() const { return m_carriers; }
     // A pinned peer gets our lines only privately: never in clear without the person's word.
     bool Pinned(quint32 address) const;
+    // Our first private attempt to this address is queued or under way: whether it takes private lines is not known
+    // yet.
+    bool Undecided(quint32 address) const;
     State StateOf(quint32 address) const;
     // Empty while the peer has shown no key.
     QString SafetyNumberOf(quint32 address) const;
@@ -71,13 +75,20 @@ public:
 
 Q_SIGNALS:
     void carrierReady(quint32 address);
+    // An attempt to this address ended, or its key was refused: lines held for it can take their way.
+    void decided(quint32 address);
 
 private:
     struct Client {
         QSslSocket* socket = nullptr;
         int refusals = 0;
         int backoffMs = 0;
-        bool waiting = false; // queued or scheduled: one attempt at a time
+        bool queued = false;         // in m_due: one attempt at a time
+        quint64 retryGeneration = 0; // a retry scheduled earlier fires only while this is unchanged
+        bool retryPending = false;
+        // A first attempt has ended: later ones no longer hold lines back (a peer behind a firewall that drops
+        // this port would otherwise wait out every attempt).
+        bool answered = false;
     };
 
     QSslConfiguration Configuration() const;

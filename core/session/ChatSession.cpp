@@ -52,10 +52,6 @@ void ChatSession::SendToEveryone(const QString& text)
     m_connections->SendToAll(net::ChatMessage(text, m_settings.Encoding));
     if (const QStringList missed = m_connections->TickedWithoutConnection(); !missed.isEmpty())
         Q_EMIT noteAppended(NotDeliveredNote(missed));
-    if (const QStringList held = m_connections->PinnedWithoutPrivateLine(); !held.isEmpty())
-        Q_EMIT noteAppended(NotDeliveredNote(held) +
-                            QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a "
-                                                                       "pinned copy never goes in clear)"));
 }
 
 QString ChatSession::NotDeliveredNote(const QStringList& names)

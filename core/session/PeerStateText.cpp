@@ -76,3 +76,22 @@ QString PeerStateLegend()
         "PeerState", "Filled circle: connected both ways.\nHalf circle: it reaches us, we do not reach it.\n"
                      "Ring: the connection is closing.");
 }
+
+QString PrivacyText(net::PrivateLinks::State privacy)
+{
+    switch (privacy) {
+    case net::PrivateLinks::State::Plain:
+        break;
+    case net::PrivateLinks::State::Private:
+        return QCoreApplication::translate("PeerState", "private line (padlock): encrypted, its key pinned");
+    case net::PrivateLinks::State::Trying:
+        return QCoreApplication::translate("PeerState",
+                                           "private line down (open padlock): its key is pinned, so nothing goes "
+                                           "to it in clear");
+    case net::PrivateLinks::State::KeyChanged:
+        return QCoreApplication::translate("PeerState",
+                                           "KEY CHANGED (struck padlock): private lines stopped; compare the safety "
+                                           "number in the Users dialog");
+    }
+    return QString();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/LinkStates.h"
+#include "core/net/PrivateLinks.h"
 
 #include <QString>
 
@@ -9,3 +10,5 @@
 QString PeerStateText(const net::LinkView& link, qint64 now);
 // What the marks in the user view mean, for the end of a row's tooltip.
 QString PeerStateLegend();
+// What private lines are to a peer, for its tooltip; empty for a plain one.
+QString PrivacyText(net::PrivateLinks::State privacy);

@@ -33,13 +33,17 @@ QVariant UserViewModel::data(const QModelIndex& index, int role) const
         return row.ticked ? Qt::Checked : Qt::Unchecked;
     if (role == LinkClassRole)
         return int(row.link);
+    if (role == PrivacyRole)
+        return int(row.privacy);
     if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
         // Asked when shown, so the times are those of now; a row whose connection went has nothing to say.
         if (row.link == net::LinkClass::Closing)
             return QCoreApplication::translate("PeerState", "closing");
         const QString state = PeerStateText(m_session.connections().LinkOfConnection(row.connection),
                                             QDateTime::currentMSecsSinceEpoch());
-        return role == Qt::ToolTipRole ? state + QLatin1Char('\n') + PeerStateLegend() : state;
+        const QString described =
+            PrivacyText(row.privacy).isEmpty() ? state : state + QStringLiteral("; ") + PrivacyText(row.privacy);
+        return role == Qt::ToolTipRole ? described + QLatin1Char('\n') + PeerStateLegend() : described;
     }
     return QVariant();
 }

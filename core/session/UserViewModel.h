@@ -19,6 +19,8 @@ public:
     static constexpr int RefreshDelayMs = 50;
     // A row's net::LinkClass, for the mark the view draws.
     static constexpr int LinkClassRole = Qt::UserRole + 1;
+    // A row's net::PrivateLinks::State.
+    static constexpr int PrivacyRole = Qt::UserRole + 2;
 
     explicit UserViewModel(ChatSession& session, QObject* parent = nullptr);
 

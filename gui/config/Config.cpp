@@ -12,11 +12,11 @@
 #include "gui/platform/Choosers.h"
 #include "gui/widgets/WidgetHelpers.h"
 
+#include "core/net/Wire.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include "core/net/Wire.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>

@@ -3,11 +3,13 @@
 #include "core/base/Errors.h"
 #include "core/base/Gen_func.h"
 #include "core/base/Site.h"
+#include "core/net/Wire.h"
 #include "core/session/ChatSession.h"
 #include "core/session/PeerStateText.h"
 #include "core/session/SessionStore.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/users/FindCopiesDialog.h"
+#include "gui/users/PrivateLineDialog.h"
 #include "gui/widgets/WidgetHelpers.h"
 
 #include <QDateTime>
@@ -35,7 +37,7 @@ TF_Users::TF_Users(platform::MessageBoxes& boxes, platform::Shell& shell, ChatSe
     : QDialog(parent), m_boxes(boxes), m_shell(shell), m_session(session), m_store(store)
 {
     // Taller than the design by the row of "Find copies...".
-    SetUpFixedDialog(this, QStringLiteral("F_Users"), tr("Users"), QSize(376, 284));
+    SetUpFixedDialog(this, QStringLiteral("F_Users"), tr("Users"), QSize(376, 314));
     createHeader();
     createEditors();
     // The names the program's design gives the controls, as their object names.
@@ -112,9 +114,36 @@ void TF_Users::createEditors()
     m_findCopiesButton->setGeometry(236, 250, 133, 25);
     m_findCopiesButton->setAutoDefault(false);
     connect(m_findCopiesButton, &QPushButton::clicked, this, Guarded([this] { onFindCopiesClicked(); }));
+    m_privateLineButton = new QPushButton(tr("Private line..."), this);
+    m_privateLineButton->setObjectName(QStringLiteral("PrivateLine"));
+    m_privateLineButton->setGeometry(236, 282, 133, 25);
+    m_privateLineButton->setAutoDefault(false);
+    connect(m_privateLineButton, &QPushButton::clicked, this, Guarded([this] { onPrivateLineClicked(); }));
     setTabOrder(m_entryList, m_nameBox);
     setTabOrder(m_nameBox, m_addressBox);
     setTabOrder(m_addressBox, m_addButton);
+}
+
+QString TF_Users::safetyNumberOf(int k) const
+{
+    const net::PrivateLinks* links = m_session.connections().privateLinks();
+    const std::optional<quint32> address = net::ParseDottedDecimal(m_session.userList().Address(k));
+    return links && address ? links->SafetyNumberOf(*address) : QString();
+}
+
+// A peer whose key is pinned: its safety number, to compare by voice, and the word after a changed key.
+void TF_Users::onPrivateLineClicked()
+{
+    const QList<QListWidgetItem*> selected = m_entryList->selectedItems();
+    net::PrivateLinks* links = m_session.connections().privateLinks();
+    if (selected.isEmpty() || !links)
+        return;
+    const int k = m_entryList->row(selected.first());
+    const std::optional<quint32> address = net::ParseDottedDecimal(m_session.userList().Address(k));
+    if (!address)
+        return;
+    PrivateLineDialog dialog(m_boxes, *links, *address, m_session.userList().OwnName(k), this);
+    dialog.exec();
 }
 
 QString TF_Users::rowText(const QString& ownName, const QString& address)
@@ -155,6 +184,7 @@ void TF_Users::onEntrySelected()
     const bool any = !selected.isEmpty();
     m_applyButton->setEnabled(any);
     m_deleteButton->setEnabled(any);
+    m_privateLineButton->setEnabled(any && !safetyNumberOf(m_entryList->row(selected.first())).isEmpty());
     if (!any) {
         m_nameBox->clear();
         m_addressBox->setText(NoAddress);

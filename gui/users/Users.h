@@ -33,6 +33,7 @@ public:
     QPushButton* clearButton() const { return m_clearButton; }
     QLabel* webLink() const { return m_webLink; }
     QPushButton* findCopiesButton() const { return m_findCopiesButton; }
+    QPushButton* privateLineButton() const { return m_privateLineButton; }
     // Made when first asked for.
     FindCopiesDialog* findCopies();
 
@@ -44,6 +45,7 @@ public:
     void onDeleteClicked();
     void onClearClicked();
     void onFindCopiesClicked();
+    void onPrivateLineClicked();
     void saveList();
 
     void reject() override;
@@ -66,6 +68,9 @@ private:
     QLabel* m_webLink = nullptr;
     QPushButton* m_findCopiesButton = nullptr;
     FindCopiesDialog* m_findCopies = nullptr;
+    QPushButton* m_privateLineButton = nullptr;
+    // Empty for a peer whose key is not pinned.
+    QString safetyNumberOf(int k) const;
     void createHeader();
     void createEditors();
     void showEntries();

@@ -65,7 +65,8 @@ void TestConfig::defaultsShowAndSave()
     QVERIFY(!QFile::exists(ini()));
     c->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
-    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network"}));
+    QCOMPARE(file.sectionNames(),
+             (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private"}));
     QCOMPARE(file.readString(QStringLiteral("Text"), QStringLiteral("Background"), QString()),
              QStringLiteral("-2147483643"));
 }

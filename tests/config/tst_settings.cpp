@@ -27,7 +27,8 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
 {
     ProfileFile file;
     SaveSettings(LoadSettings(file, 11), file);
-    QCOMPARE(file.sectionNames(), (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network"}));
+    QCOMPARE(file.sectionNames(),
+             (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private"}));
     QCOMPARE(file.toBytes(), QByteArray("[Messages]\r\nFlashIcon=1\r\nShowMessage=1\r\nRestoreMain=0\r\nShowPopup=1\r\n"
                                         "DesktopNotification=0\r\n"
                                         "[Sound]\r\nNotify=1\r\nWindows=0\r\nFromFile=1\r\nFilename=default.wav\r\n"

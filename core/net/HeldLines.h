@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+#include <functional>
+
+class QTimer;
+
+namespace net {
+
+// Lines for peers whose way is not known yet: a copy whose private line is being made, or whose key is pinned and
+// whose private line is down for a moment. They wait, in order, until the way is known, at most HoldMs; then the
+// owner sends them or says they were not delivered. Memory stays bounded: beyond MaxHeldBytes for one peer, its
+// oldest lines are given up at once.
+class HeldLines : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int HoldMs = 6000;
+    static constexpr qint64 MaxHeldBytes = 4 << 20;
+    static constexpr int CheckMs = 250;
+
+    // Told with the lines of a peer that waited HoldMs, or that were pushed out by newer ones (overflow).
+    using Expired = std::function<void(quint32 address, const QList<QByteArray>& lines)>;
+
+    HeldLines(std::function<qint64()> nowMs, Expired expired, QObject* parent = nullptr);
+
+    void hold(quint32 address, const QByteArray& line);
+    bool holds(quint32 address) const { return m_held.contains(address); }
+    QList<quint32> addresses() const { return m_held.keys(); }
+    // The lines held for this peer, oldest first; none are held for it afterwards.
+    QList<QByteArray> take(quint32 address);
+    void clear();
+
+private:
+    struct Waiting {
+        QList<QByteArray> lines;
+        qint64 bytes = 0;
+        qint64 sinceMs = 0;
+    };
+    void ExpireOld();
+
+    std::function<qint64()> m_nowMs;
+    Expired m_expired;
+    QHash<quint32, Waiting> m_held;
+    QTimer* m_check;
+};
+
+} // namespace net
