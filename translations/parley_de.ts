@@ -27,6 +27,14 @@
         <source>Cannot currier over 512 users!</source>
         <translation>Mehr als 512 Benutzer sind nicht möglich!</translation>
     </message>
+    <message>
+        <source> (its key for private lines has changed: see the Users dialog)</source>
+        <translation> (sein Schlüssel für private Leitungen hat sich geändert: siehe Benutzer-Dialog)</translation>
+    </message>
+    <message>
+        <source> (their private line is down, and a line to a pinned copy never goes in clear)</source>
+        <translation> (die private Leitung ist unterbrochen, und an eine Kopie mit festgehaltenem Schlüssel geht nie etwas unverschlüsselt)</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -389,6 +397,29 @@
     </message>
 </context>
 <context>
+    <name>Identity</name>
+    <message>
+        <source>Private lines are off: the key file %1 %2</source>
+        <translation>Private Leitungen sind aus: die Schlüsseldatei %1 %2</translation>
+    </message>
+    <message>
+        <source>cannot be written (%1).</source>
+        <translation>lässt sich nicht schreiben (%1).</translation>
+    </message>
+    <message>
+        <source>cannot be made: the system&apos;s OpenSSL refused.</source>
+        <translation>lässt sich nicht anlegen: OpenSSL des Systems hat abgelehnt.</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1).</source>
+        <translation>lässt sich nicht lesen (%1).</translation>
+    </message>
+    <message>
+        <source>holds no usable key pair: move it away to make a new one.</source>
+        <translation>enthält kein brauchbares Schlüsselpaar: verschieben Sie sie, damit ein neues entsteht.</translation>
+    </message>
+</context>
+<context>
     <name>LogoPanel</name>
     <message>
         <source>SILENT MODE</source>
@@ -644,6 +675,75 @@ Ring: die Verbindung wird geschlossen.</translation>
         <source>closing</source>
         <translation>wird geschlossen</translation>
     </message>
+    <message>
+        <source>private line (padlock): encrypted, its key pinned</source>
+        <translation>private Leitung (Schloss): verschlüsselt, Schlüssel festgehalten</translation>
+    </message>
+    <message>
+        <source>private line down (open padlock): its key is pinned, so nothing goes to it in clear</source>
+        <translation>private Leitung unterbrochen (offenes Schloss): der Schlüssel ist festgehalten, also geht nichts unverschlüsselt dorthin</translation>
+    </message>
+    <message>
+        <source>KEY CHANGED (struck padlock): private lines stopped; compare the safety number in the Users dialog</source>
+        <translation>SCHLÜSSEL GEÄNDERT (durchgestrichenes Schloss): private Leitungen angehalten; vergleichen Sie die Sicherheitsnummer im Benutzer-Dialog</translation>
+    </message>
+</context>
+<context>
+    <name>Pins</name>
+    <message>
+        <source>The file of pinned keys %1 %2</source>
+        <translation>Die Datei der festgehaltenen Schlüssel %1 %2</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1).</source>
+        <translation>lässt sich nicht lesen (%1).</translation>
+    </message>
+    <message>
+        <source>cannot be written (%1).</source>
+        <translation>lässt sich nicht schreiben (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>PrivateLineDialog</name>
+    <message>
+        <source>Verified: we read out the same number</source>
+        <translation>Bestätigt: wir haben dieselbe Nummer vorgelesen</translation>
+    </message>
+    <message>
+        <source>Trust the new key</source>
+        <translation>Dem neuen Schlüssel vertrauen</translation>
+    </message>
+    <message>
+        <source>Private line with %1 (%2)</source>
+        <translation>Private Leitung mit %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Read this number out to %1, by phone or face to face; their Parley shows the same one for you. If it differs, somebody else answers at that address.</source>
+        <translation>Lesen Sie %1 diese Nummer vor, am Telefon oder persönlich; deren Parley zeigt für Sie dieselbe. Weicht sie ab, antwortet unter dieser Adresse jemand anderes.</translation>
+    </message>
+    <message>
+        <source>Safety number</source>
+        <translation>Sicherheitsnummer</translation>
+    </message>
+    <message>
+        <source>No private line now: lines go in clear on port 196.</source>
+        <translation>Zurzeit keine private Leitung: Zeilen gehen unverschlüsselt über Port 196.</translation>
+    </message>
+    <message>
+        <source>Trust the new key only after you have read out the new number with this person. Trust it?</source>
+        <translation>Vertrauen Sie dem neuen Schlüssel erst, wenn Sie die neue Nummer mit dieser Person verglichen haben. Vertrauen?</translation>
+    </message>
+</context>
+<context>
+    <name>PrivateLinks</name>
+    <message>
+        <source>Private lines cannot listen on port %1.</source>
+        <translation>Private Leitungen können nicht auf Port %1 warten.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop. Compare the safety number in the Users dialog before you trust the new key</source>
+        <translation>%1 (%2) zeigt für private Leitungen einen anderen Schlüssel als den festgehaltenen: private Leitungen dorthin werden angehalten. Vergleichen Sie die Sicherheitsnummer im Benutzer-Dialog, bevor Sie dem neuen Schlüssel vertrauen</translation>
+    </message>
 </context>
 <context>
     <name>SessionStore</name>
@@ -858,6 +958,14 @@ Ring: die Verbindung wird geschlossen.</translation>
         <source>Failed to set data for &apos;%1&apos;</source>
         <translation>Der Eintrag „%1“ ließ sich nicht schreiben</translation>
     </message>
+    <message>
+        <source>Private lines with other Parley copies</source>
+        <translation>Private Leitungen mit anderen Parley-Kopien</translation>
+    </message>
+    <message>
+        <source>Lines to copies that have this on too travel encrypted on port %1, each copy known by its key; takes effect at the next Run!</source>
+        <translation>Zeilen an Kopien, bei denen dies ebenfalls an ist, gehen verschlüsselt über Port %1, jede Kopie an ihrem Schlüssel erkannt; wirkt ab dem nächsten Start!</translation>
+    </message>
 </context>
 <context>
     <name>TF_Main</name>
@@ -1021,6 +1129,10 @@ Ring: die Verbindung wird geschlossen.</translation>
     <message>
         <source>Are you really sure?</source>
         <translation>Sind Sie wirklich sicher?</translation>
+    </message>
+    <message>
+        <source>Private line...</source>
+        <translation>Private Leitung …</translation>
     </message>
 </context>
 <context>

@@ -27,6 +27,14 @@
         <source>Cannot currier over 512 users!</source>
         <translation>Больше 512 пользователей нельзя!</translation>
     </message>
+    <message>
+        <source> (its key for private lines has changed: see the Users dialog)</source>
+        <translation> (его ключ для личных линий изменился: см. окно «Пользователи»)</translation>
+    </message>
+    <message>
+        <source> (their private line is down, and a line to a pinned copy never goes in clear)</source>
+        <translation> (личная линия с ним разорвана, а копии с закреплённым ключом ничего не отправляется открытым текстом)</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -391,6 +399,29 @@
     </message>
 </context>
 <context>
+    <name>Identity</name>
+    <message>
+        <source>Private lines are off: the key file %1 %2</source>
+        <translation>Личные линии выключены: файл ключа %1 %2</translation>
+    </message>
+    <message>
+        <source>cannot be written (%1).</source>
+        <translation>не удаётся записать (%1).</translation>
+    </message>
+    <message>
+        <source>cannot be made: the system&apos;s OpenSSL refused.</source>
+        <translation>не удаётся создать: OpenSSL системы отказал.</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1).</source>
+        <translation>не удаётся прочитать (%1).</translation>
+    </message>
+    <message>
+        <source>holds no usable key pair: move it away to make a new one.</source>
+        <translation>не содержит пригодной пары ключей: уберите его, чтобы создать новую.</translation>
+    </message>
+</context>
+<context>
     <name>LogoPanel</name>
     <message>
         <source>SILENT MODE</source>
@@ -646,6 +677,75 @@ Ring: the connection is closing.</source>
         <source>closing</source>
         <translation>закрывается</translation>
     </message>
+    <message>
+        <source>private line (padlock): encrypted, its key pinned</source>
+        <translation>личная линия (замок): зашифрована, ключ закреплён</translation>
+    </message>
+    <message>
+        <source>private line down (open padlock): its key is pinned, so nothing goes to it in clear</source>
+        <translation>личная линия разорвана (открытый замок): ключ закреплён, поэтому ничего не уходит туда открытым текстом</translation>
+    </message>
+    <message>
+        <source>KEY CHANGED (struck padlock): private lines stopped; compare the safety number in the Users dialog</source>
+        <translation>КЛЮЧ ИЗМЕНИЛСЯ (зачёркнутый замок): личные линии остановлены; сверьте код безопасности в окне «Пользователи»</translation>
+    </message>
+</context>
+<context>
+    <name>Pins</name>
+    <message>
+        <source>The file of pinned keys %1 %2</source>
+        <translation>Файл закреплённых ключей %1 %2</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1).</source>
+        <translation>не удаётся прочитать (%1).</translation>
+    </message>
+    <message>
+        <source>cannot be written (%1).</source>
+        <translation>не удаётся записать (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>PrivateLineDialog</name>
+    <message>
+        <source>Verified: we read out the same number</source>
+        <translation>Проверено: мы зачитали одинаковый код</translation>
+    </message>
+    <message>
+        <source>Trust the new key</source>
+        <translation>Доверять новому ключу</translation>
+    </message>
+    <message>
+        <source>Private line with %1 (%2)</source>
+        <translation>Личная линия с %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Read this number out to %1, by phone or face to face; their Parley shows the same one for you. If it differs, somebody else answers at that address.</source>
+        <translation>Зачитайте этот код собеседнику %1 по телефону или лично; его Parley показывает для вас такой же. Если он отличается, по этому адресу отвечает кто-то другой.</translation>
+    </message>
+    <message>
+        <source>Safety number</source>
+        <translation>Код безопасности</translation>
+    </message>
+    <message>
+        <source>No private line now: lines go in clear on port 196.</source>
+        <translation>Личной линии сейчас нет: строки идут открытым текстом через порт 196.</translation>
+    </message>
+    <message>
+        <source>Trust the new key only after you have read out the new number with this person. Trust it?</source>
+        <translation>Доверяйте новому ключу, только сверив новый код с этим человеком. Доверять?</translation>
+    </message>
+</context>
+<context>
+    <name>PrivateLinks</name>
+    <message>
+        <source>Private lines cannot listen on port %1.</source>
+        <translation>Личные линии не могут ждать подключений на порту %1.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop. Compare the safety number in the Users dialog before you trust the new key</source>
+        <translation>%1 (%2) предъявляет для личных линий не тот ключ, что закреплён: личные линии с ним остановлены. Сверьте код безопасности в окне «Пользователи», прежде чем доверять новому ключу</translation>
+    </message>
 </context>
 <context>
     <name>SessionStore</name>
@@ -860,6 +960,14 @@ Ring: the connection is closing.</source>
         <source>Failed to set data for &apos;%1&apos;</source>
         <translation>Не удалось записать «%1»</translation>
     </message>
+    <message>
+        <source>Private lines with other Parley copies</source>
+        <translation>Личные линии с другими копиями Parley</translation>
+    </message>
+    <message>
+        <source>Lines to copies that have this on too travel encrypted on port %1, each copy known by its key; takes effect at the next Run!</source>
+        <translation>Строки копиям, где это тоже включено, идут зашифрованными через порт %1, каждая копия узнаётся по ключу; действует со следующего «Пуск!»</translation>
+    </message>
 </context>
 <context>
     <name>TF_Main</name>
@@ -1023,6 +1131,10 @@ Ring: the connection is closing.</source>
     <message>
         <source>Are you really sure?</source>
         <translation>Вы действительно уверены?</translation>
+    </message>
+    <message>
+        <source>Private line...</source>
+        <translation>Личная линия…</translation>
     </message>
 </context>
 <context>

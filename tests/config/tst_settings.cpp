@@ -39,7 +39,7 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
                                         "[Text]\r\nScheme1=1\r\nScheme2=0\r\nBackground=-2147483643\r\n"
                                         "FontName=Tahoma\r\nFontSize=8\r\nFontBold=0\r\nFontItalic=0\r\n"
                                         "FontUnderline=0\r\nFontStrikeOut=0\r\nFontColor=-2147483640\r\n"
-                                        "[Network]\r\nEncoding=System\r\n"));
+                                        "[Network]\r\nEncoding=System\r\n[Private]\r\nEnabled=0\r\n"));
 }
 
 void TestSettings::roundTripThroughTheTable()
