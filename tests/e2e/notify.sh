@@ -48,8 +48,13 @@ for expected in 'string "Parley"' 'string "org.quendlewick.Parley"' 'string "Bob
     grep -qF "$expected" <<<"$call" || fail "the Notify call lacks $expected"
 done
 # The service's reply to that call: the first method return after it that carries a number.
-id=$(awk '/member=Notify/ {n = 1} n && /^method return/ {r = 1; next} r && /uint32/ {print $2; exit} /^(signal|method)/ {r = 0}' \
-    "$work/monitor.log")
+# It may be logged a moment after the call, on a busy machine.
+for _ in $(seq 50); do
+    id=$(awk '/member=Notify/ {n = 1} n && /^method return/ {r = 1; next} r && /uint32/ {print $2; exit} /^(signal|method)/ {r = 0}' \
+        "$work/monitor.log")
+    [[ -n $id ]] && break
+    sleep 0.1
+done
 [[ -n $id ]] || fail "the service gave no notification id"
 main_window_width() {
     local width=0 w

@@ -34,7 +34,8 @@ for i in $(seq "$count"); do host_up "p$i" "$(address_of "$i")"; done
 host_up q "$plain"
 host_up r "$raw"
 start_x
-in_hub python3 "$here/capture.py" any 600 "$work/lan.cap" &
+# Started directly, not through in_hub, so that $! is the capture itself and the clean-up ends it.
+ip netns exec "$hub" python3 "$here/capture.py" any 300 "$work/lan.cap" >"$work/capture.err" 2>&1 &
 pids+=($!)
 
 go="$work/go"
