@@ -1,11 +1,11 @@
 #include "core/net/Identity.h"
 
 #include "core/base/Errors.h"
+#include "core/platform/SaveFile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -70,11 +70,8 @@ QByteArray MakeKeyPair()
 
 void WriteOwnerOnly(const QString& path, const QByteArray& pem)
 {
-    QSaveFile file(path);
-    // Owner only before the first byte of the key is in it.
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(pem) != pem.size() || !file.commit())
-        Fail(path, QCoreApplication::translate("Identity", "cannot be written (%1).").arg(file.errorString()));
+    if (const QString error = platform::SaveFileAtomically(path, pem, platform::Readers::OwnerOnly); !error.isEmpty())
+        Fail(path, QCoreApplication::translate("Identity", "cannot be written (%1).").arg(error));
 }
 
 // The key and the certificate in the file, or nulls when they are missing or do not belong together.

@@ -2,10 +2,10 @@
 
 #include "core/base/Errors.h"
 #include "core/net/Wire.h"
+#include "core/platform/SaveFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -89,10 +89,9 @@ void Pins::Save() const
         const Pin& pin = m_pins[key];
         text += key.toLatin1() + ' ' + pin.fingerprint.toHex() + ' ' + (pin.verified ? '1' : '0') + '\n';
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(text) != text.size() || !file.commit())
-        Fail(m_path, QCoreApplication::translate("Pins", "cannot be written (%1).").arg(file.errorString()));
+    if (const QString error = platform::SaveFileAtomically(m_path, text, platform::Readers::OwnerOnly);
+        !error.isEmpty())
+        Fail(m_path, QCoreApplication::translate("Pins", "cannot be written (%1).").arg(error));
 }
 
 } // namespace net

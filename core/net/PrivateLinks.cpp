@@ -168,12 +168,9 @@ void PrivateLinks::Accept(qintptr descriptor)
 
 void PrivateLinks::AcceptedReady(QSslSocket* socket)
 {
-    const std::optional<quint32> address = AddressOf(*socket);
-    if (!address || !Admit(socket)) {
-        socket->abort();
+    const std::optional<quint32> address = Authenticated(socket);
+    if (!address)
         return;
-    }
-    EnableKeepAlive(socket->socketDescriptor());
     if (QSslSocket* older = m_carriers.value(*address); older && older != socket)
         Discard(older);
     m_carriers.insert(*address, socket);
@@ -189,6 +186,17 @@ void PrivateLinks::DropCarrier(QSslSocket* socket)
         m_host.UserViewChanged();
     }
     socket->deleteLater();
+}
+
+std::optional<quint32> PrivateLinks::Authenticated(QSslSocket* socket)
+{
+    const std::optional<quint32> address = AddressOf(*socket);
+    if (!address || !Admit(socket)) {
+        socket->abort();
+        return std::nullopt;
+    }
+    EnableKeepAlive(socket->socketDescriptor());
+    return address;
 }
 
 bool PrivateLinks::Admit(QSslSocket* socket)
@@ -298,12 +306,9 @@ void PrivateLinks::StartDue()
 
 void PrivateLinks::ClientReady(QSslSocket* socket)
 {
-    const std::optional<quint32> address = AddressOf(*socket);
-    if (!address || !Admit(socket)) {
-        socket->abort();
+    const std::optional<quint32> address = Authenticated(socket);
+    if (!address)
         return;
-    }
-    EnableKeepAlive(socket->socketDescriptor());
     Client& client = ClientFor(*address);
     client.refusals = 0;
     client.backoffMs = 0;

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSslSocket;
 class QTcpServer;
@@ -99,6 +100,9 @@ private:
     void StartDue();
     void ClientReady(QSslSocket* socket);
     void ClientFailed(quint32 address);
+    // The peer's address once the handshake is over and its key admitted, with keepalive on; else the connection
+    // is dropped.
+    std::optional<quint32> Authenticated(QSslSocket* socket);
     // Whether the key the peer showed may carry lines: pinned now if it is new, refused and shown if it changed.
     bool Admit(QSslSocket* socket);
 

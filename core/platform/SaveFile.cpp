@@ -8,16 +8,21 @@
 
 namespace platform {
 
-QString SaveFileAtomically(const QString& path, const QByteArray& data)
+QString SaveFileAtomically(const QString& path, const QByteArray& data, Readers readers)
 {
-    return SaveFileAtomically(path, [&data](QIODevice& file) { return file.write(data) == data.size(); });
+    return SaveFileAtomically(
+        path, [&data](QIODevice& file) { return file.write(data) == data.size(); }, readers);
 }
 
-QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer)
+QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer, Readers readers)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
+    if (readers == Readers::OwnerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return file.errorString();
+    }
     // Writes are buffered: a full disk may show only when the buffer goes out, or only when the kernel writes the
     // pages. QSaveFile's own commit would rename a file whose last write failed, so the new file must be known
     // whole, on disk, before the rename replaces the old one.
