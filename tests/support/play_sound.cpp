@@ -1,5 +1,6 @@
 // Usage: play_sound FILE|--beep. Asks the desktop's sound service for the sound, asks again 150 ms later while the
-// first still plays, and ends a second after that: what the sound test records.
+// first still plays, and ends once the sound has surely ended: a context destroyed mid-sound takes back what the
+// sound server had not yet handed to the recording, which then hears nothing at all.
 #include "gui/platform/Sound.h"
 
 #include <QApplication>
@@ -18,6 +19,6 @@ int main(int argc, char* argv[])
     };
     play();
     QTimer::singleShot(150, &app, play);
-    QTimer::singleShot(1300, &app, &QCoreApplication::quit);
+    QTimer::singleShot(3500, &app, &QCoreApplication::quit);
     return app.exec();
 }
