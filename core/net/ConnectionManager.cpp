@@ -172,6 +172,8 @@ void ConnectionManager::OpenAllClients()
 
 void ConnectionManager::CloseServer()
 {
+    // Lines still waiting for their slice go before their connections do.
+    m_sendQueue->flushSlices();
     m_acceptResume->stop();
     m_goneSweep->stop();
     m_server->close();
@@ -476,6 +478,8 @@ void ConnectionManager::StoreTick(quint64 connection, bool ticked)
 
 void ConnectionManager::SendToAll(const QByteArray& message)
 {
+    QList<QTcpSocket*> ways;
+    ways.reserve(m_accepted.size());
     QSet<QTcpSocket*> privateLines;
     QSet<quint32> held;
     for (const Accepted& connection : std::as_const(m_accepted)) {
@@ -484,7 +488,7 @@ void ConnectionManager::SendToAll(const QByteArray& message)
         const std::optional<quint32> address = connection.numeric;
         switch (address ? RouteTo(*address) : Route::Plain) {
         case Route::Plain:
-            Write(connection.socket, message);
+            ways.append(connection.socket);
             break;
         case Route::Private:
             privateLines.insert(m_private->Carrier(*address)); // once, however many connections it has on 196
@@ -499,7 +503,8 @@ void ConnectionManager::SendToAll(const QByteArray& message)
         for (QSslSocket* line : m_private->Carriers())
             privateLines.insert(line);
     for (QTcpSocket* line : std::as_const(privateLines))
-        Write(line, message);
+        ways.append(line);
+    m_sendQueue->sendToMany(ways, message);
     for (quint32 address : std::as_const(held))
         Hold(address, message);
 }

@@ -1,5 +1,6 @@
 #include "core/net/SendQueue.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -8,10 +9,14 @@
 namespace net {
 
 SendQueue::SendQueue(GiveUpHandler onGiveUp, std::function<qint64()> nowMs, QObject* parent)
-    : QObject(parent), m_onGiveUp(std::move(onGiveUp)), m_nowMs(std::move(nowMs)), m_stallCheck(new QTimer(this))
+    : QObject(parent), m_onGiveUp(std::move(onGiveUp)), m_nowMs(std::move(nowMs)), m_stallCheck(new QTimer(this)),
+      m_nextSlice(new QTimer(this))
 {
     m_stallCheck->setInterval(int(StallMs / 6));
     connect(m_stallCheck, &QTimer::timeout, this, &SendQueue::checkStalled);
+    m_nextSlice->setSingleShot(true);
+    m_nextSlice->setInterval(0);
+    connect(m_nextSlice, &QTimer::timeout, this, [this] { HandOut(SliceNs); });
 }
 
 SendQueue::~SendQueue() = default;
@@ -37,6 +42,74 @@ qint64 SendQueue::waitingFor(QTcpSocket* socket) const
 }
 
 void SendQueue::send(QTcpSocket* socket, const QByteArray& message)
+{
+    if (m_inFanOut.contains(socket))
+        Enqueue({socket}, message);
+    else
+        WriteNow(socket, message);
+}
+
+void SendQueue::sendToMany(const QList<QTcpSocket*>& sockets, const QByteArray& message)
+{
+    if (sockets.isEmpty() || message.isEmpty())
+        return;
+    if (m_fanOuts.empty() && !m_handingOut && sockets.size() <= AtOnceTargets) {
+        for (QTcpSocket* socket : sockets)
+            WriteNow(socket, message);
+        return;
+    }
+    Enqueue(sockets, message);
+    // Lines typed in a burst (key events come in batches) are only queued here: the writes wait for the loop's turn.
+    if (!m_handingOut)
+        m_nextSlice->start();
+}
+
+void SendQueue::flushSlices()
+{
+    m_nextSlice->stop();
+    HandOut(-1);
+}
+
+void SendQueue::Enqueue(const QList<QTcpSocket*>& sockets, const QByteArray& message)
+{
+    FanOut fanOut{message, {}, 0};
+    fanOut.targets.reserve(size_t(sockets.size()));
+    for (QTcpSocket* socket : sockets) {
+        fanOut.targets.push_back({socket, socket});
+        ++m_inFanOut[socket];
+    }
+    m_fanOuts.push_back(std::move(fanOut));
+}
+
+void SendQueue::HandOut(qint64 budgetNs)
+{
+    if (m_handingOut)
+        return; // a write told of something that sends: its line waits its turn in the queue
+    m_handingOut = true;
+    QElapsedTimer clock;
+    clock.start();
+    int writes = 0;
+    // References into a deque stay valid while lines are appended at its back.
+    while (!m_fanOuts.empty()) {
+        FanOut& fanOut = m_fanOuts.front();
+        while (fanOut.next < fanOut.targets.size()) {
+            if (budgetNs >= 0 && ++writes % 16 == 0 && clock.nsecsElapsed() > budgetNs) {
+                m_handingOut = false;
+                m_nextSlice->start();
+                return;
+            }
+            const Target target = fanOut.targets[fanOut.next++];
+            if (const auto it = m_inFanOut.find(target.key); it != m_inFanOut.end() && --*it == 0)
+                m_inFanOut.erase(it);
+            if (target.socket)
+                WriteNow(target.socket, fanOut.message);
+        }
+        m_fanOuts.pop_front();
+    }
+    m_handingOut = false;
+}
+
+void SendQueue::WriteNow(QTcpSocket* socket, const QByteArray& message)
 {
     if (message.isEmpty() || socket->state() != QAbstractSocket::ConnectedState)
         return;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 
 #include <deque>
 #include <functional>
@@ -18,12 +19,19 @@ namespace net {
 // buffer of each connection holds at most a window. Memory stays bounded over all peers: a peer that takes nothing
 // for StallMs while lines wait for it is given up, and so is the one furthest behind while more than MaxHeldBytes
 // of older lines wait.
+//
+// A line for many connections is handed to them a slice at a time, the event loop turning in between, so that a
+// line typed to hundreds of peers never keeps the program from answering; each connection still gets its lines in
+// the order they were sent.
 class SendQueue : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 WindowBytes = 64 << 10;
     static constexpr qint64 MaxHeldBytes = 64 << 20;
     static constexpr qint64 StallMs = 30000;
+    // How long the writes of one slice may take before the event loop has its turn.
+    static constexpr qint64 SliceNs = 3'000'000;
+    static constexpr qsizetype AtOnceTargets = 32;
 
     enum class GiveUp { Stalled, TooFarBehind };
     // Told when a connection is given up: its waiting lines are gone; the caller closes it.
@@ -33,6 +41,12 @@ public:
     ~SendQueue() override;
 
     void send(QTcpSocket* socket, const QByteArray& message);
+    // A line for at most AtOnceTargets connections goes at once while no slices wait; otherwise its slices go at
+    // the next turns of the event loop.
+    void sendToMany(const QList<QTcpSocket*>& sockets, const QByteArray& message);
+    // Hands every line still waiting for its slice to its connections now, as before they are closed.
+    void flushSlices();
+    bool slicesWaiting() const { return !m_fanOuts.empty(); }
     // Bytes of lines that wait for some peer, each line counted once.
     qint64 heldBytes() const { return *m_held; }
     qint64 waitingFor(QTcpSocket* socket) const;
@@ -48,6 +62,19 @@ private:
         qint64 lastProgressMs = 0;
         bool pumping = false;
     };
+    struct Target {
+        QTcpSocket* key; // for the count of waiting slices only: never used once the socket may be gone
+        QPointer<QTcpSocket> socket;
+    };
+    struct FanOut {
+        QByteArray message;
+        std::vector<Target> targets;
+        size_t next = 0;
+    };
+    void Enqueue(const QList<QTcpSocket*>& sockets, const QByteArray& message);
+    // Writes of the waiting slices until budgetNs has passed (all of them if negative); the rest at the next turn.
+    void HandOut(qint64 budgetNs);
+    void WriteNow(QTcpSocket* socket, const QByteArray& message);
     Message Share(const QByteArray& bytes);
     void Progress(QTcpSocket* socket);
     void Pump(QTcpSocket* socket);
@@ -63,6 +90,12 @@ private:
     std::weak_ptr<const QByteArray> m_lastShared;
     QHash<QTcpSocket*, Backlog> m_backlogs;
     QTimer* m_stallCheck;
+    std::deque<FanOut> m_fanOuts;
+    // For each connection, how many of the waiting fan-outs still have a line for it: a line sent to it alone
+    // meanwhile waits behind them.
+    QHash<QTcpSocket*, int> m_inFanOut;
+    QTimer* m_nextSlice;
+    bool m_handingOut = false;
 };
 
 } // namespace net

@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void anySizeReachesAReadingPeer();
     void stalledPeerIsGivenUpAfterAWhile();
     void peerFurthestBehindGoesAtTheBound();
+    void fanOutLetsTheLoopTurnAndKeepsOrder();
 
 private:
     qint64 m_now = 0;
@@ -140,6 +142,53 @@ void TestSendQueue::peerFurthestBehindGoesAtTheBound()
     QCOMPARE(m_givenUp.first().second, SendQueue::GiveUp::TooFarBehind);
     // The peer that reads still gets every line.
     QTRY_COMPARE_WITH_TIMEOUT((atAnn += ann.peer->readAll()).size(), sent, 30000);
+}
+
+// 200 lines to 100 peers are tens of thousands of writes: the event loop turns while they are handed out, a line
+// sent to one peer meanwhile comes after the lines sent before it, and a flush hands out the rest at once.
+void TestSendQueue::fanOutLetsTheLoopTurnAndKeepsOrder()
+{
+    std::vector<Link> links;
+    QList<QTcpSocket*> ours;
+    for (int i = 0; i < 100; ++i) {
+        links.push_back(Connect(m_server, true));
+        QVERIFY(links.back().ours);
+        ours.append(links.back().ours);
+    }
+    QByteArray everyone;
+    QByteArray first;
+    for (int i = 0; i < 200; ++i) {
+        const QByteArray line = QByteArray::number(i) + (i % 2 ? " Grüße, Straße\r\n" : " Привет, обед\r\n");
+        m_queue->sendToMany(ours, line);
+        everyone += line;
+        first += line;
+        if (i == 50) {
+            m_queue->send(ours.first(), "Ann: only for you\r\n");
+            first += "Ann: only for you\r\n";
+        }
+    }
+    // A turn of the loop between two slices (the first peer has had a line, others wait), seen by a timer of its own;
+    // then the rest at once.
+    QTimer turn;
+    turn.setInterval(0);
+    bool turnedMidway = false;
+    connect(&turn, &QTimer::timeout, this, [&] {
+        QTcpSocket& firstPeer = *links.front().peer;
+        if (!m_queue->slicesWaiting() || (firstPeer.bytesAvailable() == 0 && !firstPeer.waitForReadyRead(0)))
+            return;
+        turnedMidway = true;
+        m_queue->flushSlices();
+        QVERIFY(!m_queue->slicesWaiting());
+    });
+    turn.start();
+    QTRY_VERIFY(!m_queue->slicesWaiting());
+    QVERIFY(turnedMidway);
+    for (size_t i = 0; i < links.size(); ++i) {
+        const QByteArray& expected = i == 0 ? first : everyone;
+        QByteArray got;
+        QTRY_VERIFY_WITH_TIMEOUT(((got += links[i].peer->readAll()), got.size() >= expected.size()), 10000);
+        QCOMPARE(got, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSendQueue)
