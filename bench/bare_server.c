@@ -1,7 +1,7 @@
 /* The floor for the storm benchmark: a bare server in C doing the socket work a copy does for a connecting peer,
  * and nothing else. It listens on TARGET:196, accepts every pending connection, writes the name announcement on it
  * and opens a connection back to the peer's port 196 once no peer has connected for 3 ms (as a copy does: the crowd
- * is answered first), all non-blocking on one epoll loop; what arrives is read and dropped. Prints "serving" once it listens. A line on standard input is written to every accepted connection, as
+ * is answered first), all non-blocking on one epoll loop; what arrives is read and dropped. Prints "serving" once it listens. Each line on standard input is written to every accepted connection, as
  * a copy writes a typed line; the end of standard input ends it.
  * Usage: bare_server TARGET */
 #define _GNU_SOURCE
@@ -78,14 +78,39 @@ static void drain(int fd)
     }
 }
 
-static void write_to_all(int limit)
+static void write_to_all(int limit, const char* line, size_t size)
 {
-    static const char line[] = "Ann: the build is green";
     for (int fd = 0; fd < limit; ++fd) {
-        if (accepted[fd] && write(fd, line, sizeof line - 1) < 0) {
+        if (accepted[fd] && write(fd, line, size) < 0) {
             /* a peer that cannot take it is one line short, as with a copy */
         }
     }
+}
+
+/* Each line of standard input, without its line feed, goes to every connection as one write. */
+static int write_lines_of_input(int limit)
+{
+    static char pending[1 << 16];
+    static size_t held;
+    ssize_t got = read(STDIN_FILENO, pending + held, sizeof pending - held);
+    if (got <= 0)
+        return 0;
+    held += (size_t)got;
+    size_t start = 0;
+    for (size_t i = 0; i < held; ++i) {
+        if (pending[i] == '\n') {
+            if (i > start)
+                write_to_all(limit, pending + start, i - start);
+            start = i + 1;
+        }
+    }
+    if (start == 0 && held == sizeof pending) { /* a line longer than the buffer goes in pieces */
+        write_to_all(limit, pending, held);
+        start = held;
+    }
+    memmove(pending, pending + start, held - start);
+    held -= start;
+    return 1;
 }
 
 int main(int argc, char** argv)
@@ -127,10 +152,8 @@ int main(int argc, char** argv)
             if (events[i].data.fd == listener) {
                 accept_pending(listener);
             } else if (events[i].data.fd == STDIN_FILENO) {
-                char buffer[256];
-                if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                if (!write_lines_of_input((int)limit.rlim_cur))
                     return 0;
-                write_to_all((int)limit.rlim_cur);
             } else {
                 drain(events[i].data.fd);
             }

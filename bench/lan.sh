@@ -19,14 +19,17 @@ start_x
 host_up p
 ip -n "${tag}p" addr add "$target/16" dev eth0
 host_up q
+# The peers' addresses; the last of them is the fan-out's listed probe (a user list holds 512).
+address_of() { echo "198.18.$((1 + $1 / 256)).$(($1 % 256))"; }
+probe=$(address_of $((count - 1)))
 for n in $(seq 0 $((count - 1))); do
-    echo "addr add 198.18.$((1 + n / 256)).$((n % 256))/16 dev eth0"
+    echo "addr add $(address_of "$n")/16 dev eth0"
 done | ip -n "${tag}q" -batch -
 peer() { in_host q "$peers" "$@"; }
 storm() { in_host q "$build/bench/storm_peers" "$target" "$@"; } # first-address count
 
 users="[Users]\r\nCount=$count\r\n"
-for n in $(seq 0 $((count - 1))); do users+="UserA$n=198.18.$((1 + n / 256)).$((n % 256))\r\n"; done
+for n in $(seq 0 $((count - 1))); do users+="UserA$n=$(address_of "$n")\r\n"; done
 wait_listening() {
     for _ in $(seq 200); do in_host p ss -ltn | grep -q ':196 ' && return; sleep 0.05; done
     fail "nothing listens on 196"
@@ -36,14 +39,34 @@ rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 # The number before the word in a line of lan_peers' output: number "ms each" <<<"cycles: ... 0.62 ms each".
 number() { grep -o "[0-9.]* $1" | head -1 | cut -d' ' -f1; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
-# Starts the fan-out peers, lets start_line send the line once all are connected, prints the fan-out figures.
-fan_out() { # start_line...
-    peer fanout "$target" "$first" "$count" >"$work/fanout.out" &
+# Starts the fan-out peers, lets start_line send once all are connected, prints the fan-out figures. Each peer
+# waits for BYTES; the listed probe connects again and again meanwhile.
+fan_out() { # bytes start_line...
+    local bytes=$1
+    shift
+    peer fanout "$target" "$first" $((count - 1)) "$bytes" "$probe" >"$work/fanout.out" &
     local fan=$!
     for _ in $(seq 400); do grep -q ready "$work/fanout.out" && break; sleep 0.05; done
     "$@"
     wait "$fan"
     grep fanout "$work/fanout.out"
+}
+# 200 lines of 100 bytes, typed in a burst as a person pastes them line by line.
+lines=200
+python3 -c "
+for n in range($lines):
+    print(('line %03d: the build is green, the review is at noon, lunch after ' % n).ljust(100, 'x'))
+" >"$work/lines.txt"
+line_bytes=$((lines * 100))
+type_lines() { # window
+    in_hub xdotool windowraise "$1"
+    in_hub xdotool windowfocus --sync "$1"
+    in_hub xdotool mousemove --window "$1" 100 300 click 1
+    sleep 0.2
+    local keys=() line start=$EPOCHREALTIME
+    while IFS= read -r line; do keys+=(type --delay 0 --args 1 "$line" key Return); done <"$work/lines.txt"
+    in_hub xdotool "${keys[@]}"
+    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%d\n", (b - a) * 1000 }' >"$work/typing.ms"
 }
 
 coproc SERVE { exec ip netns exec "${tag}p" "$build/bench/bare_server" "$target"; }
@@ -52,7 +75,8 @@ read -r _ <&"${SERVE[0]}"
 storm "$first" "$count" >/dev/null # the hosts learn each other's addresses first
 bare_storm=$(storm "$first" "$count")
 bare_cycles=$(peer cycles "$target" "$first" 2000)
-bare_fan=$(fan_out eval 'echo go >&"${SERVE[1]}"')
+bare_fan=$(fan_out 1 eval 'echo go >&"${SERVE[1]}"')
+bare_lines=$(fan_out "$line_bytes" eval 'cat "$work/lines.txt" >&"${SERVE[1]}"')
 kill "$SERVE_PID"
 
 start_copy p "[Startup]\r\nAutoRun=1\r\n$users"
@@ -76,7 +100,8 @@ while kill -0 "$flooding" 2>/dev/null; do
     storms=$((storms + 1))
 done
 wid=$(window_of "$pid_p")
-fan=$(fan_out type_line "$wid" "the build is green")
+fan=$(fan_out 1 type_line "$wid" "the build is green")
+fan_lines=$(fan_out "$line_bytes" type_lines "$wid")
 kill "$pid_p"
 wait "$pid_p" 2>/dev/null || true
 
@@ -93,9 +118,15 @@ echo "2,000 connect-and-close cycles: Parley $(number "ms each" <<<"$cycles") ms
 echo "the storm $storms times over while a 4 MiB line arrives: the slowest $slowest ms, a listed probe's longest" \
     "wait $longest_probe ms; $(cat "$work/flood.out")"
 echo "4 MiB burst without a space: ${flood#flood: } (an undisturbed cycle: $(number "ms each" <<<"$cycles") ms)"
-echo "fan-out of a typed line to $count peers: Parley $(number "ms from" <<<"$fan") ms first to last; bare C" \
+echo "fan-out of a typed line to $((count - 1)) peers: Parley $(number "ms from" <<<"$fan") ms first to last; bare C" \
     "server $(number "ms from" <<<"$bare_fan") ms; ratio" \
     "$(ratio "$(number "ms from" <<<"$fan")" "$(number "ms from" <<<"$bare_fan")")"
+echo "fan-out of $lines typed lines of 100 bytes to $((count - 1)) peers and a listed probe: Parley $(number "ms from" <<<"$fan_lines") ms" \
+    "first to last, a listed probe's longest wait $(number "ms (" <<<"$fan_lines") ms; bare C server" \
+    "$(number "ms from" <<<"$bare_lines") ms, probe $(number "ms (" <<<"$bare_lines") ms; ratio" \
+    "$(ratio "$(number "ms from" <<<"$fan_lines")" "$(number "ms from" <<<"$bare_lines")")" \
+    "($(grep -o '[0-9]* of [0-9]* got' <<<"$fan_lines") every byte; xdotool took $(cat "$work/typing.ms") ms to type" \
+    "them, which bounds the copy's time)"
 
 python3 - "$work/big.txt" "$chat_mb" <<'PY'
 import sys

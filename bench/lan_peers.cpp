@@ -7,8 +7,10 @@
 //           it, while a second peer (the next address) connects and waits for the announcement over and over:
 //           the longest wait, and the time spent in waits above 50 ms, until 5 s after the last byte went out.
 //   fanout  COUNT peers from FIRST_ADDRESS on connect to TARGET:196 and wait for the name announcement (0x1B);
-//           then it prints "ready" and waits for a line after the announcement on every connection: the time from
-//           the first peer's line to the last one's.
+//           then it prints "ready" and waits for BYTES (default 1) after the announcement on every connection: the
+//           time from the first byte at any peer to the last peer's last. With PROBE_ADDRESS, a listed peer there
+//           connects again and again meanwhile and waits for the announcement: its longest wait.
+// Usage of fanout: lan_peers fanout TARGET FIRST_ADDRESS COUNT [BYTES [PROBE_ADDRESS]]
 // Every peer also listens on its own address, port 196, and takes the connection the copy opens back to it.
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -81,39 +83,74 @@ void Drop(Peers& peers, QTcpSocket* socket)
     std::erase(peers.sockets, nullptr);
 }
 
-void FanOut(Peers& peers, const QHostAddress& target, quint32 first, int count)
+// A listed peer that connects again and again, each time waiting for the announcement: the longest wait of those
+// that began once probing() is true.
+struct Probe {
+    double longest = 0;
+    int answers = 0;
+};
+
+void StartProbing(Peers& peers, const QHostAddress& target, quint32 address, Probe& probe,
+                  const std::function<bool()>& probing)
+{
+    ListenOn(peers, QHostAddress(address));
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto cycle = std::make_shared<std::function<void()>>();
+    *cycle = [&peers, target, address, &probe, probing, clock, cycle] {
+        const bool counts = probing();
+        clock->start();
+        Connect(peers, QHostAddress(address), target, [&peers, &probe, counts, clock, cycle](QTcpSocket* socket) {
+            if (counts) {
+                probe.longest = std::max(probe.longest, clock->nsecsElapsed() / 1e6);
+                ++probe.answers;
+            }
+            Drop(peers, socket);
+            QTimer::singleShot(10, *cycle);
+        });
+    };
+    (*cycle)();
+}
+
+void FanOut(Peers& peers, const QHostAddress& target, quint32 first, int count, qint64 bytes, quint32 probeAddress)
 {
     for (int n = 0; n < count; ++n)
         ListenOn(peers, QHostAddress(first + quint32(n)));
+    int got = 0;
+    double firstMs = -1;
     for (int n = 0; n < count; ++n) {
-        Connect(peers, QHostAddress(first + quint32(n)), target, [&peers, count](QTcpSocket*) {
+        QTcpSocket* socket = Connect(peers, QHostAddress(first + quint32(n)), target, [&peers, count](QTcpSocket*) {
             if (++peers.answered == count) {
                 std::printf("ready\n");
                 std::fflush(stdout);
             }
         });
-    }
-    int got = 0;
-    double firstMs = -1;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (const auto& socket : peers.sockets) {
-            if (socket->property("after").toByteArray().isEmpty() || socket->property("counted").toBool())
-                continue;
-            socket->setProperty("counted", true);
-            peers.lastMs = peers.clock.nsecsElapsed() / 1e6;
+        // After the reader above, which keeps what follows the announcement.
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+            const qint64 after = socket->property("after").toByteArray().size();
+            if (after == 0 || socket->property("counted").toBool())
+                return;
+            const double now = peers.clock.nsecsElapsed() / 1e6;
             if (firstMs < 0)
-                firstMs = peers.lastMs;
+                firstMs = now;
+            if (after < bytes)
+                return;
+            socket->setProperty("counted", true);
+            peers.lastMs = now;
             if (++got == count)
                 QCoreApplication::quit();
-        }
-    });
+        });
+    }
+    Probe probe;
+    if (probeAddress != 0)
+        StartProbing(peers, target, probeAddress, probe, [&] { return peers.answered == count && got < count; });
     peers.clock.start();
-    poll.start(0);
-    QTimer::singleShot(TimeoutMs * 3, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(TimeoutMs * 6, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
-    std::printf("fanout: %d of %d got the line, %.1f ms from the first to the last\n", got, count,
+    std::printf("fanout: %d of %d got %lld bytes, %.1f ms from the first to the last", got, count, bytes,
                 peers.lastMs - firstMs);
+    if (probeAddress != 0)
+        std::printf("; a listed probe's longest wait %.1f ms (%d answers)", probe.longest, probe.answers);
+    std::printf("\n");
 }
 
 void First(Peers& peers, const QHostAddress& target, quint32 address)
@@ -223,7 +260,8 @@ int main(int argc, char* argv[])
     const int count = argc > 4 ? QByteArray(argv[4]).toInt() : 1;
     Peers peers;
     if (mode == "fanout")
-        FanOut(peers, target, first, count);
+        FanOut(peers, target, first, count, argc > 5 ? QByteArray(argv[5]).toLongLong() : 1,
+               argc > 6 ? QHostAddress(QString::fromLatin1(argv[6])).toIPv4Address() : 0);
     else if (mode == "first")
         First(peers, target, first);
     else if (mode == "cycles")

@@ -30,7 +30,7 @@ public:
     static constexpr qint64 MaxHeldBytes = 64 << 20;
     static constexpr qint64 StallMs = 30000;
     // How long the writes of one slice may take before the event loop has its turn.
-    static constexpr qint64 SliceNs = 3'000'000;
+    static constexpr qint64 SliceNs = 4'000'000;
     static constexpr qsizetype AtOnceTargets = 32;
 
     enum class GiveUp { Stalled, TooFarBehind };
@@ -75,6 +75,8 @@ private:
     // Writes of the waiting slices until budgetNs has passed (all of them if negative); the rest at the next turn.
     void HandOut(qint64 budgetNs);
     void WriteNow(QTcpSocket* socket, const QByteArray& message);
+    // The bytes the kernel took at once; 0 where it must go through Qt.
+    static qint64 WriteToKernel(QTcpSocket* socket, const QByteArray& message);
     Message Share(const QByteArray& bytes);
     void Progress(QTcpSocket* socket);
     void Pump(QTcpSocket* socket);
