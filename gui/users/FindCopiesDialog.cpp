@@ -4,14 +4,19 @@
 #include "core/net/Wire.h"
 #include "core/session/ChatSession.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QHostAddress>
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
+
+// Rows are added for at most this long per turn of the event loop: the window keeps to a screen refresh.
+constexpr qint64 RowBatchNs = 8'000'000;
 
 // The peers connected to us within the searched addresses: not to be tried, and where we are connected to them as
 // well, found, with the names they announced.
@@ -35,7 +40,7 @@ void AddConnected(const ChatSession& session, net::CopySearchInput& input)
 FindCopiesDialog::FindCopiesDialog(ChatSession& session, QWidget* parent)
     : RepeatedRunDialog(QStringLiteral("F_FindCopies"), tr("Find copies on this network"), tr("Search again"),
                         QSize(460, 360), parent),
-      m_session(session), m_found(new QTreeWidget(this))
+      m_session(session), m_found(new QTreeWidget(this)), m_nextRows(new QTimer(this))
 {
     auto* about =
         new QLabel(tr("Parley tries port %1 on the addresses of this computer's own networks (at most %2 of them) "
@@ -52,10 +57,16 @@ FindCopiesDialog::FindCopiesDialog(ChatSession& session, QWidget* parent)
     m_found->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_found->header()->setStretchLastSection(false);
     setContent({about, m_found});
+    m_nextRows->setSingleShot(true);
+    m_nextRows->setInterval(0);
+    connect(m_nextRows, &QTimer::timeout, this, Guarded([this] { addRowsForAWhile(); }));
 }
 
 void FindCopiesDialog::start()
 {
+    m_nextRows->stop();
+    m_waitingRows.clear();
+    m_nextRow = 0;
     m_found->clear();
     const QList<quint32> addresses = net::SubnetAddresses(net::OwnAddresses());
     if (addresses.isEmpty()) {
@@ -81,8 +92,23 @@ void FindCopiesDialog::showFound(const QList<net::FoundCopy>& copies, int tried)
     finished(tr("%1 addresses tried: %2 found.")
                  .arg(tried)
                  .arg(copies.size() == 1 ? tr("1 copy") : tr("%n copies", nullptr, int(copies.size()))));
-    for (const net::FoundCopy& copy : copies)
-        addRow(copy);
+    m_waitingRows = copies;
+    m_nextRow = 0;
+    addRowsForAWhile();
+}
+
+void FindCopiesDialog::addRowsForAWhile()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (m_nextRow < m_waitingRows.size() && clock.nsecsElapsed() < RowBatchNs)
+        addRow(m_waitingRows.at(m_nextRow++));
+    if (m_nextRow < m_waitingRows.size()) {
+        m_nextRows->start();
+        return;
+    }
+    m_waitingRows.clear();
+    m_nextRow = 0;
     m_found->resizeColumnToContents(0);
     m_found->resizeColumnToContents(2);
 }

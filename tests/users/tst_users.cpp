@@ -3,6 +3,7 @@
 #include "core/platform/ProfileFile.h"
 #include "gui/app/Main.h"
 #include "gui/app/Parley.h"
+#include "gui/users/FindCopiesDialog.h"
 #include "gui/users/Users.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
@@ -10,10 +11,13 @@
 #include "tests/support/ProgramTest.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 
 using platform::BoxAnswer;
 
@@ -30,6 +34,7 @@ private Q_SLOTS:
     void refusedWhileRunning();
     void addWhileRunningConnects();
     void closingSavesAndRefreshes();
+    void aBigOfficeFoundFillsTheListInBatches();
 
 private:
     TF_Users* users() const { return m_parley->users(); }
@@ -241,4 +246,33 @@ void TestUsers::closingSavesAndRefreshes()
 }
 
 QTEST_MAIN(TestUsers)
+// A thousand copies answering: the status says so at once, the rows follow a batch per turn of the event loop, all
+// of them in the search's order, the listed one's button disabled.
+void TestUsers::aBigOfficeFoundFillsTheListInBatches()
+{
+    start();
+    add(QStringLiteral("Jürgen"), QStringLiteral("10.9.0.7"));
+    FindCopiesDialog* search = users()->findCopies();
+    QList<net::FoundCopy> copies;
+    for (int i = 0; i < 3000; ++i)
+        copies.append({QStringLiteral("10.9.%1.%2").arg(i / 256).arg(i % 256),
+                       i % 2 ? QStringLiteral("Борис %1").arg(i) : QStringLiteral("Grüße %1").arg(i)});
+    search->showFound(copies, 4096);
+    QVERIFY(search->status()->text().startsWith(QLatin1String("4096 addresses tried: 3000 copies found")));
+    QTreeWidget* found = search->foundList();
+    QVERIFY(search->rowsWaiting() > 0);
+    int seenMidway = -1;
+    QTimer::singleShot(0, this, [&] { seenMidway = found->topLevelItemCount(); });
+    QTRY_VERIFY_WITH_TIMEOUT(search->rowsWaiting() == 0, 30000);
+    QVERIFY2(seenMidway > 0 && seenMidway < 3000, qPrintable(QString::number(seenMidway)));
+    QCOMPARE(found->topLevelItemCount(), 3000);
+    for (int i : {0, 7, 1999, 2999}) {
+        QCOMPARE(found->topLevelItem(i)->text(0), copies.at(i).address);
+        QCOMPARE(found->topLevelItem(i)->text(1), copies.at(i).name);
+        auto* button = qobject_cast<QPushButton*>(found->itemWidget(found->topLevelItem(i), 2));
+        QVERIFY(button);
+        QCOMPARE(button->isEnabled(), i != 7);
+    }
+}
+
 #include "tst_users.moc"
