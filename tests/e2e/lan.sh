@@ -53,6 +53,25 @@ host_up() { # name address...
     ip -n "$ns" link set eth0 up
 }
 
+# Every host learns every other host's hardware address up front, as permanent entries. The kernel keeps one ARP
+# table for all namespaces, with at most 1,024 learned entries by default: a LAN of more than 32 hosts that all talk
+# to each other overflows it, and the packets dropped stall connections for seconds, which a LAN of separate
+# machines never sees. Permanent entries do not count against that limit.
+know_neighbours() {
+    local host mac address entries=()
+    for host in "${hosts[@]}"; do
+        mac=$(ip -n "$tag$host" -o link show eth0 | grep -o 'link/ether [0-9a-f:]*' | cut -d' ' -f2)
+        for address in $(ip -n "$tag$host" -o -4 addr show eth0 | awk '{print $4}' | cut -d/ -f1); do
+            entries+=("$address $mac")
+        done
+    done
+    for host in "${hosts[@]}"; do
+        for address in "${entries[@]}"; do
+            echo "neigh replace ${address% *} lladdr ${address#* } dev eth0 nud permanent"
+        done | ip -n "$tag$host" -batch -
+    done
+}
+
 start_x() {
     # Started directly, not through in_hub, so that $! is the server itself and the clean-up ends it.
     ip netns exec "$hub" Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &

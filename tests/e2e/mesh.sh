@@ -3,7 +3,8 @@
 # each listing the other N-1, are let go at the same instant. The test waits for the full mesh (a connection each
 # way between every pair), types a line in every copy, kills three copies with SIGKILL and restarts them, waits for
 # the mesh again, types a second line everywhere, and checks that every chat log holds every line once, under the
-# sender's announced name. Usage: mesh.sh PARLEY [N] [--bench]: with --bench it only prints how long the mesh took.
+# sender's announced name. Usage: mesh.sh PARLEY [N] [--bench]: with --bench it only prints how long the mesh took
+# (from the start and from the last copy's listening), and each copy's memory and CPU time.
 set -euo pipefail
 
 parley=$(readlink -f "$1")
@@ -23,40 +24,39 @@ ini_of() { # i: every other copy is a ticked user; the window sits in its own pl
     printf '[SYSTEM]\\r\\nUserName=h%s\\r\\nLeft=%s\\r\\nTop=%s\\r\\n[Startup]\\r\\nAutoRun=1\\r\\nRestoreText=0\\r\\n[Users]\\r\\nCount=%s\\r\\n%s' \
         "$i" $(((i - 1) % 4 * 180)) $(((i - 1) / 4 % 4 * 100)) "$n" "$users"
 }
-# Every host's peers, by address, on the connections it accepted and on those it opened.
-mesh_missing() {
-    local missing=0 i
-    for i in $(seq "$count"); do
-        local accepted opened
-        accepted=$(in_host "h$i" ss -tnH state established '( sport = :196 )' | awk '{print $4}' | cut -d: -f1 | sort -u | wc -l)
-        opened=$(in_host "h$i" ss -tnH state established '( dport = :196 )' | awk '{print $4}' | cut -d: -f1 | sort -u | wc -l)
-        missing=$((missing + 2 * (count - 1) - accepted - opened))
-    done
-    echo "$missing"
-}
-wait_for_mesh() { # what: sets took to the milliseconds it took
-    local start=$EPOCHREALTIME missing
-    for _ in $(seq 600); do
-        missing=$(mesh_missing)
-        if ((missing == 0)); then
-            took=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%d\n", (b - a) * 1000 }')
-            return
-        fi
-        sleep 0.1
-    done
-    fail "$1: $missing connections of $((count * (count - 1) * 2)) still missing after 60 s"
+hosts_list=()
+for i in $(seq "$count"); do hosts_list+=("h$i"); done
+# Waits for every copy to listen and for the full mesh (a connection each way between every pair), read from each
+# host's sockets; sets listened and took to the milliseconds from the start of the watch to each. With a go-file,
+# the watch lets the copies go once it watches.
+wait_for_mesh() { # what [go-file]
+    local report
+    report=$(MESHWATCH_TIMEOUT=${mesh_timeout:-60} python3 "$here/meshwatch.py" ${2:+--go "$2"} "$tag" \
+        "${hosts_list[@]}") ||
+        fail "$1: $report"
+    listened=$(grep -o 'listening [0-9]*' <<<"$report" | cut -d' ' -f2)
+    took=$(grep -o 'mesh [0-9]*' <<<"$report" | cut -d' ' -f2)
 }
 
 for i in $(seq "$count"); do host_up "h$i" "$(address_of "$i")"; done
+know_neighbours
 start_x
 
 go="$work/go"
 for i in $(seq "$count"); do start_copy "h$i" "$(ini_of "$i")" "$go"; done
 sleep 1
-touch "$go"
-wait_for_mesh "start"
-echo "full mesh of $count copies started together: $took ms"
-[[ $bench == --bench ]] && exit 0
+wait_for_mesh "start" "$go"
+echo "full mesh of $count copies started together: $took ms, $((took - listened)) ms after the last copy listened" \
+    "($listened ms)"
+if [[ $bench == --bench ]]; then
+    for i in $(seq "$count"); do
+        pid_var="pid_h$i"
+        echo "$(awk '/^VmRSS/ {print $2}' "/proc/${!pid_var}/status") $(cut -d' ' -f14,15 "/proc/${!pid_var}/stat")"
+    done | awk -v hz="$(getconf CLK_TCK)" '{ rss += $1; cpu = ($2 + $3) / hz; total += cpu; if (cpu > most) most = cpu }
+        END { printf "memory per copy %.1f MiB; CPU per copy %.2f s on average, %.2f s at most\n", rss / NR / 1024,
+              total / NR, most }'
+    exit 0
+fi
 
 type_everywhere() { # round
     for i in $(seq "$count"); do
@@ -71,6 +71,7 @@ victims=(1 $(((count + 1) / 2)) "$count")
 for v in "${victims[@]}"; do
     pid_var="pid_h$v"
     kill -KILL "${!pid_var}"
+    wait "${!pid_var}" 2>/dev/null || true # gone, and its connections with it, before the mesh is looked at again
 done
 for v in "${victims[@]}"; do start_copy "h$v" "$(ini_of "$v")"; done
 wait_for_mesh "restart"

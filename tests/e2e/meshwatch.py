@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Watches the hosts of the test LAN until every copy listens on port 196 and every pair of copies has a connection
+each way, reading each host's sockets through the kernel's socket diagnostics (one netlink socket per host's
+network namespace), which stays cheap with hundreds of hosts where starting `ss` in each does not.
+
+Usage: meshwatch.py [--go FILE] TAG HOST... (namespaces are TAG+HOST); with --go it makes FILE once it watches (the
+copies wait for it to start). Prints "listening N ms, mesh N ms" (both from the watch's
+start: when the last copy began to listen, when the mesh was whole), or what is missing after the time-out.
+"""
+import ctypes
+import os
+import socket
+import struct
+import sys
+import time
+
+NETLINK_SOCK_DIAG = 4
+SOCK_DIAG_BY_FAMILY = 20
+NLM_F_REQUEST, NLM_F_DUMP = 0x1, 0x300
+NLMSG_DONE, NLMSG_ERROR = 3, 2
+TCP_ESTABLISHED, TCP_LISTEN = 1, 10
+PORT = 196
+TIMEOUT_S = float(os.environ.get("MESHWATCH_TIMEOUT", "120"))
+libc = ctypes.CDLL(None, use_errno=True)
+
+
+def diag_socket(namespace):
+    """A netlink socket that lives in the host's namespace: made there, used from here."""
+    own = os.open("/proc/self/ns/net", os.O_RDONLY)
+    theirs = os.open(f"/run/netns/{namespace}", os.O_RDONLY)
+    try:
+        if libc.setns(theirs, 0) != 0:
+            raise OSError(ctypes.get_errno(), f"setns {namespace}")
+        sock = socket.socket(socket.AF_NETLINK, socket.SOCK_RAW, NETLINK_SOCK_DIAG)
+    finally:
+        libc.setns(own, 0)
+        os.close(theirs)
+        os.close(own)
+    return sock
+
+
+def dump(sock, states):
+    """(state, local port, remote port, remote address) of every IPv4 TCP socket in those states."""
+    request = struct.pack("=BBBBI", socket.AF_INET, socket.IPPROTO_TCP, 0, 0, states) + bytes(48)
+    sock.send(struct.pack("=IHHII", 16 + len(request), SOCK_DIAG_BY_FAMILY, NLM_F_REQUEST | NLM_F_DUMP, 1, 0)
+              + request)
+    found = []
+    while True:
+        data = sock.recv(1 << 20)
+        offset = 0
+        while offset < len(data):
+            length, kind = struct.unpack_from("=IH", data, offset)
+            if kind in (NLMSG_DONE, NLMSG_ERROR):
+                return found
+            body = offset + 16
+            state = data[body + 1]
+            sport, dport = struct.unpack_from(">HH", data, body + 4)
+            found.append((state, sport, dport, data[body + 24:body + 28]))
+            offset += (length + 3) & ~3
+
+
+def missing(sock, peers):
+    """Connections this host lacks: one accepted from each peer, one opened to each."""
+    accepted, opened = set(), set()
+    for state, sport, dport, remote in dump(sock, 1 << TCP_ESTABLISHED):
+        if sport == PORT:
+            accepted.add(remote)
+        elif dport == PORT:
+            opened.add(remote)
+    return 2 * peers - len(accepted) - len(opened)
+
+
+def main():
+    args = sys.argv[1:]
+    go = None
+    if args[0] == "--go":
+        go, args = args[1], args[2:]
+    tag, hosts = args[0], args[1:]
+    socks = {host: diag_socket(tag + host) for host in hosts}
+    start = time.monotonic()
+    if go:
+        open(go, "w").close()
+    listening = {}
+    complete = set()
+    while time.monotonic() - start < TIMEOUT_S:
+        now = time.monotonic()
+        for host in hosts:
+            if host not in listening and any(s[1] == PORT for s in dump(socks[host], 1 << TCP_LISTEN)):
+                listening[host] = now
+        for host in hosts:
+            if host in listening and host not in complete and missing(socks[host], len(hosts) - 1) <= 0:
+                complete.add(host)
+        # Whole only if every host still has all of its connections at once.
+        if len(complete) == len(hosts) and all(missing(socks[h], len(hosts) - 1) <= 0 for h in hosts):
+            print(f"listening {(max(listening.values()) - start) * 1000:.0f} ms, "
+                  f"mesh {(time.monotonic() - start) * 1000:.0f} ms")
+            return 0
+        if len(complete) == len(hosts):
+            complete.clear()
+        time.sleep(0.02)
+    lacking = sum(max(0, missing(socks[h], len(hosts) - 1)) for h in hosts)
+    print(f"not whole after {TIMEOUT_S:.0f} s: {len(hosts) - len(listening)} copies not listening, "
+          f"{lacking} connections missing")
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
