@@ -117,8 +117,8 @@ QSslConfiguration PrivateLinks::Configuration() const
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.setProtocol(QSsl::TlsV1_3OrLater);
-    configuration.setLocalCertificate(m_identity.certificate);
-    configuration.setPrivateKey(m_identity.key);
+    configuration.setLocalCertificate(m_identity->certificate);
+    configuration.setPrivateKey(m_identity->key);
     // Both ends show a certificate; none is checked against an authority, each is held against its pin.
     configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
     configuration.setCaCertificates({});
@@ -375,9 +375,9 @@ PrivateLinks::State PrivateLinks::StateOf(quint32 address) const
 
 QString PrivateLinks::SafetyNumberOf(quint32 address) const
 {
-    if (!m_pins)
+    if (!m_pins || !m_identity)
         return {};
-    const QByteArray own = KeyFingerprint(m_identity.certificate);
+    const QByteArray own = KeyFingerprint(m_identity->certificate);
     if (const auto changed = m_changedKeys.constFind(address); changed != m_changedKeys.constEnd())
         return SafetyNumber(own, *changed);
     const Pins::Pin* pin = m_pins->Find(Dotted(address));

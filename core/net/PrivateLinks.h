@@ -114,7 +114,9 @@ private:
     Receiver m_receive;
     QString m_folder;
     bool m_active = false;
-    Identity m_identity;
+    // Made at the first Open: an empty key already loads the TLS library, which a copy without private lines does
+    // not need in its memory.
+    std::optional<Identity> m_identity;
     std::unique_ptr<Pins> m_pins;
     QTcpServer* m_server;
     int m_handshakes = 0;
