@@ -110,6 +110,7 @@ double WriteLoop(Links& links, const QList<QByteArray>& lines)
 
 int main(int argc, char* argv[])
 {
+    qputenv("QT_NO_GLIB", "1"); // the event loop the program runs on
     QCoreApplication app(argc, argv);
     RaiseFileLimit();
     const int peers = argc > 1 ? std::atoi(argv[1]) : 512;

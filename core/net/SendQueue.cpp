@@ -100,7 +100,7 @@ void SendQueue::HandOut(qint64 budgetNs)
                 m_nextSlice->start();
                 return;
             }
-            const Target target = fanOut.targets[fanOut.next++];
+            const Target& target = fanOut.targets[fanOut.next++];
             if (const auto it = m_inFanOut.find(target.key); it != m_inFanOut.end() && --*it == 0)
                 m_inFanOut.erase(it);
             if (target.socket)

@@ -30,7 +30,7 @@ public:
     static constexpr qint64 MaxHeldBytes = 64 << 20;
     static constexpr qint64 StallMs = 30000;
     // How long the writes of one slice may take before the event loop has its turn.
-    static constexpr qint64 SliceNs = 4'000'000;
+    static constexpr qint64 SliceNs = 10'000'000;
     static constexpr qsizetype AtOnceTargets = 32;
 
     enum class GiveUp { Stalled, TooFarBehind };
