@@ -39,13 +39,16 @@ in_host() { # host command... (in the foreground: in the background $! would be 
 }
 
 ip -n "$hub" link set lo up
+# Each host gets a TCP socket table of its own (the hosts are made from inside the hub for that): in the machine's
+# one table, a look at one host's sockets walks every host's, which at 240 hosts took seconds per look.
+ip netns exec "$hub" sysctl -qw net.ipv4.tcp_child_ehash_entries=4096 2>/dev/null || true
 ip -n "$hub" link add br0 type bridge
 ip -n "$hub" link set br0 up
 host_up() { # name address...
     local ns="${tag}$1"
     shift
     hosts+=("${ns#"$tag"}")
-    ip netns add "$ns"
+    nsenter --net="/run/netns/$hub" ip netns add "$ns"
     ip -n "$hub" link add "v$ns" type veth peer name eth0 netns "$ns"
     ip -n "$hub" link set "v$ns" master br0 up
     ip -n "$ns" link set lo up
@@ -108,21 +111,32 @@ CONF
 }
 
 # Starts an unmodified copy of PARLEY on a host, with its own folder and Parley.ini and its own /run/lock, as
-# separate machines have. With a third argument, the copy waits until that file exists, so that many copies can be
-# let go at the same instant. A command in $copy_wrapper (e.g. "prlimit --nofile=1024") goes before the copy's;
+# separate machines have. With a third argument, the copy waits at that gate until let_go opens it, so that many
+# copies can be let go at the same instant. A command in $copy_wrapper (e.g. "prlimit --nofile=1024") goes before the copy's;
 # $copy_platform picks Qt's platform (xcb unless set; set empty, the copy chooses).
 # Sets pid_<host>.
 start_copy() { # host ini-text [go-file]
     local dir="$work/$1" go="${3:-}"
+    [[ -n $go && ! -e $go ]] && mkfifo "$go"
     mkdir -p "$dir/config"
     [[ -x $dir/parley ]] || cp "$parley" "$dir/parley"
     printf '%b' "$2" >"$dir/Parley.ini"
     # Started directly, not through in_host, so that $! is the copy's own process.
     ip netns exec "${tag}$1" unshare -m sh -c "mount -t tmpfs tmpfs /run/lock && \
-        if [ -n '$go' ]; then while [ ! -e '$go' ]; do sleep 0.01; done; fi; \
+        if [ -p '$go' ]; then cat '$go' >/dev/null; fi; \
         exec ${copy_wrapper:-} env QT_QPA_PLATFORM=${copy_platform-xcb} XDG_CONFIG_HOME='$dir/config' '$dir/parley'" >>"$dir/log" 2>&1 &
     pids+=($!)
     eval "pid_$1=$!"
+}
+# Opens a gate of start_copy: a named pipe that the waiting copies read, all let go together when the writer opens
+# and closes it; a plain file then takes its place, so that a copy that comes to it later goes at once. Nothing
+# polls, which with hundreds of copies waiting was most of the machine's load.
+let_go() { # gate
+    local writer
+    exec {writer}>"$1"
+    rm -f "$1"
+    : >"$1"
+    exec {writer}>&-
 }
 # Waits up to SECONDS for PID to end; its exit status in $status.
 wait_exit() { # pid seconds

@@ -3,8 +3,8 @@
 each way, reading each host's sockets through the kernel's socket diagnostics (one netlink socket per host's
 network namespace), which stays cheap with hundreds of hosts where starting `ss` in each does not.
 
-Usage: meshwatch.py [--go FILE] TAG HOST... (namespaces are TAG+HOST); with --go it makes FILE once it watches (the
-copies wait for it to start). Prints "listening N ms, mesh N ms" (both from the watch's
+Usage: meshwatch.py [--go FILE] TAG HOST... (namespaces are TAG+HOST); with --go it opens the gate FILE once it watches
+(the copies wait at it to start). Prints "listening N ms, mesh N ms" (both from the watch's
 start: when the last copy began to listen, when the mesh was whole), or what is missing after the time-out.
 """
 import ctypes
@@ -21,6 +21,7 @@ NLMSG_DONE, NLMSG_ERROR = 3, 2
 TCP_ESTABLISHED, TCP_LISTEN = 1, 10
 PORT = 196
 TIMEOUT_S = float(os.environ.get("MESHWATCH_TIMEOUT", "120"))
+TRACE = bool(os.environ.get("MESHWATCH_TRACE"))  # progress on standard error, twice a second
 libc = ctypes.CDLL(None, use_errno=True)
 
 
@@ -39,6 +40,10 @@ def diag_socket(namespace):
     return sock
 
 
+# nlmsghdr (length, type) and, in the inet_diag_msg after it, the state, the ports and the remote address.
+RECORD = struct.Struct("=IH10xxB2x2H16x4s")
+
+
 def dump(sock, states):
     """(state, local port, remote port, remote address) of every IPv4 TCP socket in those states."""
     request = struct.pack("=BBBBI", socket.AF_INET, socket.IPPROTO_TCP, 0, 0, states) + bytes(48)
@@ -49,13 +54,10 @@ def dump(sock, states):
         data = sock.recv(1 << 20)
         offset = 0
         while offset < len(data):
-            length, kind = struct.unpack_from("=IH", data, offset)
-            if kind in (NLMSG_DONE, NLMSG_ERROR):
+            if struct.unpack_from("=H", data, offset + 4)[0] in (NLMSG_DONE, NLMSG_ERROR):
                 return found
-            body = offset + 16
-            state = data[body + 1]
-            sport, dport = struct.unpack_from(">HH", data, body + 4)
-            found.append((state, sport, dport, data[body + 24:body + 28]))
+            length, kind, state, sport, dport, remote = RECORD.unpack_from(data, offset)
+            found.append((state, socket.ntohs(sport), socket.ntohs(dport), remote))
             offset += (length + 3) & ~3
 
 
@@ -78,10 +80,14 @@ def main():
     tag, hosts = args[0], args[1:]
     socks = {host: diag_socket(tag + host) for host in hosts}
     start = time.monotonic()
-    if go:
+    if go:  # the gate the copies wait at (see let_go in lan.sh)
+        writer = os.open(go, os.O_WRONLY | os.O_CREAT)
+        os.unlink(go)
         open(go, "w").close()
+        os.close(writer)
     listening = {}
     complete = set()
+    last_trace = 0
     while time.monotonic() - start < TIMEOUT_S:
         now = time.monotonic()
         for host in hosts:
@@ -97,6 +103,11 @@ def main():
             return 0
         if len(complete) == len(hosts):
             complete.clear()
+        if TRACE and now - last_trace >= 0.5:
+            last_trace = now
+            lacking = sum(max(0, missing(socks[h], len(hosts) - 1)) for h in hosts if h not in complete)
+            print(f"{(now - start) * 1000:.0f} ms: {len(listening)} listening, {lacking} connections missing",
+                  file=sys.stderr)
         time.sleep(0.02)
     lacking = sum(max(0, missing(socks[h], len(hosts) - 1)) for h in hosts)
     print(f"not whole after {TIMEOUT_S:.0f} s: {len(hosts) - len(listening)} copies not listening, "

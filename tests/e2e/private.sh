@@ -41,7 +41,7 @@ pids+=($!)
 go="$work/go"
 for i in $(seq "$count"); do start_copy "p$i" "$(ini_of "$i")" "$go"; done
 start_copy q "[SYSTEM]\\r\\nUserName=q\\r\\nLeft=900\\r\\nTop=0\\r\\n[Startup]\\r\\nAutoRun=1\\r\\nRestoreText=0\\r\\n[Users]\\r\\nCount=1\\r\\nUserA0=$(address_of 1)\\r\\nUserN0=own1\\r\\n" "$go"
-touch "$go"
+let_go "$go"
 
 # Private lines are up between every pair: each copy has an established connection to port 1196 of every other.
 private_missing() {
