@@ -128,6 +128,18 @@ start_copy() { # host ini-text [go-file]
     pids+=($!)
     eval "pid_$1=$!"
 }
+# The [Users] entries of a copy on host I of COUNT hosts: every other host by address_of, named own<j>, ticked with a
+# third argument. Sets users and user_count.
+others_as_users() { # i count [ticked]
+    users="" user_count=0
+    local j
+    for j in $(seq "$2"); do
+        ((j == $1)) && continue
+        users+="UserA$user_count=$(address_of "$j")\r\nUserN$user_count=own$j\r\n"
+        [[ -n ${3:-} ]] && users+="UserE$user_count=1\r\n"
+        user_count=$((user_count + 1))
+    done
+}
 # Opens a gate of start_copy: a named pipe that the waiting copies read, all let go together when the writer opens
 # and closes it; a plain file then takes its place, so that a copy that comes to it later goes at once. Nothing
 # polls, which with hundreds of copies waiting was most of the machine's load.

@@ -15,14 +15,10 @@ source "$here/lan.sh"
 
 address_of() { echo "198.18.0.$1"; }
 ini_of() { # i: every other copy is a ticked user; the window sits in its own place on the screen
-    local i=$1 n=0 users=""
-    for j in $(seq "$count"); do
-        ((j == i)) && continue
-        users+="UserA$n=$(address_of "$j")\r\nUserN$n=own$j\r\nUserE$n=1\r\n"
-        n=$((n + 1))
-    done
+    local i=$1 users user_count
+    others_as_users "$i" "$count" ticked
     printf '[SYSTEM]\\r\\nUserName=h%s\\r\\nLeft=%s\\r\\nTop=%s\\r\\n[Startup]\\r\\nAutoRun=1\\r\\nRestoreText=0\\r\\n[Users]\\r\\nCount=%s\\r\\n%s' \
-        "$i" $(((i - 1) % 4 * 180)) $(((i - 1) / 4 % 4 * 100)) "$n" "$users"
+        "$i" $(((i - 1) % 4 * 180)) $(((i - 1) / 4 % 4 * 100)) "$user_count" "$users"
 }
 hosts_list=()
 for i in $(seq "$count"); do hosts_list+=("h$i"); done

@@ -16,12 +16,9 @@ address_of() { echo "198.18.0.$((10 + $1))"; }
 plain=198.18.0.30
 raw=198.18.0.31
 ini_of() { # i
-    local i=$1 n=0 users=""
-    for j in $(seq "$count"); do
-        ((j == i)) && continue
-        users+="UserA$n=$(address_of "$j")\r\nUserN$n=own$j\r\n"
-        n=$((n + 1))
-    done
+    local i=$1 users user_count
+    others_as_users "$i" "$count"
+    local n=$user_count
     if ((i == 1)); then
         users+="UserA$n=$plain\r\nUserN$n=plain\r\nUserA$((n + 1))=$raw\r\nUserN$((n + 1))=raw\r\n"
         n=$((n + 2))
