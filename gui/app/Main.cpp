@@ -251,7 +251,14 @@ void TF_Main::sessionEnded()
 
 void TF_Main::restoreSession()
 {
-    m_windowSession.restore(m_settings, [this] { onRunStopClicked(); });
+    m_windowSession.restore(m_settings);
+}
+
+void TF_Main::runIfAutomatic()
+{
+    // A port that cannot be had is said in a box; the start-up goes on without listening.
+    if (m_settings.AutoRun && !running() && !m_windowSession.ended())
+        Guard([this] { onRunStopClicked(); });
 }
 
 bool TF_Main::historyLoading() const

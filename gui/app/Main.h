@@ -71,8 +71,10 @@ public:
     TrayPresenter& tray() const { return *m_tray; }
     // A long "chat.txt" is still being read in the background.
     bool historyLoading() const;
-    // The name, the window's place, Run! as the settings say, and the chat text of earlier sessions.
+    // The name, the window's place and the chat text of earlier sessions.
     void restoreSession();
+    // Run! as the settings ask, once the program is ready to answer its peers.
+    void runIfAutomatic();
 
     void onRunStopClicked();
     void onClearClicked();

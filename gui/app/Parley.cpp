@@ -70,6 +70,9 @@ Parley::Parley(const Services& services) : m_services(services)
     // Without a notification area the window is the only way in, so it shows from the start.
     if (!m_services.tray.isAvailable())
         m_main->showMainWindow();
+    // Last: a copy that listens is found by its peers at once, and it answers them only once its start-up is
+    // over. Listening earlier left an office starting together waiting on copies that were still building windows.
+    m_main->runIfAutomatic();
 }
 
 Parley::~Parley()

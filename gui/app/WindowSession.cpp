@@ -18,11 +18,9 @@ WindowSession::WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& 
     : m_window(window), m_nameBox(nameBox), m_store(store), m_history(history), m_boxes(boxes)
 {}
 
-void WindowSession::restore(const Settings& settings, const std::function<void()>& run)
+void WindowSession::restore(const Settings& settings)
 {
     Guard([this] { showPlace(m_store.loadWindowPlace()); });
-    if (settings.AutoRun)
-        Guard(run);
     if (settings.RestoreText)
         Guard([this] { m_history.restore(); });
     m_history.startSession();

@@ -2,7 +2,6 @@
 
 #include "core/session/SessionStore.h"
 
-#include <functional>
 
 class ChatHistory;
 class QLineEdit;
@@ -21,8 +20,8 @@ public:
     WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatHistory& history,
                   platform::MessageBoxes& boxes);
 
-    // Each step on its own: a service that cannot start must not keep the previous chat text from coming back.
-    void restore(const Settings& settings, const std::function<void()>& run);
+    // Each step on its own: a place that cannot be read must not keep the previous chat text from coming back.
+    void restore(const Settings& settings);
     SessionStore::WindowPlace place() const;
     // Saves the window's values, the user list and the chat text; false when the person would rather stay.
     bool saveAndConfirm(const UserList& users);

@@ -36,12 +36,14 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
 #include <cmath>
 #include <csignal>
+#include <optional>
 
 using platform::BoxAnswer;
 using platform::BoxButtons;
@@ -610,8 +612,17 @@ void TestMain::trayImagesReadableOnAnyPanel()
 void TestMain::noTrayShowsWindow()
 {
     m_env->tray.available = false;
+    // The window is shown last in the start-up; the port is taken only after it, once the copy can answer.
+    std::optional<bool> portFreeAtShow;
+    m_env->tray.onAsked = [&] {
+        QTcpServer probe;
+        portFreeAtShow = probe.listen(QHostAddress(QHostAddress::LocalHost), m_env->services.listenPort);
+    };
     start();
+    m_env->tray.onAsked = nullptr;
+    QCOMPARE(portFreeAtShow, std::optional<bool>(true));
     QVERIFY(main()->isVisible());
+    QVERIFY(main()->running());
     // With no icon to come back by, Esc and minimising leave the window on the taskbar.
     QTest::keyClick(main()->messageBox(), Qt::Key_Escape);
     QTRY_VERIFY(main()->windowState().testFlag(Qt::WindowMinimized));

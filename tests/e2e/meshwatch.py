@@ -93,8 +93,10 @@ def main():
         for host in hosts:
             if host not in listening and any(s[1] == PORT for s in dump(socks[host], 1 << TCP_LISTEN)):
                 listening[host] = now
-        for host in hosts:
-            if host in listening and host not in complete and missing(socks[host], len(hosts) - 1) <= 0:
+        # The connections are read only once every copy listens: reading hundreds of hosts' sockets over and over
+        # while they start would take the processor from the copies being watched.
+        for host in hosts if len(listening) == len(hosts) else []:
+            if host not in complete and missing(socks[host], len(hosts) - 1) <= 0:
                 complete.add(host)
         # Whole only if every host still has all of its connections at once.
         if len(complete) == len(hosts) and all(missing(socks[h], len(hosts) - 1) <= 0 for h in hosts):

@@ -98,8 +98,15 @@ public:
     QIcon icon;
     QMenu* menu = nullptr;
     QString toolTip;
+    // Called whenever the program asks whether there is a notification area.
+    std::function<void()> onAsked;
 
-    bool isAvailable() const override { return available; }
+    bool isAvailable() const override
+    {
+        if (onAsked)
+            onAsked();
+        return available;
+    }
     void setIcon(const QIcon& i) override;
     void setVisible(bool v) override { visible = v; }
     bool isVisible() const override { return visible; }
