@@ -2,7 +2,6 @@
 
 #include "core/session/SessionStore.h"
 
-
 class ChatHistory;
 class QLineEdit;
 class QWidget;
