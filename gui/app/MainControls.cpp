@@ -37,6 +37,9 @@ MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::S
     userListView->setAccessibleName(QCoreApplication::translate("TF_Main", "Users"));
     userListView->setModel(userView);
     userListView->setItemDelegate(new PeerStateDelegate(userListView));
+    // Every row is one line of the same font: each connection that comes or goes lays out the list again, and
+    // measuring every row's text each time cost a full office's copies more than the connections themselves.
+    userListView->setUniformItemSizes(true);
     userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
