@@ -45,7 +45,7 @@ qint64 SendQueue::waitingFor(QTcpSocket* socket) const
 
 void SendQueue::send(QTcpSocket* socket, const QByteArray& message)
 {
-    if (m_inFanOut.contains(socket))
+    if (InFanOut(socket))
         Enqueue({socket}, message);
     else
         WriteNow(socket, message);
@@ -74,13 +74,39 @@ void SendQueue::flushSlices()
 
 void SendQueue::Enqueue(const QList<QTcpSocket*>& sockets, const QByteArray& message)
 {
-    FanOut fanOut{message, {}, 0};
-    fanOut.targets.reserve(size_t(sockets.size()));
-    for (QTcpSocket* socket : sockets) {
-        fanOut.targets.push_back({socket, socket});
-        ++m_inFanOut[socket];
+    m_fanOuts.push_back(FanOut{message, TargetsFor(sockets), 0});
+}
+
+SendQueue::Targets SendQueue::TargetsFor(const QList<QTcpSocket*>& sockets)
+{
+    // The same list as the last line's, and none of its connections gone since (a new one could have the address
+    // of one that went): shared, at the cost of comparing pointers rather than taking a guard of each connection.
+    const auto alive = [](const QPointer<QTcpSocket>& socket) { return !socket.isNull(); };
+    if (m_lastTargets && sockets == m_lastTargetList &&
+        std::all_of(m_lastTargets->cbegin(), m_lastTargets->cend(), alive))
+        return m_lastTargets;
+    auto targets = std::make_shared<std::vector<QPointer<QTcpSocket>>>(sockets.cbegin(), sockets.cend());
+    m_lastTargetList = sockets;
+    m_lastTargets = targets;
+    return targets;
+}
+
+bool SendQueue::InFanOut(const QTcpSocket* socket) const
+{
+    // Newest first: every fan-out but the front one still has all of its targets to go, so one look at a shared
+    // list from its start answers for the older fan-outs that share it.
+    const std::vector<QPointer<QTcpSocket>>* wholeListSeen = nullptr;
+    for (auto fanOut = m_fanOuts.crbegin(); fanOut != m_fanOuts.crend(); ++fanOut) {
+        const auto& targets = *fanOut->targets;
+        if (&targets == wholeListSeen)
+            continue;
+        if (std::any_of(targets.cbegin() + qsizetype(fanOut->next), targets.cend(),
+                        [socket](const QPointer<QTcpSocket>& target) { return target.data() == socket; }))
+            return true;
+        if (fanOut->next == 0)
+            wholeListSeen = &targets;
     }
-    m_fanOuts.push_back(std::move(fanOut));
+    return false;
 }
 
 void SendQueue::HandOut(qint64 budgetNs)
@@ -94,17 +120,14 @@ void SendQueue::HandOut(qint64 budgetNs)
     // References into a deque stay valid while lines are appended at its back.
     while (!m_fanOuts.empty()) {
         FanOut& fanOut = m_fanOuts.front();
-        while (fanOut.next < fanOut.targets.size()) {
+        while (fanOut.next < fanOut.targets->size()) {
             if (budgetNs >= 0 && ++writes % 16 == 0 && clock.nsecsElapsed() > budgetNs) {
                 m_handingOut = false;
                 m_nextSlice->start();
                 return;
             }
-            const Target& target = fanOut.targets[fanOut.next++];
-            if (const auto it = m_inFanOut.find(target.key); it != m_inFanOut.end() && --*it == 0)
-                m_inFanOut.erase(it);
-            if (target.socket)
-                WriteNow(target.socket, fanOut.message);
+            if (QTcpSocket* socket = (*fanOut.targets)[fanOut.next++])
+                WriteNow(socket, fanOut.message);
         }
         m_fanOuts.pop_front();
     }

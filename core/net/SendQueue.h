@@ -2,12 +2,14 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QTcpSocket;
 class QTimer;
@@ -62,16 +64,17 @@ private:
         qint64 lastProgressMs = 0;
         bool pumping = false;
     };
-    struct Target {
-        QTcpSocket* key; // for the count of waiting slices only: never used once the socket may be gone
-        QPointer<QTcpSocket> socket;
-    };
+    // Lines typed one after another go to the same connections: one list of them serves every waiting line.
+    using Targets = std::shared_ptr<const std::vector<QPointer<QTcpSocket>>>;
     struct FanOut {
         QByteArray message;
-        std::vector<Target> targets;
+        Targets targets;
         size_t next = 0;
     };
     void Enqueue(const QList<QTcpSocket*>& sockets, const QByteArray& message);
+    Targets TargetsFor(const QList<QTcpSocket*>& sockets);
+    // Whether a waiting fan-out still has a line for the socket: a line sent to it alone then waits behind.
+    bool InFanOut(const QTcpSocket* socket) const;
     // Writes of the waiting slices until budgetNs has passed (all of them if negative); the rest at the next turn.
     void HandOut(qint64 budgetNs);
     void WriteNow(QTcpSocket* socket, const QByteArray& message);
@@ -93,9 +96,8 @@ private:
     QHash<QTcpSocket*, Backlog> m_backlogs;
     QTimer* m_stallCheck;
     std::deque<FanOut> m_fanOuts;
-    // For each connection, how many of the waiting fan-outs still have a line for it: a line sent to it alone
-    // meanwhile waits behind them.
-    QHash<QTcpSocket*, int> m_inFanOut;
+    QList<QTcpSocket*> m_lastTargetList;
+    Targets m_lastTargets;
     QTimer* m_nextSlice;
     bool m_handingOut = false;
 };

@@ -167,6 +167,14 @@ void TestSendQueue::fanOutLetsTheLoopTurnAndKeepsOrder()
             first += "Ann: only for you\r\n";
         }
     }
+    // A peer outside the fan-out (one that has just connected) has its line at once, not behind the slices.
+    Link newcomer = Connect(m_server, true);
+    QVERIFY(newcomer.ours);
+    QVERIFY(m_queue->slicesWaiting());
+    m_queue->send(newcomer.ours, "Bob\r\n");
+    QVERIFY(newcomer.peer->waitForReadyRead(5000));
+    QCOMPARE(newcomer.peer->readAll(), QByteArray("Bob\r\n"));
+    QVERIFY(m_queue->slicesWaiting());
     // A turn of the loop between two slices (the first peer has had a line, others wait), seen by a timer of its own;
     // then the rest at once.
     QTimer turn;
