@@ -76,9 +76,10 @@ fi
 
 # Whether a socket listens on TCP port 196 (0x00C4) of this machine's network, as the kernel lists them.
 listens_on_196() { grep -qE '^ *[0-9]+: [0-9A-F]+:00C4 [0-9A-F]+:[0-9A-F]+ 0A ' /proc/net/tcp /proc/net/tcp6 2>/dev/null; }
-# Said once Parley has listened, or has had 15 s to: only a copy that listens is called reachable.
+# Said once Parley has listened, or has had 60 s to (it listens at the end of its start-up, which a first start on a
+# slow machine can make long): only a copy that listens is called reachable.
 report_reachability() { # pid
-    for _ in $(seq 150); do
+    for _ in $(seq 600); do
         kill -0 "$1" 2>/dev/null || return 0
         if listens_on_196; then
             say "Parley listens: peers reach it on port 196 (where the firewalls between let TCP 196 in)." \
