@@ -24,6 +24,9 @@ bare_peer() { # host log: listens on 198.18.0.2:196 and connects to A, as a copy
     wait_for "$work/$2" listening 5 || fail "the peer on $1 did not listen"
     ip netns exec "${tag}$1" python3 "$here/raw_peer.py" connect 198.18.0.2 198.18.0.1 60 "$work/$2.out" &
     pids+=($!)
+    # Connected before the test goes on: A's own attempts reach the listener too, and a cable pulled meanwhile
+    # would leave this peer never connected.
+    wait_for "$work/$2.out" "connected" 5 || fail "the peer on $1 did not connect to A"
 }
 
 # 1. B's host vanishes (cable out, then power): nothing reaches A. It comes back with the same address and a fresh
