@@ -35,6 +35,10 @@
         <source> (their private line is down, and a line to a pinned copy never goes in clear)</source>
         <translation> (die private Leitung ist unterbrochen, und an eine Kopie mit festgehaltenem Schlüssel geht nie etwas unverschlüsselt)</translation>
     </message>
+    <message>
+        <source> (the file of pinned keys is unsound, and no line goes in clear until it is mended)</source>
+        <translation> (die Datei der hinterlegten Schlüssel ist beschädigt, und keine Zeile geht unverschlüsselt hinaus, bis sie repariert ist)</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -418,6 +422,29 @@
         <source>holds no usable key pair: move it away to make a new one.</source>
         <translation>enthält kein brauchbares Schlüsselpaar: verschieben Sie sie, damit ein neues entsteht.</translation>
     </message>
+    <message>
+        <source>is a symbolic link, which Parley does not follow: put the key file itself there, or remove the link to make a new key.</source>
+        <translation>ist eine symbolische Verknüpfung, der Parley nicht folgt: legen Sie die Schlüsseldatei selbst dorthin, oder entfernen Sie die Verknüpfung, um einen neuen Schlüssel zu erzeugen.</translation>
+    </message>
+    <message>
+        <source>belongs to another account: remove it to make a new key, or, as root, give it to this account (chown).</source>
+        <translation>gehört einem anderen Konto: entfernen Sie sie, um einen neuen Schlüssel zu erzeugen, oder übergeben Sie sie als root diesem Konto (chown).</translation>
+    </message>
+    <message>
+        <source>can be read or changed by other accounts: run chmod 600 %1, or remove it to make a new key if others may have read it.</source>
+        <translation>kann von anderen Konten gelesen oder geändert werden: führen Sie chmod 600 %1 aus, oder entfernen Sie sie, um einen neuen Schlüssel zu erzeugen, falls andere sie gelesen haben könnten.</translation>
+    </message>
+</context>
+<context>
+    <name>IncomingLine</name>
+    <message>
+        <source>⚠ In clear: this line did not come on %1&apos;s private line and may be from someone else at that address; ask %1 before you trust it</source>
+        <translation>⚠ Unverschlüsselt: diese Zeile kam nicht über die private Leitung von %1 und kann von jemand anderem unter dieser Adresse stammen; fragen Sie %1, bevor Sie ihr trauen</translation>
+    </message>
+    <message>
+        <source>⚠ %1 (in clear)</source>
+        <translation>⚠ %1 (unverschlüsselt)</translation>
+    </message>
 </context>
 <context>
     <name>LogoPanel</name>
@@ -695,12 +722,28 @@ Ring: die Verbindung wird geschlossen.</translation>
         <translation>Die Datei der festgehaltenen Schlüssel %1 %2</translation>
     </message>
     <message>
-        <source>cannot be read (%1).</source>
-        <translation>lässt sich nicht lesen (%1).</translation>
-    </message>
-    <message>
         <source>cannot be written (%1).</source>
         <translation>lässt sich nicht schreiben (%1).</translation>
+    </message>
+    <message>
+        <source>is a symbolic link, which Parley does not follow</source>
+        <translation>ist eine symbolische Verknüpfung, der Parley nicht folgt</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1)</source>
+        <translation>kann nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>has a line that does not parse (line %1)</source>
+        <translation>enthält eine unlesbare Zeile (Zeile %1)</translation>
+    </message>
+    <message>
+        <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!.</source>
+        <translation>Die Datei der hinterlegten Schlüssel %1 %2. Bis sie wieder in Ordnung ist, gilt jeder eingetragene Partner als hinterlegt, und keine Zeile geht unverschlüsselt hinaus. Stellen Sie sie wieder her, oder verschieben Sie sie, damit der Schlüssel jedes Partners bei seiner nächsten privaten Leitung neu hinterlegt wird; drücken Sie dann Stop! und Run!.</translation>
     </message>
 </context>
 <context>
@@ -746,6 +789,13 @@ Ring: die Verbindung wird geschlossen.</translation>
     </message>
 </context>
 <context>
+    <name>SaveFile</name>
+    <message>
+        <source>it is a symbolic link, which is not followed</source>
+        <translation>es ist eine symbolische Verknüpfung, der nicht gefolgt wird</translation>
+    </message>
+</context>
+<context>
     <name>SessionStore</name>
     <message>
         <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
@@ -754,6 +804,10 @@ Ring: die Verbindung wird geschlossen.</translation>
     <message>
         <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
         <translation>%1 ließ sich beim Start nicht lesen und blieb unverändert; der Chat dieser Sitzung steht in %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be written (%2); the chat is in %3</source>
+        <translation>%1 konnte nicht geschrieben werden (%2); der Chat steht in %3</translation>
     </message>
 </context>
 <context>

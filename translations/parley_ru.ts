@@ -35,6 +35,10 @@
         <source> (their private line is down, and a line to a pinned copy never goes in clear)</source>
         <translation> (личная линия с ним разорвана, а копии с закреплённым ключом ничего не отправляется открытым текстом)</translation>
     </message>
+    <message>
+        <source> (the file of pinned keys is unsound, and no line goes in clear until it is mended)</source>
+        <translation> (файл закреплённых ключей повреждён, и ни одна строка не уходит открытым текстом, пока он не исправлен)</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -420,6 +424,29 @@
         <source>holds no usable key pair: move it away to make a new one.</source>
         <translation>не содержит пригодной пары ключей: уберите его, чтобы создать новую.</translation>
     </message>
+    <message>
+        <source>is a symbolic link, which Parley does not follow: put the key file itself there, or remove the link to make a new key.</source>
+        <translation>— символическая ссылка, по которой Parley не переходит: положите туда сам файл ключа или удалите ссылку, чтобы создать новый ключ.</translation>
+    </message>
+    <message>
+        <source>belongs to another account: remove it to make a new key, or, as root, give it to this account (chown).</source>
+        <translation>принадлежит другой учётной записи: удалите его, чтобы создать новый ключ, или от имени root передайте его этой учётной записи (chown).</translation>
+    </message>
+    <message>
+        <source>can be read or changed by other accounts: run chmod 600 %1, or remove it to make a new key if others may have read it.</source>
+        <translation>могут читать или менять другие учётные записи: выполните chmod 600 %1 или удалите его, чтобы создать новый ключ, если его могли прочитать.</translation>
+    </message>
+</context>
+<context>
+    <name>IncomingLine</name>
+    <message>
+        <source>⚠ In clear: this line did not come on %1&apos;s private line and may be from someone else at that address; ask %1 before you trust it</source>
+        <translation>⚠ Открытым текстом: эта строка пришла не по личной линии с %1 и может быть от кого-то другого с этого адреса; спросите %1, прежде чем ей доверять</translation>
+    </message>
+    <message>
+        <source>⚠ %1 (in clear)</source>
+        <translation>⚠ %1 (открытым текстом)</translation>
+    </message>
 </context>
 <context>
     <name>LogoPanel</name>
@@ -697,12 +724,28 @@ Ring: the connection is closing.</source>
         <translation>Файл закреплённых ключей %1 %2</translation>
     </message>
     <message>
-        <source>cannot be read (%1).</source>
-        <translation>не удаётся прочитать (%1).</translation>
-    </message>
-    <message>
         <source>cannot be written (%1).</source>
         <translation>не удаётся записать (%1).</translation>
+    </message>
+    <message>
+        <source>is a symbolic link, which Parley does not follow</source>
+        <translation>— символическая ссылка, по которой Parley не переходит</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1)</source>
+        <translation>не читается (%1)</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>это папка</translation>
+    </message>
+    <message>
+        <source>has a line that does not parse (line %1)</source>
+        <translation>содержит нераспознаваемую строку (строка %1)</translation>
+    </message>
+    <message>
+        <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!.</source>
+        <translation>Файл закреплённых ключей %1 %2. Пока он не исправлен, каждый участник из списка считается закреплённым, и ни одна строка не уходит открытым текстом. Восстановите файл или уберите его, чтобы ключ каждого участника закрепился заново при следующей личной линии; затем нажмите Stop! и Run!.</translation>
     </message>
 </context>
 <context>
@@ -748,6 +791,13 @@ Ring: the connection is closing.</source>
     </message>
 </context>
 <context>
+    <name>SaveFile</name>
+    <message>
+        <source>it is a symbolic link, which is not followed</source>
+        <translation>это символическая ссылка, по ней не переходят</translation>
+    </message>
+</context>
+<context>
     <name>SessionStore</name>
     <message>
         <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
@@ -756,6 +806,10 @@ Ring: the connection is closing.</source>
     <message>
         <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
         <translation>%1 не удалось прочитать при запуске, он оставлен как был; переписка этого сеанса — в %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be written (%2); the chat is in %3</source>
+        <translation>%1 не удалось записать (%2); переписка — в %3</translation>
     </message>
 </context>
 <context>

@@ -63,6 +63,17 @@ void ChatJournal::setFile(const QString& path, Start start)
     CloseFile();
 }
 
+void ChatJournal::restartAt(const QString& path)
+{
+    std::unique_lock lock(m_mutex);
+    m_done.wait(lock, [this] { return !m_writing; });
+    m_queued = Batch{};
+    m_lastError.clear();
+    m_path = path;
+    m_start = Start::Continue;
+    CloseFile();
+}
+
 QString ChatJournal::path() const
 {
     const std::lock_guard lock(m_mutex);
@@ -167,10 +178,11 @@ bool ChatJournal::Settle(const Batch& batch, const QString& error)
 QString ChatJournal::OpenFile()
 {
     const QByteArray name = QFile::encodeName(m_path);
-    // Read too, for the last byte; a file we may only write still takes the lines.
-    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    // Read too, for the last byte; a file we may only write still takes the lines. A new log holds private lines
+    // too: its owner's alone.
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0 && errno == EACCES)
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
         return ErrorText(errno);
     struct stat info = {};

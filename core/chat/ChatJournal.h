@@ -27,6 +27,8 @@ public:
     enum class Start { Continue, Replace };
     void setFile(const QString& path, Start start);
     QString path() const;
+    // The lines so far, waiting ones included, are already in the file at path: what comes next goes there.
+    void restartAt(const QString& path);
 
     // Whole lines in the file's form (each followed by CR LF).
     void append(const QByteArray& lines);

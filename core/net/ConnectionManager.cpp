@@ -96,8 +96,9 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
       m_openBackTimer(new QTimer(this)), m_goneSweep(new QTimer(this)),
       m_outgoing(new OutgoingConnections(
           users, host, peerPort,
-          OutgoingConnections::Listener{[this] { return Listening(); },
-                                        [this](quint32 address) { return IndexOfNumeric(address) >= 0; }},
+          OutgoingConnections::Listener{
+              [this] { return Listening(); }, [this](quint32 address) { return IndexOfNumeric(address) >= 0; },
+              [this](quint32 address) { return PrivateLinesOn() && m_private->Pinned(address); }},
           this)),
       m_sendQueue(
           new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this)),
@@ -135,12 +136,14 @@ void ConnectionManager::OpenServer()
         ThrowSocketError("listen", EBADF);
     }
     m_goneSweep->start();
-    if (m_private && m_host.PrivateLines()) {
+    // The switch acts at Run!, for the routing and the listener alike: a change while running waits for the next.
+    m_privateLinesOn = m_private && m_host.PrivateLines();
+    if (m_privateLinesOn) {
         // Without private lines, the chat on 196 still runs; peers whose key is pinned get nothing in clear.
         try {
             m_private->Open();
         } catch (const ParleyError& e) {
-            m_host.AppendNote(e.text());
+            m_host.ShowError(e.text());
         }
     }
 }
@@ -150,7 +153,10 @@ void ConnectionManager::UsePrivateLines(const QString& folder, quint16 listenPor
     if (!m_private)
         m_private = new PrivateLinks(
             m_users, m_host, m_listenAddress, listenPort, peerPort,
-            [this](int k, const QByteArray& received) { m_outgoing->Receive(k, received); }, this);
+            [this](int k, const QByteArray& received) {
+                m_outgoing->Receive(k, received, OutgoingConnections::Carried::Privately);
+            },
+            this);
     m_private->SetHome(folder);
     connect(m_private, &PrivateLinks::carrierReady, this, Guarded([this](quint32 address) { ReleaseHeld(address); }));
     connect(m_private, &PrivateLinks::decided, this, Guarded([this](quint32 address) { ReleaseHeld(address); }));
@@ -182,6 +188,7 @@ void ConnectionManager::CloseServer()
     // What waited for a private line that has gone is said to be undelivered, not dropped without a word.
     for (quint32 address : m_held->addresses())
         Deliver(address, m_held->take(address));
+    m_privateLinesOn = false;
     for (const Accepted& connection : std::as_const(m_accepted)) {
         connection.socket->disconnect(this);
         connection.socket->abort();
@@ -257,6 +264,8 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         // A full list refuses newcomers as if adding them were switched off.
         if (m_host.AddNewIP() && m_users.Count() < MaxUsers) {
             m_users.AppendUser(remote, UnknownName);
+            if (PrivateLinesOn())
+                m_private->PeerCameUp(numeric);
             QueueOpenBack(m_users.Count() - 1);
             m_host.ShowInformation(QCoreApplication::translate(
                 "ConnectionManager", "New user has connected and added to your IP list with name \"Unknown\"."));
@@ -268,6 +277,8 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         if (socket->state() == QAbstractSocket::ConnectedState)
             Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
         CheckOlderConnections(numeric);
+        if (PrivateLinesOn())
+            m_private->PeerCameUp(numeric);
         QueueOpenBack(k);
     }
     m_host.UserViewChanged();
@@ -454,10 +465,15 @@ QStringList ConnectionManager::TickedWithoutConnection() const
         if (!m_users.Ticked(k))
             continue;
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
-        if (address && (IndexOfNumeric(*address) >= 0 ||
-                        (PrivateLinesOn() && (m_private->Carrier(*address) || m_private->Pinned(*address)))))
+        if (!address) {
+            names.append(PeerName(k));
             continue;
-        names.append(PeerName(k));
+        }
+        // A pinned peer with a connection on 196 has its line held, and named when it cannot go; one that is gone
+        // altogether is named now, with the reason.
+        if (IndexOfNumeric(*address) >= 0 || (PrivateLinesOn() && m_private->Carrier(*address)))
+            continue;
+        names.append(UndeliveredName(*address));
     }
     return names;
 }
@@ -536,7 +552,7 @@ void ConnectionManager::SendOn(int j, const QByteArray& message)
 
 bool ConnectionManager::PrivateLinesOn() const
 {
-    return m_private && m_host.PrivateLines();
+    return m_private && m_privateLinesOn;
 }
 
 ConnectionManager::Route ConnectionManager::RouteTo(quint32 address)
@@ -579,16 +595,23 @@ void ConnectionManager::Deliver(quint32 address, const QList<QByteArray>& lines)
             Write(way, line);
         return;
     }
+    m_host.AppendNote(QCoreApplication::translate("ChatSession", "not delivered to: ") + UndeliveredName(address));
+}
+
+QString ConnectionManager::UndeliveredName(quint32 address) const
+{
     const int k = m_users.FindAddress(QHostAddress(address).toString());
     const QString name = k >= 0 ? PeerName(k) : QHostAddress(address).toString();
-    QString note = QCoreApplication::translate("ChatSession", "not delivered to: ") + name;
-    if (pinned && m_private->StateOf(address) == PrivateLinks::State::KeyChanged)
-        note += QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the Users "
-                                                           "dialog)");
-    else if (pinned)
-        note += QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a pinned "
-                                                           "copy never goes in clear)");
-    m_host.AppendNote(note);
+    if (!PrivateLinesOn() || !m_private->Pinned(address))
+        return name;
+    if (m_private->StateOf(address) == PrivateLinks::State::KeyChanged)
+        return name + QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the "
+                                                                 "Users dialog)");
+    if (m_private->PinsUnsound())
+        return name + QCoreApplication::translate("ChatSession", " (the file of pinned keys is unsound, and no line "
+                                                                 "goes in clear until it is mended)");
+    return name + QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a pinned "
+                                                             "copy never goes in clear)");
 }
 
 void ConnectionManager::CloseAllClients()
@@ -608,7 +631,11 @@ void ConnectionManager::GiveUp(QTcpSocket* socket, SendQueue::GiveUp why)
 {
     const auto connection = std::find_if(m_accepted.cbegin(), m_accepted.cend(),
                                          [socket](const Accepted& c) { return c.socket == socket; });
-    const QString address = connection == m_accepted.cend() ? QString() : connection->address;
+    QString address = connection == m_accepted.cend() ? QString() : connection->address;
+    // A private line is given up as a connection on 196 is: the peer is named, the carrier closed.
+    if (address.isEmpty() && m_private)
+        if (const quint32 carried = m_private->Carriers().key(qobject_cast<QSslSocket*>(socket), 0); carried != 0)
+            address = QHostAddress(carried).toString();
     const int k = address.isEmpty() ? -1 : m_users.FindAddress(address);
     const QString name = k >= 0 ? PeerName(k) : address;
     socket->abort();

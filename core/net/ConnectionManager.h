@@ -99,7 +99,8 @@ public:
     {
         return LinkOfEntry(EntryOfConnection(IndexOfId(connection)));
     }
-    // The display names of the ticked entries that have no connection to us: they miss what is sent now.
+    // The display names of the ticked entries that have no connection to us, each with why where private lines
+    // keep it: they miss what is sent now.
     QStringList TickedWithoutConnection() const;
 
     // Retries waiting for their turn.
@@ -143,6 +144,7 @@ private:
     // line is being made, or its key is pinned and its private line is down).
     enum class Route { Plain, Private, Hold };
     Route RouteTo(quint32 address);
+    // Whether this run routes lines privately: the setting as it was at Run!, until Stop!.
     bool PrivateLinesOn() const;
     void Hold(quint32 address, const QByteArray& message);
     // Lines held for a peer go once its way is known.
@@ -151,6 +153,8 @@ private:
     // says who did not get them.
     void Deliver(quint32 address, const QList<QByteArray>& lines);
     void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
+    // The peer's name for "not delivered to: ...", with why where a private line kept the line back.
+    QString UndeliveredName(quint32 address) const;
     // What the chat area calls the peer of an entry.
     QString PeerName(int k) const;
     void ScheduleRemoval();
@@ -176,6 +180,8 @@ private:
     SendQueue* m_sendQueue;
     HeldLines* m_held;
     PrivateLinks* m_private = nullptr;
+    // Private lines as the settings said at Run!.
+    bool m_privateLinesOn = false;
 };
 
 } // namespace net

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -13,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+
+#include <unistd.h>
 
 namespace net {
 
@@ -86,23 +89,40 @@ Identity Parse(const QByteArray& pem)
     return Identity{QSslKey(pem, QSsl::Ec, QSsl::Pem, QSsl::PrivateKey), QSslCertificate(pem, QSsl::Pem)};
 }
 
+// Why the key file may not be used as it stands, with what to do; empty when it may.
+QString Refusal(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QCoreApplication::translate("Identity", "is a symbolic link, which Parley does not follow: put the key "
+                                                       "file itself there, or remove the link to make a new key.");
+    if (info.ownerId() != ::getuid())
+        return QCoreApplication::translate("Identity", "belongs to another account: remove it to make a new key, "
+                                                       "or, as root, give it to this account (chown).");
+    // Whoever else can read the key can speak as this copy.
+    if (info.permissions() &
+        (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther))
+        return QCoreApplication::translate("Identity", "can be read or changed by other accounts: run chmod 600 %1, "
+                                                       "or remove it to make a new key if others may have read it.")
+            .arg(path);
+    return {};
+}
+
 } // namespace
 
 Identity LoadOrMakeIdentity(const QString& path)
 {
     QFile file(path);
-    if (!file.exists()) {
+    if (!file.exists() && !QFileInfo(path).isSymLink()) {
         const QByteArray pem = MakeKeyPair();
         if (pem.isEmpty())
             Fail(path, QCoreApplication::translate("Identity", "cannot be made: the system's OpenSSL refused."));
         WriteOwnerOnly(path, pem);
     }
+    if (const QString refusal = Refusal(path); !refusal.isEmpty())
+        Fail(path, refusal);
     if (!file.open(QIODevice::ReadOnly))
         Fail(path, QCoreApplication::translate("Identity", "cannot be read (%1).").arg(file.errorString()));
-    // Whoever else can read the key can speak as this copy.
-    if (file.permissions() &
-        (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther))
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const Identity identity = Parse(file.read(64 * 1024));
     if (identity.key.isNull() || identity.certificate.isNull())
         Fail(path,

@@ -222,7 +222,7 @@ void OutgoingConnections::ClientSocketRead(QTcpSocket* socket)
     Receive(k, received);
 }
 
-void OutgoingConnections::Receive(int k, const QByteArray& received)
+void OutgoingConnections::Receive(int k, const QByteArray& received, Carried carried)
 {
     switch (Classify(received)) {
     case MessageKind::Empty:
@@ -237,7 +237,11 @@ void OutgoingConnections::Receive(int k, const QByteArray& received)
     if (!m_users.Ticked(k))
         return;
     const QString name = m_host.ShowYour() ? m_users.OwnName(k) : m_users.AnnouncedName(k);
-    m_host.LineArrived(IncomingLine{k, name, ChatText(received, m_host.WireEncoding())});
+    const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
+    const bool inClear = carried == Carried::InClear && address && m_listener.expectsPrivateLines &&
+                         m_listener.expectsPrivateLines(*address);
+    m_host.LineArrived(
+        IncomingLine{k, name, ChatText(received, m_host.WireEncoding()), carried == Carried::Privately, inClear});
 }
 
 } // namespace net

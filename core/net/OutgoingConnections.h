@@ -45,6 +45,8 @@ public:
     struct Listener {
         std::function<bool()> listening;
         std::function<bool(quint32 address)> connectedToUs;
+        // A line from this peer in clear is marked: its key is pinned, so its own lines come privately.
+        std::function<bool(quint32 address)> expectsPrivateLines;
     };
 
     OutgoingConnections(UserList& users, ConnectionHost& host, quint16 peerPort, Listener listener,
@@ -52,8 +54,9 @@ public:
 
     // The address attempts start from, where this copy listens on one address alone.
     void SetLocalAddress(const QHostAddress& address) { m_localAddress = address; }
-    // A chunk read from entry k's peer: its name, or a line for the chat.
-    void Receive(int k, const QByteArray& received);
+    // A chunk read from entry k's peer, on its private line or in clear: its name, or a line for the chat.
+    enum class Carried { InClear, Privately };
+    void Receive(int k, const QByteArray& received, Carried carried = Carried::InClear);
     void OpenClient(int k);
     void CloseClient(int k);
     void OpenAllClients();

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -32,20 +33,46 @@ Pins::Pins(QString path) : m_path(std::move(path)) {}
 void Pins::Load()
 {
     m_pins.clear();
+    m_unsound.clear();
+    const QFileInfo info(m_path);
+    if (info.isSymLink()) {
+        SetUnsound(QCoreApplication::translate("Pins", "is a symbolic link, which Parley does not follow"));
+        return;
+    }
     QFile file(m_path);
     if (!file.exists())
         return;
-    if (!file.open(QIODevice::ReadOnly))
-        Fail(m_path, QCoreApplication::translate("Pins", "cannot be read (%1).").arg(file.errorString()));
-    // One line per peer: its address as a number, the fingerprint in hex, 1 when verified.
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.trimmed().split(' ');
-        if (fields.size() != 3)
-            continue;
-        const QByteArray fingerprint = QByteArray::fromHex(fields[1]);
-        if (fingerprint.size() == 32)
-            m_pins.insert(QString::fromLatin1(fields[0]), Pin{fingerprint, fields[2] == "1"});
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        SetUnsound(QCoreApplication::translate("Pins", "cannot be read (%1)")
+                       .arg(info.isDir() ? QCoreApplication::translate("Pins", "it is a folder") : file.errorString()));
+        return;
     }
+    // One line per peer: its address as a number, the fingerprint in hex, 1 when verified.
+    int number = 0;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        ++number;
+        if (line.trimmed().isEmpty())
+            continue;
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        bool numeric = false;
+        fields.first().toUInt(&numeric);
+        const QByteArray fingerprint = fields.size() == 3 ? QByteArray::fromHex(fields[1]) : QByteArray();
+        if (!numeric || fingerprint.size() != 32 || fingerprint.toHex() != fields[1].toLower() ||
+            (fields[2] != "0" && fields[2] != "1")) {
+            SetUnsound(QCoreApplication::translate("Pins", "has a line that does not parse (line %1)").arg(number));
+            return;
+        }
+        m_pins.insert(QString::fromLatin1(fields[0]), Pin{fingerprint, fields[2] == "1"});
+    }
+}
+
+void Pins::SetUnsound(const QString& why)
+{
+    m_unsound = QCoreApplication::translate("Pins", "The file of pinned keys %1 %2. Until it is sound, every listed "
+                                                    "peer counts as pinned and no line goes in clear. Restore it, or "
+                                                    "move it away to pin each peer's key anew at its next private "
+                                                    "line; then press Stop! and Run!.")
+                    .arg(m_path, why);
 }
 
 Pins::Verdict Pins::Check(const QString& address, const QByteArray& fingerprint) const
@@ -76,6 +103,8 @@ void Pins::SetVerified(const QString& address, bool verified)
 
 void Pins::Store(const QString& address, const Pin& pin)
 {
+    if (!m_unsound.isEmpty())
+        throw ParleyError(m_unsound);
     m_pins.insert(Canonical(address), pin);
     Save();
 }

@@ -19,11 +19,15 @@ public:
 
     explicit Pins(QString path);
 
-    // Reads the file; a missing file is no pins. Throws the reason when it cannot be read.
+    // Reads the file; a missing file is no pins. A file that cannot be read, is a symbolic link or holds a line that
+    // does not parse leaves the pins unsound: every address counts as pinned, no key is pinned anew and the file is
+    // never written over, until a Load finds it sound.
     void Load();
+    // Empty while the file is sound, else the whole sentence that says what is wrong and what to do.
+    const QString& Unsound() const { return m_unsound; }
     Verdict Check(const QString& address, const QByteArray& fingerprint) const;
     const Pin* Find(const QString& address) const;
-    // Each writes the file at once; throws the reason when it cannot.
+    // Each writes the file at once; throws the reason when it cannot, or when the pins are unsound.
     void Remember(const QString& address, const QByteArray& fingerprint);
     void SetVerified(const QString& address, bool verified);
     // The person's word: the key the address shows now replaces the pinned one, unverified.
@@ -31,10 +35,12 @@ public:
 
 private:
     void Store(const QString& address, const Pin& pin);
+    void SetUnsound(const QString& why);
     void Save() const;
 
     QString m_path;
     QHash<QString, Pin> m_pins;
+    QString m_unsound;
 };
 
 } // namespace net

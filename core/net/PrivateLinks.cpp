@@ -5,6 +5,7 @@
 #include "core/net/KeepAlive.h"
 #include "core/net/ListeningSocket.h"
 #include "core/net/Wire.h"
+#include "core/platform/OpenFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,9 +44,10 @@ QString Dotted(quint32 address)
     return QHostAddress(address).toString();
 }
 
-void Discard(QSslSocket* socket)
+// Only our own hooks are cut: the send queue's stay, so that it forgets the connection when it goes.
+void Discard(QSslSocket* socket, QObject* owner)
 {
-    socket->disconnect();
+    socket->disconnect(owner);
     socket->abort();
     socket->deleteLater();
 }
@@ -61,6 +63,8 @@ PrivateLinks::PrivateLinks(UserList& users, ConnectionHost& host, const QHostAdd
     listener->setParent(this);
     listener->incoming = [this](qintptr descriptor) { Guard([&] { Accept(descriptor); }); };
     m_server = listener;
+    // Out of descriptors Qt stops accepting for good; we start again shortly.
+    connect(m_server, &QTcpServer::acceptError, this, [this] { PauseAccepting(); });
     m_pace->setInterval(AttemptPaceMs);
     connect(m_pace, &QTimer::timeout, this, Guarded([this] { StartDue(); }));
 }
@@ -83,6 +87,8 @@ void PrivateLinks::Open()
     // The pins first: whatever fails after them, a pinned peer is still known, and gets nothing in clear.
     m_pins = std::make_unique<Pins>(folder.filePath(QStringLiteral("Parley.pins")));
     m_pins->Load();
+    if (!m_pins->Unsound().isEmpty())
+        m_host.ShowError(m_pins->Unsound());
     m_identity = LoadOrMakeIdentity(folder.filePath(QStringLiteral("Parley.key")));
     const int fd = OpenListeningSocket(m_listenAddress, m_listenPort);
     if (!m_server->setSocketDescriptor(fd)) {
@@ -100,17 +106,18 @@ void PrivateLinks::Close()
     m_due.clear();
     m_server->close();
     for (QSslSocket* carrier : std::as_const(m_carriers))
-        Discard(carrier);
+        Discard(carrier, this);
     m_carriers.clear();
     for (const Client& client : std::as_const(m_clients))
         if (client.socket)
-            Discard(client.socket);
+            Discard(client.socket, this);
     m_clients.clear();
     // Handshakes under way are children of this object and go with their own signals cut.
     for (QSslSocket* socket : findChildren<QSslSocket*>())
         if (socket->property(HandshakingProperty).toBool())
-            Discard(socket);
+            Discard(socket, this);
     m_handshakes = 0;
+    m_handshakesFrom.clear();
 }
 
 QSslConfiguration PrivateLinks::Configuration() const
@@ -125,8 +132,23 @@ QSslConfiguration PrivateLinks::Configuration() const
     return configuration;
 }
 
+void PrivateLinks::PauseAccepting()
+{
+    m_server->pauseAccepting();
+    QTimer::singleShot(AcceptPauseMs, this, [this] {
+        if (m_server->isListening())
+            m_server->resumeAccepting();
+    });
+}
+
 void PrivateLinks::Accept(qintptr descriptor)
 {
+    // One of the descriptors kept for saving the chat: the peer's next try is let in once some are free again.
+    if (platform::InDescriptorReserve(descriptor)) {
+        ::close(int(descriptor));
+        PauseAccepting();
+        return;
+    }
     auto* socket = new QSslSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         ::close(int(descriptor));
@@ -134,18 +156,23 @@ void PrivateLinks::Accept(qintptr descriptor)
         return;
     }
     const std::optional<quint32> address = AddressOf(*socket);
-    // Only listed peers get a handshake, and only so many at once: a stranger costs no more than a refusal.
-    if (!m_active || !address || m_users.FindAddress(Dotted(*address)) < 0 || m_handshakes >= MaxHandshakes) {
-        Discard(socket);
+    // Only listed peers get a handshake, and only so many at once, a few from any one address: a stranger costs no
+    // more than a refusal, and one listed address cannot keep the others out.
+    if (!m_active || !address || m_users.FindAddress(Dotted(*address)) < 0 || m_handshakes >= MaxHandshakes ||
+        m_handshakesFrom.value(*address) >= MaxHandshakesPerAddress) {
+        Discard(socket, this);
         return;
     }
     ++m_handshakes;
+    ++m_handshakesFrom[*address];
     socket->setProperty(HandshakingProperty, true);
     socket->setSslConfiguration(Configuration());
-    const auto handshakeOver = [this, socket] {
+    const auto handshakeOver = [this, socket, from = *address] {
         if (socket->property(HandshakingProperty).toBool()) {
             socket->setProperty(HandshakingProperty, false);
             --m_handshakes;
+            if (--m_handshakesFrom[from] <= 0)
+                m_handshakesFrom.remove(from);
         }
     };
     connect(socket, &QSslSocket::encrypted, this, Guarded([this, socket, handshakeOver] {
@@ -172,7 +199,7 @@ void PrivateLinks::AcceptedReady(QSslSocket* socket)
     if (!address)
         return;
     if (QSslSocket* older = m_carriers.value(*address); older && older != socket)
-        Discard(older);
+        Discard(older, this);
     m_carriers.insert(*address, socket);
     Q_EMIT carrierReady(*address);
     m_host.UserViewChanged();
@@ -208,6 +235,9 @@ bool PrivateLinks::Admit(QSslSocket* socket)
     const QByteArray fingerprint = KeyFingerprint(shown);
     switch (m_pins->Check(Dotted(*address), fingerprint)) {
     case Pins::Verdict::New:
+        // Unsound pins may have lost this peer's: its key is not taken on trust until they are mended.
+        if (PinsUnsound())
+            return false;
         m_pins->Remember(Dotted(*address), fingerprint);
         return true;
     case Pins::Verdict::Same:
@@ -248,6 +278,7 @@ void PrivateLinks::OpenClient(int k)
     if (!m_active || !address || m_changedKeys.contains(*address))
         return;
     Client& client = ClientFor(*address);
+    client.expected = false;
     if (client.queued || (client.socket && client.socket->state() != QAbstractSocket::UnconnectedState))
         return;
     // Asked again (the peer has just connected to us, so it is up): a retry waiting for its time is not waited for.
@@ -261,14 +292,30 @@ void PrivateLinks::OpenClient(int k)
     }
 }
 
+void PrivateLinks::PeerCameUp(quint32 address)
+{
+    if (!m_active || m_changedKeys.contains(address))
+        return;
+    Client& client = ClientFor(address);
+    // Lines wait for the attempt that the peer's coming up brings, even where an earlier one was refused.
+    client.answered = false;
+    client.expected = true;
+    // An attempt under way may have left before the peer listened: its refusal is not the answer.
+    if (client.socket && client.socket->state() != QAbstractSocket::UnconnectedState && !client.socket->isEncrypted())
+        client.againIfRefused = true;
+}
+
 void PrivateLinks::StartDue()
 {
     for (int started = 0; started < AttemptsPerTurn && !m_due.isEmpty(); ++started) {
+        // The attempt would take one of the descriptors kept for saving the chat: it waits for the next turn.
+        if (platform::NextDescriptorInReserve())
+            return;
         const quint32 address = m_due.takeFirst();
         Client& client = ClientFor(address);
         client.queued = false;
         if (client.socket)
-            Discard(client.socket);
+            Discard(client.socket, this);
         auto* socket = new QSslSocket(this);
         client.socket = socket;
         socket->setProxy(QNetworkProxy::NoProxy);
@@ -321,7 +368,13 @@ void PrivateLinks::ClientFailed(quint32 address)
     Client& client = ClientFor(address);
     QSslSocket* socket = std::exchange(client.socket, nullptr);
     const bool refused = socket->error() == QAbstractSocket::ConnectionRefusedError;
-    Discard(socket);
+    Discard(socket, this);
+    if (std::exchange(client.againIfRefused, false) && m_active) {
+        if (const int k = m_users.FindAddress(Dotted(address)); k >= 0) {
+            OpenClient(k);
+            return;
+        }
+    }
     client.answered = true;
     m_host.UserViewChanged();
     Q_EMIT decided(address);
@@ -351,15 +404,21 @@ void PrivateLinks::ClientFailed(quint32 address)
 
 bool PrivateLinks::Pinned(quint32 address) const
 {
-    return m_pins && m_pins->Find(Dotted(address));
+    return m_pins && (PinsUnsound() || m_pins->Find(Dotted(address)));
+}
+
+bool PrivateLinks::PinsUnsound() const
+{
+    return m_pins && !m_pins->Unsound().isEmpty();
 }
 
 bool PrivateLinks::Undecided(quint32 address) const
 {
     const auto client = m_clients.constFind(address);
     return m_active && client != m_clients.constEnd() && !client->answered &&
-           (client->queued || (client->socket && !client->socket->isEncrypted() &&
-                               client->socket->state() != QAbstractSocket::UnconnectedState));
+           (client->expected || client->queued ||
+            (client->socket && !client->socket->isEncrypted() &&
+             client->socket->state() != QAbstractSocket::UnconnectedState));
 }
 
 PrivateLinks::State PrivateLinks::StateOf(quint32 address) const

@@ -33,6 +33,9 @@ public:
     static constexpr int AttemptsPerTurn = 2;
     static constexpr int AttemptPaceMs = 20;
     static constexpr int MaxHandshakes = 32;
+    static constexpr int MaxHandshakesPerAddress = 4;
+    // Out of descriptors, accepting waits this long.
+    static constexpr int AcceptPauseMs = 500;
     static constexpr int HandshakeTimeoutMs = 5000;
     // A refusal (the copy is starting, or has private lines off) is tried again soon; silence backs off.
     static constexpr int RefusedRetryMs = 1000;
@@ -57,12 +60,17 @@ public:
     bool Active() const { return m_active; }
     void OpenClient(int k);
     void OpenAllClients();
+    // The peer has just connected to us on 196, so it is up: lines to it wait for the private attempt that follows,
+    // whatever earlier attempts found.
+    void PeerCameUp(quint32 address);
 
     // The connection that carries our lines to this address privately, or null.
     QSslSocket* Carrier(quint32 address) const { return m_carriers.value(address); }
     const QHash<quint32, QSslSocket*>& Carriers() const { return m_carriers; }
     // A pinned peer gets our lines only privately: never in clear without the person's word.
     bool Pinned(quint32 address) const;
+    // The pins file could not be read whole: every peer counts as pinned until it can.
+    bool PinsUnsound() const;
     // Our first private attempt to this address is queued or under way: whether it takes private lines is not known
     // yet.
     bool Undecided(quint32 address) const;
@@ -90,10 +98,15 @@ private:
         // A first attempt has ended: later ones no longer hold lines back (a peer behind a firewall that drops
         // this port would otherwise wait out every attempt).
         bool answered = false;
+        // The peer came up and an attempt is to follow: lines wait for it.
+        bool expected = false;
+        // The peer came up while an attempt was under way: if that one fails, another goes at once.
+        bool againIfRefused = false;
     };
 
     QSslConfiguration Configuration() const;
     void Accept(qintptr descriptor);
+    void PauseAccepting();
     void AcceptedReady(QSslSocket* socket);
     void DropCarrier(QSslSocket* socket);
     Client& ClientFor(quint32 address);
@@ -120,6 +133,7 @@ private:
     std::unique_ptr<Pins> m_pins;
     QTcpServer* m_server;
     int m_handshakes = 0;
+    QHash<quint32, int> m_handshakesFrom;
     QHash<quint32, QSslSocket*> m_carriers;
     QHash<quint32, Client> m_clients;
     // The key a pinned peer showed instead of its own.

@@ -1,6 +1,7 @@
 #include "core/net/SendQueue.h"
 
 #include <QElapsedTimer>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -22,6 +23,15 @@ SendQueue::SendQueue(GiveUpHandler onGiveUp, std::function<qint64()> nowMs, QObj
 }
 
 SendQueue::~SendQueue() = default;
+
+qint64 SendQueue::Buffered(const QTcpSocket* socket)
+{
+    // A private line's bytesToWrite drops to nothing at every flush, when its bytes are encrypted: what waits for
+    // the peer then lies encrypted in the carrier's own buffer.
+    if (const auto* carrier = qobject_cast<const QSslSocket*>(socket))
+        return carrier->bytesToWrite() + carrier->encryptedBytesToWrite();
+    return socket->bytesToWrite();
+}
 
 SendQueue::Message SendQueue::Share(const QByteArray& bytes)
 {
@@ -153,7 +163,7 @@ void SendQueue::WriteNow(QTcpSocket* socket, const QByteArray& message)
     auto it = m_backlogs.isEmpty() ? m_backlogs.end() : m_backlogs.find(socket);
     // Nothing waits and the line fits: straight to the kernel, not at the loop's next turn.
     if (it == m_backlogs.end() || it->messages.empty()) {
-        const qint64 buffered = socket->bytesToWrite();
+        const qint64 buffered = Buffered(socket);
         if (buffered + message.size() <= WindowBytes) {
             const qint64 written = buffered == 0 ? WriteToKernel(socket, message) : 0;
             if (written < message.size()) {
@@ -170,7 +180,11 @@ void SendQueue::WriteNow(QTcpSocket* socket, const QByteArray& message)
     it = m_backlogs.find(socket);
     if (it == m_backlogs.end()) {
         it = m_backlogs.insert(socket, Backlog{});
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Progress(socket); });
+        // A private line tells of its bytes as it encrypts them; the peer has taken them only once they leave.
+        if (auto* carrier = qobject_cast<QSslSocket*>(socket))
+            connect(carrier, &QSslSocket::encryptedBytesWritten, this, [this, socket] { Progress(socket); });
+        else
+            connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Progress(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Forget(socket); });
         connect(socket, &QObject::destroyed, this, [this, socket] { Forget(socket); });
     }
@@ -200,11 +214,11 @@ void SendQueue::Pump(QTcpSocket* socket)
     if (it == m_backlogs.end() || it->pumping)
         return;
     it->pumping = true;
-    while (it != m_backlogs.end() && !it->messages.empty() && socket->bytesToWrite() < WindowBytes &&
+    while (it != m_backlogs.end() && !it->messages.empty() && Buffered(socket) < WindowBytes &&
            socket->state() == QAbstractSocket::ConnectedState) {
-        while (!it->messages.empty() && socket->bytesToWrite() < WindowBytes) {
+        while (!it->messages.empty() && Buffered(socket) < WindowBytes) {
             const QByteArray& front = *it->messages.front();
-            const qint64 part = std::min(WindowBytes - socket->bytesToWrite(), front.size() - it->offset);
+            const qint64 part = std::min(WindowBytes - Buffered(socket), front.size() - it->offset);
             socket->write(front.constData() + it->offset, part);
             it->offset += part;
             it->waiting -= part;

@@ -80,6 +80,8 @@ private:
     void WriteNow(QTcpSocket* socket, const QByteArray& message);
     // The bytes the kernel took at once; 0 where it must go through Qt.
     static qint64 WriteToKernel(QTcpSocket* socket, const QByteArray& message);
+    // What the connection holds that the peer has not taken, encrypted or not.
+    static qint64 Buffered(const QTcpSocket* socket);
     Message Share(const QByteArray& bytes);
     void Progress(QTcpSocket* socket);
     void Pump(QTcpSocket* socket);

@@ -1,5 +1,7 @@
 #include "core/platform/SaveFile.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -16,6 +18,9 @@ QString SaveFileAtomically(const QString& path, const QByteArray& data, Readers 
 
 QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer, Readers readers)
 {
+    // A secret is never written through a link planted in its place: the link's target may be anybody's file.
+    if (readers == Readers::OwnerOnly && QFileInfo(path).isSymLink())
+        return QCoreApplication::translate("SaveFile", "it is a symbolic link, which is not followed");
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();

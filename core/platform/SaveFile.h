@@ -9,7 +9,8 @@ class QIODevice;
 
 namespace platform {
 
-// Whether others may read the file: keys and pins are their owner's alone, from before their first byte.
+// Whether others may read the file: keys and pins are their owner's alone, from before their first byte, and never
+// written through a symbolic link.
 enum class Readers { AsUsual, OwnerOnly };
 
 // Replaces the file at path with data in one step: a failed or interrupted write leaves the previous file whole.

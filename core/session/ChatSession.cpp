@@ -88,6 +88,13 @@ void ChatSession::AnnounceName()
     m_connections->SendToAll(net::NameAnnouncement(m_userName, m_settings.Encoding));
 }
 
+void ChatSession::LineArrived(const net::IncomingLine& line)
+{
+    Q_EMIT lineArrived(line);
+    if (line.inClear)
+        Q_EMIT noteAppended(line.clearWarning());
+}
+
 void ChatSession::UserViewChanged()
 {
     Q_EMIT viewChanged();

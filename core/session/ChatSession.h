@@ -99,7 +99,7 @@ private:
     void ShowInformation(const QString& text) override;
     void ShowError(const QString& text) override;
     void AppendNote(const QString& note) override { Q_EMIT noteAppended(note); }
-    void LineArrived(const net::IncomingLine& line) override { Q_EMIT lineArrived(line); }
+    void LineArrived(const net::IncomingLine& line) override;
     void SetRunning(bool running);
 
     const Settings& m_settings;

@@ -34,6 +34,13 @@ std::optional<ChatLog> ReadWholeHistory(const std::shared_ptr<QFile>& history, q
         return std::nullopt; // out of memory, or anything else: the file stays as it is
     }
 }
+std::function<bool(QIODevice&)> LinesWriter(const ChatLog& log)
+{
+    return [&log](QIODevice& file) {
+        return log.writeLines(
+            [&file](QByteArrayView part) { return file.write(part.data(), part.size()) == part.size(); });
+    };
+}
 } // namespace
 
 SessionStore::SessionStore(QString programDir, QSize defaultOuterSize, QSize minimumOuterSize)
@@ -93,20 +100,32 @@ void SessionStore::throwUnreadable() const
 void SessionStore::throwUnreadableAtStart()
 {
     // The unreadable file is kept as it is; this session's lines go to a file of their own beside it.
-    m_recoveredPath = m_programDir + QStringLiteral("chat-recovered-") +
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".txt");
+    m_recoveredPath = NewRecoveredPath();
     m_journal.setFile(m_recoveredPath, ChatJournal::Start::Continue);
+    m_recoveryNote = QCoreApplication::translate("SessionStore",
+                                                 "%1 could not be read at start and was kept as it was; this session's "
+                                                 "chat is in %2")
+                         .arg(chatPath(), m_recoveredPath);
     throwUnreadable();
 }
 
-QString SessionStore::recoveryNote() const
+QString SessionStore::NewRecoveredPath() const
 {
-    if (m_recoveredPath.isEmpty())
-        return QString();
-    return QCoreApplication::translate("SessionStore",
-                                       "%1 could not be read at start and was kept as it was; this session's chat "
-                                       "is in %2")
-        .arg(chatPath(), m_recoveredPath);
+    return m_programDir + QStringLiteral("chat-recovered-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".txt");
+}
+
+// chat.txt stopped taking lines during the session (made a folder, its disk full or read-only): the whole chat goes
+// to a file of its own beside it, which takes the lines from then on.
+void SessionStore::RecoverChat(const ChatLog& log, const QString& why)
+{
+    const QString path = NewRecoveredPath();
+    if (!platform::SaveFileAtomically(path, LinesWriter(log), platform::Readers::OwnerOnly).isEmpty())
+        throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(chatPath()));
+    m_journal.restartAt(path);
+    m_recoveredPath = path;
+    m_recoveryNote = QCoreApplication::translate("SessionStore", "%1 could not be written (%2); the chat is in %3")
+                         .arg(chatPath(), why, path);
 }
 
 void SessionStore::setJournalFailureHandler(std::function<void(const QString&)> handler)
@@ -195,18 +214,21 @@ void SessionStore::saveWindowAndList(const WindowPlace& place, const UserList& u
 
 void SessionStore::saveChat(const ChatLog& log)
 {
-    if (!m_journal.flush().isEmpty())
-        throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(m_journal.path()));
+    if (const QString error = m_journal.flush(); !error.isEmpty()) {
+        if (!m_recoveredPath.isEmpty())
+            throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(m_journal.path()));
+        RecoverChat(log, error);
+        return;
+    }
     if (m_historyLoad.valid() || m_chatUnread || !m_recoveredPath.isEmpty())
         return;
     // The lines appended as they came make the file the log would write, unless the file's earlier lines ended
     // otherwise than in CR LF (or something else wrote it): then once the whole of it, atomically.
     if (QFileInfo(chatPath()).size() == log.fileSize())
         return;
-    const QString error = platform::SaveFileAtomically(chatPath(), [&log](QIODevice& file) {
-        return log.writeLines(
-            [&file](QByteArrayView part) { return file.write(part.data(), part.size()) == part.size(); });
-    });
-    if (!error.isEmpty())
-        throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(chatPath()));
+    // A new file holds private lines too: its owner's alone.
+    const platform::Readers readers =
+        QFileInfo::exists(chatPath()) ? platform::Readers::AsUsual : platform::Readers::OwnerOnly;
+    if (const QString error = platform::SaveFileAtomically(chatPath(), LinesWriter(log), readers); !error.isEmpty())
+        RecoverChat(log, error);
 }

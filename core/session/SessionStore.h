@@ -67,11 +67,13 @@ public:
     // only where the lines appended could not make it so, and never while the file's earlier content is not all in
     // memory (a read that failed or is still under way). Throws when it cannot.
     void saveChat(const ChatLog& log);
-    // Where this session's lines went when "chat.txt" could not be read at start, as a sentence; empty when they
-    // went to "chat.txt".
-    QString recoveryNote() const;
+    // Where this session's lines went when "chat.txt" could not be read at start, or could not be written during
+    // the session, as a sentence; empty when they went to "chat.txt".
+    const QString& recoveryNote() const { return m_recoveryNote; }
 
 private:
+    QString NewRecoveredPath() const;
+    void RecoverChat(const ChatLog& log, const QString& why);
     void UpdateIni(const std::function<void(platform::ProfileFile&)>& change) const;
     [[noreturn]] void throwUnreadable() const;
     [[noreturn]] void throwUnreadableAtStart();
@@ -83,8 +85,9 @@ private:
     bool m_chatUnread = false;
     // A long "chat.txt" being read and sorted into lines; empty when read or when none.
     std::future<std::optional<ChatLog>> m_historyLoad;
-    // The session's own file when "chat.txt" could not be read at start.
+    // The session's own file when "chat.txt" could not be read at start or written since.
     QString m_recoveredPath;
+    QString m_recoveryNote;
     std::function<void(const QString&)> m_onJournalFailure;
     ChatJournal m_journal;
 };

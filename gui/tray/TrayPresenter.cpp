@@ -106,7 +106,7 @@ void TrayPresenter::notifyIncoming(const net::IncomingLine& line, bool normalMod
     } else if (actions.presentation == P::Popup) {
         // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line. A
         // desktop notification is each sender's own: each sender's newest line of the moment goes.
-        m_popupLine = line.shown();
+        m_popupLine = line.presented();
         const auto same =
             std::find_if(m_newestBySender.begin(), m_newestBySender.end(), [&line](const net::IncomingLine& waiting) {
                 return waiting.entry == line.entry && waiting.sender == line.sender;
@@ -136,8 +136,9 @@ void TrayPresenter::showNewestInPopup()
         return showInPopup(line);
     for (const net::IncomingLine& each : newest) {
         // The sender's name as the summary, the text as the body.
-        m_notifiedLine = each.shown();
-        m_notifications.show(each.sender.isEmpty() ? QStringLiteral("Parley") : each.sender, each.text,
+        m_notifiedLine = each.presented();
+        const QString body = each.inClear ? each.text + QStringLiteral("\n") + each.clearWarning() : each.text;
+        m_notifications.show(each.sender.isEmpty() ? QStringLiteral("Parley") : each.marked(), body,
                              NotificationTimeoutMs());
     }
 }

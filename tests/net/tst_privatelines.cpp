@@ -9,7 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,8 +35,10 @@ struct Copy {
         lines.clear();
         session = std::make_unique<ChatSession>(settings, QHostAddress(address), port, port);
         session->UsePrivateLines(folder, privatePort, privatePort);
-        QObject::connect(session.get(), &ChatSession::lineArrived,
-                         [this](const net::IncomingLine& line) { lines.append(line.shown()); });
+        QObject::connect(session.get(), &ChatSession::lineArrived, [this](const net::IncomingLine& line) {
+            lines.append(line.shown());
+            arrived.append(line);
+        });
         QObject::connect(session.get(), &ChatSession::noteAppended,
                          [this](const QString& note) { notes.append(note); });
         QObject::connect(session.get(), &ChatSession::boxRequested,
@@ -53,6 +57,7 @@ struct Copy {
     Settings settings;
     std::unique_ptr<ChatSession> session;
     QStringList lines;
+    QList<net::IncomingLine> arrived;
     QStringList notes;
     QStringList boxes;
 };
@@ -70,9 +75,14 @@ private Q_SLOTS:
     void cleanup();
     void keyPairIsMadeOnceAndOwnersOnly();
     void linesGoPrivatelyAndPlainPeersStayPlain();
+    void firstLineWaitsForThePrivateLine_data();
     void firstLineWaitsForThePrivateLine();
     void pinnedPeerNeverGetsALineInClear();
     void changedKeyStopsPrivateLinesUntilTrusted();
+    void unsoundPinsSendNothingInClear_data();
+    void unsoundPinsSendNothingInClear();
+    void carrierThatStopsReadingIsGivenUp();
+    void lineInClearFromPinnedAddressIsMarked();
 
 private:
     // Both copies running, each with the other's private line up.
@@ -159,6 +169,13 @@ void TestPrivateLines::linesGoPrivatelyAndPlainPeersStayPlain()
     QVERIFY(inClear.isEmpty());
     QCOMPARE(m_ann->stateOf(QStringLiteral("127.0.0.3")), State::Plain);
     QVERIFY(m_ann->notes.isEmpty());
+    QVERIFY(m_bob->arrived.first().privately && !m_bob->arrived.first().inClear);
+    // Unticked while running, the switch waits for the next Run!, as it says: Bob still gets lines privately.
+    m_ann->settings.PrivateLines = false;
+    m_ann->session->SendToEveryone(QStringLiteral("still private"));
+    QTRY_COMPARE(m_bob->lines.size(), 2);
+    QVERIFY(m_bob->arrived.last().privately);
+    QVERIFY(inClear.isEmpty());
     // Both screens show the same safety number.
     const quint32 ann = QHostAddress(m_ann->address).toIPv4Address();
     const quint32 bob = QHostAddress(m_bob->address).toIPv4Address();
@@ -166,25 +183,45 @@ void TestPrivateLines::linesGoPrivatelyAndPlainPeersStayPlain()
     QVERIFY(!m_ann->links().SafetyNumberOf(bob).isEmpty());
 }
 
+void TestPrivateLines::firstLineWaitsForThePrivateLine_data()
+{
+    QTest::addColumn<bool>("refusedFirst");
+    QTest::newRow("both start together") << false;
+    QTest::newRow("the peer comes up after a refused attempt") << true;
+}
+
 void TestPrivateLines::firstLineWaitsForThePrivateLine()
 {
-    // Typed as soon as the copies meet on 196, before their keys are known to each other.
+    QFETCH(bool, refusedFirst);
     m_ann->start(AnnsList);
+    if (refusedFirst)
+        QVERIFY(QTest::qWaitFor([&] { return !m_ann->links().Undecided(QHostAddress(m_bob->address).toIPv4Address()); },
+                                5000));
     m_bob->start(BobsList);
-    UserList& bobsList = m_bob->session->userList();
-    QVERIFY(QTest::qWaitFor([&] { return bobsList.AnnouncedName(0) == QLatin1String("Ann"); }, 10000));
-    QSignalSpy inClear(m_bob->session->connections().Client(0), &QTcpSocket::readyRead);
+    // Typed as soon as Bob's copy connects on 196, before the keys are known to each other.
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().ConnectionCount() == 1; }, 10000));
     m_ann->session->SendToEveryone(QStringLiteral("first"));
     QTRY_COMPARE_WITH_TIMEOUT(m_bob->lines, QStringList{QStringLiteral("Ann: first")}, 10000);
+    QVERIFY(m_bob->arrived.first().privately);
     QCOMPARE(m_ann->stateOf(m_bob->address), State::Private);
-    QVERIFY(inClear.isEmpty());
 }
 
 void TestPrivateLines::pinnedPeerNeverGetsALineInClear()
 {
     QVERIFY(bothPrivate());
-    // Bob turns private lines off: Ann has his key pinned, so she sends him nothing in clear.
+    // Bob's copy gone altogether: he is named with the reason, not left out as if he had the line.
     m_bob->session.reset();
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return m_ann->session->connections().ConnectionCount() == 0 &&
+                   !m_ann->links().Carrier(QHostAddress(m_bob->address).toIPv4Address());
+        },
+        10000));
+    m_ann->session->SendToEveryone(QStringLiteral("to nobody"));
+    QCOMPARE(m_ann->notes, QStringList{QStringLiteral("not delivered to: Bob (their private line is down, and a line "
+                                                      "to a pinned copy never goes in clear), Raw")});
+    m_ann->notes.clear();
+    // Bob turns private lines off: Ann has his key pinned, so she sends him nothing in clear.
     m_bob->settings.PrivateLines = false;
     m_bob->start(BobsList);
     QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::Trying, 10000);
@@ -243,6 +280,106 @@ void TestPrivateLines::changedKeyStopsPrivateLinesUntilTrusted()
     m_ann->session->SendToEveryone(QStringLiteral("again"));
     QTRY_COMPARE(m_bob->lines, QStringList{QStringLiteral("Ann: again")});
     QCOMPARE(m_ann->boxes.size(), 1);
+}
+
+void TestPrivateLines::unsoundPinsSendNothingInClear_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a folder") << QStringLiteral("folder");
+    QTest::newRow("cut short") << QStringLiteral("cut");
+    QTest::newRow("a symbolic link") << QStringLiteral("link");
+}
+
+// Ann's pins cannot be read whole: nobody gets a line in clear, each is named with why, and the file (or what a
+// link points at) is never written over with a new pin.
+void TestPrivateLines::unsoundPinsSendNothingInClear()
+{
+    QFETCH(QString, damage);
+    QVERIFY(bothPrivate());
+    m_ann->session.reset();
+    const QString pins = m_ann->folder + QStringLiteral("/Parley.pins");
+    QFile file(pins);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray sound = file.readAll();
+    file.close();
+    QVERIFY(file.remove());
+    QString kept = pins;
+    if (damage == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(pins));
+    } else {
+        if (damage == QLatin1String("link")) {
+            kept = m_folder.filePath(QStringLiteral("someone-elses.txt"));
+            QVERIFY(QFile::link(kept, pins));
+        }
+        QFile target(kept);
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        target.write(damage == QLatin1String("cut") ? sound.left(sound.size() / 2) : sound);
+    }
+    m_ann->start(AnnsList);
+    QCOMPARE(m_ann->boxes.size(), 1);
+    QVERIFY(m_ann->boxes.first().contains(pins));
+    QVERIFY(m_ann->links().PinsUnsound());
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().ConnectionCount() == 1; }, 10000));
+    m_ann->session->SendToEveryone(QStringLiteral("secret"));
+    const QString why = QStringLiteral(" (the file of pinned keys is unsound, and no line goes in clear until it is "
+                                       "mended)");
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_ann->notes,
+        (QStringList{QStringLiteral("not delivered to: Raw") + why, QStringLiteral("not delivered to: Bob") + why}),
+        2 * net::HeldLines::HoldMs);
+    QVERIFY(m_bob->lines.isEmpty());
+    QVERIFY(QFileInfo(pins).isDir() == (damage == QLatin1String("folder")));
+    if (damage != QLatin1String("folder")) {
+        QFile target(kept);
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), damage == QLatin1String("cut") ? sound.left(sound.size() / 2) : sound);
+    }
+}
+
+// A private peer that takes nothing is given up at the bound, as a peer on 196 is, and named.
+void TestPrivateLines::carrierThatStopsReadingIsGivenUp()
+{
+    m_ann->start(AnnsList);
+    const net::Identity raw = net::LoadOrMakeIdentity(m_folder.filePath(QStringLiteral("raw.key")));
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_3OrLater);
+    configuration.setLocalCertificate(raw.certificate);
+    configuration.setPrivateKey(raw.key);
+    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
+    QSslSocket carrier;
+    carrier.setSslConfiguration(configuration);
+    carrier.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    QVERIFY(carrier.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
+    carrier.connectToHostEncrypted(m_ann->address, m_ann->privatePort);
+    const quint32 rawAddress = QHostAddress(QStringLiteral("127.0.0.3")).toIPv4Address();
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->links().Carrier(rawAddress) != nullptr; }, 10000));
+    carrier.setReadBufferSize(1);
+    for (char fill : {'a', 'b', 'c'})
+        m_ann->session->connections().SendToAll(QByteArray(34 << 20, fill));
+    QTRY_COMPARE_WITH_TIMEOUT(m_ann->notes,
+                              QStringList{QStringLiteral("Raw's computer did not keep up; what it did not take was not "
+                                                         "delivered")},
+                              10000);
+    QTRY_VERIFY(m_ann->links().Carrier(rawAddress) == nullptr);
+}
+
+// Whoever answers at a pinned peer's address in clear is shown as such, in words a screen reader reads too.
+void TestPrivateLines::lineInClearFromPinnedAddressIsMarked()
+{
+    QVERIFY(bothPrivate());
+    m_bob->session.reset();
+    Peer impostor(m_bob->address, m_bob->port, false);
+    QVERIFY(QTest::qWaitFor([&] { return impostor.listen(); }, 5000));
+    QVERIFY(impostor.connectToProgram(m_ann->port));
+    QVERIFY(QTest::qWaitFor([&] { return impostor.incoming() != nullptr; }, 10000));
+    QVERIFY(impostor.say(net::ChatMessage(QStringLiteral("it is me, Bob"))));
+    QTRY_COMPARE(m_ann->arrived.size(), 1);
+    const net::IncomingLine& line = m_ann->arrived.first();
+    QVERIFY(line.inClear && !line.privately);
+    QCOMPARE(line.shown(), QStringLiteral("Bob: it is me, Bob"));
+    QVERIFY(line.presented().contains(QStringLiteral("in clear")));
+    QCOMPARE(m_ann->notes, QStringList{line.clearWarning()});
+    QVERIFY(line.clearWarning().contains(QStringLiteral("Bob")));
 }
 
 QTEST_GUILESS_MAIN(TestPrivateLines)
