@@ -3,6 +3,7 @@
 #include "core/users/UserList.h"
 #include "tests/support/FileHelpers.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void savesWhatItLoads();
     void historyAtOnceOrInTheBackground_data();
     void historyAtOnceOrInTheBackground();
+    void chatIsOwnersAndSurvivesAnUnwritableFile();
 
 private:
     QTemporaryDir m_dir;
@@ -99,6 +101,38 @@ void TestSessionStore::historyAtOnceOrInTheBackground()
     log.appendText("today");
     s.saveChat(log);
     QCOMPARE(ReadAll(m_dir.filePath(QStringLiteral("chat.txt"))), text + "today\r\n");
+}
+
+// A new chat.txt holds private lines too: its owner's alone. Made unwritable during the session (here a folder), it
+// loses nothing: the whole chat goes to a file beside it, which is named, and which takes the lines from then on.
+void TestSessionStore::chatIsOwnersAndSurvivesAnUnwritableFile()
+{
+    const QString chat = m_dir.filePath(QStringLiteral("chat.txt"));
+    QFile::remove(chat);
+    SessionStore s = store();
+    ChatLog log;
+    for (const char* line : {"Ann: Grüße", "Борис: привет"}) {
+        log.appendText(QByteArray(line));
+        s.appendChat(QByteArray(line) + "\r\n");
+    }
+    s.saveChat(log);
+    QCOMPARE(QFile(chat).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(QFile::remove(chat));
+    QVERIFY(QDir().mkpath(chat));
+    log.appendText("Ann: still here");
+    s.appendChat("Ann: still here\r\n");
+    s.saveChat(log);
+    const QStringList recovered =
+        QDir(m_dir.path()).entryList({QStringLiteral("chat-recovered-*.txt")}, QDir::Files);
+    QCOMPARE(recovered.size(), 1);
+    const QString path = m_dir.filePath(recovered.first());
+    QVERIFY(s.recoveryNote().contains(path) && s.recoveryNote().contains(chat));
+    QCOMPARE(ReadAll(path), QByteArray("Ann: Grüße\r\nБорис: привет\r\nAnn: still here\r\n"));
+    s.appendChat("Ann: later\r\n");
+    s.saveChat(log);
+    QCOMPARE(ReadAll(path), QByteArray("Ann: Grüße\r\nБорис: привет\r\nAnn: still here\r\nAnn: later\r\n"));
+    QVERIFY(QDir(chat).removeRecursively() && QFile::remove(path));
 }
 
 QTEST_GUILESS_MAIN(TestSessionStore)

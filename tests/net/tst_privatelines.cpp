@@ -150,6 +150,14 @@ void TestPrivateLines::keyPairIsMadeOnceAndOwnersOnly()
     broken.write("not a key");
     broken.close();
     QVERIFY_THROWS_EXCEPTION(ParleyError, net::LoadOrMakeIdentity(broken.fileName()));
+    // Refused, not quietly mended, when others may read it; never followed through a link.
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    QVERIFY_THROWS_EXCEPTION(ParleyError, net::LoadOrMakeIdentity(path));
+    QVERIFY(QFile(path).permissions() & QFileDevice::ReadOther);
+    const QString link = m_folder.filePath(QStringLiteral("bob/linked.key"));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QVERIFY(QFile::link(path, link));
+    QVERIFY_THROWS_EXCEPTION(ParleyError, net::LoadOrMakeIdentity(link));
 }
 
 void TestPrivateLines::linesGoPrivatelyAndPlainPeersStayPlain()
