@@ -784,8 +784,12 @@ Ring: die Verbindung wird geschlossen.</translation>
         <translation>Private Leitungen können nicht auf Port %1 warten.</translation>
     </message>
     <message>
-        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop. Compare the safety number in the Users dialog before you trust the new key</source>
-        <translation>%1 (%2) zeigt für private Leitungen einen anderen Schlüssel als den festgehaltenen: private Leitungen dorthin werden angehalten. Vergleichen Sie die Sicherheitsnummer im Benutzer-Dialog, bevor Sie dem neuen Schlüssel vertrauen</translation>
+        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it. Parley reinstalled there or its key file removed, another machine now at that address, or someone in between: ask %1 by phone or face to face, and compare the safety number under &quot;Private line...&quot; in the Users dialog before you trust the new key</source>
+        <translation>%1 (%2) zeigt für private Leitungen einen anderen Schlüssel als den hinterlegten: private Leitungen dorthin werden angehalten, und keine Zeile geht dorthin. Mögliche Ursachen: Parley wurde dort neu installiert oder seine Schlüsseldatei entfernt, ein anderer Rechner hat jetzt diese Adresse, oder jemand sitzt dazwischen. Fragen Sie %1 telefonisch oder persönlich und vergleichen Sie die Sicherheitsnummer unter „Private Leitung …“ im Benutzer-Dialog, bevor Sie dem neuen Schlüssel vertrauen</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy, whose key is pinned at %2, now answers at %3 with the same key. Follow it there? Its private line, safety number and verification go with it; until then no line goes to %3.</source>
+        <translation>Die Kopie von %1, deren Schlüssel für %2 hinterlegt ist, antwortet jetzt unter %3 mit demselben Schlüssel. Dorthin folgen? Private Leitung, Sicherheitsnummer und Bestätigung gehen mit; bis dahin geht keine Zeile an %3.</translation>
     </message>
 </context>
 <context>

@@ -786,8 +786,12 @@ Ring: the connection is closing.</source>
         <translation>Личные линии не могут ждать подключений на порту %1.</translation>
     </message>
     <message>
-        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop. Compare the safety number in the Users dialog before you trust the new key</source>
-        <translation>%1 (%2) предъявляет для личных линий не тот ключ, что закреплён: личные линии с ним остановлены. Сверьте код безопасности в окне «Пользователи», прежде чем доверять новому ключу</translation>
+        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it. Parley reinstalled there or its key file removed, another machine now at that address, or someone in between: ask %1 by phone or face to face, and compare the safety number under &quot;Private line...&quot; in the Users dialog before you trust the new key</source>
+        <translation>%1 (%2) предъявляет для личных линий не тот ключ, что закреплён: личные линии с ним остановлены, и ни одна строка туда не уходит. Возможные причины: Parley там переустановлен или его файл ключа удалён, этот адрес теперь у другого компьютера, или кто-то вклинился посередине. Спросите %1 по телефону или лично и сверьте код безопасности в «Личная линия…» окна «Пользователи», прежде чем доверять новому ключу</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy, whose key is pinned at %2, now answers at %3 with the same key. Follow it there? Its private line, safety number and verification go with it; until then no line goes to %3.</source>
+        <translation>Копия %1, чей ключ закреплён за %2, теперь отвечает с адреса %3 тем же ключом. Следовать за ней? Личная линия, код безопасности и подтверждение перейдут к ней; до тех пор на %3 не уходит ни одна строка.</translation>
     </message>
 </context>
 <context>

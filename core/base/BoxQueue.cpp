@@ -12,14 +12,24 @@ BoxQueue::BoxQueue(Show show, QObject* parent) : QObject(parent), m_show(std::mo
 
 void BoxQueue::post(Kind kind, const QString& text)
 {
+    Queue(Box{kind, text, {}});
+}
+
+void BoxQueue::ask(const QString& text, std::function<void()> onYes)
+{
+    Queue(Box{Kind::Question, text, std::move(onYes)});
+}
+
+void BoxQueue::Queue(Box box)
+{
     if (m_diverted) {
-        qWarning().noquote() << "Parley:" << text;
+        qWarning().noquote() << "Parley:" << box.text;
         return;
     }
-    const auto same = [&text](const Box& box) { return box.text == text; };
-    if ((m_busy && m_showing == text) || std::any_of(m_waiting.cbegin(), m_waiting.cend(), same))
+    const auto same = [&box](const Box& waiting) { return waiting.text == box.text; };
+    if ((m_busy && m_showing == box.text) || std::any_of(m_waiting.cbegin(), m_waiting.cend(), same))
         return;
-    m_waiting.append(Box{kind, text});
+    m_waiting.append(std::move(box));
     scheduleNext();
 }
 
@@ -57,5 +67,6 @@ void BoxQueue::showNext()
             queue->scheduleNext();
         }
     } done{this};
-    m_show(box.kind, box.text);
+    if (m_show(box.kind, box.text) && box.onYes)
+        box.onYes();
 }

@@ -13,14 +13,16 @@
 class BoxQueue : public QObject {
     Q_OBJECT
 public:
-    // Information and Error come from the network; Failure is the general error handler's box.
-    enum class Kind { Information, Error, Failure };
-    // show is modal: it returns when the person has closed the box.
-    using Show = std::function<void(Kind kind, const QString& text)>;
+    // Information, Error and Question come from the network; Failure is the general error handler's box.
+    enum class Kind { Information, Error, Failure, Question };
+    // show is modal: it returns when the person has closed the box, with whether they said yes to a question.
+    using Show = std::function<bool(Kind kind, const QString& text)>;
 
     explicit BoxQueue(Show show, QObject* parent = nullptr);
 
     void post(Kind kind, const QString& text);
+    // A question whose yes runs onYes, when the person gives it.
+    void ask(const QString& text, std::function<void()> onYes);
     int waiting() const { return int(m_waiting.size()); }
     // The program is on its way out and nobody may be there to close a box: what waits, and whatever comes later,
     // goes to standard error instead.
@@ -30,7 +32,9 @@ private:
     struct Box {
         Kind kind;
         QString text;
+        std::function<void()> onYes;
     };
+    void Queue(Box box);
     void scheduleNext();
     void showNext();
 

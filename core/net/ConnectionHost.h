@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace net {
 
 // What the connection manager needs from the session that owns it.
@@ -21,6 +23,8 @@ public:
     virtual void UserViewChanged() = 0;
     virtual void ShowInformation(const QString& text) = 0;
     virtual void ShowError(const QString& text) = 0;
+    // A question whose yes runs onYes, when the person gives it.
+    virtual void Ask(const QString& text, std::function<void()> onYes) = 0;
     // A remark below the chat text, never part of it.
     virtual void AppendNote(const QString& note) = 0;
     // A ticked peer's line, to be shown and notified.

@@ -89,6 +89,20 @@ const Pins::Pin* Pins::Find(const QString& address) const
     return found == m_pins.constEnd() ? nullptr : &*found;
 }
 
+QString Pins::AddressWith(const QByteArray& fingerprint) const
+{
+    for (auto pin = m_pins.cbegin(); pin != m_pins.cend(); ++pin)
+        if (pin->fingerprint == fingerprint)
+            return pin.key();
+    return {};
+}
+
+void Pins::Move(const QString& from, const QString& to)
+{
+    if (const Pin* pin = Find(from))
+        Store(to, *pin, from);
+}
+
 void Pins::Remember(const QString& address, const QByteArray& fingerprint)
 {
     Store(address, {fingerprint, false});
@@ -101,11 +115,14 @@ void Pins::SetVerified(const QString& address, bool verified)
         Store(address, {pin->fingerprint, verified});
 }
 
-void Pins::Store(const QString& address, const Pin& pin)
+void Pins::Store(const QString& address, const Pin& pin, const QString& leaving)
 {
     if (!m_unsound.isEmpty())
         throw ParleyError(m_unsound);
-    m_pins.insert(Canonical(address), pin);
+    const Pin kept = pin; // pin may be the one that leaves
+    if (!leaving.isEmpty())
+        m_pins.remove(Canonical(leaving));
+    m_pins.insert(Canonical(address), kept);
     Save();
 }
 

@@ -27,6 +27,11 @@ public:
     const QString& Unsound() const { return m_unsound; }
     Verdict Check(const QString& address, const QByteArray& fingerprint) const;
     const Pin* Find(const QString& address) const;
+    // The address this key is pinned at, as a number; empty when it is pinned nowhere.
+    QString AddressWith(const QByteArray& fingerprint) const;
+    // The person's word: the copy pinned at one address now answers at another; its pin, verified or not, goes
+    // with it.
+    void Move(const QString& from, const QString& to);
     // Each writes the file at once; throws the reason when it cannot, or when the pins are unsound.
     void Remember(const QString& address, const QByteArray& fingerprint);
     void SetVerified(const QString& address, bool verified);
@@ -34,7 +39,7 @@ public:
     void Replace(const QString& address, const QByteArray& fingerprint) { Store(address, {fingerprint, false}); }
 
 private:
-    void Store(const QString& address, const Pin& pin);
+    void Store(const QString& address, const Pin& pin, const QString& leaving = QString());
     void SetUnsound(const QString& why);
     void Save() const;
 

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QNetworkProxy>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QSslSocket>
 #include <QTcpServer>
@@ -118,6 +119,8 @@ void PrivateLinks::Close()
             Discard(socket, this);
     m_handshakes = 0;
     m_handshakesFrom.clear();
+    // Asked again at the next Run!, if the copy still answers there.
+    m_moved.clear();
 }
 
 QSslConfiguration PrivateLinks::Configuration() const
@@ -238,6 +241,11 @@ bool PrivateLinks::Admit(QSslSocket* socket)
         // Unsound pins may have lost this peer's: its key is not taken on trust until they are mended.
         if (PinsUnsound())
             return false;
+        // A key pinned elsewhere is that copy at a new address, never a stranger to pin anew.
+        if (const QString home = m_pins->AddressWith(fingerprint); !home.isEmpty()) {
+            OfferToFollow(*address, home.toUInt(), fingerprint);
+            return false;
+        }
         m_pins->Remember(Dotted(*address), fingerprint);
         return true;
     case Pins::Verdict::Same:
@@ -247,17 +255,57 @@ bool PrivateLinks::Admit(QSslSocket* socket)
     }
     if (!m_changedKeys.contains(*address)) {
         m_changedKeys.insert(*address, fingerprint);
-        const int k = m_users.FindAddress(Dotted(*address));
-        const QString name = k >= 0 && !m_users.OwnName(k).isEmpty() ? m_users.OwnName(k) : Dotted(*address);
+        const QString name = NameOf(*address);
         m_host.ShowError(QCoreApplication::translate("PrivateLinks",
                                                      "%1 (%2) shows a key for private lines other than the one "
-                                                     "pinned: private lines with it stop. Compare the safety "
-                                                     "number in the Users dialog before you trust the new key")
+                                                     "pinned: private lines with it stop, and no line goes to it. "
+                                                     "Parley reinstalled there or its key file removed, another "
+                                                     "machine now at that address, or someone in between: ask %1 "
+                                                     "by phone or face to face, and compare the safety number "
+                                                     "under \"Private line...\" in the Users dialog before you "
+                                                     "trust the new key")
                              .arg(name, Dotted(*address)));
         m_host.UserViewChanged();
         Q_EMIT decided(*address);
     }
     return false;
+}
+
+QString PrivateLinks::NameOf(quint32 address) const
+{
+    const int k = m_users.FindAddress(Dotted(address));
+    return k >= 0 && !m_users.OwnName(k).isEmpty() ? m_users.OwnName(k) : Dotted(address);
+}
+
+void PrivateLinks::OfferToFollow(quint32 address, quint32 home, const QByteArray& fingerprint)
+{
+    if (m_moved.contains(address))
+        return;
+    m_moved.insert(address, home);
+    m_host.UserViewChanged();
+    Q_EMIT decided(address);
+    m_host.Ask(QCoreApplication::translate("PrivateLinks",
+                                           "%1's copy, whose key is pinned at %2, now answers at %3 with the same "
+                                           "key. Follow it there? Its private line, safety number and "
+                                           "verification go with it; until then no line goes to %3.")
+                   .arg(NameOf(home), Dotted(home), Dotted(address)),
+               [self = QPointer<PrivateLinks>(this), address, home, fingerprint] {
+                   if (self)
+                       self->FollowMovedCopy(address, home, fingerprint);
+               });
+}
+
+void PrivateLinks::FollowMovedCopy(quint32 address, quint32 home, const QByteArray& fingerprint)
+{
+    m_moved.remove(address);
+    // The answer came late: only a pin still as it was moves.
+    const Pins::Pin* pin = m_pins ? m_pins->Find(Dotted(home)) : nullptr;
+    if (!pin || pin->fingerprint != fingerprint || m_pins->Find(Dotted(address)))
+        return;
+    m_pins->Move(Dotted(home), Dotted(address));
+    m_host.UserViewChanged();
+    if (const int k = m_users.FindAddress(Dotted(address)); k >= 0)
+        OpenClient(k);
 }
 
 void PrivateLinks::OpenAllClients()
@@ -404,7 +452,7 @@ void PrivateLinks::ClientFailed(quint32 address)
 
 bool PrivateLinks::Pinned(quint32 address) const
 {
-    return m_pins && (PinsUnsound() || m_pins->Find(Dotted(address)));
+    return m_pins && (PinsUnsound() || m_moved.contains(address) || m_pins->Find(Dotted(address)));
 }
 
 bool PrivateLinks::PinsUnsound() const

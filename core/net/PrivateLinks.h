@@ -118,6 +118,11 @@ private:
     std::optional<quint32> Authenticated(QSslSocket* socket);
     // Whether the key the peer showed may carry lines: pinned now if it is new, refused and shown if it changed.
     bool Admit(QSslSocket* socket);
+    // What the person calls the copy at this address.
+    QString NameOf(quint32 address) const;
+    // A key pinned at home turned up at address: the person is asked to follow it there.
+    void OfferToFollow(quint32 address, quint32 home, const QByteArray& fingerprint);
+    void FollowMovedCopy(quint32 address, quint32 home, const QByteArray& fingerprint);
 
     UserList& m_users;
     ConnectionHost& m_host;
@@ -138,6 +143,8 @@ private:
     QHash<quint32, Client> m_clients;
     // The key a pinned peer showed instead of its own.
     QHash<quint32, QByteArray> m_changedKeys;
+    // Addresses where a copy pinned at another one answers, until the person follows it: its home address.
+    QHash<quint32, quint32> m_moved;
     QList<quint32> m_due;
     QTimer* m_pace;
 };

@@ -86,6 +86,8 @@ Q_SIGNALS:
     void viewChanged();
     // A box a network event raises; the view shows one at a time.
     void boxRequested(BoxQueue::Kind kind, const QString& text);
+    // A question a network event raises; onYes runs when the person says yes.
+    void questionRequested(const QString& text, std::function<void()> onYes);
     void runningChanged(bool running);
     void silentChanged(bool silent);
 
@@ -98,6 +100,10 @@ private:
     void UserViewChanged() override;
     void ShowInformation(const QString& text) override;
     void ShowError(const QString& text) override;
+    void Ask(const QString& text, std::function<void()> onYes) override
+    {
+        Q_EMIT questionRequested(text, std::move(onYes));
+    }
     void AppendNote(const QString& note) override { Q_EMIT noteAppended(note); }
     void LineArrived(const net::IncomingLine& line) override;
     void SetRunning(bool running);

@@ -24,13 +24,14 @@
 Parley::Parley(const Services& services) : m_services(services)
 {
     UseFontsOfTheLayouts();
-    m_boxes = new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { ShowBox(kind, text); }, this);
+    m_boxes = new BoxQueue([this](BoxQueue::Kind kind, const QString& text) { return ShowBox(kind, text); }, this);
     // An error in any handler waits for its turn in the queue: a box opened inside a socket, timer or paint handler
     // would run the event loop under that handler's feet.
     SetErrorSink([this](const QString& text) { m_boxes->post(BoxQueue::Kind::Failure, text); });
     m_session = std::make_unique<ChatSession>(settings.values(), services.listenAddress, services.listenPort,
                                               services.peerPort);
     connect(m_session.get(), &ChatSession::boxRequested, m_boxes, &BoxQueue::post);
+    connect(m_session.get(), &ChatSession::questionRequested, m_boxes, &BoxQueue::ask);
     // Watching and handling before the start-up loads anything: a signal that arrives while a start-up box is open
     // ends the program there, and one that arrives meanwhile waits in the pipe for the event loop.
     m_signals = new platform::SignalWatcher(this);
@@ -143,9 +144,11 @@ void Parley::EndSession()
     Q_EMIT finished();
 }
 
-void Parley::ShowBox(BoxQueue::Kind kind, const QString& text)
+bool Parley::ShowBox(BoxQueue::Kind kind, const QString& text)
 {
     switch (kind) {
+    case BoxQueue::Kind::Question:
+        return m_services.boxes.askYesNo(m_main.get(), text, QStringLiteral("Parley"), platform::BoxIcon::Question);
     case BoxQueue::Kind::Information:
         m_services.boxes.show(m_main.get(), text, QStringLiteral("Parley"), platform::BoxIcon::Information,
                               platform::BoxButtons::Ok);
@@ -158,4 +161,5 @@ void Parley::ShowBox(BoxQueue::Kind kind, const QString& text)
                               platform::BoxButtons::Ok);
         break;
     }
+    return false;
 }

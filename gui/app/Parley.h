@@ -49,7 +49,8 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void ShowBox(BoxQueue::Kind kind, const QString& text);
+    // Whether the person said yes, to a question.
+    bool ShowBox(BoxQueue::Kind kind, const QString& text);
     // The single-instance guard: false, after its box, when another copy runs or the lock cannot be made.
     bool AcquireLock();
     void LoadSession();

@@ -43,6 +43,11 @@ struct Copy {
                          [this](const QString& note) { notes.append(note); });
         QObject::connect(session.get(), &ChatSession::boxRequested,
                          [this](BoxQueue::Kind, const QString& text) { boxes.append(text); });
+        QObject::connect(session.get(), &ChatSession::questionRequested,
+                         [this](const QString& text, const std::function<void()>& onYes) {
+                             boxes.append(text);
+                             yes = onYes;
+                         });
         session->userList().LoadUserList(platform::ProfileFile::fromBytes(list));
         session->SetUserName(address == QLatin1String("127.0.0.1") ? QStringLiteral("Ann") : QStringLiteral("Bob"));
         session->Run();
@@ -60,6 +65,7 @@ struct Copy {
     QList<net::IncomingLine> arrived;
     QStringList notes;
     QStringList boxes;
+    std::function<void()> yes;
 };
 
 const QByteArray AnnsList = "[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\n"
@@ -83,6 +89,7 @@ private Q_SLOTS:
     void unsoundPinsSendNothingInClear();
     void carrierThatStopsReadingIsGivenUp();
     void lineInClearFromPinnedAddressIsMarked();
+    void keyAtANewAddressIsFollowedNotPinnedAnew();
 
 private:
     // Both copies running, each with the other's private line up.
@@ -388,6 +395,38 @@ void TestPrivateLines::lineInClearFromPinnedAddressIsMarked()
     QVERIFY(line.presented().contains(QStringLiteral("in clear")));
     QCOMPARE(m_ann->notes, QStringList{line.clearWarning()});
     QVERIFY(line.clearWarning().contains(QStringLiteral("Bob")));
+}
+
+// Bob's machine gets a new address: his known key there is his copy, which Ann follows with one word; it is never
+// pinned anew as a stranger, and nothing goes to the new address in clear meanwhile.
+void TestPrivateLines::keyAtANewAddressIsFollowedNotPinnedAnew()
+{
+    QVERIFY(bothPrivate());
+    const quint32 oldAddress = QHostAddress(m_bob->address).toIPv4Address();
+    const QString number = m_ann->links().SafetyNumberOf(oldAddress);
+    m_ann->links().SetVerified(oldAddress, true);
+    m_bob->session.reset();
+    m_bob->address = QStringLiteral("127.0.0.4");
+    const quint32 newAddress = QHostAddress(m_bob->address).toIPv4Address();
+    m_ann->session->AddUser(m_bob->address, QStringLiteral("Bob at home"));
+    m_bob->start(BobsList);
+    QTRY_VERIFY_WITH_TIMEOUT(m_ann->yes != nullptr, 10000);
+    QVERIFY(m_ann->boxes.last().contains(QStringLiteral("127.0.0.2")) &&
+            m_ann->boxes.last().contains(QStringLiteral("127.0.0.4")));
+    QVERIFY(m_ann->links().Pinned(newAddress));
+    QCOMPARE(m_ann->stateOf(m_bob->address), State::Trying);
+    m_ann->session->SendToEveryone(QStringLiteral("wait for my word"));
+    QTest::qWait(500);
+    QVERIFY(m_bob->lines.isEmpty());
+    m_ann->yes();
+    QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::Private, 10000);
+    QVERIFY(!m_ann->links().Pinned(oldAddress));
+    QCOMPARE(m_ann->links().SafetyNumberOf(newAddress), number);
+    QVERIFY(m_ann->links().Verified(newAddress));
+    m_ann->session->SendToEveryone(QStringLiteral("followed"));
+    QTRY_VERIFY(m_bob->lines.contains(QStringLiteral("Ann: followed")));
+    QVERIFY(std::all_of(m_bob->arrived.cbegin(), m_bob->arrived.cend(),
+                        [](const net::IncomingLine& line) { return line.privately; }));
 }
 
 QTEST_GUILESS_MAIN(TestPrivateLines)
