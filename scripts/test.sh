@@ -3,7 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # The end-to-end tests also need an X server, a driver for it, the namespace tools and debootstrap.
-PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils icewm dbus dunst weston nftables qt6-wayland pulseaudio pulseaudio-utils desktop-file-utils appstream man-db debootstrap" "$root/scripts/setup.sh"
+PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils icewm dbus dunst weston nftables qt6-wayland pulseaudio pulseaudio-utils desktop-file-utils appstream man-db debootstrap clang libclang-rt-14-dev" "$root/scripts/setup.sh"
 
 echo "== clang-format"
 git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)
@@ -14,6 +14,10 @@ echo "== build"
 # Before the tests: the fresh-machine test installs it beside Debian's own "parley".
 echo "== package, checked by lintian"
 "$root/scripts/package.sh"
+
+# What peers and files feed the parsers: a bounded run of each fuzzer from its committed corpus.
+echo "== fuzzing"
+"$root/scripts/fuzz.sh" "${PARLEY_FUZZ_SECONDS:-30}"
 
 echo "== tests"
 cd "${PARLEY_BUILD_DIR:-$root/build}"

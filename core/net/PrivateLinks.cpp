@@ -16,6 +16,8 @@
 #include <QTcpServer>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace net {
@@ -161,7 +163,7 @@ void PrivateLinks::Accept(qintptr descriptor)
     const std::optional<quint32> address = AddressOf(*socket);
     // Only listed peers get a handshake, and only so many at once, a few from any one address: a stranger costs no
     // more than a refusal, and one listed address cannot keep the others out.
-    if (!m_active || !address || m_users.FindAddress(Dotted(*address)) < 0 || m_handshakes >= MaxHandshakes ||
+    if (!m_active || !address || m_users.FindAddress(Dotted(*address)) < 0 || m_handshakes >= InProgressCap() ||
         m_handshakesFrom.value(*address) >= MaxHandshakesPerAddress) {
         Discard(socket, this);
         return;
@@ -356,8 +358,9 @@ void PrivateLinks::PeerCameUp(quint32 address)
 void PrivateLinks::StartDue()
 {
     for (int started = 0; started < AttemptsPerTurn && !m_due.isEmpty(); ++started) {
-        // The attempt would take one of the descriptors kept for saving the chat: it waits for the next turn.
-        if (platform::NextDescriptorInReserve())
+        // The attempt would take one of the descriptors kept for saving the chat, or more than private lines' share
+        // of the others: it waits for a later turn.
+        if (platform::NextDescriptorInReserve() || AttemptsUnderWay() >= InProgressCap())
             return;
         const quint32 address = m_due.takeFirst();
         Client& client = ClientFor(address);
@@ -448,6 +451,19 @@ void PrivateLinks::ClientFailed(quint32 address)
                            if (k >= 0)
                                OpenClient(k);
                        }));
+}
+
+int PrivateLinks::InProgressCap()
+{
+    return std::clamp(platform::DescriptorsForConnections() / 16, 4, MaxHandshakes);
+}
+
+int PrivateLinks::AttemptsUnderWay() const
+{
+    return int(std::count_if(m_clients.cbegin(), m_clients.cend(), [](const Client& client) {
+        return client.socket && !client.socket->isEncrypted() &&
+               client.socket->state() != QAbstractSocket::UnconnectedState;
+    }));
 }
 
 bool PrivateLinks::Pinned(quint32 address) const

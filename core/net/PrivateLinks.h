@@ -29,7 +29,8 @@ class PrivateLinks : public QObject {
     Q_OBJECT
 public:
     // A handshake costs milliseconds of CPU where a plain connection costs a tenth of one: attempts start a few at a
-    // time, and accepted connections shake hands a bounded number at once, so a crowd on 196 is never kept waiting.
+    // time, and attempts and accepted connections shake hands a bounded number at once (fewer where open files are
+    // few), so a crowd on 196 is never kept waiting, nor kept out of descriptors.
     static constexpr int AttemptsPerTurn = 2;
     static constexpr int AttemptPaceMs = 20;
     static constexpr int MaxHandshakes = 32;
@@ -107,6 +108,9 @@ private:
     QSslConfiguration Configuration() const;
     void Accept(qintptr descriptor);
     void PauseAccepting();
+    // How many attempts, and how many accepted handshakes, may be under way at once.
+    static int InProgressCap();
+    int AttemptsUnderWay() const;
     void AcceptedReady(QSslSocket* socket);
     void DropCarrier(QSslSocket* socket);
     Client& ClientFor(quint32 address);

@@ -31,14 +31,15 @@ int RaiseOpenFileLimit()
 
 QString OpenFileLimitWarning(int limit, int peers)
 {
-    // Each peer: our connection to it and its connection to us; the standard streams and the program's own.
-    const int needed = 2 * peers + ReservedDescriptors + 64;
+    // Each peer: our connection to it and its connection to us, on 196 and again on the private port when private
+    // lines are on; the standard streams and the program's own.
+    const int needed = DescriptorsPerPeer * peers + ReservedDescriptors + 64;
     if (limit >= needed)
         return QString();
-    return QStringLiteral("the open-file limit of %1 holds connections to about %2 of the %3 peers in the user list; "
-                          "raise it to %4 or more (ulimit -n)")
+    return QStringLiteral("the open-file limit of %1 holds connections to about %2 of the %3 peers in the user list "
+                          "with private lines on; raise it to %4 or more (ulimit -n)")
         .arg(limit)
-        .arg(std::max(0, (limit - ReservedDescriptors - 64) / 2))
+        .arg(std::max(0, (limit - ReservedDescriptors - 64) / DescriptorsPerPeer))
         .arg(peers)
         .arg(needed);
 }
@@ -46,6 +47,11 @@ QString OpenFileLimitWarning(int limit, int peers)
 bool InDescriptorReserve(qintptr descriptor)
 {
     return descriptor >= SoftLimit() - ReservedDescriptors;
+}
+
+int DescriptorsForConnections()
+{
+    return std::max(0, SoftLimit() - ReservedDescriptors);
 }
 
 bool NextDescriptorInReserve()

@@ -5,9 +5,11 @@
       COUNT peers on the addresses from FIRST on: each listens on its address, port 196, and connects to TARGET:196;
       on every connection it accepts (the copy's connection back) it says three lines, 0.3 s apart. After SECONDS,
       OUT gets each line said on a connection that is still open then, and the process ends.
-  crowd.py flap TARGET FIRST COUNT ROUNDS OUT
+  crowd.py flap TARGET FIRST COUNT ROUNDS OUT [private]
       As lines, but in each of ROUNDS rounds every peer connects, says one line on the copy's connection back within
       4 s, then closes all it has and its listener too; OUT gets each line said on a connection the copy had accepted.
+      With "private", each peer also listens on the private port and connects to the copy's, and holds every such
+      connection without a word of TLS until the round ends: half handshakes both ways.
   crowd.py hold SOURCE TARGET COUNT OUT
       COUNT connections from SOURCE to TARGET:196, held until standard input closes; then all are closed, one more
       is opened and OUT gets "announced" when the copy sends its name on it within 5 s, else "silent".
@@ -19,6 +21,7 @@ import sys
 import time
 
 PORT = 196
+PRIVATE_PORT = 1196
 
 
 def raise_limit():
@@ -32,18 +35,18 @@ def address(first, n):
     return ".".join(str((value >> shift) & 255) for shift in (24, 16, 8, 0))
 
 
-def peer_sockets(own, target):
-    """A peer's listener on its address, port 196, and its connection to TARGET:196 under way."""
+def peer_sockets(own, target, port=PORT):
+    """A peer's listener on its address and port, and its connection to TARGET on the same port under way."""
     server = socket.socket()
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    server.bind((own, PORT))
+    server.bind((own, port))
     server.listen(8)
     server.setblocking(False)
     outgoing = socket.socket()
     outgoing.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     outgoing.bind((own, 0))
     outgoing.setblocking(False)
-    outgoing.connect_ex((target, PORT))
+    outgoing.connect_ex((target, port))
     return server, outgoing
 
 
@@ -86,7 +89,7 @@ def lines(target, first, count, seconds, out):
                 f.write("".join(line + "\n" for line in lines_said))
 
 
-def flap(target, first, count, rounds, out):
+def flap(target, first, count, rounds, out, private=False):
     said = []
     for r in range(rounds):
         sel = selectors.DefaultSelector()
@@ -96,11 +99,17 @@ def flap(target, first, count, rounds, out):
             server, outgoing = peer_sockets(own, target)
             sel.register(server, selectors.EVENT_READ, ("listener", own))
             owned += [server, outgoing]
+            if private:
+                server, outgoing = peer_sockets(own, target, PRIVATE_PORT)
+                sel.register(server, selectors.EVENT_READ, ("private", own))
+                owned += [server, outgoing]
         end = time.time() + 4
         while time.time() < end:
             for key, _ in sel.select(0.05):
                 conn, _ = key.fileobj.accept()
                 owned.append(conn)
+                if key.data[0] == "private":
+                    continue
                 line = "round %d from %s" % (r + 1, key.data[1])
                 try:
                     conn.send(line.encode())
@@ -153,6 +162,6 @@ if __name__ == "__main__":
     if sys.argv[1] == "lines":
         lines(sys.argv[2], sys.argv[3], int(sys.argv[4]), float(sys.argv[5]), sys.argv[6])
     elif sys.argv[1] == "flap":
-        flap(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]), sys.argv[6])
+        flap(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]), sys.argv[6], sys.argv[7:] == ["private"])
     else:
         hold(sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5])
