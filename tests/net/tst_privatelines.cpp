@@ -90,6 +90,7 @@ private Q_SLOTS:
     void carrierThatStopsReadingIsGivenUp();
     void lineInClearFromPinnedAddressIsMarked();
     void keyAtANewAddressIsFollowedNotPinnedAnew();
+    void oneAddressCannotTakeEveryHandshake();
 
 private:
     // Both copies running, each with the other's private line up.
@@ -427,6 +428,28 @@ void TestPrivateLines::keyAtANewAddressIsFollowedNotPinnedAnew()
     QTRY_VERIFY(m_bob->lines.contains(QStringLiteral("Ann: followed")));
     QVERIFY(std::all_of(m_bob->arrived.cbegin(), m_bob->arrived.cend(),
                         [](const net::IncomingLine& line) { return line.privately; }));
+}
+
+// Raw, a listed address, opens many connections to the private port and never shakes hands: Bob's private line is
+// made all the same, long before Raw's half handshakes run out of time.
+void TestPrivateLines::oneAddressCannotTakeEveryHandshake()
+{
+    m_ann->start(AnnsList);
+    std::vector<std::unique_ptr<QTcpSocket>> halfHandshakes;
+    for (int n = 0; n < 2 * net::PrivateLinks::MaxHandshakes; ++n) {
+        auto& socket = halfHandshakes.emplace_back(std::make_unique<QTcpSocket>());
+        QVERIFY(socket->bind(QHostAddress(QStringLiteral("127.0.0.3"))));
+        socket->connectToHost(QHostAddress(m_ann->address), m_ann->privatePort);
+    }
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return std::all_of(halfHandshakes.cbegin(), halfHandshakes.cend(),
+                               [](const auto& socket) { return socket->state() != QAbstractSocket::ConnectingState; });
+        },
+        5000));
+    m_bob->start(BobsList);
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->stateOf(m_bob->address) == State::Private; },
+                            net::PrivateLinks::HandshakeTimeoutMs - 1000));
 }
 
 QTEST_GUILESS_MAIN(TestPrivateLines)
