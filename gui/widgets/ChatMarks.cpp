@@ -6,6 +6,9 @@
 #include <QPalette>
 #include <QTextCharFormat>
 
+#include <algorithm>
+#include <utility>
+
 void ChatNotes::add(qsizetype piece, const QString& text)
 {
     m_notes.insert(piece, text);
@@ -34,15 +37,59 @@ void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette)
     painter.restore();
 }
 
-void DrawNote(QPainter& painter, const QRect& row, const QString& note, const QPalette& palette)
+namespace {
+QFont NoteFont(QFont font)
 {
-    QFont font = painter.font();
     font.setItalic(true);
-    const QRect indented = row.adjusted(painter.fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4, 0, 0, 0);
+    return font;
+}
+
+int NoteIndent(const QFont& font)
+{
+    return QFontMetrics(font).horizontalAdvance(QLatin1Char(' ')) * 4;
+}
+} // namespace
+
+QStringList NoteLines(const QFont& font, int width, const QString& note)
+{
+    const QFontMetrics metrics(NoteFont(font));
+    const int room = std::max(1, width - NoteIndent(font));
+    QStringList lines;
+    QString line;
+    const auto fits = [&](const QString& text) { return metrics.horizontalAdvance(text) <= room; };
+    for (const QString& word : note.split(QLatin1Char(' '))) {
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (fits(joined)) {
+            line = joined;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines.append(std::exchange(line, QString()));
+        // A word wider than the row is broken where it must be.
+        line = word;
+        while (!fits(line) && line.size() > 1) {
+            qsizetype cut = line.size() - 1;
+            while (cut > 1 && !fits(line.left(cut)))
+                --cut;
+            lines.append(line.left(cut));
+            line = line.mid(cut);
+        }
+    }
+    lines.append(line);
+    return lines;
+}
+
+void DrawNote(QPainter& painter, const QRect& firstRow, const QStringList& lines, const QPalette& palette)
+{
+    const QFont font = NoteFont(painter.font());
+    QRect row = firstRow.adjusted(NoteIndent(painter.font()), 0, 0, 0);
     painter.save();
     painter.setFont(font);
     painter.setPen(palette.color(QPalette::PlaceholderText));
-    painter.drawText(indented, Qt::AlignVCenter, QFontMetrics(font).elidedText(note, Qt::ElideRight, indented.width()));
+    for (const QString& line : lines) {
+        painter.drawText(row, Qt::AlignVCenter, line);
+        row.translate(0, row.height());
+    }
     painter.restore();
 }
 

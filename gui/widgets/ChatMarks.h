@@ -5,8 +5,10 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTextLayout>
 
+class QFont;
 class QPainter;
 class QPalette;
 class QRect;
@@ -32,8 +34,11 @@ private:
 
 // A line across the row with "New" at its right, in the colour of links.
 void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette);
-// In italics, in the colour of hints, indented: a remark of the program's, not a line of the chat.
-void DrawNote(QPainter& painter, const QRect& row, const QString& note, const QPalette& palette);
+// A note's rows at this width: it wraps at spaces (anywhere in a word wider than the row), never cut.
+QStringList NoteLines(const QFont& font, int width, const QString& note);
+// In italics, in the colour of hints, indented, one row of rowHeight for each of its lines: a remark of the
+// program's, not a line of the chat.
+void DrawNote(QPainter& painter, const QRect& firstRow, const QStringList& lines, const QPalette& palette);
 // The part of a piece of this many characters that lies between two positions, in the selection's colours.
 QList<QTextLayout::FormatRange> SelectionRanges(qsizetype piece, int length, ChatPosition from, ChatPosition to,
                                                 const QPalette& palette);

@@ -134,6 +134,12 @@ int ChatView::RowHeight() const
     return std::max(1, fontMetrics().lineSpacing());
 }
 
+QStringList ChatView::NoteLinesOf(qsizetype piece) const
+{
+    return m_notes.has(piece) ? NoteLines(font(), viewport()->width() - 2 * Margin, m_notes.after(piece))
+                              : QStringList();
+}
+
 ChatRows::Geometry ChatView::RowGeometry() const
 {
     return ChatRows::Geometry{font(), std::max(1, viewport()->width() - 2 * Margin), RowHeight()};
@@ -210,9 +216,9 @@ void ChatView::paintEvent(QPaintEvent*)
         }
         layout->draw(&painter, QPointF(Margin, y), marks);
         y += layout->lineCount() * RowHeight();
-        if (NoteRows(piece)) {
-            DrawNote(painter, row(), m_notes.after(piece), palette());
-            y += RowHeight();
+        if (const QStringList note = NoteLinesOf(piece); !note.isEmpty()) {
+            DrawNote(painter, row(), note, palette());
+            y += int(note.size()) * RowHeight();
         }
     }
     // The area shows no caret: a keyboard user sees where the focus is by this frame.

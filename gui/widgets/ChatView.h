@@ -96,7 +96,8 @@ private:
     using Position = ChatPosition;
 
     int MarkerRows(qsizetype piece) const { return piece == m_marker ? 1 : 0; }
-    int NoteRows(qsizetype piece) const { return m_notes.has(piece) ? 1 : 0; }
+    int NoteRows(qsizetype piece) const { return int(NoteLinesOf(piece).size()); }
+    QStringList NoteLinesOf(qsizetype piece) const;
     int RowHeight() const;
     ChatRows::Geometry RowGeometry() const;
     int VisibleRows() const;

@@ -169,6 +169,16 @@ void TestChatView::notesStayWithTheirLines()
     const int withNote = bar->maximum();
     m_view->addNote(QStringLiteral("not delivered to: Carl"));
     QTRY_COMPARE(bar->maximum(), withNote + 1);
+    // One wider than the area wraps onto rows of its own, whole: every word of it on some row, none past the edge.
+    const QString whole = QStringLiteral("nicht zugestellt an: Борис (die private Leitung ist unterbrochen, und an "
+                                         "eine Kopie mit hinterlegtem Schlüssel geht nie etwas unverschlüsselt), "
+                                         "Ärzte_ohne_Grenzen_Straßenverzeichnis_Überweisungsträger");
+    const QStringList lines = NoteLines(m_view->font(), 200, whole);
+    QVERIFY(lines.size() > 2);
+    QCOMPARE(lines.join(QString()).remove(QLatin1Char(' ')), QString(whole).remove(QLatin1Char(' ')));
+    m_view->addNote(whole);
+    QTRY_VERIFY(bar->maximum() > withNote + 1);
+    QCOMPARE(m_view->accessibleDescription(), whole);
     ChatLog earlier;
     earlier.appendText("Old: a\nOld: b\nOld: c");
     m_view->prependLog(std::move(earlier));
