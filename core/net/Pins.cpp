@@ -47,9 +47,15 @@ void Pins::Load()
                        .arg(info.isDir() ? QCoreApplication::translate("Pins", "it is a folder") : file.errorString()));
         return;
     }
-    // One line per peer: its address as a number, the fingerprint in hex, 1 when verified.
+    // One line per peer: its address as a number, the fingerprint in hex, 1 when verified. The file is only ever
+    // written with a pin in it, each line whole: an empty one, or one whose last line has no end, was cut short.
+    const QByteArray text = file.readAll();
+    if (!text.endsWith('\n')) {
+        SetUnsound(QCoreApplication::translate("Pins", "was cut short (it is empty, or its last line is not whole)"));
+        return;
+    }
     int number = 0;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : text.split('\n')) {
         ++number;
         if (line.trimmed().isEmpty())
             continue;

@@ -70,6 +70,14 @@ struct Copy {
 
 const QByteArray AnnsList = "[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\n"
                             "UserN1=Raw\r\n";
+// The pins file's bytes after the damage: cut in the middle of its line, emptied, or whole behind a link.
+QByteArray Damaged(const QByteArray& sound, const QString& damage)
+{
+    if (damage == QLatin1String("cut"))
+        return sound.left(sound.size() / 2);
+    return damage == QLatin1String("empty") ? QByteArray() : sound;
+}
+
 const QByteArray BobsList = "[Users]\r\nCount=1\r\nUserA0=127.0.0.1\r\nUserN0=Ann\r\n";
 
 } // namespace
@@ -303,6 +311,7 @@ void TestPrivateLines::unsoundPinsSendNothingInClear_data()
     QTest::addColumn<QString>("damage");
     QTest::newRow("a folder") << QStringLiteral("folder");
     QTest::newRow("cut short") << QStringLiteral("cut");
+    QTest::newRow("emptied") << QStringLiteral("empty");
     QTest::newRow("a symbolic link") << QStringLiteral("link");
 }
 
@@ -329,7 +338,7 @@ void TestPrivateLines::unsoundPinsSendNothingInClear()
         }
         QFile target(kept);
         QVERIFY(target.open(QIODevice::WriteOnly));
-        target.write(damage == QLatin1String("cut") ? sound.left(sound.size() / 2) : sound);
+        target.write(Damaged(sound, damage));
     }
     m_ann->start(AnnsList);
     QCOMPARE(m_ann->boxes.size(), 1);
@@ -348,7 +357,7 @@ void TestPrivateLines::unsoundPinsSendNothingInClear()
     if (damage != QLatin1String("folder")) {
         QFile target(kept);
         QVERIFY(target.open(QIODevice::ReadOnly));
-        QCOMPARE(target.readAll(), damage == QLatin1String("cut") ? sound.left(sound.size() / 2) : sound);
+        QCOMPARE(target.readAll(), Damaged(sound, damage));
     }
 }
 
