@@ -817,6 +817,10 @@ Ring: die Verbindung wird geschlossen.</translation>
         <source>%1 could not be written (%2); the chat is in %3</source>
         <translation>%1 konnte nicht geschrieben werden (%2); der Chat steht in %3</translation>
     </message>
+    <message>
+        <source>it is no longer a file</source>
+        <translation>sie ist keine Datei mehr</translation>
+    </message>
 </context>
 <context>
     <name>TF_Config</name>

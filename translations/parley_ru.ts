@@ -819,6 +819,10 @@ Ring: the connection is closing.</source>
         <source>%1 could not be written (%2); the chat is in %3</source>
         <translation>%1 не удалось записать (%2); переписка — в %3</translation>
     </message>
+    <message>
+        <source>it is no longer a file</source>
+        <translation>это больше не файл</translation>
+    </message>
 </context>
 <context>
     <name>TF_Config</name>

@@ -212,6 +212,15 @@ void SessionStore::saveWindowAndList(const WindowPlace& place, const UserList& u
     });
 }
 
+QString SessionStore::recoverChatIfGone(const ChatLog& log)
+{
+    const QFileInfo chat(chatPath());
+    if (!m_recoveredPath.isEmpty() || m_historyLoad.valid() || m_chatUnread || !chat.exists() || chat.isFile())
+        return {};
+    RecoverChat(log, QCoreApplication::translate("SessionStore", "it is no longer a file"));
+    return m_recoveryNote;
+}
+
 void SessionStore::saveChat(const ChatLog& log)
 {
     if (const QString error = m_journal.flush(); !error.isEmpty()) {

@@ -67,6 +67,10 @@ public:
     // only where the lines appended could not make it so, and never while the file's earlier content is not all in
     // memory (a read that failed or is still under way). Throws when it cannot.
     void saveChat(const ChatLog& log);
+    // When appending failed because "chat.txt" is no file any more (made a folder, say), the whole chat goes to a
+    // recovered file now, which takes the lines from then on; returns the sentence that says where, or nothing
+    // where the failure may pass (a full disk) and the lines wait for the file.
+    QString recoverChatIfGone(const ChatLog& log);
     // Where this session's lines went when "chat.txt" could not be read at start, or could not be written during
     // the session, as a sentence; empty when they went to "chat.txt".
     const QString& recoveryNote() const { return m_recoveryNote; }

@@ -40,9 +40,15 @@ Parley::Parley(const Services& services) : m_services(services)
     const QString programDir = platform::ProgramDirFor(services.executablePath, services.configHome);
     m_store = std::make_unique<SessionStore>(programDir, DesignOuterSize, MinimumOuterSize);
     m_session->UsePrivateLines(programDir);
-    // Appending to the chat log fails on the store's thread; the box waits for its turn on ours.
-    m_store->setJournalFailureHandler([boxes = m_boxes](const QString& text) {
-        QMetaObject::invokeMethod(boxes, [boxes, text] { boxes->post(BoxQueue::Kind::Failure, text); });
+    // Appending to the chat log fails on the store's thread; the box waits for its turn on ours. Where chat.txt is
+    // no file any more, the chat goes to a recovered one at once, and the box says where.
+    m_store->setJournalFailureHandler([this](const QString& text) {
+        QMetaObject::invokeMethod(m_boxes, [this, text] {
+            QString recovered;
+            if (m_main)
+                Guard([&] { recovered = m_store->recoverChatIfGone(m_main->chatLog()); });
+            m_boxes->post(BoxQueue::Kind::Failure, recovered.isEmpty() ? text : recovered);
+        });
     });
     m_refused = !AcquireLock();
     if (!m_refused)

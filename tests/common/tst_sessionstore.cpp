@@ -118,13 +118,15 @@ void TestSessionStore::chatIsOwnersAndSurvivesAnUnwritableFile()
     s.saveChat(log);
     QCOMPARE(QFile(chat).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(s.recoverChatIfGone(log).isEmpty());
     QVERIFY(QFile::remove(chat));
     QVERIFY(QDir().mkpath(chat));
     log.appendText("Ann: still here");
     s.appendChat("Ann: still here\r\n");
+    // Told by the journal at once, not only at the close.
+    QVERIFY(!s.recoverChatIfGone(log).isEmpty());
     s.saveChat(log);
-    const QStringList recovered =
-        QDir(m_dir.path()).entryList({QStringLiteral("chat-recovered-*.txt")}, QDir::Files);
+    const QStringList recovered = QDir(m_dir.path()).entryList({QStringLiteral("chat-recovered-*.txt")}, QDir::Files);
     QCOMPARE(recovered.size(), 1);
     const QString path = m_dir.filePath(recovered.first());
     QVERIFY(s.recoveryNote().contains(path) && s.recoveryNote().contains(chat));
