@@ -53,8 +53,9 @@ SessionStore::SessionStore(QString programDir, QSize defaultOuterSize, QSize min
                                      .arg(path, error));
       })
 {
-    // Unless a readable earlier log is continued, this session's lines replace it, as the save at the end would.
-    m_journal.setFile(chatPath(), ChatJournal::Start::Replace);
+    // This session's lines follow the earlier log's on disk, even where they are not restored: the close replaces
+    // the file with the session's text then, and a crash before it loses none of the earlier days.
+    m_journal.setFile(chatPath(), ChatJournal::Start::Continue);
 }
 
 SessionStore::~SessionStore()

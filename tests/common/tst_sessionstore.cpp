@@ -18,6 +18,7 @@ private Q_SLOTS:
     void historyAtOnceOrInTheBackground_data();
     void historyAtOnceOrInTheBackground();
     void chatIsOwnersAndSurvivesAnUnwritableFile();
+    void unrestoredLogStaysUntilTheClose();
 
 private:
     QTemporaryDir m_dir;
@@ -135,6 +136,25 @@ void TestSessionStore::chatIsOwnersAndSurvivesAnUnwritableFile()
     s.saveChat(log);
     QCOMPARE(ReadAll(path), QByteArray("Ann: Grüße\r\nБорис: привет\r\nAnn: still here\r\nAnn: later\r\n"));
     QVERIFY(QDir(chat).removeRecursively() && QFile::remove(path));
+}
+
+// With the earlier log not restored, the close replaces it with the session's text; a crash before the close loses
+// none of the earlier days.
+void TestSessionStore::unrestoredLogStaysUntilTheClose()
+{
+    const QString chat = m_dir.filePath(QStringLiteral("chat.txt"));
+    QVERIFY(WriteAll(chat, "Old: Grüße von gestern\r\n"));
+    {
+        SessionStore crashed = store();
+        crashed.appendChat("Ann: heute\r\n");
+    }
+    QCOMPARE(ReadAll(chat), QByteArray("Old: Grüße von gestern\r\nAnn: heute\r\n"));
+    SessionStore closed = store();
+    ChatLog session;
+    session.appendText("Ann: сегодня");
+    closed.appendChat("Ann: сегодня\r\n");
+    closed.saveChat(session);
+    QCOMPARE(ReadAll(chat), QByteArray("Ann: сегодня\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSessionStore)
