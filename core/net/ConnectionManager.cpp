@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QNetworkProxy>
-#include <QSet>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,77 +16,10 @@
 #include <algorithm>
 #include <utility>
 
-#include <arpa/inet.h>
 #include <cerrno>
-#include <cstring>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace net {
-
-namespace {
-QString SocketErrorText(const char* call, int error)
-{
-    return QCoreApplication::translate("ConnectionManager", "Windows socket error: %1 (%2), on API '%3'")
-        .arg(QString::fromLocal8Bit(std::strerror(error)))
-        .arg(error)
-        .arg(QLatin1String(call));
-}
-
-[[noreturn]] void ThrowSocketError(const char* call, int error)
-{
-    throw ParleyError(SocketErrorText(call, error));
-}
-
-// The system's words name the failure, not the way out of it: the box says that on a line of its own.
-[[noreturn]] void ThrowBindError(int error, quint16 port)
-{
-    QString fix;
-    if (error == EACCES || error == EPERM)
-        fix = QCoreApplication::translate("ConnectionManager", "Ports below 1024 need a capability: as root, run once: "
-                                                               "setcap cap_net_bind_service=+ep %1")
-                  .arg(QCoreApplication::applicationFilePath());
-    else if (error == EADDRINUSE)
-        fix = QCoreApplication::translate("ConnectionManager",
-                                          "Another program uses port %1 (only one copy runs per machine); "
-                                          "'ss -ltnp sport = :%1' shows which.")
-                  .arg(port);
-    throw ParleyError(fix.isEmpty() ? SocketErrorText("bind", error)
-                                    : SocketErrorText("bind", error) + QLatin1Char('\n') + fix);
-}
-
-} // namespace
-
-// The listening socket is made by hand so that a failure names the call and the system's error.
-int OpenListeningSocket(const QHostAddress& address, quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        ThrowSocketError("socket", errno);
-    // Without it a Stop! followed by Run! fails while old connections linger in TIME_WAIT.
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    // Accepted connections take these from the listening socket: none of their own calls while a crowd connects.
-    EnableKeepAlive(fd);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    local.sin_addr.s_addr = htonl(address.toIPv4Address());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ThrowBindError(error, port);
-    }
-    // A short queue overflows when a whole office starts at once; the kernel then answers with SYN cookies, the
-    // peer believes it is connected and its first line is lost, so the queue is as long as the system allows.
-    if (::listen(fd, SOMAXCONN) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ThrowSocketError("listen", error);
-    }
-    return fd;
-}
 
 ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress,
                                      quint16 listenPort, quint16 peerPort, QObject* parent)
@@ -98,12 +30,12 @@ ConnectionManager::ConnectionManager(UserList& users, ConnectionHost& host, cons
           users, host, peerPort,
           OutgoingConnections::Listener{
               [this] { return Listening(); }, [this](quint32 address) { return IndexOfNumeric(address) >= 0; },
-              [this](quint32 address) { return PrivateLinesOn() && m_private->Pinned(address); }},
+              [this](quint32 address) { return m_routes->PrivateLinesOn() && m_private->Pinned(address); }},
           this)),
-      m_sendQueue(
-          new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this)),
-      m_held(new HeldLines(
-          NowMs, [this](quint32 address, const QList<QByteArray>& lines) { Deliver(address, lines); }, this))
+      m_routes(new LineRoutes(users, host,
+                              LineRoutes::Accepted{[this](quint32 address) { return NewestFrom(address); },
+                                                   [this](QTcpSocket* socket) { return AddressOf(socket); }},
+                              this))
 {
     m_server->setProxy(QNetworkProxy::NoProxy);
     m_outgoing->SetLocalAddress(listenAddress);
@@ -137,8 +69,8 @@ void ConnectionManager::OpenServer()
     }
     m_goneSweep->start();
     // The switch acts at Run!, for the routing and the listener alike: a change while running waits for the next.
-    m_privateLinesOn = m_private && m_host.PrivateLines();
-    if (m_privateLinesOn) {
+    m_routes->Start(m_private && m_host.PrivateLines() ? m_private : nullptr);
+    if (m_routes->PrivateLinesOn()) {
         // Without private lines, the chat on 196 still runs; peers whose key is pinned get nothing in clear.
         try {
             m_private->Open();
@@ -158,8 +90,10 @@ void ConnectionManager::UsePrivateLines(const QString& folder, quint16 listenPor
             },
             this);
     m_private->SetHome(folder);
-    connect(m_private, &PrivateLinks::carrierReady, this, Guarded([this](quint32 address) { ReleaseHeld(address); }));
-    connect(m_private, &PrivateLinks::decided, this, Guarded([this](quint32 address) { ReleaseHeld(address); }));
+    connect(m_private, &PrivateLinks::carrierReady, this,
+            Guarded([this](quint32 address) { m_routes->ReleaseHeld(address); }));
+    connect(m_private, &PrivateLinks::decided, this,
+            Guarded([this](quint32 address) { m_routes->ReleaseHeld(address); }));
 }
 
 void ConnectionManager::OpenClient(int k)
@@ -178,17 +112,13 @@ void ConnectionManager::OpenAllClients()
 
 void ConnectionManager::CloseServer()
 {
-    // Lines still waiting for their slice go before their connections do.
-    m_sendQueue->flushSlices();
+    m_routes->FlushSlices();
     m_acceptResume->stop();
     m_goneSweep->stop();
     m_server->close();
     if (m_private)
         m_private->Close();
-    // What waited for a private line that has gone is said to be undelivered, not dropped without a word.
-    for (quint32 address : m_held->addresses())
-        Deliver(address, m_held->take(address));
-    m_privateLinesOn = false;
+    m_routes->Stop();
     for (const Accepted& connection : std::as_const(m_accepted)) {
         connection.socket->disconnect(this);
         connection.socket->abort();
@@ -264,7 +194,7 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         // A full list refuses newcomers as if adding them were switched off.
         if (m_host.AddNewIP() && m_users.Count() < MaxUsers) {
             m_users.AppendUser(remote, UnknownName);
-            if (PrivateLinesOn())
+            if (m_routes->PrivateLinesOn())
                 m_private->PeerCameUp(numeric);
             QueueOpenBack(m_users.Count() - 1);
             m_host.ShowInformation(QCoreApplication::translate(
@@ -275,9 +205,9 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
     } else {
         // The name goes on the connection just accepted: an older one from the same address may already be dead.
         if (socket->state() == QAbstractSocket::ConnectedState)
-            Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+            m_routes->Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
         CheckOlderConnections(numeric);
-        if (PrivateLinesOn())
+        if (m_routes->PrivateLinesOn())
             m_private->PeerCameUp(numeric);
         QueueOpenBack(k);
     }
@@ -322,7 +252,7 @@ void ConnectionManager::CheckOlderConnections(quint32 address)
         if (i < surplus)
             DropAccepted(older[i]);
         else
-            Write(m_accepted[older[i]].socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+            m_routes->Write(m_accepted[older[i]].socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
     }
 }
 
@@ -406,6 +336,21 @@ int ConnectionManager::IndexOfNumeric(quint32 address) const
     return -1;
 }
 
+QTcpSocket* ConnectionManager::NewestFrom(quint32 address) const
+{
+    for (qsizetype j = m_accepted.size() - 1; j >= 0; --j)
+        if (m_accepted[j].numeric == address && Live(m_accepted[j]))
+            return m_accepted[j].socket;
+    return nullptr;
+}
+
+QString ConnectionManager::AddressOf(QTcpSocket* socket) const
+{
+    const auto connection = std::find_if(m_accepted.cbegin(), m_accepted.cend(),
+                                         [socket](const Accepted& c) { return c.socket == socket; });
+    return connection == m_accepted.cend() ? QString() : connection->address;
+}
+
 int ConnectionManager::EntryOfConnection(int j) const
 {
     const QString remote = RemoteAddress(j);
@@ -429,7 +374,7 @@ QList<UserRow> ConnectionManager::UserViewRows() const
         const LinkClass link = ClientEstablished(k) ? LinkClass::BothWays : LinkClass::OneWay;
         const std::optional<quint32> address = m_accepted[j].numeric;
         const PrivateLinks::State privacy =
-            PrivateLinesOn() && address ? m_private->StateOf(*address) : PrivateLinks::State::Plain;
+            m_routes->PrivateLinesOn() && address ? m_private->StateOf(*address) : PrivateLinks::State::Plain;
         rows.append(UserRow{id, RemoteAddress(j), ownNames ? m_users.OwnName(k) : m_users.AnnouncedName(k),
                             m_users.Ticked(k), link, privacy});
     }
@@ -450,14 +395,6 @@ LinkView ConnectionManager::LinkOfEntry(int k) const
     return link;
 }
 
-QString ConnectionManager::PeerName(int k) const
-{
-    // A peer that never announced a name is called what the own list calls it.
-    const QString& announced = m_users.AnnouncedName(k);
-    const QString name = m_host.ShowYour() || announced == UnknownName ? m_users.OwnName(k) : announced;
-    return name.isEmpty() ? m_users.Address(k) : name;
-}
-
 QStringList ConnectionManager::TickedWithoutConnection() const
 {
     QStringList names;
@@ -466,14 +403,14 @@ QStringList ConnectionManager::TickedWithoutConnection() const
             continue;
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
         if (!address) {
-            names.append(PeerName(k));
+            names.append(m_routes->PeerName(k));
             continue;
         }
         // A pinned peer with a connection on 196 has its line held, and named when it cannot go; one that is gone
         // altogether is named now, with the reason.
-        if (IndexOfNumeric(*address) >= 0 || (PrivateLinesOn() && m_private->Carrier(*address)))
+        if (IndexOfNumeric(*address) >= 0 || (m_routes->PrivateLinesOn() && m_private->Carrier(*address)))
             continue;
-        names.append(UndeliveredName(*address));
+        names.append(m_routes->UndeliveredName(*address));
     }
     return names;
 }
@@ -492,128 +429,6 @@ void ConnectionManager::StoreTick(quint64 connection, bool ticked)
         m_users.SetTicked(k, ticked);
 }
 
-void ConnectionManager::SendToAll(const QByteArray& message)
-{
-    QList<QTcpSocket*> ways;
-    ways.reserve(m_accepted.size());
-    QSet<QTcpSocket*> privateLines;
-    QSet<quint32> held;
-    for (const Accepted& connection : std::as_const(m_accepted)) {
-        if (!Live(connection))
-            continue;
-        const std::optional<quint32> address = connection.numeric;
-        switch (address ? RouteTo(*address) : Route::Plain) {
-        case Route::Plain:
-            ways.append(connection.socket);
-            break;
-        case Route::Private:
-            privateLines.insert(m_private->Carrier(*address)); // once, however many connections it has on 196
-            break;
-        case Route::Hold:
-            held.insert(*address);
-            break;
-        }
-    }
-    // A private peer whose connection on 196 is down still gets the line.
-    if (PrivateLinesOn())
-        for (QSslSocket* line : m_private->Carriers())
-            privateLines.insert(line);
-    for (QTcpSocket* line : std::as_const(privateLines))
-        ways.append(line);
-    m_sendQueue->sendToMany(ways, message);
-    for (quint32 address : std::as_const(held))
-        Hold(address, message);
-}
-
-void ConnectionManager::Hold(quint32 address, const QByteArray& message)
-{
-    m_held->hold(address, message);
-    // A changed key waits for the person, not for the network: the line is not delivered, and said so now.
-    ReleaseHeld(address);
-}
-
-void ConnectionManager::SendOn(int j, const QByteArray& message)
-{
-    if (j < 0 || j >= m_accepted.size() || !Live(m_accepted[j]))
-        return;
-    const std::optional<quint32> address = m_accepted[j].numeric;
-    switch (address ? RouteTo(*address) : Route::Plain) {
-    case Route::Plain:
-        Write(m_accepted[j].socket, message);
-        break;
-    case Route::Private:
-        Write(m_private->Carrier(*address), message);
-        break;
-    case Route::Hold:
-        Hold(*address, message);
-        break;
-    }
-}
-
-bool ConnectionManager::PrivateLinesOn() const
-{
-    return m_private && m_privateLinesOn;
-}
-
-ConnectionManager::Route ConnectionManager::RouteTo(quint32 address)
-{
-    if (!PrivateLinesOn())
-        return Route::Plain;
-    // Lines held earlier go first, wherever they go, so the peer reads them in order.
-    if (m_held->holds(address))
-        ReleaseHeld(address);
-    if (m_private->Carrier(address))
-        return Route::Private;
-    if (m_held->holds(address) || m_private->Pinned(address) || m_private->Undecided(address))
-        return Route::Hold;
-    return Route::Plain;
-}
-
-void ConnectionManager::ReleaseHeld(quint32 address)
-{
-    if (!m_held->holds(address))
-        return;
-    const bool keyRefused = PrivateLinesOn() && m_private->StateOf(address) == PrivateLinks::State::KeyChanged;
-    const bool waitMore = PrivateLinesOn() && !m_private->Carrier(address) &&
-                          (m_private->Pinned(address) || m_private->Undecided(address));
-    if (keyRefused || !waitMore)
-        Deliver(address, m_held->take(address));
-}
-
-void ConnectionManager::Deliver(quint32 address, const QList<QByteArray>& lines)
-{
-    QTcpSocket* way = PrivateLinesOn() ? m_private->Carrier(address) : nullptr;
-    const bool pinned = PrivateLinesOn() && m_private->Pinned(address);
-    if (!way && !pinned) {
-        // The newest connection from the peer, as a personal line takes it.
-        for (qsizetype j = m_accepted.size() - 1; j >= 0 && !way; --j)
-            if (m_accepted[j].numeric == address && Live(m_accepted[j]))
-                way = m_accepted[j].socket;
-    }
-    if (way) {
-        for (const QByteArray& line : lines)
-            Write(way, line);
-        return;
-    }
-    m_host.AppendNote(QCoreApplication::translate("ChatSession", "not delivered to: ") + UndeliveredName(address));
-}
-
-QString ConnectionManager::UndeliveredName(quint32 address) const
-{
-    const int k = m_users.FindAddress(QHostAddress(address).toString());
-    const QString name = k >= 0 ? PeerName(k) : QHostAddress(address).toString();
-    if (!PrivateLinesOn() || !m_private->Pinned(address))
-        return name;
-    if (m_private->StateOf(address) == PrivateLinks::State::KeyChanged)
-        return name + QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the "
-                                                                 "Users dialog)");
-    if (m_private->PinsUnsound())
-        return name + QCoreApplication::translate("ChatSession", " (the file of pinned keys is unsound, and no line "
-                                                                 "goes in clear until it is mended)");
-    return name + QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a pinned "
-                                                             "copy never goes in clear)");
-}
-
 void ConnectionManager::CloseAllClients()
 {
     m_openBack.clear();
@@ -621,35 +436,20 @@ void ConnectionManager::CloseAllClients()
     m_outgoing->CloseAllClients();
 }
 
-void ConnectionManager::Write(QTcpSocket* socket, const QByteArray& message)
+void ConnectionManager::SendToAll(const QByteArray& message)
 {
-    m_sendQueue->send(socket, message);
+    QList<LineRoutes::Way> ways;
+    ways.reserve(m_accepted.size());
+    for (const Accepted& connection : std::as_const(m_accepted))
+        if (Live(connection))
+            ways.append({connection.socket, connection.numeric});
+    m_routes->SendToAll(ways, message);
 }
 
-// A peer whose lines pile up is closed as a failed send is; the chat area says who and why.
-void ConnectionManager::GiveUp(QTcpSocket* socket, SendQueue::GiveUp why)
+void ConnectionManager::SendOn(int j, const QByteArray& message)
 {
-    const auto connection = std::find_if(m_accepted.cbegin(), m_accepted.cend(),
-                                         [socket](const Accepted& c) { return c.socket == socket; });
-    QString address = connection == m_accepted.cend() ? QString() : connection->address;
-    // A private line is given up as a connection on 196 is: the peer is named, the carrier closed.
-    if (address.isEmpty() && m_private)
-        if (const quint32 carried = m_private->Carriers().key(qobject_cast<QSslSocket*>(socket), 0); carried != 0)
-            address = QHostAddress(carried).toString();
-    const int k = address.isEmpty() ? -1 : m_users.FindAddress(address);
-    const QString name = k >= 0 ? PeerName(k) : address;
-    socket->abort();
-    if (name.isEmpty())
-        return;
-    m_host.AppendNote(why == SendQueue::GiveUp::Stalled
-                          ? QCoreApplication::translate("ConnectionManager",
-                                                        "%1's computer stopped taking data; what it did not take was "
-                                                        "not delivered")
-                                .arg(name)
-                          : QCoreApplication::translate("ConnectionManager",
-                                                        "%1's computer did not keep up; what it did not take was not "
-                                                        "delivered")
-                                .arg(name));
+    if (j >= 0 && j < m_accepted.size() && Live(m_accepted[j]))
+        m_routes->SendOn({m_accepted[j].socket, m_accepted[j].numeric}, message);
 }
 
 } // namespace net

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "core/net/ConnectionHost.h"
-#include "core/net/HeldLines.h"
+#include "core/net/LineRoutes.h"
 #include "core/net/LinkStates.h"
 #include "core/net/OutgoingConnections.h"
 #include "core/net/PrivateLinks.h"
-#include "core/net/SendQueue.h"
 #include "core/users/UserList.h"
 
 #include <QElapsedTimer>
@@ -139,24 +138,8 @@ private:
     // Open and not closing: a connection that has closed, or is closing, matches no lookup and gets nothing.
     static bool Live(const Accepted& connection);
     int IndexOfNumeric(quint32 address) const;
-    void Write(QTcpSocket* socket, const QByteArray& message);
-    // Where a line to this peer goes: on 196, on its private line, or held until its way is known (its private
-    // line is being made, or its key is pinned and its private line is down).
-    enum class Route { Plain, Private, Hold };
-    Route RouteTo(quint32 address);
-    // Whether this run routes lines privately: the setting as it was at Run!, until Stop!.
-    bool PrivateLinesOn() const;
-    void Hold(quint32 address, const QByteArray& message);
-    // Lines held for a peer go once its way is known.
-    void ReleaseHeld(quint32 address);
-    // Held lines to the peer's private line, or to its newest connection on 196 where it takes plain lines; a note
-    // says who did not get them.
-    void Deliver(quint32 address, const QList<QByteArray>& lines);
-    void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
-    // The peer's name for "not delivered to: ...", with why where a private line kept the line back.
-    QString UndeliveredName(quint32 address) const;
-    // What the chat area calls the peer of an entry.
-    QString PeerName(int k) const;
+    QTcpSocket* NewestFrom(quint32 address) const;
+    QString AddressOf(QTcpSocket* socket) const;
     void ScheduleRemoval();
     void RemoveClosedConnections();
     int EntryOfConnection(int j) const;
@@ -177,11 +160,8 @@ private:
     QTimer* m_openBackTimer;
     QTimer* m_goneSweep;
     OutgoingConnections* m_outgoing;
-    SendQueue* m_sendQueue;
-    HeldLines* m_held;
+    LineRoutes* m_routes;
     PrivateLinks* m_private = nullptr;
-    // Private lines as the settings said at Run!.
-    bool m_privateLinesOn = false;
 };
 
 } // namespace net

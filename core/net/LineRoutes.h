@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/net/ConnectionHost.h"
+#include "core/net/HeldLines.h"
+#include "core/net/PrivateLinks.h"
+#include "core/net/SendQueue.h"
+#include "core/users/UserList.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QTcpSocket;
+
+namespace net {
+
+// Where each line goes: on 196, on the peer's private line, or held until its way is known (its private line is
+// being made, or its key is pinned and its private line is down); what cannot go is said, with why. Private lines
+// route as the settings said at Run!, until Stop!.
+class LineRoutes : public QObject {
+    Q_OBJECT
+public:
+    // What the routes need of the connections the listener accepted on 196.
+    struct Accepted {
+        // The newest open connection from this address, or null.
+        std::function<QTcpSocket*(quint32 address)> newestFrom;
+        // The address of an accepted connection; empty for any other socket.
+        std::function<QString(QTcpSocket* socket)> addressOf;
+    };
+    // An open accepted connection and its peer's address, as a line to everyone takes them.
+    using Way = std::pair<QTcpSocket*, std::optional<quint32>>;
+
+    LineRoutes(UserList& users, ConnectionHost& host, Accepted accepted, QObject* parent = nullptr);
+
+    // At Run!: these private lines carry lines until Stop!; null while private lines are off.
+    void Start(PrivateLinks* privateLines) { m_private = privateLines; }
+    // Lines still waiting for their slice go now, before their connections do.
+    void FlushSlices() { m_sendQueue->flushSlices(); }
+    // At Stop!, once the private lines have closed: what was held is said undelivered, not dropped without a word.
+    void Stop();
+    bool PrivateLinesOn() const { return m_private != nullptr; }
+
+    void SendToAll(const QList<Way>& accepted, const QByteArray& message);
+    void SendOn(const Way& accepted, const QByteArray& message);
+    // Straight on this connection, as a name announcement goes.
+    void Write(QTcpSocket* socket, const QByteArray& message) { m_sendQueue->send(socket, message); }
+    // Lines held for a peer go once its way is known.
+    void ReleaseHeld(quint32 address);
+    // What the chat area calls the peer of an entry.
+    QString PeerName(int k) const;
+    // The peer's name for "not delivered to: ...", with why where a private line kept the line back.
+    QString UndeliveredName(quint32 address) const;
+
+private:
+    enum class Route { Plain, Private, Hold };
+    Route RouteTo(quint32 address);
+    void Hold(quint32 address, const QByteArray& message);
+    // Held lines to the peer's private line, or to its newest connection on 196 where it takes plain lines; a note
+    // says who did not get them.
+    void Deliver(quint32 address, const QList<QByteArray>& lines);
+    void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
+
+    UserList& m_users;
+    ConnectionHost& m_host;
+    Accepted m_accepted;
+    SendQueue* m_sendQueue;
+    HeldLines* m_held;
+    PrivateLinks* m_private = nullptr;
+};
+
+} // namespace net
