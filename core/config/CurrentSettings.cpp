@@ -10,7 +10,7 @@ void CurrentSettings::apply(const Settings& next)
         const bool differs =
             std::visit([&](auto member) { return !(previous.*member == m_values.*member); }, key.member);
         if (differs)
-            Q_EMIT changed(QStringLiteral("%1/%2").arg(QLatin1String(key.section), QLatin1String(key.key)));
+            Q_EMIT changed(key.id);
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-// The settings in force, one object for the whole program. Readers hold it and read values(); whoever shows a
+// The settings in force, one object for the whole program. Readers hold it and read values(); whoever applies a
 // setting follows changed() instead of reading again. The Configuration dialog edits a copy of its own and applies
 // it as the person sets a control, so a line that arrives while it is open meets the settings as the dialog stands.
 class CurrentSettings : public QObject {
@@ -22,8 +22,8 @@ public:
     void change(const std::function<void(Settings&)>& edit);
 
 Q_SIGNALS:
-    // A key of the settings file changed its value: "Section/Key", as "Popup/Delay".
-    void changed(const QString& key);
+    // A row of the settings table changed its value; its owner applies it at the moment the table states.
+    void changed(SettingId id);
 
 private:
     Settings m_values;

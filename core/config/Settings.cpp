@@ -60,44 +60,57 @@ void LoadKey(const SettingKey& k, const platform::ProfileFile& file, Settings& s
 const QList<SettingKey>& SettingsTable()
 {
     using T = SettingType;
+    using I = SettingId;
+    using E = TakesEffect;
     static const QList<SettingKey> table = {
-        {"Messages", "FlashIcon", T::Boolean, &S::FlashIcon},
-        {"Messages", "ShowMessage", T::Boolean, &S::ShowMessage},
-        {"Messages", "RestoreMain", T::Boolean, &S::RestoreMain},
-        {"Messages", "ShowPopup", T::Boolean, &S::ShowPopup},
-        {"Messages", "DesktopNotification", T::Boolean, &S::DesktopNotification},
-        {"Sound", "Notify", T::Boolean, &S::Notify},
-        {"Sound", "Windows", T::Boolean, &S::Windows},
-        {"Sound", "FromFile", T::Boolean, &S::FromFile},
-        {"Sound", "Filename", T::Text, &S::Filename},
-        {"User", "AddNewIP", T::Boolean, &S::AddNewIP},
-        {"User", "ShowYour", T::Boolean, &S::ShowYour},
-        {"Startup", "AutoRun", T::Boolean, &S::AutoRun},
-        {"Startup", "RestoreText", T::Boolean, &S::RestoreText},
-        {"Popup", "Position", T::Integer, &S::Position},
-        {"Popup", "HideAfter", T::Boolean, &S::HideAfter},
-        {"Popup", "Delay", T::Text, &S::Delay},
-        {"Popup", "ClickMode1", T::Boolean, &S::ClickMode1},
-        {"Popup", "ClickMode2", T::Boolean, &S::ClickMode2},
-        {"Popup", "Transparent", T::Boolean, &S::Transparent},
-        {"Popup", "Visibility", T::Integer, &S::Visibility},
-        {"Popup", "FadeIn", T::Boolean, &S::FadeIn},
-        {"Popup", "FadeOut", T::Boolean, &S::FadeOut},
-        {"Text", "Scheme1", T::Boolean, &S::Scheme1},
-        {"Text", "Scheme2", T::Boolean, &S::Scheme2},
-        {"Text", "Background", T::Colour, &S::Background},
-        {"Text", "FontName", T::Text, &S::FontName},
-        {"Text", "FontSize", T::Integer, &S::FontSize},
-        {"Text", "FontBold", T::Boolean, &S::FontBold},
-        {"Text", "FontItalic", T::Boolean, &S::FontItalic},
-        {"Text", "FontUnderline", T::Boolean, &S::FontUnderline},
-        {"Text", "FontStrikeOut", T::Boolean, &S::FontStrikeOut},
-        {"Text", "FontColor", T::Colour, &S::FontColor},
+        {I::FlashIcon, "Messages", "FlashIcon", T::Boolean, &S::FlashIcon, E::AtOnce},
+        {I::ShowMessage, "Messages", "ShowMessage", T::Boolean, &S::ShowMessage, E::AtOnce},
+        {I::RestoreMain, "Messages", "RestoreMain", T::Boolean, &S::RestoreMain, E::AtOnce},
+        {I::ShowPopup, "Messages", "ShowPopup", T::Boolean, &S::ShowPopup, E::AtOnce},
+        {I::DesktopNotification, "Messages", "DesktopNotification", T::Boolean, &S::DesktopNotification, E::AtOnce},
+        {I::Notify, "Sound", "Notify", T::Boolean, &S::Notify, E::AtOnce},
+        {I::Windows, "Sound", "Windows", T::Boolean, &S::Windows, E::AtOnce},
+        {I::FromFile, "Sound", "FromFile", T::Boolean, &S::FromFile, E::AtOnce},
+        {I::Filename, "Sound", "Filename", T::Text, &S::Filename, E::AtOnce},
+        {I::AddNewIP, "User", "AddNewIP", T::Boolean, &S::AddNewIP, E::AtOnce},
+        {I::ShowYour, "User", "ShowYour", T::Boolean, &S::ShowYour, E::AtOnce},
+        {I::AutoRun, "Startup", "AutoRun", T::Boolean, &S::AutoRun, E::AtNextStart},
+        {I::RestoreText, "Startup", "RestoreText", T::Boolean, &S::RestoreText, E::AtNextStart},
+        {I::Position, "Popup", "Position", T::Integer, &S::Position, E::AtOnce},
+        {I::HideAfter, "Popup", "HideAfter", T::Boolean, &S::HideAfter, E::AtOnce},
+        {I::Delay, "Popup", "Delay", T::Text, &S::Delay, E::AtOnce},
+        {I::ClickMode1, "Popup", "ClickMode1", T::Boolean, &S::ClickMode1, E::AtOnce},
+        {I::ClickMode2, "Popup", "ClickMode2", T::Boolean, &S::ClickMode2, E::AtOnce},
+        {I::Transparent, "Popup", "Transparent", T::Boolean, &S::Transparent, E::AtOnce},
+        {I::Visibility, "Popup", "Visibility", T::Integer, &S::Visibility, E::AtOnce},
+        {I::FadeIn, "Popup", "FadeIn", T::Boolean, &S::FadeIn, E::AtOnce},
+        {I::FadeOut, "Popup", "FadeOut", T::Boolean, &S::FadeOut, E::AtOnce},
+        {I::Scheme1, "Text", "Scheme1", T::Boolean, &S::Scheme1, E::AtOnce},
+        {I::Scheme2, "Text", "Scheme2", T::Boolean, &S::Scheme2, E::AtOnce},
+        {I::Background, "Text", "Background", T::Colour, &S::Background, E::WhenDialogCloses},
+        {I::FontName, "Text", "FontName", T::Text, &S::FontName, E::WhenDialogCloses},
+        {I::FontSize, "Text", "FontSize", T::Integer, &S::FontSize, E::WhenDialogCloses},
+        {I::FontBold, "Text", "FontBold", T::Boolean, &S::FontBold, E::WhenDialogCloses},
+        {I::FontItalic, "Text", "FontItalic", T::Boolean, &S::FontItalic, E::WhenDialogCloses},
+        {I::FontUnderline, "Text", "FontUnderline", T::Boolean, &S::FontUnderline, E::WhenDialogCloses},
+        {I::FontStrikeOut, "Text", "FontStrikeOut", T::Boolean, &S::FontStrikeOut, E::WhenDialogCloses},
+        {I::FontColor, "Text", "FontColor", T::Colour, &S::FontColor, E::WhenDialogCloses},
         // Not read by copies that do not know it: they ignore the section.
-        {"Network", "Encoding", T::Text, &S::Encoding},
-        {"Private", "Enabled", T::Boolean, &S::PrivateLines},
+        {I::Encoding, "Network", "Encoding", T::Text, &S::Encoding, E::AtOnce},
+        {I::PrivateLines, "Private", "Enabled", T::Boolean, &S::PrivateLines, E::AtRun},
     };
     return table;
+}
+
+const SettingKey& SettingRow(SettingId id)
+{
+    return SettingsTable().at(qsizetype(id));
+}
+
+QString SettingName(SettingId id)
+{
+    const SettingKey& row = SettingRow(id);
+    return QLatin1String(row.section) + QLatin1Char('/') + QLatin1String(row.key);
 }
 
 Settings LoadSettings(const platform::ProfileFile& file, int versionCode)

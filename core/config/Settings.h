@@ -73,15 +73,67 @@ struct Settings {
 
 enum class SettingType { Boolean, Integer, Text, Colour };
 
+// Each row of the settings table, in its order: what a change says it changed.
+enum class SettingId {
+    FlashIcon,
+    ShowMessage,
+    RestoreMain,
+    ShowPopup,
+    DesktopNotification,
+    Notify,
+    Windows,
+    FromFile,
+    Filename,
+    AddNewIP,
+    ShowYour,
+    AutoRun,
+    RestoreText,
+    Position,
+    HideAfter,
+    Delay,
+    ClickMode1,
+    ClickMode2,
+    Transparent,
+    Visibility,
+    FadeIn,
+    FadeOut,
+    Scheme1,
+    Scheme2,
+    Background,
+    FontName,
+    FontSize,
+    FontBold,
+    FontItalic,
+    FontUnderline,
+    FontStrikeOut,
+    FontColor,
+    Encoding,
+    PrivateLines,
+};
+
+// When a changed setting acts, stated once in the table: every owner applies it then, and nobody earlier.
+enum class TakesEffect {
+    AtOnce,           // read where it is used, as the control is set (notifications, sound, popup, keys, encoding)
+    WhenDialogCloses, // the chat's appearance: the dialog's sample shows it meanwhile
+    AtRun,            // the connections follow it from the next Run! (private lines)
+    AtNextStart,      // read once at start (autorun, restoring the chat)
+};
+
 struct SettingKey {
+    SettingId id;
     const char* section;
     const char* key;
     SettingType type;
     std::variant<bool Settings::*, int Settings::*, QString Settings::*> member;
+    TakesEffect effect;
 };
 
-// Every key of the settings sections, in the order they stand in the file.
+// Every key of the settings sections, in the order they stand in the file. To add a setting: a member of Settings,
+// its SettingId, its row here with the moment it takes effect, the owner that applies it then, and its control.
 const QList<SettingKey>& SettingsTable();
+const SettingKey& SettingRow(SettingId id);
+// "Section/Key", as the file names it.
+QString SettingName(SettingId id);
 
 // Loads in table order. Radio pairs: the first key, then the second, which clears its partner when set. Systems
 // whose version code is below 10 get no effects: transparency and fades off, opacity 100.

@@ -47,9 +47,9 @@ TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& sett
     m_controls.layOut(size());
     connectControls();
     connectSession();
-    // The chat area, the message box and the user view show the text settings as they are set.
-    connect(&settings, &CurrentSettings::changed, this, Guarded([this](const QString& key) {
-        if (key.startsWith(QLatin1String("Text/")))
+    // The chat area, the message box and the user view show the text settings as the dialog hands them over.
+    connect(&settings, &CurrentSettings::changed, this, Guarded([this](SettingId id) {
+        if (SettingRow(id).effect == TakesEffect::WhenDialogCloses)
             applyAppearance();
     }));
     createTrayParts();

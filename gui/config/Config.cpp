@@ -31,6 +31,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <variant>
 
 namespace {
 QGroupBox* Group(QWidget* parent, const QString& caption, const QRect& rect)
@@ -398,20 +399,15 @@ void TF_Config::setAutostart(bool enabled)
         throw ParleyError(tr("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
 }
 
-// The chat's font and colours reach the main window when the dialog closes, as the sample shows them meanwhile;
-// every other setting takes effect as it is set.
+// What the table says takes effect when the dialog closes stays as it is in force until then (the sample shows it
+// meanwhile); everything else goes into force as it is set, and its owner applies it at its stated moment.
 void TF_Config::edited()
 {
     Settings next = m_settings;
     const Settings& current = m_current.values();
-    next.Background = current.Background;
-    next.FontName = current.FontName;
-    next.FontSize = current.FontSize;
-    next.FontBold = current.FontBold;
-    next.FontItalic = current.FontItalic;
-    next.FontUnderline = current.FontUnderline;
-    next.FontStrikeOut = current.FontStrikeOut;
-    next.FontColor = current.FontColor;
+    for (const SettingKey& key : SettingsTable())
+        if (key.effect == TakesEffect::WhenDialogCloses)
+            std::visit([&](auto member) { next.*member = current.*member; }, key.member);
     m_current.apply(next);
 }
 

@@ -161,7 +161,7 @@ void TestConfig::controlsEditSettingsLive()
     QCOMPARE(m_parley->settings.values().Delay, QStringLiteral("25"));
     QStringList keys;
     for (const QList<QVariant>& signal : std::as_const(changed))
-        keys.append(signal.at(0).toString());
+        keys.append(SettingName(signal.at(0).value<SettingId>()));
     QCOMPARE(keys, (QStringList{QStringLiteral("User/AddNewIP"), QStringLiteral("Text/Scheme1"),
                                 QStringLiteral("Text/Scheme2"), QStringLiteral("Popup/Visibility"),
                                 QStringLiteral("Popup/Position"), QStringLiteral("Popup/Delay")}));

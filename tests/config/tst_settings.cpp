@@ -72,6 +72,10 @@ void TestSettings::roundTripThroughTheTable()
     SaveSettings(s, file);
     QCOMPARE(LoadSettings(ProfileFile::fromBytes(file.toBytes()), 11), s);
     QCOMPARE(file.readString(QStringLiteral("Text"), QStringLiteral("Background"), QString()), QStringLiteral("255"));
+    // A change names its row: each row's id is its place, so a setting added out of step is caught here.
+    for (qsizetype row = 0; row < SettingsTable().size(); ++row)
+        QCOMPARE(qsizetype(SettingsTable()[row].id), row);
+    QCOMPARE(SettingName(SettingId::PrivateLines), QStringLiteral("Private/Enabled"));
 }
 
 void TestSettings::radioPairs_data()
