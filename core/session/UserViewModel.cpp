@@ -9,8 +9,13 @@
 #include <QSet>
 
 UserViewModel::UserViewModel(ChatSession& session, QObject* parent)
-    : QAbstractListModel(parent), m_session(session), m_refreshTimer(new QTimer(this))
+    : QAbstractListModel(parent), m_session(session), m_refreshTimer(new QTimer(this)),
+      m_periodicRefresh(new QTimer(this))
 {
+    m_periodicRefresh->setObjectName(QStringLiteral("Timer3"));
+    m_periodicRefresh->setInterval(PeriodicRefreshMs);
+    connect(m_periodicRefresh, &QTimer::timeout, this, Guarded([this] { refresh(); }));
+    m_periodicRefresh->start();
     m_refreshTimer->setSingleShot(true);
     m_refreshTimer->setInterval(RefreshDelayMs);
     connect(m_refreshTimer, &QTimer::timeout, this, Guarded([this] { refresh(); }));

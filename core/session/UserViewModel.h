@@ -17,12 +17,15 @@ public:
     // How long the rows may lag behind the session: while many peers connect at once, answering them comes first,
     // and a view laid out again at every turn of the loop would keep them waiting.
     static constexpr int RefreshDelayMs = 50;
+    // The rows are also brought up to date this often, whatever happened: a peer's state in words ages.
+    static constexpr int PeriodicRefreshMs = 60000;
     // A row's net::LinkClass, for the mark the view draws.
     static constexpr int LinkClassRole = Qt::UserRole + 1;
     // A row's net::PrivateLinks::State.
     static constexpr int PrivacyRole = Qt::UserRole + 2;
 
     explicit UserViewModel(ChatSession& session, QObject* parent = nullptr);
+    QTimer* periodicRefreshTimer() const { return m_periodicRefresh; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -45,4 +48,5 @@ private:
     ChatSession& m_session;
     QList<net::UserRow> m_rows;
     QTimer* m_refreshTimer;
+    QTimer* m_periodicRefresh;
 };

@@ -53,7 +53,6 @@ TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& sett
             applyAppearance();
     }));
     createTrayParts();
-    createTimers();
     watchUserContact();
     m_tray->setProgramDir(m_store.programDir());
     applyAppearance();
@@ -136,15 +135,6 @@ void TF_Main::createTrayParts()
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
     connect(m_tray, &TrayPresenter::checkNetworkRequested, this,
             Guarded([this] { m_userViewActions->showNetworkCheck(); }));
-}
-
-void TF_Main::createTimers()
-{
-    m_userViewRefresh = new QTimer(this);
-    m_userViewRefresh->setObjectName(QStringLiteral("Timer3"));
-    m_userViewRefresh->setInterval(60000);
-    connect(m_userViewRefresh, &QTimer::timeout, this, Guarded([this] { refreshUserView(); }));
-    m_userViewRefresh->start();
 }
 
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
@@ -264,6 +254,11 @@ void TF_Main::runIfAutomatic()
 bool TF_Main::historyLoading() const
 {
     return m_history->loading();
+}
+
+QTimer* TF_Main::userViewRefreshTimer() const
+{
+    return m_userView->periodicRefreshTimer();
 }
 
 const ChatLog& TF_Main::chatLog()

@@ -8,7 +8,6 @@
 #include "gui/platform/Services.h"
 #include "gui/widgets/ChatView.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -52,7 +51,7 @@ public:
     ChatView* chatArea() const { return m_controls.chatArea; }
     FindBar* findBar() const { return m_controls.findBar; }
     LogoPanel* logoPanel() const { return m_controls.logoPanel; }
-    QTimer* userViewRefreshTimer() const { return m_userViewRefresh; }
+    QTimer* userViewRefreshTimer() const;
     // Exit asks "Are you sure?"; not once the session has ended.
     bool askOnExit() const { return !m_windowSession.ended(); }
 
@@ -110,12 +109,10 @@ protected:
 private:
     void connectControls();
     void createTrayParts();
-    void createTimers();
     void watchUserContact();
     void connectSession();
 
     // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
-    QTimer* m_userViewRefresh = nullptr;
 
     MainWindowServices m_services;
     const Settings& m_settings;

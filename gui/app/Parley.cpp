@@ -8,7 +8,7 @@
 #include "gui/app/Main.h"
 #include "gui/app/MainLayout.h"
 #include "gui/config/Config.h"
-#include "gui/net/Personal.h"
+#include "gui/personal/Personal.h"
 #include "gui/notify/Message.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/platform/TrayArea.h"

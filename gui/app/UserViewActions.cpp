@@ -3,7 +3,7 @@
 #include "core/base/Errors.h"
 #include "core/session/ChatSession.h"
 #include "core/session/UserViewModel.h"
-#include "gui/net/Personal.h"
+#include "gui/personal/Personal.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/users/NetworkCheckDialog.h"
 

@@ -5,7 +5,7 @@
 #include "gui/app/Parley.h"
 #include "gui/app/UserViewActions.h"
 #include "gui/config/Config.h"
-#include "gui/net/Personal.h"
+#include "gui/personal/Personal.h"
 #include "gui/notify/Message.h"
 #include "gui/platform/Translations.h"
 #include "gui/tray/TrayImages.h"

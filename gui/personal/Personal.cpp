@@ -1,4 +1,4 @@
-#include "gui/net/Personal.h"
+#include "gui/personal/Personal.h"
 
 #include "core/base/Errors.h"
 #include "core/net/SendKeys.h"
