@@ -742,8 +742,8 @@ Ring: die Verbindung wird geschlossen.</translation>
         <translation>enthält eine unlesbare Zeile (Zeile %1)</translation>
     </message>
     <message>
-        <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!.</source>
-        <translation>Die Datei der hinterlegten Schlüssel %1 %2. Bis sie wieder in Ordnung ist, gilt jeder eingetragene Partner als hinterlegt, und keine Zeile geht unverschlüsselt hinaus. Stellen Sie sie wieder her, oder verschieben Sie sie, damit der Schlüssel jedes Partners bei seiner nächsten privaten Leitung neu hinterlegt wird; drücken Sie dann Stop! und Run!.</translation>
+        <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!</source>
+        <translation>Die Datei der hinterlegten Schlüssel %1 %2. Bis sie wieder in Ordnung ist, gilt jeder eingetragene Partner als hinterlegt, und keine Zeile geht unverschlüsselt hinaus. Stellen Sie sie wieder her, oder verschieben Sie sie, damit der Schlüssel jedes Partners bei seiner nächsten privaten Leitung neu hinterlegt wird; drücken Sie dann Stop! und Run!</translation>
     </message>
     <message>
         <source>was cut short (it is empty, or its last line is not whole)</source>

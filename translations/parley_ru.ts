@@ -744,8 +744,8 @@ Ring: the connection is closing.</source>
         <translation>содержит нераспознаваемую строку (строка %1)</translation>
     </message>
     <message>
-        <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!.</source>
-        <translation>Файл закреплённых ключей %1 %2. Пока он не исправлен, каждый участник из списка считается закреплённым, и ни одна строка не уходит открытым текстом. Восстановите файл или уберите его, чтобы ключ каждого участника закрепился заново при следующей личной линии; затем нажмите Stop! и Run!.</translation>
+        <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!</source>
+        <translation>Файл закреплённых ключей %1 %2. Пока он не исправлен, каждый участник из списка считается закреплённым, и ни одна строка не уходит открытым текстом. Восстановите файл или уберите его, чтобы ключ каждого участника закрепился заново при следующей личной линии; затем нажмите Stop! и Run!</translation>
     </message>
     <message>
         <source>was cut short (it is empty, or its last line is not whole)</source>

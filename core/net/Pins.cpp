@@ -77,7 +77,7 @@ void Pins::SetUnsound(const QString& why)
     m_unsound = QCoreApplication::translate("Pins", "The file of pinned keys %1 %2. Until it is sound, every listed "
                                                     "peer counts as pinned and no line goes in clear. Restore it, or "
                                                     "move it away to pin each peer's key anew at its next private "
-                                                    "line; then press Stop! and Run!.")
+                                                    "line; then press Stop! and Run!")
                     .arg(m_path, why);
 }
 
