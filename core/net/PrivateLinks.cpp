@@ -47,6 +47,12 @@ QString Dotted(quint32 address)
     return QHostAddress(address).toString();
 }
 
+// An attempt connecting or shaking hands: whether it takes private lines is not known yet.
+bool UnderWay(const QSslSocket* socket)
+{
+    return socket && !socket->isEncrypted() && socket->state() != QAbstractSocket::UnconnectedState;
+}
+
 // Only our own hooks are cut: the send queue's stay, so that it forgets the connection when it goes.
 void Discard(QSslSocket* socket, QObject* owner)
 {
@@ -351,7 +357,7 @@ void PrivateLinks::PeerCameUp(quint32 address)
     client.answered = false;
     client.expected = true;
     // An attempt under way may have left before the peer listened: its refusal is not the answer.
-    if (client.socket && client.socket->state() != QAbstractSocket::UnconnectedState && !client.socket->isEncrypted())
+    if (UnderWay(client.socket))
         client.againIfRefused = true;
 }
 
@@ -460,10 +466,8 @@ int PrivateLinks::InProgressCap()
 
 int PrivateLinks::AttemptsUnderWay() const
 {
-    return int(std::count_if(m_clients.cbegin(), m_clients.cend(), [](const Client& client) {
-        return client.socket && !client.socket->isEncrypted() &&
-               client.socket->state() != QAbstractSocket::UnconnectedState;
-    }));
+    return int(std::count_if(m_clients.cbegin(), m_clients.cend(),
+                             [](const Client& client) { return UnderWay(client.socket); }));
 }
 
 bool PrivateLinks::Pinned(quint32 address) const
@@ -480,9 +484,7 @@ bool PrivateLinks::Undecided(quint32 address) const
 {
     const auto client = m_clients.constFind(address);
     return m_active && client != m_clients.constEnd() && !client->answered &&
-           (client->expected || client->queued ||
-            (client->socket && !client->socket->isEncrypted() &&
-             client->socket->state() != QAbstractSocket::UnconnectedState));
+           (client->expected || client->queued || UnderWay(client->socket));
 }
 
 PrivateLinks::State PrivateLinks::StateOf(quint32 address) const
