@@ -87,11 +87,12 @@ Figures Run(const QByteArray& chat)
     });
     timed([&parley] {
         for (int i = 0; i < 1000; ++i)
-            parley->main()->appendChatLine(QStringLiteral("Ann: one more line"));
+            parley->main()->session().record().add({ChatEntry::Kind::Own, QStringLiteral("Ann: one more line")});
     });
     QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(view)->textInterface();
     for (int i = 0; i < 3; ++i) {
-        parley->main()->appendChatLine(QStringLiteral("Ann: a line that changes the length"));
+        parley->main()->session().record().add(
+            {ChatEntry::Kind::Own, QStringLiteral("Ann: a line that changes the length")});
         QElapsedTimer readerClock;
         readerClock.start();
         const int length = reader->characterCount();

@@ -31,8 +31,8 @@ Flood FloodParley(qint64 bytes, bool windowOpen)
     if (windowOpen)
         parley.main()->showMainWindow();
     qint64 shown = 0;
-    QObject::connect(&parley.session(), &ChatSession::lineArrived,
-                     [&shown](const net::IncomingLine& line) { shown += line.text.size(); });
+    QObject::connect(&parley.session().record(), &ChatRecord::added,
+                     [&shown](const ChatEntry& entry) { shown += entry.peer.text.size(); });
     Peer peer(QStringLiteral("127.0.4.1"), env.services.listenPort);
     peer.connectToProgram(env.services.listenPort);
     peer.waitForIncoming();

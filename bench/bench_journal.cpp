@@ -62,7 +62,10 @@ Run ParleyRun()
     Parley parley(env.services);
     parley.main()->showMainWindow();
     Run run;
-    QObject::connect(&parley.session(), &ChatSession::lineArrived, [&run] { ++run.lines; });
+    QObject::connect(&parley.session().record(), &ChatRecord::added, [&run](const ChatEntry& entry) {
+        if (entry.kind == ChatEntry::Kind::Peer)
+            ++run.lines;
+    });
     Peer peer(QStringLiteral("127.0.4.1"), env.services.listenPort);
     peer.connectToProgram(env.services.listenPort);
     peer.waitForIncoming();

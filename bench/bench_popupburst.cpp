@@ -31,9 +31,11 @@ int main(int argc, char* argv[])
     Parley parley(env.services);
     int shown = 0;
     QString last;
-    QObject::connect(&parley.session(), &ChatSession::lineArrived, [&](const net::IncomingLine& line) {
+    QObject::connect(&parley.session().record(), &ChatRecord::added, [&](const ChatEntry& entry) {
+        if (entry.kind != ChatEntry::Kind::Peer)
+            return;
         ++shown;
-        last = line.shown();
+        last = entry.text;
     });
     std::vector<std::unique_ptr<Peer>> peers;
     for (int p = 0; p < Peers; ++p) {

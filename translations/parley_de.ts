@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>ChatRecord</name>
+    <message>
+        <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
+        <translation>%1 lässt sich nicht schreiben (%2). Der Chat bleibt erhalten und wird geschrieben, sobald die Datei es zulässt</translation>
+    </message>
+    <message>
+        <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
+        <translation>%1 ließ sich beim Start nicht lesen und blieb unverändert; der Chat dieser Sitzung steht in %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be written (%2); the chat is in %3</source>
+        <translation>%1 konnte nicht geschrieben werden (%2); der Chat steht in %3</translation>
+    </message>
+    <message>
+        <source>it is no longer a file</source>
+        <translation>sie ist keine Datei mehr</translation>
+    </message>
+</context>
+<context>
     <name>ChatSession</name>
     <message>
         <source>not delivered to: </source>
@@ -801,25 +820,6 @@ Ring: die Verbindung wird geschlossen.</translation>
     <message>
         <source>it is a symbolic link, which is not followed</source>
         <translation>es ist eine symbolische Verknüpfung, der nicht gefolgt wird</translation>
-    </message>
-</context>
-<context>
-    <name>SessionStore</name>
-    <message>
-        <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
-        <translation>%1 lässt sich nicht schreiben (%2). Der Chat bleibt erhalten und wird geschrieben, sobald die Datei es zulässt</translation>
-    </message>
-    <message>
-        <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
-        <translation>%1 ließ sich beim Start nicht lesen und blieb unverändert; der Chat dieser Sitzung steht in %2</translation>
-    </message>
-    <message>
-        <source>%1 could not be written (%2); the chat is in %3</source>
-        <translation>%1 konnte nicht geschrieben werden (%2); der Chat steht in %3</translation>
-    </message>
-    <message>
-        <source>it is no longer a file</source>
-        <translation>sie ist keine Datei mehr</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>ChatRecord</name>
+    <message>
+        <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
+        <translation>Не удаётся записать %1 (%2). Переписка сохранена и будет записана, как только файл это позволит</translation>
+    </message>
+    <message>
+        <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
+        <translation>%1 не удалось прочитать при запуске, он оставлен как был; переписка этого сеанса — в %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be written (%2); the chat is in %3</source>
+        <translation>%1 не удалось записать (%2); переписка — в %3</translation>
+    </message>
+    <message>
+        <source>it is no longer a file</source>
+        <translation>это больше не файл</translation>
+    </message>
+</context>
+<context>
     <name>ChatSession</name>
     <message>
         <source>not delivered to: </source>
@@ -803,25 +822,6 @@ Ring: the connection is closing.</source>
     <message>
         <source>it is a symbolic link, which is not followed</source>
         <translation>это символическая ссылка, по ней не переходят</translation>
-    </message>
-</context>
-<context>
-    <name>SessionStore</name>
-    <message>
-        <source>Cannot write to %1 (%2). The chat is kept and written as soon as the file takes it</source>
-        <translation>Не удаётся записать %1 (%2). Переписка сохранена и будет записана, как только файл это позволит</translation>
-    </message>
-    <message>
-        <source>%1 could not be read at start and was kept as it was; this session&apos;s chat is in %2</source>
-        <translation>%1 не удалось прочитать при запуске, он оставлен как был; переписка этого сеанса — в %2</translation>
-    </message>
-    <message>
-        <source>%1 could not be written (%2); the chat is in %3</source>
-        <translation>%1 не удалось записать (%2); переписка — в %3</translation>
-    </message>
-    <message>
-        <source>it is no longer a file</source>
-        <translation>это больше не файл</translation>
     </message>
 </context>
 <context>

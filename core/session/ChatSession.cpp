@@ -48,10 +48,10 @@ void ChatSession::ToggleSilent()
 
 void ChatSession::SendToEveryone(const QString& text)
 {
-    Q_EMIT lineAppended(m_userName + QStringLiteral(": ") + text);
+    m_record.add({ChatEntry::Kind::Own, m_userName + QStringLiteral(": ") + text});
     m_connections->SendToAll(net::ChatMessage(text, m_settings.Encoding));
     if (const QStringList missed = m_connections->TickedWithoutConnection(); !missed.isEmpty())
-        Q_EMIT noteAppended(NotDeliveredNote(missed));
+        m_record.addNote(NotDeliveredNote(missed));
 }
 
 QString ChatSession::NotDeliveredNote(const QStringList& names)
@@ -63,9 +63,9 @@ QString ChatSession::NotDeliveredNote(const QStringList& names)
     return note;
 }
 
-void ChatSession::NotePersonalLine(const QString& text)
+void ChatSession::NotePersonalLine(const QString& text, const QString& recipient)
 {
-    Q_EMIT lineAppended(m_userName + QStringLiteral(":: ") + text);
+    m_record.add({ChatEntry::Kind::Personal, m_userName + QStringLiteral(":: ") + text, recipient});
 }
 
 bool ChatSession::SendPersonal(quint64 connection, const QString& address, const QString& text)
@@ -90,9 +90,9 @@ void ChatSession::AnnounceName()
 
 void ChatSession::LineArrived(const net::IncomingLine& line)
 {
-    Q_EMIT lineArrived(line);
+    m_record.add(ChatEntry(line));
     if (line.inClear)
-        Q_EMIT noteAppended(line.clearWarning());
+        m_record.addNote(line.clearWarning());
 }
 
 void ChatSession::UserViewChanged()

@@ -4,6 +4,7 @@
 #include "core/config/Settings.h"
 #include "core/net/ConnectionManager.h"
 #include "core/net/Wire.h"
+#include "core/session/ChatRecord.h"
 #include "core/users/UserList.h"
 
 #include <QHostAddress>
@@ -21,6 +22,9 @@ public:
                 QObject* parent = nullptr);
     ~ChatSession() override;
 
+    // The conversation: every line and note, and "chat.txt".
+    ChatRecord& record() { return m_record; }
+    const ChatRecord& record() const { return m_record; }
     ::UserList& userList() { return m_userList; }
     const ::UserList& userList() const { return m_userList; }
     net::ConnectionManager& connections() { return *m_connections; }
@@ -48,14 +52,15 @@ public:
     QString UserName() const { return m_userName; }
     void SetUserName(const QString& name) { m_userName = name; }
 
-    // The own line (name, ": ", text) into the chat area, and the text to every accepted connection; ticked peers
+    // The own line (name, ": ", text) into the record, and the text to every accepted connection; ticked peers
     // without a connection to us are named in a note after it.
     void SendToEveryone(const QString& text);
     // "not delivered to: Ann, Bob", with at most MaxNamesInNote names and a count of the rest.
     static QString NotDeliveredNote(const QStringList& names);
     static constexpr qsizetype MaxNamesInNote = 10;
-    // The own personal line (name, ":: ", text) into the chat area; the text goes out when the dialog has closed.
-    void NotePersonalLine(const QString& text);
+    // The own personal line (name, ":: ", text) to this recipient into the record; the text goes out when the
+    // dialog has closed.
+    void NotePersonalLine(const QString& text, const QString& recipient);
     // The text to the peer of row j, or to its newer connection; false when that peer has gone.
     bool SendPersonal(quint64 connection, const QString& address, const QString& text);
     // The own name to every accepted connection, changed or not.
@@ -76,12 +81,6 @@ public:
     void ClearUsers();
 
 Q_SIGNALS:
-    // An own line for the end of the chat area.
-    void lineAppended(const QString& line);
-    // A remark for the chat area only, after the line just appended: never saved, never sent.
-    void noteAppended(const QString& note);
-    // A ticked peer's line: for the chat area, the notifications and the unread marker alike.
-    void lineArrived(const net::IncomingLine& line);
     // The rows of the user view may have changed.
     void viewChanged();
     // A box a network event raises; the view shows one at a time.
@@ -104,7 +103,7 @@ private:
     {
         Q_EMIT questionRequested(text, std::move(onYes));
     }
-    void AppendNote(const QString& note) override { Q_EMIT noteAppended(note); }
+    void AppendNote(const QString& note) override { m_record.addNote(note); }
     void LineArrived(const net::IncomingLine& line) override;
     void SetRunning(bool running);
 
@@ -112,6 +111,8 @@ private:
     QString m_userName = QStringLiteral("Somebody");
     bool m_running = false;
     bool m_silent = false;
+    // Before the connections, which may still add a line as they go.
+    ChatRecord m_record;
     // Declared before the user list, so the list's entries, going when it goes, still reach the manager.
     std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;

@@ -3,7 +3,6 @@
 #include "core/base/Errors.h"
 #include "core/config/CurrentSettings.h"
 #include "core/session/UserViewModel.h"
-#include "gui/app/ChatHistory.h"
 #include "gui/app/LogoPanel.h"
 #include "gui/app/MainKeys.h"
 #include "gui/app/MainLayout.h"
@@ -31,9 +30,8 @@
 TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& settings, ChatSession& session,
                  SessionStore& store)
     : m_services(services), m_settings(settings.values()), m_session(session), m_store(store),
-      m_userView(new UserViewModel(session, this)), m_controls(this, m_userView, services.shell),
-      m_history(new ChatHistory(store, *m_controls.chatArea, this)),
-      m_windowSession(*this, *m_controls.nameBox, store, *m_history, services.boxes),
+      m_userView(new UserViewModel(session, this)), m_controls(this, session.record(), m_userView, services.shell),
+      m_windowSession(*this, *m_controls.nameBox, store, session.record(), services.boxes),
       m_userViewActions(new UserViewActions(*this, *m_controls.userListView, *m_userView, session, services.boxes))
 {
     setObjectName(QStringLiteral("F_Main"));
@@ -66,11 +64,8 @@ TF_Main::~TF_Main()
 
 void TF_Main::connectSession()
 {
-    connect(&m_session, &ChatSession::lineAppended, this,
-            Guarded([this](const QString& line) { appendChatLine(line); }));
-    connect(&m_session, &ChatSession::noteAppended, m_controls.chatArea, &ChatView::addNote);
-    connect(&m_session, &ChatSession::lineArrived, this,
-            Guarded([this](const net::IncomingLine& line) { showIncoming(line); }));
+    connect(&m_session.record(), &ChatRecord::added, this,
+            Guarded([this](const ChatEntry& entry, qsizetype firstPiece) { lineAdded(entry, firstPiece); }));
     connect(&m_session, &ChatSession::runningChanged, this,
             [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption() : RunCaption()); });
     connect(&m_session, &ChatSession::silentChanged, this,
@@ -120,7 +115,7 @@ void TF_Main::createTrayParts()
     setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), TrayImageList().at(0)));
     m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_services.notifications,
                                m_settings, *this);
-    m_reading = new ReadingAids(*this, m_controls, *m_tray);
+    m_reading = new ReadingAids(*this, m_controls, m_session.record(), *m_tray);
     m_presence =
         new WindowPresence(*this, {[this] { m_tray->windowShown(); }, [this] { m_tray->stopFlashing(); },
                                    [this](bool present) { m_reading->setPresent(present); },
@@ -178,23 +173,18 @@ void TF_Main::onRunStopClicked()
     refreshUserView();
 }
 
-void TF_Main::appendChatLine(const QString& line)
+void TF_Main::lineAdded(const ChatEntry& entry, qsizetype firstPiece)
 {
-    m_reading->lineAppending();
-    m_history->append(line);
-}
-
-void TF_Main::showIncoming(const net::IncomingLine& line)
-{
-    appendChatLine(line.shown());
-    m_reading->lineArrived();
-    m_tray->notifyIncoming(line, !m_session.Silent());
+    if (entry.kind != ChatEntry::Kind::Peer)
+        return;
+    m_reading->lineArrived(firstPiece);
+    m_tray->notifyIncoming(entry.peer, !m_session.Silent());
 }
 
 void TF_Main::onClearClicked()
 {
     if (m_services.boxes.askYesNo(this, tr("Are you sure?"), tr("Clear"), platform::BoxIcon::Question)) {
-        m_history->clear();
+        m_session.record().clear();
         m_reading->cleared();
     }
 }
@@ -253,15 +243,10 @@ void TF_Main::runIfAutomatic()
 
 bool TF_Main::historyLoading() const
 {
-    return m_history->loading();
+    return m_session.record().loading();
 }
 
 QTimer* TF_Main::userViewRefreshTimer() const
 {
     return m_userView->periodicRefreshTimer();
-}
-
-const ChatLog& TF_Main::chatLog()
-{
-    return m_history->log();
 }

@@ -11,7 +11,6 @@
 #include <QWidget>
 #include <memory>
 
-class ChatHistory;
 class CurrentSettings;
 class FindBar;
 class LogoPanel;
@@ -85,17 +84,16 @@ public:
     UserViewModel& userView() const { return *m_userView; }
     void refreshUserView();
 
-    void appendChatLine(const QString& line);
-    // A peer's line into the chat area, and what it sets off: the tray flash, the window or the popup, the sound.
-    void showIncoming(const net::IncomingLine& line);
+    // A line the record took, in the chat area from this piece on; a peer's sets off the tray flash, the window or
+    // the popup, the sound, and the unread count.
+    void lineAdded(const ChatEntry& entry, qsizetype firstPiece);
 
     // Runs the close sequence; false when the close is refused.
     bool closeQuery();
     // The way out has begun (the application object saves): a close that follows neither saves nor asks.
     void sessionEnded();
-    // What the session store saves of this window, and the chat area's lines once all of the history is in.
+    // What the session store saves of this window.
     SessionStore::WindowPlace place() const { return m_windowSession.place(); }
-    const ChatLog& chatLog();
 
 Q_SIGNALS:
     // The program is to end: after a close that proceeds, at session end, or when the guard fails.
@@ -120,7 +118,6 @@ private:
     SessionStore& m_store;
     UserViewModel* m_userView = nullptr;
     MainControls m_controls;
-    ChatHistory* m_history = nullptr;
     WindowSession m_windowSession;
     TF_Config* m_config = nullptr;
     TF_Message* m_message = nullptr;

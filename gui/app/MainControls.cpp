@@ -18,9 +18,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-MainControls::MainControls(QWidget* window, UserViewModel* userView, platform::Shell& shell)
+MainControls::MainControls(QWidget* window, const ChatRecord& record, UserViewModel* userView, platform::Shell& shell)
 {
-    chatArea = new ChatView(window);
+    chatArea = new ChatView(record, window);
     chatArea->setObjectName(QStringLiteral("Memo"));
     chatArea->setAccessibleName(QCoreApplication::translate("TF_Main", "Chat"));
     chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+class ChatRecord;
 class ChatView;
 class FindBar;
 class LogoPanel;
@@ -34,7 +35,7 @@ inline QString StopCaption()
 // (Mess, UserName, Users, Button1 to Button4, Memo, ...) as its object name, where tests and screen readers find it.
 // The window wires them to the session; this only builds and places.
 struct MainControls {
-    MainControls(QWidget* window, UserViewModel* userView, platform::Shell& shell);
+    MainControls(QWidget* window, const ChatRecord& record, UserViewModel* userView, platform::Shell& shell);
 
     // The resizable controls for a client area of the given size; the top row never moves. The find bar, when
     // shown, takes the bottom of the chat area's place.

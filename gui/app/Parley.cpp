@@ -40,13 +40,12 @@ Parley::Parley(const Services& services) : m_services(services)
     const QString programDir = platform::ProgramDirFor(services.executablePath, services.configHome);
     m_store = std::make_unique<SessionStore>(programDir, DesignOuterSize, MinimumOuterSize);
     m_session->UsePrivateLines(programDir);
-    // Appending to the chat log fails on the store's thread; the box waits for its turn on ours. Where chat.txt is
+    // Appending to the chat log fails on the journal's thread; the box waits for its turn on ours. Where chat.txt is
     // no file any more, the chat goes to a recovered one at once, and the box says where.
-    m_store->setJournalFailureHandler([this](const QString& text) {
+    m_session->record().setFailureHandler([this](const QString& text) {
         QMetaObject::invokeMethod(m_boxes, [this, text] {
             QString recovered;
-            if (m_main)
-                Guard([&] { recovered = m_store->recoverChatIfGone(m_main->chatLog()); });
+            Guard([&] { recovered = m_session->record().recoverIfGone(); });
             m_boxes->post(BoxQueue::Kind::Failure, recovered.isEmpty() ? text : recovered);
         });
     });
@@ -115,6 +114,7 @@ void Parley::LoadSession()
 {
     Guard([this] { settings.apply(m_store->loadSettings(m_services.version.code())); });
     Guard([this] { m_store->loadUserList(m_session->userList()); });
+    m_session->record().useFile(m_store->chatPath());
 }
 
 void Parley::EndSession()
@@ -143,8 +143,8 @@ void Parley::EndSession()
         }
     };
     quietly([this] { m_store->saveWindowAndList(m_main->place(), m_session->userList()); });
-    quietly([this] { m_store->saveChat(m_main->chatLog()); });
-    if (const QString note = m_store->recoveryNote(); !note.isEmpty())
+    quietly([this] { m_session->record().save(); });
+    if (const QString note = m_session->record().recoveryNote(); !note.isEmpty())
         qWarning().noquote() << "Parley:" << WithFullStop(note);
     quietly([this] { m_session->Stop(); });
     Q_EMIT finished();

@@ -1,6 +1,7 @@
 #include "gui/app/ReadingAids.h"
 
 #include "core/base/Errors.h"
+#include "core/session/ChatRecord.h"
 #include "gui/app/MainControls.h"
 #include "gui/tray/TrayPresenter.h"
 #include "gui/widgets/ChatView.h"
@@ -9,11 +10,11 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 
-ReadingAids::ReadingAids(QWidget& window, const MainControls& controls, TrayPresenter& tray)
+ReadingAids::ReadingAids(QWidget& window, const MainControls& controls, const ChatRecord& record, TrayPresenter& tray)
     : QObject(&window), m_window(window), m_controls(controls), m_tray(tray)
 {
     addFindKeys();
-    connect(m_controls.chatArea, &ChatView::prepended, this, [this](qsizetype pieces) {
+    connect(&record, &ChatRecord::prepended, this, [this](qsizetype pieces) {
         m_unread.shift(pieces);
         showUnread();
     });
@@ -37,14 +38,9 @@ void ReadingAids::addFindKeys()
             }));
 }
 
-void ReadingAids::lineAppending()
+void ReadingAids::lineArrived(qsizetype firstPiece)
 {
-    m_appendedAt = m_controls.chatArea->log().pieceCount();
-}
-
-void ReadingAids::lineArrived()
-{
-    m_unread.arrived(m_appendedAt);
+    m_unread.arrived(firstPiece);
     showUnread();
 }
 

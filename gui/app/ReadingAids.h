@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class ChatRecord;
 class QWidget;
 class TrayPresenter;
 struct MainControls;
@@ -13,12 +14,11 @@ struct MainControls;
 class ReadingAids : public QObject {
     Q_OBJECT
 public:
-    ReadingAids(QWidget& window, const MainControls& controls, TrayPresenter& tray);
+    ReadingAids(QWidget& window, const MainControls& controls, const ChatRecord& record, TrayPresenter& tray);
 
     const UnreadLines& unread() const { return m_unread; }
-    // A line is about to go into the chat area; if it came from a peer, lineArrived follows.
-    void lineAppending();
-    void lineArrived();
+    // A peer's line went into the chat area from this piece on.
+    void lineArrived(qsizetype firstPiece);
     // Whether the person can see the window: shown and active.
     void setPresent(bool present);
     void cleared();
@@ -31,6 +31,4 @@ private:
     const MainControls& m_controls;
     TrayPresenter& m_tray;
     UnreadLines m_unread;
-    // Where the text of the line appended last begins in the chat log.
-    qsizetype m_appendedAt = 0;
 };

@@ -2,7 +2,7 @@
 
 #include "core/base/Errors.h"
 #include "core/config/Settings.h"
-#include "gui/app/ChatHistory.h"
+#include "core/session/ChatRecord.h"
 #include "gui/app/MainLayout.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/widgets/WidgetHelpers.h"
@@ -13,17 +13,17 @@
 #include <QScreen>
 #include <QWidget>
 
-WindowSession::WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatHistory& history,
+WindowSession::WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatRecord& record,
                              platform::MessageBoxes& boxes)
-    : m_window(window), m_nameBox(nameBox), m_store(store), m_history(history), m_boxes(boxes)
+    : m_window(window), m_nameBox(nameBox), m_store(store), m_record(record), m_boxes(boxes)
 {}
 
 void WindowSession::restore(const Settings& settings)
 {
     Guard([this] { showPlace(m_store.loadWindowPlace()); });
     if (settings.RestoreText)
-        Guard([this] { m_history.restore(); });
-    m_history.startSession();
+        Guard([this] { m_record.restore(); });
+    m_record.startSession();
 }
 
 void WindowSession::showPlace(const SessionStore::WindowPlace& place)
@@ -45,8 +45,8 @@ SessionStore::WindowPlace WindowSession::place() const
 bool WindowSession::saveAndConfirm(const UserList& users)
 {
     m_store.saveWindowAndList(place(), users);
-    m_store.saveChat(m_history.log());
-    const QString note = m_store.recoveryNote();
+    m_record.save();
+    const QString note = m_record.recoveryNote();
     if (!note.isEmpty() && !m_toldRecovery) {
         m_toldRecovery = true;
         m_boxes.show(&m_window, WithFullStop(note), QStringLiteral("Parley"), platform::BoxIcon::Warning,

@@ -2,7 +2,7 @@
 
 #include "core/session/SessionStore.h"
 
-class ChatHistory;
+class ChatRecord;
 class QLineEdit;
 class QWidget;
 class UserList;
@@ -12,11 +12,11 @@ class MessageBoxes;
 }
 
 // What survives between runs, as the main window shows it: the own name, the window's place and size, and the chat
-// text. The session store loads and saves; this only puts its values into the widgets, takes them back at every
-// close attempt and asks before the program goes.
+// text. The session store and the chat record load and save; this only puts its values into the widgets, takes them
+// back at every close attempt and asks before the program goes.
 class WindowSession {
 public:
-    WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatHistory& history,
+    WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatRecord& record,
                   platform::MessageBoxes& boxes);
 
     // Each step on its own: a place that cannot be read must not keep the previous chat text from coming back.
@@ -34,7 +34,7 @@ private:
     QWidget& m_window;
     QLineEdit& m_nameBox;
     SessionStore& m_store;
-    ChatHistory& m_history;
+    ChatRecord& m_record;
     platform::MessageBoxes& m_boxes;
     bool m_ended = false;
     // Where this session's chat went instead of an unreadable "chat.txt" is said at the first close attempt.

@@ -29,6 +29,7 @@ TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget
 // The design's caption, and to whom: the row the person chose may be one of several alike.
 void TF_Personal::setRecipient(const QString& name)
 {
+    m_recipient = name;
     const QString caption = tr("Send personal message...");
     setWindowTitle(name.isEmpty() ? caption : caption + QStringLiteral(" ") + tr("to %1").arg(name));
 }
@@ -72,6 +73,6 @@ bool TF_Personal::onMessageKey(int key)
 // The own personal line goes to the chat area; the text stays in the box until the main window has sent it.
 void TF_Personal::finish()
 {
-    m_session.NotePersonalLine(text());
+    m_session.NotePersonalLine(text(), m_recipient);
     accept();
 }

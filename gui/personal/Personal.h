@@ -29,4 +29,5 @@ private:
 
     const Settings& m_settings;
     ChatSession& m_session;
+    QString m_recipient;
 };

@@ -9,21 +9,6 @@
 #include <algorithm>
 #include <utility>
 
-void ChatNotes::add(qsizetype piece, const QString& text)
-{
-    m_notes.insert(piece, text);
-    while (m_notes.size() > MaxNotes)
-        m_notes.erase(m_notes.begin());
-}
-
-void ChatNotes::shift(qsizetype pieces)
-{
-    QMap<qsizetype, QString> moved;
-    for (auto note = m_notes.cbegin(); note != m_notes.cend(); ++note)
-        moved.insert(note.key() + pieces, note.value());
-    m_notes.swap(moved);
-}
-
 void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette)
 {
     const QString caption = QCoreApplication::translate("ChatView", "New");

@@ -3,7 +3,6 @@
 #include "gui/widgets/ChatText.h"
 
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTextLayout>
@@ -14,23 +13,6 @@ class QPalette;
 class QRect;
 
 // What the chat area draws besides the text: the "New" marker, the notes after lines and the selection.
-
-// Remarks after lines, by piece, drawn and never part of the text. Only the latest are kept, so a long day of them
-// costs little.
-class ChatNotes {
-public:
-    static constexpr qsizetype MaxNotes = 256;
-
-    void add(qsizetype piece, const QString& text);
-    // Earlier history went in above: every piece moved down by this many.
-    void shift(qsizetype pieces);
-    void clear() { m_notes.clear(); }
-    bool has(qsizetype piece) const { return m_notes.contains(piece); }
-    QString after(qsizetype piece) const { return m_notes.value(piece); }
-
-private:
-    QMap<qsizetype, QString> m_notes;
-};
 
 // A line across the row with "New" at its right, in the colour of links.
 void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette);

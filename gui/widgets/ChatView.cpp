@@ -1,7 +1,6 @@
 #include "gui/widgets/ChatView.h"
 
 #include "core/chat/ChatSearch.h"
-#include "core/platform/TextCodec.h"
 #include "gui/widgets/ChatMarks.h"
 #include "gui/widgets/ChatViewAccessible.h"
 #include "gui/widgets/WidgetHelpers.h"
@@ -21,7 +20,7 @@ namespace {
 constexpr int Margin = 4;
 } // namespace
 
-ChatView::ChatView(QWidget* parent) : QAbstractScrollArea(parent)
+ChatView::ChatView(const ChatRecord& record, QWidget* parent) : QAbstractScrollArea(parent), m_record(record)
 {
     InstallChatViewAccessibility();
     setFocusPolicy(Qt::StrongFocus);
@@ -37,47 +36,26 @@ ChatView::ChatView(QWidget* parent) : QAbstractScrollArea(parent)
     m_toNewLines->setEnabled(false);
     connect(m_toNewLines, &QAction::triggered, this, &ChatView::showNewLines);
     addAction(m_toNewLines);
+    connect(&record, &ChatRecord::added, this, [this] { TextChanged(); });
+    connect(&record, &ChatRecord::noteAdded, this, [this](qsizetype, const QString& text) { NoteAdded(text); });
+    connect(&record, &ChatRecord::prepended, this, &ChatView::Prepended);
+    connect(&record, &ChatRecord::cleared, this, &ChatView::Cleared);
 }
 
 ChatView::~ChatView() = default;
 
-void ChatView::appendPlainText(const QString& text)
+void ChatView::Prepended(qsizetype pieces)
 {
-    m_log.appendText(platform::ToSystemText(text));
-    TextChanged();
-}
-
-void ChatView::appendFileBytes(QByteArray bytes)
-{
-    m_log.appendFile(std::move(bytes));
-    TextChanged();
-}
-
-void ChatView::prependLog(ChatLog&& earlier)
-{
-    const qsizetype shift = earlier.pieceCount();
-    m_log.prepend(std::move(earlier));
     m_layout.forget();
     for (Position* position : {&m_top, &m_anchor, &m_caret})
-        position->piece += shift;
-    m_notes.shift(shift);
+        position->piece += pieces;
     m_settle.requestLater();
-    Q_EMIT prepended(shift);
     Q_EMIT logReset();
     Q_EMIT textChanged();
 }
 
-void ChatView::setPlainText(const QString& text)
+void ChatView::Cleared()
 {
-    m_log.clear();
-    Forget();
-    Q_EMIT logReset();
-    appendPlainText(text);
-}
-
-void ChatView::clear()
-{
-    m_log.clear();
     Forget();
     Q_EMIT logReset();
     TextChanged();
@@ -120,7 +98,6 @@ void ChatView::Forget()
     m_layout.forget();
     m_top = Position();
     m_anchor = m_caret = Position();
-    m_notes.clear();
 }
 
 void ChatView::scrollToEnd()
@@ -136,8 +113,8 @@ int ChatView::RowHeight() const
 
 QStringList ChatView::NoteLinesOf(qsizetype piece) const
 {
-    return m_notes.has(piece) ? NoteLines(font(), viewport()->width() - 2 * Margin, m_notes.after(piece))
-                              : QStringList();
+    return m_record.hasNote(piece) ? NoteLines(font(), viewport()->width() - 2 * Margin, m_record.noteAfter(piece))
+                                   : QStringList();
 }
 
 ChatRows::Geometry ChatView::RowGeometry() const
@@ -416,11 +393,8 @@ void ChatView::setMarker(qsizetype piece)
     Settle();
 }
 
-void ChatView::addNote(const QString& text)
+void ChatView::NoteAdded(const QString& text)
 {
-    if (m_log.isEmpty())
-        return;
-    m_notes.add(m_log.pieceCount() - 1, text);
     setAccessibleDescription(text);
     m_settle.requestLater();
     viewport()->update();

@@ -3,6 +3,7 @@
 #include "core/base/FrameThrottle.h"
 #include "core/chat/ChatLog.h"
 #include "core/chat/ChatSearch.h"
+#include "core/session/ChatRecord.h"
 #include "gui/widgets/ChatMarks.h"
 #include "gui/widgets/ChatRows.h"
 #include "gui/widgets/ChatText.h"
@@ -16,23 +17,16 @@
 class QAction;
 class QPainter;
 
-// The chat area: a read-only view of a ChatLog that lays out only the pieces it shows, so that start, append,
+// The chat area: a read-only view of the chat record that lays out only the pieces it shows, so that start, append,
 // scrolling and "Clear" cost the same whatever the size of the log. Lines wrap at the widget's width; a word
 // longer than a row breaks anywhere. Text can be selected with the mouse or Ctrl+A and copied.
 class ChatView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit ChatView(QWidget* parent = nullptr);
+    // The record tells the view of every line and note as it comes; the view never changes it.
+    explicit ChatView(const ChatRecord& record, QWidget* parent = nullptr);
     ~ChatView() override;
 
-    // The text goes in as the bytes "chat.txt" will hold, so what is saved is what was shown.
-    void appendPlainText(const QString& text);
-    // The raw bytes of "chat.txt", taken over without a copy.
-    void appendFileBytes(QByteArray bytes);
-    // Lines read before the ones shown go above them; the view stays where it is.
-    void prependLog(ChatLog&& earlier);
-    void setPlainText(const QString& text);
-    void clear();
     QString toPlainText() const;
     // The text as toPlainText() gives it, counted and cut without building the whole of it.
     qsizetype characterCount() const;
@@ -62,10 +56,9 @@ public:
     // Brings the "New" marker into view (Ctrl+J, also in the context menu).
     void showNewLines();
     QAction* newLinesAction() const { return m_toNewLines; }
-    // A remark drawn on a row of its own below the last line, shown and never part of the text: what was not
-    // delivered. A screen reader finds the latest in the area's description.
-    void addNote(const QString& text);
-    QString noteAfter(qsizetype piece) const { return m_notes.after(piece); }
+    // The record's notes are drawn on rows of their own below their lines, never part of the text. A screen
+    // reader finds the latest in the area's description.
+    QString noteAfter(qsizetype piece) const { return m_record.noteAfter(piece); }
 
 Q_SIGNALS:
     void textChanged();
@@ -73,8 +66,6 @@ Q_SIGNALS:
     void logReset();
     // The person asked to find text, from the context menu.
     void findRequested();
-    // This many pieces of earlier history went in before the text; logReset follows.
-    void prepended(qsizetype pieces);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -107,13 +98,17 @@ private:
     void ScrollTo(Position top);
     void ScrollRows(int rows);
     void TextChanged();
+    void NoteAdded(const QString& text);
+    void Prepended(qsizetype pieces);
+    void Cleared();
     void Settle();
     void Forget();
     Position CharacterAt(const QPoint& point) const;
     std::pair<Position, Position> Selection() const;
     bool ExtendSelection(int key, Qt::KeyboardModifiers modifiers);
 
-    ChatLog m_log;
+    const ChatRecord& m_record;
+    const ChatLog& m_log = m_record.log();
     ChatText m_text{m_log};
     // The marker's row above a piece and a note's below it are the piece's too.
     ChatRows m_layout{m_log, m_text, [this] { return RowGeometry(); },
@@ -127,7 +122,6 @@ private:
     const ChatSearch* m_search = nullptr;
     qsizetype m_marker = -1;
     QAction* m_toNewLines = nullptr;
-    ChatNotes m_notes;
     qsizetype m_currentMatch = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
     // The scroll bar and the picture follow new lines at most once a screen refresh.

@@ -383,7 +383,7 @@ void TestChatWindow::findInTheChat()
     QVERIFY(WriteAll(m_env->file(QStringLiteral("chat.txt")), history));
     start();
     QVERIFY(main()->historyLoading());
-    main()->chatArea()->appendPlainText(QStringLiteral("Ann: the build is green\nBob: gReEn light, Ann"));
+    say(QStringLiteral("Ann: the build is green\nBob: gReEn light, Ann"));
     main()->showMainWindow();
     QApplication::setActiveWindow(main());
     const int chatHeight = main()->chatArea()->height();
@@ -408,7 +408,7 @@ void TestChatWindow::findInTheChat()
     press(Qt::Key_Return, Qt::ShiftModifier, "1 of 4");
     press(Qt::Key_F3, Qt::ShiftModifier, "4 of 4");
     // A line that arrives is searched too; Esc closes the bar and the keyboard is back in the message box.
-    main()->chatArea()->appendPlainText(QStringLiteral("Cid: GREEN"));
+    say(QStringLiteral("Cid: GREEN"));
     QTRY_COMPARE(bar->countLabel()->text(), QStringLiteral("4 of 5"));
     QTest::keyClick(bar->findBox(), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());

@@ -266,7 +266,8 @@ void TestMain::keyboardReachesEverything()
     QCOMPARE(m_env->shell.opened.size(), 1);
     // Shift with the arrow keys and Home selects in the chat area, from the end of the text.
     ChatView* chat = main()->chatArea();
-    chat->setPlainText(QStringLiteral("Ann: one\nBob: two"));
+    main()->session().record().clear();
+    say(QStringLiteral("Ann: one\nBob: two"));
     QTest::keyClick(chat, Qt::Key_Left, Qt::ShiftModifier);
     QCOMPARE(chat->selectedText(), QStringLiteral("o"));
     QTest::keyClick(chat, Qt::Key_Up, Qt::ShiftModifier);
@@ -361,7 +362,8 @@ void TestMain::flashingStopsOnContact()
 void TestMain::clearAsks()
 {
     start();
-    main()->chatArea()->setPlainText(QStringLiteral("a line"));
+    main()->session().record().clear();
+    say(QStringLiteral("a line"));
     m_env->boxes.answers = {BoxAnswer::No};
     QTest::mouseClick(main()->clearButton(), Qt::LeftButton);
     QCOMPARE(main()->chatArea()->toPlainText(), QStringLiteral("a line"));

@@ -76,7 +76,7 @@ void TestSession::persistsAcrossTwoStarts()
     main()->nameBox()->setText(QStringLiteral("Ärne"));
     main()->move(30, 40);
     main()->resize(600, 400);
-    main()->chatArea()->appendPlainText(QStringLiteral("Ärne: hello"));
+    say(QStringLiteral("Ärne: hello"));
     main()->userList().AppendUser(QStringLiteral("127.0.0.2"), QStringLiteral("Bob"));
     main()->userList().SetTicked(0, false);
     m_parley->config()->settings().ShowYour = true;
@@ -98,7 +98,7 @@ void TestSession::persistsAcrossTwoStarts()
     // "Clear" and a close leave only what came after.
     m_env->boxes.answers = {BoxAnswer::Yes};
     main()->onClearClicked();
-    main()->chatArea()->appendPlainText(QStringLiteral("after"));
+    say(QStringLiteral("after"));
     closeWith(BoxAnswer::Yes);
     QCOMPARE(ReadAll(m_env->file(QStringLiteral("chat.txt"))), QByteArray("after\r\n"));
 }
@@ -154,7 +154,7 @@ void TestSession::restoreTextOff()
 void TestSession::noStillRewritesFiles()
 {
     start();
-    main()->chatArea()->appendPlainText(QStringLiteral("kept"));
+    say(QStringLiteral("kept"));
     closeWith(BoxAnswer::No);
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("kept\r\n"));
     QVERIFY(QFile::exists(m_env->file(QStringLiteral("Parley.ini"))));
@@ -165,7 +165,7 @@ void TestSession::sessionEndSaves()
 {
     start();
     main()->nameBox()->setText(QStringLiteral("Late"));
-    main()->chatArea()->appendPlainText(QStringLiteral("last words"));
+    say(QStringLiteral("last words"));
     m_parley->EndSession();
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("last words\r\n"));
@@ -208,7 +208,7 @@ void TestSession::unreadableChatIsKept()
         start();
         QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
         QCOMPARE(main()->chatArea()->lineCount(), 1); // the separator line still comes
-        main()->appendChatLine(QStringLiteral("Jürgen: heute"));
+        say(QStringLiteral("Jürgen: heute"));
         closeWith(BoxAnswer::Yes);
     }
     QFile::setPermissions(chat, QFile::ReadOwner | QFile::WriteOwner);
@@ -246,7 +246,7 @@ void TestSession::historyTooBigForMemoryIsKept()
     QTRY_VERIFY(!main()->historyLoading());
     QVERIFY(::setrlimit(RLIMIT_AS, &saved) == 0);
     QTRY_COMPARE(m_env->boxes.texts(), QStringList{QStringLiteral("Cannot open file %1.").arg(chat)});
-    main()->appendChatLine(QStringLiteral("Борис: сегодня"));
+    say(QStringLiteral("Борис: сегодня"));
     const QByteArray separator = main()->chatArea()->lineText(0).toUtf8();
     m_parley->EndSession();
     QFile file(chat);
@@ -269,7 +269,7 @@ void TestSession::terminateWithFailingSaveStillEnds()
 {
     start();
     main()->show();
-    main()->chatArea()->appendPlainText(QStringLiteral("kept"));
+    say(QStringLiteral("kept"));
     // "Parley.ini" cannot be written: the chat log is still saved, the failure goes to standard error, and the
     // program ends without waiting for anybody to close a box.
     const QString ini = m_env->file(QStringLiteral("Parley.ini"));
@@ -356,28 +356,28 @@ void TestSession::linesReachTheFileAsTheyCome()
     if (!history.isNull())
         QVERIFY(WriteAll(chat, history));
     start();
-    main()->appendChatLine(QStringLiteral("Борис: привет"));
-    main()->appendChatLine(QStringLiteral("Jürgen: Grüße aus der Straße"));
-    main()->appendChatLine(QStringLiteral("Ann: two\nlines"));
+    say(QStringLiteral("Борис: привет"));
+    say(QStringLiteral("Jürgen: Grüße aus der Straße"));
+    say(QStringLiteral("Ann: two\nlines"));
     const QByteArray separator = main()->chatArea()->lineText(main()->chatArea()->lineCount() - 5).toUtf8();
     QVERIFY(separator.startsWith("-- "));
     const QByteArray session = separator + "\r\nБорис: привет\r\nJürgen: Grüße aus der Straße\r\nAnn: two\r\nlines\r\n";
     QTRY_COMPARE(ReadAll(chat), history + endOfHistory + session);
 
     QByteArray whole;
-    main()->chatLog().writeLines([&whole](QByteArrayView part) {
+    main()->session().record().wholeLog().writeLines([&whole](QByteArrayView part) {
         whole += part;
         return true;
     });
     closeWith(BoxAnswer::No);
     QCOMPARE(ReadAll(chat), whole);
-    main()->appendChatLine(QStringLiteral("Ann: still here"));
+    say(QStringLiteral("Ann: still here"));
     QTRY_COMPARE(ReadAll(chat), whole + "Ann: still here\r\n");
 
     m_env->boxes.answers = {BoxAnswer::Yes};
     main()->onClearClicked();
     QTRY_COMPARE(ReadAll(chat), QByteArray());
-    main()->appendChatLine(QStringLiteral("Ann: after"));
+    say(QStringLiteral("Ann: after"));
     QTRY_COMPARE(ReadAll(chat), QByteArray("Ann: after\r\n"));
     m_parley->EndSession();
     QCOMPARE(ReadAll(chat), QByteArray("Ann: after\r\n"));
@@ -395,7 +395,7 @@ void TestSession::failedAppendKeepsTheLines()
         const FileSizeLimit full(rlim_t(before.size()) + 10);
         for (int i = 0; i < 3; ++i) {
             const QString line = QStringLiteral("Борис: строка %1").arg(i);
-            main()->appendChatLine(line);
+            say(line);
             lines += line.toUtf8() + "\r\n";
             QTRY_COMPARE(m_env->boxes.texts().size(), 1);
             QCOMPARE(ReadAll(chat), before);

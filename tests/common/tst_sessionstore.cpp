@@ -1,13 +1,16 @@
-// The session store without any window: what it loads from a folder, what it saves, and the history read.
+// The session store and the chat record without any window: what they load from a folder, what they save, and the
+// history read.
+#include "core/session/ChatRecord.h"
 #include "core/session/SessionStore.h"
 #include "core/users/UserList.h"
 #include "tests/support/FileHelpers.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
+#include <memory>
 
 class TestSessionStore : public QObject {
     Q_OBJECT
@@ -23,6 +26,14 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     SessionStore store() const { return SessionStore(m_dir.path() + QLatin1Char('/'), {545, 377}, {435, 175}); }
+    QString chatPath() const { return m_dir.filePath(QStringLiteral("chat.txt")); }
+    // A record that keeps chat.txt in the folder.
+    std::unique_ptr<ChatRecord> record() const
+    {
+        auto kept = std::make_unique<ChatRecord>();
+        kept->useFile(chatPath());
+        return kept;
+    }
 };
 
 void TestSessionStore::loadsWhatTheFileHolds_data()
@@ -83,57 +94,49 @@ void TestSessionStore::historyAtOnceOrInTheBackground()
     QByteArray text;
     for (int i = 0; i < lines; ++i)
         text += "Bob: line " + QByteArray::number(i) + "\r\n";
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("chat.txt")), text));
-    SessionStore s = store();
-    std::atomic<bool> told = false;
-    const std::optional<QByteArray> atOnce = s.readHistory([&told] { told = true; });
-    ChatLog log;
-    if (atOnce) {
-        log.appendFile(*atOnce);
-    } else {
-        QTRY_VERIFY(told);
-        std::optional<ChatLog> history = s.finishHistory();
-        QVERIFY(history);
-        log = std::move(*history);
-    }
-    QCOMPARE(log.lineCount(), lines);
-    QCOMPARE(log.line(lines - 1), "Bob: line " + QByteArray::number(lines - 1));
-    // Once all of it is in, it can be written back.
-    log.appendText("today");
-    s.saveChat(log);
-    QCOMPARE(ReadAll(m_dir.filePath(QStringLiteral("chat.txt"))), text + "today\r\n");
+    QVERIFY(WriteAll(chatPath(), text));
+    auto r = record();
+    QSignalSpy prepended(r.get(), &ChatRecord::prepended);
+    r->restore();
+    // What comes meanwhile goes below the history, and only the text reaches the file: no note, no mark.
+    r->add({ChatEntry::Kind::Personal, QStringLiteral("Al:: heute"), QStringLiteral("Bob")});
+    r->addNote(QStringLiteral("not delivered to: Bob"));
+    QTRY_COMPARE(prepended.size(), 1);
+    QVERIFY(!r->loading());
+    QCOMPARE(r->log().lineCount(), lines + 1);
+    QCOMPARE(r->log().line(lines - 1), "Bob: line " + QByteArray::number(lines - 1));
+    QCOMPARE(r->noteAfter(r->log().pieceCount() - 1), QStringLiteral("not delivered to: Bob"));
+    r->save();
+    QCOMPARE(ReadAll(chatPath()), text + "Al:: heute\r\n");
 }
 
 // A new chat.txt holds private lines too: its owner's alone. Made unwritable during the session (here a folder), it
 // loses nothing: the whole chat goes to a file beside it, which is named, and which takes the lines from then on.
 void TestSessionStore::chatIsOwnersAndSurvivesAnUnwritableFile()
 {
-    const QString chat = m_dir.filePath(QStringLiteral("chat.txt"));
+    const QString chat = chatPath();
     QFile::remove(chat);
-    SessionStore s = store();
-    ChatLog log;
-    for (const char* line : {"Ann: Grüße", "Борис: привет"}) {
-        log.appendText(QByteArray(line));
-        s.appendChat(QByteArray(line) + "\r\n");
-    }
-    s.saveChat(log);
+    auto r = record();
+    const auto add = [&r](const char* line) { r->add({ChatEntry::Kind::Own, QString::fromUtf8(line)}); };
+    add("Ann: Grüße");
+    add("Борис: привет");
+    r->save();
     QCOMPARE(QFile(chat).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QVERIFY(s.recoverChatIfGone(log).isEmpty());
+    QVERIFY(r->recoverIfGone().isEmpty());
     QVERIFY(QFile::remove(chat));
     QVERIFY(QDir().mkpath(chat));
-    log.appendText("Ann: still here");
-    s.appendChat("Ann: still here\r\n");
+    add("Ann: still here");
     // Told by the journal at once, not only at the close.
-    QVERIFY(!s.recoverChatIfGone(log).isEmpty());
-    s.saveChat(log);
+    QVERIFY(!r->recoverIfGone().isEmpty());
+    r->save();
     const QStringList recovered = QDir(m_dir.path()).entryList({QStringLiteral("chat-recovered-*.txt")}, QDir::Files);
     QCOMPARE(recovered.size(), 1);
     const QString path = m_dir.filePath(recovered.first());
-    QVERIFY(s.recoveryNote().contains(path) && s.recoveryNote().contains(chat));
+    QVERIFY(r->recoveryNote().contains(path) && r->recoveryNote().contains(chat));
     QCOMPARE(ReadAll(path), QByteArray("Ann: Grüße\r\nБорис: привет\r\nAnn: still here\r\n"));
-    s.appendChat("Ann: later\r\n");
-    s.saveChat(log);
+    add("Ann: later");
+    r->save();
     QCOMPARE(ReadAll(path), QByteArray("Ann: Grüße\r\nБорис: привет\r\nAnn: still here\r\nAnn: later\r\n"));
     QVERIFY(QDir(chat).removeRecursively() && QFile::remove(path));
 }
@@ -142,18 +145,13 @@ void TestSessionStore::chatIsOwnersAndSurvivesAnUnwritableFile()
 // none of the earlier days.
 void TestSessionStore::unrestoredLogStaysUntilTheClose()
 {
-    const QString chat = m_dir.filePath(QStringLiteral("chat.txt"));
+    const QString chat = chatPath();
     QVERIFY(WriteAll(chat, "Old: Grüße von gestern\r\n"));
-    {
-        SessionStore crashed = store();
-        crashed.appendChat("Ann: heute\r\n");
-    }
+    record()->add({ChatEntry::Kind::Own, QStringLiteral("Ann: heute")});
     QCOMPARE(ReadAll(chat), QByteArray("Old: Grüße von gestern\r\nAnn: heute\r\n"));
-    SessionStore closed = store();
-    ChatLog session;
-    session.appendText("Ann: сегодня");
-    closed.appendChat("Ann: сегодня\r\n");
-    closed.saveChat(session);
+    auto closed = record();
+    closed->add({ChatEntry::Kind::Own, QStringLiteral("Ann: сегодня")});
+    closed->save();
     QCOMPARE(ReadAll(chat), QByteArray("Ann: сегодня\r\n"));
 }
 

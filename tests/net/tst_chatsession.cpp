@@ -72,6 +72,7 @@ private:
     std::unique_ptr<ChatSession> m_session;
     // Every line for the chat area, own and incoming, in order.
     QStringList m_lines;
+    QList<net::IncomingLine> m_arrived;
     std::unique_ptr<QSignalSpy> m_boxes;
 };
 
@@ -84,6 +85,7 @@ void TestChatSession::init()
 void TestChatSession::cleanup()
 {
     m_lines.clear();
+    m_arrived.clear();
     m_boxes.reset();
     m_session.reset();
 }
@@ -92,9 +94,12 @@ void TestChatSession::start(const QByteArray& list)
 {
     m_session = std::make_unique<ChatSession>(m_settings, QHostAddress(QHostAddress::LocalHost), m_port, m_port);
     m_lines.clear();
-    connect(m_session.get(), &ChatSession::lineAppended, this, [this](const QString& line) { m_lines.append(line); });
-    connect(m_session.get(), &ChatSession::lineArrived, this,
-            [this](const net::IncomingLine& line) { m_lines.append(line.shown()); });
+    m_arrived.clear();
+    connect(&m_session->record(), &ChatRecord::added, this, [this](const ChatEntry& entry) {
+        m_lines.append(entry.text);
+        if (entry.kind == ChatEntry::Kind::Peer)
+            m_arrived.append(entry.peer);
+    });
     m_boxes = std::make_unique<QSignalSpy>(m_session.get(), &ChatSession::boxRequested);
     users().LoadUserList(platform::ProfileFile::fromBytes(list));
     m_session->SetUserName(QStringLiteral("Al"));
@@ -223,14 +228,14 @@ void TestChatSession::linesBothWays()
     // Carl is ticked and not connected, Dora is neither: only Carl is named as having missed the line.
     start("[Users]\r\nCount=3\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\nUserN1=Carl\r\n"
           "UserA2=127.0.0.4\r\nUserN2=Dora\r\nUserE2=0\r\n");
-    QSignalSpy notes(m_session.get(), &ChatSession::noteAppended);
+    QSignalSpy notes(&m_session->record(), &ChatRecord::noteAdded);
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
     m_session->SendToEveryone(QStringLiteral("hello Bob"));
     QCOMPARE(lastLine(), QStringLiteral("Al: hello Bob"));
     QVERIFY(bob->waitForReceived("hello Bob"));
     QCOMPARE(notes.count(), 1);
-    QCOMPARE(notes.first().first().toString(), QStringLiteral("not delivered to: Carl"));
+    QCOMPARE(notes.first().at(1).toString(), QStringLiteral("not delivered to: Carl"));
     QStringList many;
     for (int i = 1; i <= 12; ++i)
         many.append(QString::number(i));
@@ -278,7 +283,6 @@ void TestChatSession::tickedDecidesWhatIsShown()
     start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserE0=1\r\n");
     auto bob = connectedPeer(QStringLiteral("127.0.0.2"));
     QVERIFY(bob);
-    QSignalSpy incoming(m_session.get(), &ChatSession::lineArrived);
     connections().StoreTick(connections().UserViewRows().first().connection, false);
     QVERIFY(!users().Ticked(0));
     const int lines = m_lines.size();
@@ -287,15 +291,15 @@ void TestChatSession::tickedDecidesWhatIsShown()
     QVERIFY(bob->say("not shown"));
     QVERIFY(read.wait());
     QCOMPARE(m_lines.size(), lines);
-    QCOMPARE(incoming.count(), 0);
+    QVERIFY(m_arrived.isEmpty());
     // An unticked peer still gets every line.
     m_session->SendToEveryone(QStringLiteral("to all"));
     QVERIFY(bob->waitForReceived("to all"));
     // Ticked again, its lines are shown and notified.
     connections().StoreTick(connections().UserViewRows().first().connection, true);
     QVERIFY(bob->say("shown"));
-    QTRY_COMPARE(incoming.count(), 1);
-    const auto line = incoming.first().at(0).value<net::IncomingLine>();
+    QTRY_COMPARE(m_arrived.size(), 1);
+    const net::IncomingLine line = m_arrived.first();
     QCOMPARE(line.sender, QStringLiteral("Unknown"));
     QCOMPARE(line.text, QStringLiteral("shown"));
     QCOMPARE(line.entry, 0);
@@ -408,7 +412,7 @@ void TestChatSession::peerThatNeverReadsIsCut()
     Peer ann(QStringLiteral("127.0.0.3"), m_port);
     QVERIFY(bob.connectToProgram(m_port) && ann.connectToProgram(m_port));
     QTRY_COMPARE(connections().ConnectionCount(), 2);
-    QSignalSpy notes(m_session.get(), &ChatSession::noteAppended);
+    QSignalSpy notes(&m_session->record(), &ChatRecord::noteAdded);
     // A pasted line far above a megabyte reaches the peer that reads, whole.
     const QString pasted = QStringLiteral("Привет, Grüße aus der Straße! ").repeated(40000);
     m_session->SendToEveryone(pasted);
@@ -423,9 +427,9 @@ void TestChatSession::peerThatNeverReadsIsCut()
     }
     // Why first, then the line's own note.
     QCOMPARE(notes.size(), 2);
-    QVERIFY2(notes.first().first().toString().startsWith(QStringLiteral("Bob's computer did not keep up")),
-             qPrintable(notes.first().first().toString()));
-    QCOMPARE(notes.last().first().toString(), QStringLiteral("not delivered to: Bob"));
+    QVERIFY2(notes.first().at(1).toString().startsWith(QStringLiteral("Bob's computer did not keep up")),
+             qPrintable(notes.first().at(1).toString()));
+    QCOMPARE(notes.last().at(1).toString(), QStringLiteral("not delivered to: Bob"));
     QTRY_COMPARE(connections().ConnectionCount(), 1);
     QCOMPARE(connections().RemoteAddress(0), QStringLiteral("127.0.0.3"));
 }

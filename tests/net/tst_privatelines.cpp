@@ -35,12 +35,14 @@ struct Copy {
         lines.clear();
         session = std::make_unique<ChatSession>(settings, QHostAddress(address), port, port);
         session->UsePrivateLines(folder, privatePort, privatePort);
-        QObject::connect(session.get(), &ChatSession::lineArrived, [this](const net::IncomingLine& line) {
-            lines.append(line.shown());
-            arrived.append(line);
+        QObject::connect(&session->record(), &ChatRecord::added, [this](const ChatEntry& entry) {
+            if (entry.kind != ChatEntry::Kind::Peer)
+                return;
+            lines.append(entry.text);
+            arrived.append(entry.peer);
         });
-        QObject::connect(session.get(), &ChatSession::noteAppended,
-                         [this](const QString& note) { notes.append(note); });
+        QObject::connect(&session->record(), &ChatRecord::noteAdded,
+                         [this](qsizetype, const QString& note) { notes.append(note); });
         QObject::connect(session.get(), &ChatSession::boxRequested,
                          [this](BoxQueue::Kind, const QString& text) { boxes.append(text); });
         QObject::connect(session.get(), &ChatSession::questionRequested,

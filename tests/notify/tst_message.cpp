@@ -52,10 +52,12 @@ private:
     }
     bool say(const QByteArray& line)
     {
-        QSignalSpy shown(&m_parley->session(), &ChatSession::lineArrived);
+        QSignalSpy shown(&m_parley->session().record(), &ChatRecord::added);
         return m_bob->say(line) && shown.wait();
     }
     void cleanupBob() { m_bob.reset(); }
+    // A peer's line into the chat as the session puts it there.
+    void arrive(const net::IncomingLine& line) { main()->session().record().add(ChatEntry(line)); }
     std::unique_ptr<Peer> m_bob;
 };
 
@@ -81,8 +83,8 @@ void TestMessage::lineInTheTrayShowsThePopup()
     QVERIFY(!main()->tray().flashing());
     // A line that waits for the next screen refresh is dropped when the window opens meanwhile.
     main()->hide();
-    main()->showIncoming({0, QStringLiteral("Bob"), QStringLiteral("one")});
-    main()->showIncoming({0, QStringLiteral("Bob"), QStringLiteral("two")});
+    arrive({0, QStringLiteral("Bob"), QStringLiteral("one")});
+    arrive({0, QStringLiteral("Bob"), QStringLiteral("two")});
     main()->showMainWindow();
     QTRY_VERIFY(!main()->tray().popupPending());
     QVERIFY(!popup()->isVisible());
@@ -295,8 +297,8 @@ void TestMessage::desktopNotification()
     QVERIFY(!main()->tray().flashing());
     main()->hide();
     // Two senders within one screen refresh: each gets a notification of its own.
-    main()->showIncoming({0, QStringLiteral("Gus"), QStringLiteral("Grüße")});
-    main()->showIncoming({1, QStringLiteral("Hal: IT"), QStringLiteral("привет")}); // a name may hold ": " too
+    arrive({0, QStringLiteral("Gus"), QStringLiteral("Grüße")});
+    arrive({1, QStringLiteral("Hal: IT"), QStringLiteral("привет")}); // a name may hold ": " too
     QTRY_COMPARE(service.shown.size(), 3);
     QCOMPARE(service.shown[1].summary, QStringLiteral("Gus"));
     QCOMPARE(service.shown[2].summary, QStringLiteral("Hal: IT"));

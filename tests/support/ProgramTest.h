@@ -23,6 +23,8 @@ private Q_SLOTS:
 protected:
     TF_Main* main() const { return m_parley->main(); }
     void start() { m_parley = std::make_unique<Parley>(m_env->services); }
+    // A line of the person's own into the chat, as sending it puts it there.
+    void say(const QString& line) { main()->session().record().add({ChatEntry::Kind::Own, line}); }
 
     std::unique_ptr<TestServices> m_env;
     std::unique_ptr<Parley> m_parley;

@@ -10,7 +10,11 @@ class TestChatView : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void cleanup() { m_view.reset(); }
+    void cleanup()
+    {
+        m_view.reset();
+        m_record.reset();
+    }
     void followsTheEndAndScrolls();
     void longLineWrapsAndScrollsByRows();
     void selectsAndCopies();
@@ -18,12 +22,21 @@ private Q_SLOTS:
     void notesStayWithTheirLines();
 
 private:
+    void add(const QString& text) { m_record->add({ChatEntry::Kind::Own, text}); }
+    void setText(const QString& text)
+    {
+        m_record->clear();
+        add(text);
+    }
+
+    std::unique_ptr<ChatRecord> m_record;
     std::unique_ptr<ChatView> m_view;
 };
 
 void TestChatView::init()
 {
-    m_view = std::make_unique<ChatView>();
+    m_record = std::make_unique<ChatRecord>();
+    m_view = std::make_unique<ChatView>(*m_record);
     m_view->resize(300, 200);
     m_view->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
@@ -32,7 +45,7 @@ void TestChatView::init()
 void TestChatView::followsTheEndAndScrolls()
 {
     for (int i = 0; i < 1000; ++i)
-        m_view->appendPlainText(QStringLiteral("Ann: line %1").arg(i));
+        add(QStringLiteral("Ann: line %1").arg(i));
     QScrollBar* bar = m_view->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 900);
     QCOMPARE(bar->value(), bar->maximum());
@@ -46,18 +59,18 @@ void TestChatView::followsTheEndAndScrolls()
     QCOMPARE(bar->value(), 0);
     QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier);
     QCOMPARE(bar->value(), bar->maximum());
-    m_view->appendPlainText(QStringLiteral("Bob: newest"));
+    add(QStringLiteral("Bob: newest"));
     QTRY_COMPARE(bar->value(), bar->maximum());
     QCOMPARE(m_view->lineText(m_view->lineCount() - 1), QStringLiteral("Bob: newest"));
     // Lines that come while the view is hidden are at the end when it shows again.
     m_view->hide();
     for (int i = 0; i < 500; ++i)
-        m_view->appendPlainText(QStringLiteral("Cid: hidden %1").arg(i));
+        add(QStringLiteral("Cid: hidden %1").arg(i));
     m_view->show();
     QTRY_VERIFY(bar->maximum() > 1400);
     QCOMPARE(bar->value(), bar->maximum());
     // Cleared, nothing is left to scroll.
-    m_view->clear();
+    m_record->clear();
     QTRY_COMPARE(bar->maximum(), 0);
     QCOMPARE(m_view->toPlainText(), QString());
 }
@@ -66,9 +79,9 @@ void TestChatView::longLineWrapsAndScrollsByRows()
 {
     // A line of 100,000 characters without a space: all of it can be reached a row at a time from its start.
     const QString line = QString(100000, QLatin1Char('x'));
-    m_view->appendPlainText(QStringLiteral("first"));
-    m_view->appendPlainText(line);
-    m_view->appendPlainText(QStringLiteral("last"));
+    add(QStringLiteral("first"));
+    add(line);
+    add(QStringLiteral("last"));
     QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
     QScrollBar* bar = m_view->verticalScrollBar();
     int rows = 0;
@@ -83,7 +96,7 @@ void TestChatView::longLineWrapsAndScrollsByRows()
 
 void TestChatView::selectsAndCopies()
 {
-    m_view->setPlainText(QStringLiteral("hello\nworld"));
+    setText(QStringLiteral("hello\nworld"));
     QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hello\nworld"));
@@ -104,7 +117,7 @@ void TestChatView::selectsAndCopies()
 void TestChatView::readByScreenReaders()
 {
     m_view->setAccessibleName(QStringLiteral("Chat"));
-    m_view->setPlainText(QStringLiteral("Ann: hi\nBob: hello"));
+    setText(QStringLiteral("Ann: hi\nBob: hello"));
     QAccessibleInterface* chat = QAccessible::queryAccessibleInterface(m_view.get());
     QVERIFY(chat);
     QCOMPARE(chat->role(), QAccessible::EditableText);
@@ -117,7 +130,7 @@ void TestChatView::readByScreenReaders()
     QCOMPARE(text->text(8, 11), QStringLiteral("Bob"));
     // A line kept in several pieces reads as one, across the pieces' edges too.
     const QString longLine = QString(3000, QChar(0x00E9)) + QString(3000, QLatin1Char('b'));
-    m_view->appendPlainText(longLine);
+    add(longLine);
     QCOMPARE(text->characterCount(), 18 + 1 + 6000);
     QCOMPARE(text->text(0, -1), QStringLiteral("Ann: hi\nBob: hello\n") + longLine);
     QCOMPARE(text->text(19 + 2040, 19 + 2056), QString(16, QChar(0x00E9))); // two bytes each: a piece ends at 2048
@@ -130,9 +143,9 @@ void TestChatView::readByScreenReaders()
     for (int i = 0; i < 300; ++i)
         earlierBytes += QString("Ольга: строка %1 Grüße \U0001F600\r\n").arg(i).toUtf8() + (i % 7 ? "" : "\xFF x\r\n");
     earlier.appendFile(earlierBytes);
-    m_view->prependLog(std::move(earlier));
+    m_record->prepend(std::move(earlier));
     for (int i = 0; i < 100; ++i)
-        m_view->appendPlainText(QString("Bob: line %1 straße").arg(i));
+        add(QString("Bob: line %1 straße").arg(i));
     const QString all = m_view->toPlainText();
     QCOMPARE(text->characterCount(), all.size());
     for (const int at : {0, 5, 1000, 7777, int(all.size()) - 30}) {
@@ -154,20 +167,20 @@ void TestChatView::readByScreenReaders()
 // with "Clear".
 void TestChatView::notesStayWithTheirLines()
 {
-    m_view->addNote(QStringLiteral("nothing to note on"));
+    m_record->addNote(QStringLiteral("nothing to note on"));
     QCOMPARE(m_view->noteAfter(0), QString());
-    m_view->appendPlainText(QStringLiteral("Al: one\nAl: two"));
-    m_view->addNote(QStringLiteral("not delivered to: Bob"));
+    add(QStringLiteral("Al: one\nAl: two"));
+    m_record->addNote(QStringLiteral("not delivered to: Bob"));
     QCOMPARE(m_view->noteAfter(1), QStringLiteral("not delivered to: Bob"));
     QCOMPARE(m_view->accessibleDescription(), QStringLiteral("not delivered to: Bob"));
     QCOMPARE(m_view->toPlainText(), QStringLiteral("Al: one\nAl: two"));
     // The note takes a row: the end of the text is shown one row further down.
     for (int i = 0; i < 100; ++i)
-        m_view->appendPlainText(QStringLiteral("Ann: line %1").arg(i));
+        add(QStringLiteral("Ann: line %1").arg(i));
     QScrollBar* bar = m_view->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 0);
     const int withNote = bar->maximum();
-    m_view->addNote(QStringLiteral("not delivered to: Carl"));
+    m_record->addNote(QStringLiteral("not delivered to: Carl"));
     QTRY_COMPARE(bar->maximum(), withNote + 1);
     // One wider than the area wraps onto rows of its own, whole: every word of it on some row, none past the edge.
     const QString whole = QStringLiteral("nicht zugestellt an: Борис (die private Leitung ist unterbrochen, und an "
@@ -176,21 +189,21 @@ void TestChatView::notesStayWithTheirLines()
     const QStringList lines = NoteLines(m_view->font(), 200, whole);
     QVERIFY(lines.size() > 2);
     QCOMPARE(lines.join(QString()).remove(QLatin1Char(' ')), QString(whole).remove(QLatin1Char(' ')));
-    m_view->addNote(whole);
+    m_record->addNote(whole);
     QTRY_VERIFY(bar->maximum() > withNote + 1);
     QCOMPARE(m_view->accessibleDescription(), whole);
     ChatLog earlier;
     earlier.appendText("Old: a\nOld: b\nOld: c");
-    m_view->prependLog(std::move(earlier));
+    m_record->prepend(std::move(earlier));
     QCOMPARE(m_view->noteAfter(1), QString());
     QCOMPARE(m_view->noteAfter(4), QStringLiteral("not delivered to: Bob"));
     for (int i = 0; i < ChatNotes::MaxNotes + 1; ++i) {
-        m_view->appendPlainText(QStringLiteral("Al: again"));
-        m_view->addNote(QStringLiteral("not delivered to: Bob"));
+        add(QStringLiteral("Al: again"));
+        m_record->addNote(QStringLiteral("not delivered to: Bob"));
     }
     QCOMPARE(m_view->noteAfter(4), QString()); // the oldest went
-    m_view->clear();
-    m_view->appendPlainText(QStringLiteral("Al: fresh"));
+    m_record->clear();
+    add(QStringLiteral("Al: fresh"));
     QCOMPARE(m_view->noteAfter(0), QString());
 }
 
