@@ -26,29 +26,29 @@ bool IsSystemFolder(const QString& dir)
     return std::any_of(roots.cbegin(), roots.cend(), [&dir](const QString& root) { return dir.startsWith(root); });
 }
 
-// A user whose program folder became read-only keeps the settings, the user list and the history that lie beside
-// the program: the per-user folder starts from copies of them.
-void SeedUserFolder(const QString& programDir, const QString& userDir)
+QString FolderOf(const QString& executablePath)
 {
-    for (const QString& name : {QStringLiteral("Parley.ini"), QStringLiteral("chat.txt")}) {
-        if (!QFileInfo::exists(userDir + name) && QFileInfo(programDir + name).isFile())
-            QFile::copy(programDir + name, userDir + name);
-    }
+    QString dir = executablePath.left(executablePath.lastIndexOf(QLatin1Char('/')) + 1);
+    if (dir.startsWith(QLatin1Char('"')))
+        dir.remove(0, 1);
+    return dir;
 }
 } // namespace
 
 QString ProgramDirFor(const QString& executablePath, const QString& configHome)
 {
-    QString dir = executablePath.left(executablePath.lastIndexOf(QLatin1Char('/')) + 1);
-    if (dir.startsWith(QLatin1Char('"')))
-        dir.remove(0, 1);
+    const QString dir = FolderOf(executablePath);
     if (!dir.isEmpty() && !IsSystemFolder(dir) && euidaccess(QFile::encodeName(dir).constData(), W_OK | X_OK) == 0)
         return dir;
     const QString userDir = configHome + QStringLiteral("/Parley/");
     QDir().mkpath(userDir);
-    if (!dir.isEmpty())
-        SeedUserFolder(dir, userDir);
     return userDir;
+}
+
+QString SeedFolderFor(const QString& executablePath, const QString& programDir)
+{
+    const QString dir = FolderOf(executablePath);
+    return dir == programDir ? QString() : dir;
 }
 
 QString ProgramDirFor(const QString& executablePath)

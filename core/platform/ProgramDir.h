@@ -9,9 +9,11 @@ QString ExecutablePath();
 
 // The folder of the program file with its trailing "/", a leading double quote dropped. When that folder cannot
 // be written, or is a system folder (/usr, /opt, ...) whoever runs the program, the per-user folder
-// configHome + "/Parley/" instead, created on demand; "Parley.ini" and "chat.txt" that lie beside the program are
-// copied there while it has none of its own.
+// configHome + "/Parley/" instead, created on demand.
 QString ProgramDirFor(const QString& executablePath, const QString& configHome);
+// The folder of the program file when the program keeps its files elsewhere (programDir): "Parley.ini" and
+// "chat.txt" there are the per-user folder's first copies while it has none of its own. Empty otherwise.
+QString SeedFolderFor(const QString& executablePath, const QString& programDir);
 // The same with the user's configuration folder.
 QString ProgramDirFor(const QString& executablePath);
 // The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute path, else ~/.config, with the home

@@ -61,6 +61,26 @@ void ChatRecord::useFile(const QString& path)
     m_journal.setFile(path, ChatJournal::Start::Continue);
 }
 
+void ChatRecord::seedFrom(const QString& file)
+{
+    if (m_path.isEmpty() || QFileInfo::exists(m_path) || !QFileInfo(file).isFile())
+        return;
+    QFile seed(file);
+    if (!seed.open(QIODevice::ReadOnly))
+        throw ParleyError(QCoreApplication::translate("Parley", "Cannot open file %1").arg(file));
+    const auto copy = [&seed](QIODevice& target) {
+        QByteArray part;
+        while (!(part = seed.read(1 << 20)).isEmpty()) {
+            if (target.write(part) != part.size())
+                return false;
+        }
+        return seed.error() == QFileDevice::NoError;
+    };
+    if (const QString error = platform::SaveFileAtomically(m_path, copy, platform::Readers::OwnerOnly);
+        !error.isEmpty())
+        throw ParleyError(QCoreApplication::translate("Parley", "Cannot create file %1").arg(m_path));
+}
+
 void ChatRecord::ThrowUnreadable() const
 {
     throw ParleyError(QCoreApplication::translate("Parley", "Cannot open file %1").arg(m_path));

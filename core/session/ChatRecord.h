@@ -49,6 +49,9 @@ public:
     // replaces it with the session's text then, and a crash before loses none of the earlier days.
     void useFile(const QString& path);
     const QString& path() const { return m_path; }
+    // Where the file does not exist yet, it starts as a copy of this one (owner-only, written whole or not at all).
+    // Throws when the copy cannot be read or written.
+    void seedFrom(const QString& file);
 
     // The text of earlier sessions from the file, above everything else: a short file at once, a long one read on
     // a thread of its own, so that the program answers its peers and the person at once whatever its size, and

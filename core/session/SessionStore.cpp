@@ -1,7 +1,12 @@
 #include "core/session/SessionStore.h"
 
+#include "core/base/Errors.h"
 #include "core/platform/ProfileFile.h"
 #include "core/users/UserList.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -14,6 +19,17 @@ SessionStore::SessionStore(QString programDir, QSize defaultOuterSize, QSize min
 {}
 
 SessionStore::~SessionStore() = default;
+
+void SessionStore::seedFrom(const QString& folder) const
+{
+    const QString seed = folder + QStringLiteral("Parley.ini");
+    if (QFileInfo::exists(iniPath()) || !QFileInfo(seed).isFile())
+        return;
+    QFile file(seed);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ParleyError(QCoreApplication::translate("Parley", "Cannot open file %1").arg(seed));
+    platform::ProfileFile::fromBytes(file.readAll(), iniPath()).save();
+}
 
 Settings SessionStore::loadSettings(int versionCode) const
 {

@@ -32,6 +32,9 @@ public:
     QString iniPath() const { return m_programDir + QStringLiteral("Parley.ini"); }
     QString chatPath() const { return m_programDir + QStringLiteral("chat.txt"); }
 
+    // A per-user folder without its own "Parley.ini" starts from the one in this folder, written as the store
+    // writes it. Throws when that cannot be read or the copy cannot be written.
+    void seedFrom(const QString& folder) const;
     Settings loadSettings(int versionCode) const;
     // Throws the conversion error of a hand-edited entry; the entries before it are loaded.
     void loadUserList(UserList& users) const;

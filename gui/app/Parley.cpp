@@ -109,12 +109,18 @@ bool Parley::AcquireLock()
     return false;
 }
 
-// Before any window exists: the preferences, loaded once, and the user list.
+// Before any window exists: the preferences, loaded once, the user list and where the chat is kept; a per-user
+// folder without files of its own starts from the ones beside the program.
 void Parley::LoadSession()
 {
+    const QString seed = platform::SeedFolderFor(m_services.executablePath, m_store->programDir());
+    if (!seed.isEmpty())
+        Guard([&] { m_store->seedFrom(seed); });
     Guard([this] { settings.apply(m_store->loadSettings(m_services.version.code())); });
     Guard([this] { m_store->loadUserList(m_session->userList()); });
     m_session->record().useFile(m_store->chatPath());
+    if (!seed.isEmpty())
+        Guard([&] { m_session->record().seedFrom(seed + QStringLiteral("chat.txt")); });
 }
 
 void Parley::EndSession()

@@ -1,5 +1,6 @@
 // The session store and the chat record without any window: what they load from a folder, what they save, and the
 // history read.
+#include "core/base/Errors.h"
 #include "core/session/ChatRecord.h"
 #include "core/session/SessionStore.h"
 #include "core/users/UserList.h"
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void historyAtOnceOrInTheBackground();
     void chatIsOwnersAndSurvivesAnUnwritableFile();
     void unrestoredLogStaysUntilTheClose();
+    void userFolderStartsFromTheProgramsFiles();
 
 private:
     QTemporaryDir m_dir;
@@ -153,6 +155,35 @@ void TestSessionStore::unrestoredLogStaysUntilTheClose()
     closed->add({ChatEntry::Kind::Own, QStringLiteral("Ann: сегодня")});
     closed->save();
     QCOMPARE(ReadAll(chat), QByteArray("Ann: сегодня\r\n"));
+}
+
+// A per-user folder without files of its own starts from copies of the ones beside the program, made by their own
+// writers: the chat's owner-only. Its own files are never replaced, and a copy that cannot be made is said.
+void TestSessionStore::userFolderStartsFromTheProgramsFiles()
+{
+    QTemporaryDir install;
+    const QString folder = install.path() + QLatin1Char('/');
+    QVERIFY(WriteAll(folder + QStringLiteral("Parley.ini"), "[SYSTEM]\r\nUserName=Jürgen\r\n"));
+    QVERIFY(WriteAll(folder + QStringLiteral("chat.txt"), "Борис: привет\r\n"));
+    QFile::remove(chatPath());
+    QFile::remove(store().iniPath());
+    store().seedFrom(folder);
+    QCOMPARE(store().loadWindowPlace().userName, QStringLiteral("Jürgen"));
+    record()->seedFrom(folder + QStringLiteral("chat.txt"));
+    QCOMPARE(ReadAll(chatPath()), QByteArray("Борис: привет\r\n"));
+    QCOMPARE(QFile(chatPath()).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(WriteAll(folder + QStringLiteral("chat.txt"), "older\r\n"));
+    record()->seedFrom(folder + QStringLiteral("chat.txt"));
+    QCOMPARE(ReadAll(chatPath()), QByteArray("Борис: привет\r\n"));
+    QFile::remove(chatPath());
+    QFile::setPermissions(folder + QStringLiteral("chat.txt"), QFileDevice::Permissions());
+    QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7777));
+    QFile::setPermissions(install.path(), QFile::Permissions(0x7777));
+    AsUnprivilegedUser user;
+    QVERIFY(user.ok());
+    QVERIFY_THROWS_EXCEPTION(ParleyError, record()->seedFrom(folder + QStringLiteral("chat.txt")));
+    QVERIFY(!QFileInfo::exists(chatPath()));
 }
 
 QTEST_GUILESS_MAIN(TestSessionStore)

@@ -200,8 +200,7 @@ void TestPlatform::readOnlyProgramDirKeepsItsFiles()
     QTemporaryDir home;
     QTemporaryDir install;
     const QString exe = install.filePath(QStringLiteral("parley"));
-    QVERIFY(WriteAll(install.filePath(QStringLiteral("Parley.ini")), "[SYSTEM]\r\nUserName=Old\r\n"));
-    QVERIFY(WriteAll(install.filePath(QStringLiteral("chat.txt")), "history\r\n"));
+    QVERIFY(platform::SeedFolderFor(exe, install.path() + QLatin1Char('/')).isEmpty());
     QFile::setPermissions(home.path(), QFile::Permissions(0x7777));
     QFile::setPermissions(install.path(), QFile::Permissions(0x5555));
     QString dir;
@@ -211,15 +210,8 @@ void TestPlatform::readOnlyProgramDirKeepsItsFiles()
         dir = platform::ProgramDirFor(exe, home.path());
     }
     QCOMPARE(dir, home.path() + QStringLiteral("/Parley/"));
-    QCOMPARE(ReadAll(dir + QStringLiteral("Parley.ini")), QByteArray("[SYSTEM]\r\nUserName=Old\r\n"));
-    QCOMPARE(ReadAll(dir + QStringLiteral("chat.txt")), QByteArray("history\r\n"));
-    // Once the per-user folder has its own, those are the ones used.
-    QVERIFY(WriteAll(dir + QStringLiteral("chat.txt"), "newer\r\n"));
-    {
-        AsUnprivilegedUser user;
-        QCOMPARE(platform::ProgramDirFor(exe, home.path()), dir);
-    }
-    QCOMPARE(ReadAll(dir + QStringLiteral("chat.txt")), QByteArray("newer\r\n"));
+    // The files beside the program are the per-user folder's first copies; the store and the record make them.
+    QCOMPARE(platform::SeedFolderFor(QLatin1Char('"') + exe, dir), install.path() + QLatin1Char('/'));
 }
 
 void TestPlatform::signalsReachTheEventLoop()
