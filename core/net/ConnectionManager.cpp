@@ -205,7 +205,7 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
     } else {
         // The name goes on the connection just accepted: an older one from the same address may already be dead.
         if (socket->state() == QAbstractSocket::ConnectedState)
-            m_routes->Write(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+            m_routes->Announce(socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
         CheckOlderConnections(numeric);
         if (m_routes->PrivateLinesOn())
             m_private->PeerCameUp(numeric);
@@ -252,7 +252,8 @@ void ConnectionManager::CheckOlderConnections(quint32 address)
         if (i < surplus)
             DropAccepted(older[i]);
         else
-            m_routes->Write(m_accepted[older[i]].socket, NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
+            m_routes->Announce(m_accepted[older[i]].socket,
+                               NameAnnouncement(m_host.OwnUserName(), m_host.WireEncoding()));
     }
 }
 

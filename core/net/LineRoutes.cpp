@@ -7,6 +7,10 @@
 #include <QSet>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 namespace net {
 
@@ -15,8 +19,66 @@ LineRoutes::LineRoutes(UserList& users, ConnectionHost& host, Accepted accepted,
       m_sendQueue(
           new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this)),
       m_held(new HeldLines(
-          NowMs, [this](quint32 address, const QList<QByteArray>& lines) { Deliver(address, lines); }, this))
-{}
+          NowMs, [this](quint32 address, const QList<QByteArray>& lines) { Deliver(address, lines); }, this)),
+      m_settleTimer(new QTimer(this))
+{
+    m_settleTimer->setSingleShot(true);
+    connect(m_settleTimer, &QTimer::timeout, this, [this] { SendSettled(NowMs()); });
+}
+
+void LineRoutes::Announce(QTcpSocket* socket, const QByteArray& announcement)
+{
+    Write(socket, announcement);
+    auto settling = m_settling.find(socket);
+    if (settling == m_settling.end()) {
+        settling = m_settling.insert(socket, Settling{});
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_settling.remove(socket); });
+    }
+    settling->untilMs = NowMs() + NameSettleMs;
+    if (!m_settleTimer->isActive())
+        m_settleTimer->start(int(NameSettleMs));
+}
+
+bool LineRoutes::WaitsForName(QTcpSocket* socket, const QByteArray& message)
+{
+    const auto settling = m_settling.find(socket);
+    if (settling == m_settling.end())
+        return false;
+    settling->lines.append(message);
+    return true;
+}
+
+void LineRoutes::WritePlain(QTcpSocket* socket, const QByteArray& message)
+{
+    if (!WaitsForName(socket, message))
+        Write(socket, message);
+}
+
+void LineRoutes::FlushSlices()
+{
+    SendSettled(std::numeric_limits<qint64>::max());
+    m_sendQueue->flushSlices();
+}
+
+void LineRoutes::SendSettled(qint64 now)
+{
+    qint64 next = -1;
+    for (auto settling = m_settling.begin(); settling != m_settling.end();) {
+        if (settling->untilMs > now) {
+            next = next < 0 ? settling->untilMs : std::min(next, settling->untilMs);
+            ++settling;
+            continue;
+        }
+        QTcpSocket* socket = settling.key();
+        const QList<QByteArray> lines = std::move(settling->lines);
+        settling = m_settling.erase(settling);
+        disconnect(socket, &QObject::destroyed, this, nullptr);
+        for (const QByteArray& line : lines)
+            Write(socket, line);
+    }
+    if (next >= 0)
+        m_settleTimer->start(int(next - now));
+}
 
 void LineRoutes::Stop()
 {
@@ -34,7 +96,8 @@ void LineRoutes::SendToAll(const QList<Way>& accepted, const QByteArray& message
     for (const auto& [socket, address] : accepted) {
         switch (address ? RouteTo(*address) : Route::Plain) {
         case Route::Plain:
-            ways.append(socket);
+            if (!WaitsForName(socket, message))
+                ways.append(socket);
             break;
         case Route::Private:
             privateLines.insert(m_private->Carrier(*address)); // once, however many connections it has on 196
@@ -60,7 +123,7 @@ void LineRoutes::SendOn(const Way& accepted, const QByteArray& message)
     const auto& [socket, address] = accepted;
     switch (address ? RouteTo(*address) : Route::Plain) {
     case Route::Plain:
-        Write(socket, message);
+        WritePlain(socket, message);
         break;
     case Route::Private:
         Write(m_private->Carrier(*address), message);
@@ -112,7 +175,7 @@ void LineRoutes::Deliver(quint32 address, const QList<QByteArray>& lines)
         way = m_accepted.newestFrom(address);
     if (way) {
         for (const QByteArray& line : lines)
-            Write(way, line);
+            WritePlain(way, line);
         return;
     }
     m_host.AppendNote(QCoreApplication::translate("ChatSession", "not delivered to: ") + UndeliveredName(address));

@@ -7,6 +7,7 @@
 #include "core/users/UserList.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -16,6 +17,7 @@
 #include <utility>
 
 class QTcpSocket;
+class QTimer;
 
 namespace net {
 
@@ -39,16 +41,21 @@ public:
 
     // At Run!: these private lines carry lines until Stop!; null while private lines are off.
     void Start(PrivateLinks* privateLines) { m_private = privateLines; }
-    // Lines still waiting for their slice go now, before their connections do.
-    void FlushSlices() { m_sendQueue->flushSlices(); }
+    // Lines still waiting for their slice or for a name to settle go now, before their connections do.
+    void FlushSlices();
     // At Stop!, once the private lines have closed: what was held is said undelivered, not dropped without a word.
     void Stop();
     bool PrivateLinesOn() const { return m_private != nullptr; }
 
     void SendToAll(const QList<Way>& accepted, const QByteArray& message);
     void SendOn(const Way& accepted, const QByteArray& message);
-    // Straight on this connection, as a name announcement goes.
+    // Straight on this connection.
     void Write(QTcpSocket* socket, const QByteArray& message) { m_sendQueue->send(socket, message); }
+    // The own name on a connection: lines for it wait NameSettleMs after it, so that the peer takes the name in a
+    // read of its own. The wire has no framing, and a line read together with the name would be taken for part of
+    // it and lost.
+    void Announce(QTcpSocket* socket, const QByteArray& announcement);
+    static constexpr qint64 NameSettleMs = 250;
     // Lines held for a peer go once its way is known.
     void ReleaseHeld(quint32 address);
     // What the chat area calls the peer of an entry.
@@ -64,6 +71,12 @@ private:
     // says who did not get them.
     void Deliver(quint32 address, const QList<QByteArray>& lines);
     void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
+    // On 196: after the lines that wait for the connection's name to settle, or at once.
+    void WritePlain(QTcpSocket* socket, const QByteArray& message);
+    // Whether the line waits for the connection's name to settle; it goes after the others that wait.
+    bool WaitsForName(QTcpSocket* socket, const QByteArray& message);
+    // The lines of the connections whose name has settled by this time go.
+    void SendSettled(qint64 nowMs);
 
     UserList& m_users;
     ConnectionHost& m_host;
@@ -71,6 +84,12 @@ private:
     SendQueue* m_sendQueue;
     HeldLines* m_held;
     PrivateLinks* m_private = nullptr;
+    struct Settling {
+        qint64 untilMs = 0;
+        QList<QByteArray> lines;
+    };
+    QHash<QTcpSocket*, Settling> m_settling;
+    QTimer* m_settleTimer;
 };
 
 } // namespace net
