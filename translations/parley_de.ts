@@ -1032,6 +1032,14 @@ Ring: die Verbindung wird geschlossen.</translation>
         <source>Lines to copies that have this on too travel encrypted on port %1, each copy known by its key; takes effect at the next Run!</source>
         <translation>Zeilen an Kopien, bei denen dies ebenfalls an ist, gehen verschlüsselt über Port %1, jede Kopie an ihrem Schlüssel erkannt; wirkt ab dem nächsten Start!</translation>
     </message>
+    <message>
+        <source>Waits for the next Run!: private lines are off until then</source>
+        <translation>Wartet auf das nächste Start!: bis dahin sind die privaten Leitungen aus</translation>
+    </message>
+    <message>
+        <source>Waits for Stop!: private lines stay on until then</source>
+        <translation>Wartet auf Stopp!: bis dahin bleiben die privaten Leitungen an</translation>
+    </message>
 </context>
 <context>
     <name>TF_Main</name>

@@ -1034,6 +1034,14 @@ Ring: the connection is closing.</source>
         <source>Lines to copies that have this on too travel encrypted on port %1, each copy known by its key; takes effect at the next Run!</source>
         <translation>Строки копиям, где это тоже включено, идут зашифрованными через порт %1, каждая копия узнаётся по ключу; действует со следующего «Пуск!»</translation>
     </message>
+    <message>
+        <source>Waits for the next Run!: private lines are off until then</source>
+        <translation>Ждёт следующего «Пуск!»: до тех пор личные линии выключены</translation>
+    </message>
+    <message>
+        <source>Waits for Stop!: private lines stay on until then</source>
+        <translation>Ждёт «Стоп!»: до тех пор личные линии остаются включены</translation>
+    </message>
 </context>
 <context>
     <name>TF_Main</name>

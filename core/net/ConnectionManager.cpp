@@ -437,6 +437,11 @@ void ConnectionManager::CloseAllClients()
     m_outgoing->CloseAllClients();
 }
 
+bool ConnectionManager::PrivateLinesRunning() const
+{
+    return m_routes->PrivateLinesOn();
+}
+
 void ConnectionManager::SendToAll(const QByteArray& message)
 {
     QList<LineRoutes::Way> ways;

@@ -77,6 +77,8 @@ public:
     void UsePrivateLines(const QString& folder, quint16 listenPort, quint16 peerPort);
     // Null until private lines are used.
     PrivateLinks* privateLinks() const { return m_private; }
+    // Whether the lines go privately where they can, as the last Run! decided.
+    bool PrivateLinesRunning() const;
     // Closes the established outgoing connections, cancels attempts still under way, every pending retry and the
     // connections back still waiting for their turn.
     void CloseAllClients();

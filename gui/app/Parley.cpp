@@ -62,6 +62,11 @@ Parley::Parley(const Services& services) : m_services(services)
     m_config = new TF_Config(ConfigServices{services.shell, services.choosers, services.version,
                                             services.executablePath, services.configHome},
                              settings, *m_store, m_main.get());
+    m_config->setPrivateLinesInUse([this]() -> std::optional<bool> {
+        if (!m_session->Running())
+            return std::nullopt;
+        return m_session->connections().PrivateLinesRunning();
+    });
     m_message = std::make_unique<TF_Message>(services.version, settings.values());
     m_users = new TF_Users(services.boxes, services.shell, *m_session, *m_store, m_main.get());
     m_personal = new TF_Personal(settings.values(), *m_session, m_main.get());

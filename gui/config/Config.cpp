@@ -59,7 +59,7 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
       m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
-    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 532));
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 558));
     createHeader();
     createMessagesGroup();
     createSoundGroup();
@@ -263,6 +263,32 @@ void TF_Config::createNetworkRow()
     m_privateLinesBox->setToolTip(tr("Lines to copies that have this on too travel encrypted on port %1, each copy "
                                      "known by its key; takes effect at the next Run!")
                                       .arg(net::PrivatePort));
+    // Shown only while the box differs from what the running connections use.
+    m_pendingNote = new QLabel(this);
+    m_pendingNote->setObjectName(QStringLiteral("PendingNote"));
+    m_pendingNote->setGeometry(26, 526, 419, 28);
+    m_pendingNote->setWordWrap(true);
+    m_pendingNote->setForegroundRole(QPalette::PlaceholderText);
+    m_pendingNote->hide();
+    connect(m_privateLinesBox, &QCheckBox::toggled, this, Guarded([this] { showPendingSettings(); }));
+}
+
+void TF_Config::setPrivateLinesInUse(std::function<std::optional<bool>()> inUse)
+{
+    m_privateLinesInUse = std::move(inUse);
+    showPendingSettings();
+}
+
+void TF_Config::showPendingSettings()
+{
+    const std::optional<bool> inUse = m_privateLinesInUse ? m_privateLinesInUse() : std::nullopt;
+    const bool pending = inUse && *inUse != m_settings.PrivateLines;
+    const QString text = !pending                  ? QString()
+                         : m_settings.PrivateLines ? tr("Waits for the next Run!: private lines are off until then")
+                                                   : tr("Waits for Stop!: private lines stay on until then");
+    m_pendingNote->setText(text);
+    m_pendingNote->setVisible(pending);
+    m_privateLinesBox->setAccessibleDescription(text);
 }
 
 void TF_Config::selectEncodingInList()
@@ -440,6 +466,7 @@ void TF_Config::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     CentreOnScreen(this);
+    Guard([this] { showPendingSettings(); });
     // The dialog opens with the keyboard on its first setting, never on the web link, which Enter would open.
     m_flashIconBox->setFocus(Qt::TabFocusReason);
 }

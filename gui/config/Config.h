@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -30,6 +32,11 @@ class TF_Config : public QDialog {
 public:
     // Shows the settings, loaded before any window; hands them to the store to save when it closes.
     TF_Config(const ConfigServices& services, CurrentSettings& settings, const SessionStore& store, QWidget* parent);
+
+    // Whether the connections run with private lines now, as the last Run! set them; nothing while stopped. A box
+    // ticked otherwise says that its change waits for the next Run!.
+    void setPrivateLinesInUse(std::function<std::optional<bool>()> inUse);
+    QLabel* pendingNote() const { return m_pendingNote; }
 
     // What the controls hold; every change goes to the settings in force at once.
     Settings& settings() { return m_settings; }
@@ -91,6 +98,8 @@ private:
     QCheckBox* m_restoreTextBox = nullptr;
     QCheckBox* m_ownNamesBox = nullptr;
     QCheckBox* m_privateLinesBox = nullptr;
+    QLabel* m_pendingNote = nullptr;
+    std::function<std::optional<bool>()> m_privateLinesInUse;
     QCheckBox* m_autoRunBox = nullptr;
     QCheckBox* m_startWithSessionBox = nullptr;
     QCheckBox* m_flashIconBox = nullptr;
@@ -129,6 +138,7 @@ private:
     void createHeader();
     void nameControlsByDesign();
     void showStartState();
+    void showPendingSettings();
     void showSettings();
     void applyEnablingRules();
     void onShowMessageClicked();

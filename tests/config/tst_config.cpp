@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -167,6 +168,15 @@ void TestConfig::controlsEditSettingsLive()
                                 QStringLiteral("Popup/Position"), QStringLiteral("Popup/Delay")}));
     // Nothing reaches the file before the dialog closes.
     QVERIFY(!QFile::exists(ini()));
+    // Private lines follow the box from the next Run!: while running otherwise, the box says what it waits for.
+    m_parley->session().Run();
+    QVERIFY(c->pendingNote()->isHidden());
+    c->privateLinesBox()->click();
+    QVERIFY(!c->pendingNote()->isHidden());
+    QCOMPARE(c->privateLinesBox()->accessibleDescription(), c->pendingNote()->text());
+    QVERIFY(c->pendingNote()->text().contains(QStringLiteral("Run!")));
+    c->privateLinesBox()->click();
+    QVERIFY(c->pendingNote()->isHidden());
 }
 
 void TestConfig::autostartEntry()
