@@ -279,43 +279,6 @@ bool PrivateLinks::Admit(QSslSocket* socket)
     return false;
 }
 
-QString PrivateLinks::NameOf(quint32 address) const
-{
-    const int k = m_users.FindAddress(Dotted(address));
-    return k >= 0 && !m_users.OwnName(k).isEmpty() ? m_users.OwnName(k) : Dotted(address);
-}
-
-void PrivateLinks::OfferToFollow(quint32 address, quint32 home, const QByteArray& fingerprint)
-{
-    if (m_moved.contains(address))
-        return;
-    m_moved.insert(address, home);
-    m_host.UserViewChanged();
-    Q_EMIT decided(address);
-    m_host.Ask(QCoreApplication::translate("PrivateLinks",
-                                           "%1's copy, whose key is pinned at %2, now answers at %3 with the same "
-                                           "key. Follow it there? Its private line, safety number and "
-                                           "verification go with it; until then no line goes to %3.")
-                   .arg(NameOf(home), Dotted(home), Dotted(address)),
-               [self = QPointer<PrivateLinks>(this), address, home, fingerprint] {
-                   if (self)
-                       self->FollowMovedCopy(address, home, fingerprint);
-               });
-}
-
-void PrivateLinks::FollowMovedCopy(quint32 address, quint32 home, const QByteArray& fingerprint)
-{
-    m_moved.remove(address);
-    // The answer came late: only a pin still as it was moves.
-    const Pins::Pin* pin = m_pins ? m_pins->Find(Dotted(home)) : nullptr;
-    if (!pin || pin->fingerprint != fingerprint || m_pins->Find(Dotted(address)))
-        return;
-    m_pins->Move(Dotted(home), Dotted(address));
-    m_host.UserViewChanged();
-    if (const int k = m_users.FindAddress(Dotted(address)); k >= 0)
-        OpenClient(k);
-}
-
 void PrivateLinks::OpenAllClients()
 {
     for (int k = 0; k < m_users.Count(); ++k)
@@ -496,42 +459,6 @@ PrivateLinks::State PrivateLinks::StateOf(quint32 address) const
     if (m_carriers.contains(address))
         return State::Private;
     return Pinned(address) ? State::Trying : State::Plain;
-}
-
-QString PrivateLinks::SafetyNumberOf(quint32 address) const
-{
-    if (!m_pins || !m_identity)
-        return {};
-    const QByteArray own = KeyFingerprint(m_identity->certificate);
-    if (const auto changed = m_changedKeys.constFind(address); changed != m_changedKeys.constEnd())
-        return SafetyNumber(own, *changed);
-    const Pins::Pin* pin = m_pins->Find(Dotted(address));
-    return pin ? SafetyNumber(own, pin->fingerprint) : QString();
-}
-
-bool PrivateLinks::Verified(quint32 address) const
-{
-    const Pins::Pin* pin = m_pins ? m_pins->Find(Dotted(address)) : nullptr;
-    return pin && pin->verified && !m_changedKeys.contains(address);
-}
-
-void PrivateLinks::SetVerified(quint32 address, bool verified)
-{
-    if (m_pins && !m_changedKeys.contains(address))
-        m_pins->SetVerified(Dotted(address), verified);
-}
-
-void PrivateLinks::TrustNewKey(quint32 address)
-{
-    const auto changed = m_changedKeys.find(address);
-    if (!m_pins || changed == m_changedKeys.end())
-        return;
-    m_pins->Replace(Dotted(address), *changed);
-    m_changedKeys.erase(changed);
-    m_host.UserViewChanged();
-    const int k = m_users.FindAddress(Dotted(address));
-    if (k >= 0)
-        OpenClient(k);
 }
 
 } // namespace net
