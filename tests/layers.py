@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The folders' layers hold: no folder of core/ or gui/ includes a folder that includes it back (directly or round
-a longer circle), and nothing in core/ includes gui/. With --print, lists what each folder includes."""
+a longer circle), nothing in core/ includes gui/, and the README and docs/layers.md name every file.
+With --print, lists what each folder includes."""
 import collections
 import pathlib
 import re
@@ -44,6 +45,17 @@ for folder in sorted(edges):
     circle = circle_from(folder)
     if circle:
         wrong.append("folders include each other: " + " -> ".join(circle))
+# Every room is named where a newcomer looks: the README's folder table and the rooms table in docs/layers.md.
+readme_rows = dict(re.findall(r"^\| `((?:core|gui)/[a-z]+)/` \| (.*) \|$", (root / "README.md").read_text(encoding="utf-8"), re.M))
+layer_rows = dict(re.findall(r"^\| `((?:core|gui)/[a-z]+)` \| (`.*) \|$", (root / "docs/layers.md").read_text(encoding="utf-8"), re.M))
+for path in sorted(list(root.glob("core/*/*")) + list(root.glob("gui/*/*"))):
+    if path.suffix not in (".cpp", ".h"):
+        continue
+    folder = "/".join(path.relative_to(root).parts[:2])
+    for where, rows in (("README.md", readme_rows), ("docs/layers.md", layer_rows)):
+        if f"`{path.stem}" not in rows.get(folder, "") and f"`{path.name}`" not in rows.get(folder, ""):
+            wrong.append(f"{where} does not name {path.relative_to(root)}")
+
 for line in wrong:
     print(line, file=sys.stderr)
 sys.exit(1 if wrong else 0)
