@@ -30,10 +30,8 @@ void LineRoutes::Announce(QTcpSocket* socket, const QByteArray& announcement)
 {
     Write(socket, announcement);
     auto settling = m_settling.find(socket);
-    if (settling == m_settling.end()) {
-        settling = m_settling.insert(socket, Settling{});
-        connect(socket, &QObject::destroyed, this, [this, socket] { m_settling.remove(socket); });
-    }
+    if (settling == m_settling.end() || settling->socket != socket)
+        settling = m_settling.insert(socket, Settling{socket, 0, {}});
     settling->untilMs = NowMs() + NameSettleMs;
     if (!m_settleTimer->isActive())
         m_settleTimer->start(int(NameSettleMs));
@@ -44,6 +42,10 @@ bool LineRoutes::WaitsForName(QTcpSocket* socket, const QByteArray& message)
     const auto settling = m_settling.find(socket);
     if (settling == m_settling.end())
         return false;
+    if (settling->socket != socket) {
+        m_settling.erase(settling); // its connection went before its name settled
+        return false;
+    }
     settling->lines.append(message);
     return true;
 }
@@ -69,12 +71,12 @@ void LineRoutes::SendSettled(qint64 now)
             ++settling;
             continue;
         }
-        QTcpSocket* socket = settling.key();
+        const QPointer<QTcpSocket> socket = settling->socket;
         const QList<QByteArray> lines = std::move(settling->lines);
         settling = m_settling.erase(settling);
-        disconnect(socket, &QObject::destroyed, this, nullptr);
         for (const QByteArray& line : lines)
-            Write(socket, line);
+            if (socket)
+                Write(socket, line);
     }
     if (next >= 0)
         m_settleTimer->start(int(next - now));

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -84,7 +85,9 @@ private:
     SendQueue* m_sendQueue;
     HeldLines* m_held;
     PrivateLinks* m_private = nullptr;
+    // A connection's pointer may be taken by a new one once it is gone: the entry knows its own.
     struct Settling {
+        QPointer<QTcpSocket> socket;
         qint64 untilMs = 0;
         QList<QByteArray> lines;
     };

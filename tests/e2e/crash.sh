@@ -12,6 +12,11 @@ host_up a 198.18.0.1
 host_up b 198.18.0.2
 start_x
 ini='[SYSTEM]\r\nUserName=Alice\r\n[Startup]\r\nAutoRun=1\r\n[Users]\r\nCount=1\r\nUserA0=198.18.0.2\r\nUserN0=Bob\r\n'
+# Waits up to SECONDS until FILE holds the text (bytes as given) on a line of its own.
+on_disk() { # file text seconds
+    for _ in $(seq $(($3 * 10))); do grep -qF "$2"$'\r' "$1" 2>/dev/null && return 0; sleep 0.1; done
+    return 1
+}
 listening() { # host
     for _ in $(seq 100); do in_host "$1" ss -ltn | grep -q ':196 ' && return 0; sleep 0.05; done
     fail "the copy on $1 does not listen"
@@ -29,7 +34,9 @@ for run in 1 2 3; do
     peer=$!
     wa=$(window_of "$pid_a")
     type_line "$wa" "typed in run $run"
-    sleep 4.5 # the peer's ten lines, 0.3 s apart after its greeting, and a second more
+    # Killed once the peer's last line and the typed one are on disk, as the journal promises within a second.
+    on_disk "$work/a/chat.txt" "Bob: ${said[9]}" 20 || fail "run $run: the peer's last line never reached chat.txt"
+    on_disk "$work/a/chat.txt" "Alice: typed in run $run" 20 || fail "run $run: the typed line never reached chat.txt"
     if ((run < 3)); then
         kill -KILL "$pid_a"
     else
@@ -72,7 +79,8 @@ for n in $(seq 200); do printf 'Bob: yesterday line %d, Grüße, привет\r\
 cp "$full/chat.txt" "$work/chat.before"
 start_copy c "$ini_c"
 listening c
-sleep 1 # the session's first line on disk
+# The session's first line on disk before the disk fills.
+for _ in $(seq 100); do (($(stat -c %s "$full/chat.txt") > $(stat -c %s "$work/chat.before"))) && break; sleep 0.1; done
 dd if=/dev/zero of="$full/filler" bs=4k 2>/dev/null || true
 kill -TERM "$pid_c"
 wait_exit "$pid_c" 10 || fail "C did not end within 10 s of SIGTERM on a full disk"

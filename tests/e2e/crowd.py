@@ -143,6 +143,8 @@ def hold(source, target, count, out):
         except OSError:
             pass
         held.append(s)
+    with open(out, "w") as f:
+        f.write("held\n")
     sys.stdin.read()
     for s in held:
         s.close()

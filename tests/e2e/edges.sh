@@ -82,7 +82,7 @@ said=$(wc -l <"$work/said.txt")
 # One listed address opens 1,100 connections and closes them: a fresh one from it is still answered.
 coproc HOLD { exec ip netns exec "${tag}d" python3 "$here/crowd.py" hold 198.18.1.0 198.18.0.3 1100 "$work/hold.txt"; }
 pids+=("$HOLD_PID")
-sleep 3
+wait_for "$work/hold.txt" held 60 || fail "the crowd from one address did not open its 1,100 connections"
 kill -0 "$pid_c" 2>/dev/null || fail "C died while one address held 1,100 connections"
 exec {HOLD[1]}>&-
 wait "$HOLD_PID" || true
