@@ -29,10 +29,10 @@ TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& c
             Guarded([this] { showInPopup(std::exchange(m_notifiedLine, QString())); }));
     m_menu = new QMenu(&window);
     m_openAction = m_menu->addAction(tr("Open"));
-    m_exitAction = m_menu->addAction(tr("Exit"));
-    // Below the two the menu has always had, so that they keep their places.
-    m_menu->addSeparator();
     m_checkNetworkAction = m_menu->addAction(tr("Check the network..."));
+    // Last and apart, where every desktop's menus have it, so that it is not chosen instead of the check.
+    m_menu->addSeparator();
+    m_exitAction = m_menu->addAction(tr("Exit"));
     m_menu->setDefaultAction(m_openAction);
     connect(m_openAction, &QAction::triggered, this, &TrayPresenter::openRequested);
     connect(m_exitAction, &QAction::triggered, this, &TrayPresenter::exitRequested);

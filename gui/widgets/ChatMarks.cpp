@@ -33,9 +33,8 @@ int NoteIndent(const QFont& font)
 {
     return QFontMetrics(font).horizontalAdvance(QLatin1Char(' ')) * 4;
 }
-} // namespace
 
-QStringList NoteLines(const QFont& font, int width, const QString& note)
+QStringList WrappedNote(const QFont& font, int width, const QString& note)
 {
     const QFontMetrics metrics(NoteFont(font));
     const int room = std::max(1, width - NoteIndent(font));
@@ -61,6 +60,15 @@ QStringList NoteLines(const QFont& font, int width, const QString& note)
         }
     }
     lines.append(line);
+    return lines;
+}
+} // namespace
+
+QStringList NoteLines(const QFont& font, int width, const QString& notes)
+{
+    QStringList lines;
+    for (const QString& note : notes.split(QLatin1Char('\n')))
+        lines += WrappedNote(font, width, note);
     return lines;
 }
 

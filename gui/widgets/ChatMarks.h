@@ -16,8 +16,9 @@ class QRect;
 
 // A line across the row with "New" at its right, in the colour of links.
 void DrawNewMarker(QPainter& painter, const QRect& row, const QPalette& palette);
-// A note's rows at this width: it wraps at spaces (anywhere in a word wider than the row), never cut.
-QStringList NoteLines(const QFont& font, int width, const QString& note);
+// The rows of a line's notes (one a line of the text) at this width: each starts a row of its own and wraps at
+// spaces (anywhere in a word wider than the row), never cut.
+QStringList NoteLines(const QFont& font, int width, const QString& notes);
 // In italics, in the colour of hints, indented, one row of rowHeight for each of its lines: a remark of the
 // program's, not a line of the chat.
 void DrawNote(QPainter& painter, const QRect& firstRow, const QStringList& lines, const QPalette& palette);

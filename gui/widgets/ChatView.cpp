@@ -37,7 +37,7 @@ ChatView::ChatView(const ChatRecord& record, QWidget* parent) : QAbstractScrollA
     connect(m_toNewLines, &QAction::triggered, this, &ChatView::showNewLines);
     addAction(m_toNewLines);
     connect(&record, &ChatRecord::added, this, [this] { TextChanged(); });
-    connect(&record, &ChatRecord::noteAdded, this, [this](qsizetype, const QString& text) { NoteAdded(text); });
+    connect(&record, &ChatRecord::noteAdded, this, &ChatView::NoteAdded);
     connect(&record, &ChatRecord::prepended, this, &ChatView::Prepended);
     connect(&record, &ChatRecord::cleared, this, &ChatView::Cleared);
 }
@@ -393,9 +393,10 @@ void ChatView::setMarker(qsizetype piece)
     Settle();
 }
 
-void ChatView::NoteAdded(const QString& text)
+// A screen reader finds every note of the line in the description.
+void ChatView::NoteAdded(qsizetype piece, const QString& text)
 {
-    setAccessibleDescription(text);
+    setAccessibleDescription(piece >= 0 ? m_record.noteAfter(piece) : text);
     m_settle.requestLater();
     viewport()->update();
 }

@@ -98,7 +98,7 @@ private:
     void ScrollTo(Position top);
     void ScrollRows(int rows);
     void TextChanged();
-    void NoteAdded(const QString& text);
+    void NoteAdded(qsizetype piece, const QString& text);
     void Prepended(qsizetype pieces);
     void Cleared();
     void Settle();

@@ -173,6 +173,12 @@ void TestChatView::notesStayWithTheirLines()
     m_record->addNote(QStringLiteral("not delivered to: Bob"));
     QCOMPARE(m_view->noteAfter(1), QStringLiteral("not delivered to: Bob"));
     QCOMPARE(m_view->accessibleDescription(), QStringLiteral("not delivered to: Bob"));
+    // A second reason on the same line is kept beside the first, each starting a row of its own.
+    const QString both = QStringLiteral("not delivered to: Bob\nnicht zugestellt an: Борис (Schlüssel geändert)");
+    m_record->addNote(both.section(QLatin1Char('\n'), 1));
+    QCOMPARE(m_view->noteAfter(1), both);
+    QCOMPARE(m_view->accessibleDescription(), both);
+    QCOMPARE(NoteLines(m_view->font(), 2000, both), both.split(QLatin1Char('\n')));
     QCOMPARE(m_view->toPlainText(), QStringLiteral("Al: one\nAl: two"));
     // The note takes a row: the end of the text is shown one row further down.
     for (int i = 0; i < 100; ++i)
@@ -191,12 +197,12 @@ void TestChatView::notesStayWithTheirLines()
     QCOMPARE(lines.join(QString()).remove(QLatin1Char(' ')), QString(whole).remove(QLatin1Char(' ')));
     m_record->addNote(whole);
     QTRY_VERIFY(bar->maximum() > withNote + 1);
-    QCOMPARE(m_view->accessibleDescription(), whole);
+    QCOMPARE(m_view->accessibleDescription(), QStringLiteral("not delivered to: Carl\n") + whole);
     ChatLog earlier;
     earlier.appendText("Old: a\nOld: b\nOld: c");
     m_record->prepend(std::move(earlier));
     QCOMPARE(m_view->noteAfter(1), QString());
-    QCOMPARE(m_view->noteAfter(4), QStringLiteral("not delivered to: Bob"));
+    QCOMPARE(m_view->noteAfter(4), both);
     for (int i = 0; i < ChatNotes::MaxNotes + 1; ++i) {
         add(QStringLiteral("Al: again"));
         m_record->addNote(QStringLiteral("not delivered to: Bob"));
