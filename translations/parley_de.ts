@@ -302,6 +302,10 @@
         <source>Cannot find incoming IP!</source>
         <translation>Die eingehende IP-Adresse ist nicht bekannt!</translation>
     </message>
+    <message>
+        <source>The user list holds this computer&apos;s own address, %1 (%2). Parley does not connect to itself, so your lines are not shown twice; remove the entry in the Users dialog.</source>
+        <translation>Die Benutzerliste enthält die eigene Adresse dieses Computers, %1 (%2). Parley verbindet sich nicht mit sich selbst, damit Ihre Zeilen nicht doppelt erscheinen; entfernen Sie den Eintrag im Dialog „Benutzer“.</translation>
+    </message>
 </context>
 <context>
     <name>FindBar</name>

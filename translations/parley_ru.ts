@@ -302,6 +302,10 @@
         <source>Cannot find incoming IP!</source>
         <translation>Не удалось определить входящий IP-адрес!</translation>
     </message>
+    <message>
+        <source>The user list holds this computer&apos;s own address, %1 (%2). Parley does not connect to itself, so your lines are not shown twice; remove the entry in the Users dialog.</source>
+        <translation>В списке пользователей есть собственный адрес этого компьютера, %1 (%2). Parley не подключается сам к себе, чтобы ваши строки не показывались дважды; удалите эту запись в окне «Пользователи».</translation>
+    </message>
 </context>
 <context>
     <name>FindBar</name>

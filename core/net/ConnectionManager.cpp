@@ -408,8 +408,9 @@ QStringList ConnectionManager::TickedWithoutConnection() const
             continue;
         }
         // A pinned peer with a connection on 196 has its line held, and named when it cannot go; one that is gone
-        // altogether is named now, with the reason.
-        if (IndexOfNumeric(*address) >= 0 || (m_routes->PrivateLinesOn() && m_private->Carrier(*address)))
+        // altogether is named now, with the reason. This copy's own entry is no peer.
+        if (m_outgoing->IsOwn(*address) || IndexOfNumeric(*address) >= 0 ||
+            (m_routes->PrivateLinesOn() && m_private->Carrier(*address)))
             continue;
         names.append(m_routes->UndeliveredName(*address));
     }

@@ -4,6 +4,7 @@
 #include "core/net/KeepAlive.h"
 
 #include <QCoreApplication>
+#include <QNetworkInterface>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -75,6 +76,22 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port)
 void ThrowSocketError(const char* call, int error)
 {
     throw ParleyError(SocketErrorText(call, error));
+}
+
+QSet<quint32> OwnAddresses(const QHostAddress& listenAddress)
+{
+    QSet<quint32> own;
+    if (listenAddress != QHostAddress(QHostAddress::AnyIPv4)) {
+        own.insert(listenAddress.toIPv4Address());
+        return own;
+    }
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        bool ipv4 = false;
+        const quint32 numeric = address.toIPv4Address(&ipv4);
+        if (ipv4)
+            own.insert(numeric);
+    }
+    return own;
 }
 
 } // namespace net

@@ -3,10 +3,12 @@
 #include "core/base/Errors.h"
 #include "core/net/ConnectionHost.h"
 #include "core/net/KeepAlive.h"
+#include "core/net/ListeningSocket.h"
 #include "core/net/Wire.h"
 #include "core/platform/OpenFiles.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -85,6 +87,10 @@ void OutgoingConnections::StartAttempt(QTcpSocket* client)
     const std::optional<quint32> address = ParseDottedDecimal(client->property(AddressProperty).toString());
     if (!address)
         return;
+    if (IsOwn(*address)) {
+        TellOwnListed(*address);
+        return;
+    }
     // The attempt would take one of the descriptors kept free for everything else (a connecting socket tells its
     // number only once connected): it is tried again later, when connections have gone.
     if (platform::NextDescriptorInReserve()) {
@@ -186,8 +192,23 @@ void OutgoingConnections::CloseClient(int k)
         Client(k)->disconnectFromHost();
 }
 
+void OutgoingConnections::TellOwnListed(quint32 address)
+{
+    if (std::exchange(m_toldOwn, true))
+        return;
+    const QString dotted = QHostAddress(address).toString();
+    const int k = m_users.FindAddress(dotted);
+    const QString name = k >= 0 && !m_users.OwnName(k).isEmpty() ? m_users.OwnName(k) : dotted;
+    m_host.ShowInformation(QCoreApplication::translate("ConnectionManager",
+                                                       "The user list holds this computer's own address, %1 (%2). "
+                                                       "Parley does not connect to itself, so your lines are not "
+                                                       "shown twice; remove the entry in the Users dialog.")
+                               .arg(dotted, name));
+}
+
 void OutgoingConnections::OpenAllClients()
 {
+    m_ownAddresses = OwnAddresses(m_localAddress);
     for (int k = 0; k < m_users.Count(); ++k)
         OpenClient(k);
 }

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -60,6 +61,8 @@ public:
     void OpenClient(int k);
     void CloseClient(int k);
     void OpenAllClients();
+    // A list entry at this copy's own address: never connected to, so that its own lines are not shown twice.
+    bool IsOwn(quint32 address) const { return m_ownAddresses.contains(address); }
     // Closes the established connections, cancels attempts still under way and every pending retry.
     void CloseAllClients();
     bool ClientEstablished(int k) const;
@@ -95,6 +98,10 @@ private:
     ConnectionHost& m_host;
     quint16 m_peerPort;
     QHostAddress m_localAddress{QHostAddress::AnyIPv4};
+    // Taken at Run!; the person is told once a session that an entry is this copy.
+    QSet<quint32> m_ownAddresses;
+    bool m_toldOwn = false;
+    void TellOwnListed(quint32 address);
     Listener m_listener;
     QHash<QTcpSocket*, Retry> m_retries;
     LinkStates m_links;

@@ -99,6 +99,7 @@ void PrivateLinks::Open()
     if (!m_pins->Unsound().isEmpty())
         m_host.ShowError(m_pins->Unsound());
     m_identity = LoadOrMakeIdentity(folder.filePath(QStringLiteral("Parley.key")));
+    m_ownAddresses = OwnAddresses(m_listenAddress);
     const int fd = OpenListeningSocket(m_listenAddress, m_listenPort);
     if (!m_server->setSocketDescriptor(fd)) {
         ::close(fd);
@@ -294,7 +295,7 @@ void PrivateLinks::OpenClient(int k)
 {
     const std::optional<quint32> address =
         k >= 0 && k < m_users.Count() ? ParseDottedDecimal(m_users.Address(k)) : std::nullopt;
-    if (!m_active || !address || m_changedKeys.contains(*address))
+    if (!m_active || !address || m_changedKeys.contains(*address) || m_ownAddresses.contains(*address))
         return;
     Client& client = ClientFor(*address);
     client.expected = false;

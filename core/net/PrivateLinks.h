@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QSslConfiguration>
 
 #include <functional>
@@ -131,6 +132,8 @@ private:
     UserList& m_users;
     ConnectionHost& m_host;
     QHostAddress m_listenAddress;
+    // This copy's own addresses, taken at Run!: a list entry at one of them gets no private attempt and no key check.
+    QSet<quint32> m_ownAddresses;
     quint16 m_listenPort;
     quint16 m_peerPort;
     Receiver m_receive;

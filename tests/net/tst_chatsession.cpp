@@ -29,6 +29,7 @@ private Q_SLOTS:
     void cleanup();
     void unknownPeerRefused();
     void unknownPeerAdded();
+    void ownAddressListed();
     void fullListRefusesNewcomers();
     void knownPeerGetsNameAndConnectionBack();
     void linesBothWays();
@@ -717,6 +718,23 @@ void TestChatSession::listRules()
                            QStringLiteral("x"));
     QCOMPARE(m_session->RefusalToAdd(QStringLiteral("10.9.9.9"), QStringLiteral("y")),
              QStringLiteral("Cannot currier over 512 users!"));
+}
+
+// The copy's own address in its list is no peer: never connected to (its lines would show twice), never named as
+// missing a line, and said once.
+void TestChatSession::ownAddressListed()
+{
+    start("[Users]\r\nCount=2\r\nUserA0=127.0.0.1\r\nUserN0=Jürgen\r\nUserA1=127.0.0.3\r\nUserN1=Carl\r\n");
+    QSignalSpy notes(&m_session->record(), &ChatRecord::noteAdded);
+    m_session->SendToEveryone(QStringLiteral("hallo"));
+    QCOMPARE(notes.size(), 1);
+    QCOMPARE(notes.first().at(1).toString(), QStringLiteral("not delivered to: Carl"));
+    QCOMPARE(connections().Client(0)->state(), QAbstractSocket::UnconnectedState);
+    m_session->Stop();
+    m_session->Run();
+    QCOMPARE(m_boxes->count(), 1);
+    QVERIFY(m_boxes->first().at(1).toString().contains(QStringLiteral("127.0.0.1 (Jürgen)")));
+    QCOMPARE(connections().ConnectionCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestChatSession)
