@@ -39,6 +39,8 @@ void LineRoutes::Announce(QTcpSocket* socket, const QByteArray& announcement)
 
 bool LineRoutes::WaitsForName(QTcpSocket* socket, const QByteArray& message)
 {
+    if (m_settling.isEmpty())
+        return false; // the usual case, once per connection of every line to everyone
     const auto settling = m_settling.find(socket);
     if (settling == m_settling.end())
         return false;
