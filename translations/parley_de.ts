@@ -52,11 +52,15 @@
     </message>
     <message>
         <source> (their private line is down, and a line to a pinned copy never goes in clear)</source>
-        <translation> (die private Leitung ist unterbrochen, und an eine Kopie mit festgehaltenem Schlüssel geht nie etwas unverschlüsselt)</translation>
+        <translation> (die private Leitung ist unterbrochen, und an eine Kopie mit hinterlegtem Schlüssel geht nie etwas unverschlüsselt)</translation>
     </message>
     <message>
         <source> (the file of pinned keys is unsound, and no line goes in clear until it is mended)</source>
         <translation> (die Datei der hinterlegten Schlüssel ist beschädigt, und keine Zeile geht unverschlüsselt hinaus, bis sie repariert ist)</translation>
+    </message>
+    <message>
+        <source>personal line to %1</source>
+        <translation>persönliche Zeile an %1</translation>
     </message>
 </context>
 <context>
@@ -727,22 +731,30 @@ Ring: die Verbindung wird geschlossen.</translation>
     </message>
     <message>
         <source>private line (padlock): encrypted, its key pinned</source>
-        <translation>private Leitung (Schloss): verschlüsselt, Schlüssel festgehalten</translation>
+        <translation>private Leitung (Vorhängeschloss): verschlüsselt, Schlüssel hinterlegt</translation>
     </message>
     <message>
         <source>private line down (open padlock): its key is pinned, so nothing goes to it in clear</source>
-        <translation>private Leitung unterbrochen (offenes Schloss): der Schlüssel ist festgehalten, also geht nichts unverschlüsselt dorthin</translation>
+        <translation>private Leitung unterbrochen (offenes Vorhängeschloss): der Schlüssel ist hinterlegt, also geht nichts unverschlüsselt dorthin</translation>
     </message>
     <message>
         <source>KEY CHANGED (struck padlock): private lines stopped; compare the safety number in the Users dialog</source>
-        <translation>SCHLÜSSEL GEÄNDERT (durchgestrichenes Schloss): private Leitungen angehalten; vergleichen Sie die Sicherheitsnummer im Benutzer-Dialog</translation>
+        <translation>SCHLÜSSEL GEÄNDERT (durchgestrichenes Vorhängeschloss): private Leitungen angehalten; vergleichen Sie die Sicherheitsnummer im Benutzer-Dialog</translation>
+    </message>
+    <message>
+        <source>%1, not seen since Parley started</source>
+        <translation>%1, seit dem Start von Parley nicht gesehen</translation>
+    </message>
+    <message>
+        <source>%1, last seen %2</source>
+        <translation>%1, zuletzt gesehen %2</translation>
     </message>
 </context>
 <context>
     <name>Pins</name>
     <message>
         <source>The file of pinned keys %1 %2</source>
-        <translation>Die Datei der festgehaltenen Schlüssel %1 %2</translation>
+        <translation>Die Datei der hinterlegten Schlüssel %1 %2</translation>
     </message>
     <message>
         <source>cannot be written (%1).</source>
@@ -789,7 +801,7 @@ Ring: die Verbindung wird geschlossen.</translation>
     </message>
     <message>
         <source>Read this number out to %1, by phone or face to face; their Parley shows the same one for you. If it differs, somebody else answers at that address.</source>
-        <translation>Lesen Sie %1 diese Nummer vor, am Telefon oder persönlich; deren Parley zeigt für Sie dieselbe. Weicht sie ab, antwortet unter dieser Adresse jemand anderes.</translation>
+        <translation>Lesen Sie %1 diese Nummer vor, am Telefon oder persönlich; die Parley-Kopie auf der anderen Seite zeigt Ihnen dieselbe. Weicht sie ab, antwortet unter dieser Adresse jemand anderes.</translation>
     </message>
     <message>
         <source>Safety number</source>
@@ -1081,7 +1093,7 @@ Ring: die Verbindung wird geschlossen.</translation>
     </message>
     <message>
         <source>Configure</source>
-        <translation>Optionen</translation>
+        <translation>Einstellungen</translation>
     </message>
     <message>
         <source>Run!</source>
@@ -1094,6 +1106,10 @@ Ring: die Verbindung wird geschlossen.</translation>
     <message>
         <source>Exit</source>
         <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Away</source>
+        <translation>Abwesend</translation>
     </message>
 </context>
 <context>

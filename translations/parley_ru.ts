@@ -48,15 +48,19 @@
     </message>
     <message>
         <source> (its key for private lines has changed: see the Users dialog)</source>
-        <translation> (его ключ для личных линий изменился: см. окно «Пользователи»)</translation>
+        <translation> (ключ этой копии для защищённых линий изменился: см. окно «Пользователи»)</translation>
     </message>
     <message>
         <source> (their private line is down, and a line to a pinned copy never goes in clear)</source>
-        <translation> (личная линия с ним разорвана, а копии с закреплённым ключом ничего не отправляется открытым текстом)</translation>
+        <translation> (защищённая линия с этой копией разорвана, а копии с закреплённым ключом ничего не отправляется открытым текстом)</translation>
     </message>
     <message>
         <source> (the file of pinned keys is unsound, and no line goes in clear until it is mended)</source>
         <translation> (файл закреплённых ключей повреждён, и ни одна строка не уходит открытым текстом, пока он не исправлен)</translation>
+    </message>
+    <message>
+        <source>personal line to %1</source>
+        <translation>личная строка для %1</translation>
     </message>
 </context>
 <context>
@@ -429,7 +433,7 @@
     <name>Identity</name>
     <message>
         <source>Private lines are off: the key file %1 %2</source>
-        <translation>Личные линии выключены: файл ключа %1 %2</translation>
+        <translation>Защищённые линии выключены: файл ключа %1 %2</translation>
     </message>
     <message>
         <source>cannot be written (%1).</source>
@@ -464,7 +468,7 @@
     <name>IncomingLine</name>
     <message>
         <source>⚠ In clear: this line did not come on %1&apos;s private line and may be from someone else at that address; ask %1 before you trust it</source>
-        <translation>⚠ Открытым текстом: эта строка пришла не по личной линии с %1 и может быть от кого-то другого с этого адреса; спросите %1, прежде чем ей доверять</translation>
+        <translation>⚠ Открытым текстом: эта строка пришла не по защищённой линии с %1 и может быть от кого-то другого с этого адреса; спросите %1, прежде чем ей доверять</translation>
     </message>
     <message>
         <source>⚠ %1 (in clear)</source>
@@ -729,15 +733,23 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>private line (padlock): encrypted, its key pinned</source>
-        <translation>личная линия (замок): зашифрована, ключ закреплён</translation>
+        <translation>защищённая линия (навесной замок): зашифрована, ключ закреплён</translation>
     </message>
     <message>
         <source>private line down (open padlock): its key is pinned, so nothing goes to it in clear</source>
-        <translation>личная линия разорвана (открытый замок): ключ закреплён, поэтому ничего не уходит туда открытым текстом</translation>
+        <translation>защищённая линия разорвана (открытый навесной замок): ключ закреплён, поэтому ничего не уходит туда открытым текстом</translation>
     </message>
     <message>
         <source>KEY CHANGED (struck padlock): private lines stopped; compare the safety number in the Users dialog</source>
-        <translation>КЛЮЧ ИЗМЕНИЛСЯ (зачёркнутый замок): личные линии остановлены; сверьте код безопасности в окне «Пользователи»</translation>
+        <translation>КЛЮЧ ИЗМЕНИЛСЯ (зачёркнутый навесной замок): защищённые линии остановлены; сверьте код безопасности в окне «Пользователи»</translation>
+    </message>
+    <message>
+        <source>%1, not seen since Parley started</source>
+        <translation>%1: не появлялся с запуска Parley</translation>
+    </message>
+    <message>
+        <source>%1, last seen %2</source>
+        <translation>%1: был в сети в %2</translation>
     </message>
 </context>
 <context>
@@ -768,7 +780,7 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>The file of pinned keys %1 %2. Until it is sound, every listed peer counts as pinned and no line goes in clear. Restore it, or move it away to pin each peer&apos;s key anew at its next private line; then press Stop! and Run!</source>
-        <translation>Файл закреплённых ключей %1 %2. Пока он не исправлен, каждый участник из списка считается закреплённым, и ни одна строка не уходит открытым текстом. Восстановите файл или уберите его, чтобы ключ каждого участника закрепился заново при следующей личной линии; затем нажмите Stop! и Run!</translation>
+        <translation>Файл закреплённых ключей %1 %2. Пока он не исправлен, каждый участник из списка считается закреплённым, и ни одна строка не уходит открытым текстом. Восстановите файл или уберите его, чтобы ключ каждого участника закрепился заново при следующей защищённой линии; затем нажмите Stop! и Run!</translation>
     </message>
     <message>
         <source>was cut short (it is empty, or its last line is not whole)</source>
@@ -787,11 +799,11 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>Private line with %1 (%2)</source>
-        <translation>Личная линия с %1 (%2)</translation>
+        <translation>Защищённая линия с %1 (%2)</translation>
     </message>
     <message>
         <source>Read this number out to %1, by phone or face to face; their Parley shows the same one for you. If it differs, somebody else answers at that address.</source>
-        <translation>Зачитайте этот код собеседнику %1 по телефону или лично; его Parley показывает для вас такой же. Если он отличается, по этому адресу отвечает кто-то другой.</translation>
+        <translation>Зачитайте этот код собеседнику %1 по телефону или лично; Parley собеседника показывает для вас такой же. Если он отличается, по этому адресу отвечает кто-то другой.</translation>
     </message>
     <message>
         <source>Safety number</source>
@@ -799,7 +811,7 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>No private line now: lines go in clear on port 196.</source>
-        <translation>Личной линии сейчас нет: строки идут открытым текстом через порт 196.</translation>
+        <translation>Защищённой линии сейчас нет: строки идут открытым текстом через порт 196.</translation>
     </message>
     <message>
         <source>Trust the new key only after you have read out the new number with this person. Trust it?</source>
@@ -810,15 +822,15 @@ Ring: the connection is closing.</source>
     <name>PrivateLinks</name>
     <message>
         <source>Private lines cannot listen on port %1.</source>
-        <translation>Личные линии не могут ждать подключений на порту %1.</translation>
+        <translation>Защищённые линии не могут ждать подключений на порту %1.</translation>
     </message>
     <message>
         <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it. Parley reinstalled there or its key file removed, another machine now at that address, or someone in between: ask %1 by phone or face to face, and compare the safety number under &quot;Private line...&quot; in the Users dialog before you trust the new key</source>
-        <translation>%1 (%2) предъявляет для личных линий не тот ключ, что закреплён: личные линии с ним остановлены, и ни одна строка туда не уходит. Возможные причины: Parley там переустановлен или его файл ключа удалён, этот адрес теперь у другого компьютера, или кто-то вклинился посередине. Спросите %1 по телефону или лично и сверьте код безопасности в «Личная линия…» окна «Пользователи», прежде чем доверять новому ключу</translation>
+        <translation>%1 (%2) предъявляет для защищённых линий не тот ключ, что закреплён: защищённые линии с этой копией остановлены, и ни одна строка туда не уходит. Возможные причины: Parley там переустановлен или его файл ключа удалён, этот адрес теперь у другого компьютера, или кто-то вклинился посередине. Спросите %1 по телефону или лично и сверьте код безопасности в «Защищённая линия…» окна «Пользователи», прежде чем доверять новому ключу</translation>
     </message>
     <message>
         <source>%1&apos;s copy, whose key is pinned at %2, now answers at %3 with the same key. Follow it there? Its private line, safety number and verification go with it; until then no line goes to %3.</source>
-        <translation>Копия %1, чей ключ закреплён за %2, теперь отвечает с адреса %3 тем же ключом. Следовать за ней? Личная линия, код безопасности и подтверждение перейдут к ней; до тех пор на %3 не уходит ни одна строка.</translation>
+        <translation>Копия %1, чей ключ закреплён за %2, теперь отвечает с адреса %3 тем же ключом. Следовать за ней? Защищённая линия, код безопасности и подтверждение перейдут к ней; до тех пор на %3 не уходит ни одна строка.</translation>
     </message>
 </context>
 <context>
@@ -1032,7 +1044,7 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>Private lines with other Parley copies</source>
-        <translation>Личные линии с другими копиями Parley</translation>
+        <translation>Защищённые линии с другими копиями Parley</translation>
     </message>
     <message>
         <source>Lines to copies that have this on too travel encrypted on port %1, each copy known by its key; takes effect at the next Run!</source>
@@ -1040,11 +1052,11 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>Waits for the next Run!: private lines are off until then</source>
-        <translation>Ждёт следующего «Пуск!»: до тех пор личные линии выключены</translation>
+        <translation>Ждёт следующего «Пуск!»: до тех пор защищённые линии выключены</translation>
     </message>
     <message>
         <source>Waits for Stop!: private lines stay on until then</source>
-        <translation>Ждёт «Стоп!»: до тех пор личные линии остаются включены</translation>
+        <translation>Ждёт «Стоп!»: до тех пор защищённые линии остаются включены</translation>
     </message>
 </context>
 <context>
@@ -1096,6 +1108,10 @@ Ring: the connection is closing.</source>
     <message>
         <source>Exit</source>
         <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Away</source>
+        <translation>Нет в сети</translation>
     </message>
 </context>
 <context>
@@ -1212,7 +1228,7 @@ Ring: the connection is closing.</source>
     </message>
     <message>
         <source>Private line...</source>
-        <translation>Личная линия…</translation>
+        <translation>Защищённая линия…</translation>
     </message>
 </context>
 <context>

@@ -27,6 +27,9 @@ public:
     virtual void Ask(const QString& text, std::function<void()> onYes) = 0;
     // A remark below the chat text, never part of it.
     virtual void AppendNote(const QString& note) = 0;
+    // The chat entry typed last, and a remark after that entry however many lines came since; -1 for none.
+    virtual qint64 LastEntry() const = 0;
+    virtual void AppendNoteTo(qint64 entry, const QString& note) = 0;
     // A ticked peer's line, to be shown and notified.
     virtual void LineArrived(const IncomingLine& line) = 0;
 };

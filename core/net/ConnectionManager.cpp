@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QNetworkProxy>
+#include <QSet>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -298,6 +299,9 @@ void ConnectionManager::RemoveClosedConnections()
     for (qsizetype j = m_accepted.size() - 1; j >= 0; --j) {
         if (!m_accepted[j].closed)
             continue;
+        // Only listed peers are remembered: any host can connect and go.
+        if (m_accepted[j].numeric && m_users.FindAddress(m_accepted[j].address) >= 0)
+            m_lastSeen.insert(*m_accepted[j].numeric, NowMs());
         m_accepted[j].socket->disconnect(this);
         m_accepted[j].socket->deleteLater();
         m_accepted.removeAt(j);
@@ -415,6 +419,25 @@ QStringList ConnectionManager::TickedWithoutConnection() const
         names.append(m_routes->UndeliveredName(*address));
     }
     return names;
+}
+
+QList<AwayPeer> ConnectionManager::AwayPeers() const
+{
+    if (!Listening())
+        return {};
+    QSet<quint32> present;
+    for (const Accepted& connection : m_accepted)
+        if (connection.numeric && Live(connection))
+            present.insert(*connection.numeric);
+    QList<AwayPeer> away;
+    for (int k = 0; k < m_users.Count(); ++k) {
+        const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
+        if (address && (present.contains(*address) || m_outgoing->IsOwn(*address) ||
+                        (m_routes->PrivateLinesOn() && m_private->Carrier(*address))))
+            continue;
+        away.append(AwayPeer{m_routes->PeerName(k), address ? m_lastSeen.value(*address) : 0});
+    }
+    return away;
 }
 
 int ConnectionManager::IndexOfId(quint64 id) const

@@ -8,6 +8,7 @@
 #include "core/users/UserList.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -35,6 +36,14 @@ struct UserRow {
     LinkClass link = LinkClass::Closing;
     PrivateLinks::State privacy = PrivateLinks::State::Plain;
     bool operator==(const UserRow&) const = default;
+};
+
+// A listed peer with no connection to us: what the list calls it, and when its last connection went (ms since the
+// epoch; 0 when it has not been here since this copy started).
+struct AwayPeer {
+    QString name;
+    qint64 lastSeenMs = 0;
+    bool operator==(const AwayPeer&) const = default;
 };
 
 // The listening socket with its list of accepted connections, on which this copy only writes, and the outgoing
@@ -103,6 +112,9 @@ public:
     // The display names of the ticked entries that have no connection to us, each with why where private lines
     // keep it: they miss what is sent now.
     QStringList TickedWithoutConnection() const;
+    // The listed peers, this copy's own entry aside, with no connection to us (nor a private line); none while
+    // stopped.
+    QList<AwayPeer> AwayPeers() const;
 
     // Retries waiting for their turn.
     int PendingRetries() const { return m_outgoing->PendingRetries(); }
@@ -154,6 +166,8 @@ private:
     QTcpServer* m_server;
     QTimer* m_acceptResume;
     QList<Accepted> m_accepted;
+    // When the last connection from each address went, for who is away since when.
+    QHash<quint32, qint64> m_lastSeen;
     quint64 m_lastConnectionId = 0;
     bool m_removalScheduled = false;
     // Entries whose peer connected to us, to be connected back to once the peers waiting are answered.

@@ -13,16 +13,16 @@ HeldLines::HeldLines(std::function<qint64()> nowMs, Expired expired, QObject* pa
     connect(m_check, &QTimer::timeout, this, Guarded([this] { ExpireOld(); }));
 }
 
-void HeldLines::hold(quint32 address, const QByteArray& line)
+void HeldLines::hold(quint32 address, const Line& line)
 {
     auto waiting = m_held.find(address);
     if (waiting == m_held.end())
         waiting = m_held.insert(address, Waiting{{}, 0, m_nowMs()});
     waiting->lines.append(line);
-    waiting->bytes += line.size();
-    QList<QByteArray> pushedOut;
+    waiting->bytes += line.bytes.size();
+    QList<Line> pushedOut;
     while (waiting->bytes > MaxHeldBytes && waiting->lines.size() > 1) {
-        waiting->bytes -= waiting->lines.first().size();
+        waiting->bytes -= waiting->lines.first().bytes.size();
         pushedOut.append(waiting->lines.takeFirst());
     }
     if (!m_check->isActive())
@@ -31,9 +31,9 @@ void HeldLines::hold(quint32 address, const QByteArray& line)
         m_expired(address, pushedOut);
 }
 
-QList<QByteArray> HeldLines::take(quint32 address)
+QList<HeldLines::Line> HeldLines::take(quint32 address)
 {
-    QList<QByteArray> lines = m_held.take(address).lines;
+    QList<Line> lines = m_held.take(address).lines;
     if (m_held.isEmpty())
         m_check->stop();
     return lines;

@@ -22,21 +22,26 @@ public:
     static constexpr qint64 MaxHeldBytes = 4 << 20;
     static constexpr int CheckMs = 250;
 
+    // A line and the chat entry it was typed as, for the note that says it did not go.
+    struct Line {
+        QByteArray bytes;
+        qint64 entry = -1;
+    };
     // Told with the lines of a peer that waited HoldMs, or that were pushed out by newer ones (overflow).
-    using Expired = std::function<void(quint32 address, const QList<QByteArray>& lines)>;
+    using Expired = std::function<void(quint32 address, const QList<Line>& lines)>;
 
     HeldLines(std::function<qint64()> nowMs, Expired expired, QObject* parent = nullptr);
 
-    void hold(quint32 address, const QByteArray& line);
+    void hold(quint32 address, const Line& line);
     bool holds(quint32 address) const { return m_held.contains(address); }
     QList<quint32> addresses() const { return m_held.keys(); }
     // The lines held for this peer, oldest first; none are held for it afterwards.
-    QList<QByteArray> take(quint32 address);
+    QList<Line> take(quint32 address);
     void clear();
 
 private:
     struct Waiting {
-        QList<QByteArray> lines;
+        QList<Line> lines;
         qint64 bytes = 0;
         qint64 sinceMs = 0;
     };

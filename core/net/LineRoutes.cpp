@@ -19,7 +19,7 @@ LineRoutes::LineRoutes(UserList& users, ConnectionHost& host, Accepted accepted,
       m_sendQueue(
           new SendQueue([this](QTcpSocket* socket, SendQueue::GiveUp why) { GiveUp(socket, why); }, NowMs, this)),
       m_held(new HeldLines(
-          NowMs, [this](quint32 address, const QList<QByteArray>& lines) { Deliver(address, lines); }, this)),
+          NowMs, [this](quint32 address, const QList<HeldLines::Line>& lines) { Deliver(address, lines); }, this)),
       m_settleTimer(new QTimer(this))
 {
     m_settleTimer->setSingleShot(true);
@@ -140,7 +140,8 @@ void LineRoutes::SendOn(const Way& accepted, const QByteArray& message)
 
 void LineRoutes::Hold(quint32 address, const QByteArray& message)
 {
-    m_held->hold(address, message);
+    // The line typed last is the one being sent: the note that it did not go goes under it, however late.
+    m_held->hold(address, HeldLines::Line{message, m_host.LastEntry()});
     // A changed key waits for the person, not for the network: the line is not delivered, and said so now.
     ReleaseHeld(address);
 }
@@ -170,7 +171,7 @@ void LineRoutes::ReleaseHeld(quint32 address)
         Deliver(address, m_held->take(address));
 }
 
-void LineRoutes::Deliver(quint32 address, const QList<QByteArray>& lines)
+void LineRoutes::Deliver(quint32 address, const QList<HeldLines::Line>& lines)
 {
     QTcpSocket* way = PrivateLinesOn() ? m_private->Carrier(address) : nullptr;
     const bool pinned = PrivateLinesOn() && m_private->Pinned(address);
@@ -178,11 +179,15 @@ void LineRoutes::Deliver(quint32 address, const QList<QByteArray>& lines)
     if (!way && !pinned)
         way = m_accepted.newestFrom(address);
     if (way) {
-        for (const QByteArray& line : lines)
-            WritePlain(way, line);
+        for (const HeldLines::Line& line : lines)
+            WritePlain(way, line.bytes);
         return;
     }
-    m_host.AppendNote(QCoreApplication::translate("ChatSession", "not delivered to: ") + UndeliveredName(address));
+    const QString note = QCoreApplication::translate("ChatSession", "not delivered to: ") + UndeliveredName(address);
+    qint64 noted = -2;
+    for (const HeldLines::Line& line : lines)
+        if (std::exchange(noted, line.entry) != line.entry)
+            m_host.AppendNoteTo(line.entry, note);
 }
 
 QString LineRoutes::PeerName(int k) const

@@ -70,7 +70,7 @@ private:
     void Hold(quint32 address, const QByteArray& message);
     // Held lines to the peer's private line, or to its newest connection on 196 where it takes plain lines; a note
     // says who did not get them.
-    void Deliver(quint32 address, const QList<QByteArray>& lines);
+    void Deliver(quint32 address, const QList<HeldLines::Line>& lines);
     void GiveUp(QTcpSocket* socket, SendQueue::GiveUp why);
     // On 196: after the lines that wait for the connection's name to settle, or at once.
     void WritePlain(QTcpSocket* socket, const QByteArray& message);

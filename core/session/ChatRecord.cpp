@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -141,6 +142,8 @@ void ChatRecord::prepend(ChatLog&& earlier)
     const qsizetype pieces = earlier.pieceCount();
     m_log.prepend(std::move(earlier));
     m_notes.shift(pieces);
+    for (Stamp& stamp : m_stamps)
+        stamp.piece += pieces;
     Q_EMIT prepended(pieces);
 }
 
@@ -158,13 +161,15 @@ void ChatRecord::startSession()
 }
 
 // The text is converted once, into the bytes the file holds: what is saved is what is shown.
-void ChatRecord::add(const ChatEntry& entry)
+qint64 ChatRecord::add(const ChatEntry& entry)
 {
     const qsizetype from = m_log.pieceCount();
     m_log.appendText(platform::ToSystemText(entry.text));
+    m_stamps.append(Stamp{from, entry.timeMs});
     if (!m_path.isEmpty())
         m_journal.append(m_log.fileBytesFrom(from));
     Q_EMIT added(entry, from);
+    return lastEntry();
 }
 
 // With no line to go under (the chat was just cleared) a note is still told to the views, on no piece.
@@ -176,11 +181,31 @@ void ChatRecord::addNote(const QString& note)
     Q_EMIT noteAdded(piece, note);
 }
 
+void ChatRecord::addNote(qint64 entry, const QString& note)
+{
+    if (entry < m_firstEntry || entry > lastEntry())
+        return addNote(note);
+    // After the entry's last piece: before the next entry's first.
+    const qsizetype next = entry - m_firstEntry + 1;
+    const qsizetype piece = (next < m_stamps.size() ? m_stamps[next].piece : m_log.pieceCount()) - 1;
+    m_notes.add(piece, note);
+    Q_EMIT noteAdded(piece, note);
+}
+
+qint64 ChatRecord::timeAt(qsizetype piece) const
+{
+    const auto stamp = std::lower_bound(m_stamps.cbegin(), m_stamps.cend(), piece,
+                                        [](const Stamp& s, qsizetype p) { return s.piece < p; });
+    return stamp != m_stamps.cend() && stamp->piece == piece ? stamp->timeMs : 0;
+}
+
 void ChatRecord::clear()
 {
     finishLoading();
     m_log.clear();
     m_notes.clear();
+    m_firstEntry += m_stamps.size();
+    m_stamps.clear();
     if (!m_path.isEmpty())
         m_journal.clear();
     Q_EMIT cleared();

@@ -67,9 +67,15 @@ public:
     void prepend(ChatLog&& earlier);
     // This session's separator line ("-- date ----").
     void startSession();
-    void add(const ChatEntry& entry);
+    // Returns the entry's number, by which a note can find its line later.
+    qint64 add(const ChatEntry& entry);
     // A remark of the program's after the line added last: what was not delivered, what came in clear.
     void addNote(const QString& note);
+    // A remark that comes later, after the line it concerns (a line that waited and then could not go); after the
+    // last line where that one went with a "Clear".
+    void addNote(qint64 entry, const QString& note);
+    // The number of the entry added last; -1 before the first.
+    qint64 lastEntry() const { return m_firstEntry + m_stamps.size() - 1; }
     // Emptied, the file too; a read under way is finished first.
     void clear();
 
@@ -79,6 +85,9 @@ public:
     const ChatLog& wholeLog();
     QString noteAfter(qsizetype piece) const { return m_notes.after(piece); }
     bool hasNote(qsizetype piece) const { return m_notes.has(piece); }
+    // When the entry that starts at this piece was added, in ms since the epoch; 0 for the restored history and
+    // for the pieces after an entry's first.
+    qint64 timeAt(qsizetype piece) const;
 
     // Everything added is on disk before it returns, and the file holds what the log writes: rewritten whole only
     // where the lines appended could not make it so, and never while the file's earlier content is not all in
@@ -111,6 +120,14 @@ private:
     QString m_path;
     ChatLog m_log;
     ChatNotes m_notes;
+    // Where each entry since the last "Clear" starts and when it came, in order: 16 bytes a line.
+    struct Stamp {
+        qsizetype piece = 0;
+        qint64 timeMs = 0;
+    };
+    QList<Stamp> m_stamps;
+    // The number of m_stamps' first entry.
+    qint64 m_firstEntry = 0;
     // The file existed but is not all in memory: it is kept as it is rather than replaced by this session's text.
     bool m_fileUnread = false;
     // A long file being read and sorted into lines; empty when read or when none.

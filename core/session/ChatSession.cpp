@@ -66,6 +66,8 @@ QString ChatSession::NotDeliveredNote(const QStringList& names)
 void ChatSession::NotePersonalLine(const QString& text, const QString& recipient)
 {
     m_record.add({ChatEntry::Kind::Personal, m_userName + QStringLiteral(":: ") + text, recipient});
+    // The line reads as any other: the view says whom it went to.
+    m_record.addNote(QCoreApplication::translate("ChatSession", "personal line to %1").arg(recipient));
 }
 
 bool ChatSession::SendPersonal(quint64 connection, const QString& address, const QString& text)

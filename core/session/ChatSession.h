@@ -104,6 +104,8 @@ private:
         Q_EMIT questionRequested(text, std::move(onYes));
     }
     void AppendNote(const QString& note) override { m_record.addNote(note); }
+    qint64 LastEntry() const override { return m_record.lastEntry(); }
+    void AppendNoteTo(qint64 entry, const QString& note) override { m_record.addNote(entry, note); }
     void LineArrived(const net::IncomingLine& line) override;
     void SetRunning(bool running);
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLocale>
 
 namespace {
 QString Clock(qint64 msSinceEpoch)
@@ -94,4 +95,15 @@ QString PrivacyText(net::PrivateLinks::State privacy)
                                            "number in the Users dialog");
     }
     return QString();
+}
+
+QString AwayText(const net::AwayPeer& peer, qint64 now)
+{
+    if (peer.lastSeenMs <= 0)
+        return QCoreApplication::translate("PeerState", "%1, not seen since Parley started").arg(peer.name);
+    const QDateTime seen = QDateTime::fromMSecsSinceEpoch(peer.lastSeenMs);
+    const QString when = seen.date() == QDateTime::fromMSecsSinceEpoch(now).date()
+                             ? Clock(peer.lastSeenMs)
+                             : QLocale::system().toString(seen, QLocale::ShortFormat);
+    return QCoreApplication::translate("PeerState", "%1, last seen %2").arg(peer.name, when);
 }

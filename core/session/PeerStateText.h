@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/net/ConnectionManager.h"
 #include "core/net/LinkStates.h"
 #include "core/net/PrivateLinks.h"
 
@@ -12,3 +13,6 @@ QString PeerStateText(const net::LinkView& link, qint64 now);
 QString PeerStateLegend();
 // What private lines are to a peer, for its tooltip; empty for a plain one.
 QString PrivacyText(net::PrivateLinks::State privacy);
+// A listed peer that is away, as the main window lists it: "Dora, last seen 10:40" (with the date when not today),
+// or "Dora, not seen since Parley started".
+QString AwayText(const net::AwayPeer& peer, qint64 now);

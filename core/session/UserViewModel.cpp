@@ -100,6 +100,10 @@ void UserViewModel::scheduleRefresh()
 void UserViewModel::refresh()
 {
     m_refreshTimer->stop();
+    if (QList<net::AwayPeer> away = m_session.connections().AwayPeers(); away != m_away) {
+        m_away = std::move(away);
+        Q_EMIT awayChanged();
+    }
     const QList<net::UserRow> rows = m_session.connections().UserViewRows();
     RemoveGone(rows);
     InsertNew(rows);

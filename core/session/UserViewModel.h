@@ -36,8 +36,13 @@ public:
     QString addressAt(int row) const;
     quint64 connectionAt(int row) const;
     QString captionAt(int row) const;
+    // The listed peers that are away, as of the last refresh.
+    const QList<net::AwayPeer>& away() const { return m_away; }
     // Brings the rows up to date now: after the list or the settings changed, and after Run! or Stop!.
     void refresh();
+
+Q_SIGNALS:
+    void awayChanged();
 
 private:
     void scheduleRefresh();
@@ -47,6 +52,7 @@ private:
 
     ChatSession& m_session;
     QList<net::UserRow> m_rows;
+    QList<net::AwayPeer> m_away;
     QTimer* m_refreshTimer;
     QTimer* m_periodicRefresh;
 };

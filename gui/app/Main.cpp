@@ -70,6 +70,8 @@ void TF_Main::connectSession()
             [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption() : RunCaption()); });
     connect(&m_session, &ChatSession::silentChanged, this,
             [this](bool silent) { m_controls.logoPanel->showMode(silent); });
+    connect(m_userView, &UserViewModel::awayChanged, this,
+            Guarded([this] { m_controls.listAway(m_userView->away(), size()); }));
     connect(m_controls.nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
     m_session.SetUserName(m_controls.nameBox->text());
 }

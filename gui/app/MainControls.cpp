@@ -1,6 +1,7 @@
 #include "gui/app/MainControls.h"
 
 #include "core/config/Settings.h"
+#include "core/session/PeerStateText.h"
 #include "core/session/UserViewModel.h"
 #include "gui/app/LogoPanel.h"
 #include "gui/app/MainLayout.h"
@@ -12,11 +13,15 @@
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 MainControls::MainControls(QWidget* window, const ChatRecord& record, UserViewModel* userView, platform::Shell& shell)
 {
@@ -42,6 +47,14 @@ MainControls::MainControls(QWidget* window, const ChatRecord& record, UserViewMo
     userListView->setUniformItemSizes(true);
     userListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     userListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    awayList = new QListWidget(window);
+    awayList->setObjectName(QStringLiteral("Away"));
+    awayList->setAccessibleName(QCoreApplication::translate("TF_Main", "Away"));
+    awayList->setWordWrap(true);
+    awayList->setSelectionMode(QAbstractItemView::NoSelection);
+    awayList->setFocusPolicy(Qt::TabFocus);
+    awayList->hide();
 
     createTopRow(window);
     logoPanel = new LogoPanel(shell, window);
@@ -80,7 +93,8 @@ void MainControls::createTopRow(QWidget* window)
 // web link.
 void MainControls::setTabOrder() const
 {
-    QList<QWidget*> order = {messageBox, nameBox, userListView, configureButton, usersButton, runStopButton, chatArea};
+    QList<QWidget*> order = {messageBox,      nameBox,     userListView,  awayList,
+                             configureButton, usersButton, runStopButton, chatArea};
     for (QWidget* control : findBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (control->focusPolicy() & Qt::TabFocus)
             order.append(control);
@@ -102,8 +116,29 @@ void MainControls::layOut(QSize client) const
         findBar->setGeometry(chat.left(), chat.bottom() + 1, chat.width(), FindBar::Height);
     }
     chatArea->setGeometry(chat);
-    userListView->setGeometry(layout.users);
+    QRect users = layout.users;
+    if (!awayList->isHidden()) {
+        // At most half the room, and no more than its rows need.
+        const int rows = awayList->count() * 2 * awayList->fontMetrics().lineSpacing() + 2 * awayList->frameWidth();
+        const int height = std::min(rows, users.height() / 2);
+        users.setHeight(users.height() - height);
+        awayList->setGeometry(users.left(), users.bottom() + 1, users.width(), height);
+    }
+    userListView->setGeometry(users);
     logoPanel->setGeometry(layout.panel);
+}
+
+void MainControls::listAway(const QList<net::AwayPeer>& away, QSize client) const
+{
+    awayList->clear();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const net::AwayPeer& peer : away) {
+        auto* item = new QListWidgetItem(AwayText(peer, now), awayList);
+        item->setForeground(awayList->palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setFlags(Qt::ItemIsEnabled);
+    }
+    awayList->setHidden(away.isEmpty());
+    layOut(client);
 }
 
 void MainControls::applyAppearance(const Settings& settings) const
@@ -119,7 +154,7 @@ void MainControls::applyAppearance(const Settings& settings) const
 
 QList<QWidget*> MainControls::contactControls() const
 {
-    return {nameLabel,     nameBox,      configureButton,   usersButton,
-            runStopButton, clearButton,  chatArea,          chatArea->viewport(),
-            messageBox,    userListView, findBar->findBox()};
+    return {nameLabel,     nameBox,      configureButton, usersButton,
+            runStopButton, clearButton,  chatArea,        chatArea->viewport(),
+            messageBox,    userListView, awayList,        findBar->findBox()};
 }

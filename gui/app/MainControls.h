@@ -12,11 +12,16 @@ class LogoPanel;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 class UserViewModel;
 struct Settings;
+
+namespace net {
+struct AwayPeer;
+}
 
 namespace platform {
 class Shell;
@@ -40,6 +45,9 @@ struct MainControls {
     // The resizable controls for a client area of the given size; the top row never moves. The find bar, when
     // shown, takes the bottom of the chat area's place.
     void layOut(QSize client) const;
+    // The listed peers that are away, greyed in a list of their own below the user view; the list takes room only
+    // while it has someone, and the user view's rows stay the connections.
+    void listAway(const QList<net::AwayPeer>& away, QSize client) const;
     // The chat area, the message box and the user view in the settings' font and colours.
     void applyAppearance(const Settings& settings) const;
     // The controls whose every touch is the person's contact with the window.
@@ -55,6 +63,7 @@ struct MainControls {
     FindBar* findBar = nullptr;
     QPlainTextEdit* messageBox = nullptr;
     QListView* userListView = nullptr;
+    QListWidget* awayList = nullptr;
     LogoPanel* logoPanel = nullptr;
 
 private:

@@ -1,6 +1,7 @@
 #include "gui/widgets/ChatMarks.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
@@ -83,6 +84,25 @@ void DrawNote(QPainter& painter, const QRect& firstRow, const QStringList& lines
         painter.drawText(row, Qt::AlignVCenter, line);
         row.translate(0, row.height());
     }
+    painter.restore();
+}
+
+QString LineTime(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).time().toString(QStringLiteral("HH:mm"));
+}
+
+int TimeGutter(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(QStringLiteral("00:00")) + metrics.averageCharWidth();
+}
+
+void DrawTime(QPainter& painter, const QRect& row, qint64 ms, const QPalette& palette)
+{
+    painter.save();
+    painter.setPen(palette.color(QPalette::PlaceholderText));
+    painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, LineTime(ms));
     painter.restore();
 }
 

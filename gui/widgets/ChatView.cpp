@@ -111,15 +111,21 @@ int ChatView::RowHeight() const
     return std::max(1, fontMetrics().lineSpacing());
 }
 
+int ChatView::TextLeft() const
+{
+    return Margin + TimeGutter(font());
+}
+
 QStringList ChatView::NoteLinesOf(qsizetype piece) const
 {
-    return m_record.hasNote(piece) ? NoteLines(font(), viewport()->width() - 2 * Margin, m_record.noteAfter(piece))
-                                   : QStringList();
+    return m_record.hasNote(piece)
+               ? NoteLines(font(), viewport()->width() - TextLeft() - Margin, m_record.noteAfter(piece))
+               : QStringList();
 }
 
 ChatRows::Geometry ChatView::RowGeometry() const
 {
-    return ChatRows::Geometry{font(), std::max(1, viewport()->width() - 2 * Margin), RowHeight()};
+    return ChatRows::Geometry{font(), std::max(1, viewport()->width() - TextLeft() - Margin), RowHeight()};
 }
 
 int ChatView::VisibleRows() const
@@ -187,14 +193,17 @@ void ChatView::paintEvent(QPaintEvent*)
             m_text.matchRanges(m_search, m_currentMatch, piece) +
             SelectionRanges(piece, int(layout->text().size()), from, to, palette());
         const auto row = [&] { return QRect(Margin, y, viewport()->width() - 2 * Margin, RowHeight()); };
+        const auto textRow = [&] { return row().adjusted(TextLeft() - Margin, 0, 0, 0); };
         if (MarkerRows(piece)) {
             DrawNewMarker(painter, row(), palette());
             y += RowHeight();
         }
-        layout->draw(&painter, QPointF(Margin, y), marks);
+        if (const qint64 time = m_record.timeAt(piece); time > 0)
+            DrawTime(painter, row(), time, palette());
+        layout->draw(&painter, QPointF(TextLeft(), y), marks);
         y += layout->lineCount() * RowHeight();
         if (const QStringList note = NoteLinesOf(piece); !note.isEmpty()) {
-            DrawNote(painter, row(), note, palette());
+            DrawNote(painter, textRow(), note, palette());
             y += int(note.size()) * RowHeight();
         }
     }
@@ -282,7 +291,7 @@ ChatView::Position ChatView::CharacterAt(const QPoint& point) const
         const int height = (layout->lineCount() + NoteRows(piece)) * RowHeight();
         if (point.y() < y + height || piece + 1 == m_log.pieceCount()) {
             const int row = std::clamp((point.y() - y) / RowHeight(), 0, layout->lineCount() - 1);
-            return Position{piece, layout->lineAt(row).xToCursor(point.x() - Margin)};
+            return Position{piece, layout->lineAt(row).xToCursor(point.x() - TextLeft())};
         }
         y += height;
     }

@@ -90,6 +90,8 @@ private:
     int NoteRows(qsizetype piece) const { return int(NoteLinesOf(piece).size()); }
     QStringList NoteLinesOf(qsizetype piece) const;
     int RowHeight() const;
+    // Where the text begins: after the margin and the lines' times.
+    int TextLeft() const;
     ChatRows::Geometry RowGeometry() const;
     int VisibleRows() const;
     // The first row shown when the last row is at the bottom.

@@ -694,7 +694,7 @@ void TestMain::languageOfTheSession_data()
     QTest::addColumn<QString>("configure");
     QTest::addColumn<QString>("qtCancel");
     QTest::newRow("German") << QStringList{"de_DE"} << "de_DE"
-                            << "Optionen"
+                            << "Einstellungen"
                             << "Abbrechen";
     QTest::newRow("Russian after a language Parley lacks") << QStringList{"fr", "ru"} << "ru_RU"
                                                            << "Настройки"

@@ -250,12 +250,16 @@ void TestPrivateLines::pinnedPeerNeverGetsALineInClear()
     QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::Trying, 10000);
     QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().UserViewRows().size() == 1; }, 10000));
     m_ann->session->SendToEveryone(QStringLiteral("secret"));
-    // Raw, who is not connected, is named as ever; Bob with the reason, once his line has waited for its way.
+    const qsizetype secret = m_ann->session->record().log().pieceCount() - 1;
+    m_ann->session->record().add({ChatEntry::Kind::Own, QStringLiteral("Ann: meanwhile")});
+    // Raw, who is not connected, is named as ever; Bob with the reason, once his line has waited for its way, under
+    // the line he did not get.
     QTRY_COMPARE_WITH_TIMEOUT(m_ann->notes,
                               (QStringList{QStringLiteral("not delivered to: Raw"),
                                            QStringLiteral("not delivered to: Bob (their private line is down, and a "
                                                           "line to a pinned copy never goes in clear)")}),
                               2 * net::HeldLines::HoldMs);
+    QCOMPARE(m_ann->session->record().noteAfter(secret), m_ann->notes.join(QLatin1Char('\n')));
     // Given up, not sent later.
     QVERIFY(m_bob->lines.isEmpty());
     // The pins outlast a restart: a new session of Ann still holds the line back.

@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -122,6 +123,14 @@ void TestWho::notDeliveredNote()
     QCOMPARE(chat->noteAfter(chat->lineCount() - 1), QStringLiteral("not delivered to: Gus"));
     QCOMPARE(chat->accessibleDescription(), QStringLiteral("not delivered to: Gus"));
     QVERIFY(!chat->toPlainText().contains(QLatin1String("not delivered")));
+    // The listed peers that never connected are in the window, apart from the rows of connections.
+    const auto* away = main()->findChild<QListWidget*>(QStringLiteral("Away"));
+    QVERIFY(away && !away->isHidden());
+    QStringList names;
+    for (int i = 0; i < away->count(); ++i)
+        names.append(away->item(i)->text());
+    QCOMPARE(names, QStringList({QStringLiteral("Gus, not seen since Parley started"),
+                                 QStringLiteral("Hal, not seen since Parley started")}));
 }
 
 void TestWho::networkCheck()

@@ -170,16 +170,23 @@ void TestChatView::notesStayWithTheirLines()
     m_record->addNote(QStringLiteral("nothing to note on"));
     QCOMPARE(m_view->noteAfter(0), QString());
     add(QStringLiteral("Al: one\nAl: two"));
-    m_record->addNote(QStringLiteral("not delivered to: Bob"));
+    const qint64 typed = m_record->lastEntry();
+    // Its time is beside its first row only.
+    QVERIFY(m_record->timeAt(0) > 0);
+    QCOMPARE(m_record->timeAt(1), 0);
+    add(QStringLiteral("Bo: later"));
+    // A note that comes once other lines came goes under the line it concerns.
+    m_record->addNote(typed, QStringLiteral("not delivered to: Bob"));
     QCOMPARE(m_view->noteAfter(1), QStringLiteral("not delivered to: Bob"));
+    QCOMPARE(m_view->noteAfter(2), QString());
     QCOMPARE(m_view->accessibleDescription(), QStringLiteral("not delivered to: Bob"));
     // A second reason on the same line is kept beside the first, each starting a row of its own.
     const QString both = QStringLiteral("not delivered to: Bob\nnicht zugestellt an: Борис (Schlüssel geändert)");
-    m_record->addNote(both.section(QLatin1Char('\n'), 1));
+    m_record->addNote(typed, both.section(QLatin1Char('\n'), 1));
     QCOMPARE(m_view->noteAfter(1), both);
     QCOMPARE(m_view->accessibleDescription(), both);
     QCOMPARE(NoteLines(m_view->font(), 2000, both), both.split(QLatin1Char('\n')));
-    QCOMPARE(m_view->toPlainText(), QStringLiteral("Al: one\nAl: two"));
+    QCOMPARE(m_view->toPlainText(), QStringLiteral("Al: one\nAl: two\nBo: later"));
     // The note takes a row: the end of the text is shown one row further down.
     for (int i = 0; i < 100; ++i)
         add(QStringLiteral("Ann: line %1").arg(i));
@@ -203,6 +210,10 @@ void TestChatView::notesStayWithTheirLines()
     m_record->prepend(std::move(earlier));
     QCOMPARE(m_view->noteAfter(1), QString());
     QCOMPARE(m_view->noteAfter(4), both);
+    QCOMPARE(m_record->timeAt(0), 0); // the history's times are not known
+    QVERIFY(m_record->timeAt(3) > 0);
+    m_record->addNote(typed, QStringLiteral("not delivered to: Dora"));
+    QCOMPARE(m_view->noteAfter(4), both + QStringLiteral("\nnot delivered to: Dora"));
     for (int i = 0; i < ChatNotes::MaxNotes + 1; ++i) {
         add(QStringLiteral("Al: again"));
         m_record->addNote(QStringLiteral("not delivered to: Bob"));
@@ -211,6 +222,9 @@ void TestChatView::notesStayWithTheirLines()
     m_record->clear();
     add(QStringLiteral("Al: fresh"));
     QCOMPARE(m_view->noteAfter(0), QString());
+    // A late note for a line that went with "Clear" goes under the last line, not nowhere.
+    m_record->addNote(typed, QStringLiteral("not delivered to: Bob"));
+    QCOMPARE(m_view->noteAfter(0), QStringLiteral("not delivered to: Bob"));
 }
 
 QTEST_MAIN(TestChatView)
