@@ -62,6 +62,10 @@
         <source>personal line to %1</source>
         <translation>persönliche Zeile an %1</translation>
     </message>
+    <message>
+        <source> (their copy does not accept this copy&apos;s new key: compare your safety number with them)</source>
+        <translation> (deren Kopie nimmt den neuen Schlüssel dieser Kopie nicht an: vergleichen Sie Ihre Sicherheitsnummer miteinander)</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -662,6 +666,10 @@
         <source>Cannot create temp file &quot;Parley.tmp&quot; in Windows system directory.</source>
         <translation>Die temporäre Datei „Parley.tmp“ lässt sich im Systemordner nicht anlegen.</translation>
     </message>
+    <message>
+        <source>Parley: a key for private lines</source>
+        <translation>Parley: ein Schlüssel für private Leitungen</translation>
+    </message>
 </context>
 <context>
     <name>PeerState</name>
@@ -823,12 +831,30 @@ Ring: die Verbindung wird geschlossen.</translation>
         <translation>Private Leitungen können nicht auf Port %1 warten.</translation>
     </message>
     <message>
-        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it. Parley reinstalled there or its key file removed, another machine now at that address, or someone in between: ask %1 by phone or face to face, and compare the safety number under &quot;Private line...&quot; in the Users dialog before you trust the new key</source>
-        <translation>%1 (%2) zeigt für private Leitungen einen anderen Schlüssel als den hinterlegten: private Leitungen dorthin werden angehalten, und keine Zeile geht dorthin. Mögliche Ursachen: Parley wurde dort neu installiert oder seine Schlüsseldatei entfernt, ein anderer Rechner hat jetzt diese Adresse, oder jemand sitzt dazwischen. Fragen Sie %1 telefonisch oder persönlich und vergleichen Sie die Sicherheitsnummer unter „Private Leitung …“ im Benutzer-Dialog, bevor Sie dem neuen Schlüssel vertrauen</translation>
-    </message>
-    <message>
         <source>%1&apos;s copy, whose key is pinned at %2, now answers at %3 with the same key. Follow it there? Its private line, safety number and verification go with it; until then no line goes to %3.</source>
         <translation>Die Kopie von %1, deren Schlüssel für %2 hinterlegt ist, antwortet jetzt unter %3 mit demselben Schlüssel. Dorthin folgen? Private Leitung, Sicherheitsnummer und Bestätigung gehen mit; bis dahin geht keine Zeile an %3.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it.
+
+Likely causes: Parley was reinstalled there or its key file removed, another machine now has that address, or someone is in between.
+
+Ask %1, by phone or face to face, to read out the safety number their Parley shows for you, and compare it with this one:
+%3
+
+If they are the same, choose &quot;Trust the new key&quot; under &quot;Private line...&quot; in the Users dialog; if not, do not.</source>
+        <translation>%1 (%2) zeigt für private Leitungen einen anderen Schlüssel als den hinterlegten: private Leitungen dorthin werden angehalten, und keine Zeile geht dorthin.
+
+Mögliche Ursachen: Parley wurde dort neu installiert oder seine Schlüsseldatei entfernt, ein anderer Rechner hat jetzt diese Adresse, oder jemand sitzt dazwischen.
+
+Bitten Sie %1 telefonisch oder persönlich, die Sicherheitsnummer vorzulesen, die Parley dort für Sie zeigt, und vergleichen Sie sie mit dieser:
+%3
+
+Stimmen beide überein, wählen Sie „Dem neuen Schlüssel vertrauen“ unter „Private Leitung …“ im Benutzer-Dialog; sonst nicht.</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy does not accept this copy&apos;s new key: compare your safety number with %1 (%2), by phone or face to face; once %1 trusts the new key, private lines to %1 run again.</source>
+        <translation>Die Kopie von %1 nimmt den neuen Schlüssel dieser Kopie nicht an: vergleichen Sie Ihre Sicherheitsnummer mit %1 (%2), telefonisch oder persönlich; sobald %1 dem neuen Schlüssel vertraut, laufen die privaten Leitungen zu %1 wieder.</translation>
     </message>
 </context>
 <context>
@@ -1227,6 +1253,14 @@ Ring: die Verbindung wird geschlossen.</translation>
     <message>
         <source>Private line...</source>
         <translation>Private Leitung …</translation>
+    </message>
+    <message>
+        <source>Select a user first.</source>
+        <translation>Wählen Sie zuerst einen Benutzer.</translation>
+    </message>
+    <message>
+        <source>This copy has no key from that user yet: both need &quot;Private lines with other Parley copies&quot; on in the Configuration dialog, and a Run! while the other copy is up.</source>
+        <translation>Diese Kopie hat noch keinen Schlüssel dieses Benutzers: beide brauchen „Private Leitungen mit anderen Parley-Kopien“ in den Einstellungen und ein Start!, während die andere Kopie läuft.</translation>
     </message>
 </context>
 <context>

@@ -62,6 +62,10 @@
         <source>personal line to %1</source>
         <translation>личная строка для %1</translation>
     </message>
+    <message>
+        <source> (their copy does not accept this copy&apos;s new key: compare your safety number with them)</source>
+        <translation> (та копия не принимает новый ключ этой копии: сверьте с собеседником код безопасности)</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -664,6 +668,10 @@
         <source>Cannot create temp file &quot;Parley.tmp&quot; in Windows system directory.</source>
         <translation>Не удаётся создать временный файл «Parley.tmp» в системной папке.</translation>
     </message>
+    <message>
+        <source>Parley: a key for private lines</source>
+        <translation>Parley: ключ защищённых линий</translation>
+    </message>
 </context>
 <context>
     <name>PeerState</name>
@@ -825,12 +833,30 @@ Ring: the connection is closing.</source>
         <translation>Защищённые линии не могут ждать подключений на порту %1.</translation>
     </message>
     <message>
-        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it. Parley reinstalled there or its key file removed, another machine now at that address, or someone in between: ask %1 by phone or face to face, and compare the safety number under &quot;Private line...&quot; in the Users dialog before you trust the new key</source>
-        <translation>%1 (%2) предъявляет для защищённых линий не тот ключ, что закреплён: защищённые линии с этой копией остановлены, и ни одна строка туда не уходит. Возможные причины: Parley там переустановлен или его файл ключа удалён, этот адрес теперь у другого компьютера, или кто-то вклинился посередине. Спросите %1 по телефону или лично и сверьте код безопасности в «Защищённая линия…» окна «Пользователи», прежде чем доверять новому ключу</translation>
-    </message>
-    <message>
         <source>%1&apos;s copy, whose key is pinned at %2, now answers at %3 with the same key. Follow it there? Its private line, safety number and verification go with it; until then no line goes to %3.</source>
         <translation>Копия %1, чей ключ закреплён за %2, теперь отвечает с адреса %3 тем же ключом. Следовать за ней? Защищённая линия, код безопасности и подтверждение перейдут к ней; до тех пор на %3 не уходит ни одна строка.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no line goes to it.
+
+Likely causes: Parley was reinstalled there or its key file removed, another machine now has that address, or someone is in between.
+
+Ask %1, by phone or face to face, to read out the safety number their Parley shows for you, and compare it with this one:
+%3
+
+If they are the same, choose &quot;Trust the new key&quot; under &quot;Private line...&quot; in the Users dialog; if not, do not.</source>
+        <translation>%1 (%2) предъявляет для защищённых линий не тот ключ, что закреплён: защищённые линии с этой копией остановлены, и ни одна строка туда не уходит.
+
+Возможные причины: Parley там переустановлен или его файл ключа удалён, этот адрес теперь у другого компьютера, или кто-то вклинился посередине.
+
+Попросите собеседника (%1) по телефону или лично зачитать код безопасности, который его Parley показывает для вас, и сверьте его с этим:
+%3
+
+Если они совпадают, выберите «Доверять новому ключу» в «Защищённая линия…» окна «Пользователи»; если нет — не доверяйте.</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy does not accept this copy&apos;s new key: compare your safety number with %1 (%2), by phone or face to face; once %1 trusts the new key, private lines to %1 run again.</source>
+        <translation>Копия собеседника %1 не принимает новый ключ этой копии: сверьте код безопасности с собеседником %1 (%2) по телефону или лично; когда %1 доверится новому ключу, защищённые линии к %1 снова заработают.</translation>
     </message>
 </context>
 <context>
@@ -1229,6 +1255,14 @@ Ring: the connection is closing.</source>
     <message>
         <source>Private line...</source>
         <translation>Защищённая линия…</translation>
+    </message>
+    <message>
+        <source>Select a user first.</source>
+        <translation>Сначала выберите пользователя.</translation>
+    </message>
+    <message>
+        <source>This copy has no key from that user yet: both need &quot;Private lines with other Parley copies&quot; on in the Configuration dialog, and a Run! while the other copy is up.</source>
+        <translation>У этой копии ещё нет ключа этого пользователя: у обоих должно быть включено «Защищённые линии с другими копиями Parley» в окне «Настройки», и нужен «Пуск!», пока другая копия работает.</translation>
     </message>
 </context>
 <context>

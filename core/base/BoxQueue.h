@@ -13,8 +13,9 @@
 class BoxQueue : public QObject {
     Q_OBJECT
 public:
-    // Information, Error and Question come from the network; Failure is the general error handler's box.
-    enum class Kind { Information, Error, Failure, Question };
+    // Information, Error, KeyWarning (a peer's key for private lines is not the one it had) and Question come from
+    // the network; Failure is the general error handler's box.
+    enum class Kind { Information, Error, KeyWarning, Failure, Question };
     // show is modal: it returns when the person has closed the box, with whether they said yes to a question.
     using Show = std::function<bool(Kind kind, const QString& text)>;
 

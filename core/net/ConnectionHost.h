@@ -23,6 +23,8 @@ public:
     virtual void UserViewChanged() = 0;
     virtual void ShowInformation(const QString& text) = 0;
     virtual void ShowError(const QString& text) = 0;
+    // A warning about a key for private lines: a peer's changed, or this copy's new one refused.
+    virtual void ShowKeyWarning(const QString& text) = 0;
     // A question whose yes runs onYes, when the person gives it.
     virtual void Ask(const QString& text, std::function<void()> onYes) = 0;
     // A remark below the chat text, never part of it.

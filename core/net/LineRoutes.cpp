@@ -204,6 +204,9 @@ QString LineRoutes::UndeliveredName(quint32 address) const
     const QString name = k >= 0 ? PeerName(k) : QHostAddress(address).toString();
     if (!PrivateLinesOn() || !m_private->Pinned(address))
         return name;
+    if (m_private->RefusesOwnKey(address))
+        return name + QCoreApplication::translate("ChatSession", " (their copy does not accept this copy's new key: "
+                                                                 "compare your safety number with them)");
     if (m_private->StateOf(address) == PrivateLinks::State::KeyChanged)
         return name + QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the "
                                                                  "Users dialog)");

@@ -23,6 +23,40 @@ QString PrivateLinks::NameOf(quint32 address) const
     return k >= 0 && !m_users.OwnName(k).isEmpty() ? m_users.OwnName(k) : DottedAddress(address);
 }
 
+void PrivateLinks::KeyChanged(quint32 address, const QByteArray& fingerprint)
+{
+    if (m_changedKeys.contains(address))
+        return;
+    m_changedKeys.insert(address, fingerprint);
+    const QString name = NameOf(address);
+    m_host.ShowKeyWarning(
+        QCoreApplication::translate(
+            "PrivateLinks",
+            "%1 (%2) shows a key for private lines other than the one pinned: private lines with it stop, and no "
+            "line goes to it.\n\nLikely causes: Parley was reinstalled there or its key file removed, another "
+            "machine now has that address, or someone is in between.\n\nAsk %1, by phone or face to face, to read "
+            "out the safety number their Parley shows for you, and compare it with this one:\n%3\n\nIf they are "
+            "the same, choose \"Trust the new key\" under \"Private line...\" in the Users dialog; if not, "
+            "do not.")
+            .arg(name, DottedAddress(address), SafetyNumberOf(address)));
+    m_host.UserViewChanged();
+    Q_EMIT decided(address);
+}
+
+void PrivateLinks::RefusedOwnKey(quint32 address)
+{
+    if (m_refusedBy.contains(address))
+        return;
+    m_refusedBy.insert(address);
+    const QString name = NameOf(address);
+    m_host.ShowKeyWarning(QCoreApplication::translate("PrivateLinks",
+                                                      "%1's copy does not accept this copy's new key: compare your "
+                                                      "safety number with %1 (%2), by phone or face to face; once "
+                                                      "%1 trusts the new key, private lines to %1 run again.")
+                              .arg(name, SafetyNumberOf(address)));
+    m_host.UserViewChanged();
+}
+
 void PrivateLinks::OfferToFollow(quint32 address, quint32 home, const QByteArray& fingerprint)
 {
     if (m_moved.contains(address))

@@ -22,9 +22,12 @@
 
 namespace net {
 
+const QByteArray PrivateLinks::KeyRefusedSignal = QByteArrayLiteral("\0\0parley:key-refused\0\0");
+
 namespace {
 
 const char* const HandshakingProperty = "parleyHandshaking";
+const char* const ReadBeforeProperty = "parleyReadBefore";
 
 // Accepted descriptors go to the owner before Qt makes plain sockets of them.
 class TlsListener : public QTcpServer {
@@ -130,6 +133,7 @@ void PrivateLinks::Close()
     m_handshakesFrom.clear();
     // Asked again at the next Run!, if the copy still answers there.
     m_moved.clear();
+    m_refusedBy.clear();
 }
 
 QSslConfiguration PrivateLinks::Configuration() const
@@ -213,6 +217,8 @@ void PrivateLinks::AcceptedReady(QSslSocket* socket)
     if (QSslSocket* older = m_carriers.value(*address); older && older != socket)
         Discard(older, this);
     m_carriers.insert(*address, socket);
+    // Its copy connected with this copy's key: it took it.
+    m_refusedBy.remove(*address);
     Q_EMIT carrierReady(*address);
     m_host.UserViewChanged();
 }
@@ -231,7 +237,13 @@ std::optional<quint32> PrivateLinks::Authenticated(QSslSocket* socket)
 {
     const std::optional<quint32> address = AddressOf(*socket);
     if (!address || !Admit(socket)) {
-        socket->abort();
+        // A copy whose new key is refused here learns it, so that its person knows whom to call.
+        if (address && m_changedKeys.contains(*address) && socket->mode() == QSslSocket::SslServerMode) {
+            socket->write(KeyRefusedSignal);
+            socket->disconnectFromHost();
+        } else {
+            socket->abort();
+        }
         return std::nullopt;
     }
     EnableKeepAlive(socket->socketDescriptor());
@@ -262,21 +274,7 @@ bool PrivateLinks::Admit(QSslSocket* socket)
     case Pins::Verdict::Changed:
         break;
     }
-    if (!m_changedKeys.contains(*address)) {
-        m_changedKeys.insert(*address, fingerprint);
-        const QString name = NameOf(*address);
-        m_host.ShowError(QCoreApplication::translate("PrivateLinks",
-                                                     "%1 (%2) shows a key for private lines other than the one "
-                                                     "pinned: private lines with it stop, and no line goes to it. "
-                                                     "Parley reinstalled there or its key file removed, another "
-                                                     "machine now at that address, or someone in between: ask %1 "
-                                                     "by phone or face to face, and compare the safety number "
-                                                     "under \"Private line...\" in the Users dialog before you "
-                                                     "trust the new key")
-                             .arg(name, Dotted(*address)));
-        m_host.UserViewChanged();
-        Q_EMIT decided(*address);
-    }
+    KeyChanged(*address, fingerprint);
     return false;
 }
 
@@ -342,13 +340,8 @@ void PrivateLinks::StartDue()
         socket->setProxy(QNetworkProxy::NoProxy);
         socket->setSslConfiguration(Configuration());
         connect(socket, &QSslSocket::encrypted, this, Guarded([this, socket] { ClientReady(socket); }));
-        connect(socket, &QSslSocket::readyRead, this, Guarded([this, socket] {
-                    const QByteArray received = socket->readAll();
-                    const std::optional<quint32> from = AddressOf(*socket);
-                    const int k = from ? m_users.FindAddress(Dotted(*from)) : -1;
-                    if (k >= 0)
-                        m_receive(k, received);
-                }));
+        connect(socket, &QSslSocket::readyRead, this,
+                Guarded([this, socket] { ClientReceived(socket, socket->readAll()); }));
         const auto failed = Guarded([this, socket, address] {
             if (m_clients.value(address).socket == socket)
                 ClientFailed(address);
@@ -370,6 +363,20 @@ void PrivateLinks::StartDue()
     }
     if (m_due.isEmpty())
         m_pace->stop();
+}
+
+void PrivateLinks::ClientReceived(QSslSocket* socket, const QByteArray& received)
+{
+    const std::optional<quint32> from = AddressOf(*socket);
+    if (!from)
+        return;
+    if (!socket->property(ReadBeforeProperty).toBool()) {
+        socket->setProperty(ReadBeforeProperty, true);
+        if (received.startsWith(KeyRefusedSignal))
+            return RefusedOwnKey(*from);
+    }
+    if (const int k = m_users.FindAddress(Dotted(*from)); k >= 0)
+        m_receive(k, received);
 }
 
 void PrivateLinks::ClientReady(QSslSocket* socket)

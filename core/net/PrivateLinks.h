@@ -83,6 +83,11 @@ public:
     void SetVerified(quint32 address, bool verified);
     // The person's word after a changed key: the key the peer shows now is pinned, unverified.
     void TrustNewKey(quint32 address);
+    // The copy at this address said it does not accept this copy's key (it has another pinned for us).
+    bool RefusesOwnKey(quint32 address) const { return m_refusedBy.contains(address); }
+    // What a copy sends on a private line it accepts and then refuses for a changed key, alone: no text a person
+    // types has a zero byte, and only a copy with private lines reads this port.
+    static const QByteArray KeyRefusedSignal;
 
 Q_SIGNALS:
     void carrierReady(quint32 address);
@@ -123,6 +128,11 @@ private:
     std::optional<quint32> Authenticated(QSslSocket* socket);
     // Whether the key the peer showed may carry lines: pinned now if it is new, refused and shown if it changed.
     bool Admit(QSslSocket* socket);
+    // The first bytes of an outgoing private line: the peer's refusal of this copy's key, or the lines it sends.
+    void ClientReceived(QSslSocket* socket, const QByteArray& received);
+    void RefusedOwnKey(quint32 address);
+    // A peer showed another key than the one pinned: refused, and the person warned once.
+    void KeyChanged(quint32 address, const QByteArray& fingerprint);
     // What the person calls the copy at this address.
     QString NameOf(quint32 address) const;
     // A key pinned at home turned up at address: the person is asked to follow it there.
@@ -150,6 +160,8 @@ private:
     QHash<quint32, Client> m_clients;
     // The key a pinned peer showed instead of its own.
     QHash<quint32, QByteArray> m_changedKeys;
+    // The copies that refused this copy's key, told once a Run!.
+    QSet<quint32> m_refusedBy;
     // Addresses where a copy pinned at another one answers, until the person follows it: its home address.
     QHash<quint32, quint32> m_moved;
     QList<quint32> m_due;

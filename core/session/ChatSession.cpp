@@ -112,6 +112,11 @@ void ChatSession::ShowError(const QString& text)
     Q_EMIT boxRequested(BoxQueue::Kind::Error, text);
 }
 
+void ChatSession::ShowKeyWarning(const QString& text)
+{
+    Q_EMIT boxRequested(BoxQueue::Kind::KeyWarning, text);
+}
+
 QString ChatSession::RefusalToRemove() const
 {
     return m_running

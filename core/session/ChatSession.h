@@ -99,6 +99,7 @@ private:
     void UserViewChanged() override;
     void ShowInformation(const QString& text) override;
     void ShowError(const QString& text) override;
+    void ShowKeyWarning(const QString& text) override;
     void Ask(const QString& text, std::function<void()> onYes) override
     {
         Q_EMIT questionRequested(text, std::move(onYes));

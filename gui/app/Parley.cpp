@@ -173,6 +173,10 @@ bool Parley::ShowBox(BoxQueue::Kind kind, const QString& text)
     case BoxQueue::Kind::Error:
         m_services.boxes.error(m_main.get(), text);
         break;
+    case BoxQueue::Kind::KeyWarning:
+        m_services.boxes.show(m_main.get(), text, tr("Parley: a key for private lines"), platform::BoxIcon::Warning,
+                              platform::BoxButtons::Ok);
+        break;
     case BoxQueue::Kind::Failure:
         m_services.boxes.show(nullptr, text, QStringLiteral("Parley"), platform::BoxIcon::Error,
                               platform::BoxButtons::Ok);

@@ -184,7 +184,17 @@ void TF_Users::onEntrySelected()
     const bool any = !selected.isEmpty();
     m_applyButton->setEnabled(any);
     m_deleteButton->setEnabled(any);
-    m_privateLineButton->setEnabled(any && !safetyNumberOf(m_entryList->row(selected.first())).isEmpty());
+    const bool keyKnown = any && !safetyNumberOf(m_entryList->row(selected.first())).isEmpty();
+    m_privateLineButton->setEnabled(keyKnown);
+    // A greyed button says why, where the mouse and a screen reader find it.
+    const QString why =
+        keyKnown ? QString()
+        : !any
+            ? tr("Select a user first.")
+            : tr("This copy has no key from that user yet: both need \"Private lines with other Parley copies\" on in "
+                 "the Configuration dialog, and a Run! while the other copy is up.");
+    m_privateLineButton->setToolTip(why);
+    m_privateLineButton->setAccessibleDescription(why);
     if (!any) {
         m_nameBox->clear();
         m_addressBox->setText(NoAddress);

@@ -294,6 +294,16 @@ void TestPrivateLines::changedKeyStopsPrivateLinesUntilTrusted()
     QVERIFY(m_ann->boxes.first().contains(QStringLiteral("127.0.0.2")));
     QVERIFY(!m_ann->links().Verified(bob));
     QVERIFY(m_ann->links().SafetyNumberOf(bob) != pinnedNumber);
+    // The number to compare is in the warning itself; Bob's copy, refused, tells Bob whom to call.
+    QVERIFY(m_ann->boxes.first().contains(m_ann->links().SafetyNumberOf(bob)));
+    const quint32 ann = QHostAddress(m_ann->address).toIPv4Address();
+    QTRY_VERIFY_WITH_TIMEOUT(m_bob->links().RefusesOwnKey(ann), 10000);
+    QCOMPARE(m_bob->boxes.size(), 1);
+    QVERIFY2(m_bob->boxes.first().startsWith(QStringLiteral("Ann's copy does not accept this copy's new key: "
+                                                            "compare your safety number with Ann (") +
+                                             m_bob->links().SafetyNumberOf(ann)),
+             qPrintable(m_bob->boxes.first()));
+    QVERIFY(m_bob->lines.isEmpty());
     QVERIFY(QTest::qWaitFor([&] { return m_ann->session->connections().ConnectionCount() == 1; }, 10000));
     m_ann->notes.clear();
     m_ann->session->SendToEveryone(QStringLiteral("held"));
@@ -308,6 +318,7 @@ void TestPrivateLines::changedKeyStopsPrivateLinesUntilTrusted()
     m_ann->session->SendToEveryone(QStringLiteral("again"));
     QTRY_COMPARE(m_bob->lines, QStringList{QStringLiteral("Ann: again")});
     QCOMPARE(m_ann->boxes.size(), 1);
+    QVERIFY(!m_bob->links().RefusesOwnKey(ann));
 }
 
 void TestPrivateLines::unsoundPinsSendNothingInClear_data()
