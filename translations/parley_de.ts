@@ -630,6 +630,13 @@
     </message>
 </context>
 <context>
+    <name>Notification</name>
+    <message>
+        <source>+%1 more: %2</source>
+        <translation>+%1 weitere: %2</translation>
+    </message>
+</context>
+<context>
     <name>Notifications</name>
     <message>
         <source>Answer</source>

@@ -2,6 +2,8 @@
 
 #include "core/base/Errors.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <limits>
 
@@ -37,6 +39,20 @@ qsizetype PopupTextLimit(int screenHeight, int textWidth)
 {
     const int rows = std::max(1, PopupTextHeight(1 << 20, screenHeight) / 14 + 1);
     return qsizetype(rows) * std::max(1, textWidth);
+}
+
+QStringList PopupLines(const QStringList& newestOfEachSender, const QStringList& senders)
+{
+    const qsizetype left = std::max<qsizetype>(0, newestOfEachSender.size() - MaxPopupSenders);
+    QStringList lines = newestOfEachSender.mid(left);
+    // A crowd is counted, and its newest few named: the line stays short enough to read whole.
+    constexpr qsizetype MaxNamed = 5;
+    const QStringList named = senders.mid(std::max<qsizetype>(0, left - MaxNamed), std::min(left, MaxNamed));
+    if (left > 0)
+        lines.prepend(QCoreApplication::translate("Notification", "+%1 more: %2")
+                          .arg(left)
+                          .arg(named.join(QStringLiteral(", ")) + (left > MaxNamed ? QStringLiteral(", ...") : "")));
+    return lines;
 }
 
 std::optional<QPoint> PopupPosition(int position, const QRect& screen, QSize window)

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -33,6 +34,11 @@ int PopupTextHeight(int displayedLines, int screenHeight);
 // The most characters the popup's text area can show on this screen (no glyph is narrower than a pixel): the rest
 // of a longer line would only cost laying out.
 qsizetype PopupTextLimit(int screenHeight, int textWidth);
+// The popup shows the newest line of at most this many senders of the moment; earlier senders are named.
+inline constexpr int MaxPopupSenders = 3;
+// The popup's lines for each sender's newest line of the moment (oldest sender first): the last MaxPopupSenders
+// of them, after one that names the senders left out ("+2 more: Gus, Hal").
+QStringList PopupLines(const QStringList& newestOfEachSender, const QStringList& senders);
 inline int PopupWindowHeight(int textHeight)
 {
     return textHeight + 16;

@@ -119,12 +119,16 @@ int TF_Message::displayedLines() const
     return lines;
 }
 
-void TF_Message::showLine(const QString& line)
+void TF_Message::showLines(const QStringList& lines)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect screenArea = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     const QSize screenSize = screenArea.size();
-    const QString shown = line.left(PopupTextLimit(screenSize.height(), TextWidth));
+    const qsizetype share = PopupTextLimit(screenSize.height(), TextWidth) / std::max<qsizetype>(1, lines.size());
+    QStringList cut;
+    for (const QString& line : lines)
+        cut.append(line.left(share));
+    const QString shown = cut.join(QLatin1Char('\n'));
     m_textArea->setWordWrapMode(WrapModeFor(shown));
     m_textArea->setPlainText(shown);
     const int textHeight = PopupTextHeight(displayedLines(), screenSize.height());

@@ -30,7 +30,9 @@ public:
     // 1 fading in, 2 fading out.
     int fadeDirection() const { return m_fadeDirection; }
 
-    void showLine(const QString& line);
+    void showLine(const QString& line) { showLines({line}); }
+    // Lines of several senders, each starting a row of its own; each cut to its share of what the screen can show.
+    void showLines(const QStringList& lines);
     void appear();
     void dismiss();
     // The whole-window opacity, 0 to 255, kept while hidden.

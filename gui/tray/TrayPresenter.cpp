@@ -90,6 +90,23 @@ void TrayPresenter::onIconMouseUp(Qt::MouseButton button)
     }
 }
 
+namespace {
+// A sender's line replaces its earlier one; moved to the end, it is the newest of all.
+void KeepNewestOfSender(std::vector<net::IncomingLine>& lines, const net::IncomingLine& line, bool newestLast)
+{
+    const auto same = std::find_if(lines.begin(), lines.end(), [&line](const net::IncomingLine& waiting) {
+        return waiting.entry == line.entry && waiting.sender == line.sender;
+    });
+    if (same == lines.end())
+        return lines.push_back(line);
+    if (newestLast) {
+        lines.erase(same);
+        return lines.push_back(line);
+    }
+    *same = line;
+}
+} // namespace
+
 void TrayPresenter::notifyIncoming(const net::IncomingLine& line, bool normalMode)
 {
     using P = NotifyActions::Presentation;
@@ -106,15 +123,11 @@ void TrayPresenter::notifyIncoming(const net::IncomingLine& line, bool normalMod
     } else if (actions.presentation == P::Popup) {
         // The newest line goes to the popup at most once a screen refresh: a flood is not read line by line. A
         // desktop notification is each sender's own: each sender's newest line of the moment goes.
-        m_popupLine = line.presented();
-        const auto same =
-            std::find_if(m_newestBySender.begin(), m_newestBySender.end(), [&line](const net::IncomingLine& waiting) {
-                return waiting.entry == line.entry && waiting.sender == line.sender;
-            });
-        if (same != m_newestBySender.end())
-            *same = line;
-        else
-            m_newestBySender.push_back(line);
+        // The popup holds each sender's newest line while it stays up: three senders in a moment are all seen.
+        if (!m_popup || (!m_popup->isVisible() && !m_popupFrame.pending()))
+            m_popupLines.clear();
+        KeepNewestOfSender(m_popupLines, line, true);
+        KeepNewestOfSender(m_newestBySender, line, false);
         m_popupFrame.request();
     }
     if (actions.sound == NotifyActions::Sound::Beep)
@@ -125,7 +138,6 @@ void TrayPresenter::notifyIncoming(const net::IncomingLine& line, bool normalMod
 
 void TrayPresenter::showNewestInPopup()
 {
-    const QString line = std::exchange(m_popupLine, QString());
     const std::vector<net::IncomingLine> newest = std::exchange(m_newestBySender, {});
     // The person opened the window while the line waited for its frame: the window shows it already.
     if (m_window.isVisible())
@@ -133,7 +145,7 @@ void TrayPresenter::showNewestInPopup()
     // A native Wayland client cannot place its own window at a corner: the desktop shows the line there.
     const bool nativeWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     if (!(m_settings.DesktopNotification || nativeWayland) || m_notifications.failedBefore())
-        return showInPopup(line);
+        return showPopupLines();
     for (const net::IncomingLine& each : newest) {
         // The sender's name as the summary, the text as the body.
         m_notifiedLine = each.presented();
@@ -161,9 +173,22 @@ void TrayPresenter::showInPopup(const QString& line)
         m_popup->showLine(line);
 }
 
+void TrayPresenter::showPopupLines()
+{
+    if (!m_popup || m_popupLines.empty() || m_window.isVisible())
+        return;
+    QStringList lines;
+    QStringList senders;
+    for (const net::IncomingLine& each : m_popupLines) {
+        lines.append(each.presented());
+        senders.append(each.marked());
+    }
+    m_popup->showLines(PopupLines(lines, senders));
+}
+
 void TrayPresenter::windowShown()
 {
-    m_popupLine.clear();
+    m_popupLines.clear();
     if (m_popup && m_popup->isVisible())
         m_popup->dismiss();
     stopFlashing();

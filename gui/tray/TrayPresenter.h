@@ -77,6 +77,7 @@ private:
     void flashStep();
     void showNewestInPopup();
     void showInPopup(const QString& line);
+    void showPopupLines();
     int NotificationTimeoutMs() const;
 
     platform::Sound& m_sound;
@@ -95,8 +96,9 @@ private:
     QAction* m_exitAction = nullptr;
     QTimer* m_flashTimer = nullptr;
     int m_flashPhase = 0;
-    // The newest line for the popup, shown at most once a screen refresh.
-    QString m_popupLine;
+    // The newest line of each sender while the popup stays up, oldest sender first, shown at most once a screen
+    // refresh.
+    std::vector<net::IncomingLine> m_popupLines;
     // Each sender's newest line of the moment, for the desktop's notifications.
     std::vector<net::IncomingLine> m_newestBySender;
     FrameThrottle m_popupFrame;

@@ -88,6 +88,14 @@ void TestMessage::lineInTheTrayShowsThePopup()
     main()->showMainWindow();
     QTRY_VERIFY(!main()->tray().popupPending());
     QVERIFY(!popup()->isVisible());
+    // Five senders in a moment: the newest line of each of the last three, the first two named; a sender who
+    // writes again is the newest.
+    main()->hide();
+    for (const char* name : {"Gus", "Hal", "Ira", "Jörg", "Юля"})
+        arrive({int(name[0]), QString::fromUtf8(name), QStringLiteral("hi")});
+    arrive({int('I'), QStringLiteral("Ira"), QStringLiteral("again")});
+    QTRY_COMPARE(popup()->textArea()->toPlainText(),
+                 QStringLiteral("+2 more: Gus, Hal\nJörg: hi\nЮля: hi\nIra: again"));
     cleanupBob();
 }
 
