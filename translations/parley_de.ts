@@ -66,6 +66,26 @@
         <source> (their copy does not accept this copy&apos;s new key: compare your safety number with them)</source>
         <translation> (deren Kopie nimmt den neuen Schlüssel dieser Kopie nicht an: vergleichen Sie Ihre Sicherheitsnummer miteinander)</translation>
     </message>
+    <message>
+        <source>waiting to go when they connect: </source>
+        <translation>wartet, bis sie sich verbinden: </translation>
+    </message>
+    <message>
+        <source> (the lines waiting for them are at the limit of %1: send again once they have connected)</source>
+        <translation> (die für sie wartenden Zeilen haben die Grenze von %1 erreicht: senden Sie erneut, sobald sie verbunden sind)</translation>
+    </message>
+    <message>
+        <source> (the lines waiting for absent users could not be saved%1)</source>
+        <translation> (die für Abwesende wartenden Zeilen konnten nicht gespeichert werden%1)</translation>
+    </message>
+    <message>
+        <source>delivered to %1 at %2</source>
+        <translation>zugestellt an %1 um %2</translation>
+    </message>
+    <message>
+        <source>delivered to %1 at %2, after waiting: %3</source>
+        <translation>zugestellt an %1 um %2, nach Wartezeit: %3</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -644,6 +664,25 @@
     </message>
 </context>
 <context>
+    <name>Outbox</name>
+    <message>
+        <source>The lines waiting for absent users in %1 cannot be read (%2): none of them is sent, and the file is kept as it is. Move it away to start an empty one.</source>
+        <translation>Die für Abwesende wartenden Zeilen in %1 können nicht gelesen werden (%2): keine davon wird gesendet, und die Datei bleibt, wie sie ist. Verschieben Sie sie, um mit einer leeren zu beginnen.</translation>
+    </message>
+    <message>
+        <source>too big</source>
+        <translation>zu groß</translation>
+    </message>
+    <message>
+        <source>not a file of waiting lines</source>
+        <translation>keine Datei wartender Zeilen</translation>
+    </message>
+    <message>
+        <source>cut short or damaged</source>
+        <translation>abgeschnitten oder beschädigt</translation>
+    </message>
+</context>
+<context>
     <name>Parley</name>
     <message>
         <source>&apos;%1&apos; is not a valid integer value</source>
@@ -1088,6 +1127,14 @@ Stimmen beide überein, wählen Sie „Dem neuen Schlüssel vertrauen“ unter �
     <message>
         <source>Waits for Stop!: private lines stay on until then</source>
         <translation>Wartet auf Stopp!: bis dahin bleiben die privaten Leitungen an</translation>
+    </message>
+    <message>
+        <source>Lines for absent users wait for them</source>
+        <translation>Zeilen für Abwesende warten auf sie</translation>
+    </message>
+    <message>
+        <source>A line for a ticked user who is not connected is kept, on this computer only, and goes when they connect, privately where their key is pinned; the chat says when it went.</source>
+        <translation>Eine Zeile für einen angehakten Benutzer, der nicht verbunden ist, wird nur auf diesem Rechner aufbewahrt und geht, sobald er sich verbindet, privat, wo sein Schlüssel hinterlegt ist; der Chat sagt, wann sie ging.</translation>
     </message>
 </context>
 <context>

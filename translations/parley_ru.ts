@@ -66,6 +66,26 @@
         <source> (their copy does not accept this copy&apos;s new key: compare your safety number with them)</source>
         <translation> (та копия не принимает новый ключ этой копии: сверьте с собеседником код безопасности)</translation>
     </message>
+    <message>
+        <source>waiting to go when they connect: </source>
+        <translation>ждёт подключения: </translation>
+    </message>
+    <message>
+        <source> (the lines waiting for them are at the limit of %1: send again once they have connected)</source>
+        <translation> (строк, ждущих этого пользователя, уже %1 — это предел: отправьте снова, когда он подключится)</translation>
+    </message>
+    <message>
+        <source> (the lines waiting for absent users could not be saved%1)</source>
+        <translation> (строки для отсутствующих не удалось сохранить%1)</translation>
+    </message>
+    <message>
+        <source>delivered to %1 at %2</source>
+        <translation>доставлено: %1, в %2</translation>
+    </message>
+    <message>
+        <source>delivered to %1 at %2, after waiting: %3</source>
+        <translation>доставлено: %1, в %2, после ожидания: %3</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -646,6 +666,25 @@
     </message>
 </context>
 <context>
+    <name>Outbox</name>
+    <message>
+        <source>The lines waiting for absent users in %1 cannot be read (%2): none of them is sent, and the file is kept as it is. Move it away to start an empty one.</source>
+        <translation>Строки, ждущие отсутствующих, в %1 не читаются (%2): ни одна не отправляется, а файл остаётся как есть. Переместите его, чтобы начать с пустого.</translation>
+    </message>
+    <message>
+        <source>too big</source>
+        <translation>слишком большой</translation>
+    </message>
+    <message>
+        <source>not a file of waiting lines</source>
+        <translation>это не файл ждущих строк</translation>
+    </message>
+    <message>
+        <source>cut short or damaged</source>
+        <translation>обрезан или повреждён</translation>
+    </message>
+</context>
+<context>
     <name>Parley</name>
     <message>
         <source>&apos;%1&apos; is not a valid integer value</source>
@@ -1090,6 +1129,14 @@ If they are the same, choose &quot;Trust the new key&quot; under &quot;Private l
     <message>
         <source>Waits for Stop!: private lines stay on until then</source>
         <translation>Ждёт «Стоп!»: до тех пор защищённые линии остаются включены</translation>
+    </message>
+    <message>
+        <source>Lines for absent users wait for them</source>
+        <translation>Строки для отсутствующих ждут их</translation>
+    </message>
+    <message>
+        <source>A line for a ticked user who is not connected is kept, on this computer only, and goes when they connect, privately where their key is pinned; the chat says when it went.</source>
+        <translation>Строка для отмеченного пользователя, который не подключён, хранится только на этом компьютере и уходит, когда он подключится, — по защищённой линии, если его ключ закреплён; в чате видно, когда она ушла.</translation>
     </message>
 </context>
 <context>

@@ -98,6 +98,7 @@ const QList<SettingKey>& SettingsTable()
         // Not read by copies that do not know it: they ignore the section.
         {I::Encoding, "Network", "Encoding", T::Text, &S::Encoding, E::AtOnce},
         {I::PrivateLines, "Private", "Enabled", T::Boolean, &S::PrivateLines, E::AtRun},
+        {I::KeepLinesForAbsent, "Messages", "Outbox", T::Boolean, &S::KeepLinesForAbsent, E::AtOnce},
     };
     return table;
 }

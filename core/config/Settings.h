@@ -67,6 +67,8 @@ struct Settings {
     // Network: the encoding of the text on the wire, "System" for the system's.
     QString Encoding = QStringLiteral("System");
     bool PrivateLines = false;
+    // Lines for listed users who are away wait for them, and go when they connect.
+    bool KeepLinesForAbsent = false;
 
     bool operator==(const Settings&) const = default;
 };
@@ -109,6 +111,7 @@ enum class SettingId {
     FontColor,
     Encoding,
     PrivateLines,
+    KeepLinesForAbsent,
 };
 
 // When a changed setting acts, stated once in the table: every owner applies it then, and nobody earlier.

@@ -32,6 +32,11 @@ public:
     // The chat entry typed last, and a remark after that entry however many lines came since; -1 for none.
     virtual qint64 LastEntry() const = 0;
     virtual void AppendNoteTo(qint64 entry, const QString& note) = 0;
+    // A line that found no way to the peer (held for its private line in vain, or its key changed): whether the
+    // session keeps it for later; else it is said not delivered.
+    virtual bool KeepForLater(quint32 address, const QByteArray& message, qint64 entry) = 0;
+    // A listed peer may take lines now: connected to us, or its private line up.
+    virtual void PeerReachable(quint32 address) = 0;
     // A ticked peer's line, to be shown and notified.
     virtual void LineArrived(const IncomingLine& line) = 0;
 };

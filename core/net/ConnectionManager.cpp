@@ -91,10 +91,13 @@ void ConnectionManager::UsePrivateLines(const QString& folder, quint16 listenPor
             },
             this);
     m_private->SetHome(folder);
-    connect(m_private, &PrivateLinks::carrierReady, this,
-            Guarded([this](quint32 address) { m_routes->ReleaseHeld(address); }));
-    connect(m_private, &PrivateLinks::decided, this,
-            Guarded([this](quint32 address) { m_routes->ReleaseHeld(address); }));
+    // Once a peer's way is known, what waited for it goes: held lines, then lines kept while it was away.
+    const auto wayKnown = Guarded([this](quint32 address) {
+        m_routes->ReleaseHeld(address);
+        m_host.PeerReachable(address);
+    });
+    connect(m_private, &PrivateLinks::carrierReady, this, wayKnown);
+    connect(m_private, &PrivateLinks::decided, this, wayKnown);
 }
 
 void ConnectionManager::OpenClient(int k)
@@ -211,6 +214,7 @@ void ConnectionManager::ServerClientConnect(QTcpSocket* socket)
         if (m_routes->PrivateLinesOn())
             m_private->PeerCameUp(numeric);
         QueueOpenBack(k);
+        m_host.PeerReachable(numeric);
     }
     m_host.UserViewChanged();
 }
@@ -400,15 +404,15 @@ LinkView ConnectionManager::LinkOfEntry(int k) const
     return link;
 }
 
-QStringList ConnectionManager::TickedWithoutConnection() const
+QList<ConnectionManager::Missing> ConnectionManager::TickedWithoutConnection() const
 {
-    QStringList names;
+    QList<Missing> missing;
     for (int k = 0; k < m_users.Count(); ++k) {
         if (!m_users.Ticked(k))
             continue;
         const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
         if (!address) {
-            names.append(m_routes->PeerName(k));
+            missing.append(Missing{m_routes->PeerName(k), {}, std::nullopt});
             continue;
         }
         // A pinned peer with a connection on 196 has its line held, and named when it cannot go; one that is gone
@@ -416,9 +420,9 @@ QStringList ConnectionManager::TickedWithoutConnection() const
         if (m_outgoing->IsOwn(*address) || IndexOfNumeric(*address) >= 0 ||
             (m_routes->PrivateLinesOn() && m_private->Carrier(*address)))
             continue;
-        names.append(m_routes->UndeliveredName(*address));
+        missing.append(Missing{m_routes->PeerName(k), m_routes->UndeliveredReason(*address), address});
     }
-    return names;
+    return missing;
 }
 
 QList<AwayPeer> ConnectionManager::AwayPeers() const

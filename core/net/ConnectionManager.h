@@ -109,9 +109,18 @@ public:
     {
         return LinkOfEntry(EntryOfConnection(IndexOfId(connection)));
     }
-    // The display names of the ticked entries that have no connection to us, each with why where private lines
-    // keep it: they miss what is sent now.
-    QStringList TickedWithoutConnection() const;
+    // A ticked entry with no connection to us: it misses what is sent now.
+    struct Missing {
+        QString name;
+        QString reason; // why, where private lines keep the line from it: " (...)"
+        std::optional<quint32> address;
+    };
+    QList<Missing> TickedWithoutConnection() const;
+    // Sends on the peer's way now where it has one (its private line, or its newest connection where it takes plain
+    // lines); false where it has none yet.
+    bool SendNowTo(quint32 address, const QByteArray& message) { return m_routes->SendNow(address, message); }
+    QString PeerNameAt(quint32 address) const { return m_routes->NameOf(address); }
+    QString UndeliveredReason(quint32 address) const { return m_routes->UndeliveredReason(address); }
     // The listed peers, this copy's own entry aside, with no connection to us (nor a private line); none while
     // stopped.
     QList<AwayPeer> AwayPeers() const;

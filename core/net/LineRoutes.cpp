@@ -186,8 +186,26 @@ void LineRoutes::Deliver(quint32 address, const QList<HeldLines::Line>& lines)
     const QString note = QCoreApplication::translate("ChatSession", "not delivered to: ") + UndeliveredName(address);
     qint64 noted = -2;
     for (const HeldLines::Line& line : lines)
-        if (std::exchange(noted, line.entry) != line.entry)
+        if (!m_host.KeepForLater(address, line.bytes, line.entry) && std::exchange(noted, line.entry) != line.entry)
             m_host.AppendNoteTo(line.entry, note);
+}
+
+bool LineRoutes::SendNow(quint32 address, const QByteArray& message)
+{
+    switch (RouteTo(address)) {
+    case Route::Private:
+        Write(m_private->Carrier(address), message);
+        return true;
+    case Route::Plain:
+        if (QTcpSocket* way = m_accepted.newestFrom(address)) {
+            WritePlain(way, message);
+            return true;
+        }
+        return false;
+    case Route::Hold:
+        return false;
+    }
+    return false;
 }
 
 QString LineRoutes::PeerName(int k) const
@@ -198,23 +216,32 @@ QString LineRoutes::PeerName(int k) const
     return name.isEmpty() ? m_users.Address(k) : name;
 }
 
-QString LineRoutes::UndeliveredName(quint32 address) const
+QString LineRoutes::NameOf(quint32 address) const
 {
     const int k = m_users.FindAddress(QHostAddress(address).toString());
-    const QString name = k >= 0 ? PeerName(k) : QHostAddress(address).toString();
+    return k >= 0 ? PeerName(k) : QHostAddress(address).toString();
+}
+
+QString LineRoutes::UndeliveredName(quint32 address) const
+{
+    return NameOf(address) + UndeliveredReason(address);
+}
+
+QString LineRoutes::UndeliveredReason(quint32 address) const
+{
     if (!PrivateLinesOn() || !m_private->Pinned(address))
-        return name;
+        return {};
     if (m_private->RefusesOwnKey(address))
-        return name + QCoreApplication::translate("ChatSession", " (their copy does not accept this copy's new key: "
-                                                                 "compare your safety number with them)");
+        return QCoreApplication::translate("ChatSession", " (their copy does not accept this copy's new key: "
+                                                          "compare your safety number with them)");
     if (m_private->StateOf(address) == PrivateLinks::State::KeyChanged)
-        return name + QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the "
-                                                                 "Users dialog)");
+        return QCoreApplication::translate("ChatSession", " (its key for private lines has changed: see the "
+                                                          "Users dialog)");
     if (m_private->PinsUnsound())
-        return name + QCoreApplication::translate("ChatSession", " (the file of pinned keys is unsound, and no line "
-                                                                 "goes in clear until it is mended)");
-    return name + QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a pinned "
-                                                             "copy never goes in clear)");
+        return QCoreApplication::translate("ChatSession", " (the file of pinned keys is unsound, and no line "
+                                                          "goes in clear until it is mended)");
+    return QCoreApplication::translate("ChatSession", " (their private line is down, and a line to a pinned "
+                                                      "copy never goes in clear)");
 }
 
 // A peer whose lines pile up is closed as a failed send is; the chat area says who and why.

@@ -57,12 +57,18 @@ public:
     // it and lost.
     void Announce(QTcpSocket* socket, const QByteArray& announcement);
     static constexpr qint64 NameSettleMs = 250;
+    // On the peer's way now, where it has one; false where its way is not known yet or it has none.
+    bool SendNow(quint32 address, const QByteArray& message);
     // Lines held for a peer go once its way is known.
     void ReleaseHeld(quint32 address);
     // What the chat area calls the peer of an entry.
     QString PeerName(int k) const;
+    // What the chat area calls the peer at this address.
+    QString NameOf(quint32 address) const;
     // The peer's name for "not delivered to: ...", with why where a private line kept the line back.
     QString UndeliveredName(quint32 address) const;
+    // That why alone (" (their private line is down, ...)"); empty where none.
+    QString UndeliveredReason(quint32 address) const;
 
 private:
     enum class Route { Plain, Private, Hold };

@@ -192,6 +192,21 @@ void ChatRecord::addNote(qint64 entry, const QString& note)
     Q_EMIT noteAdded(piece, note);
 }
 
+QString ChatRecord::textOf(qint64 entry) const
+{
+    if (entry < m_firstEntry || entry > lastEntry())
+        return {};
+    const qsizetype next = entry - m_firstEntry + 1;
+    const qsizetype end = next < m_stamps.size() ? m_stamps[next].piece : m_log.pieceCount();
+    QByteArray bytes;
+    for (qsizetype piece = m_stamps[entry - m_firstEntry].piece; piece < end; ++piece) {
+        bytes += m_log.piece(piece);
+        if (m_log.pieceEndsLine(piece) && piece + 1 < end)
+            bytes += '\n';
+    }
+    return platform::FromSystemText(bytes);
+}
+
 qint64 ChatRecord::timeAt(qsizetype piece) const
 {
     const auto stamp = std::lower_bound(m_stamps.cbegin(), m_stamps.cend(), piece,

@@ -76,6 +76,8 @@ public:
     void addNote(qint64 entry, const QString& note);
     // The number of the entry added last; -1 before the first.
     qint64 lastEntry() const { return m_firstEntry + m_stamps.size() - 1; }
+    // The text of an entry of this session, lines divided by line breaks; empty once it went with a "Clear".
+    QString textOf(qint64 entry) const;
     // Emptied, the file too; a read under way is finished first.
     void clear();
 

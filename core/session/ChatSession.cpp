@@ -3,6 +3,7 @@
 #include "core/net/Wire.h"
 
 #include <QCoreApplication>
+#include <QTime>
 
 ChatSession::ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort,
                          quint16 peerPort, QObject* parent)
@@ -48,19 +49,97 @@ void ChatSession::ToggleSilent()
 
 void ChatSession::SendToEveryone(const QString& text)
 {
-    m_record.add({ChatEntry::Kind::Own, m_userName + QStringLiteral(": ") + text});
-    m_connections->SendToAll(net::ChatMessage(text, m_settings.Encoding));
-    if (const QStringList missed = m_connections->TickedWithoutConnection(); !missed.isEmpty())
-        m_record.addNote(NotDeliveredNote(missed));
+    const QString shown = m_userName + QStringLiteral(": ") + text;
+    const qint64 entry = m_record.add({ChatEntry::Kind::Own, shown});
+    const QByteArray message = net::ChatMessage(text, m_settings.Encoding);
+    m_connections->SendToAll(message);
+    QStringList missed;
+    QStringList waiting;
+    for (const net::ConnectionManager::Missing& peer : m_connections->TickedWithoutConnection()) {
+        const std::optional<QString> notKept =
+            peer.address ? KeptForLater(*peer.address, message, entry) : std::optional<QString>(QString());
+        if (notKept)
+            missed.append(peer.name + peer.reason + *notKept);
+        else
+            waiting.append(peer.name + peer.reason);
+    }
+    if (!missed.isEmpty())
+        m_record.addNote(entry, NotDeliveredNote(missed));
+    if (!waiting.isEmpty())
+        m_record.addNote(entry, WaitingNote(waiting));
 }
+
+namespace {
+QString NamesNote(const QString& start, const QStringList& names, qsizetype most)
+{
+    QString note = start + names.first(std::min(names.size(), most)).join(", ");
+    if (names.size() > most)
+        note += QCoreApplication::translate("ChatSession", " and %1 more").arg(names.size() - most);
+    return note;
+}
+} // namespace
 
 QString ChatSession::NotDeliveredNote(const QStringList& names)
 {
-    QString note = QCoreApplication::translate("ChatSession", "not delivered to: ") +
-                   names.first(std::min(names.size(), MaxNamesInNote)).join(", ");
-    if (names.size() > MaxNamesInNote)
-        note += QCoreApplication::translate("ChatSession", " and %1 more").arg(names.size() - MaxNamesInNote);
-    return note;
+    return NamesNote(QCoreApplication::translate("ChatSession", "not delivered to: "), names, MaxNamesInNote);
+}
+
+QString ChatSession::WaitingNote(const QStringList& names)
+{
+    return NamesNote(QCoreApplication::translate("ChatSession", "waiting to go when they connect: "), names,
+                     MaxNamesInNote);
+}
+
+std::optional<QString> ChatSession::KeptForLater(quint32 address, const QByteArray& message, qint64 entry)
+{
+    if (!m_settings.KeepLinesForAbsent)
+        return QString();
+    const QString dotted = QHostAddress(address).toString();
+    const QString name = m_connections->PeerNameAt(address);
+    switch (m_outbox.keep({dotted, name, message, m_record.textOf(entry), entry})) {
+    case Outbox::Kept::Yes:
+        return std::nullopt;
+    case Outbox::Kept::Full:
+        return QCoreApplication::translate("ChatSession", " (the lines waiting for them are at the limit of %1: "
+                                                          "send again once they have connected)")
+            .arg(Outbox::MaxLinesPerPeer);
+    case Outbox::Kept::Unsaved:
+        break;
+    }
+    return QCoreApplication::translate("ChatSession", " (the lines waiting for absent users could not be saved%1)")
+        .arg(m_outbox.saveError().isEmpty() ? QString() : QStringLiteral(": ") + m_outbox.saveError());
+}
+
+bool ChatSession::KeepForLater(quint32 address, const QByteArray& message, qint64 entry)
+{
+    if (!m_settings.KeepLinesForAbsent || KeptForLater(address, message, entry))
+        return false;
+    m_record.addNote(entry,
+                     WaitingNote({m_connections->PeerNameAt(address) + m_connections->UndeliveredReason(address)}));
+    return true;
+}
+
+// The lines that waited go now, in order, as far as the peer's way takes them; each says when it went.
+void ChatSession::PeerReachable(quint32 address)
+{
+    const QString dotted = QHostAddress(address).toString();
+    if (!m_outbox.holds(dotted))
+        return;
+    const QList<Outbox::Line> lines = m_outbox.waitingFor(dotted);
+    qsizetype sent = 0;
+    while (sent < lines.size() && m_connections->SendNowTo(address, lines[sent].bytes))
+        ++sent;
+    m_outbox.sent(dotted, sent);
+    const QString at = QTime::currentTime().toString(QStringLiteral("HH:mm"));
+    for (const Outbox::Line& line : lines.first(sent)) {
+        const QString name = m_connections->PeerNameAt(address);
+        if (line.entry >= 0)
+            m_record.addNote(line.entry,
+                             QCoreApplication::translate("ChatSession", "delivered to %1 at %2").arg(name, at));
+        else
+            m_record.addNote(QCoreApplication::translate("ChatSession", "delivered to %1 at %2, after waiting: %3")
+                                 .arg(name, at, line.text));
+    }
 }
 
 void ChatSession::NotePersonalLine(const QString& text, const QString& recipient)

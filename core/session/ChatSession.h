@@ -5,6 +5,7 @@
 #include "core/net/ConnectionManager.h"
 #include "core/net/Wire.h"
 #include "core/session/ChatRecord.h"
+#include "core/session/Outbox.h"
 #include "core/users/UserList.h"
 
 #include <QHostAddress>
@@ -45,6 +46,10 @@ public:
         m_connections->UsePrivateLines(folder, listenPort, peerPort);
     }
 
+    // Lines for absent peers wait in this file (where the settings say so) and go when they come back. Throws when
+    // lines kept there earlier cannot be read: none is sent then, and the file is kept.
+    void UseOutbox(const QString& path) { m_outbox.useFile(path); }
+
     // Silent mode: an arriving line only flashes the icon; no window, popup or sound.
     bool Silent() const { return m_silent; }
     void ToggleSilent();
@@ -57,6 +62,8 @@ public:
     void SendToEveryone(const QString& text);
     // "not delivered to: Ann, Bob", with at most MaxNamesInNote names and a count of the rest.
     static QString NotDeliveredNote(const QStringList& names);
+    // "waiting for: Ann, Bob (sent when they connect)", as many names.
+    static QString WaitingNote(const QStringList& names);
     static constexpr qsizetype MaxNamesInNote = 10;
     // The own personal line (name, ":: ", text) to this recipient into the record; the text goes out when the
     // dialog has closed.
@@ -108,6 +115,10 @@ private:
     qint64 LastEntry() const override { return m_record.lastEntry(); }
     void AppendNoteTo(qint64 entry, const QString& note) override { m_record.addNote(entry, note); }
     void LineArrived(const net::IncomingLine& line) override;
+    bool KeepForLater(quint32 address, const QByteArray& message, qint64 entry) override;
+    void PeerReachable(quint32 address) override;
+    // The line into the outbox for this peer, where the settings say so; the reason it was not, empty when it was.
+    std::optional<QString> KeptForLater(quint32 address, const QByteArray& message, qint64 entry);
     void SetRunning(bool running);
 
     const Settings& m_settings;
@@ -116,6 +127,7 @@ private:
     bool m_silent = false;
     // Before the connections, which may still add a line as they go.
     ChatRecord m_record;
+    Outbox m_outbox;
     // Declared before the user list, so the list's entries, going when it goes, still reach the manager.
     std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;

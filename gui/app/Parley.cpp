@@ -40,6 +40,12 @@ Parley::Parley(const Services& services) : m_services(services)
     const QString programDir = platform::ProgramDirFor(services.executablePath, services.configHome);
     m_store = std::make_unique<SessionStore>(programDir, DesignOuterSize, MinimumOuterSize);
     m_session->UsePrivateLines(programDir);
+    // Lines kept for absent users that cannot be read stay on disk untouched, and the person is told.
+    try {
+        m_session->UseOutbox(programDir + QStringLiteral("/Parley.outbox"));
+    } catch (const ParleyError& error) {
+        m_boxes->post(BoxQueue::Kind::Failure, error.text());
+    }
     // Appending to the chat log fails on the journal's thread; the box waits for its turn on ours. Where chat.txt is
     // no file any more, the chat goes to a recovered one at once, and the box says where.
     m_session->record().setFailureHandler([this](const QString& text) {

@@ -59,7 +59,7 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
       m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
-    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 558));
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 580));
     createHeader();
     createMessagesGroup();
     createSoundGroup();
@@ -271,6 +271,11 @@ void TF_Config::createNetworkRow()
     m_pendingNote->setForegroundRole(QPalette::PlaceholderText);
     m_pendingNote->hide();
     connect(m_privateLinesBox, &QCheckBox::toggled, this, Guarded([this] { showPendingSettings(); }));
+    QCheckBox* waiting =
+        m_bindings.check(this, tr("Lines for absent users wait for them"), &Settings::KeepLinesForAbsent, 8, 556, 437);
+    waiting->setObjectName(QStringLiteral("OutboxBox"));
+    waiting->setToolTip(tr("A line for a ticked user who is not connected is kept, on this computer only, and goes "
+                           "when they connect, privately where their key is pinned; the chat says when it went."));
 }
 
 void TF_Config::setPrivateLinesInUse(std::function<std::optional<bool>()> inUse)

@@ -30,7 +30,7 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
     QCOMPARE(file.sectionNames(),
              (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private"}));
     QCOMPARE(file.toBytes(), QByteArray("[Messages]\r\nFlashIcon=1\r\nShowMessage=1\r\nRestoreMain=0\r\nShowPopup=1\r\n"
-                                        "DesktopNotification=0\r\n"
+                                        "DesktopNotification=0\r\nOutbox=0\r\n"
                                         "[Sound]\r\nNotify=1\r\nWindows=0\r\nFromFile=1\r\nFilename=default.wav\r\n"
                                         "[User]\r\nAddNewIP=0\r\nShowYour=0\r\n"
                                         "[Startup]\r\nAutoRun=1\r\nRestoreText=1\r\n"

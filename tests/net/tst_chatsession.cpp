@@ -7,7 +7,9 @@
 #include "core/session/UserViewModel.h"
 #include "tests/support/Peer.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void fullListRefusesNewcomers();
     void knownPeerGetsNameAndConnectionBack();
     void linesBothWays();
+    void linesWaitForAbsentPeers();
     void readsAreMessages();
     void tickedDecidesWhatIsShown();
     void ownNamesWhenAsked();
@@ -257,6 +260,55 @@ void TestChatSession::linesBothWays()
     m_session->SendToEveryone(QString());
     QCOMPARE(lastLine(), QStringLiteral("Al: "));
     QCOMPARE(receivedUpToMarker(*bob), QByteArray());
+}
+
+// Carl is away: with the outbox on, lines for him wait on disk (owner-only), outlast a restart of this copy, go
+// once and in order when he connects, and say when; the bound is said when reached.
+void TestChatSession::linesWaitForAbsentPeers()
+{
+    const QTemporaryDir folder;
+    const QString outbox = folder.filePath(QStringLiteral("Parley.outbox"));
+    const QByteArray list = "[Users]\r\nCount=1\r\nUserA0=127.0.0.3\r\nUserN0=Carl\r\n";
+    m_settings.KeepLinesForAbsent = true;
+    start(list);
+    m_session->UseOutbox(outbox);
+    QSignalSpy notes(&m_session->record(), &ChatRecord::noteAdded);
+    m_session->SendToEveryone(QStringLiteral("Grüße"));
+    m_session->SendToEveryone(QStringLiteral("привет"));
+    QCOMPARE(notes.count(), 2);
+    QCOMPARE(notes.last().at(1).toString(), QStringLiteral("waiting to go when they connect: Carl"));
+    QCOMPARE(QFileInfo(outbox).permissions() &
+                 ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+             QFile::Permissions());
+    // This copy goes away without a word and comes back.
+    m_session.reset();
+    start(list);
+    m_session->UseOutbox(outbox);
+    QSignalSpy delivered(&m_session->record(), &ChatRecord::noteAdded);
+    auto carl = connectedPeer(QStringLiteral("127.0.0.3"));
+    QVERIFY(carl);
+    QCOMPARE(receivedUpToMarker(*carl), net::ChatMessage(QStringLiteral("Grüße"), QStringLiteral("System")) +
+                                            net::ChatMessage(QStringLiteral("привет"), QStringLiteral("System")));
+    QCOMPARE(delivered.count(), 2);
+    QVERIFY(delivered.first().at(1).toString().startsWith(QLatin1String("delivered to Carl at ")));
+    QVERIFY2(delivered.last().at(1).toString().endsWith(QStringLiteral(", after waiting: Al: привет")),
+             qPrintable(delivered.last().at(1).toString()));
+    QVERIFY(!QFileInfo::exists(outbox));
+    // Sent once: a second connection of his gets nothing more.
+    carl.reset();
+    carl = connectedPeer(QStringLiteral("127.0.0.3"));
+    QVERIFY(carl);
+    QCOMPARE(receivedUpToMarker(*carl), QByteArray());
+    // In this session, the note goes under the line itself; a full outbox says so.
+    carl.reset();
+    QTRY_VERIFY(connections().TickedWithoutConnection().size() == 1);
+    for (qsizetype i = 0; i <= Outbox::MaxLinesPerPeer; ++i)
+        m_session->SendToEveryone(QStringLiteral("line %1").arg(i));
+    QVERIFY(delivered.last().at(1).toString().startsWith(QLatin1String("not delivered to: Carl (the lines waiting")));
+    const qsizetype first = m_session->record().log().pieceCount() - 1 - Outbox::MaxLinesPerPeer;
+    carl = connectedPeer(QStringLiteral("127.0.0.3"));
+    QVERIFY(carl);
+    QTRY_VERIFY(m_session->record().noteAfter(first).contains(QLatin1String("delivered to Carl at ")));
 }
 
 void TestChatSession::readsAreMessages()
