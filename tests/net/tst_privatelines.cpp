@@ -310,13 +310,20 @@ void TestPrivateLines::changedKeyStopsPrivateLinesUntilTrusted()
     QCOMPARE(m_ann->notes, (QStringList{QStringLiteral("not delivered to: Bob (its key for private lines has "
                                                        "changed: see the Users dialog)"),
                                         QStringLiteral("not delivered to: Raw")}));
+    // Where lines wait for absent users, a line for a changed key waits for the person's word.
+    m_ann->settings.KeepLinesForAbsent = true;
+    m_ann->notes.clear();
+    m_ann->session->SendToEveryone(QStringLiteral("waits"));
+    QCOMPARE(m_ann->notes, (QStringList{QStringLiteral("waiting to go when they connect: Bob (its key for private "
+                                                       "lines has changed: see the Users dialog)"),
+                                        QStringLiteral("waiting to go when they connect: Raw")}));
     // Nothing trusts the new key by itself: not time, not a restart.
     QCOMPARE(m_ann->stateOf(m_bob->address), State::KeyChanged);
     m_ann->links().TrustNewKey(bob);
     QTRY_COMPARE_WITH_TIMEOUT(m_ann->stateOf(m_bob->address), State::Private, 10000);
     QVERIFY(!m_ann->links().Verified(bob));
     m_ann->session->SendToEveryone(QStringLiteral("again"));
-    QTRY_COMPARE(m_bob->lines, QStringList{QStringLiteral("Ann: again")});
+    QTRY_COMPARE(m_bob->lines, (QStringList{QStringLiteral("Ann: waits"), QStringLiteral("Ann: again")}));
     QCOMPARE(m_ann->boxes.size(), 1);
     QVERIFY(!m_bob->links().RefusesOwnKey(ann));
 }
