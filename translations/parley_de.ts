@@ -86,6 +86,10 @@
         <source>delivered to %1 at %2, after waiting: %3</source>
         <translation>zugestellt an %1 um %2, nach Wartezeit: %3</translation>
     </message>
+    <message>
+        <source>personal line from %1</source>
+        <translation>persönliche Zeile von %1</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -495,6 +499,10 @@
     <message>
         <source>⚠ %1 (in clear)</source>
         <translation>⚠ %1 (unverschlüsselt)</translation>
+    </message>
+    <message>
+        <source>%1 (personal)</source>
+        <translation>%1 (persönlich)</translation>
     </message>
 </context>
 <context>

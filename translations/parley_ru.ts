@@ -86,6 +86,10 @@
         <source>delivered to %1 at %2, after waiting: %3</source>
         <translation>доставлено: %1, в %2, после ожидания: %3</translation>
     </message>
+    <message>
+        <source>personal line from %1</source>
+        <translation>личная строка от %1</translation>
+    </message>
 </context>
 <context>
     <name>ChatView</name>
@@ -497,6 +501,10 @@
     <message>
         <source>⚠ %1 (in clear)</source>
         <translation>⚠ %1 (открытым текстом)</translation>
+    </message>
+    <message>
+        <source>%1 (personal)</source>
+        <translation>%1 (лично)</translation>
     </message>
 </context>
 <context>

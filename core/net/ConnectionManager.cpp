@@ -86,8 +86,10 @@ void ConnectionManager::UsePrivateLines(const QString& folder, quint16 listenPor
     if (!m_private)
         m_private = new PrivateLinks(
             m_users, m_host, m_listenAddress, listenPort, peerPort,
-            [this](int k, const QByteArray& received) {
-                m_outgoing->Receive(k, received, OutgoingConnections::Carried::Privately);
+            [this](int k, const QByteArray& received, bool personal) {
+                m_outgoing->Receive(k, received,
+                                    personal ? OutgoingConnections::Carried::PersonallyPrivately
+                                             : OutgoingConnections::Carried::Privately);
             },
             this);
     m_private->SetHome(folder);
@@ -480,10 +482,10 @@ void ConnectionManager::SendToAll(const QByteArray& message)
     m_routes->SendToAll(ways, message);
 }
 
-void ConnectionManager::SendOn(int j, const QByteArray& message)
+void ConnectionManager::SendOn(int j, const QByteArray& message, Addressed addressed)
 {
     if (j >= 0 && j < m_accepted.size() && Live(m_accepted[j]))
-        m_routes->SendOn({m_accepted[j].socket, m_accepted[j].numeric}, message);
+        m_routes->SendOn({m_accepted[j].socket, m_accepted[j].numeric}, message, addressed);
 }
 
 } // namespace net

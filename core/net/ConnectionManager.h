@@ -129,7 +129,8 @@ public:
     int PendingRetries() const { return m_outgoing->PendingRetries(); }
 
     void SendToAll(const QByteArray& message);
-    void SendOn(int j, const QByteArray& message);
+    // A personal line is marked as one where it goes on a private line.
+    void SendOn(int j, const QByteArray& message, Addressed addressed = Addressed::Everyone);
 
     QTcpSocket* Client(int k) const { return m_outgoing->Client(k); }
     // Out of descriptors, accepting waits a moment (AcceptPauseMs).

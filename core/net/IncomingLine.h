@@ -15,6 +15,8 @@ struct IncomingLine {
     bool privately = false;
     // It came unencrypted on 196 though the peer's key is pinned: whoever has the address now may have sent it.
     bool inClear = false;
+    // A personal line: only a private line can say so (the plain wire carries no mark).
+    bool personal = false;
     // As the chat area and "chat.txt" hold it.
     QString shown() const { return sender + QStringLiteral(": ") + text; }
     // What says that the line may not be the peer's, for every place a person reads it; empty for other lines.
@@ -30,6 +32,8 @@ struct IncomingLine {
     // The sender as a popup or a notification names it, marked where the line came in clear.
     QString marked() const
     {
+        if (personal)
+            return QCoreApplication::translate("IncomingLine", "%1 (personal)").arg(sender);
         return inClear ? QCoreApplication::translate("IncomingLine", "⚠ %1 (in clear)").arg(sender) : sender;
     }
     // The line as the popup shows it.

@@ -122,7 +122,7 @@ void LineRoutes::SendToAll(const QList<Way>& accepted, const QByteArray& message
         Hold(address, message);
 }
 
-void LineRoutes::SendOn(const Way& accepted, const QByteArray& message)
+void LineRoutes::SendOn(const Way& accepted, const QByteArray& message, Addressed addressed)
 {
     const auto& [socket, address] = accepted;
     switch (address ? RouteTo(*address) : Route::Plain) {
@@ -130,7 +130,9 @@ void LineRoutes::SendOn(const Way& accepted, const QByteArray& message)
         WritePlain(socket, message);
         break;
     case Route::Private:
-        Write(m_private->Carrier(*address), message);
+        // Only here is a personal line marked: a line held or sent on 196 carries the design's bytes alone.
+        Write(m_private->Carrier(*address),
+              addressed == Addressed::Personally ? PrivateLinks::PersonalMark + message : message);
         break;
     case Route::Hold:
         Hold(*address, message);

@@ -22,6 +22,9 @@ class QTimer;
 
 namespace net {
 
+// Whom a line was written to: everyone ticked, or one peer (a personal line).
+enum class Addressed { Everyone, Personally };
+
 // Where each line goes: on 196, on the peer's private line, or held until its way is known (its private line is
 // being made, or its key is pinned and its private line is down); what cannot go is said, with why. Private lines
 // route as the settings said at Run!, until Stop!.
@@ -49,7 +52,7 @@ public:
     bool PrivateLinesOn() const { return m_private != nullptr; }
 
     void SendToAll(const QList<Way>& accepted, const QByteArray& message);
-    void SendOn(const Way& accepted, const QByteArray& message);
+    void SendOn(const Way& accepted, const QByteArray& message, Addressed addressed = Addressed::Everyone);
     // Straight on this connection.
     void Write(QTcpSocket* socket, const QByteArray& message) { m_sendQueue->send(socket, message); }
     // The own name on a connection: lines for it wait NameSettleMs after it, so that the peer takes the name in a

@@ -261,8 +261,8 @@ void OutgoingConnections::Receive(int k, const QByteArray& received, Carried car
     const std::optional<quint32> address = ParseDottedDecimal(m_users.Address(k));
     const bool inClear = carried == Carried::InClear && address && m_listener.expectsPrivateLines &&
                          m_listener.expectsPrivateLines(*address);
-    m_host.LineArrived(
-        IncomingLine{k, name, ChatText(received, m_host.WireEncoding()), carried == Carried::Privately, inClear});
+    m_host.LineArrived(IncomingLine{k, name, ChatText(received, m_host.WireEncoding()), carried != Carried::InClear,
+                                    inClear, carried == Carried::PersonallyPrivately});
 }
 
 } // namespace net

@@ -56,7 +56,8 @@ public:
     // The address attempts start from, where this copy listens on one address alone.
     void SetLocalAddress(const QHostAddress& address) { m_localAddress = address; }
     // A chunk read from entry k's peer, on its private line or in clear: its name, or a line for the chat.
-    enum class Carried { InClear, Privately };
+    // PersonallyPrivately: on the private line, marked by the sender's copy as for this copy alone.
+    enum class Carried { InClear, Privately, PersonallyPrivately };
     void Receive(int k, const QByteArray& received, Carried carried = Carried::InClear);
     void OpenClient(int k);
     void CloseClient(int k);

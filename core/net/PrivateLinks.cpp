@@ -23,6 +23,7 @@
 namespace net {
 
 const QByteArray PrivateLinks::KeyRefusedSignal = QByteArrayLiteral("\0\0parley:key-refused\0\0");
+const QByteArray PrivateLinks::PersonalMark = QByteArrayLiteral("\0\0parley:personal\0\0");
 
 namespace {
 
@@ -375,8 +376,13 @@ void PrivateLinks::ClientReceived(QSslSocket* socket, const QByteArray& received
         if (received.startsWith(KeyRefusedSignal))
             return RefusedOwnKey(*from);
     }
-    if (const int k = m_users.FindAddress(Dotted(*from)); k >= 0)
-        m_receive(k, received);
+    const int k = m_users.FindAddress(Dotted(*from));
+    if (k < 0)
+        return;
+    if (received.startsWith(PersonalMark))
+        m_receive(k, received.sliced(PersonalMark.size()), true);
+    else
+        m_receive(k, received, false);
 }
 
 void PrivateLinks::ClientReady(QSslSocket* socket)

@@ -48,7 +48,7 @@ public:
     enum class State { Plain, Trying, Private, KeyChanged };
 
     // Each received chunk of entry k's peer, for the same handling as on 196.
-    using Receiver = std::function<void(int k, const QByteArray& received)>;
+    using Receiver = std::function<void(int k, const QByteArray& received, bool personal)>;
 
     PrivateLinks(UserList& users, ConnectionHost& host, const QHostAddress& listenAddress, quint16 listenPort,
                  quint16 peerPort, Receiver receive, QObject* parent = nullptr);
@@ -88,6 +88,9 @@ public:
     // What a copy sends on a private line it accepts and then refuses for a changed key, alone: no text a person
     // types has a zero byte, and only a copy with private lines reads this port.
     static const QByteArray KeyRefusedSignal;
+    // Put before a personal line on a private line: the receiving copy shows it as personal. A plain peer never gets
+    // it, and no typed text holds a zero byte.
+    static const QByteArray PersonalMark;
 
 Q_SIGNALS:
     void carrierReady(quint32 address);

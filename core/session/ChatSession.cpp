@@ -154,13 +154,13 @@ bool ChatSession::SendPersonal(quint64 connection, const QString& address, const
     const QByteArray message = net::ChatMessage(text, m_settings.Encoding);
     // The dialog was modal, not the network: the peer may have gone or come back on another connection.
     if (const int j = m_connections->IndexOfId(connection); j >= 0 && m_connections->RemoteAddress(j) == address) {
-        m_connections->SendOn(j, message);
+        m_connections->SendOn(j, message, net::Addressed::Personally);
         return true;
     }
     const int now = m_connections->IndexOfConnection(address);
     if (now < 0)
         return false;
-    m_connections->SendOn(now, message);
+    m_connections->SendOn(now, message, net::Addressed::Personally);
     return true;
 }
 
@@ -174,6 +174,8 @@ void ChatSession::LineArrived(const net::IncomingLine& line)
     m_record.add(ChatEntry(line));
     if (line.inClear)
         m_record.addNote(line.clearWarning());
+    if (line.personal)
+        m_record.addNote(QCoreApplication::translate("ChatSession", "personal line from %1").arg(line.sender));
 }
 
 void ChatSession::UserViewChanged()

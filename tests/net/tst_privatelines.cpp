@@ -199,6 +199,15 @@ void TestPrivateLines::linesGoPrivatelyAndPlainPeersStayPlain()
     QTRY_COMPARE(m_bob->lines, (QStringList{QStringLiteral("Ann: ") + text, QStringLiteral("Ann: still private")}));
     QVERIFY(m_bob->arrived.last().privately);
     QVERIFY(inClear.isEmpty());
+    // A personal line says so on the private line, and only there: the plain peer gets the design's bytes.
+    const QString personal = QStringLiteral("nur für dich, только тебе");
+    for (const net::UserRow& row : m_ann->session->connections().UserViewRows())
+        QVERIFY(m_ann->session->SendPersonal(row.connection, row.address, personal));
+    QTRY_COMPARE(m_bob->lines.last(), QStringLiteral("Ann: ") + personal);
+    QVERIFY(m_bob->arrived.last().personal && !m_bob->arrived.first().personal);
+    QCOMPARE(m_bob->notes.last(), QStringLiteral("personal line from Ann"));
+    QVERIFY(QTest::qWaitFor([&] { return raw.received().endsWith(net::ChatMessage(personal)); }, 5000));
+    QVERIFY(!raw.received().contains('\0'));
     // Both screens show the same safety number.
     const quint32 ann = QHostAddress(m_ann->address).toIPv4Address();
     const quint32 bob = QHostAddress(m_bob->address).toIPv4Address();
