@@ -1,6 +1,7 @@
 #include "gui/widgets/ChatView.h"
 
 #include "core/chat/ChatSearch.h"
+#include "core/platform/TextCodec.h"
 #include "gui/widgets/ChatMarks.h"
 #include "gui/widgets/ChatViewAccessible.h"
 #include "gui/widgets/WidgetHelpers.h"
@@ -212,6 +213,42 @@ void ChatView::paintEvent(QPaintEvent*)
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
         painter.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
     }
+}
+
+QList<qsizetype> ChatView::shownPieces() const
+{
+    QList<qsizetype> pieces;
+    if (!isVisible())
+        return pieces;
+    const Position top = TopPosition();
+    int y = Margin - top.at * RowHeight();
+    for (qsizetype piece = top.piece; piece < m_log.pieceCount() && y < viewport()->height(); ++piece) {
+        pieces.append(piece);
+        y += m_layout.rowsOf(piece) * RowHeight();
+    }
+    return pieces;
+}
+
+QRect ChatView::pieceRect(qsizetype piece) const
+{
+    const Position top = TopPosition();
+    int y = Margin - top.at * RowHeight();
+    for (qsizetype at = top.piece; at < m_log.pieceCount() && y < viewport()->height(); ++at) {
+        const int height = m_layout.rowsOf(at) * RowHeight();
+        if (at == piece)
+            return QRect(Margin, y, viewport()->width() - 2 * Margin, height);
+        y += height;
+    }
+    return QRect();
+}
+
+QString ChatView::pieceItemText(qsizetype piece) const
+{
+    if (piece < 0 || piece >= m_log.pieceCount())
+        return {};
+    const QString text = platform::FromSystemText(m_log.piece(piece).toByteArray());
+    const qint64 time = m_record.timeAt(piece);
+    return time > 0 ? LineTime(time) + QLatin1Char(' ') + text : text;
 }
 
 void ChatView::focusInEvent(QFocusEvent* event)

@@ -59,6 +59,11 @@ public:
     // The record's notes are drawn on rows of their own below their lines, never part of the text. A screen
     // reader finds the latest in the area's description.
     QString noteAfter(qsizetype piece) const { return m_record.noteAfter(piece); }
+    // What a screen reader finds for each line shown: its pieces, where each lies in the viewport (its notes'
+    // rows too), and its time and text ("10:52 Ann: hello").
+    QList<qsizetype> shownPieces() const;
+    QRect pieceRect(qsizetype piece) const;
+    QString pieceItemText(qsizetype piece) const;
 
 Q_SIGNALS:
     void textChanged();

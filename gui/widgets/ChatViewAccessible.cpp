@@ -4,6 +4,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QHash>
+#include <QPointer>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <climits>
@@ -42,10 +45,79 @@ private:
     QString m_text;
 };
 
-// What a screen reader reads and how it finds the area: an editable text that is read-only, as any chat log.
+// A line shown in the chat area, as an item of its own: its time, sender and text as the name, its notes as the
+// description.
+class ChatLineAccessible : public QAccessibleInterface {
+public:
+    ChatLineAccessible(ChatView* view, qsizetype piece) : m_view(view), m_piece(piece) {}
+    bool isValid() const override { return m_view && m_piece < m_view->log().pieceCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text kind) const override
+    {
+        if (!isValid())
+            return {};
+        if (kind == QAccessible::Name)
+            return m_view->pieceItemText(m_piece);
+        return kind == QAccessible::Description ? m_view->noteAfter(m_piece) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        const QRect local = isValid() ? m_view->pieceRect(m_piece) : QRect();
+        return local.isNull() ? QRect() : QRect(m_view->viewport()->mapToGlobal(local.topLeft()), local.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.readOnly = true;
+        state.invisible = !isValid() || m_view->pieceRect(m_piece).isNull();
+        return state;
+    }
+
+private:
+    QPointer<ChatView> m_view;
+    qsizetype m_piece;
+};
+
+// What a screen reader reads and how it finds the area: an editable text that is read-only, as any chat log, whose
+// children are the lines shown, each an item.
 class ChatViewAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
-    explicit ChatViewAccessible(ChatView* view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+    // More line items than a screen holds are let go, oldest first.
+    static constexpr qsizetype MaxItems = 512;
+
+    explicit ChatViewAccessible(ChatView* view) : QAccessibleWidget(view, QAccessible::EditableText)
+    {
+        // Earlier history went in, or "Clear": the pieces are other lines now.
+        QObject::connect(view, &ChatView::logReset, view, [this] { ForgetItems(); });
+    }
+    ~ChatViewAccessible() override { ForgetItems(); }
+
+    int childCount() const override { return QAccessibleWidget::childCount() + int(view()->shownPieces().size()); }
+    QAccessibleInterface* child(int index) const override
+    {
+        const int widgets = QAccessibleWidget::childCount();
+        if (index < widgets)
+            return QAccessibleWidget::child(index);
+        const QList<qsizetype> shown = view()->shownPieces();
+        return index - widgets < shown.size() ? Item(shown[index - widgets]) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        const int widgets = QAccessibleWidget::childCount();
+        const QList<qsizetype> shown = view()->shownPieces();
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            if (m_items.contains(shown[i]) && QAccessible::accessibleInterface(m_items.value(shown[i])) == child)
+                return widgets + int(i);
+        return QAccessibleWidget::indexOfChild(child);
+    }
 
     QAccessible::State state() const override
     {
@@ -100,6 +172,25 @@ private:
     }
 
     ChatView* view() const { return static_cast<ChatView*>(widget()); }
+
+    QAccessibleInterface* Item(qsizetype piece) const
+    {
+        if (const auto known = m_items.constFind(piece); known != m_items.constEnd())
+            return QAccessible::accessibleInterface(*known);
+        if (m_items.size() >= MaxItems)
+            ForgetItems();
+        const QAccessible::Id id = QAccessible::registerAccessibleInterface(new ChatLineAccessible(view(), piece));
+        m_items.insert(piece, id);
+        return QAccessible::accessibleInterface(id);
+    }
+    void ForgetItems() const
+    {
+        for (const QAccessible::Id id : std::as_const(m_items))
+            QAccessible::deleteAccessibleInterface(id);
+        m_items.clear();
+    }
+
+    mutable QHash<qsizetype, QAccessible::Id> m_items;
 };
 
 QAccessibleInterface* ChatViewAccessibleFactory(const QString& className, QObject* object)

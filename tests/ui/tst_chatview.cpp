@@ -185,6 +185,15 @@ void TestChatView::notesStayWithTheirLines()
     m_record->addNote(typed, both.section(QLatin1Char('\n'), 1));
     QCOMPARE(m_view->noteAfter(1), both);
     QCOMPARE(m_view->accessibleDescription(), both);
+    // Each line shown is an item for a screen reader: its time and text, its notes whole.
+    QAccessibleInterface* chat = QAccessible::queryAccessibleInterface(m_view.get());
+    QStringList items;
+    for (int i = 0; i < chat->childCount(); ++i)
+        if (QAccessibleInterface* item = chat->child(i); item->role() == QAccessible::ListItem)
+            items.append(item->text(QAccessible::Name) + QLatin1Char('|') + item->text(QAccessible::Description));
+    QCOMPARE(items, (QStringList{LineTime(m_record->timeAt(0)) + QStringLiteral(" Al: one|"),
+                                 QStringLiteral("Al: two|") + both,
+                                 LineTime(m_record->timeAt(2)) + QStringLiteral(" Bo: later|")}));
     QCOMPARE(NoteLines(m_view->font(), 2000, both), both.split(QLatin1Char('\n')));
     QCOMPARE(m_view->toPlainText(), QStringLiteral("Al: one\nAl: two\nBo: later"));
     // The note takes a row: the end of the text is shown one row further down.
