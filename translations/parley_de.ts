@@ -656,6 +656,10 @@
         <source>Checked at %1.</source>
         <translation>Geprüft um %1.</translation>
     </message>
+    <message>
+        <source>this computer&apos;s own address: no peer, and nothing is sent to it; remove the entry in the Users dialog</source>
+        <translation>die eigene Adresse dieses Rechners: kein Gesprächspartner, und nichts wird dorthin gesendet; entfernen Sie den Eintrag im Benutzer-Dialog</translation>
+    </message>
 </context>
 <context>
     <name>Notification</name>

@@ -658,6 +658,10 @@
         <source>Checked at %1.</source>
         <translation>Проверено в %1.</translation>
     </message>
+    <message>
+        <source>this computer&apos;s own address: no peer, and nothing is sent to it; remove the entry in the Users dialog</source>
+        <translation>собственный адрес этого компьютера: это не собеседник, и туда ничего не отправляется; удалите запись в окне «Пользователи»</translation>
+    </message>
 </context>
 <context>
     <name>Notification</name>

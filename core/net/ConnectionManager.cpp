@@ -427,6 +427,11 @@ QList<ConnectionManager::Missing> ConnectionManager::TickedWithoutConnection() c
     return missing;
 }
 
+QSet<quint32> ConnectionManager::OwnAddressesNow() const
+{
+    return OwnAddresses(m_listenAddress);
+}
+
 QList<AwayPeer> ConnectionManager::AwayPeers() const
 {
     if (!Listening())

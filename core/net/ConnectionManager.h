@@ -12,6 +12,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -125,6 +126,8 @@ public:
     // stopped.
     QList<AwayPeer> AwayPeers() const;
 
+    // This copy's own addresses, as the system has them now: no entry at one of them is a peer.
+    QSet<quint32> OwnAddressesNow() const;
     // Retries waiting for their turn.
     int PendingRetries() const { return m_outgoing->PendingRetries(); }
 

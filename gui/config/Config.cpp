@@ -258,7 +258,7 @@ void TF_Config::createNetworkRow()
         edited();
     });
     m_privateLinesBox =
-        m_bindings.check(this, tr("Private lines with other Parley copies"), &Settings::PrivateLines, 8, 508, 437);
+        m_bindings.check(this, tr("Private lines with other Parley copies"), &Settings::PrivateLines, 8, 530, 437);
     m_privateLinesBox->setObjectName(QStringLiteral("PrivateLinesBox"));
     m_privateLinesBox->setToolTip(tr("Lines to copies that have this on too travel encrypted on port %1, each copy "
                                      "known by its key; takes effect at the next Run!")
@@ -266,13 +266,13 @@ void TF_Config::createNetworkRow()
     // Shown only while the box differs from what the running connections use.
     m_pendingNote = new QLabel(this);
     m_pendingNote->setObjectName(QStringLiteral("PendingNote"));
-    m_pendingNote->setGeometry(26, 526, 419, 28);
+    m_pendingNote->setGeometry(26, 548, 419, 28);
     m_pendingNote->setWordWrap(true);
     m_pendingNote->setForegroundRole(QPalette::PlaceholderText);
     m_pendingNote->hide();
     connect(m_privateLinesBox, &QCheckBox::toggled, this, Guarded([this] { showPendingSettings(); }));
     QCheckBox* waiting =
-        m_bindings.check(this, tr("Lines for absent users wait for them"), &Settings::KeepLinesForAbsent, 8, 556, 437);
+        m_bindings.check(this, tr("Lines for absent users wait for them"), &Settings::KeepLinesForAbsent, 8, 508, 437);
     waiting->setObjectName(QStringLiteral("OutboxBox"));
     waiting->setToolTip(tr("A line for a ticked user who is not connected is kept, on this computer only, and goes "
                            "when they connect, privately where their key is pinned; the chat says when it went."));

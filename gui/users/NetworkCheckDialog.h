@@ -4,7 +4,7 @@
 #include "gui/widgets/RepeatedRunDialog.h"
 
 class ChatSession;
-class QPlainTextEdit;
+class QTextEdit;
 
 // "Check the network": whether this copy listens, the machine's addresses, the firewall and each listed peer, in
 // plain words.
@@ -13,7 +13,7 @@ class NetworkCheckDialog : public RepeatedRunDialog {
 public:
     NetworkCheckDialog(ChatSession& session, QWidget* parent);
 
-    QPlainTextEdit* report() const { return m_report; }
+    QTextEdit* report() const { return m_report; }
     bool running() const override { return m_check.running(); }
 
 protected:
@@ -23,6 +23,6 @@ protected:
 
 private:
     ChatSession& m_session;
-    QPlainTextEdit* m_report;
+    QTextEdit* m_report;
     BackgroundTask<QString> m_check{this};
 };

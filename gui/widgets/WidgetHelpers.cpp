@@ -276,7 +276,8 @@ int CaptionWidth(const QWidget* control)
     if (const auto* label = qobject_cast<const QLabel*>(control))
         return label->wordWrap() || label->text().isEmpty() ? 0 : label->sizeHint().width();
     if (const auto* push = qobject_cast<const QPushButton*>(control))
-        return push->text().isEmpty() ? 0 : textWidth(push->text()) + 6;
+        // Room for the frame and a few pixels on each side: a caption that touches its edges reads as cut.
+        return push->text().isEmpty() ? 0 : textWidth(push->text()) + 12;
     if (const auto* button = qobject_cast<const QAbstractButton*>(control))
         return button->text().isEmpty() ? 0 : button->sizeHint().width();
     if (const auto* group = qobject_cast<const QGroupBox*>(control))
@@ -307,12 +308,17 @@ int FreeRoom(const QWidget* control, Qt::Orientation orientation)
     return std::max(0, limit - (across ? place.right() : place.bottom()));
 }
 
-// What a caption lacks across (its text) or down (a wrapped label's lines).
+// What a caption lacks across (its text, or for a label that fits its text, the room inside its frame) or down (a
+// wrapped label's lines).
 int Missing(const QWidget* control, Qt::Orientation orientation)
 {
-    if (orientation == Qt::Horizontal)
-        return CaptionWidth(control) - control->width();
     const auto* label = qobject_cast<const QLabel*>(control);
+    if (orientation == Qt::Horizontal) {
+        const auto* frame = qobject_cast<const QGroupBox*>(control->parentWidget());
+        const int overEdge =
+            label && frame && !label->wordWrap() ? control->geometry().right() + 1 + 6 - frame->width() : 0;
+        return std::max(CaptionWidth(control) - control->width(), overEdge);
+    }
     return label && label->wordWrap() ? label->heightForWidth(label->width()) - label->height() : 0;
 }
 
