@@ -120,6 +120,11 @@ public:
     // Sends on the peer's way now where it has one (its private line, or its newest connection where it takes plain
     // lines); false where it has none yet.
     bool SendNowTo(quint32 address, const QByteArray& message) { return m_routes->SendNow(address, message); }
+    // Lines to this peer go on its private line now.
+    bool CarriedPrivately(quint32 address) const
+    {
+        return m_routes->PrivateLinesOn() && m_private->Carrier(address) != nullptr;
+    }
     QString PeerNameAt(quint32 address) const { return m_routes->NameOf(address); }
     QString UndeliveredReason(quint32 address) const { return m_routes->UndeliveredReason(address); }
     // The listed peers, this copy's own entry aside, with no connection to us (nor a private line); none while

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QTime>
+#include <QTimer>
 
 ChatSession::ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort,
                          quint16 peerPort, QObject* parent)
@@ -119,27 +120,44 @@ bool ChatSession::KeepForLater(quint32 address, const QByteArray& message, qint6
     return true;
 }
 
-// The lines that waited go now, in order, as far as the peer's way takes them; each says when it went.
+// The first waiting line goes at once on a private line, and on 196 once the name sent on the new connection has
+// been read alone.
 void ChatSession::PeerReachable(quint32 address)
 {
-    const QString dotted = QHostAddress(address).toString();
-    if (!m_outbox.holds(dotted))
+    if (m_sendingWaiting.contains(address) || !m_outbox.holds(QHostAddress(address).toString()))
         return;
+    if (m_connections->CarriedPrivately(address))
+        return SendWaiting(address);
+    m_sendingWaiting.insert(address);
+    QTimer::singleShot(net::LineRoutes::NameSettleMs, this, [this, address] {
+        m_sendingWaiting.remove(address);
+        SendWaiting(address);
+    });
+}
+
+// The lines that waited go in order, one at a time, as long as the peer's way takes them; each says when it went.
+void ChatSession::SendWaiting(quint32 address)
+{
+    const QString dotted = QHostAddress(address).toString();
     const QList<Outbox::Line> lines = m_outbox.waitingFor(dotted);
-    qsizetype sent = 0;
-    while (sent < lines.size() && m_connections->SendNowTo(address, lines[sent].bytes))
-        ++sent;
-    m_outbox.sent(dotted, sent);
+    if (lines.isEmpty() || !m_running || !m_connections->SendNowTo(address, lines.first().bytes))
+        return;
+    m_outbox.sent(dotted, 1);
+    const Outbox::Line& line = lines.first();
+    const QString name = m_connections->PeerNameAt(address);
     const QString at = QTime::currentTime().toString(QStringLiteral("HH:mm"));
-    for (const Outbox::Line& line : lines.first(sent)) {
-        const QString name = m_connections->PeerNameAt(address);
-        if (line.entry >= 0)
-            m_record.addNote(line.entry,
-                             QCoreApplication::translate("ChatSession", "delivered to %1 at %2").arg(name, at));
-        else
-            m_record.addNote(QCoreApplication::translate("ChatSession", "delivered to %1 at %2, after waiting: %3")
-                                 .arg(name, at, line.text));
-    }
+    if (line.entry >= 0)
+        m_record.addNote(line.entry, QCoreApplication::translate("ChatSession", "delivered to %1 at %2").arg(name, at));
+    else
+        m_record.addNote(QCoreApplication::translate("ChatSession", "delivered to %1 at %2, after waiting: %3")
+                             .arg(name, at, line.text));
+    if (lines.size() == 1)
+        return;
+    m_sendingWaiting.insert(address);
+    QTimer::singleShot(OutboxPaceMs, this, [this, address] {
+        m_sendingWaiting.remove(address);
+        SendWaiting(address);
+    });
 }
 
 void ChatSession::NotePersonalLine(const QString& text, const QString& recipient)

@@ -10,6 +10,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -65,6 +66,9 @@ public:
     // "waiting for: Ann, Bob (sent when they connect)", as many names.
     static QString WaitingNote(const QStringList& names);
     static constexpr qsizetype MaxNamesInNote = 10;
+    // Lines that waited go this far apart: the wire has no framing, and lines that reach the peer in one read would
+    // be one line there.
+    static constexpr int OutboxPaceMs = 300;
     // The own personal line (name, ":: ", text) to this recipient into the record; the text goes out when the
     // dialog has closed.
     void NotePersonalLine(const QString& text, const QString& recipient);
@@ -117,6 +121,8 @@ private:
     void LineArrived(const net::IncomingLine& line) override;
     bool KeepForLater(quint32 address, const QByteArray& message, qint64 entry) override;
     void PeerReachable(quint32 address) override;
+    // The oldest line waiting for the peer goes, and the next after OutboxPaceMs, while its way holds.
+    void SendWaiting(quint32 address);
     // The line into the outbox for this peer, where the settings say so; the reason it was not, empty when it was.
     std::optional<QString> KeptForLater(quint32 address, const QByteArray& message, qint64 entry);
     void SetRunning(bool running);
@@ -128,6 +134,8 @@ private:
     // Before the connections, which may still add a line as they go.
     ChatRecord m_record;
     Outbox m_outbox;
+    // Peers whose waiting lines are going out, one at a time.
+    QSet<quint32> m_sendingWaiting;
     // Declared before the user list, so the list's entries, going when it goes, still reach the manager.
     std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;
