@@ -1203,6 +1203,10 @@ Stimmen beide überein, wählen Sie „Dem neuen Schlüssel vertrauen“ unter �
         <source>Away</source>
         <translation>Abwesend</translation>
     </message>
+    <message>
+        <source>Let lines for absent users wait for them...</source>
+        <translation>Zeilen für Abwesende warten lassen …</translation>
+    </message>
 </context>
 <context>
     <name>TF_Message</name>

@@ -1205,6 +1205,10 @@ If they are the same, choose &quot;Trust the new key&quot; under &quot;Private l
         <source>Away</source>
         <translation>Нет в сети</translation>
     </message>
+    <message>
+        <source>Let lines for absent users wait for them...</source>
+        <translation>Пусть строки для отсутствующих ждут их…</translation>
+    </message>
 </context>
 <context>
     <name>TF_Message</name>

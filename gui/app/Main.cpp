@@ -19,6 +19,8 @@
 #include "gui/widgets/ChatView.h"
 #include "gui/widgets/WidgetHelpers.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +102,13 @@ void TF_Main::applyAppearance()
 void TF_Main::connectControls()
 {
     connect(m_controls.configureButton, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
+    // Where a line was not delivered, the chat offers the setting that lets such lines wait.
+    auto* letWait = new QAction(tr("Let lines for absent users wait for them..."), this);
+    connect(letWait, &QAction::triggered, this, Guarded([this] {
+                m_config->outboxBox()->setFocus(Qt::OtherFocusReason);
+                m_config->exec();
+            }));
+    m_controls.chatArea->setUndeliveredAction(letWait);
     connect(m_controls.usersButton, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
     connect(m_controls.runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
     connect(m_controls.clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));

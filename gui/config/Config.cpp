@@ -271,11 +271,11 @@ void TF_Config::createNetworkRow()
     m_pendingNote->setForegroundRole(QPalette::PlaceholderText);
     m_pendingNote->hide();
     connect(m_privateLinesBox, &QCheckBox::toggled, this, Guarded([this] { showPendingSettings(); }));
-    QCheckBox* waiting =
+    m_outboxBox =
         m_bindings.check(this, tr("Lines for absent users wait for them"), &Settings::KeepLinesForAbsent, 8, 508, 437);
-    waiting->setObjectName(QStringLiteral("OutboxBox"));
-    waiting->setToolTip(tr("A line for a ticked user who is not connected is kept, on this computer only, and goes "
-                           "when they connect, privately where their key is pinned; the chat says when it went."));
+    m_outboxBox->setObjectName(QStringLiteral("OutboxBox"));
+    m_outboxBox->setToolTip(tr("A line for a ticked user who is not connected is kept, on this computer only, and goes "
+                               "when they connect, privately where their key is pinned; the chat says when it went."));
 }
 
 void TF_Config::setPrivateLinesInUse(std::function<std::optional<bool>()> inUse)

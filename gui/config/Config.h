@@ -57,6 +57,7 @@ public:
     QCheckBox* restoreTextBox() const { return m_restoreTextBox; }
     QCheckBox* ownNamesBox() const { return m_ownNamesBox; }
     QCheckBox* privateLinesBox() const { return m_privateLinesBox; }
+    QCheckBox* outboxBox() const { return m_outboxBox; }
     QRadioButton* restoreWindowButton() const { return m_restoreWindowButton; }
     QRadioButton* popupButton() const { return m_popupButton; }
     QRadioButton* desktopSoundButton() const { return m_desktopSoundButton; }
@@ -98,6 +99,7 @@ private:
     QCheckBox* m_restoreTextBox = nullptr;
     QCheckBox* m_ownNamesBox = nullptr;
     QCheckBox* m_privateLinesBox = nullptr;
+    QCheckBox* m_outboxBox = nullptr;
     QLabel* m_pendingNote = nullptr;
     std::function<std::optional<bool>()> m_privateLinesInUse;
     QCheckBox* m_autoRunBox = nullptr;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
@@ -375,6 +376,12 @@ void ChatView::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     menu.addAction(tr("&Find..."), QKeySequence::Find, this, &ChatView::findRequested);
     menu.addAction(m_toNewLines);
+    const qsizetype piece = m_log.isEmpty() ? -1 : CharacterAt(viewport()->mapFromGlobal(event->globalPos())).piece;
+    if (m_undelivered && piece >= 0 &&
+        m_record.noteAfter(piece).contains(QCoreApplication::translate("ChatSession", "not delivered to: "))) {
+        menu.addSeparator();
+        menu.addAction(m_undelivered);
+    }
     menu.exec(event->globalPos());
 }
 

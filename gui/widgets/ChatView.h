@@ -56,6 +56,8 @@ public:
     // Brings the "New" marker into view (Ctrl+J, also in the context menu).
     void showNewLines();
     QAction* newLinesAction() const { return m_toNewLines; }
+    // Offered in the context menu of a line whose note says it was not delivered: how such lines can wait.
+    void setUndeliveredAction(QAction* action) { m_undelivered = action; }
     // The record's notes are drawn on rows of their own below their lines, never part of the text. A screen
     // reader finds the latest in the area's description.
     QString noteAfter(qsizetype piece) const { return m_record.noteAfter(piece); }
@@ -129,6 +131,7 @@ private:
     const ChatSearch* m_search = nullptr;
     qsizetype m_marker = -1;
     QAction* m_toNewLines = nullptr;
+    QAction* m_undelivered = nullptr;
     qsizetype m_currentMatch = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
     // The scroll bar and the picture follow new lines at most once a screen refresh.
