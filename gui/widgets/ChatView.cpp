@@ -25,6 +25,7 @@ constexpr int Margin = 4;
 ChatView::ChatView(const ChatRecord& record, QWidget* parent) : QAbstractScrollArea(parent), m_record(record)
 {
     InstallChatViewAccessibility();
+    m_timeGutter = TimeGutter(font());
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
@@ -115,7 +116,7 @@ int ChatView::RowHeight() const
 
 int ChatView::TextLeft() const
 {
-    return Margin + TimeGutter(font());
+    return Margin + m_timeGutter;
 }
 
 QStringList ChatView::NoteLinesOf(qsizetype piece) const
@@ -284,6 +285,7 @@ void ChatView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        m_timeGutter = TimeGutter(font());
         m_layout.forget();
         Settle();
     }

@@ -132,6 +132,8 @@ private:
     qsizetype m_marker = -1;
     QAction* m_toNewLines = nullptr;
     QAction* m_undelivered = nullptr;
+    // The times' room, measured once a font: every layout of a piece asks for it.
+    int m_timeGutter = 0;
     qsizetype m_currentMatch = -1;
     // Appends in one turn of the event loop settle the scroll bar once.
     // The scroll bar and the picture follow new lines at most once a screen refresh.

@@ -79,8 +79,11 @@ kill -TERM "$pid_p2"
 wait "$pid_p2" || true
 rm "$work/p2/Parley.key"
 start_copy p2 "$(ini_of 2)"
-# Every copy that knew p2 says so in a box; each is answered before typing goes on.
-boxes_of() { in_hub xdotool search --all --onlyvisible --pid "$1" --name '^Error$' 2>/dev/null || true; }
+# Every copy that knew p2 says so in a warning; each is answered before typing goes on. p2 is told, once for each
+# copy that refuses its new key, whom to call.
+boxes_of() {
+    in_hub xdotool search --all --onlyvisible --pid "$1" --name '^Parley: a key for private lines$' 2>/dev/null || true
+}
 for i in 1 3 4 5 6; do
     pid=$(eval echo "\$pid_p$i")
     box=""
@@ -93,6 +96,18 @@ for i in 1 3 4 5 6; do
     in_hub xdotool windowfocus --sync "$box" 2>/dev/null || true
     in_hub xdotool key Return
 done
+told=0
+for _ in $(seq 100); do
+    box=$(boxes_of "$pid_p2" | head -n 1)
+    if [[ -n $box ]]; then
+        told=$((told + 1))
+        in_hub xdotool windowfocus --sync "$box" 2>/dev/null || true
+        in_hub xdotool key Return
+        ((told == 5)) && break
+    fi
+    sleep 0.1
+done
+[[ $told -ge 1 ]] || fail "p2 was not told that the others refuse its new key"
 sleep 1
 for i in 1 3 4 5 6; do [[ -z $(boxes_of "$(eval echo "\$pid_p$i")") ]] || fail "p$i's box did not close, or came twice"; done
 type_line "$(window_of "$pid_p4")" "nach-dem-Tausch"
