@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang-format dpkg-dev fonts-liberation2 fonts-dejavu-core
+    cmake ninja-build g++ pkg-config clang-format dpkg-dev git fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
     qt6-base-dev libssl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libicu-dev qt6-qpa-plugins libgl-dev libcanberra-dev libxcb1-dev libcanberra-pulse sound-theme-freedesktop libcap2-bin xvfb
 )
 if [[ "${PARLEY_SETUP_EXTRA:-}" != "" ]]; then
