@@ -99,6 +99,8 @@ const QList<SettingKey>& SettingsTable()
         {I::Encoding, "Network", "Encoding", T::Text, &S::Encoding, E::AtOnce},
         {I::PrivateLines, "Private", "Enabled", T::Boolean, &S::PrivateLines, E::AtRun},
         {I::KeepLinesForAbsent, "Messages", "Outbox", T::Boolean, &S::KeepLinesForAbsent, E::AtOnce},
+        {I::ReceiveFolder, "Files", "Folder", T::Text, &S::ReceiveFolder, E::AtOnce},
+        {I::AcceptFromVerified, "Files", "AcceptVerified", T::Boolean, &S::AcceptFromVerified, E::AtOnce},
     };
     return table;
 }

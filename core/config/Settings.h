@@ -69,6 +69,10 @@ struct Settings {
     bool PrivateLines = false;
     // Lines for listed users who are away wait for them, and go when they connect.
     bool KeepLinesForAbsent = false;
+    // Where received files go; empty for the desktop's download folder's "Parley".
+    QString ReceiveFolder;
+    // Files from a peer whose safety number the person compared are taken without asking.
+    bool AcceptFromVerified = false;
 
     bool operator==(const Settings&) const = default;
 };
@@ -112,6 +116,8 @@ enum class SettingId {
     Encoding,
     PrivateLines,
     KeepLinesForAbsent,
+    ReceiveFolder,
+    AcceptFromVerified,
 };
 
 // When a changed setting acts, stated once in the table: every owner applies it then, and nobody earlier.

@@ -27,6 +27,7 @@ public:
     const QString& Unsound() const { return m_unsound; }
     Verdict Check(const QString& address, const QByteArray& fingerprint) const;
     const Pin* Find(const QString& address) const;
+    const QHash<QString, Pin>& All() const { return m_pins; }
     // The address this key is pinned at, as a number; empty when it is pinned nowhere.
     QString AddressWith(const QByteArray& fingerprint) const;
     // The person's word: the copy pinned at one address now answers at another; its pin, verified or not, goes

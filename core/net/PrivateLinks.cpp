@@ -452,6 +452,17 @@ bool PrivateLinks::Pinned(quint32 address) const
     return m_pins && (PinsUnsound() || m_moved.contains(address) || m_pins->Find(Dotted(address)));
 }
 
+QHash<quint32, QByteArray> PrivateLinks::PinnedKeys() const
+{
+    QHash<quint32, QByteArray> keys;
+    if (!m_pins || PinsUnsound())
+        return keys;
+    // Pins are kept by the address as a number.
+    for (auto pin = m_pins->All().cbegin(); pin != m_pins->All().cend(); ++pin)
+        keys.insert(pin.key().toUInt(), pin->fingerprint);
+    return keys;
+}
+
 bool PrivateLinks::PinsUnsound() const
 {
     return m_pins && !m_pins->Unsound().isEmpty();

@@ -80,6 +80,13 @@ public:
     // Empty while the peer has shown no key.
     QString SafetyNumberOf(quint32 address) const;
     bool Verified(quint32 address) const;
+    // This copy's key pair, once private lines have opened.
+    const std::optional<Identity>& OwnIdentity() const { return m_identity; }
+    // Every sound pin, by address: what other links on these keys may trust.
+    QHash<quint32, QByteArray> PinnedKeys() const;
+    quint16 ListenPort() const { return m_listenPort; }
+    quint16 PeerPort() const { return m_peerPort; }
+    const QHostAddress& ListenAddress() const { return m_listenAddress; }
     void SetVerified(quint32 address, bool verified);
     // The person's word after a changed key: the key the peer shows now is pinned, unverified.
     void TrustNewKey(quint32 address);

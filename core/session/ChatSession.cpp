@@ -3,6 +3,8 @@
 #include "core/net/Wire.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <QTime>
 #include <QTimer>
 
@@ -23,13 +25,46 @@ void ChatSession::Run()
         return;
     m_connections->OpenServer();
     m_connections->OpenAllClients();
+    StartFiles();
     SetRunning(true);
+}
+
+void ChatSession::StartFiles()
+{
+    const net::PrivateLinks* links = m_connections->privateLinks();
+    if (!m_connections->PrivateLinesRunning() || !links || !links->Active() || !links->OwnIdentity())
+        return;
+    m_files.Start(*links->OwnIdentity(), links->ListenAddress(), links->ListenPort() + files::FilePortAbovePrivate,
+                  links->PeerPort() + files::FilePortAbovePrivate);
+}
+
+bool ChatSession::PeerVerified(quint32 address) const
+{
+    const net::PrivateLinks* links = m_connections->privateLinks();
+    return links && links->Verified(address);
+}
+
+QHash<quint32, QByteArray> ChatSession::PinnedKeys() const
+{
+    const net::PrivateLinks* links = m_connections->privateLinks();
+    return links && links->Active() ? links->PinnedKeys() : QHash<quint32, QByteArray>();
+}
+
+QString ChatSession::ReceiveFolder() const
+{
+    if (!m_settings.ReceiveFolder.isEmpty())
+        return m_settings.ReceiveFolder;
+    QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (downloads.isEmpty())
+        downloads = QDir::homePath();
+    return QDir(downloads).filePath(QStringLiteral("Parley"));
 }
 
 void ChatSession::Stop()
 {
     if (!m_running)
         return;
+    m_files.Stop();
     m_connections->CloseAllClients();
     m_connections->CloseServer();
     SetRunning(false);
@@ -124,6 +159,7 @@ bool ChatSession::KeepForLater(quint32 address, const QByteArray& message, qint6
 // been read alone.
 void ChatSession::PeerReachable(quint32 address)
 {
+    m_files.PeerReachable(address);
     if (m_sendingWaiting.contains(address) || !m_outbox.holds(QHostAddress(address).toString()))
         return;
     if (m_connections->CarriedPrivately(address))

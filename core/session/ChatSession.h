@@ -2,6 +2,7 @@
 
 #include "core/base/BoxQueue.h"
 #include "core/config/Settings.h"
+#include "core/files/FileTransfers.h"
 #include "core/net/ConnectionManager.h"
 #include "core/net/Wire.h"
 #include "core/session/ChatRecord.h"
@@ -17,7 +18,7 @@
 
 // What is running: the user list, the listening socket and the connections, the own name and the service state.
 // It says what happened through signals; the windows are its views and never reach into one another.
-class ChatSession : public QObject, private net::ConnectionHost {
+class ChatSession : public QObject, private net::ConnectionHost, private files::FileHost {
     Q_OBJECT
 public:
     ChatSession(const Settings& settings, const QHostAddress& listenAddress, quint16 listenPort, quint16 peerPort,
@@ -45,7 +46,13 @@ public:
                          quint16 peerPort = net::PrivatePort)
     {
         m_connections->UsePrivateLines(folder, listenPort, peerPort);
+        m_files.UseFolder(folder);
     }
+    // Files between copies: they go on private lines' keys, while those run.
+    files::FileTransfers& files() { return m_files; }
+    const files::FileTransfers& files() const { return m_files; }
+    // The folder received files go to, as the settings say or by default.
+    QString ReceiveFolder() const override;
 
     // Lines for absent peers wait in this file (where the settings say so) and go when they come back. Throws when
     // lines kept there earlier cannot be read: none is sent then, and the file is kept.
@@ -126,6 +133,13 @@ private:
     // The line into the outbox for this peer, where the settings say so; the reason it was not, empty when it was.
     std::optional<QString> KeptForLater(quint32 address, const QByteArray& message, qint64 entry);
     void SetRunning(bool running);
+    // Files run where private lines have opened.
+    void StartFiles();
+    QString PeerName(quint32 address) const override { return m_connections->PeerNameAt(address); }
+    bool PeerVerified(quint32 address) const override;
+    QHash<quint32, QByteArray> PinnedKeys() const override;
+    void NoteInChat(const QString& note) override { m_record.addNote(note); }
+    bool AcceptFromVerified() const override { return m_settings.AcceptFromVerified; }
 
     const Settings& m_settings;
     QString m_userName = QStringLiteral("Somebody");
@@ -139,4 +153,6 @@ private:
     // Declared before the user list, so the list's entries, going when it goes, still reach the manager.
     std::unique_ptr<net::ConnectionManager> m_connections;
     ::UserList m_userList;
+    // After the connections: its notes and names ask them.
+    files::FileTransfers m_files{static_cast<files::FileHost&>(*this)};
 };

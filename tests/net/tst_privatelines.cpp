@@ -1,13 +1,17 @@
 // Private lines between two copies of the program on loopback (127.0.0.1 and 127.0.0.2), with a plain peer played
 // by the test beside them: who gets a line in clear, who privately, and who not at all.
 #include "core/base/Errors.h"
+#include "core/files/FileNames.h"
+#include "core/files/FileWire.h"
 #include "core/net/Identity.h"
 #include "core/net/Wire.h"
 #include "core/platform/ProfileFile.h"
 #include "core/session/ChatSession.h"
 #include "tests/support/Peer.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -28,6 +32,7 @@ struct Copy {
         : address(std::move(ownAddress)), folder(std::move(ownFolder)), port(plainPort), privatePort(privateLinesPort)
     {
         settings.PrivateLines = privateLines;
+        settings.ReceiveFolder = folder + QStringLiteral("/received");
     }
 
     void start(const QByteArray& list)
@@ -53,6 +58,13 @@ struct Copy {
         session->userList().LoadUserList(platform::ProfileFile::fromBytes(list));
         session->SetUserName(address == QLatin1String("127.0.0.1") ? QStringLiteral("Ann") : QStringLiteral("Bob"));
         session->Run();
+        QObject::connect(&session->files(), &files::FileTransfers::offered,
+                         [this](const QByteArray& id) { offers.append(id); });
+    }
+    files::FileTransfers& transfers() { return session->files(); }
+    bool transferEnded(files::Transfer::State state)
+    {
+        return !transfers().transfers().isEmpty() && transfers().transfers().last().state == state;
     }
     net::PrivateLinks& links() { return *session->connections().privateLinks(); }
     State stateOf(const QString& peer) { return links().StateOf(QHostAddress(peer).toIPv4Address()); }
@@ -68,7 +80,37 @@ struct Copy {
     QStringList notes;
     QStringList boxes;
     std::function<void()> yes;
+    QList<QByteArray> offers;
 };
+
+// Every file under a folder, by its path there, with its bytes.
+QMap<QString, QByteArray> FilesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> found;
+    QDirIterator walk(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (walk.hasNext()) {
+        QFile file(walk.next());
+        file.open(QIODevice::ReadOnly);
+        found.insert(QDir(folder).relativeFilePath(file.fileName()), file.readAll());
+    }
+    return found;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray Noise(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char((i * 7919) ^ (i >> 9));
+    return bytes;
+}
 
 const QByteArray AnnsList = "[Users]\r\nCount=2\r\nUserA0=127.0.0.2\r\nUserN0=Bob\r\nUserA1=127.0.0.3\r\n"
                             "UserN1=Raw\r\n";
@@ -101,6 +143,10 @@ private Q_SLOTS:
     void lineInClearFromPinnedAddressIsMarked();
     void keyAtANewAddressIsFollowedNotPinnedAnew();
     void oneAddressCannotTakeEveryHandshake();
+    void filesArriveWholeUnderSafeNames();
+    void transferGoesOnAfterTheReceiverRestarts();
+    void hostileSenderLeavesNoFile_data();
+    void hostileSenderLeavesNoFile();
 
 private:
     // Both copies running, each with the other's private line up.
@@ -493,3 +539,134 @@ void TestPrivateLines::oneAddressCannotTakeEveryHandshake()
 
 QTEST_GUILESS_MAIN(TestPrivateLines)
 #include "tst_privatelines.moc"
+
+void TestPrivateLines::filesArriveWholeUnderSafeNames()
+{
+    const quint32 bob = QHostAddress(m_bob->address).toIPv4Address();
+    m_ann->start(AnnsList);
+    // Without a private line to the peer nothing is offered, and the person is told why.
+    QVERIFY(m_ann->transfers()
+                .Send(QHostAddress(QStringLiteral("127.0.0.3")).toIPv4Address(), {m_folder.path()})
+                .contains(QStringLiteral("private lines")));
+    m_ann->session.reset();
+    QVERIFY(bothPrivate());
+    const QString outbox = m_folder.filePath(QStringLiteral("send"));
+    const QMap<QString, QByteArray> sent{{QStringLiteral("Отчёт.txt"), "отчёт за март\n"},
+                                         {QStringLiteral("Größe/a.bin"), Noise(3 * 1024 * 1024 + 17)},
+                                         {QStringLiteral("Größe/leer"), QByteArray()},
+                                         {QStringLiteral("Größe/sub/ü.txt"), "Grüße"}};
+    for (auto file = sent.cbegin(); file != sent.cend(); ++file)
+        WriteFile(outbox + u'/' + file.key(), file.value());
+    QVERIFY(QFile::link(outbox + QStringLiteral("/Отчёт.txt"), outbox + QStringLiteral("/Größe/link")));
+    // A name that is taken keeps its file: the new one gets a number.
+    const QString received = m_bob->settings.ReceiveFolder;
+    WriteFile(received + QStringLiteral("/Отчёт.txt"), "older");
+    QCOMPARE(m_ann->transfers().Send(bob, {outbox + QStringLiteral("/Отчёт.txt"), outbox + QStringLiteral("/Größe")}),
+             QString());
+    QVERIFY(m_ann->notes.last().contains(QStringLiteral("Größe/link (a symbolic link)")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bob->offers.size(), 1, 10000);
+    QVERIFY(FilesUnder(received).size() == 1); // nothing written before the person accepts
+    m_bob->transfers().Accept(m_bob->offers.first());
+    QTRY_VERIFY_WITH_TIMEOUT(m_ann->transferEnded(files::Transfer::State::Done), 20000);
+    QVERIFY(m_bob->transferEnded(files::Transfer::State::Done));
+    QMap<QString, QByteArray> expected = sent;
+    expected.insert(QStringLiteral("Отчёт (1).txt"), expected.take(QStringLiteral("Отчёт.txt")));
+    expected.insert(QStringLiteral("Отчёт.txt"), "older");
+    QCOMPARE(FilesUnder(received), expected);
+    QVERIFY(m_ann->notes.last().endsWith(QStringLiteral("sent (Bob's copy checked every file)")));
+    QVERIFY(m_bob->notes.last().contains(QStringLiteral("from Ann: saved in ") + received));
+}
+
+void TestPrivateLines::transferGoesOnAfterTheReceiverRestarts()
+{
+    QVERIFY(bothPrivate());
+    const QString source = m_folder.filePath(QStringLiteral("big.bin"));
+    const QByteArray bytes = Noise(400 * 1024 * 1024);
+    WriteFile(source, bytes);
+    QCOMPARE(m_ann->transfers().Send(QHostAddress(m_bob->address).toIPv4Address(), {source}), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(m_bob->offers.size(), 1, 10000);
+    m_bob->transfers().Accept(m_bob->offers.first());
+    QVERIFY(QTest::qWaitFor([&] { return m_bob->transfers().transfers().first().done > 8 * 1024 * 1024; }, 20000));
+    // Bob's copy goes mid-way; its partial file and its record of the transfer stay.
+    m_bob->session.reset();
+    m_bob->start(BobsList);
+    QCOMPARE(m_bob->transfers().transfers().size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_ann->transferEnded(files::Transfer::State::Done), 60000);
+    QTRY_VERIFY(m_bob->transferEnded(files::Transfer::State::Done));
+    const QMap<QString, QByteArray> arrived = FilesUnder(m_bob->settings.ReceiveFolder);
+    QCOMPARE(arrived.keys(), QStringList{QStringLiteral("big.bin")});
+    QVERIFY(arrived.first() == bytes);
+    QVERIFY(m_bob->offers.size() == 1); // the resumed transfer was not offered again
+}
+
+// A sender whose key is pinned may still send anything: each case ends in a note, with no file under a final name
+// and nothing outside the folder.
+void TestPrivateLines::hostileSenderLeavesNoFile_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<quint64>("size");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("hash");
+    QTest::addColumn<QString>("note");
+    const QByteArray four = "abcd";
+    const QByteArray rightHash = QCryptographicHash::hash(four, QCryptographicHash::Sha256);
+    const QByteArray wrongHash = QCryptographicHash::hash("abce", QCryptographicHash::Sha256);
+    const QString refused = QStringLiteral("Raw's copy offered files in a form Parley does not accept");
+    const QString notAccepted = QStringLiteral("Parley does not accept (a name outside its folder, more data");
+    QTest::newRow("absolute path") << QStringLiteral("/tmp/evil") << quint64(4) << four << rightHash << refused;
+    QTest::newRow("dot-dot") << QStringLiteral("a/../../evil") << quint64(4) << four << rightHash << refused;
+    QTest::newRow("only dots") << QStringLiteral("./.") << quint64(4) << four << rightHash << refused;
+    QTest::newRow("more data than offered")
+        << QStringLiteral("x.txt") << quint64(2) << four << rightHash << notAccepted;
+    QTest::newRow("hash does not match") << QStringLiteral("x.txt") << quint64(4) << four << wrongHash
+                                         << QStringLiteral("failed: x.txt arrived damaged");
+    QTest::newRow("less data than offered")
+        << QStringLiteral("x.txt") << quint64(9) << four << rightHash << notAccepted;
+}
+
+void TestPrivateLines::hostileSenderLeavesNoFile()
+{
+    QFETCH(QString, path);
+    QFETCH(quint64, size);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, hash);
+    QFETCH(QString, note);
+    m_ann->start(AnnsList);
+    const net::Identity raw = net::LoadOrMakeIdentity(m_folder.filePath(QStringLiteral("raw.key")));
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_3OrLater);
+    configuration.setLocalCertificate(raw.certificate);
+    configuration.setPrivateKey(raw.key);
+    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
+    // Its key is pinned on Ann's private line first.
+    QSslSocket carrier;
+    carrier.setSslConfiguration(configuration);
+    QVERIFY(carrier.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
+    carrier.connectToHostEncrypted(m_ann->address, m_ann->privatePort);
+    const quint32 rawAddress = QHostAddress(QStringLiteral("127.0.0.3")).toIPv4Address();
+    QVERIFY(QTest::qWaitFor([&] { return m_ann->links().Carrier(rawAddress) != nullptr; }, 10000));
+    configuration.setAllowedNextProtocols({files::Protocol});
+    QSslSocket sender;
+    sender.setSslConfiguration(configuration);
+    QVERIFY(sender.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
+    sender.connectToHostEncrypted(m_ann->address, m_ann->privatePort + files::FilePortAbovePrivate);
+    QVERIFY(sender.waitForEncrypted(10000));
+    QCOMPARE(sender.sslConfiguration().nextNegotiatedProtocol(), files::Protocol);
+    // The offer goes raw, so that it can hold what Parley's own encoder would not.
+    QByteArray offer;
+    QDataStream stream(&offer, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_0);
+    stream << QByteArray(files::IdSize, 'i') << quint32(1) << path << size;
+    sender.write(files::EncodeFrame(files::Kind::Offer, offer));
+    if (QTest::qWaitFor([&] { return !m_ann->offers.isEmpty(); }, 3000)) {
+        m_ann->transfers().Accept(m_ann->offers.first());
+        QVERIFY(QTest::qWaitFor([&] { return sender.bytesAvailable() > 0 || sender.waitForReadyRead(100); }, 5000));
+        sender.write(files::EncodeFrame(files::Kind::Data, files::EncodeDataHeader({0, 0}) + data));
+        sender.write(files::EncodeFrame(files::Kind::FileEnd, files::EncodeIndexed(0, hash)));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!m_ann->notes.filter(note).isEmpty(), 10000);
+    QCOMPARE(m_ann->notes.filter(note).size(), 1);
+    QVERIFY(FilesUnder(m_ann->settings.ReceiveFolder).isEmpty());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/evil")) && !QFileInfo::exists(m_folder.filePath("evil")));
+    QVERIFY(m_ann->boxes.isEmpty());
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace files {
+
+// An offered path as it may be written under the chosen folder: parts between '/', control characters and
+// backslashes replaced by '_', empty and "." parts dropped. Empty when it would leave the folder (absolute, or a ".."
+// part), names nothing, or has a part too long for a file system.
+std::optional<QString> SafeRelativePath(const QString& offered);
+
+// name in folder, or "name (1).ext", "name (2).ext", ... where name is taken.
+QString UniqueName(const QString& folder, const QString& name);
+
+// Where file index of transfer id is written until its hash matches, in the folder of its final name.
+QString PartialName(const QByteArray& id, int index);
+
+// "2.1 MB", "512 bytes", for notes and the transfers window.
+QString SizeText(quint64 bytes);
+
+} // namespace files

@@ -1,0 +1,694 @@
+#include "core/files/FileTransfers.h"
+
+#include "core/base/Errors.h"
+#include "core/files/FileNames.h"
+#include "core/net/Wire.h"
+#include "core/platform/SaveFile.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QRandomGenerator>
+#include <QStorageInfo>
+#include <QThread>
+#include <QTimer>
+
+namespace files {
+
+namespace {
+
+const QByteArray StoreMagic = QByteArrayLiteral("PRLYXFR1");
+
+// Room kept free on the disk beyond what a transfer needs.
+constexpr quint64 DiskReserve = 16 * 1024 * 1024;
+
+quint64 Remaining(const Transfer& transfer)
+{
+    quint64 left = 0;
+    for (qsizetype i = 0; i < transfer.offer.files.size(); ++i)
+        if (!transfer.saved.value(i))
+            left += transfer.offer.files[i].size;
+    return left;
+}
+
+struct Gathered {
+    QStringList sources;
+    QList<OfferedFile> files;
+    QStringList skipped;
+};
+
+// The files under a path, each with its path below the folder it was given in. Symbolic links are not followed and
+// special files (pipes, devices, sockets) are left out; both are named in what is skipped.
+void Gather(const QString& path, Gathered& into)
+{
+    const QFileInfo given(path);
+    const auto add = [&into](const QFileInfo& info, const QString& relative) {
+        if (info.isSymLink())
+            into.skipped.append(QCoreApplication::translate("files::FileTransfers", "%1 (a symbolic link)").arg(relative));
+        else if (!info.isFile())
+            into.skipped.append(QCoreApplication::translate("files::FileTransfers", "%1 (not a regular file)").arg(relative));
+        else {
+            into.sources.append(info.absoluteFilePath());
+            into.files.append({relative, quint64(info.size())});
+        }
+    };
+    if (given.isSymLink() || !given.isDir())
+        return add(given, given.fileName());
+    const QDir base = given.absoluteDir();
+    QDirIterator walk(given.absoluteFilePath(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                      QDirIterator::Subdirectories);
+    while (walk.hasNext()) {
+        const QFileInfo info(walk.next());
+        if (info.isDir() && !info.isSymLink())
+            continue;
+        add(info, base.relativeFilePath(info.absoluteFilePath()));
+    }
+}
+
+} // namespace
+
+FileTransfers::FileTransfers(FileHost& host, QObject* parent)
+    : QObject(parent), m_host(host), m_thread(new QThread(this)), m_links(new FileLinks(*this, this)),
+      m_retry(new QTimer(this))
+{
+    m_thread->setObjectName(QStringLiteral("Parley files"));
+    m_links->moveToThread(m_thread);
+    m_thread->start();
+    m_retry->setInterval(RetryMs);
+    connect(m_retry, &QTimer::timeout, this, Guarded([this] { RetryWaiting(std::nullopt); }));
+}
+
+FileTransfers::~FileTransfers()
+{
+    QMetaObject::invokeMethod(m_links, [links = m_links] { delete links; }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+}
+
+template <typename Call>
+void FileTransfers::OnLinks(Call call)
+{
+    QMetaObject::invokeMethod(m_links, [links = m_links, call = std::move(call)] { call(*links); },
+                              Qt::QueuedConnection);
+}
+
+void FileTransfers::UseFolder(const QString& folder)
+{
+    m_folder = folder;
+    Load();
+}
+
+void FileTransfers::Start(const net::Identity& identity, const QHostAddress& listenAddress, quint16 port,
+                          quint16 peerPort)
+{
+    m_running = true;
+    OnLinks([identity, listenAddress, port, peerPort, keys = m_host.PinnedKeys()](FileLinks& links) {
+        links.SetKeys(keys);
+        links.Listen(identity, listenAddress, port, peerPort);
+    });
+    m_retry->start();
+    RetryWaiting(std::nullopt);
+}
+
+void FileTransfers::Stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_retry->stop();
+    OnLinks([](FileLinks& links) { links.Stop(); });
+    for (Transfer& transfer : m_transfers) {
+        if (transfer.Ended())
+            continue;
+        if (transfer.state == Transfer::State::Offered) {
+            End(transfer, Transfer::State::Cancelled, tr("offer withdrawn: Parley stopped"));
+            continue;
+        }
+        transfer.state = Transfer::State::Waiting;
+        transfer.status = tr("waits for Run!");
+        Q_EMIT changed(transfer.id);
+    }
+}
+
+void FileTransfers::PeerReachable(quint32 address)
+{
+    if (!m_running)
+        return;
+    OnLinks([keys = m_host.PinnedKeys()](FileLinks& links) { links.SetKeys(keys); });
+    RetryWaiting(address);
+}
+
+QString FileTransfers::RefusalToSend(quint32 address) const
+{
+    if (!m_running)
+        return tr("Files go only on private lines, and they are off here: tick \"Private lines with other Parley "
+                  "copies\" in Configure, then Stop! and Run!.");
+    if (!m_host.PinnedKeys().contains(address))
+        return tr("Files go only on private lines, and %1 has none with this copy yet: its copy has not shown its "
+                  "key (it needs private lines on, and its ports %2 and %3 open). Send again once its row shows a "
+                  "private line.")
+            .arg(m_host.PeerName(address))
+            .arg(net::PrivatePort)
+            .arg(net::PrivatePort + FilePortAbovePrivate);
+    return QString();
+}
+
+QString FileTransfers::Send(quint32 address, const QStringList& paths)
+{
+    if (const QString refusal = RefusalToSend(address); !refusal.isEmpty())
+        return refusal;
+    Gathered gathered;
+    for (const QString& path : paths) {
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            return tr("%1 does not exist; nothing was sent.").arg(path);
+        Gather(path, gathered);
+    }
+    if (gathered.files.isEmpty())
+        return tr("There is nothing to send there: %1.").arg(gathered.skipped.join(QStringLiteral(", ")));
+    if (gathered.files.size() > MaxFilesPerOffer)
+        return tr("That is more than %1 files; send them in parts.").arg(MaxFilesPerOffer);
+    Transfer transfer;
+    transfer.id.resize(IdSize);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(transfer.id.data()), IdSize / 4);
+    transfer.outgoing = true;
+    transfer.address = address;
+    transfer.offer = {transfer.id, gathered.files};
+    transfer.sources = gathered.sources;
+    transfer.state = Transfer::State::Waiting;
+    transfer.status = tr("offered, waiting for %1 to accept").arg(m_host.PeerName(address));
+    QString note = tr("%1: offered; it goes once %2 accepts").arg(Heading(transfer), m_host.PeerName(address));
+    if (!gathered.skipped.isEmpty())
+        note += tr(" (left out: %1)").arg(gathered.skipped.join(QStringLiteral(", ")));
+    m_host.NoteInChat(note);
+    m_transfers.append(transfer);
+    OnLinks([plan = SendPlan{address, transfer.offer, transfer.sources}, keys = m_host.PinnedKeys()](FileLinks& links) {
+        links.SetKeys(keys);
+        links.Send(plan);
+    });
+    Save();
+    Q_EMIT listChanged();
+    return QString();
+}
+
+Transfer* FileTransfers::Find(const QByteArray& id)
+{
+    for (Transfer& transfer : m_transfers)
+        if (transfer.id == id)
+            return &transfer;
+    return nullptr;
+}
+
+const Transfer* FileTransfers::find(const QByteArray& id) const
+{
+    for (const Transfer& transfer : m_transfers)
+        if (transfer.id == id)
+            return &transfer;
+    return nullptr;
+}
+
+QString FileTransfers::Summary(const Offer& offer)
+{
+    const qsizetype count = offer.files.size();
+    const QString first = offer.files.value(0).path;
+    const QString root = first.section(u'/', 0, 0);
+    const bool oneFolder = first.contains(u'/') && std::all_of(offer.files.cbegin(), offer.files.cend(), [&](auto& f) {
+                               return f.path.startsWith(root + u'/');
+                           });
+    if (oneFolder)
+        return tr("%1 (%n file(s))", nullptr, int(count)).arg(root);
+    if (count == 1)
+        return first;
+    return tr("%1 and %n more file(s)", nullptr, int(count - 1)).arg(first);
+}
+
+QString FileTransfers::Heading(const Transfer& transfer) const
+{
+    const QString name = m_host.PeerName(transfer.address);
+    return (transfer.outgoing ? tr("%1, %2, to %3") : tr("%1, %2, from %3"))
+        .arg(Summary(transfer.offer), SizeText(transfer.offer.total()), name);
+}
+
+QString FileTransfers::FolderOf(const Transfer& transfer) const
+{
+    if (transfer.outgoing)
+        return QFileInfo(transfer.sources.value(0)).absolutePath();
+    return transfer.folder.isEmpty() ? m_host.ReceiveFolder() : transfer.folder;
+}
+
+void FileTransfers::End(Transfer& transfer, Transfer::State state, const QString& status)
+{
+    transfer.state = state;
+    transfer.status = status;
+    // A transfer that will not go on leaves no partial file behind. The links may still hold one open; its name is
+    // gone with it.
+    if (!transfer.outgoing && state != Transfer::State::Done) {
+        for (qsizetype i = 0; i < transfer.targets.size(); ++i)
+            if (!transfer.saved.value(i))
+                QFile::remove(QFileInfo(transfer.targets[i]).dir().filePath(PartialName(transfer.id, int(i))));
+    }
+    m_host.NoteInChat(tr("%1: %2").arg(Heading(transfer), status));
+    Save();
+    Trim();
+    Q_EMIT changed(transfer.id);
+}
+
+void FileTransfers::Trim()
+{
+    qsizetype ended = std::count_if(m_transfers.cbegin(), m_transfers.cend(), [](auto& t) { return t.Ended(); });
+    if (ended <= MaxEndedShown)
+        return;
+    for (auto it = m_transfers.begin(); it != m_transfers.end() && ended > MaxEndedShown;) {
+        if (it->Ended()) {
+            it = m_transfers.erase(it);
+            --ended;
+        } else {
+            ++it;
+        }
+    }
+    Q_EMIT listChanged();
+}
+
+// ---- The person's decisions ----
+
+QString FileTransfers::RefusalToReceive(const Transfer& transfer) const
+{
+    if (transfer.pausedHere)
+        return tr("paused");
+    const QString folder = FolderOf(transfer);
+    QDir().mkpath(folder);
+    const QStorageInfo disk(folder);
+    const quint64 needed = Remaining(transfer) + DiskReserve;
+    if (!disk.isValid() || quint64(disk.bytesAvailable()) < needed)
+        return tr("not enough room in %1: it needs %2, %3 are free; free some room or choose another folder in "
+                  "Configure, then accept again")
+            .arg(folder, SizeText(needed), SizeText(quint64(std::max<qint64>(disk.bytesAvailable(), 0))));
+    return QString();
+}
+
+ReceivePlan FileTransfers::PlanFor(Transfer& transfer) const
+{
+    if (transfer.targets.size() != transfer.offer.files.size()) {
+        // A folder takes its name now, one nobody has, and keeps it; a lone file takes its own when it is whole.
+        QHash<QString, QString> roots;
+        const QDir folder(transfer.folder);
+        transfer.targets.clear();
+        for (const OfferedFile& file : std::as_const(transfer.offer.files)) {
+            const qsizetype slash = file.path.indexOf(u'/');
+            if (slash < 0) {
+                transfer.targets.append(folder.filePath(file.path));
+                continue;
+            }
+            const QString root = file.path.left(slash);
+            if (!roots.contains(root)) {
+                const QString unique = UniqueName(transfer.folder, root);
+                folder.mkpath(unique);
+                roots.insert(root, unique);
+            }
+            transfer.targets.append(folder.filePath(roots.value(root) + file.path.mid(slash)));
+        }
+        transfer.saved.resize(transfer.targets.size());
+    }
+    return {transfer.targets, transfer.saved,
+            m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(QStringLiteral("Parley.saved"))};
+}
+
+void FileTransfers::Accept(const QByteArray& id)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->outgoing || transfer->state != Transfer::State::Offered)
+        return;
+    transfer->folder = m_host.ReceiveFolder();
+    if (const QString refusal = RefusalToReceive(*transfer); !refusal.isEmpty()) {
+        transfer->status = refusal;
+        m_host.NoteInChat(tr("%1: %2").arg(Heading(*transfer), refusal));
+        Q_EMIT changed(id);
+        return;
+    }
+    transfer->state = Transfer::State::Running;
+    transfer->status = tr("receiving into %1").arg(transfer->folder);
+    OnLinks([id, plan = PlanFor(*transfer)](FileLinks& links) { links.Accept(id, plan); });
+    m_host.NoteInChat(tr("%1: accepted, saving in %2").arg(Heading(*transfer), transfer->folder));
+    Save();
+    Q_EMIT changed(id);
+}
+
+void FileTransfers::Decline(const QByteArray& id)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->outgoing || transfer->state != Transfer::State::Offered)
+        return;
+    OnLinks([id](FileLinks& links) { links.Cancel(id, CancelReason::Declined); });
+    End(*transfer, Transfer::State::Cancelled, tr("declined"));
+}
+
+void FileTransfers::Pause(const QByteArray& id, bool paused)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended() || transfer->state == Transfer::State::Offered || transfer->pausedHere == paused)
+        return;
+    transfer->pausedHere = paused;
+    OnLinks([id, paused](FileLinks& links) { links.Pause(id, paused); });
+    if (paused) {
+        if (transfer->state == Transfer::State::Running)
+            transfer->state = Transfer::State::Paused;
+        transfer->status = tr("paused");
+    } else {
+        Resume(*transfer);
+    }
+    Save();
+    Q_EMIT changed(id);
+}
+
+void FileTransfers::Resume(Transfer& transfer)
+{
+    if (transfer.state == Transfer::State::Paused) {
+        transfer.state = Transfer::State::Running;
+        transfer.status = transfer.outgoing ? tr("sending") : tr("receiving into %1").arg(transfer.folder);
+    } else if (transfer.outgoing) {
+        RetryWaiting(transfer.address);
+    }
+}
+
+void FileTransfers::Cancel(const QByteArray& id)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended())
+        return;
+    if (transfer->state == Transfer::State::Offered && !transfer->outgoing)
+        return Decline(id);
+    OnLinks([id](FileLinks& links) { links.Cancel(id, CancelReason::ByPerson); });
+    End(*transfer, Transfer::State::Cancelled, tr("cancelled"));
+}
+
+void FileTransfers::RetryWaiting(std::optional<quint32> onlyAddress)
+{
+    if (!m_running)
+        return;
+    OnLinks([keys = m_host.PinnedKeys()](FileLinks& links) { links.SetKeys(keys); });
+    for (const Transfer& transfer : std::as_const(m_transfers)) {
+        if (!transfer.outgoing || transfer.state != Transfer::State::Waiting || transfer.pausedHere ||
+            (onlyAddress && *onlyAddress != transfer.address))
+            continue;
+        OnLinks([plan = SendPlan{transfer.address, transfer.offer, transfer.sources}](FileLinks& links) {
+            links.Send(plan);
+        });
+    }
+}
+
+// ---- What the links say ----
+
+void FileTransfers::Offered(quint32 address, const Offer& offer)
+{
+    Transfer* known = Find(offer.id);
+    if (known && (known->outgoing || known->address != address)) {
+        OnLinks([id = offer.id](FileLinks& links) { links.Cancel(id, CancelReason::BadOffer); });
+        return;
+    }
+    if (known && known->state == Transfer::State::Offered)
+        return; // the sender came back while the person decides: the new link waits instead
+    if (known && known->state == Transfer::State::Cancelled) {
+        m_transfers.removeIf([&](const Transfer& transfer) { return transfer.id == offer.id; });
+        known = nullptr;
+    }
+    if (known) {
+        if (known->Ended() || known->state == Transfer::State::Offered)
+            return OnLinks([id = offer.id](FileLinks& links) { links.Cancel(id, CancelReason::Declined); });
+        // Back after a break: it goes on where it stopped, when it can.
+        if (const QString refusal = RefusalToReceive(*known); !refusal.isEmpty()) {
+            known->status = refusal;
+            Q_EMIT changed(known->id);
+            return OnLinks([id = offer.id](FileLinks& links) { links.NotNow(id); });
+        }
+        known->state = Transfer::State::Running;
+        known->status = tr("receiving into %1").arg(known->folder);
+        OnLinks([id = offer.id, plan = PlanFor(*known)](FileLinks& links) { links.Accept(id, plan); });
+        Q_EMIT changed(known->id);
+        return;
+    }
+    const auto pending = [](const Transfer& transfer) {
+        return !transfer.outgoing && transfer.state == Transfer::State::Offered;
+    };
+    const qsizetype fromPeer = std::count_if(m_transfers.cbegin(), m_transfers.cend(), [&](const Transfer& t) {
+        return pending(t) && t.address == address;
+    });
+    const qsizetype all = std::count_if(m_transfers.cbegin(), m_transfers.cend(), pending);
+    if (fromPeer >= MaxOffersPerPeer || all >= MaxOffers) {
+        OnLinks([id = offer.id](FileLinks& links) { links.Cancel(id, CancelReason::TooManyOffers); });
+        return Refused(address, CancelReason::TooManyOffers);
+    }
+    m_toldTooMany.remove(address);
+    Transfer transfer;
+    transfer.id = offer.id;
+    transfer.address = address;
+    transfer.offer = offer;
+    transfer.state = Transfer::State::Offered;
+    transfer.status = tr("waiting for you to accept or decline");
+    m_transfers.append(transfer);
+    const QString text = tr("%1 offers %2, %3: accept or decline it in the Transfers window.")
+                             .arg(m_host.PeerName(address), Summary(offer), SizeText(offer.total()));
+    m_host.NoteInChat(text);
+    Q_EMIT listChanged();
+    if (m_host.AcceptFromVerified() && m_host.PeerVerified(address))
+        Accept(offer.id);
+    else
+        Q_EMIT offered(offer.id, text);
+}
+
+void FileTransfers::Progress(const QByteArray& id, quint64 done)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended())
+        return;
+    if (!transfer->sampleClock.isValid() || done < transfer->sampleDone) {
+        transfer->sampleClock.start();
+        transfer->sampleDone = done;
+    } else if (const qint64 ms = transfer->sampleClock.elapsed(); ms >= 1000) {
+        transfer->bytesPerSecond = double(done - transfer->sampleDone) * 1000.0 / double(ms);
+        transfer->sampleClock.start();
+        transfer->sampleDone = done;
+    }
+    transfer->done = done;
+    Q_EMIT changed(id);
+}
+
+void FileTransfers::Saved(const QByteArray& id, int index, const QString& path)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || index < 0 || index >= transfer->saved.size())
+        return;
+    transfer->saved[index] = true;
+    transfer->savedPaths.append(path);
+}
+
+void FileTransfers::Finished(const QByteArray& id)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended())
+        return;
+    transfer->done = transfer->offer.total();
+    if (transfer->outgoing)
+        End(*transfer, Transfer::State::Done, tr("sent (%1's copy checked every file)").arg(m_host.PeerName(transfer->address)));
+    else
+        End(*transfer, Transfer::State::Done, tr("saved in %1").arg(transfer->folder));
+}
+
+void FileTransfers::Ended(const QByteArray& id, bool byPeer, CancelReason reason, const QString& file)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended())
+        return;
+    const QString peer = m_host.PeerName(transfer->address);
+    const QString name = QFileInfo(file).fileName();
+    QString status;
+    Transfer::State state = Transfer::State::Failed;
+    switch (reason) {
+    case CancelReason::ByPerson:
+        state = Transfer::State::Cancelled;
+        status = byPeer ? tr("cancelled by %1").arg(peer) : tr("cancelled");
+        break;
+    case CancelReason::Declined:
+        state = Transfer::State::Cancelled;
+        status = byPeer ? tr("declined by %1").arg(peer) : tr("declined");
+        break;
+    case CancelReason::Damaged:
+        status = tr("failed: %1 arrived damaged (its SHA-256 did not match) and was not saved; ask %2 to send it "
+                    "again")
+                     .arg(name.isEmpty() ? tr("a file") : name, peer);
+        break;
+    case CancelReason::CannotWrite:
+        status = byPeer ? tr("failed: %1's copy could not write the files").arg(peer)
+                        : tr("failed: %1 could not be written; check the folder for received files in Configure")
+                              .arg(file);
+        break;
+    case CancelReason::SourceUnreadable:
+        status = byPeer ? tr("failed: %1's copy could not read a file (moved or changed while it was sent)").arg(peer)
+                        : tr("failed: %1 could not be read (moved or changed while it was sent); send it again")
+                              .arg(file);
+        break;
+    case CancelReason::TooManyOffers:
+        status = tr("refused by %1: too many offers wait there; send it again later").arg(peer);
+        break;
+    case CancelReason::BadOffer:
+    case CancelReason::ProtocolError:
+    default:
+        status = byPeer ? tr("failed: %1's copy refused what this copy sent").arg(peer)
+                        : tr("failed: %1's copy sent what Parley does not accept (a name outside its folder, more data "
+                             "than offered, or out of order); nothing of it was kept under a final name")
+                              .arg(peer);
+        break;
+    }
+    End(*transfer, state, status);
+}
+
+void FileTransfers::Interrupted(const QByteArray& id, Interruption why)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended())
+        return;
+    const QString peer = m_host.PeerName(transfer->address);
+    if (why == Interruption::KeyMismatch)
+        return End(*transfer, Transfer::State::Failed,
+                   tr("failed: %1 shows another key than the one pinned for it; nothing was sent").arg(peer));
+    if (transfer->state == Transfer::State::Offered)
+        return End(*transfer, Transfer::State::Cancelled, tr("offer withdrawn (%1's connection went)").arg(peer));
+    transfer->state = Transfer::State::Waiting;
+    switch (why) {
+    case Interruption::DiskFull:
+        transfer->status = tr("paused: the disk is full; it goes on when there is room");
+        m_host.NoteInChat(tr("%1: %2").arg(Heading(*transfer), transfer->status));
+        break;
+    case Interruption::NotNow:
+        transfer->status = tr("%1's copy cannot take it now (paused there, or its disk is full); asks again").arg(peer);
+        break;
+    case Interruption::Unreachable:
+        transfer->status = tr("%1 is not reachable; tries again").arg(peer);
+        break;
+    default:
+        transfer->status = transfer->outgoing ? tr("connection to %1 lost; goes on when it is back").arg(peer)
+                                              : tr("connection to %1 lost; waiting for it to send the rest").arg(peer);
+        break;
+    }
+    Save();
+    Q_EMIT changed(id);
+}
+
+void FileTransfers::PausedByPeer(const QByteArray& id, bool paused)
+{
+    Transfer* transfer = Find(id);
+    if (!transfer || transfer->Ended())
+        return;
+    transfer->pausedThere = paused;
+    if (!transfer->pausedHere)
+        transfer->status = paused ? tr("paused by %1").arg(m_host.PeerName(transfer->address))
+                                  : (transfer->outgoing ? tr("sending") : tr("receiving into %1").arg(transfer->folder));
+    Q_EMIT changed(id);
+}
+
+void FileTransfers::Refused(quint32 address, CancelReason reason)
+{
+    const QString peer = m_host.PeerName(address);
+    if (reason == CancelReason::TooManyOffers) {
+        // Said once while the offers keep coming: a flood of offers is one note.
+        if (!m_toldTooMany.contains(address)) {
+            m_toldTooMany.insert(address);
+            m_host.NoteInChat(tr("%1 offered more files than Parley keeps waiting (%2 offers); the rest were refused. "
+                                 "Accept or decline the offers in the Transfers window.")
+                                  .arg(peer)
+                                  .arg(MaxOffersPerPeer));
+        }
+        return;
+    }
+    m_host.NoteInChat(tr("%1's copy offered files in a form Parley does not accept (a name outside its folder, or "
+                         "sizes that cannot be); the offer was refused and nothing was written.")
+                          .arg(peer));
+}
+
+void FileTransfers::ListenFailed(const QString& why)
+{
+    m_host.NoteInChat(why);
+}
+
+// ---- Across restarts ----
+
+void FileTransfers::Save()
+{
+    if (m_folder.isEmpty())
+        return;
+    QByteArray data;
+    QDataStream stream(&data, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_0);
+    stream.writeRawData(StoreMagic.constData(), int(StoreMagic.size()));
+    qint32 count = 0;
+    for (const Transfer& transfer : std::as_const(m_transfers))
+        count += !transfer.Ended() && (transfer.outgoing || transfer.state != Transfer::State::Offered);
+    stream << count;
+    bool receiving = false;
+    for (const Transfer& transfer : std::as_const(m_transfers)) {
+        if (transfer.Ended() || (!transfer.outgoing && transfer.state == Transfer::State::Offered))
+            continue;
+        receiving |= !transfer.outgoing;
+        stream << transfer.id << transfer.outgoing << transfer.address << EncodeOffer(transfer.offer)
+               << transfer.sources << transfer.folder << transfer.targets << transfer.saved << transfer.pausedHere;
+    }
+    const QString path = QDir(m_folder).filePath(QStringLiteral("Parley.transfers"));
+    if (count == 0) {
+        QFile::remove(path);
+        QFile::remove(QDir(m_folder).filePath(QStringLiteral("Parley.saved")));
+        return;
+    }
+    if (!receiving)
+        QFile::remove(QDir(m_folder).filePath(QStringLiteral("Parley.saved")));
+    if (const QString error = platform::SaveFileAtomically(path, data, platform::Readers::OwnerOnly); !error.isEmpty())
+        m_host.NoteInChat(tr("Unfinished transfers could not be kept for the next start: %1").arg(error));
+}
+
+void FileTransfers::Load()
+{
+    QFile file(QDir(m_folder).filePath(QStringLiteral("Parley.transfers")));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QDataStream stream(&file);
+    stream.setVersion(QDataStream::Qt_6_0);
+    QByteArray magic(StoreMagic.size(), Qt::Uninitialized);
+    qint32 count = 0;
+    if (stream.readRawData(magic.data(), int(magic.size())) != magic.size() || magic != StoreMagic)
+        return;
+    stream >> count;
+    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        Transfer transfer;
+        QByteArray offer;
+        stream >> transfer.id >> transfer.outgoing >> transfer.address >> offer >> transfer.sources >>
+            transfer.folder >> transfer.targets >> transfer.saved >> transfer.pausedHere;
+        const std::optional<Offer> decoded = DecodeOffer(offer);
+        if (stream.status() != QDataStream::Ok || !decoded)
+            break;
+        transfer.offer = *decoded;
+        transfer.state = Transfer::State::Waiting;
+        transfer.status = transfer.pausedHere ? tr("paused") : tr("goes on when both copies run");
+        m_transfers.append(transfer);
+    }
+    ApplySavedLog();
+}
+
+void FileTransfers::ApplySavedLog()
+{
+    QFile log(QDir(m_folder).filePath(QStringLiteral("Parley.saved")));
+    if (!log.open(QIODevice::ReadOnly))
+        return;
+    while (!log.atEnd()) {
+        const QList<QByteArray> fields = log.readLine().trimmed().split(' ');
+        bool ok = false;
+        const int index = fields.value(1).toInt(&ok);
+        Transfer* transfer = fields.size() == 3 && ok ? Find(QByteArray::fromHex(fields[0])) : nullptr;
+        if (transfer && index >= 0 && index < transfer->saved.size()) {
+            transfer->saved[index] = true;
+            transfer->savedPaths.append(QString::fromUtf8(QByteArray::fromPercentEncoding(fields[2])));
+        }
+    }
+}
+
+} // namespace files
