@@ -119,8 +119,8 @@ void FileLinks::Listen(const net::Identity& identity, const QHostAddress& addres
     } catch (const ParleyError&) {
         delete std::exchange(m_server, nullptr);
         Post([port](FileEvents& events) {
-            events.ListenFailed(QCoreApplication::translate("Files", "Files cannot be received: port %1 is taken.")
-                                    .arg(port));
+            events.ListenFailed(
+                QCoreApplication::translate("Files", "Files cannot be received: port %1 is taken.").arg(port));
         });
     }
 }
@@ -196,7 +196,7 @@ FileLinks::Link& FileLinks::Adopt(QSslSocket* socket, quint32 address, bool outg
     const auto gone = [this, socket] {
         if (const auto found = m_links.find(socket); found != m_links.end())
             Lost(*found->second, found->second->stage == Stage::Handshake ? FileEvents::Interruption::Unreachable
-                                                                           : FileEvents::Interruption::ConnectionLost);
+                                                                          : FileEvents::Interruption::ConnectionLost);
     };
     connect(socket, &QSslSocket::disconnected, this, gone, Qt::QueuedConnection);
     connect(socket, &QSslSocket::errorOccurred, this, gone, Qt::QueuedConnection);
@@ -260,13 +260,13 @@ void FileLinks::Handle(Link& link, const Frame& frame)
                              : Abandon(link, CancelReason::ProtocolError);
     case Kind::Data:
         return !link.outgoing && link.stage == Stage::Running ? DataArrived(link, frame.payload)
-                                                               : Abandon(link, CancelReason::ProtocolError);
+                                                              : Abandon(link, CancelReason::ProtocolError);
     case Kind::FileEnd:
         return !link.outgoing && link.stage == Stage::Running ? FileEndArrived(link, frame.payload)
-                                                               : Abandon(link, CancelReason::ProtocolError);
+                                                              : Abandon(link, CancelReason::ProtocolError);
     case Kind::FileResult:
         return link.outgoing && link.stage == Stage::Running ? ResultArrived(link, frame.payload)
-                                                              : Abandon(link, CancelReason::ProtocolError);
+                                                             : Abandon(link, CancelReason::ProtocolError);
     case Kind::Pause:
     case Kind::Resume:
         link.pausedThere = frame.kind == Kind::Pause;
@@ -353,9 +353,9 @@ void FileLinks::CheckStalls()
     QList<QSslSocket*> stalled;
     for (const auto& [socket, link] : m_links) {
         // Waiting for the person to accept is no stall; waiting for bytes that should come is.
-        const bool waitingForPeer = link->stage == Stage::AwaitOffer ||
-                                    (link->stage == Stage::Running && !link->outgoing && !link->pausedHere &&
-                                     !link->pausedThere);
+        const bool waitingForPeer =
+            link->stage == Stage::AwaitOffer ||
+            (link->stage == Stage::Running && !link->outgoing && !link->pausedHere && !link->pausedThere);
         if (waitingForPeer && link->lastData.elapsed() > StallTimeoutMs)
             stalled.append(socket);
     }
@@ -669,8 +669,8 @@ void FileLinks::FileEndArrived(Link& link, const QByteArray& payload)
     if (!link.plan.savedLog.isEmpty()) {
         QFile log(link.plan.savedLog);
         if (log.open(QIODevice::WriteOnly | QIODevice::Append))
-            log.write(link.offer.id.toHex() + ' ' + QByteArray::number(index) + ' ' + saved.toUtf8().toPercentEncoding() +
-                      '\n');
+            log.write(link.offer.id.toHex() + ' ' + QByteArray::number(index) + ' ' +
+                      saved.toUtf8().toPercentEncoding() + '\n');
     }
     link.ended[index] = true;
     Write(link, Kind::FileResult, EncodeIndexed(quint32(index), QByteArray(1, '\1')));

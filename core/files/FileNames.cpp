@@ -1,8 +1,10 @@
 #include "core/files/FileNames.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace files {
@@ -58,6 +60,14 @@ QString UniqueName(const QString& folder, const QString& name)
 QString PartialName(const QByteArray& id, int index)
 {
     return QStringLiteral(".parley-%1-%2.part").arg(QString::fromLatin1(id.toHex().left(12))).arg(index);
+}
+
+QString DefaultReceiveFolder()
+{
+    QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (downloads.isEmpty())
+        downloads = QDir::homePath();
+    return QDir(downloads).filePath(QStringLiteral("Parley"));
 }
 
 QString SizeText(quint64 bytes)

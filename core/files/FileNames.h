@@ -17,6 +17,10 @@ QString UniqueName(const QString& folder, const QString& name);
 // Where file index of transfer id is written until its hash matches, in the folder of its final name.
 QString PartialName(const QByteArray& id, int index);
 
+// The desktop's download folder's "Parley" (the home folder's where there is none): received files go there unless
+// the person chose another.
+QString DefaultReceiveFolder();
+
 // "2.1 MB", "512 bytes", for notes and the transfers window.
 QString SizeText(quint64 bytes);
 

@@ -26,12 +26,20 @@ const QByteArray StoreMagic = QByteArrayLiteral("PRLYXFR1");
 // Room kept free on the disk beyond what a transfer needs.
 constexpr quint64 DiskReserve = 16 * 1024 * 1024;
 
+// What is still to be written: a partial file on the disk already holds its part.
 quint64 Remaining(const Transfer& transfer)
 {
     quint64 left = 0;
-    for (qsizetype i = 0; i < transfer.offer.files.size(); ++i)
-        if (!transfer.saved.value(i))
-            left += transfer.offer.files[i].size;
+    for (qsizetype i = 0; i < transfer.offer.files.size(); ++i) {
+        if (transfer.saved.value(i))
+            continue;
+        const quint64 kept =
+            i < transfer.targets.size()
+                ? quint64(
+                      QFileInfo(QFileInfo(transfer.targets[i]).dir().filePath(PartialName(transfer.id, int(i)))).size())
+                : 0;
+        left += transfer.offer.files[i].size - std::min(kept, transfer.offer.files[i].size);
+    }
     return left;
 }
 
@@ -48,9 +56,11 @@ void Gather(const QString& path, Gathered& into)
     const QFileInfo given(path);
     const auto add = [&into](const QFileInfo& info, const QString& relative) {
         if (info.isSymLink())
-            into.skipped.append(QCoreApplication::translate("files::FileTransfers", "%1 (a symbolic link)").arg(relative));
+            into.skipped.append(
+                QCoreApplication::translate("files::FileTransfers", "%1 (a symbolic link)").arg(relative));
         else if (!info.isFile())
-            into.skipped.append(QCoreApplication::translate("files::FileTransfers", "%1 (not a regular file)").arg(relative));
+            into.skipped.append(
+                QCoreApplication::translate("files::FileTransfers", "%1 (not a regular file)").arg(relative));
         else {
             into.sources.append(info.absoluteFilePath());
             into.files.append({relative, quint64(info.size())});
@@ -84,16 +94,16 @@ FileTransfers::FileTransfers(FileHost& host, QObject* parent)
 
 FileTransfers::~FileTransfers()
 {
-    QMetaObject::invokeMethod(m_links, [links = m_links] { delete links; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_links, [links = m_links] { delete links; }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
 }
 
-template <typename Call>
-void FileTransfers::OnLinks(Call call)
+template <typename Call> void FileTransfers::OnLinks(Call call)
 {
-    QMetaObject::invokeMethod(m_links, [links = m_links, call = std::move(call)] { call(*links); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_links, [links = m_links, call = std::move(call)] { call(*links); }, Qt::QueuedConnection);
 }
 
 void FileTransfers::UseFolder(const QString& folder)
@@ -215,9 +225,8 @@ QString FileTransfers::Summary(const Offer& offer)
     const qsizetype count = offer.files.size();
     const QString first = offer.files.value(0).path;
     const QString root = first.section(u'/', 0, 0);
-    const bool oneFolder = first.contains(u'/') && std::all_of(offer.files.cbegin(), offer.files.cend(), [&](auto& f) {
-                               return f.path.startsWith(root + u'/');
-                           });
+    const bool oneFolder = first.contains(u'/') && std::all_of(offer.files.cbegin(), offer.files.cend(),
+                                                               [&](auto& f) { return f.path.startsWith(root + u'/'); });
     if (oneFolder)
         return tr("%1 (%n file(s))", nullptr, int(count)).arg(root);
     if (count == 1)
@@ -432,9 +441,8 @@ void FileTransfers::Offered(quint32 address, const Offer& offer)
     const auto pending = [](const Transfer& transfer) {
         return !transfer.outgoing && transfer.state == Transfer::State::Offered;
     };
-    const qsizetype fromPeer = std::count_if(m_transfers.cbegin(), m_transfers.cend(), [&](const Transfer& t) {
-        return pending(t) && t.address == address;
-    });
+    const qsizetype fromPeer = std::count_if(m_transfers.cbegin(), m_transfers.cend(),
+                                             [&](const Transfer& t) { return pending(t) && t.address == address; });
     const qsizetype all = std::count_if(m_transfers.cbegin(), m_transfers.cend(), pending);
     if (fromPeer >= MaxOffersPerPeer || all >= MaxOffers) {
         OnLinks([id = offer.id](FileLinks& links) { links.Cancel(id, CancelReason::TooManyOffers); });
@@ -491,7 +499,8 @@ void FileTransfers::Finished(const QByteArray& id)
         return;
     transfer->done = transfer->offer.total();
     if (transfer->outgoing)
-        End(*transfer, Transfer::State::Done, tr("sent (%1's copy checked every file)").arg(m_host.PeerName(transfer->address)));
+        End(*transfer, Transfer::State::Done,
+            tr("sent (%1's copy checked every file)").arg(m_host.PeerName(transfer->address)));
     else
         End(*transfer, Transfer::State::Done, tr("saved in %1").arg(transfer->folder));
 }
@@ -520,14 +529,14 @@ void FileTransfers::Ended(const QByteArray& id, bool byPeer, CancelReason reason
                      .arg(name.isEmpty() ? tr("a file") : name, peer);
         break;
     case CancelReason::CannotWrite:
-        status = byPeer ? tr("failed: %1's copy could not write the files").arg(peer)
-                        : tr("failed: %1 could not be written; check the folder for received files in Configure")
-                              .arg(file);
+        status =
+            byPeer ? tr("failed: %1's copy could not write the files").arg(peer)
+                   : tr("failed: %1 could not be written; check the folder for received files in Configure").arg(file);
         break;
     case CancelReason::SourceUnreadable:
-        status = byPeer ? tr("failed: %1's copy could not read a file (moved or changed while it was sent)").arg(peer)
-                        : tr("failed: %1 could not be read (moved or changed while it was sent); send it again")
-                              .arg(file);
+        status = byPeer
+                     ? tr("failed: %1's copy could not read a file (moved or changed while it was sent)").arg(peer)
+                     : tr("failed: %1 could not be read (moved or changed while it was sent); send it again").arg(file);
         break;
     case CancelReason::TooManyOffers:
         status = tr("refused by %1: too many offers wait there; send it again later").arg(peer);
@@ -583,8 +592,9 @@ void FileTransfers::PausedByPeer(const QByteArray& id, bool paused)
         return;
     transfer->pausedThere = paused;
     if (!transfer->pausedHere)
-        transfer->status = paused ? tr("paused by %1").arg(m_host.PeerName(transfer->address))
-                                  : (transfer->outgoing ? tr("sending") : tr("receiving into %1").arg(transfer->folder));
+        transfer->status = paused
+                               ? tr("paused by %1").arg(m_host.PeerName(transfer->address))
+                               : (transfer->outgoing ? tr("sending") : tr("receiving into %1").arg(transfer->folder));
     Q_EMIT changed(id);
 }
 

@@ -91,6 +91,7 @@ public:
     // "report.pdf", "Photos (12 files)", "report.pdf and 2 more files".
     static QString Summary(const Offer& offer);
     QString FolderOf(const Transfer& transfer) const;
+    QString PeerName(quint32 address) const { return m_host.PeerName(address); }
 
 Q_SIGNALS:
     void changed(const QByteArray& id);
@@ -110,8 +111,7 @@ private:
     void ListenFailed(const QString& why) override;
 
     Transfer* Find(const QByteArray& id);
-    template <typename Call>
-    void OnLinks(Call call);
+    template <typename Call> void OnLinks(Call call);
     // "report.pdf, 2.1 MB, from Bob" / "..., to Bob".
     QString Heading(const Transfer& transfer) const;
     void End(Transfer& transfer, Transfer::State state, const QString& status);

@@ -1,10 +1,9 @@
 #include "core/session/ChatSession.h"
 
+#include "core/files/FileNames.h"
 #include "core/net/Wire.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QStandardPaths>
 #include <QTime>
 #include <QTimer>
 
@@ -52,12 +51,7 @@ QHash<quint32, QByteArray> ChatSession::PinnedKeys() const
 
 QString ChatSession::ReceiveFolder() const
 {
-    if (!m_settings.ReceiveFolder.isEmpty())
-        return m_settings.ReceiveFolder;
-    QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (downloads.isEmpty())
-        downloads = QDir::homePath();
-    return QDir(downloads).filePath(QStringLiteral("Parley"));
+    return m_settings.ReceiveFolder.isEmpty() ? files::DefaultReceiveFolder() : m_settings.ReceiveFolder;
 }
 
 void ChatSession::Stop()

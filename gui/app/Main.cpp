@@ -10,6 +10,7 @@
 #include "gui/app/UserViewActions.h"
 #include "gui/app/WindowPresence.h"
 #include "gui/config/Config.h"
+#include "gui/files/FileActions.h"
 #include "gui/notify/Message.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/platform/TrayArea.h"
@@ -141,6 +142,11 @@ void TF_Main::createTrayParts()
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
     connect(m_tray, &TrayPresenter::checkNetworkRequested, this,
             Guarded([this] { m_userViewActions->showNetworkCheck(); }));
+    m_fileActions =
+        new FileActions(*this, *m_controls.userListView, *m_userView, m_session, m_services.boxes, m_services.shell);
+    connect(m_tray, &TrayPresenter::sendFilesRequested, this, Guarded([this] { m_fileActions->chooseAndSend(); }));
+    connect(m_tray, &TrayPresenter::transfersRequested, this, Guarded([this] { m_fileActions->showTransfers(); }));
+    connect(m_fileActions, &FileActions::offerShown, this, Guarded([this] { m_tray->startFlashing(); }));
 }
 
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.

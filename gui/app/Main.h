@@ -12,6 +12,7 @@
 #include <memory>
 
 class CurrentSettings;
+class FileActions;
 class FindBar;
 class LogoPanel;
 class MainKeys;
@@ -63,6 +64,7 @@ public:
     void setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
     // A personal line from the user view, and the network check.
     UserViewActions& userViewActions() const { return *m_userViewActions; }
+    FileActions& fileActions() const { return *m_fileActions; }
     // The chat area, the message box and the user view in the settings' font and colours.
     void applyAppearance();
     // The icon in the notification area, its menu and flashing, and what an arriving line sets off.
@@ -127,4 +129,5 @@ private:
     MainKeys* m_keys = nullptr;
     WindowPresence* m_presence = nullptr;
     UserViewActions* m_userViewActions = nullptr;
+    FileActions* m_fileActions = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "gui/app/Parley.h"
 
 #include "core/base/Errors.h"
+#include "core/files/SendCommand.h"
+#include "core/net/Wire.h"
 #include "core/platform/ProgramDir.h"
 #include "core/platform/SessionEnd.h"
 #include "core/platform/VersionQuery.h"
@@ -19,6 +21,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QDir>
 #include <QSessionManager>
 
 Parley::Parley(const Services& services) : m_services(services)
@@ -42,7 +45,7 @@ Parley::Parley(const Services& services) : m_services(services)
     m_session->UsePrivateLines(programDir);
     // Lines kept for absent users that cannot be read stay on disk untouched, and the person is told.
     try {
-        m_session->UseOutbox(programDir + QStringLiteral("/Parley.outbox"));
+        m_session->UseOutbox(QDir(programDir).filePath(QStringLiteral("Parley.outbox")));
     } catch (const ParleyError& error) {
         m_boxes->post(BoxQueue::Kind::Failure, error.text());
     }
@@ -56,8 +59,12 @@ Parley::Parley(const Services& services) : m_services(services)
         });
     });
     m_refused = !AcquireLock();
-    if (!m_refused)
+    if (!m_refused) {
         LoadSession();
+        auto* command = new files::SendCommandServer(
+            [this](const QString& to, const QStringList& paths) { return SendFromCommand(to, paths); }, this);
+        command->Listen();
+    }
     m_main = std::make_unique<TF_Main>(MainWindowServices{services.boxes, services.shell, services.cursor,
                                                           services.tray, services.sound, services.notifications},
                                        settings, *m_session, *m_store);
@@ -102,6 +109,23 @@ Parley::~Parley()
 bool Parley::TerminationRequested() const
 {
     return m_refused || (m_ending && !m_main);
+}
+
+std::pair<bool, QString> Parley::SendFromCommand(const QString& to, const QStringList& paths)
+{
+    const UserList& users = m_session->userList();
+    std::optional<quint32> address = net::ParseDottedDecimal(to);
+    // A name from the user list does as well as its address.
+    for (int k = 0; !address && k < users.Count(); ++k)
+        if (users.OwnName(k).compare(to, Qt::CaseInsensitive) == 0 ||
+            users.AnnouncedName(k).compare(to, Qt::CaseInsensitive) == 0)
+            address = net::ParseDottedDecimal(users.Address(k));
+    if (!address || users.FindAddress(QHostAddress(*address).toString()) < 0)
+        return {false, tr("%1 is not in the user list: add it in Users, then send again.").arg(to)};
+    if (const QString refusal = m_session->files().Send(*address, paths); !refusal.isEmpty())
+        return {false, refusal};
+    return {true, tr("Offered to %1; it goes once they accept. The Transfers window (Ctrl+T) shows how far it is.")
+                      .arg(m_session->files().PeerName(*address))};
 }
 
 bool Parley::AcquireLock()

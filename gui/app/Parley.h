@@ -53,6 +53,8 @@ private:
     bool ShowBox(BoxQueue::Kind kind, const QString& text);
     // The single-instance guard: false, after its box, when another copy runs or the lock cannot be made.
     bool AcquireLock();
+    // "--send PATH... --to ADDRESS" from the command line: the text to print, and whether the files were offered.
+    std::pair<bool, QString> SendFromCommand(const QString& to, const QStringList& paths);
     void LoadSession();
 
     const Services& m_services;

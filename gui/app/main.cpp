@@ -1,3 +1,4 @@
+#include "core/files/SendCommand.h"
 #include "core/net/Wire.h"
 #include "core/platform/Language.h"
 #include "core/platform/LockFile.h"
@@ -34,8 +35,10 @@ bool AnsweredCommandLine(int argc, char* argv[])
             // The command as it was given: the build tree's program and the installed command differ.
             const QByteArray command = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit();
             std::printf("Usage: %s [--help] [--version]  Serverless LAN chat on TCP port 196; starts in the "
-                        "notification area.\n",
-                        command.constData());
+                        "notification area.\n"
+                        "       %s --send PATH... --to ADDRESS  Offers files and folders to a peer, through the "
+                        "copy that runs.\n",
+                        command.constData(), command.constData());
             return true;
         }
         if (argument == "--version") {
@@ -49,10 +52,30 @@ bool AnsweredCommandLine(int argc, char* argv[])
 constexpr int SessionBusAnswerMs = 2000;
 } // namespace
 
+// --send PATH... --to ADDRESS: the running copy offers the files; this process only hands them over.
+std::optional<int> SentFiles(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::optional<files::SendRequest> request = files::ParseSendRequest(arguments);
+    if (!request)
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    platform::LoadTranslations(app, platform::MessageLanguages(QProcessEnvironment::systemEnvironment()));
+    if (!request->error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(request->error));
+        return 2;
+    }
+    return files::RunSendCommand(request->paths, request->to);
+}
+
 int main(int argc, char* argv[])
 {
     if (AnsweredCommandLine(argc, argv))
         return 0;
+    if (const std::optional<int> status = SentFiles(argc, argv))
+        return *status;
     // Qt would abort with advice to reinstall; the real cause is one line.
     auto displayCheck = std::make_unique<platform::DisplayCheck>();
     if (const QString missing = displayCheck->missing(); !missing.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "core/base/Errors.h"
 #include "core/base/Gen_func.h"
 #include "core/base/Site.h"
+#include "core/files/FileNames.h"
 #include "core/net/Wire.h"
 #include "core/platform/TextCodec.h"
 #include "core/platform/VersionQuery.h"
@@ -59,7 +60,7 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
       m_autostart(services.configHome)
 {
     // One row below the classic layout holds the network encoding; nothing above it moves.
-    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 580));
+    SetUpFixedDialog(this, QStringLiteral("F_Config"), tr("Configuration"), QSize(450, 630));
     createHeader();
     createMessagesGroup();
     createSoundGroup();
@@ -68,6 +69,7 @@ TF_Config::TF_Config(const ConfigServices& services, CurrentSettings& settings, 
     createPopupGroup();
     createTextGroup();
     createNetworkRow();
+    createFilesRows();
     for (QGroupBox* group : findChildren<QGroupBox*>())
         ClearOfTitle(group);
     FitCaptions(this, findChildren<QWidget*>());
@@ -278,6 +280,37 @@ void TF_Config::createNetworkRow()
                                "when they connect, privately where their key is pinned; the chat says when it went."));
 }
 
+void TF_Config::createFilesRows()
+{
+    auto* caption = new QLabel(tr("Received files go to:"), this);
+    caption->setGeometry(8, 580, 120, 21);
+    m_receiveFolderBox = new QLineEdit(this);
+    m_receiveFolderBox->setObjectName(QStringLiteral("ReceiveFolderBox"));
+    m_receiveFolderBox->setAccessibleName(tr("Received files go to"));
+    m_receiveFolderBox->setReadOnly(true);
+    m_receiveFolderBox->setPlaceholderText(files::DefaultReceiveFolder());
+    m_receiveFolderBox->setGeometry(130, 580, 243, 21);
+    caption->setBuddy(m_receiveFolderBox);
+    auto* choose = new QPushButton(tr("Choose..."), this);
+    choose->setObjectName(QStringLiteral("ReceiveFolderButton"));
+    choose->setAccessibleName(tr("Choose the folder for received files"));
+    choose->setGeometry(375, 580, 70, 21);
+    connect(choose, &QPushButton::clicked, this, Guarded([this] {
+                const QString now =
+                    m_settings.ReceiveFolder.isEmpty() ? files::DefaultReceiveFolder() : m_settings.ReceiveFolder;
+                if (const std::optional<QString> chosen = m_services.choosers.chooseFolder(this, now)) {
+                    m_settings.ReceiveFolder = *chosen;
+                    m_receiveFolderBox->setText(*chosen);
+                    edited();
+                }
+            }));
+    m_acceptVerifiedBox = m_bindings.check(this, tr("Accept files from verified peers without asking"),
+                                           &Settings::AcceptFromVerified, 8, 604, 437);
+    m_acceptVerifiedBox->setObjectName(QStringLiteral("AcceptVerifiedBox"));
+    m_acceptVerifiedBox->setToolTip(tr("Files from a user whose safety number you compared go straight to the folder "
+                                       "above; from anyone else they wait for your Accept."));
+}
+
 void TF_Config::setPrivateLinesInUse(std::function<std::optional<bool>()> inUse)
 {
     m_privateLinesInUse = std::move(inUse);
@@ -347,6 +380,7 @@ void TF_Config::showSettings()
     const Settings s = m_current.values();
     m_bindings.show(s);
     m_wavFileBox->setText(s.Filename);
+    m_receiveFolderBox->setText(s.ReceiveFolder);
     m_positionList->setCurrentIndex(s.Position);
     m_delayBox->setText(s.Delay);
     m_opacitySlider->setValue(s.Visibility);

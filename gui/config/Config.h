@@ -100,6 +100,8 @@ private:
     QCheckBox* m_ownNamesBox = nullptr;
     QCheckBox* m_privateLinesBox = nullptr;
     QCheckBox* m_outboxBox = nullptr;
+    QLineEdit* m_receiveFolderBox = nullptr;
+    QCheckBox* m_acceptVerifiedBox = nullptr;
     QLabel* m_pendingNote = nullptr;
     std::function<std::optional<bool>()> m_privateLinesInUse;
     QCheckBox* m_autoRunBox = nullptr;
@@ -136,6 +138,8 @@ private:
     void createEffectsGroup(QGroupBox* popup);
     void createTextGroup();
     void createNetworkRow();
+    // Where received files go, and whether a verified peer's go there without asking.
+    void createFilesRows();
     void selectEncodingInList();
     void createHeader();
     void nameControlsByDesign();

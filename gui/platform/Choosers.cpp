@@ -32,4 +32,10 @@ std::optional<QString> QtChoosers::chooseOpenFile(QWidget* owner, const QString&
     return dialog.selectedFiles().first();
 }
 
+std::optional<QString> QtChoosers::chooseFolder(QWidget* owner, const QString& initialFolder)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(owner, QString(), initialFolder);
+    return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+}
+
 } // namespace platform

@@ -23,6 +23,7 @@ public:
     // filter in Qt's form, e.g. "WAV files (*.wav);;All file (*)".
     virtual std::optional<QString> chooseOpenFile(QWidget* owner, const QString& initialFile, const QString& filter,
                                                   const QString& defaultSuffix) = 0;
+    virtual std::optional<QString> chooseFolder(QWidget* owner, const QString& initialFolder) = 0;
 };
 
 class QtChoosers final : public Choosers {
@@ -30,6 +31,7 @@ public:
     std::optional<ChosenFont> chooseFont(QWidget* owner, const ChosenFont& initial) override;
     std::optional<QString> chooseOpenFile(QWidget* owner, const QString& initialFile, const QString& filter,
                                           const QString& defaultSuffix) override;
+    std::optional<QString> chooseFolder(QWidget* owner, const QString& initialFolder) override;
 };
 
 } // namespace platform

@@ -30,6 +30,8 @@ TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& c
     m_menu = new QMenu(&window);
     m_openAction = m_menu->addAction(tr("Open"));
     m_checkNetworkAction = m_menu->addAction(tr("Check the network..."));
+    m_sendFilesAction = m_menu->addAction(tr("Send files..."));
+    m_transfersAction = m_menu->addAction(tr("Transfers..."));
     // Last and apart, where every desktop's menus have it, so that it is not chosen instead of the check.
     m_menu->addSeparator();
     m_exitAction = m_menu->addAction(tr("Exit"));
@@ -37,6 +39,8 @@ TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& c
     connect(m_openAction, &QAction::triggered, this, &TrayPresenter::openRequested);
     connect(m_exitAction, &QAction::triggered, this, &TrayPresenter::exitRequested);
     connect(m_checkNetworkAction, &QAction::triggered, this, &TrayPresenter::checkNetworkRequested);
+    connect(m_sendFilesAction, &QAction::triggered, this, &TrayPresenter::sendFilesRequested);
+    connect(m_transfersAction, &QAction::triggered, this, &TrayPresenter::transfersRequested);
 
     m_icon = new TTrayIcon(area, cursor, this);
     m_icon->Icons = TrayImageList();

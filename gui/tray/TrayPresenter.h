@@ -69,6 +69,8 @@ Q_SIGNALS:
     void attentionRequested();
     void exitRequested();
     void checkNetworkRequested();
+    void sendFilesRequested();
+    void transfersRequested();
     // The person answered the desktop notification: as a click on the popup's answer.
     void answered();
 
@@ -93,6 +95,8 @@ private:
     QMenu* m_menu = nullptr;
     QAction* m_openAction = nullptr;
     QAction* m_checkNetworkAction = nullptr;
+    QAction* m_sendFilesAction = nullptr;
+    QAction* m_transfersAction = nullptr;
     QAction* m_exitAction = nullptr;
     QTimer* m_flashTimer = nullptr;
     int m_flashPhase = 0;

@@ -67,7 +67,7 @@ void TestConfig::defaultsShowAndSave()
     c->reject();
     const platform::ProfileFile file = platform::ProfileFile::load(ini());
     QCOMPARE(file.sectionNames(),
-             (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private"}));
+             (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private", "Files"}));
     QCOMPARE(file.readString(QStringLiteral("Text"), QStringLiteral("Background"), QString()),
              QStringLiteral("-2147483643"));
 }

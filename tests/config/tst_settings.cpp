@@ -28,18 +28,20 @@ void TestSettings::firstSaveWritesDefaultsInOrder()
     ProfileFile file;
     SaveSettings(LoadSettings(file, 11), file);
     QCOMPARE(file.sectionNames(),
-             (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private"}));
-    QCOMPARE(file.toBytes(), QByteArray("[Messages]\r\nFlashIcon=1\r\nShowMessage=1\r\nRestoreMain=0\r\nShowPopup=1\r\n"
-                                        "DesktopNotification=0\r\nOutbox=0\r\n"
-                                        "[Sound]\r\nNotify=1\r\nWindows=0\r\nFromFile=1\r\nFilename=default.wav\r\n"
-                                        "[User]\r\nAddNewIP=0\r\nShowYour=0\r\n"
-                                        "[Startup]\r\nAutoRun=1\r\nRestoreText=1\r\n"
-                                        "[Popup]\r\nPosition=2\r\nHideAfter=1\r\nDelay=10\r\nClickMode1=1\r\n"
-                                        "ClickMode2=0\r\nTransparent=0\r\nVisibility=100\r\nFadeIn=1\r\nFadeOut=1\r\n"
-                                        "[Text]\r\nScheme1=1\r\nScheme2=0\r\nBackground=-2147483643\r\n"
-                                        "FontName=Tahoma\r\nFontSize=8\r\nFontBold=0\r\nFontItalic=0\r\n"
-                                        "FontUnderline=0\r\nFontStrikeOut=0\r\nFontColor=-2147483640\r\n"
-                                        "[Network]\r\nEncoding=System\r\n[Private]\r\nEnabled=0\r\n"));
+             (QStringList{"Messages", "Sound", "User", "Startup", "Popup", "Text", "Network", "Private", "Files"}));
+    QCOMPARE(file.toBytes(),
+             QByteArray("[Messages]\r\nFlashIcon=1\r\nShowMessage=1\r\nRestoreMain=0\r\nShowPopup=1\r\n"
+                        "DesktopNotification=0\r\nOutbox=0\r\n"
+                        "[Sound]\r\nNotify=1\r\nWindows=0\r\nFromFile=1\r\nFilename=default.wav\r\n"
+                        "[User]\r\nAddNewIP=0\r\nShowYour=0\r\n"
+                        "[Startup]\r\nAutoRun=1\r\nRestoreText=1\r\n"
+                        "[Popup]\r\nPosition=2\r\nHideAfter=1\r\nDelay=10\r\nClickMode1=1\r\n"
+                        "ClickMode2=0\r\nTransparent=0\r\nVisibility=100\r\nFadeIn=1\r\nFadeOut=1\r\n"
+                        "[Text]\r\nScheme1=1\r\nScheme2=0\r\nBackground=-2147483643\r\n"
+                        "FontName=Tahoma\r\nFontSize=8\r\nFontBold=0\r\nFontItalic=0\r\n"
+                        "FontUnderline=0\r\nFontStrikeOut=0\r\nFontColor=-2147483640\r\n"
+                        "[Network]\r\nEncoding=System\r\n[Private]\r\nEnabled=0\r\n[Files]\r\nFolder=\r\n"
+                        "AcceptVerified=0\r\n"));
 }
 
 void TestSettings::roundTripThroughTheTable()

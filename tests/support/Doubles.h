@@ -86,6 +86,8 @@ public:
         lastFilter = filter;
         return file;
     }
+    std::optional<QString> chooseFolder(QWidget*, const QString&) override { return folder; }
+    std::optional<QString> folder;
 };
 
 // A notification area that records what the program shows in it; tests click it with click().
