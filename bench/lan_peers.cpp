@@ -14,6 +14,7 @@
 // Every peer also listens on its own address, port 196, and takes the connection the copy opens back to it.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -109,6 +110,17 @@ void StartProbing(Peers& peers, const QHostAddress& target, quint32 address, Pro
         });
     };
     (*cycle)();
+}
+
+// A listed probe alone, for a while: how long the copy keeps it waiting while it does other work.
+void ProbeOnly(Peers& peers, const QHostAddress& target, quint32 address, int seconds)
+{
+    Probe probe;
+    StartProbing(peers, target, address, probe, [] { return true; });
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::printf("probe: longest wait %.1f ms (%d answers)\n", probe.longest, probe.answers);
 }
 
 void FanOut(Peers& peers, const QHostAddress& target, quint32 first, int count, qint64 bytes, quint32 probeAddress)
@@ -247,7 +259,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: lan_peers fanout|first|cycles|flood TARGET FIRST_ADDRESS COUNT\n");
+        std::fprintf(stderr, "usage: lan_peers fanout|first|cycles|flood|probe TARGET FIRST_ADDRESS COUNT|SECONDS\n");
         return 2;
     }
     rlimit limit{};
@@ -266,6 +278,8 @@ int main(int argc, char* argv[])
         First(peers, target, first);
     else if (mode == "cycles")
         Cycles(peers, target, first, count);
+    else if (mode == "probe")
+        ProbeOnly(peers, target, first, count);
     else if (mode == "flood")
         Flood(peers, target, first, argc > 4 ? QByteArray(argv[4]).toLongLong() : 0);
     else

@@ -2,6 +2,7 @@
 
 #include "core/base/Errors.h"
 #include "core/files/FileNames.h"
+#include "core/files/Sha256.h"
 #include "core/net/KeepAlive.h"
 #include "core/net/ListeningSocket.h"
 
@@ -36,7 +37,7 @@ std::optional<quint32> AddressOf(const QSslSocket& socket)
 }
 
 // SHA-256 of the first bytes of a file; empty when it has fewer.
-QByteArray PrefixHash(QFile& file, quint64 length, QCryptographicHash& hash)
+QByteArray PrefixHash(QFile& file, quint64 length, Sha256& hash)
 {
     hash.reset();
     if (!file.seek(0) || quint64(file.size()) < length)
@@ -69,7 +70,7 @@ struct FileLinks::Link {
     // The file being read or written, its index and how far.
     int current = -1;
     QFile file;
-    QCryptographicHash hash{QCryptographicHash::Sha256};
+    Sha256 hash;
     quint64 position = 0;
     QList<Start> starts;
     // Sending
@@ -179,6 +180,8 @@ FileLinks::Link& FileLinks::Adopt(QSslSocket* socket, quint32 address, bool outg
     link->address = address;
     link->outgoing = outgoing;
     link->lastData.start();
+    // What arrives waits in the kernel, not here, while the disk takes what came before.
+    socket->setReadBufferSize(ReadBuffer);
     Link& adopted = *link;
     m_links.emplace(socket, std::move(link));
     connect(socket, &QSslSocket::encrypted, this, [this, socket] {
@@ -189,10 +192,14 @@ FileLinks::Link& FileLinks::Adopt(QSslSocket* socket, quint32 address, bool outg
         if (const auto found = m_links.find(socket); found != m_links.end())
             Read(*found->second);
     });
-    connect(socket, &QSslSocket::bytesWritten, this, [this, socket] {
+    // What is still to go counts twice over in TLS: the plain bytes not yet encrypted and the encrypted ones not yet
+    // sent. Reading on waits for both to drain.
+    const auto drained = [this, socket] {
         if (const auto found = m_links.find(socket); found != m_links.end() && found->second->outgoing)
             Pump(*found->second);
-    });
+    };
+    connect(socket, &QSslSocket::bytesWritten, this, drained);
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, drained);
     const auto gone = [this, socket] {
         if (const auto found = m_links.find(socket); found != m_links.end())
             Lost(*found->second, found->second->stage == Stage::Handshake ? FileEvents::Interruption::Unreachable
@@ -467,7 +474,7 @@ void FileLinks::Pump(Link& link)
 {
     QSslSocket* socket = link.socket;
     while (link.stage == Stage::Running && !link.pausedHere && !link.pausedThere &&
-           socket->bytesToWrite() < HighWater) {
+           socket->bytesToWrite() + socket->encryptedBytesToWrite() < HighWater) {
         if (!link.file.isOpen() && !OpenNextSource(link))
             return;
         const quint64 size = link.offer.files[link.current].size;
@@ -560,7 +567,7 @@ void FileLinks::Accept(const QByteArray& id, const ReceivePlan& plan)
             QFile partial(QFileInfo(plan.targets[i]).dir().filePath(PartialName(id, int(i))));
             const quint64 kept = partial.exists() ? quint64(partial.size()) : 0;
             if (kept > 0 && kept <= link.offer.files[i].size && partial.open(QIODevice::ReadOnly)) {
-                QCryptographicHash hash(QCryptographicHash::Sha256);
+                Sha256 hash;
                 start.prefixHash = PrefixHash(partial, kept, hash);
                 start.offset = start.prefixHash.isEmpty() ? 0 : kept;
             }

@@ -3,7 +3,6 @@
 #include "core/files/FileWire.h"
 #include "core/net/Identity.h"
 
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
@@ -62,7 +61,8 @@ struct ReceivePlan {
 class FileLinks : public QObject {
     Q_OBJECT
 public:
-    static constexpr qint64 HighWater = 4 * 1024 * 1024;
+    static constexpr qint64 HighWater = 2 * 1024 * 1024;
+    static constexpr qint64 ReadBuffer = 2 * 1024 * 1024;
     static constexpr int MaxLinksPerAddress = 8;
     static constexpr int MaxLinks = 128;
     static constexpr int HandshakeTimeoutMs = 10000;

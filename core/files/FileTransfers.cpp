@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QStorageInfo>
 #include <QThread>
@@ -171,28 +172,46 @@ QString FileTransfers::Send(quint32 address, const QStringList& paths)
 {
     if (const QString refusal = RefusalToSend(address); !refusal.isEmpty())
         return refusal;
-    Gathered gathered;
-    for (const QString& path : paths) {
+    for (const QString& path : paths)
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
             return tr("%1 does not exist; nothing was sent.").arg(path);
-        Gather(path, gathered);
-    }
-    if (gathered.files.isEmpty())
-        return tr("There is nothing to send there: %1.").arg(gathered.skipped.join(QStringLiteral(", ")));
-    if (gathered.files.size() > MaxFilesPerOffer)
-        return tr("That is more than %1 files; send them in parts.").arg(MaxFilesPerOffer);
+    // A folder of thousands of files takes tens of milliseconds to walk: that is done on the links' thread.
+    QPointer<FileTransfers> self(this);
+    OnLinks([self, address, paths](FileLinks&) {
+        auto gathered = std::make_shared<Gathered>();
+        for (const QString& path : paths)
+            Gather(path, *gathered);
+        QMetaObject::invokeMethod(self, [self, address, gathered] {
+            if (self)
+                Guard([&] { self->OfferGathered(address, gathered->sources, gathered->files, gathered->skipped); });
+        });
+    });
+    return QString();
+}
+
+void FileTransfers::OfferGathered(quint32 address, const QStringList& sources, const QList<OfferedFile>& files,
+                                  const QStringList& skipped)
+{
+    const QString peer = m_host.PeerName(address);
+    if (files.isEmpty())
+        return m_host.NoteInChat(tr("Nothing was sent to %1: there is nothing to send there (%2).")
+                                     .arg(peer, skipped.join(QStringLiteral(", "))));
+    if (files.size() > MaxFilesPerOffer)
+        return m_host.NoteInChat(tr("Nothing was sent to %1: that is more than %2 files; send them in parts.")
+                                     .arg(peer)
+                                     .arg(MaxFilesPerOffer));
     Transfer transfer;
     transfer.id.resize(IdSize);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(transfer.id.data()), IdSize / 4);
     transfer.outgoing = true;
     transfer.address = address;
-    transfer.offer = {transfer.id, gathered.files};
-    transfer.sources = gathered.sources;
+    transfer.offer = {transfer.id, files};
+    transfer.sources = sources;
     transfer.state = Transfer::State::Waiting;
     transfer.status = tr("offered, waiting for %1 to accept").arg(m_host.PeerName(address));
     QString note = tr("%1: offered; it goes once %2 accepts").arg(Heading(transfer), m_host.PeerName(address));
-    if (!gathered.skipped.isEmpty())
-        note += tr(" (left out: %1)").arg(gathered.skipped.join(QStringLiteral(", ")));
+    if (!skipped.isEmpty())
+        note += tr(" (left out: %1)").arg(skipped.join(QStringLiteral(", ")));
     m_host.NoteInChat(note);
     m_transfers.append(transfer);
     OnLinks([plan = SendPlan{address, transfer.offer, transfer.sources}, keys = m_host.PinnedKeys()](FileLinks& links) {
@@ -201,7 +220,6 @@ QString FileTransfers::Send(quint32 address, const QStringList& paths)
     });
     Save();
     Q_EMIT listChanged();
-    return QString();
 }
 
 Transfer* FileTransfers::Find(const QByteArray& id)
@@ -644,16 +662,26 @@ void FileTransfers::Save()
         stream << transfer.id << transfer.outgoing << transfer.address << EncodeOffer(transfer.offer)
                << transfer.sources << transfer.folder << transfer.targets << transfer.saved << transfer.pausedHere;
     }
-    const QString path = QDir(m_folder).filePath(QStringLiteral("Parley.transfers"));
-    if (count == 0) {
-        QFile::remove(path);
-        QFile::remove(QDir(m_folder).filePath(QStringLiteral("Parley.saved")));
-        return;
-    }
-    if (!receiving)
-        QFile::remove(QDir(m_folder).filePath(QStringLiteral("Parley.saved")));
-    if (const QString error = platform::SaveFileAtomically(path, data, platform::Readers::OwnerOnly); !error.isEmpty())
-        m_host.NoteInChat(tr("Unfinished transfers could not be kept for the next start: %1").arg(error));
+    // On the links' thread, in order with the names of saved files it adds: writing it whole, and waiting for the
+    // disk, never holds up the chat.
+    const QDir folder(m_folder);
+    QPointer<FileTransfers> self(this);
+    OnLinks([self, folder, data = count > 0 ? data : QByteArray(), receiving](FileLinks&) {
+        const QString path = folder.filePath(QStringLiteral("Parley.transfers"));
+        if (!receiving)
+            QFile::remove(folder.filePath(QStringLiteral("Parley.saved")));
+        if (data.isEmpty()) {
+            QFile::remove(path);
+            return;
+        }
+        const QString error = platform::SaveFileAtomically(path, data, platform::Readers::OwnerOnly);
+        if (!error.isEmpty())
+            QMetaObject::invokeMethod(self, [self, error] {
+                if (self)
+                    self->m_host.NoteInChat(
+                        tr("Unfinished transfers could not be kept for the next start: %1").arg(error));
+            });
+    });
 }
 
 void FileTransfers::Load()

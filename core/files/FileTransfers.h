@@ -77,7 +77,8 @@ public:
     // The peer's private line has come up: its key is pinned, and what waits for it goes.
     void PeerReachable(quint32 address);
 
-    // Offers these files and folders to the copy at this address. Returns what went wrong, empty when offered.
+    // Offers these files and folders to the copy at this address. Returns why it cannot, empty when it goes: what the
+    // folders hold is then gathered, and a note says what was offered.
     QString Send(quint32 address, const QStringList& paths);
     // Why files cannot go to this peer now; empty where they can.
     QString RefusalToSend(quint32 address) const;
@@ -110,6 +111,9 @@ private:
     void Refused(quint32 address, CancelReason reason) override;
     void ListenFailed(const QString& why) override;
 
+    // The files found under what the person chose go out as one offer.
+    void OfferGathered(quint32 address, const QStringList& sources, const QList<OfferedFile>& files,
+                       const QStringList& skipped);
     Transfer* Find(const QByteArray& id);
     template <typename Call> void OnLinks(Call call);
     // "report.pdf, 2.1 MB, from Bob" / "..., to Bob".

@@ -36,8 +36,12 @@ QByteArray EncodeFrame(Kind kind, const QByteArray& payload)
 
 void FrameReader::append(const QByteArray& bytes)
 {
-    // What was read already goes before the buffer grows: it never holds more than a frame and a read.
-    if (m_read > 0 && m_read >= m_buffer.size() / 2) {
+    // What was read already goes before the buffer grows: it never holds more than a frame and a read. The frames
+    // handed out before point into it, and are done with by now.
+    if (m_read == m_buffer.size()) {
+        m_buffer.clear();
+        m_read = 0;
+    } else if (m_read > 0 && m_read >= m_buffer.size() / 2) {
         m_buffer.remove(0, m_read);
         m_read = 0;
     }
@@ -58,12 +62,9 @@ std::optional<Frame> FrameReader::next()
     }
     if (buffered() < FrameHeaderSize + qsizetype(size))
         return std::nullopt;
-    Frame frame{Kind(kind), m_buffer.mid(m_read + FrameHeaderSize, size)};
+    // A view, not a copy: a file's data goes from here to the disk, and the frame is handled before more arrives.
+    Frame frame{Kind(kind), QByteArray::fromRawData(m_buffer.constData() + m_read + FrameHeaderSize, size)};
     m_read += FrameHeaderSize + size;
-    if (m_read == m_buffer.size()) {
-        m_buffer.clear();
-        m_read = 0;
-    }
     return frame;
 }
 

@@ -56,7 +56,8 @@ struct Frame {
 
 QByteArray EncodeFrame(Kind kind, const QByteArray& payload);
 
-// Frames out of a byte stream. A header that no frame of this protocol could have leaves it broken for good.
+// Frames out of a byte stream. A header that no frame of this protocol could have leaves it broken for good. A frame's
+// payload points into the reader's buffer: it holds until the next append.
 class FrameReader {
 public:
     void append(const QByteArray& bytes);

@@ -563,7 +563,7 @@ void TestPrivateLines::filesArriveWholeUnderSafeNames()
     WriteFile(received + QStringLiteral("/Отчёт.txt"), "older");
     QCOMPARE(m_ann->transfers().Send(bob, {outbox + QStringLiteral("/Отчёт.txt"), outbox + QStringLiteral("/Größe")}),
              QString());
-    QVERIFY(m_ann->notes.last().contains(QStringLiteral("Größe/link (a symbolic link)")));
+    QTRY_VERIFY(!m_ann->notes.filter(QStringLiteral("Größe/link (a symbolic link)")).isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(m_bob->offers.size(), 1, 10000);
     QVERIFY(FilesUnder(received).size() == 1); // nothing written before the person accepts
     m_bob->transfers().Accept(m_bob->offers.first());
