@@ -340,6 +340,264 @@
     </message>
 </context>
 <context>
+    <name>FileActions</name>
+    <message>
+        <source>Send files...</source>
+        <translation>Dateien senden…</translation>
+    </message>
+    <message>
+        <source>Transfers...</source>
+        <translation>Übertragungen…</translation>
+    </message>
+    <message>
+        <source>Send files</source>
+        <translation>Dateien senden</translation>
+    </message>
+    <message>
+        <source>No user is ticked: tick the users the files are for, or drop the files on a user&apos;s row.</source>
+        <translation>Kein Benutzer ist angehakt: haken Sie die Benutzer an, für die die Dateien sind, oder ziehen Sie die Dateien auf die Zeile eines Benutzers.</translation>
+    </message>
+</context>
+<context>
+    <name>FileTransfers</name>
+    <message>
+        <source>%1 (a symbolic link)</source>
+        <translation>%1 (eine symbolische Verknüpfung)</translation>
+    </message>
+    <message>
+        <source>%1 (not a regular file)</source>
+        <translation>%1 (keine gewöhnliche Datei)</translation>
+    </message>
+    <message>
+        <source>offer withdrawn: Parley stopped</source>
+        <translation>Angebot zurückgezogen: Parley wurde angehalten</translation>
+    </message>
+    <message>
+        <source>waits for Run!</source>
+        <translation>wartet auf Run!</translation>
+    </message>
+    <message>
+        <source>Files go only on private lines, and they are off here: tick &quot;Private lines with other Parley copies&quot; in Configure, then Stop! and Run!.</source>
+        <translation>Dateien gehen nur über private Leitungen, und die sind hier aus: haken Sie „Private Leitungen mit anderen Parley-Kopien“ in Configure an, dann Stop! und Run!.</translation>
+    </message>
+    <message>
+        <source>Files go only on private lines, and %1 has none with this copy yet: its copy has not shown its key (it needs private lines on, and its ports %2 and %3 open). Send again once its row shows a private line.</source>
+        <translation>Dateien gehen nur über private Leitungen, und %1 hat noch keine mit dieser Kopie: seine Kopie hat ihren Schlüssel noch nicht gezeigt (sie braucht private Leitungen und offene Ports %2 und %3). Senden Sie erneut, sobald seine Zeile eine private Leitung zeigt.</translation>
+    </message>
+    <message>
+        <source>%1 does not exist; nothing was sent.</source>
+        <translation>%1 gibt es nicht; nichts wurde gesendet.</translation>
+    </message>
+    <message>
+        <source>Nothing was sent to %1: there is nothing to send there (%2).</source>
+        <translation>Nichts wurde an %1 gesendet: dort gibt es nichts zu senden (%2).</translation>
+    </message>
+    <message>
+        <source>Nothing was sent to %1: that is more than %2 files; send them in parts.</source>
+        <translation>Nichts wurde an %1 gesendet: das sind mehr als %2 Dateien; senden Sie sie in Teilen.</translation>
+    </message>
+    <message>
+        <source>offered, waiting for %1 to accept</source>
+        <translation>angeboten, wartet darauf, dass %1 annimmt</translation>
+    </message>
+    <message>
+        <source>%1: offered; it goes once %2 accepts</source>
+        <translation>%1: angeboten; es geht los, sobald %2 annimmt</translation>
+    </message>
+    <message>
+        <source> (left out: %1)</source>
+        <translation> (ausgelassen: %1)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%n file(s))</source>
+        <translation>
+            <numerusform>%1 (%n Datei)</numerusform>
+            <numerusform>%1 (%n Dateien)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %n more file(s)</source>
+        <translation>
+            <numerusform>%1 und %n weitere Datei</numerusform>
+            <numerusform>%1 und %n weitere Dateien</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2, to %3</source>
+        <translation>%1, %2, an %3</translation>
+    </message>
+    <message>
+        <source>%1, %2, from %3</source>
+        <translation>%1, %2, von %3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>paused</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>not enough room in %1: it needs %2, %3 are free; free some room or choose another folder in Configure, then accept again</source>
+        <translation>nicht genug Platz in %1: es braucht %2, frei sind %3; schaffen Sie Platz oder wählen Sie in Configure einen anderen Ordner, dann nehmen Sie erneut an</translation>
+    </message>
+    <message>
+        <source>receiving into %1</source>
+        <translation>wird empfangen nach %1</translation>
+    </message>
+    <message>
+        <source>%1: accepted, saving in %2</source>
+        <translation>%1: angenommen, wird gespeichert in %2</translation>
+    </message>
+    <message>
+        <source>declined</source>
+        <translation>abgelehnt</translation>
+    </message>
+    <message>
+        <source>sending</source>
+        <translation>wird gesendet</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>waiting for you to accept or decline</source>
+        <translation>wartet darauf, dass Sie annehmen oder ablehnen</translation>
+    </message>
+    <message>
+        <source>%1 offers %2, %3: accept or decline it in the Transfers window.</source>
+        <translation>%1 bietet %2, %3 an: nehmen Sie es im Fenster Übertragungen an oder lehnen Sie es ab.</translation>
+    </message>
+    <message>
+        <source>sent (%1&apos;s copy checked every file)</source>
+        <translation>gesendet (die Kopie von %1 hat jede Datei geprüft)</translation>
+    </message>
+    <message>
+        <source>saved in %1</source>
+        <translation>gespeichert in %1</translation>
+    </message>
+    <message>
+        <source>cancelled by %1</source>
+        <translation>abgebrochen von %1</translation>
+    </message>
+    <message>
+        <source>declined by %1</source>
+        <translation>abgelehnt von %1</translation>
+    </message>
+    <message>
+        <source>failed: %1 arrived damaged (its SHA-256 did not match) and was not saved; ask %2 to send it again</source>
+        <translation>fehlgeschlagen: %1 kam beschädigt an (die SHA-256 stimmte nicht) und wurde nicht gespeichert; bitten Sie %2, es erneut zu senden</translation>
+    </message>
+    <message>
+        <source>a file</source>
+        <translation>eine Datei</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy could not write the files</source>
+        <translation>fehlgeschlagen: die Kopie von %1 konnte die Dateien nicht schreiben</translation>
+    </message>
+    <message>
+        <source>failed: %1 could not be written; check the folder for received files in Configure</source>
+        <translation>fehlgeschlagen: %1 konnte nicht geschrieben werden; prüfen Sie den Ordner für empfangene Dateien in Configure</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy could not read a file (moved or changed while it was sent)</source>
+        <translation>fehlgeschlagen: die Kopie von %1 konnte eine Datei nicht lesen (verschoben oder geändert, während sie gesendet wurde)</translation>
+    </message>
+    <message>
+        <source>failed: %1 could not be read (moved or changed while it was sent); send it again</source>
+        <translation>fehlgeschlagen: %1 konnte nicht gelesen werden (verschoben oder geändert, während es gesendet wurde); senden Sie es erneut</translation>
+    </message>
+    <message>
+        <source>refused by %1: too many offers wait there; send it again later</source>
+        <translation>abgewiesen von %1: dort warten zu viele Angebote; senden Sie es später erneut</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy refused what this copy sent</source>
+        <translation>fehlgeschlagen: die Kopie von %1 hat abgewiesen, was diese Kopie sendete</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy sent what Parley does not accept (a name outside its folder, more data than offered, or out of order); nothing of it was kept under a final name</source>
+        <translation>fehlgeschlagen: die Kopie von %1 sandte, was Parley nicht annimmt (einen Namen außerhalb seines Ordners, mehr Daten als angeboten oder in falscher Reihenfolge); nichts davon wurde unter einem endgültigen Namen behalten</translation>
+    </message>
+    <message>
+        <source>failed: %1 shows another key than the one pinned for it; nothing was sent</source>
+        <translation>fehlgeschlagen: %1 zeigt einen anderen Schlüssel als den dafür festgehaltenen; nichts wurde gesendet</translation>
+    </message>
+    <message>
+        <source>offer withdrawn (%1&apos;s connection went)</source>
+        <translation>Angebot zurückgezogen (die Verbindung von %1 ist weg)</translation>
+    </message>
+    <message>
+        <source>paused: the disk is full; it goes on when there is room</source>
+        <translation>angehalten: der Datenträger ist voll; es geht weiter, sobald Platz ist</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy cannot take it now (paused there, or its disk is full); asks again</source>
+        <translation>die Kopie von %1 kann es jetzt nicht annehmen (dort angehalten, oder ihr Datenträger ist voll); fragt erneut</translation>
+    </message>
+    <message>
+        <source>%1 is not reachable; tries again</source>
+        <translation>%1 ist nicht erreichbar; versucht es erneut</translation>
+    </message>
+    <message>
+        <source>connection to %1 lost; goes on when it is back</source>
+        <translation>Verbindung zu %1 verloren; geht weiter, sobald sie zurück ist</translation>
+    </message>
+    <message>
+        <source>connection to %1 lost; waiting for it to send the rest</source>
+        <translation>Verbindung zu %1 verloren; wartet, dass der Rest gesendet wird</translation>
+    </message>
+    <message>
+        <source>paused by %1</source>
+        <translation>angehalten von %1</translation>
+    </message>
+    <message>
+        <source>%1 offered more files than Parley keeps waiting (%2 offers); the rest were refused. Accept or decline the offers in the Transfers window.</source>
+        <translation>%1 hat mehr Dateien angeboten, als Parley warten lässt (%2 Angebote); die übrigen wurden abgewiesen. Nehmen Sie die Angebote im Fenster Übertragungen an oder lehnen Sie sie ab.</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy offered files in a form Parley does not accept (a name outside its folder, or sizes that cannot be); the offer was refused and nothing was written.</source>
+        <translation>Die Kopie von %1 hat Dateien in einer Form angeboten, die Parley nicht annimmt (ein Name außerhalb seines Ordners oder unmögliche Größen); das Angebot wurde abgewiesen und nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>Unfinished transfers could not be kept for the next start: %1</source>
+        <translation>Unfertige Übertragungen konnten nicht für den nächsten Start behalten werden: %1</translation>
+    </message>
+    <message>
+        <source>goes on when both copies run</source>
+        <translation>geht weiter, wenn beide Kopien laufen</translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message>
+        <source>Files cannot be received: port %1 is taken.</source>
+        <translation>Dateien können nicht empfangen werden: Port %1 ist belegt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n Byte</numerusform>
+            <numerusform>%n Bytes</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Find:</source>
@@ -728,6 +986,14 @@
         <source>Parley: a key for private lines</source>
         <translation>Parley: ein Schlüssel für private Leitungen</translation>
     </message>
+    <message>
+        <source>%1 is not in the user list: add it in Users, then send again.</source>
+        <translation>%1 steht nicht in der Benutzerliste: fügen Sie es unter Users hinzu, dann senden Sie erneut.</translation>
+    </message>
+    <message>
+        <source>Offered to %1; it goes once they accept. The Transfers window (Ctrl+T) shows how far it is.</source>
+        <translation>An %1 angeboten; es geht los, sobald angenommen wird. Das Fenster Übertragungen (Strg+T) zeigt, wie weit es ist.</translation>
+    </message>
 </context>
 <context>
     <name>PeerState</name>
@@ -920,6 +1186,21 @@ Stimmen beide überein, wählen Sie „Dem neuen Schlüssel vertrauen“ unter �
     <message>
         <source>it is a symbolic link, which is not followed</source>
         <translation>es ist eine symbolische Verknüpfung, der nicht gefolgt wird</translation>
+    </message>
+</context>
+<context>
+    <name>SendCommand</name>
+    <message>
+        <source>Parley is not running for this user: start it, then send the files again.</source>
+        <translation>Parley läuft für diesen Benutzer nicht: starten Sie es, dann senden Sie die Dateien erneut.</translation>
+    </message>
+    <message>
+        <source>The running Parley did not answer.</source>
+        <translation>Das laufende Parley hat nicht geantwortet.</translation>
+    </message>
+    <message>
+        <source>Usage: parley --send PATH... --to ADDRESS</source>
+        <translation>Aufruf: parley --send PFAD... --to ADRESSE</translation>
     </message>
 </context>
 <context>
@@ -1148,6 +1429,30 @@ Stimmen beide überein, wählen Sie „Dem neuen Schlüssel vertrauen“ unter �
         <source>A line for a ticked user who is not connected is kept, on this computer only, and goes when they connect, privately where their key is pinned; the chat says when it went.</source>
         <translation>Eine Zeile für einen angehakten Benutzer, der nicht verbunden ist, wird nur auf diesem Rechner aufbewahrt und geht, sobald er sich verbindet, privat, wo sein Schlüssel hinterlegt ist; der Chat sagt, wann sie ging.</translation>
     </message>
+    <message>
+        <source>Received files go to:</source>
+        <translation>Empfangene Dateien kommen nach:</translation>
+    </message>
+    <message>
+        <source>Received files go to</source>
+        <translation>Empfangene Dateien kommen nach</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Wählen…</translation>
+    </message>
+    <message>
+        <source>Choose the folder for received files</source>
+        <translation>Den Ordner für empfangene Dateien wählen</translation>
+    </message>
+    <message>
+        <source>Accept files from verified peers without asking</source>
+        <translation>Dateien von geprüften Gegenstellen ohne Nachfrage annehmen</translation>
+    </message>
+    <message>
+        <source>Files from a user whose safety number you compared go straight to the folder above; from anyone else they wait for your Accept.</source>
+        <translation>Dateien von einem Benutzer, dessen Sicherheitsnummer Sie verglichen haben, kommen direkt in den Ordner oben; von allen anderen warten sie auf Ihr Annehmen.</translation>
+    </message>
 </context>
 <context>
     <name>TF_Main</name>
@@ -1355,6 +1660,76 @@ MeinName: Hallo!</translation>
     </message>
 </context>
 <context>
+    <name>TransfersWindow</name>
+    <message>
+        <source>Transfers</source>
+        <translation>Übertragungen</translation>
+    </message>
+    <message>
+        <source>No transfers. Drop files on the main window or on a user&apos;s row to send them.</source>
+        <translation>Keine Übertragungen. Ziehen Sie Dateien auf das Hauptfenster oder auf die Zeile eines Benutzers, um sie zu senden.</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Annehmen</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Ablehnen</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n s left</source>
+        <translation>
+            <numerusform>noch %n s</numerusform>
+            <numerusform>noch %n s</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 min %2 s left</source>
+        <translation>noch %1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min left</source>
+        <translation>noch %1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/s</translation>
+    </message>
+    <message>
+        <source>To %1: %2, %3</source>
+        <translation>An %1: %2, %3</translation>
+    </message>
+    <message>
+        <source>From %1: %2, %3</source>
+        <translation>Von %1: %2, %3</translation>
+    </message>
+    <message>
+        <source>Progress of %1</source>
+        <translation>Fortschritt von %1</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Fortsetzen</translation>
+    </message>
+</context>
+<context>
     <name>TrayPresenter</name>
     <message>
         <source>Open</source>
@@ -1378,6 +1753,14 @@ MeinName: Hallo!</translation>
             <numerusform>Parley: %n ungelesene Zeile</numerusform>
             <numerusform>Parley: %n ungelesene Zeilen</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Send files...</source>
+        <translation>Dateien senden…</translation>
+    </message>
+    <message>
+        <source>Transfers...</source>
+        <translation>Übertragungen…</translation>
     </message>
 </context>
 <context>

@@ -340,6 +340,267 @@
     </message>
 </context>
 <context>
+    <name>FileActions</name>
+    <message>
+        <source>Send files...</source>
+        <translation>Отправить файлы…</translation>
+    </message>
+    <message>
+        <source>Transfers...</source>
+        <translation>Передачи…</translation>
+    </message>
+    <message>
+        <source>Send files</source>
+        <translation>Отправить файлы</translation>
+    </message>
+    <message>
+        <source>No user is ticked: tick the users the files are for, or drop the files on a user&apos;s row.</source>
+        <translation>Никто не отмечен: отметьте пользователей, которым предназначены файлы, или перетащите файлы на строку пользователя.</translation>
+    </message>
+</context>
+<context>
+    <name>FileTransfers</name>
+    <message>
+        <source>%1 (a symbolic link)</source>
+        <translation>%1 (символическая ссылка)</translation>
+    </message>
+    <message>
+        <source>%1 (not a regular file)</source>
+        <translation>%1 (не обычный файл)</translation>
+    </message>
+    <message>
+        <source>offer withdrawn: Parley stopped</source>
+        <translation>предложение отозвано: Parley остановлен</translation>
+    </message>
+    <message>
+        <source>waits for Run!</source>
+        <translation>ждёт Run!</translation>
+    </message>
+    <message>
+        <source>Files go only on private lines, and they are off here: tick &quot;Private lines with other Parley copies&quot; in Configure, then Stop! and Run!.</source>
+        <translation>Файлы передаются только по частным линиям, а здесь они выключены: отметьте «Частные линии с другими копиями Parley» в Configure, затем Stop! и Run!.</translation>
+    </message>
+    <message>
+        <source>Files go only on private lines, and %1 has none with this copy yet: its copy has not shown its key (it needs private lines on, and its ports %2 and %3 open). Send again once its row shows a private line.</source>
+        <translation>Файлы передаются только по частным линиям, а у %1 её с этой копией ещё нет: его копия ещё не показала свой ключ (нужны включённые частные линии и открытые порты %2 и %3). Отправьте снова, когда в его строке будет видна частная линия.</translation>
+    </message>
+    <message>
+        <source>%1 does not exist; nothing was sent.</source>
+        <translation>%1 не существует; ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>Nothing was sent to %1: there is nothing to send there (%2).</source>
+        <translation>Ничего не отправлено %1: там нечего отправлять (%2).</translation>
+    </message>
+    <message>
+        <source>Nothing was sent to %1: that is more than %2 files; send them in parts.</source>
+        <translation>Ничего не отправлено %1: это больше %2 файлов; отправьте их частями.</translation>
+    </message>
+    <message>
+        <source>offered, waiting for %1 to accept</source>
+        <translation>предложено, ждёт, пока %1 примет</translation>
+    </message>
+    <message>
+        <source>%1: offered; it goes once %2 accepts</source>
+        <translation>%1: предложено; передача начнётся, когда %2 примет</translation>
+    </message>
+    <message>
+        <source> (left out: %1)</source>
+        <translation> (пропущено: %1)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%n file(s))</source>
+        <translation>
+            <numerusform>%1 (%n файл)</numerusform>
+            <numerusform>%1 (%n файла)</numerusform>
+            <numerusform>%1 (%n файлов)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %n more file(s)</source>
+        <translation>
+            <numerusform>%1 и ещё %n файл</numerusform>
+            <numerusform>%1 и ещё %n файла</numerusform>
+            <numerusform>%1 и ещё %n файлов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2, to %3</source>
+        <translation>%1, %2, для %3</translation>
+    </message>
+    <message>
+        <source>%1, %2, from %3</source>
+        <translation>%1, %2, от %3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>paused</source>
+        <translation>приостановлено</translation>
+    </message>
+    <message>
+        <source>not enough room in %1: it needs %2, %3 are free; free some room or choose another folder in Configure, then accept again</source>
+        <translation>недостаточно места в %1: нужно %2, свободно %3; освободите место или выберите другую папку в Configure, затем примите снова</translation>
+    </message>
+    <message>
+        <source>receiving into %1</source>
+        <translation>приём в %1</translation>
+    </message>
+    <message>
+        <source>%1: accepted, saving in %2</source>
+        <translation>%1: принято, сохраняется в %2</translation>
+    </message>
+    <message>
+        <source>declined</source>
+        <translation>отклонено</translation>
+    </message>
+    <message>
+        <source>sending</source>
+        <translation>отправляется</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>отменено</translation>
+    </message>
+    <message>
+        <source>waiting for you to accept or decline</source>
+        <translation>ждёт, пока вы примете или отклоните</translation>
+    </message>
+    <message>
+        <source>%1 offers %2, %3: accept or decline it in the Transfers window.</source>
+        <translation>%1 предлагает %2, %3: примите или отклоните в окне «Передачи».</translation>
+    </message>
+    <message>
+        <source>sent (%1&apos;s copy checked every file)</source>
+        <translation>отправлено (копия %1 проверила каждый файл)</translation>
+    </message>
+    <message>
+        <source>saved in %1</source>
+        <translation>сохранено в %1</translation>
+    </message>
+    <message>
+        <source>cancelled by %1</source>
+        <translation>отменено пользователем %1</translation>
+    </message>
+    <message>
+        <source>declined by %1</source>
+        <translation>отклонено пользователем %1</translation>
+    </message>
+    <message>
+        <source>failed: %1 arrived damaged (its SHA-256 did not match) and was not saved; ask %2 to send it again</source>
+        <translation>ошибка: %1 пришёл повреждённым (SHA-256 не совпала) и не сохранён; попросите %2 отправить его снова</translation>
+    </message>
+    <message>
+        <source>a file</source>
+        <translation>файл</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy could not write the files</source>
+        <translation>ошибка: копия %1 не смогла записать файлы</translation>
+    </message>
+    <message>
+        <source>failed: %1 could not be written; check the folder for received files in Configure</source>
+        <translation>ошибка: не удалось записать %1; проверьте папку для полученных файлов в Configure</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy could not read a file (moved or changed while it was sent)</source>
+        <translation>ошибка: копия %1 не смогла прочитать файл (перемещён или изменён во время отправки)</translation>
+    </message>
+    <message>
+        <source>failed: %1 could not be read (moved or changed while it was sent); send it again</source>
+        <translation>ошибка: не удалось прочитать %1 (перемещён или изменён во время отправки); отправьте снова</translation>
+    </message>
+    <message>
+        <source>refused by %1: too many offers wait there; send it again later</source>
+        <translation>отклонено %1: там ждёт слишком много предложений; отправьте позже</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy refused what this copy sent</source>
+        <translation>ошибка: копия %1 отклонила то, что отправила эта копия</translation>
+    </message>
+    <message>
+        <source>failed: %1&apos;s copy sent what Parley does not accept (a name outside its folder, more data than offered, or out of order); nothing of it was kept under a final name</source>
+        <translation>ошибка: копия %1 прислала то, что Parley не принимает (имя вне своей папки, больше данных, чем предложено, или не по порядку); ничего из этого не сохранено под окончательным именем</translation>
+    </message>
+    <message>
+        <source>failed: %1 shows another key than the one pinned for it; nothing was sent</source>
+        <translation>ошибка: %1 показывает не тот ключ, что закреплён за ним; ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>offer withdrawn (%1&apos;s connection went)</source>
+        <translation>предложение отозвано (соединение с %1 пропало)</translation>
+    </message>
+    <message>
+        <source>paused: the disk is full; it goes on when there is room</source>
+        <translation>приостановлено: диск заполнен; продолжится, когда появится место</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy cannot take it now (paused there, or its disk is full); asks again</source>
+        <translation>копия %1 не может принять сейчас (приостановлено там или её диск заполнен); спросит снова</translation>
+    </message>
+    <message>
+        <source>%1 is not reachable; tries again</source>
+        <translation>%1 недоступен; попытка повторится</translation>
+    </message>
+    <message>
+        <source>connection to %1 lost; goes on when it is back</source>
+        <translation>соединение с %1 потеряно; продолжится, когда оно вернётся</translation>
+    </message>
+    <message>
+        <source>connection to %1 lost; waiting for it to send the rest</source>
+        <translation>соединение с %1 потеряно; ждёт, пока он отправит остальное</translation>
+    </message>
+    <message>
+        <source>paused by %1</source>
+        <translation>приостановлено пользователем %1</translation>
+    </message>
+    <message>
+        <source>%1 offered more files than Parley keeps waiting (%2 offers); the rest were refused. Accept or decline the offers in the Transfers window.</source>
+        <translation>%1 предложил больше файлов, чем Parley держит в ожидании (%2 предложений); остальные отклонены. Примите или отклоните предложения в окне «Передачи».</translation>
+    </message>
+    <message>
+        <source>%1&apos;s copy offered files in a form Parley does not accept (a name outside its folder, or sizes that cannot be); the offer was refused and nothing was written.</source>
+        <translation>Копия %1 предложила файлы в виде, который Parley не принимает (имя вне своей папки или невозможные размеры); предложение отклонено, ничего не записано.</translation>
+    </message>
+    <message>
+        <source>Unfinished transfers could not be kept for the next start: %1</source>
+        <translation>Незавершённые передачи не удалось сохранить для следующего запуска: %1</translation>
+    </message>
+    <message>
+        <source>goes on when both copies run</source>
+        <translation>продолжится, когда обе копии запущены</translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message>
+        <source>Files cannot be received: port %1 is taken.</source>
+        <translation>Файлы нельзя принимать: порт %1 занят.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n байт</numerusform>
+            <numerusform>%n байта</numerusform>
+            <numerusform>%n байт</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 кБ</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 МБ</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 ГБ</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Find:</source>
@@ -730,6 +991,14 @@
         <source>Parley: a key for private lines</source>
         <translation>Parley: ключ защищённых линий</translation>
     </message>
+    <message>
+        <source>%1 is not in the user list: add it in Users, then send again.</source>
+        <translation>%1 нет в списке пользователей: добавьте его в Users, затем отправьте снова.</translation>
+    </message>
+    <message>
+        <source>Offered to %1; it goes once they accept. The Transfers window (Ctrl+T) shows how far it is.</source>
+        <translation>Предложено %1; передача начнётся после принятия. Окно «Передачи» (Ctrl+T) показывает ход.</translation>
+    </message>
 </context>
 <context>
     <name>PeerState</name>
@@ -922,6 +1191,21 @@ If they are the same, choose &quot;Trust the new key&quot; under &quot;Private l
     <message>
         <source>it is a symbolic link, which is not followed</source>
         <translation>это символическая ссылка, по ней не переходят</translation>
+    </message>
+</context>
+<context>
+    <name>SendCommand</name>
+    <message>
+        <source>Parley is not running for this user: start it, then send the files again.</source>
+        <translation>Parley не запущен для этого пользователя: запустите его, затем отправьте файлы снова.</translation>
+    </message>
+    <message>
+        <source>The running Parley did not answer.</source>
+        <translation>Запущенный Parley не ответил.</translation>
+    </message>
+    <message>
+        <source>Usage: parley --send PATH... --to ADDRESS</source>
+        <translation>Использование: parley --send ПУТЬ... --to АДРЕС</translation>
     </message>
 </context>
 <context>
@@ -1150,6 +1434,30 @@ If they are the same, choose &quot;Trust the new key&quot; under &quot;Private l
         <source>A line for a ticked user who is not connected is kept, on this computer only, and goes when they connect, privately where their key is pinned; the chat says when it went.</source>
         <translation>Строка для отмеченного пользователя, который не подключён, хранится только на этом компьютере и уходит, когда он подключится, — по защищённой линии, если его ключ закреплён; в чате видно, когда она ушла.</translation>
     </message>
+    <message>
+        <source>Received files go to:</source>
+        <translation>Полученные файлы сохраняются в:</translation>
+    </message>
+    <message>
+        <source>Received files go to</source>
+        <translation>Полученные файлы сохраняются в</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Выбрать…</translation>
+    </message>
+    <message>
+        <source>Choose the folder for received files</source>
+        <translation>Выбрать папку для полученных файлов</translation>
+    </message>
+    <message>
+        <source>Accept files from verified peers without asking</source>
+        <translation>Принимать файлы от проверенных собеседников без вопроса</translation>
+    </message>
+    <message>
+        <source>Files from a user whose safety number you compared go straight to the folder above; from anyone else they wait for your Accept.</source>
+        <translation>Файлы от пользователя, чей код безопасности вы сверили, сразу попадают в папку выше; от всех остальных они ждут вашего «Принять».</translation>
+    </message>
 </context>
 <context>
     <name>TF_Main</name>
@@ -1357,6 +1665,77 @@ MyName: Hi!</source>
     </message>
 </context>
 <context>
+    <name>TransfersWindow</name>
+    <message>
+        <source>Transfers</source>
+        <translation>Передачи</translation>
+    </message>
+    <message>
+        <source>No transfers. Drop files on the main window or on a user&apos;s row to send them.</source>
+        <translation>Передач нет. Перетащите файлы на главное окно или на строку пользователя, чтобы отправить их.</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Принять</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Отклонить</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Открыть папку</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n s left</source>
+        <translation>
+            <numerusform>осталось %n с</numerusform>
+            <numerusform>осталось %n с</numerusform>
+            <numerusform>осталось %n с</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 min %2 s left</source>
+        <translation>осталось %1 мин %2 с</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min left</source>
+        <translation>осталось %1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 из %2</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/с</translation>
+    </message>
+    <message>
+        <source>To %1: %2, %3</source>
+        <translation>Для %1: %2, %3</translation>
+    </message>
+    <message>
+        <source>From %1: %2, %3</source>
+        <translation>От %1: %2, %3</translation>
+    </message>
+    <message>
+        <source>Progress of %1</source>
+        <translation>Ход передачи %1</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Продолжить</translation>
+    </message>
+</context>
+<context>
     <name>TrayPresenter</name>
     <message>
         <source>Open</source>
@@ -1381,6 +1760,14 @@ MyName: Hi!</source>
             <numerusform>Parley: %n непрочитанные строки</numerusform>
             <numerusform>Parley: %n непрочитанных строк</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Send files...</source>
+        <translation>Отправить файлы…</translation>
+    </message>
+    <message>
+        <source>Transfers...</source>
+        <translation>Передачи…</translation>
     </message>
 </context>
 <context>

@@ -57,11 +57,9 @@ void Gather(const QString& path, Gathered& into)
     const QFileInfo given(path);
     const auto add = [&into](const QFileInfo& info, const QString& relative) {
         if (info.isSymLink())
-            into.skipped.append(
-                QCoreApplication::translate("files::FileTransfers", "%1 (a symbolic link)").arg(relative));
+            into.skipped.append(QCoreApplication::translate("FileTransfers", "%1 (a symbolic link)").arg(relative));
         else if (!info.isFile())
-            into.skipped.append(
-                QCoreApplication::translate("files::FileTransfers", "%1 (not a regular file)").arg(relative));
+            into.skipped.append(QCoreApplication::translate("FileTransfers", "%1 (not a regular file)").arg(relative));
         else {
             into.sources.append(info.absoluteFilePath());
             into.files.append({relative, quint64(info.size())});
@@ -136,11 +134,12 @@ void FileTransfers::Stop()
         if (transfer.Ended())
             continue;
         if (transfer.state == Transfer::State::Offered) {
-            End(transfer, Transfer::State::Cancelled, tr("offer withdrawn: Parley stopped"));
+            End(transfer, Transfer::State::Cancelled,
+                QCoreApplication::translate("FileTransfers", "offer withdrawn: Parley stopped"));
             continue;
         }
         transfer.state = Transfer::State::Waiting;
-        transfer.status = tr("waits for Run!");
+        transfer.status = QCoreApplication::translate("FileTransfers", "waits for Run!");
         Q_EMIT changed(transfer.id);
     }
 }
@@ -156,12 +155,16 @@ void FileTransfers::PeerReachable(quint32 address)
 QString FileTransfers::RefusalToSend(quint32 address) const
 {
     if (!m_running)
-        return tr("Files go only on private lines, and they are off here: tick \"Private lines with other Parley "
-                  "copies\" in Configure, then Stop! and Run!.");
+        return QCoreApplication::translate(
+            "FileTransfers",
+            "Files go only on private lines, and they are off here: tick \"Private lines with other Parley "
+            "copies\" in Configure, then Stop! and Run!.");
     if (!m_host.PinnedKeys().contains(address))
-        return tr("Files go only on private lines, and %1 has none with this copy yet: its copy has not shown its "
-                  "key (it needs private lines on, and its ports %2 and %3 open). Send again once its row shows a "
-                  "private line.")
+        return QCoreApplication::translate(
+                   "FileTransfers",
+                   "Files go only on private lines, and %1 has none with this copy yet: its copy has not shown its "
+                   "key (it needs private lines on, and its ports %2 and %3 open). Send again once its row shows a "
+                   "private line.")
             .arg(m_host.PeerName(address))
             .arg(net::PrivatePort)
             .arg(net::PrivatePort + FilePortAbovePrivate);
@@ -174,7 +177,7 @@ QString FileTransfers::Send(quint32 address, const QStringList& paths)
         return refusal;
     for (const QString& path : paths)
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            return tr("%1 does not exist; nothing was sent.").arg(path);
+            return QCoreApplication::translate("FileTransfers", "%1 does not exist; nothing was sent.").arg(path);
     // A folder of thousands of files takes tens of milliseconds to walk: that is done on the links' thread.
     QPointer<FileTransfers> self(this);
     OnLinks([self, address, paths](FileLinks&) {
@@ -194,12 +197,15 @@ void FileTransfers::OfferGathered(quint32 address, const QStringList& sources, c
 {
     const QString peer = m_host.PeerName(address);
     if (files.isEmpty())
-        return m_host.NoteInChat(tr("Nothing was sent to %1: there is nothing to send there (%2).")
-                                     .arg(peer, skipped.join(QStringLiteral(", "))));
+        return m_host.NoteInChat(
+            QCoreApplication::translate("FileTransfers", "Nothing was sent to %1: there is nothing to send there (%2).")
+                .arg(peer, skipped.join(QStringLiteral(", "))));
     if (files.size() > MaxFilesPerOffer)
-        return m_host.NoteInChat(tr("Nothing was sent to %1: that is more than %2 files; send them in parts.")
-                                     .arg(peer)
-                                     .arg(MaxFilesPerOffer));
+        return m_host.NoteInChat(
+            QCoreApplication::translate("FileTransfers",
+                                        "Nothing was sent to %1: that is more than %2 files; send them in parts.")
+                .arg(peer)
+                .arg(MaxFilesPerOffer));
     Transfer transfer;
     transfer.id.resize(IdSize);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(transfer.id.data()), IdSize / 4);
@@ -208,10 +214,12 @@ void FileTransfers::OfferGathered(quint32 address, const QStringList& sources, c
     transfer.offer = {transfer.id, files};
     transfer.sources = sources;
     transfer.state = Transfer::State::Waiting;
-    transfer.status = tr("offered, waiting for %1 to accept").arg(m_host.PeerName(address));
-    QString note = tr("%1: offered; it goes once %2 accepts").arg(Heading(transfer), m_host.PeerName(address));
+    transfer.status =
+        QCoreApplication::translate("FileTransfers", "offered, waiting for %1 to accept").arg(m_host.PeerName(address));
+    QString note = QCoreApplication::translate("FileTransfers", "%1: offered; it goes once %2 accepts")
+                       .arg(Heading(transfer), m_host.PeerName(address));
     if (!skipped.isEmpty())
-        note += tr(" (left out: %1)").arg(skipped.join(QStringLiteral(", ")));
+        note += QCoreApplication::translate("FileTransfers", " (left out: %1)").arg(skipped.join(QStringLiteral(", ")));
     m_host.NoteInChat(note);
     m_transfers.append(transfer);
     OnLinks([plan = SendPlan{address, transfer.offer, transfer.sources}, keys = m_host.PinnedKeys()](FileLinks& links) {
@@ -242,20 +250,23 @@ QString FileTransfers::Summary(const Offer& offer)
 {
     const qsizetype count = offer.files.size();
     const QString first = offer.files.value(0).path;
-    const QString root = first.section(u'/', 0, 0);
-    const bool oneFolder = first.contains(u'/') && std::all_of(offer.files.cbegin(), offer.files.cend(),
-                                                               [&](auto& f) { return f.path.startsWith(root + u'/'); });
-    if (oneFolder)
-        return tr("%1 (%n file(s))", nullptr, int(count)).arg(root);
+    const QString folder = first.section(QLatin1Char('/'), 0, 0) + QLatin1Char('/');
+    const auto inFolder = [&folder](const OfferedFile& file) { return file.path.startsWith(folder); };
+    if (first.contains(QLatin1Char('/')) && std::all_of(offer.files.cbegin(), offer.files.cend(), inFolder))
+        return QCoreApplication::translate("FileTransfers", "%1 (%n file(s))", nullptr, int(count))
+            .arg(folder.chopped(1));
     if (count == 1)
         return first;
-    return tr("%1 and %n more file(s)", nullptr, int(count - 1)).arg(first);
+    // A variable, not a sum, as the count: lupdate loops on arithmetic there.
+    const int more = int(count) - 1;
+    return QCoreApplication::translate("FileTransfers", "%1 and %n more file(s)", nullptr, more).arg(first);
 }
 
 QString FileTransfers::Heading(const Transfer& transfer) const
 {
     const QString name = m_host.PeerName(transfer.address);
-    return (transfer.outgoing ? tr("%1, %2, to %3") : tr("%1, %2, from %3"))
+    return (transfer.outgoing ? QCoreApplication::translate("FileTransfers", "%1, %2, to %3")
+                              : QCoreApplication::translate("FileTransfers", "%1, %2, from %3"))
         .arg(Summary(transfer.offer), SizeText(transfer.offer.total()), name);
 }
 
@@ -277,7 +288,7 @@ void FileTransfers::End(Transfer& transfer, Transfer::State state, const QString
             if (!transfer.saved.value(i))
                 QFile::remove(QFileInfo(transfer.targets[i]).dir().filePath(PartialName(transfer.id, int(i))));
     }
-    m_host.NoteInChat(tr("%1: %2").arg(Heading(transfer), status));
+    m_host.NoteInChat(QCoreApplication::translate("FileTransfers", "%1: %2").arg(Heading(transfer), status));
     Save();
     Trim();
     Q_EMIT changed(transfer.id);
@@ -304,14 +315,16 @@ void FileTransfers::Trim()
 QString FileTransfers::RefusalToReceive(const Transfer& transfer) const
 {
     if (transfer.pausedHere)
-        return tr("paused");
+        return QCoreApplication::translate("FileTransfers", "paused");
     const QString folder = FolderOf(transfer);
     QDir().mkpath(folder);
     const QStorageInfo disk(folder);
     const quint64 needed = Remaining(transfer) + DiskReserve;
     if (!disk.isValid() || quint64(disk.bytesAvailable()) < needed)
-        return tr("not enough room in %1: it needs %2, %3 are free; free some room or choose another folder in "
-                  "Configure, then accept again")
+        return QCoreApplication::translate(
+                   "FileTransfers",
+                   "not enough room in %1: it needs %2, %3 are free; free some room or choose another folder in "
+                   "Configure, then accept again")
             .arg(folder, SizeText(needed), SizeText(quint64(std::max<qint64>(disk.bytesAvailable(), 0))));
     return QString();
 }
@@ -351,14 +364,15 @@ void FileTransfers::Accept(const QByteArray& id)
     transfer->folder = m_host.ReceiveFolder();
     if (const QString refusal = RefusalToReceive(*transfer); !refusal.isEmpty()) {
         transfer->status = refusal;
-        m_host.NoteInChat(tr("%1: %2").arg(Heading(*transfer), refusal));
+        m_host.NoteInChat(QCoreApplication::translate("FileTransfers", "%1: %2").arg(Heading(*transfer), refusal));
         Q_EMIT changed(id);
         return;
     }
     transfer->state = Transfer::State::Running;
-    transfer->status = tr("receiving into %1").arg(transfer->folder);
+    transfer->status = QCoreApplication::translate("FileTransfers", "receiving into %1").arg(transfer->folder);
     OnLinks([id, plan = PlanFor(*transfer)](FileLinks& links) { links.Accept(id, plan); });
-    m_host.NoteInChat(tr("%1: accepted, saving in %2").arg(Heading(*transfer), transfer->folder));
+    m_host.NoteInChat(QCoreApplication::translate("FileTransfers", "%1: accepted, saving in %2")
+                          .arg(Heading(*transfer), transfer->folder));
     Save();
     Q_EMIT changed(id);
 }
@@ -369,7 +383,7 @@ void FileTransfers::Decline(const QByteArray& id)
     if (!transfer || transfer->outgoing || transfer->state != Transfer::State::Offered)
         return;
     OnLinks([id](FileLinks& links) { links.Cancel(id, CancelReason::Declined); });
-    End(*transfer, Transfer::State::Cancelled, tr("declined"));
+    End(*transfer, Transfer::State::Cancelled, QCoreApplication::translate("FileTransfers", "declined"));
 }
 
 void FileTransfers::Pause(const QByteArray& id, bool paused)
@@ -382,7 +396,7 @@ void FileTransfers::Pause(const QByteArray& id, bool paused)
     if (paused) {
         if (transfer->state == Transfer::State::Running)
             transfer->state = Transfer::State::Paused;
-        transfer->status = tr("paused");
+        transfer->status = QCoreApplication::translate("FileTransfers", "paused");
     } else {
         Resume(*transfer);
     }
@@ -394,7 +408,9 @@ void FileTransfers::Resume(Transfer& transfer)
 {
     if (transfer.state == Transfer::State::Paused) {
         transfer.state = Transfer::State::Running;
-        transfer.status = transfer.outgoing ? tr("sending") : tr("receiving into %1").arg(transfer.folder);
+        transfer.status = transfer.outgoing
+                              ? QCoreApplication::translate("FileTransfers", "sending")
+                              : QCoreApplication::translate("FileTransfers", "receiving into %1").arg(transfer.folder);
     } else if (transfer.outgoing) {
         RetryWaiting(transfer.address);
     }
@@ -408,7 +424,7 @@ void FileTransfers::Cancel(const QByteArray& id)
     if (transfer->state == Transfer::State::Offered && !transfer->outgoing)
         return Decline(id);
     OnLinks([id](FileLinks& links) { links.Cancel(id, CancelReason::ByPerson); });
-    End(*transfer, Transfer::State::Cancelled, tr("cancelled"));
+    End(*transfer, Transfer::State::Cancelled, QCoreApplication::translate("FileTransfers", "cancelled"));
 }
 
 void FileTransfers::RetryWaiting(std::optional<quint32> onlyAddress)
@@ -451,7 +467,7 @@ void FileTransfers::Offered(quint32 address, const Offer& offer)
             return OnLinks([id = offer.id](FileLinks& links) { links.NotNow(id); });
         }
         known->state = Transfer::State::Running;
-        known->status = tr("receiving into %1").arg(known->folder);
+        known->status = QCoreApplication::translate("FileTransfers", "receiving into %1").arg(known->folder);
         OnLinks([id = offer.id, plan = PlanFor(*known)](FileLinks& links) { links.Accept(id, plan); });
         Q_EMIT changed(known->id);
         return;
@@ -472,10 +488,11 @@ void FileTransfers::Offered(quint32 address, const Offer& offer)
     transfer.address = address;
     transfer.offer = offer;
     transfer.state = Transfer::State::Offered;
-    transfer.status = tr("waiting for you to accept or decline");
+    transfer.status = QCoreApplication::translate("FileTransfers", "waiting for you to accept or decline");
     m_transfers.append(transfer);
-    const QString text = tr("%1 offers %2, %3: accept or decline it in the Transfers window.")
-                             .arg(m_host.PeerName(address), Summary(offer), SizeText(offer.total()));
+    const QString text =
+        QCoreApplication::translate("FileTransfers", "%1 offers %2, %3: accept or decline it in the Transfers window.")
+            .arg(m_host.PeerName(address), Summary(offer), SizeText(offer.total()));
     m_host.NoteInChat(text);
     Q_EMIT listChanged();
     if (m_host.AcceptFromVerified() && m_host.PeerVerified(address))
@@ -518,9 +535,11 @@ void FileTransfers::Finished(const QByteArray& id)
     transfer->done = transfer->offer.total();
     if (transfer->outgoing)
         End(*transfer, Transfer::State::Done,
-            tr("sent (%1's copy checked every file)").arg(m_host.PeerName(transfer->address)));
+            QCoreApplication::translate("FileTransfers", "sent (%1's copy checked every file)")
+                .arg(m_host.PeerName(transfer->address)));
     else
-        End(*transfer, Transfer::State::Done, tr("saved in %1").arg(transfer->folder));
+        End(*transfer, Transfer::State::Done,
+            QCoreApplication::translate("FileTransfers", "saved in %1").arg(transfer->folder));
 }
 
 void FileTransfers::Ended(const QByteArray& id, bool byPeer, CancelReason reason, const QString& file)
@@ -535,37 +554,56 @@ void FileTransfers::Ended(const QByteArray& id, bool byPeer, CancelReason reason
     switch (reason) {
     case CancelReason::ByPerson:
         state = Transfer::State::Cancelled;
-        status = byPeer ? tr("cancelled by %1").arg(peer) : tr("cancelled");
+        status = byPeer ? QCoreApplication::translate("FileTransfers", "cancelled by %1").arg(peer)
+                        : QCoreApplication::translate("FileTransfers", "cancelled");
         break;
     case CancelReason::Declined:
         state = Transfer::State::Cancelled;
-        status = byPeer ? tr("declined by %1").arg(peer) : tr("declined");
+        status = byPeer ? QCoreApplication::translate("FileTransfers", "declined by %1").arg(peer)
+                        : QCoreApplication::translate("FileTransfers", "declined");
         break;
     case CancelReason::Damaged:
-        status = tr("failed: %1 arrived damaged (its SHA-256 did not match) and was not saved; ask %2 to send it "
-                    "again")
-                     .arg(name.isEmpty() ? tr("a file") : name, peer);
+        status = QCoreApplication::translate(
+                     "FileTransfers",
+                     "failed: %1 arrived damaged (its SHA-256 did not match) and was not saved; ask %2 to send it "
+                     "again")
+                     .arg(name.isEmpty() ? QCoreApplication::translate("FileTransfers", "a file") : name, peer);
         break;
     case CancelReason::CannotWrite:
         status =
-            byPeer ? tr("failed: %1's copy could not write the files").arg(peer)
-                   : tr("failed: %1 could not be written; check the folder for received files in Configure").arg(file);
+            byPeer
+                ? QCoreApplication::translate("FileTransfers", "failed: %1's copy could not write the files").arg(peer)
+                : QCoreApplication::translate(
+                      "FileTransfers",
+                      "failed: %1 could not be written; check the folder for received files in Configure")
+                      .arg(file);
         break;
     case CancelReason::SourceUnreadable:
-        status = byPeer
-                     ? tr("failed: %1's copy could not read a file (moved or changed while it was sent)").arg(peer)
-                     : tr("failed: %1 could not be read (moved or changed while it was sent); send it again").arg(file);
+        status = byPeer ? QCoreApplication::translate(
+                              "FileTransfers",
+                              "failed: %1's copy could not read a file (moved or changed while it was sent)")
+                              .arg(peer)
+                        : QCoreApplication::translate(
+                              "FileTransfers",
+                              "failed: %1 could not be read (moved or changed while it was sent); send it again")
+                              .arg(file);
         break;
     case CancelReason::TooManyOffers:
-        status = tr("refused by %1: too many offers wait there; send it again later").arg(peer);
+        status = QCoreApplication::translate("FileTransfers",
+                                             "refused by %1: too many offers wait there; send it again later")
+                     .arg(peer);
         break;
     case CancelReason::BadOffer:
     case CancelReason::ProtocolError:
     default:
-        status = byPeer ? tr("failed: %1's copy refused what this copy sent").arg(peer)
-                        : tr("failed: %1's copy sent what Parley does not accept (a name outside its folder, more data "
-                             "than offered, or out of order); nothing of it was kept under a final name")
-                              .arg(peer);
+        status = byPeer
+                     ? QCoreApplication::translate("FileTransfers", "failed: %1's copy refused what this copy sent")
+                           .arg(peer)
+                     : QCoreApplication::translate(
+                           "FileTransfers",
+                           "failed: %1's copy sent what Parley does not accept (a name outside its folder, more data "
+                           "than offered, or out of order); nothing of it was kept under a final name")
+                           .arg(peer);
         break;
     }
     End(*transfer, state, status);
@@ -579,24 +617,36 @@ void FileTransfers::Interrupted(const QByteArray& id, Interruption why)
     const QString peer = m_host.PeerName(transfer->address);
     if (why == Interruption::KeyMismatch)
         return End(*transfer, Transfer::State::Failed,
-                   tr("failed: %1 shows another key than the one pinned for it; nothing was sent").arg(peer));
+                   QCoreApplication::translate(
+                       "FileTransfers", "failed: %1 shows another key than the one pinned for it; nothing was sent")
+                       .arg(peer));
     if (transfer->state == Transfer::State::Offered)
-        return End(*transfer, Transfer::State::Cancelled, tr("offer withdrawn (%1's connection went)").arg(peer));
+        return End(*transfer, Transfer::State::Cancelled,
+                   QCoreApplication::translate("FileTransfers", "offer withdrawn (%1's connection went)").arg(peer));
     transfer->state = Transfer::State::Waiting;
     switch (why) {
     case Interruption::DiskFull:
-        transfer->status = tr("paused: the disk is full; it goes on when there is room");
-        m_host.NoteInChat(tr("%1: %2").arg(Heading(*transfer), transfer->status));
+        transfer->status =
+            QCoreApplication::translate("FileTransfers", "paused: the disk is full; it goes on when there is room");
+        m_host.NoteInChat(
+            QCoreApplication::translate("FileTransfers", "%1: %2").arg(Heading(*transfer), transfer->status));
         break;
     case Interruption::NotNow:
-        transfer->status = tr("%1's copy cannot take it now (paused there, or its disk is full); asks again").arg(peer);
+        transfer->status =
+            QCoreApplication::translate("FileTransfers",
+                                        "%1's copy cannot take it now (paused there, or its disk is full); asks again")
+                .arg(peer);
         break;
     case Interruption::Unreachable:
-        transfer->status = tr("%1 is not reachable; tries again").arg(peer);
+        transfer->status = QCoreApplication::translate("FileTransfers", "%1 is not reachable; tries again").arg(peer);
         break;
     default:
-        transfer->status = transfer->outgoing ? tr("connection to %1 lost; goes on when it is back").arg(peer)
-                                              : tr("connection to %1 lost; waiting for it to send the rest").arg(peer);
+        transfer->status =
+            transfer->outgoing
+                ? QCoreApplication::translate("FileTransfers", "connection to %1 lost; goes on when it is back")
+                      .arg(peer)
+                : QCoreApplication::translate("FileTransfers", "connection to %1 lost; waiting for it to send the rest")
+                      .arg(peer);
         break;
     }
     Save();
@@ -610,9 +660,12 @@ void FileTransfers::PausedByPeer(const QByteArray& id, bool paused)
         return;
     transfer->pausedThere = paused;
     if (!transfer->pausedHere)
-        transfer->status = paused
-                               ? tr("paused by %1").arg(m_host.PeerName(transfer->address))
-                               : (transfer->outgoing ? tr("sending") : tr("receiving into %1").arg(transfer->folder));
+        transfer->status =
+            paused
+                ? QCoreApplication::translate("FileTransfers", "paused by %1").arg(m_host.PeerName(transfer->address))
+                : (transfer->outgoing
+                       ? QCoreApplication::translate("FileTransfers", "sending")
+                       : QCoreApplication::translate("FileTransfers", "receiving into %1").arg(transfer->folder));
     Q_EMIT changed(id);
 }
 
@@ -623,15 +676,19 @@ void FileTransfers::Refused(quint32 address, CancelReason reason)
         // Said once while the offers keep coming: a flood of offers is one note.
         if (!m_toldTooMany.contains(address)) {
             m_toldTooMany.insert(address);
-            m_host.NoteInChat(tr("%1 offered more files than Parley keeps waiting (%2 offers); the rest were refused. "
-                                 "Accept or decline the offers in the Transfers window.")
+            m_host.NoteInChat(QCoreApplication::translate(
+                                  "FileTransfers",
+                                  "%1 offered more files than Parley keeps waiting (%2 offers); the rest were refused. "
+                                  "Accept or decline the offers in the Transfers window.")
                                   .arg(peer)
                                   .arg(MaxOffersPerPeer));
         }
         return;
     }
-    m_host.NoteInChat(tr("%1's copy offered files in a form Parley does not accept (a name outside its folder, or "
-                         "sizes that cannot be); the offer was refused and nothing was written.")
+    m_host.NoteInChat(QCoreApplication::translate(
+                          "FileTransfers",
+                          "%1's copy offered files in a form Parley does not accept (a name outside its folder, or "
+                          "sizes that cannot be); the offer was refused and nothing was written.")
                           .arg(peer));
 }
 
@@ -679,7 +736,9 @@ void FileTransfers::Save()
             QMetaObject::invokeMethod(self, [self, error] {
                 if (self)
                     self->m_host.NoteInChat(
-                        tr("Unfinished transfers could not be kept for the next start: %1").arg(error));
+                        QCoreApplication::translate("FileTransfers",
+                                                    "Unfinished transfers could not be kept for the next start: %1")
+                            .arg(error));
             });
     });
 }
@@ -706,7 +765,9 @@ void FileTransfers::Load()
             break;
         transfer.offer = *decoded;
         transfer.state = Transfer::State::Waiting;
-        transfer.status = transfer.pausedHere ? tr("paused") : tr("goes on when both copies run");
+        transfer.status = transfer.pausedHere
+                              ? QCoreApplication::translate("FileTransfers", "paused")
+                              : QCoreApplication::translate("FileTransfers", "goes on when both copies run");
         m_transfers.append(transfer);
     }
     ApplySavedLog();

@@ -56,6 +56,7 @@ struct Transfer {
 
 // Every file transfer of this copy, with its state for the transfers window, its notes in the chat and what a
 // restart needs to go on. Lives on the main thread; the links run on their own.
+// Its texts are in the context "FileTransfers": tr() would look them up under the namespace.
 class FileTransfers : public QObject, private FileEvents {
     Q_OBJECT
 public:
