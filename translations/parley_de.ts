@@ -408,20 +408,6 @@
         <source> (left out: %1)</source>
         <translation> (ausgelassen: %1)</translation>
     </message>
-    <message numerus="yes">
-        <source>%1 (%n file(s))</source>
-        <translation>
-            <numerusform>%1 (%n Datei)</numerusform>
-            <numerusform>%1 (%n Dateien)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 and %n more file(s)</source>
-        <translation>
-            <numerusform>%1 und %n weitere Datei</numerusform>
-            <numerusform>%1 und %n weitere Dateien</numerusform>
-        </translation>
-    </message>
     <message>
         <source>%1, %2, to %3</source>
         <translation>%1, %2, an %3</translation>
@@ -570,19 +556,20 @@
         <source>goes on when both copies run</source>
         <translation>geht weiter, wenn beide Kopien laufen</translation>
     </message>
+    <message>
+        <source>%1 (files: %2)</source>
+        <translation>%1 (Dateien: %2)</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 und %2 weitere</translation>
+    </message>
 </context>
 <context>
     <name>Files</name>
     <message>
         <source>Files cannot be received: port %1 is taken.</source>
         <translation>Dateien können nicht empfangen werden: Port %1 ist belegt.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n byte(s)</source>
-        <translation>
-            <numerusform>%n Byte</numerusform>
-            <numerusform>%n Bytes</numerusform>
-        </translation>
     </message>
     <message>
         <source>%1 kB</source>
@@ -595,6 +582,10 @@
     <message>
         <source>%1 GB</source>
         <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 B</source>
+        <translation>%1 B</translation>
     </message>
 </context>
 <context>
@@ -1689,13 +1680,6 @@ MeinName: Hallo!</translation>
         <source>Open folder</source>
         <translation>Ordner öffnen</translation>
     </message>
-    <message numerus="yes">
-        <source>%n s left</source>
-        <translation>
-            <numerusform>noch %n s</numerusform>
-            <numerusform>noch %n s</numerusform>
-        </translation>
-    </message>
     <message>
         <source>%1 min %2 s left</source>
         <translation>noch %1 min %2 s</translation>
@@ -1727,6 +1711,10 @@ MeinName: Hallo!</translation>
     <message>
         <source>Resume</source>
         <translation>Fortsetzen</translation>
+    </message>
+    <message>
+        <source>%1 s left</source>
+        <translation>noch %1 s</translation>
     </message>
 </context>
 <context>

@@ -408,22 +408,6 @@
         <source> (left out: %1)</source>
         <translation> (пропущено: %1)</translation>
     </message>
-    <message numerus="yes">
-        <source>%1 (%n file(s))</source>
-        <translation>
-            <numerusform>%1 (%n файл)</numerusform>
-            <numerusform>%1 (%n файла)</numerusform>
-            <numerusform>%1 (%n файлов)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 and %n more file(s)</source>
-        <translation>
-            <numerusform>%1 и ещё %n файл</numerusform>
-            <numerusform>%1 и ещё %n файла</numerusform>
-            <numerusform>%1 и ещё %n файлов</numerusform>
-        </translation>
-    </message>
     <message>
         <source>%1, %2, to %3</source>
         <translation>%1, %2, для %3</translation>
@@ -572,20 +556,20 @@
         <source>goes on when both copies run</source>
         <translation>продолжится, когда обе копии запущены</translation>
     </message>
+    <message>
+        <source>%1 (files: %2)</source>
+        <translation>%1 (файлов: %2)</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 и ещё %2</translation>
+    </message>
 </context>
 <context>
     <name>Files</name>
     <message>
         <source>Files cannot be received: port %1 is taken.</source>
         <translation>Файлы нельзя принимать: порт %1 занят.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n byte(s)</source>
-        <translation>
-            <numerusform>%n байт</numerusform>
-            <numerusform>%n байта</numerusform>
-            <numerusform>%n байт</numerusform>
-        </translation>
     </message>
     <message>
         <source>%1 kB</source>
@@ -598,6 +582,10 @@
     <message>
         <source>%1 GB</source>
         <translation>%1 ГБ</translation>
+    </message>
+    <message>
+        <source>%1 B</source>
+        <translation>%1 Б</translation>
     </message>
 </context>
 <context>
@@ -1694,14 +1682,6 @@ MyName: Hi!</source>
         <source>Open folder</source>
         <translation>Открыть папку</translation>
     </message>
-    <message numerus="yes">
-        <source>%n s left</source>
-        <translation>
-            <numerusform>осталось %n с</numerusform>
-            <numerusform>осталось %n с</numerusform>
-            <numerusform>осталось %n с</numerusform>
-        </translation>
-    </message>
     <message>
         <source>%1 min %2 s left</source>
         <translation>осталось %1 мин %2 с</translation>
@@ -1733,6 +1713,10 @@ MyName: Hi!</source>
     <message>
         <source>Resume</source>
         <translation>Продолжить</translation>
+    </message>
+    <message>
+        <source>%1 s left</source>
+        <translation>осталось %1 с</translation>
     </message>
 </context>
 <context>

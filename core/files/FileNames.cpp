@@ -73,7 +73,7 @@ QString DefaultReceiveFolder()
 QString SizeText(quint64 bytes)
 {
     if (bytes < 1000)
-        return QCoreApplication::translate("Files", "%n byte(s)", nullptr, int(bytes));
+        return QCoreApplication::translate("Files", "%1 B").arg(bytes);
     const QLocale locale;
     const double value = double(bytes);
     if (bytes < 1000 * 1000)

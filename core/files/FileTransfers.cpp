@@ -253,13 +253,10 @@ QString FileTransfers::Summary(const Offer& offer)
     const QString folder = first.section(QLatin1Char('/'), 0, 0) + QLatin1Char('/');
     const auto inFolder = [&folder](const OfferedFile& file) { return file.path.startsWith(folder); };
     if (first.contains(QLatin1Char('/')) && std::all_of(offer.files.cbegin(), offer.files.cend(), inFolder))
-        return QCoreApplication::translate("FileTransfers", "%1 (%n file(s))", nullptr, int(count))
-            .arg(folder.chopped(1));
+        return QCoreApplication::translate("FileTransfers", "%1 (files: %2)").arg(folder.chopped(1)).arg(count);
     if (count == 1)
         return first;
-    // A variable, not a sum, as the count: lupdate loops on arithmetic there.
-    const int more = int(count) - 1;
-    return QCoreApplication::translate("FileTransfers", "%1 and %n more file(s)", nullptr, more).arg(first);
+    return QCoreApplication::translate("FileTransfers", "%1 and %2 more").arg(first).arg(count - 1);
 }
 
 QString FileTransfers::Heading(const Transfer& transfer) const

@@ -140,7 +140,7 @@ QString TransfersWindow::TimeLeftText(quint64 bytes, double bytesPerSecond)
         return QString();
     const qint64 seconds = qint64(double(bytes) / bytesPerSecond) + 1;
     if (seconds < 60)
-        return tr("%n s left", nullptr, int(seconds));
+        return tr("%1 s left").arg(seconds);
     if (seconds < 3600)
         return tr("%1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
     return tr("%1 h %2 min left").arg(seconds / 3600).arg(seconds / 60 % 60);
