@@ -61,7 +61,8 @@ class FileTransfers : public QObject, private FileEvents {
     Q_OBJECT
 public:
     static constexpr int RetryMs = 15000;
-    static constexpr int MaxOffersPerPeer = 10;
+    // Fewer than the links one address may hold: a peer that offers and offers meets the refusal and its note.
+    static constexpr int MaxOffersPerPeer = 5;
     static constexpr int MaxOffers = 50;
     // Ended transfers stay in the window this long a list.
     static constexpr int MaxEndedShown = 200;

@@ -146,7 +146,8 @@ void TF_Main::createTrayParts()
         new FileActions(*this, *m_controls.userListView, *m_userView, m_session, m_services.boxes, m_services.shell);
     connect(m_tray, &TrayPresenter::sendFilesRequested, this, Guarded([this] { m_fileActions->chooseAndSend(); }));
     connect(m_tray, &TrayPresenter::transfersRequested, this, Guarded([this] { m_fileActions->showTransfers(); }));
-    connect(m_fileActions, &FileActions::offerShown, this, Guarded([this] { m_tray->startFlashing(); }));
+    connect(m_fileActions, &FileActions::offerShown, this,
+            Guarded([this](const QString& text) { m_tray->notifyOffer(text); }));
 }
 
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.

@@ -50,10 +50,11 @@ FileActions::FileActions(QWidget& window, QListView& view, UserViewModel& rows, 
     for (QWidget* child : window.findChildren<QWidget*>())
         if (child->acceptDrops())
             child->installEventFilter(this);
-    connect(&session.files(), &files::FileTransfers::offered, this, Guarded([this] {
-        transfersWindow()->showWithoutFocus();
-        Q_EMIT offerShown();
-    }));
+    connect(&session.files(), &files::FileTransfers::offered, this,
+            Guarded([this](const QByteArray&, const QString& text) {
+                transfersWindow()->showWithoutFocus();
+                Q_EMIT offerShown(text);
+            }));
 }
 
 TransfersWindow* FileActions::transfersWindow()

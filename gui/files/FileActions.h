@@ -31,8 +31,8 @@ public:
     void sendTo(quint32 address, const QStringList& paths);
 
 Q_SIGNALS:
-    // An offer arrived and is shown: the tray may flash.
-    void offerShown();
+    // An offer arrived and is shown: the tray may flash, and the desktop may say it.
+    void offerShown(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

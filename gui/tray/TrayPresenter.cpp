@@ -159,6 +159,13 @@ void TrayPresenter::showNewestInPopup()
     }
 }
 
+void TrayPresenter::notifyOffer(const QString& text)
+{
+    startFlashing();
+    if (m_settings.DesktopNotification)
+        m_notifications.show(QStringLiteral("Parley"), text, NotificationTimeoutMs());
+}
+
 // The "Hide after" delay, or the service's own when it is unticked (or no number the timer can hold).
 int TrayPresenter::NotificationTimeoutMs() const
 {

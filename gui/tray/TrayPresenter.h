@@ -53,6 +53,8 @@ public:
     bool popupPending() const { return m_popupFrame.pending(); }
     QStringList soundFolders() const;
 
+    // Files offered: the icon flashes, and where the settings ask for desktop notifications, the desktop says it.
+    void notifyOffer(const QString& text);
     void startFlashing();
     void stopFlashing();
     // What a shown incoming line sets off, by the settings, the mode and the window's state.

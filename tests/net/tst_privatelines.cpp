@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -104,6 +105,16 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// An offer of one file, raw, so that it can hold what Parley's own encoder would not.
+QByteArray RawOffer(char id, const QString& path, quint64 size)
+{
+    QByteArray offer;
+    QDataStream stream(&offer, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_0);
+    stream << QByteArray(files::IdSize, id) << quint32(1) << path << size;
+    return files::EncodeFrame(files::Kind::Offer, offer);
+}
+
 QByteArray Noise(qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -147,10 +158,16 @@ private Q_SLOTS:
     void transferGoesOnAfterTheReceiverRestarts();
     void hostileSenderLeavesNoFile_data();
     void hostileSenderLeavesNoFile();
+    void offersBeyondTheLimitEndInOneNote();
 
 private:
     // Both copies running, each with the other's private line up.
     bool bothPrivate();
+    // The raw peer (127.0.0.3) connects to Ann's private port, so that Ann pins its key; the carrier stays open.
+    bool pinRawPeer(QSslSocket& carrier);
+    // A files link from the raw peer to Ann, encrypted and agreed; null where it could not be had.
+    std::unique_ptr<QSslSocket> rawFileLink();
+    QSslConfiguration rawConfiguration();
 
     QTemporaryDir m_folder;
     std::unique_ptr<Copy> m_ann;
@@ -190,6 +207,41 @@ bool TestPrivateLines::bothPrivate()
                    m_bob->session->connections().ClientEstablished(0);
         },
         10000);
+}
+
+QSslConfiguration TestPrivateLines::rawConfiguration()
+{
+    const net::Identity raw = net::LoadOrMakeIdentity(m_folder.filePath(QStringLiteral("raw.key")));
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_3OrLater);
+    configuration.setLocalCertificate(raw.certificate);
+    configuration.setPrivateKey(raw.key);
+    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
+    return configuration;
+}
+
+bool TestPrivateLines::pinRawPeer(QSslSocket& carrier)
+{
+    carrier.setSslConfiguration(rawConfiguration());
+    if (!carrier.bind(QHostAddress(QStringLiteral("127.0.0.3"))))
+        return false;
+    carrier.connectToHostEncrypted(m_ann->address, m_ann->privatePort);
+    const quint32 rawAddress = QHostAddress(QStringLiteral("127.0.0.3")).toIPv4Address();
+    return QTest::qWaitFor([&] { return m_ann->links().Carrier(rawAddress) != nullptr; }, 10000);
+}
+
+std::unique_ptr<QSslSocket> TestPrivateLines::rawFileLink()
+{
+    QSslConfiguration configuration = rawConfiguration();
+    configuration.setAllowedNextProtocols({files::Protocol});
+    auto sender = std::make_unique<QSslSocket>();
+    sender->setSslConfiguration(configuration);
+    if (!sender->bind(QHostAddress(QStringLiteral("127.0.0.3"))))
+        return nullptr;
+    sender->connectToHostEncrypted(m_ann->address, m_ann->privatePort + files::FilePortAbovePrivate);
+    if (!sender->waitForEncrypted(10000) || sender->sslConfiguration().nextNegotiatedProtocol() != files::Protocol)
+        return nullptr;
+    return sender;
 }
 
 void TestPrivateLines::keyPairIsMadeOnceAndOwnersOnly()
@@ -537,9 +589,6 @@ void TestPrivateLines::oneAddressCannotTakeEveryHandshake()
                             net::PrivateLinks::HandshakeTimeoutMs - 1000));
 }
 
-QTEST_GUILESS_MAIN(TestPrivateLines)
-#include "tst_privatelines.moc"
-
 void TestPrivateLines::filesArriveWholeUnderSafeNames()
 {
     const quint32 bob = QHostAddress(m_bob->address).toIPv4Address();
@@ -632,32 +681,12 @@ void TestPrivateLines::hostileSenderLeavesNoFile()
     QFETCH(QByteArray, hash);
     QFETCH(QString, note);
     m_ann->start(AnnsList);
-    const net::Identity raw = net::LoadOrMakeIdentity(m_folder.filePath(QStringLiteral("raw.key")));
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setProtocol(QSsl::TlsV1_3OrLater);
-    configuration.setLocalCertificate(raw.certificate);
-    configuration.setPrivateKey(raw.key);
-    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
-    // Its key is pinned on Ann's private line first.
     QSslSocket carrier;
-    carrier.setSslConfiguration(configuration);
-    QVERIFY(carrier.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
-    carrier.connectToHostEncrypted(m_ann->address, m_ann->privatePort);
-    const quint32 rawAddress = QHostAddress(QStringLiteral("127.0.0.3")).toIPv4Address();
-    QVERIFY(QTest::qWaitFor([&] { return m_ann->links().Carrier(rawAddress) != nullptr; }, 10000));
-    configuration.setAllowedNextProtocols({files::Protocol});
-    QSslSocket sender;
-    sender.setSslConfiguration(configuration);
-    QVERIFY(sender.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
-    sender.connectToHostEncrypted(m_ann->address, m_ann->privatePort + files::FilePortAbovePrivate);
-    QVERIFY(sender.waitForEncrypted(10000));
-    QCOMPARE(sender.sslConfiguration().nextNegotiatedProtocol(), files::Protocol);
-    // The offer goes raw, so that it can hold what Parley's own encoder would not.
-    QByteArray offer;
-    QDataStream stream(&offer, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_6_0);
-    stream << QByteArray(files::IdSize, 'i') << quint32(1) << path << size;
-    sender.write(files::EncodeFrame(files::Kind::Offer, offer));
+    QVERIFY(pinRawPeer(carrier));
+    const std::unique_ptr<QSslSocket> link = rawFileLink();
+    QVERIFY(link);
+    QSslSocket& sender = *link;
+    sender.write(RawOffer('i', path, size));
     if (QTest::qWaitFor([&] { return !m_ann->offers.isEmpty(); }, 3000)) {
         m_ann->transfers().Accept(m_ann->offers.first());
         QVERIFY(QTest::qWaitFor([&] { return sender.bytesAvailable() > 0 || sender.waitForReadyRead(100); }, 5000));
@@ -670,3 +699,28 @@ void TestPrivateLines::hostileSenderLeavesNoFile()
     QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/evil")) && !QFileInfo::exists(m_folder.filePath("evil")));
     QVERIFY(m_ann->boxes.isEmpty());
 }
+
+// A peer that offers and offers is shown a few offers and one note, never a box: the rest are refused.
+void TestPrivateLines::offersBeyondTheLimitEndInOneNote()
+{
+    m_ann->start(AnnsList);
+    QSslSocket carrier;
+    QVERIFY(pinRawPeer(carrier));
+    std::vector<std::unique_ptr<QSslSocket>> links;
+    for (char id = 'a'; id < 'a' + files::FileLinks::MaxLinksPerAddress; ++id) {
+        links.push_back(rawFileLink());
+        QVERIFY(links.back());
+        links.back()->write(RawOffer(id, QStringLiteral("offer.txt"), 4));
+    }
+    const QString note = QStringLiteral("Raw offered more files than Parley keeps waiting");
+    QTRY_VERIFY_WITH_TIMEOUT(!m_ann->notes.filter(note).isEmpty(), 10000);
+    QTRY_COMPARE(m_ann->offers.size(), files::FileTransfers::MaxOffersPerPeer);
+    QTest::qWait(300);
+    QCOMPARE(m_ann->notes.filter(note).size(), 1);
+    QCOMPARE(m_ann->offers.size(), files::FileTransfers::MaxOffersPerPeer);
+    QVERIFY(m_ann->boxes.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestPrivateLines)
+
+#include "tst_privatelines.moc"
