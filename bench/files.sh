@@ -27,16 +27,8 @@ host_up c "$probe"
 start_x
 start_copy a "$(ini_of Ann "$bob" Bob)"
 start_copy b "$(ini_of Bob "$ann" Ann)"
-private_up() { in_host "$1" ss -tnH state established "( dport = :1196 )" | grep -q "$2:1196"; }
-wait_private() {
-    for _ in $(seq 200); do private_up a "$bob" && private_up b "$ann" && return; sleep 0.1; done
-    fail "private lines did not come up"
-}
-wait_private
-kill -TERM "$pid_b" && wait "$pid_b" || true
-sed -i 's/ 0$/ 1/' "$work/b/Parley.pins"
-start_copy b "$(ini_of Bob "$ann" Ann)"
-wait_private
+wait_private_pair
+verify_ann_at_bob "$(ini_of Bob "$ann" Ann)"
 
 src="$work/src"
 mkdir -p "$src/small" "$work/disk/bare"

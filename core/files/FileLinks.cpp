@@ -21,21 +21,6 @@ namespace files {
 
 namespace {
 
-class Listener : public QTcpServer {
-public:
-    std::function<void(qintptr)> incoming;
-
-protected:
-    void incomingConnection(qintptr descriptor) override { incoming(descriptor); }
-};
-
-std::optional<quint32> AddressOf(const QSslSocket& socket)
-{
-    bool ok = false;
-    const quint32 address = socket.peerAddress().toIPv4Address(&ok);
-    return ok ? std::optional<quint32>(address) : std::nullopt;
-}
-
 // SHA-256 of the first bytes of a file; empty when it has fewer.
 QByteArray PrefixHash(QFile& file, quint64 length, Sha256& hash)
 {
@@ -107,7 +92,7 @@ void FileLinks::Listen(const net::Identity& identity, const QHostAddress& addres
     Stop();
     m_identity = identity;
     m_peerPort = peerPort;
-    auto* listener = new Listener;
+    auto* listener = new net::DescriptorListener;
     listener->setParent(this);
     listener->incoming = [this](qintptr descriptor) { Incoming(descriptor); };
     m_server = listener;
@@ -159,7 +144,7 @@ void FileLinks::Incoming(qintptr descriptor)
         delete socket;
         return;
     }
-    const std::optional<quint32> address = AddressOf(*socket);
+    const std::optional<quint32> address = net::PeerIPv4(*socket);
     // Only a peer with a pinned key gets a handshake, and only so many at once.
     if (!m_identity || !address || !m_keys.contains(*address) || LinksFrom(*address) >= MaxLinksPerAddress ||
         qsizetype(m_links.size()) >= MaxLinks) {

@@ -1,5 +1,7 @@
 #include "core/net/ListeningSocket.h"
 
+#include <QAbstractSocket>
+
 #include "core/base/Errors.h"
 #include "core/net/KeepAlive.h"
 
@@ -92,6 +94,13 @@ QSet<quint32> OwnAddresses(const QHostAddress& listenAddress)
             own.insert(numeric);
     }
     return own;
+}
+
+std::optional<quint32> PeerIPv4(const QAbstractSocket& socket)
+{
+    bool ok = false;
+    const quint32 address = socket.peerAddress().toIPv4Address(&ok);
+    return ok ? std::optional<quint32>(address) : std::nullopt;
 }
 
 } // namespace net

@@ -2,6 +2,12 @@
 
 #include <QHostAddress>
 #include <QSet>
+#include <QTcpServer>
+
+#include <functional>
+#include <optional>
+
+class QAbstractSocket;
 
 namespace net {
 
@@ -13,5 +19,17 @@ int OpenListeningSocket(const QHostAddress& address, quint16 port);
 QSet<quint32> OwnAddresses(const QHostAddress& listenAddress);
 // "Windows socket error: <text> (<number>), on API '<call>'", as the error box says it.
 [[noreturn]] void ThrowSocketError(const char* call, int error);
+
+// A listener that hands each accepted descriptor to its owner before Qt makes a plain socket of it.
+class DescriptorListener : public QTcpServer {
+public:
+    std::function<void(qintptr)> incoming;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { incoming(descriptor); }
+};
+
+// The peer's IPv4 address as a number, where it has one.
+std::optional<quint32> PeerIPv4(const QAbstractSocket& socket);
 
 } // namespace net

@@ -30,22 +30,6 @@ namespace {
 const char* const HandshakingProperty = "parleyHandshaking";
 const char* const ReadBeforeProperty = "parleyReadBefore";
 
-// Accepted descriptors go to the owner before Qt makes plain sockets of them.
-class TlsListener : public QTcpServer {
-public:
-    std::function<void(qintptr)> incoming;
-
-protected:
-    void incomingConnection(qintptr descriptor) override { incoming(descriptor); }
-};
-
-std::optional<quint32> AddressOf(const QSslSocket& socket)
-{
-    bool ok = false;
-    const quint32 address = socket.peerAddress().toIPv4Address(&ok);
-    return ok ? std::optional<quint32>(address) : std::nullopt;
-}
-
 QString Dotted(quint32 address)
 {
     return QHostAddress(address).toString();
@@ -72,7 +56,7 @@ PrivateLinks::PrivateLinks(UserList& users, ConnectionHost& host, const QHostAdd
     : QObject(parent), m_users(users), m_host(host), m_listenAddress(listenAddress), m_listenPort(listenPort),
       m_peerPort(peerPort), m_receive(std::move(receive)), m_pace(new QTimer(this))
 {
-    auto* listener = new TlsListener;
+    auto* listener = new DescriptorListener;
     listener->setParent(this);
     listener->incoming = [this](qintptr descriptor) { Guard([&] { Accept(descriptor); }); };
     m_server = listener;
@@ -172,7 +156,7 @@ void PrivateLinks::Accept(qintptr descriptor)
         socket->deleteLater();
         return;
     }
-    const std::optional<quint32> address = AddressOf(*socket);
+    const std::optional<quint32> address = PeerIPv4(*socket);
     // Only listed peers get a handshake, and only so many at once, a few from any one address: a stranger costs no
     // more than a refusal, and one listed address cannot keep the others out.
     if (!m_active || !address || m_users.FindAddress(Dotted(*address)) < 0 || m_handshakes >= InProgressCap() ||
@@ -236,7 +220,7 @@ void PrivateLinks::DropCarrier(QSslSocket* socket)
 
 std::optional<quint32> PrivateLinks::Authenticated(QSslSocket* socket)
 {
-    const std::optional<quint32> address = AddressOf(*socket);
+    const std::optional<quint32> address = PeerIPv4(*socket);
     if (!address || !Admit(socket)) {
         // A copy whose new key is refused here learns it, so that its person knows whom to call.
         if (address && m_changedKeys.contains(*address) && socket->mode() == QSslSocket::SslServerMode) {
@@ -254,7 +238,7 @@ std::optional<quint32> PrivateLinks::Authenticated(QSslSocket* socket)
 bool PrivateLinks::Admit(QSslSocket* socket)
 {
     const QSslCertificate shown = socket->peerCertificate();
-    const std::optional<quint32> address = AddressOf(*socket);
+    const std::optional<quint32> address = PeerIPv4(*socket);
     if (shown.isNull() || !address)
         return false;
     const QByteArray fingerprint = KeyFingerprint(shown);
@@ -368,7 +352,7 @@ void PrivateLinks::StartDue()
 
 void PrivateLinks::ClientReceived(QSslSocket* socket, const QByteArray& received)
 {
-    const std::optional<quint32> from = AddressOf(*socket);
+    const std::optional<quint32> from = PeerIPv4(*socket);
     if (!from)
         return;
     if (!socket->property(ReadBeforeProperty).toBool()) {

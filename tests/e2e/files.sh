@@ -23,19 +23,9 @@ start_x
 start_copy a "$(ini_of Ann "$ann" "$bob" Bob)"
 start_copy b "$(ini_of Bob "$bob" "$ann" Ann)"
 
-private_up() { # host peer
-    in_host "$1" ss -tnH state established "( dport = :1196 )" | grep -q "$2:1196"
-}
-wait_private() {
-    for _ in $(seq 200); do private_up a "$bob" && private_up b "$ann" && return; sleep 0.1; done
-    fail "private lines did not come up"
-}
-wait_private
-# Bob compares Ann's safety number (as the pins file keeps it), so that her files need no Accept.
-kill -TERM "$pid_b" && wait "$pid_b" || true
-sed -i 's/ 0$/ 1/' "$work/b/Parley.pins"
-start_copy b "$(ini_of Bob "$bob" "$ann" Ann)"
-wait_private
+wait_private_pair
+# Bob compares Ann's safety number, so that her files need no Accept.
+verify_ann_at_bob "$(ini_of Bob "$bob" "$ann" Ann)"
 
 send() { # paths... (to Bob, from Ann's running copy)
     in_host a "$work/a/parley" --send "$@" --to "$bob" >>"$work/send.log" 2>&1 || fail "--send failed: $(tail -n 2 "$work/send.log")"
@@ -90,7 +80,7 @@ trap 'umount -l "$full" 2>/dev/null; lan_cleanup' EXIT
 kill -TERM "$pid_b" && wait "$pid_b" || true
 received=$full
 start_copy b "$(ini_of Bob "$bob" "$ann" Ann)"
-wait_private
+wait_private_pair
 head -c 60000000 /dev/urandom >"$src/big3.bin"
 send "$src/big3.bin"
 for _ in $(seq 300); do [[ -n $(partial_size) ]] && break; sleep 0.02; done

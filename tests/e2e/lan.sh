@@ -175,3 +175,20 @@ type_line() { # window text
     in_hub xdotool key Return
     sleep 0.3
 }
+# Waits until hosts a (address $ann) and b (address $bob) have private lines both ways: each an established
+# connection to the other's port 1196.
+wait_private_pair() {
+    for _ in $(seq 200); do
+        in_host a ss -tnH state established "( dport = :1196 )" | grep -q "$bob:1196" &&
+            in_host b ss -tnH state established "( dport = :1196 )" | grep -q "$ann:1196" && return
+        sleep 0.1
+    done
+    fail "private lines did not come up"
+}
+# Bob compares Ann's safety number (as his pins file keeps it): he restarts with her pin verified. INI is his.
+verify_ann_at_bob() { # ini-text
+    kill -TERM "$pid_b" && wait "$pid_b" || true
+    sed -i 's/ 0$/ 1/' "$work/b/Parley.pins"
+    start_copy b "$1"
+    wait_private_pair
+}

@@ -494,14 +494,8 @@ void TestPrivateLines::unsoundPinsSendNothingInClear()
 void TestPrivateLines::carrierThatStopsReadingIsGivenUp()
 {
     m_ann->start(AnnsList);
-    const net::Identity raw = net::LoadOrMakeIdentity(m_folder.filePath(QStringLiteral("raw.key")));
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setProtocol(QSsl::TlsV1_3OrLater);
-    configuration.setLocalCertificate(raw.certificate);
-    configuration.setPrivateKey(raw.key);
-    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
     QSslSocket carrier;
-    carrier.setSslConfiguration(configuration);
+    carrier.setSslConfiguration(rawConfiguration());
     carrier.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
     QVERIFY(carrier.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
     carrier.connectToHostEncrypted(m_ann->address, m_ann->privatePort);
