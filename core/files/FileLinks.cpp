@@ -21,6 +21,9 @@ namespace files {
 
 namespace {
 
+// From this size a file's hash goes on a thread of its own.
+constexpr quint64 HashBehindFrom = 4 * 1024 * 1024;
+
 // SHA-256 of the first bytes of a file; empty when it has fewer.
 QByteArray PrefixHash(QFile& file, quint64 length, Sha256& hash)
 {
@@ -56,6 +59,28 @@ struct FileLinks::Link {
     int current = -1;
     QFile file;
     Sha256 hash;
+    // A big file's hash goes on a thread of its own (hash holds where it starts); a small one's here, where handing
+    // each file over and waiting for it would cost more than the hash.
+    std::unique_ptr<HashBehind> behind;
+    bool hashingBehind = false;
+
+    void startHash(quint64 size)
+    {
+        hashingBehind = size >= HashBehindFrom;
+        if (!hashingBehind)
+            return;
+        if (!behind)
+            behind = std::make_unique<HashBehind>();
+        behind->restartFrom(hash);
+    }
+    void addToHash(const QByteArray& chunk, qsizetype offset, qsizetype length)
+    {
+        if (hashingBehind)
+            behind->add(chunk, offset, length);
+        else
+            hash.addData(QByteArrayView(chunk.constData() + offset, length));
+    }
+    QByteArray hashResult() { return hashingBehind ? behind->result() : hash.result(); }
     quint64 position = 0;
     QList<Start> starts;
     // Sending
@@ -64,6 +89,10 @@ struct FileLinks::Link {
     // Receiving
     ReceivePlan plan;
     QList<bool> ended;
+    // Saved since the last report to the owner: reported with progress, not one event a file.
+    QList<std::pair<int, QString>> savedSince;
+    QFile savedLog;
+    QString lastFolder;
 };
 
 FileLinks::FileLinks(FileEvents& events, QObject* eventContext)
@@ -280,6 +309,7 @@ void FileLinks::Handle(Link& link, const Frame& frame)
 
 void FileLinks::Close(Link& link)
 {
+    ReportSaved(link);
     if (link.stage != Stage::Finished && link.file.isOpen())
         link.file.close();
     link.stage = Stage::Finished;
@@ -322,6 +352,7 @@ void FileLinks::Abandon(Link& link, CancelReason reason, const QString& file)
 
 void FileLinks::Lost(Link& link, FileEvents::Interruption why)
 {
+    ReportSaved(link);
     const QByteArray id = link.offer.id;
     const bool tell = link.outgoing || link.stage == Stage::Running || link.stage == Stage::AwaitDecision;
     if (link.file.isOpen())
@@ -361,7 +392,17 @@ void FileLinks::ReportProgress(Link& link, bool now)
     if (!now && link.lastProgress.isValid() && link.lastProgress.elapsed() < ProgressEveryMs)
         return;
     link.lastProgress.start();
+    ReportSaved(link);
     Post([id = link.offer.id, done = link.done](FileEvents& events) { events.Progress(id, done); });
+}
+
+void FileLinks::ReportSaved(Link& link)
+{
+    if (link.savedSince.isEmpty())
+        return;
+    Post([id = link.offer.id, saved = std::exchange(link.savedSince, {})](FileEvents& events) {
+        events.Saved(id, saved);
+    });
 }
 
 void FileLinks::Pause(const QByteArray& id, bool paused)
@@ -441,6 +482,7 @@ bool FileLinks::OpenNextSource(Link& link)
             offset = 0;
         if (offset == 0)
             link.hash.reset();
+        link.startHash(size);
         if (!link.file.seek(qint64(offset))) {
             Abandon(link, CancelReason::SourceUnreadable, link.sources[i]);
             return false;
@@ -474,14 +516,14 @@ void FileLinks::Pump(Link& link)
             frame[0] = char(Kind::Data);
             qToBigEndian(quint32(DataHeaderSize + want), frame.data() + 1);
             std::copy(header.cbegin(), header.cend(), frame.data() + FrameHeaderSize);
-            link.hash.addData(QByteArrayView(frame.constData() + FrameHeaderSize + DataHeaderSize, want));
+            link.addToHash(frame, FrameHeaderSize + DataHeaderSize, want);
             socket->write(frame);
             link.position += quint64(want);
             link.done += quint64(want);
             ReportProgress(link, false);
         }
         if (link.position == size) {
-            Write(link, Kind::FileEnd, EncodeIndexed(quint32(link.current), link.hash.result()));
+            Write(link, Kind::FileEnd, EncodeIndexed(quint32(link.current), link.hashResult()));
             link.file.close();
             link.hash.reset();
         }
@@ -573,10 +615,12 @@ bool FileLinks::OpenPartial(Link& link, quint32 index, quint64 offset)
     if (offset != 0 && offset != kept)
         return false;
     const QFileInfo target(link.plan.targets[index]);
-    if (!QDir().mkpath(target.path())) {
+    // The files of a folder come one after another: its folder is made once.
+    if (target.path() != link.lastFolder && !QDir().mkpath(target.path())) {
         Abandon(link, CancelReason::CannotWrite, target.filePath());
         return false;
     }
+    link.lastFolder = target.path();
     link.current = int(index);
     link.file.setFileName(target.dir().filePath(PartialName(link.offer.id, int(index))));
     if (offset == 0) {
@@ -592,6 +636,7 @@ bool FileLinks::OpenPartial(Link& link, quint32 index, quint64 offset)
             return false;
         }
     }
+    link.startHash(link.offer.files[index].size);
     link.position = offset;
     link.done += offset;
     return true;
@@ -618,10 +663,12 @@ void FileLinks::DataArrived(Link& link, const QByteArray& payload)
         return Abandon(link, CancelReason::ProtocolError);
     if (length == 0)
         return;
-    const QByteArrayView bytes(payload.constData() + DataHeaderSize, length);
-    if (link.file.write(bytes.data(), length) != length)
+    // For the hash's thread a copy of its own: the frame is gone with the next read.
+    const QByteArray bytes = link.hashingBehind ? QByteArray(payload.constData() + DataHeaderSize, length)
+                                                : QByteArray::fromRawData(payload.constData() + DataHeaderSize, length);
+    if (link.file.write(bytes) != length)
         return WriteFailed(link);
-    link.hash.addData(bytes);
+    link.addToHash(bytes, 0, length);
     link.position += quint64(length);
     link.done += quint64(length);
     ReportProgress(link, false);
@@ -648,7 +695,7 @@ void FileLinks::FileEndArrived(Link& link, const QByteArray& payload)
     if (!link.file.flush())
         return WriteFailed(link);
     link.file.close();
-    if (link.hash.result() != end->second) {
+    if (link.hashResult() != end->second) {
         QFile::remove(link.file.fileName());
         Write(link, Kind::FileResult, EncodeIndexed(quint32(index), QByteArray(1, '\0')));
         return Abandon(link, CancelReason::Damaged, target);
@@ -659,14 +706,16 @@ void FileLinks::FileEndArrived(Link& link, const QByteArray& payload)
     if (!QFile::rename(link.file.fileName(), saved))
         return Abandon(link, CancelReason::CannotWrite, target);
     if (!link.plan.savedLog.isEmpty()) {
-        QFile log(link.plan.savedLog);
-        if (log.open(QIODevice::WriteOnly | QIODevice::Append))
-            log.write(link.offer.id.toHex() + ' ' + QByteArray::number(index) + ' ' +
-                      saved.toUtf8().toPercentEncoding() + '\n');
+        if (!link.savedLog.isOpen()) {
+            link.savedLog.setFileName(link.plan.savedLog);
+            link.savedLog.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+        }
+        link.savedLog.write(link.offer.id.toHex() + ' ' + QByteArray::number(index) + ' ' +
+                            saved.toUtf8().toPercentEncoding() + '\n');
     }
     link.ended[index] = true;
     Write(link, Kind::FileResult, EncodeIndexed(quint32(index), QByteArray(1, '\1')));
-    Post([id = link.offer.id, index, saved](FileEvents& events) { events.Saved(id, index, saved); });
+    link.savedSince.append({index, saved});
     if (std::all_of(link.ended.cbegin(), link.ended.cend(), [](bool ended) { return ended; })) {
         ReportProgress(link, true);
         link.stage = Stage::Finished;

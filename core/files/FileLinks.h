@@ -28,7 +28,8 @@ public:
     virtual ~FileEvents() = default;
     virtual void Offered(quint32 address, const Offer& offer) = 0;
     virtual void Progress(const QByteArray& id, quint64 done) = 0;
-    virtual void Saved(const QByteArray& id, int index, const QString& path) = 0;
+    // Files whose names they have now: by index, where each was saved.
+    virtual void Saved(const QByteArray& id, const QList<std::pair<int, QString>>& saved) = 0;
     virtual void Finished(const QByteArray& id) = 0;
     // The peer ended it, or this copy had to: a reason code and, where it is about one file, its path.
     virtual void Ended(const QByteArray& id, bool byPeer, CancelReason reason, const QString& file) = 0;
@@ -102,6 +103,8 @@ private:
     int LinksFrom(quint32 address) const;
     void CheckStalls();
     void ReportProgress(Link& link, bool now);
+    // What was saved since the last report, before anything else is said of the link.
+    void ReportSaved(Link& link);
 
     // Sending
     void Accepted(Link& link, const QByteArray& payload);

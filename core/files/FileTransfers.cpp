@@ -2,6 +2,7 @@
 
 #include "core/base/Errors.h"
 #include "core/files/FileNames.h"
+#include "core/files/Sha256.h"
 #include "core/net/Wire.h"
 #include "core/platform/SaveFile.h"
 
@@ -86,6 +87,7 @@ FileTransfers::FileTransfers(FileHost& host, QObject* parent)
 {
     m_thread->setObjectName(QStringLiteral("Parley files"));
     m_links->moveToThread(m_thread);
+    connect(m_thread, &QThread::started, m_links, [] { YieldToTheChat(); });
     m_thread->start();
     m_retry->setInterval(RetryMs);
     connect(m_retry, &QTimer::timeout, this, Guarded([this] { RetryWaiting(std::nullopt); }));
@@ -515,13 +517,17 @@ void FileTransfers::Progress(const QByteArray& id, quint64 done)
     Q_EMIT changed(id);
 }
 
-void FileTransfers::Saved(const QByteArray& id, int index, const QString& path)
+void FileTransfers::Saved(const QByteArray& id, const QList<std::pair<int, QString>>& saved)
 {
     Transfer* transfer = Find(id);
-    if (!transfer || index < 0 || index >= transfer->saved.size())
+    if (!transfer)
         return;
-    transfer->saved[index] = true;
-    transfer->savedPaths.append(path);
+    for (const auto& [index, path] : saved) {
+        if (index < 0 || index >= transfer->saved.size())
+            continue;
+        transfer->saved[index] = true;
+        transfer->savedPaths.append(path);
+    }
 }
 
 void FileTransfers::Finished(const QByteArray& id)

@@ -105,7 +105,7 @@ Q_SIGNALS:
 private:
     void Offered(quint32 address, const Offer& offer) override;
     void Progress(const QByteArray& id, quint64 done) override;
-    void Saved(const QByteArray& id, int index, const QString& path) override;
+    void Saved(const QByteArray& id, const QList<std::pair<int, QString>>& saved) override;
     void Finished(const QByteArray& id) override;
     void Ended(const QByteArray& id, bool byPeer, CancelReason reason, const QString& file) override;
     void Interrupted(const QByteArray& id, Interruption why) override;
