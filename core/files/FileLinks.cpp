@@ -149,12 +149,7 @@ void FileLinks::Stop()
 
 QSslConfiguration FileLinks::Configuration() const
 {
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setProtocol(QSsl::TlsV1_3OrLater);
-    configuration.setLocalCertificate(m_identity->certificate);
-    configuration.setPrivateKey(m_identity->key);
-    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
-    configuration.setCaCertificates({});
+    QSslConfiguration configuration = net::TlsConfiguration(*m_identity);
     configuration.setAllowedNextProtocols({Protocol});
     return configuration;
 }

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QSslSocket>
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -153,6 +154,17 @@ QString SafetyNumber(const QByteArray& oneFingerprint, const QByteArray& otherFi
         groups.append(QStringLiteral("%1").arg(chunk % 100000, 5, 10, QLatin1Char('0')));
     }
     return groups.join(QLatin1Char(' '));
+}
+
+QSslConfiguration TlsConfiguration(const Identity& identity)
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_3OrLater);
+    configuration.setLocalCertificate(identity.certificate);
+    configuration.setPrivateKey(identity.key);
+    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
+    configuration.setCaCertificates({});
+    return configuration;
 }
 
 } // namespace net

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslKey>
 #include <QString>
 
@@ -17,6 +18,10 @@ struct Identity {
 // The key pair kept in this file, made there, readable by its owner only, when the file does not exist yet.
 // Throws the reason, without any of the key, when it can neither be read nor made.
 Identity LoadOrMakeIdentity(const QString& path);
+
+// TLS 1.3 showing this key pair. Both ends show a certificate; none is checked against an authority, each is held
+// against its pin by the caller.
+QSslConfiguration TlsConfiguration(const Identity& identity);
 
 // What a copy is known by: the SHA-256 of its public key.
 QByteArray KeyFingerprint(const QSslCertificate& certificate);

@@ -123,14 +123,7 @@ void PrivateLinks::Close()
 
 QSslConfiguration PrivateLinks::Configuration() const
 {
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setProtocol(QSsl::TlsV1_3OrLater);
-    configuration.setLocalCertificate(m_identity->certificate);
-    configuration.setPrivateKey(m_identity->key);
-    // Both ends show a certificate; none is checked against an authority, each is held against its pin.
-    configuration.setPeerVerifyMode(QSslSocket::QueryPeer);
-    configuration.setCaCertificates({});
-    return configuration;
+    return TlsConfiguration(*m_identity);
 }
 
 void PrivateLinks::PauseAccepting()
