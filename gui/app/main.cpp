@@ -34,11 +34,10 @@ bool AnsweredCommandLine(int argc, char* argv[])
         if (argument == "--help") {
             // The command as it was given: the build tree's program and the installed command differ.
             const QByteArray command = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit();
-            std::printf("Usage: %s [--help] [--version]  Serverless LAN chat on TCP port 196; starts in the "
-                        "notification area.\n"
-                        "       %s --send PATH... --to ADDRESS  Offers files and folders to a peer, through the "
-                        "copy that runs.\n",
-                        command.constData(), command.constData());
+            std::printf("Usage: %s [--help] [--version] [--send PATH... --to ADDRESS]  Serverless LAN chat on TCP "
+                        "port 196; starts in the notification area; --send offers files to a peer through the copy "
+                        "that runs.\n",
+                        command.constData());
             return true;
         }
         if (argument == "--version") {
