@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QNetworkProxy>
 #include <QSslSocket>
+#include <QStorageInfo>
 #include <QTcpServer>
 #include <QTimer>
 #include <QtEndian>
@@ -671,7 +672,12 @@ void FileLinks::DataArrived(Link& link, const QByteArray& payload)
 
 void FileLinks::WriteFailed(Link& link)
 {
-    const bool full = link.file.error() == QFileDevice::ResourceError;
+    // A disk that fills in the middle of a write shows as a short write without an error: the room left says it.
+    const quint64 left = link.offer.files[link.current].size - link.position;
+    const QStorageInfo disk(QFileInfo(link.file.fileName()).path());
+    const bool full =
+        link.file.error() == QFileDevice::ResourceError ||
+        (disk.isValid() && quint64(std::max<qint64>(disk.bytesAvailable(), 0)) < std::max<quint64>(left, DataChunk));
     // What reached the disk stays: the next attempt checks it and goes on from there.
     link.file.close();
     if (full)
