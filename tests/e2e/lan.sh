@@ -187,6 +187,9 @@ wait_private_pair() {
 }
 # Bob compares Ann's safety number (as his pins file keeps it): he restarts with her pin verified. INI is his.
 verify_ann_at_bob() { # ini-text
+    # A connection is established before its handshake pins the key: the pin is waited for, not the connection.
+    for _ in $(seq 100); do [[ -s $work/b/Parley.pins ]] && break; sleep 0.1; done
+    [[ -s $work/b/Parley.pins ]] || fail "Bob pinned no key"
     kill -TERM "$pid_b" && wait "$pid_b" || true
     sed -i 's/ 0$/ 1/' "$work/b/Parley.pins"
     start_copy b "$1"
