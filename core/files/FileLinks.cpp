@@ -90,6 +90,7 @@ struct FileLinks::Link {
     // Receiving
     ReceivePlan plan;
     QList<bool> ended;
+    qsizetype endedCount = 0;
     // Saved since the last report to the owner: reported with progress, not one event a file.
     QList<std::pair<int, QString>> savedSince;
     QFile savedLog;
@@ -251,7 +252,7 @@ void FileLinks::Write(Link& link, Kind kind, const QByteArray& payload)
 void FileLinks::Read(Link& link)
 {
     QSslSocket* socket = link.socket;
-    link.reader.append(socket->readAll());
+    link.reader.readFrom(*socket);
     link.lastData.start();
     while (m_links.count(socket)) {
         const std::optional<Frame> frame = link.reader.next();
@@ -467,19 +468,20 @@ bool FileLinks::OpenNextSource(Link& link)
             continue;
         link.current = i;
         link.file.setFileName(link.sources[i]);
-        if (!link.file.open(QIODevice::ReadOnly)) {
+        // Unbuffered: the data frames are the buffer, and a small file takes one read.
+        if (!link.file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
             Abandon(link, CancelReason::SourceUnreadable, link.sources[i]);
             return false;
         }
         quint64 offset = link.starts[i].offset;
         const quint64 size = link.offer.files[i].size;
         // The receiver's bytes go on only where they are this file's first bytes.
-        if (offset > size || PrefixHash(link.file, offset, link.hash) != link.starts[i].prefixHash)
+        if (offset != 0 && (offset > size || PrefixHash(link.file, offset, link.hash) != link.starts[i].prefixHash))
             offset = 0;
         if (offset == 0)
             link.hash.reset();
         link.startHash(size);
-        if (!link.file.seek(qint64(offset))) {
+        if (link.file.pos() != qint64(offset) && !link.file.seek(qint64(offset))) {
             Abandon(link, CancelReason::SourceUnreadable, link.sources[i]);
             return false;
         }
@@ -579,6 +581,7 @@ void FileLinks::Accept(const QByteArray& id, const ReceivePlan& plan)
     link.plan = plan;
     link.ended = plan.saved;
     link.ended.resize(plan.targets.size());
+    link.endedCount = link.ended.count(true);
     link.starts.clear();
     link.done = 0;
     for (qsizetype i = 0; i < plan.targets.size(); ++i) {
@@ -621,13 +624,14 @@ bool FileLinks::OpenPartial(Link& link, quint32 index, quint64 offset)
     link.file.setFileName(target.dir().filePath(PartialName(link.offer.id, int(index))));
     if (offset == 0) {
         link.hash.reset();
-        if (!link.file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (!link.file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
             Abandon(link, CancelReason::CannotWrite, target.filePath());
             return false;
         }
     } else {
-        if (!link.file.open(QIODevice::ReadWrite) || PrefixHash(link.file, offset, link.hash).isEmpty() ||
-            !link.file.resize(qint64(offset)) || !link.file.seek(qint64(offset))) {
+        if (!link.file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) ||
+            PrefixHash(link.file, offset, link.hash).isEmpty() || !link.file.resize(qint64(offset)) ||
+            !link.file.seek(qint64(offset))) {
             Abandon(link, CancelReason::CannotWrite, target.filePath());
             return false;
         }
@@ -702,9 +706,8 @@ void FileLinks::FileEndArrived(Link& link, const QByteArray& payload)
         return Abandon(link, CancelReason::Damaged, target);
     }
     // Its name only now, and one nobody has: a file of that name is never written over.
-    const QFileInfo wanted(target);
-    const QString saved = wanted.dir().filePath(UniqueName(wanted.path(), wanted.fileName()));
-    if (!QFile::rename(link.file.fileName(), saved))
+    const QString saved = RenameToUniqueName(link.file.fileName(), target);
+    if (saved.isEmpty())
         return Abandon(link, CancelReason::CannotWrite, target);
     if (!link.plan.savedLog.isEmpty()) {
         if (!link.savedLog.isOpen()) {
@@ -715,9 +718,10 @@ void FileLinks::FileEndArrived(Link& link, const QByteArray& payload)
                             saved.toUtf8().toPercentEncoding() + '\n');
     }
     link.ended[index] = true;
+    ++link.endedCount;
     Write(link, Kind::FileResult, EncodeIndexed(quint32(index), QByteArray(1, '\1')));
     link.savedSince.append({index, saved});
-    if (std::all_of(link.ended.cbegin(), link.ended.cend(), [](bool ended) { return ended; })) {
+    if (link.endedCount == link.ended.size()) {
         ReportProgress(link, true);
         link.stage = Stage::Finished;
         const QByteArray id = link.offer.id;

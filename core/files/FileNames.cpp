@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+
 namespace files {
 
 namespace {
@@ -41,19 +45,46 @@ std::optional<QString> SafeRelativePath(const QString& offered)
     return parts.join(u'/');
 }
 
+namespace {
+// "name (n).ext": the extension stays last; a name that starts with its only dot has none.
+QString NumberedName(const QString& name, int n)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    return QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(extension);
+}
+} // namespace
+
 QString UniqueName(const QString& folder, const QString& name)
 {
     const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
     if (!QFileInfo::exists(base + name))
         return name;
-    // The extension stays last; a name that starts with its only dot has none.
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const QString stem = dot > 0 ? name.left(dot) : name;
-    const QString extension = dot > 0 ? name.mid(dot) : QString();
     for (int n = 1;; ++n) {
-        const QString candidate = QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(extension);
+        const QString candidate = NumberedName(name, n);
         if (!QFileInfo::exists(base + candidate))
             return candidate;
+    }
+}
+
+QString RenameToUniqueName(const QString& from, const QString& target)
+{
+    // One call a file where the name is free, and no gap between looking and taking where another program writes.
+    const QFileInfo wanted(target);
+    const QByteArray source = QFile::encodeName(from);
+    for (int n = 0;; ++n) {
+        const QString path = n == 0 ? target : wanted.dir().filePath(NumberedName(wanted.fileName(), n));
+        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, QFile::encodeName(path).constData(),
+                        RENAME_NOREPLACE) == 0)
+            return path;
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            return QString();
+        // A file system that cannot refuse to replace: look first, as well as it can be done there.
+        const QString unique = wanted.dir().filePath(UniqueName(wanted.path(), wanted.fileName()));
+        return QFile::rename(from, unique) ? unique : QString();
     }
 }
 

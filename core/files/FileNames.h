@@ -14,6 +14,10 @@ std::optional<QString> SafeRelativePath(const QString& offered);
 // name in folder, or "name (1).ext", "name (2).ext", ... where name is taken.
 QString UniqueName(const QString& folder, const QString& name);
 
+// Renames from to target, or to target's name with " (1)", " (2)", ... where it is taken: never over a file. The
+// path it took; empty where it could not be renamed.
+QString RenameToUniqueName(const QString& from, const QString& target);
+
 // Where file index of transfer id is written until its hash matches, in the folder of its final name.
 QString PartialName(const QByteArray& id, int index);
 

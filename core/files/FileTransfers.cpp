@@ -72,7 +72,8 @@ void Gather(const QString& path, Gathered& into)
     QDirIterator walk(given.absoluteFilePath(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                       QDirIterator::Subdirectories);
     while (walk.hasNext()) {
-        const QFileInfo info(walk.next());
+        // What the walk already knows of each entry, not a look of its own at it.
+        const QFileInfo info = walk.nextFileInfo();
         if (info.isDir() && !info.isSymLink())
             continue;
         add(info, base.relativeFilePath(info.absoluteFilePath()));
@@ -704,7 +705,7 @@ void FileTransfers::ListenFailed(const QString& why)
 
 void FileTransfers::Save()
 {
-    if (m_folder.isEmpty())
+    if (m_folder.isEmpty() || m_storeUnreadable)
         return;
     QByteArray data;
     QDataStream stream(&data, QIODevice::WriteOnly);
@@ -748,24 +749,40 @@ void FileTransfers::Save()
 
 void FileTransfers::Load()
 {
-    QFile file(QDir(m_folder).filePath(QStringLiteral("Parley.transfers")));
-    if (!file.open(QIODevice::ReadOnly))
+    m_storeUnreadable = false;
+    const QString path = QDir(m_folder).filePath(QStringLiteral("Parley.transfers"));
+    QFile file(path);
+    if (!file.exists())
         return;
+    // What cannot be read whole is kept for the person to look at: read in part, it would be written over shorter.
+    const auto unreadable = [&](const QString& why) {
+        m_storeUnreadable = true;
+        m_transfers.clear();
+        throw ParleyError(
+            QCoreApplication::translate(
+                "FileTransfers",
+                "The unfinished file transfers kept in %1 cannot be read (%2): none of them goes on, and the file is "
+                "kept as it is. Until it is moved away and Parley started again, transfers that break off do not go "
+                "on after a restart; ask the sender to send again what did not arrive.")
+                .arg(QDir::toNativeSeparators(path), why));
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        unreadable(file.errorString());
     QDataStream stream(&file);
     stream.setVersion(QDataStream::Qt_6_0);
     QByteArray magic(StoreMagic.size(), Qt::Uninitialized);
     qint32 count = 0;
     if (stream.readRawData(magic.data(), int(magic.size())) != magic.size() || magic != StoreMagic)
-        return;
+        unreadable(QCoreApplication::translate("FileTransfers", "not a file of transfers"));
     stream >> count;
-    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+    for (qint32 i = 0; i < count; ++i) {
         Transfer transfer;
         QByteArray offer;
         stream >> transfer.id >> transfer.outgoing >> transfer.address >> offer >> transfer.sources >>
             transfer.folder >> transfer.targets >> transfer.saved >> transfer.pausedHere;
         const std::optional<Offer> decoded = DecodeOffer(offer);
         if (stream.status() != QDataStream::Ok || !decoded)
-            break;
+            unreadable(QCoreApplication::translate("FileTransfers", "cut short or damaged"));
         transfer.offer = *decoded;
         transfer.state = Transfer::State::Waiting;
         transfer.status = transfer.pausedHere
@@ -773,6 +790,8 @@ void FileTransfers::Load()
                               : QCoreApplication::translate("FileTransfers", "goes on when both copies run");
         m_transfers.append(transfer);
     }
+    if (stream.status() != QDataStream::Ok || count < 0)
+        unreadable(QCoreApplication::translate("FileTransfers", "cut short or damaged"));
     ApplySavedLog();
 }
 

@@ -70,7 +70,8 @@ public:
     FileTransfers(FileHost& host, QObject* parent = nullptr);
     ~FileTransfers() override;
 
-    // Where unfinished transfers are kept across restarts ("Parley.transfers" beside the settings).
+    // Where unfinished transfers are kept across restarts ("Parley.transfers" beside the settings). Throws, with the
+    // file named and left as it is, when it cannot be read whole: none of it goes on, and nothing is kept this session.
     void UseFolder(const QString& folder);
     // The links listen and unfinished transfers go on: called when private lines have started.
     void Start(const net::Identity& identity, const QHostAddress& listenAddress, quint16 port, quint16 peerPort);
@@ -133,6 +134,8 @@ private:
 
     FileHost& m_host;
     QString m_folder;
+    // Parley.transfers could not be read: it is kept as it is, and nothing is written over it this session.
+    bool m_storeUnreadable = false;
     bool m_running = false;
     QThread* m_thread;
     FileLinks* m_links;

@@ -34,18 +34,35 @@ QByteArray EncodeFrame(Kind kind, const QByteArray& payload)
     return frame;
 }
 
-void FrameReader::append(const QByteArray& bytes)
+void FrameReader::compact()
 {
     // What was read already goes before the buffer grows: it never holds more than a frame and a read. The frames
-    // handed out before point into it, and are done with by now.
+    // handed out before point into it, and are done with by now. The buffer keeps its room for the next read.
     if (m_read == m_buffer.size()) {
-        m_buffer.clear();
+        m_buffer.resize(0);
         m_read = 0;
     } else if (m_read > 0 && m_read >= m_buffer.size() / 2) {
         m_buffer.remove(0, m_read);
         m_read = 0;
     }
+}
+
+void FrameReader::append(const QByteArray& bytes)
+{
+    compact();
     m_buffer.append(bytes);
+}
+
+void FrameReader::readFrom(QIODevice& device)
+{
+    compact();
+    const qint64 available = device.bytesAvailable();
+    if (available <= 0)
+        return;
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + qsizetype(available));
+    const qint64 got = device.read(m_buffer.data() + kept, available);
+    m_buffer.resize(kept + qsizetype(std::max<qint64>(got, 0)));
 }
 
 std::optional<Frame> FrameReader::next()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 
@@ -61,11 +62,16 @@ QByteArray EncodeFrame(Kind kind, const QByteArray& payload);
 class FrameReader {
 public:
     void append(const QByteArray& bytes);
+    // Reads what the device has straight into the buffer: no copy of its own for each read.
+    void readFrom(QIODevice& device);
     std::optional<Frame> next();
     bool broken() const { return m_broken; }
     qsizetype buffered() const { return m_buffer.size() - m_read; }
 
 private:
+    // Makes the read part room for what comes, without dropping a frame that is not yet whole.
+    void compact();
+
     QByteArray m_buffer;
     qsizetype m_read = 0;
     bool m_broken = false;

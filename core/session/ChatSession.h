@@ -42,6 +42,7 @@ public:
     void Stop();
 
     // Private lines keep their key pair and pins in this folder; they run from the next Run! while the settings say so.
+    // Throws when unfinished transfers kept there cannot be read: none goes on then, and the file is kept.
     void UsePrivateLines(const QString& folder, quint16 listenPort = net::PrivatePort,
                          quint16 peerPort = net::PrivatePort)
     {

@@ -24,6 +24,8 @@
 #include <QDir>
 #include <QSessionManager>
 
+#include <functional>
+
 Parley::Parley(const Services& services) : m_services(services)
 {
     UseFontsOfTheLayouts();
@@ -42,13 +44,17 @@ Parley::Parley(const Services& services) : m_services(services)
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
     const QString programDir = platform::ProgramDirFor(services.executablePath, services.configHome);
     m_store = std::make_unique<SessionStore>(programDir, DesignOuterSize, MinimumOuterSize);
-    m_session->UsePrivateLines(programDir);
-    // Lines kept for absent users that cannot be read stay on disk untouched, and the person is told.
-    try {
-        m_session->UseOutbox(QDir(programDir).filePath(QStringLiteral("Parley.outbox")));
-    } catch (const ParleyError& error) {
-        m_boxes->post(BoxQueue::Kind::Failure, error.text());
-    }
+    // Lines kept for absent users, and unfinished transfers, that cannot be read stay on disk untouched, and the
+    // person is told.
+    const auto toldWhereUnreadable = [this](const std::function<void()>& use) {
+        try {
+            use();
+        } catch (const ParleyError& error) {
+            m_boxes->post(BoxQueue::Kind::Failure, error.text());
+        }
+    };
+    toldWhereUnreadable([&] { m_session->UsePrivateLines(programDir); });
+    toldWhereUnreadable([&] { m_session->UseOutbox(QDir(programDir).filePath(QStringLiteral("Parley.outbox"))); });
     // Appending to the chat log fails on the journal's thread; the box waits for its turn on ours. Where chat.txt is
     // no file any more, the chat goes to a recovered one at once, and the box says where.
     m_session->record().setFailureHandler([this](const QString& text) {

@@ -40,7 +40,11 @@ struct Copy {
     {
         lines.clear();
         session = std::make_unique<ChatSession>(settings, QHostAddress(address), port, port);
-        session->UsePrivateLines(folder, privatePort, privatePort);
+        try {
+            session->UsePrivateLines(folder, privatePort, privatePort);
+        } catch (const ParleyError& error) {
+            boxes.append(error.text());
+        }
         QObject::connect(&session->record(), &ChatRecord::added, [this](const ChatEntry& entry) {
             if (entry.kind != ChatEntry::Kind::Peer)
                 return;
@@ -156,6 +160,7 @@ private Q_SLOTS:
     void oneAddressCannotTakeEveryHandshake();
     void filesArriveWholeUnderSafeNames();
     void transferGoesOnAfterTheReceiverRestarts();
+    void unreadableTransfersAreKeptAndSaid();
     void hostileSenderLeavesNoFile_data();
     void hostileSenderLeavesNoFile();
     void offersBeyondTheLimitEndInOneNote();
@@ -640,6 +645,29 @@ void TestPrivateLines::transferGoesOnAfterTheReceiverRestarts()
     QCOMPARE(arrived.keys(), QStringList{QStringLiteral("big.bin")});
     QVERIFY(arrived.first() == bytes);
     QVERIFY(m_bob->offers.size() == 1); // the resumed transfer was not offered again
+}
+
+// Bob's record of unfinished transfers is damaged: he is told, with the file named, transfers still run this
+// session, and the file is never written over.
+void TestPrivateLines::unreadableTransfersAreKeptAndSaid()
+{
+    const QString store = m_bob->folder + QStringLiteral("/Parley.transfers");
+    // One transfer announced, cut short in its first field.
+    const QByteArray damaged = QByteArrayLiteral("PRLYXFR1\x00\x00\x00\x01\x00\x00");
+    WriteFile(store, damaged);
+    QVERIFY(bothPrivate());
+    QCOMPARE(m_bob->boxes.size(), 1);
+    QVERIFY2(m_bob->boxes.first().contains(store) && m_bob->boxes.first().contains(QLatin1String("kept as it is")),
+             qPrintable(m_bob->boxes.first()));
+    const QString source = m_folder.filePath(QStringLiteral("Größe.txt"));
+    WriteFile(source, "Привет");
+    QCOMPARE(m_ann->transfers().Send(QHostAddress(m_bob->address).toIPv4Address(), {source}), QString());
+    QTRY_COMPARE(m_bob->offers.size(), 1);
+    m_bob->transfers().Accept(m_bob->offers.first());
+    QTRY_VERIFY(m_bob->transferEnded(files::Transfer::State::Done));
+    QFile file(store);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), damaged);
 }
 
 // A sender whose key is pinned may still send anything: each case ends in a note, with no file under a final name
