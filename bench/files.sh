@@ -103,12 +103,14 @@ for round in $(seq "$rounds"); do
     read -r s ma mb pa pb < <(parley_send 6 "[[ -f '$received/big.bin' ]]" "$src/big.bin")
     cmp -s "$src/big.bin" "$received/big.bin" || fail "the big file did not arrive as sent"
     big_s+=" $s" big_mem+=" $ma $mb" big_probe+=" $pa $pb"
+    echo "round $round, 1 GiB: Parley $s s, bare ${bare_big##* } s; memory growth Ann $ma MiB, Bob $mb MiB; probes Ann $pa ms, Bob $pb ms" >&2
     rm -rf "$work/disk/bare/small"
     bare_small+=" $(bare "tar -x -C '$work/disk/bare'" "tar -c -C '$src' small")"
     [[ $(find "$work/disk/bare/small" -type f | wc -l) -eq 10000 ]] || fail "the bare tar lost files"
     read -r s ma mb pa pb < <(parley_send 4 "[[ -f '$received/small/$last_small' ]]" "$src/small")
     diff -r "$src/small" "$received/small" >/dev/null || fail "the small files did not arrive as sent"
     small_s+=" $s" small_mem+=" $ma $mb" small_probe+=" $pa $pb"
+    echo "round $round, 10,000 files: Parley $s s, bare ${bare_small##* } s; memory growth Ann $ma MiB, Bob $mb MiB; probes Ann $pa ms, Bob $pb ms" >&2
 done
 echo "files: 1 GiB in $(runs "$big_s") s against the bare TLS stream's $(runs "$bare_big") s ($rounds rounds), ratio" \
     "$(ratio "$(low "$bare_big")" "$(low "$big_s")") of its speed (best against best);" \

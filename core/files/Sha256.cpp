@@ -43,7 +43,7 @@ QByteArray Sha256::result() const
 
 void YieldToTheChat()
 {
-    constexpr int Nice = 5;
+    constexpr int Nice = 10;
     ::setpriority(PRIO_PROCESS, id_t(::gettid()), Nice);
 }
 
