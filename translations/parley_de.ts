@@ -564,6 +564,18 @@
         <source>%1 and %2 more</source>
         <translation>%1 und %2 weitere</translation>
     </message>
+    <message>
+        <source>The unfinished file transfers kept in %1 cannot be read (%2): none of them goes on, and the file is kept as it is. Until it is moved away and Parley started again, transfers that break off do not go on after a restart; ask the sender to send again what did not arrive.</source>
+        <translation>Die unfertigen Dateiübertragungen in %1 können nicht gelesen werden (%2): keine davon wird fortgesetzt, und die Datei bleibt, wie sie ist. Bis sie verschoben und Parley neu gestartet ist, gehen abgebrochene Übertragungen nach einem Neustart nicht weiter; bitten Sie den Absender, erneut zu senden, was nicht angekommen ist.</translation>
+    </message>
+    <message>
+        <source>not a file of transfers</source>
+        <translation>keine Datei von Übertragungen</translation>
+    </message>
+    <message>
+        <source>cut short or damaged</source>
+        <translation>abgeschnitten oder beschädigt</translation>
+    </message>
 </context>
 <context>
     <name>Files</name>

@@ -564,6 +564,18 @@
         <source>%1 and %2 more</source>
         <translation>%1 и ещё %2</translation>
     </message>
+    <message>
+        <source>The unfinished file transfers kept in %1 cannot be read (%2): none of them goes on, and the file is kept as it is. Until it is moved away and Parley started again, transfers that break off do not go on after a restart; ask the sender to send again what did not arrive.</source>
+        <translation>Незавершённые передачи файлов в %1 не читаются (%2): ни одна не продолжается, а файл остаётся как есть. Пока его не переместят и не запустят Parley заново, прерванные передачи после перезапуска не продолжаются; попросите отправителя прислать заново то, что не дошло.</translation>
+    </message>
+    <message>
+        <source>not a file of transfers</source>
+        <translation>это не файл передач</translation>
+    </message>
+    <message>
+        <source>cut short or damaged</source>
+        <translation>обрезан или повреждён</translation>
+    </message>
 </context>
 <context>
     <name>Files</name>
