@@ -1762,6 +1762,14 @@ MeinName: Hallo!</translation>
         <source>Transfers...</source>
         <translation>Übertragungen…</translation>
     </message>
+    <message>
+        <source>Accept</source>
+        <translation>Annehmen</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Ablehnen</translation>
+    </message>
 </context>
 <context>
     <name>UserViewActions</name>

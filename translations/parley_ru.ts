@@ -1765,6 +1765,14 @@ MyName: Hi!</source>
         <source>Transfers...</source>
         <translation>Передачи…</translation>
     </message>
+    <message>
+        <source>Accept</source>
+        <translation>Принять</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Отклонить</translation>
+    </message>
 </context>
 <context>
     <name>UserViewActions</name>

@@ -89,13 +89,14 @@ FileTransfers::FileTransfers(FileHost& host, QObject* parent)
     m_thread->setObjectName(QStringLiteral("Parley files"));
     m_links->moveToThread(m_thread);
     connect(m_thread, &QThread::started, m_links, [] { YieldToTheChat(); });
-    m_thread->start();
     m_retry->setInterval(RetryMs);
     connect(m_retry, &QTimer::timeout, this, Guarded([this] { RetryWaiting(std::nullopt); }));
 }
 
 FileTransfers::~FileTransfers()
 {
+    // The links go on their own thread, whose event loop must run for that even where it was never used.
+    m_thread->start();
     QMetaObject::invokeMethod(
         m_links, [links = m_links] { delete links; }, Qt::BlockingQueuedConnection);
     m_thread->quit();
@@ -104,6 +105,9 @@ FileTransfers::~FileTransfers()
 
 template <typename Call> void FileTransfers::OnLinks(Call call)
 {
+    // The thread starts at the first use: a session without private lines never needs it.
+    if (!m_thread->isRunning())
+        m_thread->start();
     QMetaObject::invokeMethod(
         m_links, [links = m_links, call = std::move(call)] { call(*links); }, Qt::QueuedConnection);
 }

@@ -147,7 +147,10 @@ void TF_Main::createTrayParts()
     connect(m_tray, &TrayPresenter::sendFilesRequested, this, Guarded([this] { m_fileActions->chooseAndSend(); }));
     connect(m_tray, &TrayPresenter::transfersRequested, this, Guarded([this] { m_fileActions->showTransfers(); }));
     connect(m_fileActions, &FileActions::offerShown, this,
-            Guarded([this](const QString& text) { m_tray->notifyOffer(text); }));
+            Guarded([this](const QByteArray& id, const QString& text) { m_tray->notifyOffer(id, text); }));
+    connect(m_tray, &TrayPresenter::offerAnswered, this, Guarded([this](const QByteArray& id, bool accepted) {
+                accepted ? m_session.files().Accept(id) : m_session.files().Decline(id);
+            }));
 }
 
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.

@@ -51,9 +51,9 @@ FileActions::FileActions(QWidget& window, QListView& view, UserViewModel& rows, 
         if (child->acceptDrops())
             child->installEventFilter(this);
     connect(&session.files(), &files::FileTransfers::offered, this,
-            Guarded([this](const QByteArray&, const QString& text) {
+            Guarded([this](const QByteArray& id, const QString& text) {
                 transfersWindow()->showWithoutFocus();
-                Q_EMIT offerShown(text);
+                Q_EMIT offerShown(id, text);
             }));
 }
 

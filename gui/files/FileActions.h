@@ -32,7 +32,7 @@ public:
 
 Q_SIGNALS:
     // An offer arrived and is shown: the tray may flash, and the desktop may say it.
-    void offerShown(const QString& text);
+    void offerShown(const QByteArray& id, const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

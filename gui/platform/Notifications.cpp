@@ -32,16 +32,27 @@ DBusNotifications::DBusNotifications(QObject* parent) : Notifications(parent)
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         m_failed = false;
         m_idOf.clear();
+        m_withActions.clear();
     });
 }
 
 void DBusNotifications::show(const QString& summary, const QString& body, int timeoutMs)
 {
-    const Shown shown{summary, body, timeoutMs};
+    queue({summary, body, timeoutMs, {}, summary});
+}
+
+void DBusNotifications::showWithActions(const QString& summary, const QString& body, int timeoutMs,
+                                        const QList<Action>& actions)
+{
+    queue({summary, body, timeoutMs, actions, actions.isEmpty() ? summary : actions.first().key});
+}
+
+void DBusNotifications::queue(const Shown& shown)
+{
     if (!m_calling)
         return send(shown);
     const auto same = std::find_if(m_waiting.begin(), m_waiting.end(),
-                                   [&summary](const Shown& waiting) { return waiting.summary == summary; });
+                                   [&shown](const Shown& waiting) { return waiting.key == shown.key; });
     if (same != m_waiting.end())
         *same = shown;
     else
@@ -56,20 +67,26 @@ void DBusNotifications::send(const Shown& shown)
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    const QStringList actions = {QStringLiteral("default"), QCoreApplication::translate("Notifications", "Answer"),
-                                 QStringLiteral("answer"), QCoreApplication::translate("Notifications", "Answer")};
+    QStringList actions = {QStringLiteral("default"), QCoreApplication::translate("Notifications", "Answer")};
+    if (shown.actions.isEmpty())
+        actions << QStringLiteral("answer") << QCoreApplication::translate("Notifications", "Answer");
+    for (const Action& action : shown.actions)
+        actions << action.key << action.caption;
     const QVariantMap hints = {{QStringLiteral("category"), QStringLiteral("im.received")},
                                {QStringLiteral("desktop-entry"), QStringLiteral("org.quendlewick.Parley")}};
     // The service may read the body as markup: what a peer wrote is shown as it was written.
-    call << QStringLiteral("Parley") << m_idOf.value(shown.summary) << QStringLiteral("org.quendlewick.Parley")
+    call << QStringLiteral("Parley") << m_idOf.value(shown.key) << QStringLiteral("org.quendlewick.Parley")
          << shown.summary << shown.body.toHtmlEscaped() << actions << hints << shown.timeoutMs;
     m_calling = true;
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, ReplyTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            Guarded([this, watcher, summary = shown.summary] { onReply(watcher, summary); }));
+            Guarded([this, watcher, key = shown.key, withActions = !shown.actions.isEmpty()] {
+                if (onReply(watcher, key) && withActions)
+                    rememberActions(key);
+            }));
 }
 
-void DBusNotifications::onReply(QDBusPendingCallWatcher* call, const QString& summary)
+bool DBusNotifications::onReply(QDBusPendingCallWatcher* call, const QString& key)
 {
     call->deleteLater();
     m_calling = false;
@@ -78,11 +95,21 @@ void DBusNotifications::onReply(QDBusPendingCallWatcher* call, const QString& su
         m_failed = true;
         m_waiting.clear();
         Q_EMIT failed();
-        return;
+        return false;
     }
-    m_idOf.insert(summary, reply.value());
+    m_idOf.insert(key, reply.value());
     if (!m_waiting.isEmpty())
         send(m_waiting.takeFirst());
+    return true;
+}
+
+void DBusNotifications::rememberActions(const QString& key)
+{
+    m_withActions.append(m_idOf.value(key));
+    // The oldest are long gone from the screen: their buttons are forgotten, so that a long session holds few.
+    constexpr qsizetype Remembered = 64;
+    if (m_withActions.size() > Remembered)
+        m_idOf.remove(m_idOf.key(m_withActions.takeFirst()));
 }
 
 void DBusNotifications::onActionInvoked(uint id, const QString& action)
@@ -90,6 +117,8 @@ void DBusNotifications::onActionInvoked(uint id, const QString& action)
     const bool ours = id != 0 && std::find(m_idOf.cbegin(), m_idOf.cend(), id) != m_idOf.cend();
     if (ours && (action == QLatin1String("default") || action == QLatin1String("answer")))
         Q_EMIT answered();
+    else if (ours && m_withActions.contains(id))
+        Q_EMIT actionChosen(action);
 }
 
 } // namespace platform

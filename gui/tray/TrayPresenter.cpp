@@ -18,12 +18,19 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+// An offer's buttons on the desktop's notification: the key is this and the offer's id in hex.
+const QString AcceptKey = QStringLiteral("accept:");
+const QString DeclineKey = QStringLiteral("decline:");
+} // namespace
+
 TrayPresenter::TrayPresenter(platform::TrayArea& area, const platform::Cursor& cursor, platform::Sound& sound,
                              platform::Notifications& notifications, const Settings& settings, QWidget& window)
     : QObject(&window), m_sound(sound), m_notifications(notifications), m_cursor(cursor), m_settings(settings),
       m_window(window), m_popupFrame(Guarded([this] { showNewestInPopup(); }))
 {
     connect(&m_notifications, &platform::Notifications::answered, this, &TrayPresenter::answered);
+    connect(&m_notifications, &platform::Notifications::actionChosen, this, &TrayPresenter::onNotificationAction);
     // No service, or it refused: the line goes to our own popup, and so does every later one; nobody is told.
     connect(&m_notifications, &platform::Notifications::failed, this,
             Guarded([this] { showInPopup(std::exchange(m_notifiedLine, QString())); }));
@@ -159,11 +166,21 @@ void TrayPresenter::showNewestInPopup()
     }
 }
 
-void TrayPresenter::notifyOffer(const QString& text)
+void TrayPresenter::notifyOffer(const QByteArray& id, const QString& text)
 {
     startFlashing();
-    if (m_settings.DesktopNotification)
-        m_notifications.show(QStringLiteral("Parley"), text, NotificationTimeoutMs());
+    if (!m_settings.DesktopNotification || m_notifications.failedBefore())
+        return showInPopup(text);
+    const QString hex = QString::fromLatin1(id.toHex());
+    m_notifications.showWithActions(QStringLiteral("Parley"), text, NotificationTimeoutMs(),
+                                    {{AcceptKey + hex, tr("Accept")}, {DeclineKey + hex, tr("Decline")}});
+}
+
+void TrayPresenter::onNotificationAction(const QString& key)
+{
+    for (const QString& prefix : {AcceptKey, DeclineKey})
+        if (key.startsWith(prefix))
+            Q_EMIT offerAnswered(QByteArray::fromHex(key.mid(prefix.size()).toLatin1()), prefix == AcceptKey);
 }
 
 // The "Hide after" delay, or the service's own when it is unticked (or no number the timer can hold).

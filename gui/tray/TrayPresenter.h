@@ -53,8 +53,9 @@ public:
     bool popupPending() const { return m_popupFrame.pending(); }
     QStringList soundFolders() const;
 
-    // Files offered: the icon flashes, and where the settings ask for desktop notifications, the desktop says it.
-    void notifyOffer(const QString& text);
+    // Files offered: the icon flashes, and the desktop says it with "Accept" and "Decline" where the settings ask for
+    // its notifications (the popup says it otherwise).
+    void notifyOffer(const QByteArray& id, const QString& text);
     void startFlashing();
     void stopFlashing();
     // What a shown incoming line sets off, by the settings, the mode and the window's state.
@@ -75,9 +76,12 @@ Q_SIGNALS:
     void transfersRequested();
     // The person answered the desktop notification: as a click on the popup's answer.
     void answered();
+    // The person accepted or declined an offer on the desktop's notification.
+    void offerAnswered(const QByteArray& id, bool accepted);
 
 private:
     void onIconMouseUp(Qt::MouseButton button);
+    void onNotificationAction(const QString& key);
     void flashStep();
     void showNewestInPopup();
     void showInPopup(const QString& line);

@@ -1,6 +1,8 @@
 // The popup and what an arriving line sets off in the windows: a line from a peer played by the test, the popup,
 // the tray flash and the sound (through a recording double).
 #include "core/base/Errors.h"
+#include "core/files/FileTransfers.h"
+#include "core/files/FileWire.h"
 #include "core/session/ChatSession.h"
 #include "gui/app/LogoPanel.h"
 #include "gui/app/Main.h"
@@ -311,6 +313,18 @@ void TestMessage::desktopNotification()
     QCOMPARE(service.shown[1].summary, QStringLiteral("Gus"));
     QCOMPARE(service.shown[2].summary, QStringLiteral("Hal: IT"));
     QCOMPARE(service.shown[2].body, QStringLiteral("привет"));
+    // Files offered: a notification of their own, with "Accept" and "Decline" that answer the offer.
+    QSignalSpy answers(&main()->tray(), &TrayPresenter::offerAnswered);
+    const QByteArray offer(files::IdSize, '\x7f');
+    Q_EMIT main()->session().files().offered(offer, QStringLiteral("Größe.pdf from Bob"));
+    QCOMPARE(service.shown.size(), 4);
+    QCOMPARE(service.shown[3].body, QStringLiteral("Größe.pdf from Bob"));
+    QCOMPARE(service.actions.size(), 2);
+    QCOMPARE(service.actions[1].caption, QStringLiteral("Decline"));
+    Q_EMIT service.actionChosen(service.actions[1].key);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0], QVariantList({offer, false}));
+    service.shown.removeLast();
     // Silent mode shows nothing.
     main()->onModeClicked();
     QVERIFY(say("quiet"));
@@ -325,6 +339,9 @@ void TestMessage::desktopNotification()
     service.missing = false;
     QVERIFY(say("still here"));
     QTRY_VERIFY(popup()->textArea()->toPlainText().contains(QStringLiteral("still here")));
+    // An offer then goes to the popup too.
+    Q_EMIT main()->session().files().offered(QByteArray(files::IdSize, '\x01'), QStringLiteral("Отчёт.pdf from Gus"));
+    QTRY_VERIFY(popup()->textArea()->toPlainText().contains(QStringLiteral("Отчёт.pdf from Gus")));
     QCOMPARE(service.shown.size(), 3);
     QVERIFY(m_env->boxes.shown.isEmpty());
 }

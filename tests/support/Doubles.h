@@ -137,8 +137,15 @@ public:
         }
         shown.append({summary, body, timeoutMs});
     }
+    void showWithActions(const QString& summary, const QString& body, int timeoutMs,
+                         const QList<Action>& given) override
+    {
+        show(summary, body, timeoutMs);
+        actions = given;
+    }
     bool failedBefore() const override { return m_failed; }
     void click() { Q_EMIT answered(); }
+    QList<Action> actions;
 
 private:
     bool m_failed = false;
