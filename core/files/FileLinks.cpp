@@ -589,6 +589,13 @@ void FileLinks::Accept(const QByteArray& id, const ReceivePlan& plan)
         if (plan.saved.value(i)) {
             start.offset = AlreadySaved;
             link.done += link.offer.files[i].size;
+        } else if (link.offer.files[i].folder) {
+            // An empty folder is made now, and is then as good as saved: no data comes for it.
+            if (!QDir().mkpath(plan.targets[i]))
+                return Abandon(link, CancelReason::CannotWrite, plan.targets[i]);
+            start.offset = AlreadySaved;
+            link.ended[i] = true;
+            ++link.endedCount;
         } else {
             QFile partial(QFileInfo(plan.targets[i]).dir().filePath(PartialName(id, int(i))));
             const quint64 kept = partial.exists() ? quint64(partial.size()) : 0;
@@ -604,6 +611,19 @@ void FileLinks::Accept(const QByteArray& id, const ReceivePlan& plan)
     link.lastData.start();
     Write(link, Kind::Accept, EncodeAccept(link.starts));
     ReportProgress(link, true);
+    FinishIfAllEnded(link);
+}
+
+void FileLinks::FinishIfAllEnded(Link& link)
+{
+    if (link.endedCount != link.ended.size())
+        return;
+    ReportProgress(link, true);
+    link.stage = Stage::Finished;
+    const QByteArray id = link.offer.id;
+    Post([id](FileEvents& events) { events.Finished(id); });
+    link.socket->flush();
+    Close(link);
 }
 
 bool FileLinks::OpenPartial(Link& link, quint32 index, quint64 offset)
@@ -721,14 +741,7 @@ void FileLinks::FileEndArrived(Link& link, const QByteArray& payload)
     ++link.endedCount;
     Write(link, Kind::FileResult, EncodeIndexed(quint32(index), QByteArray(1, '\1')));
     link.savedSince.append({index, saved});
-    if (link.endedCount == link.ended.size()) {
-        ReportProgress(link, true);
-        link.stage = Stage::Finished;
-        const QByteArray id = link.offer.id;
-        Post([id](FileEvents& events) { events.Finished(id); });
-        link.socket->flush();
-        Close(link);
-    }
+    FinishIfAllEnded(link);
 }
 
 } // namespace files

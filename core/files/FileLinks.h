@@ -116,6 +116,7 @@ private:
     void OfferArrived(Link& link, const QByteArray& payload);
     void DataArrived(Link& link, const QByteArray& payload);
     bool OpenPartial(Link& link, quint32 index, quint64 offset);
+    void FinishIfAllEnded(Link& link);
     void FileEndArrived(Link& link, const QByteArray& payload);
     void WriteFailed(Link& link);
 

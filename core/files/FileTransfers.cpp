@@ -71,12 +71,22 @@ void Gather(const QString& path, Gathered& into)
     const QDir base = given.absoluteDir();
     QDirIterator walk(given.absoluteFilePath(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                       QDirIterator::Subdirectories);
+    // A folder with nothing in it is sent as such: the structure arrives whole.
+    const auto addIfEmpty = [&into, &base](const QFileInfo& folder) {
+        if (QDir(folder.absoluteFilePath())
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            into.sources.append(folder.absoluteFilePath());
+            into.files.append({base.relativeFilePath(folder.absoluteFilePath()), 0, true});
+        }
+    };
+    addIfEmpty(given);
     while (walk.hasNext()) {
         // What the walk already knows of each entry, not a look of its own at it.
         const QFileInfo info = walk.nextFileInfo();
         if (info.isDir() && !info.isSymLink())
-            continue;
-        add(info, base.relativeFilePath(info.absoluteFilePath()));
+            addIfEmpty(info);
+        else
+            add(info, base.relativeFilePath(info.absoluteFilePath()));
     }
 }
 
@@ -255,7 +265,8 @@ const Transfer* FileTransfers::find(const QByteArray& id) const
 
 QString FileTransfers::Summary(const Offer& offer)
 {
-    const qsizetype count = offer.files.size();
+    const qsizetype count =
+        std::count_if(offer.files.cbegin(), offer.files.cend(), [](const OfferedFile& file) { return !file.folder; });
     const QString first = offer.files.value(0).path;
     const QString folder = first.section(QLatin1Char('/'), 0, 0) + QLatin1Char('/');
     const auto inFolder = [&folder](const OfferedFile& file) { return file.path.startsWith(folder); };

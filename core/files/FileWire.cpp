@@ -99,7 +99,7 @@ QByteArray EncodeOffer(const Offer& offer)
     QDataStream stream(&payload, QIODevice::WriteOnly);
     Prepared(stream) << offer.id << quint32(offer.files.size());
     for (const OfferedFile& file : offer.files)
-        stream << file.path << file.size;
+        stream << (file.folder ? file.path + u'/' : file.path) << file.size;
     return payload;
 }
 
@@ -118,12 +118,13 @@ std::optional<Offer> DecodeOffer(const QByteArray& payload)
         stream >> file.path >> file.size;
         if (stream.status() != QDataStream::Ok)
             return std::nullopt;
-        const std::optional<QString> safe = SafeRelativePath(file.path);
-        // A sum that no disk holds is no offer either.
-        if (!safe || file.size > std::numeric_limits<quint64>::max() / 4 - total)
+        file.folder = file.path.endsWith(u'/');
+        const std::optional<QString> safe = SafeRelativePath(file.folder ? file.path.chopped(1) : file.path);
+        // A sum that no disk holds is no offer either; a folder holds no data of its own.
+        if (!safe || file.size > std::numeric_limits<quint64>::max() / 4 - total || (file.folder && file.size != 0))
             return std::nullopt;
         total += file.size;
-        offer.files.append({*safe, file.size});
+        offer.files.append({*safe, file.size, file.folder});
     }
     if (!stream.atEnd())
         return std::nullopt;

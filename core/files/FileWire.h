@@ -80,6 +80,9 @@ private:
 struct OfferedFile {
     QString path; // relative, '/' between parts, made safe
     quint64 size = 0;
+    // An empty folder, so that a folder's structure arrives whole: made at Accept, with no data. On the wire its
+    // path ends with '/' and its size is 0.
+    bool folder = false;
 };
 
 struct Offer {

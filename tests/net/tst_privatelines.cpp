@@ -606,6 +606,7 @@ void TestPrivateLines::filesArriveWholeUnderSafeNames()
     for (auto file = sent.cbegin(); file != sent.cend(); ++file)
         WriteFile(outbox + u'/' + file.key(), file.value());
     QVERIFY(QFile::link(outbox + QStringLiteral("/Отчёт.txt"), outbox + QStringLiteral("/Größe/link")));
+    QVERIFY(QDir().mkpath(outbox + QStringLiteral("/Größe/пусто/leer")));
     // A name that is taken keeps its file: the new one gets a number.
     const QString received = m_bob->settings.ReceiveFolder;
     WriteFile(received + QStringLiteral("/Отчёт.txt"), "older");
@@ -621,6 +622,7 @@ void TestPrivateLines::filesArriveWholeUnderSafeNames()
     expected.insert(QStringLiteral("Отчёт (1).txt"), expected.take(QStringLiteral("Отчёт.txt")));
     expected.insert(QStringLiteral("Отчёт.txt"), "older");
     QCOMPARE(FilesUnder(received), expected);
+    QVERIFY(QDir(received + QStringLiteral("/Größe/пусто/leer")).exists()); // the structure whole, empty folders too
     QVERIFY(m_ann->notes.last().endsWith(QStringLiteral("sent (Bob's copy checked every file)")));
     QVERIFY(m_bob->notes.last().contains(QStringLiteral("from Ann: saved in ") + received));
 }
@@ -686,6 +688,7 @@ void TestPrivateLines::hostileSenderLeavesNoFile_data()
     const QString notAccepted = QStringLiteral("Parley does not accept (a name outside its folder, more data");
     QTest::newRow("absolute path") << QStringLiteral("/tmp/evil") << quint64(4) << four << rightHash << refused;
     QTest::newRow("dot-dot") << QStringLiteral("a/../../evil") << quint64(4) << four << rightHash << refused;
+    QTest::newRow("a folder with data") << QStringLiteral("evil/") << quint64(4) << four << rightHash << refused;
     QTest::newRow("only dots") << QStringLiteral("./.") << quint64(4) << four << rightHash << refused;
     QTest::newRow("more data than offered")
         << QStringLiteral("x.txt") << quint64(2) << four << rightHash << notAccepted;
