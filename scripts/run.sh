@@ -44,6 +44,13 @@ if ! "$root/scripts/setup.sh"; then
         "cap_net_bind_service=+ep $parley"
     exit 1
 fi
+# A password given to sudo just now (to install) stays good through a long first build, so that the capability
+# after it is not asked for again; the refresher ends with this script.
+keep_sudo=
+if [[ $(id -u) -ne 0 ]] && command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    (while kill -0 $$ 2>/dev/null && sleep 50; do sudo -n -v 2>/dev/null || exit 0; done) &
+    keep_sudo=$!
+fi
 "${run_as[@]}" "$root/scripts/build.sh"
 
 # Port 196 is below 1024: a copy that does not run as root needs the capability to bind it, given once per build.
@@ -73,17 +80,27 @@ may_listen=true
 if ((${#run_as[@]} > 0)) || [[ $(id -u) -ne 0 ]]; then
     give_capability || may_listen=false
 fi
+[[ -n $keep_sudo ]] && kill "$keep_sudo" 2>/dev/null
 
 # Whether a socket listens on TCP port 196 (0x00C4) of this machine's network, as the kernel lists them.
 listens_on_196() { grep -qE '^ *[0-9]+: [0-9A-F]+:00C4 [0-9A-F]+:[0-9A-F]+ 0A ' /proc/net/tcp /proc/net/tcp6 2>/dev/null; }
 # Said once Parley has listened, or has had 60 s to (it listens at the end of its start-up, which a first start on a
 # slow machine can make long): only a copy that listens is called reachable.
+# Through sudo this script is root's: the person stops it with sudo.
+stop_hint="Ctrl+C or 'kill $$'"
+[[ -n ${SUDO_USER:-} && $(id -u) -eq 0 ]] && stop_hint="Ctrl+C or 'sudo kill $$'"
 report_reachability() { # pid
+    if $taken_before; then
+        say "port 196 was taken before this start: another copy of Parley (perhaps another person's on this" \
+            "machine) or another program listens there, and 'ss -ltnp sport = :196' names it. This copy cannot" \
+            "listen while it does."
+        return 0
+    fi
     for _ in $(seq 600); do
         kill -0 "$1" 2>/dev/null || return 0
         if listens_on_196; then
             say "Parley listens: peers reach it on port 196 (where the firewalls between let TCP 196 in)." \
-                "Stop it with Ctrl+C or 'kill $$'."
+                "Stop it with $stop_hint."
             return 0
         fi
         sleep 0.1
@@ -109,6 +126,8 @@ if $headless; then
     display=":$(tr -d '\n' <"$displayfd")"
     say "Parley runs on the virtual display $display."
 fi
+taken_before=false
+listens_on_196 && taken_before=true
 if [[ -n $display ]]; then
     DISPLAY="$display" "${run_as[@]}" "$parley" &
 else

@@ -22,7 +22,7 @@ if ((${#missing[@]} == 0)); then
     exit 0
 fi
 
-echo "Installing: ${missing[*]}"
+echo "Missing: ${missing[*]}"
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
     source "$(dirname "${BASH_SOURCE[0]}")/sudo.sh"
@@ -33,6 +33,7 @@ if [[ $(id -u) -ne 0 ]]; then
     fi
     sudo=(sudo)
 fi
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -q
 "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -32,6 +32,9 @@ public:
 
     CurrentSettings settings;
     // The program is to end before its event loop runs: a second copy, or a termination signal during start-up.
+    // What the process ends with when nothing started: 1 where another copy holds the machine's lock (a second
+    // person's start did not start anything), 0 otherwise.
+    int ExitStatus() const { return m_refused ? 1 : 0; }
     bool TerminationRequested() const;
     // A termination signal or the end of the desktop session: what can be saved is saved once, nothing is asked,
     // and the program ends whatever box is open.

@@ -142,7 +142,7 @@ int main(int argc, char* argv[])
 
     Parley parley(services);
     if (parley.TerminationRequested())
-        return 0;
+        return parley.ExitStatus();
     // exit, not quit: quit asks every window to close first, and a window may refuse; the way out never waits.
     QObject::connect(&parley, &Parley::finished, &app, [] { QCoreApplication::exit(0); });
     app.exec();

@@ -479,6 +479,7 @@ void TestMain::secondCopyRefused()
     QVERIFY(firstCopy.holding());
     start();
     QVERIFY(m_parley->TerminationRequested());
+    QCOMPARE(m_parley->ExitStatus(), 1); // scripts and service managers learn that nothing started
     QCOMPARE(m_env->boxes.shown.size(), 1);
     const auto& box = m_env->boxes.shown.first();
     QCOMPARE(box.text, QStringLiteral("Quendlewick Parley is aleady loaded"));

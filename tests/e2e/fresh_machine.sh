@@ -112,6 +112,8 @@ start_in_fresh sudo.log runuser -u newcomer -- env -i PATH=/usr/local/bin:/usr/b
     bash -c 'cd ~/parley && exec sudo scripts/run.sh'
 wait_listening sudo.log 1500
 grep -q "runs as newcomer" "$work/sudo.log" || fail "sudo.log does not say that Parley runs as the person"
+for _ in $(seq 50); do grep -q "peers reach it on port 196" "$work/sudo.log" && break; sleep 0.1; done
+grep -q "sudo kill" "$work/sudo.log" || fail "sudo.log tells the person to stop root's script without sudo"
 [[ -z $(find "$fresh/home/newcomer/parley/build" ! -user "$(in_fresh id -u newcomer)" -print -quit) ]] ||
     fail "the start through sudo left files in the build tree that the person does not own"
 grep "^run.sh:" "$work/sudo.log" | sed 's/^/  sudo: /'
