@@ -7,6 +7,7 @@
 #include "gui/app/WindowSession.h"
 #include "gui/platform/Services.h"
 #include "gui/widgets/ChatView.h"
+#include "gui/widgets/MessageEdit.h"
 
 #include <QWidget>
 #include <memory>
@@ -41,7 +42,7 @@ public:
     ~TF_Main() override;
 
     // The controls, each with its design name as its object name.
-    QPlainTextEdit* messageBox() const { return m_controls.messageBox; }
+    MessageEdit* messageBox() const { return m_controls.messageBox; }
     QLineEdit* nameBox() const { return m_controls.nameBox; }
     QListView* userListView() const { return m_controls.userListView; }
     QPushButton* configureButton() const { return m_controls.configureButton; }

@@ -8,6 +8,7 @@
 #include "gui/config/Colours.h"
 #include "gui/widgets/ChatView.h"
 #include "gui/widgets/FindBar.h"
+#include "gui/widgets/MessageEdit.h"
 #include "gui/widgets/PeerStateDelegate.h"
 #include "gui/widgets/WidgetHelpers.h"
 
@@ -31,7 +32,7 @@ MainControls::MainControls(QWidget* window, const ChatRecord& record, UserViewMo
     chatArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     findBar = new FindBar(*chatArea, window);
 
-    messageBox = new QPlainTextEdit(window);
+    messageBox = new MessageEdit(window);
     messageBox->setObjectName(QStringLiteral("Mess"));
     messageBox->setAccessibleName(QCoreApplication::translate("TF_Main", "Message"));
     messageBox->setFont(PixelFont(QStringLiteral("Tahoma"), 11));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/widgets/MessageEdit.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QSize>
@@ -61,7 +63,7 @@ struct MainControls {
     QPushButton* runStopButton = nullptr;
     ChatView* chatArea = nullptr;
     FindBar* findBar = nullptr;
-    QPlainTextEdit* messageBox = nullptr;
+    MessageEdit* messageBox = nullptr;
     QListView* userListView = nullptr;
     QListWidget* awayList = nullptr;
     LogoPanel* logoPanel = nullptr;

@@ -5,6 +5,7 @@
 #include "core/session/ChatSession.h"
 #include "gui/app/MainControls.h"
 #include "gui/widgets/ChatView.h"
+#include "gui/widgets/MessageEdit.h"
 #include "gui/widgets/WidgetHelpers.h"
 
 #include <QKeyEvent>
@@ -22,8 +23,8 @@ MainKeys::MainKeys(const MainControls& controls, ChatSession& session, const Set
 
 void MainKeys::sendMessage()
 {
-    m_session.SendToEveryone(m_controls.messageBox->toPlainText());
-    m_controls.messageBox->clear();
+    m_session.SendToEveryone(m_controls.messageBox->message());
+    m_controls.messageBox->clearMessage();
 }
 
 bool MainKeys::eventFilter(QObject* watched, QEvent* event)
@@ -75,7 +76,7 @@ void MainKeys::OnMessageKey(QKeyEvent* event, bool& consumed)
     if (outcome.send)
         sendMessage();
     else if (outcome.newLine)
-        AppendLineBreak(m_controls.messageBox);
+        m_controls.messageBox->appendLineBreak();
 }
 
 // Enter on a row writes to that user alone, as a double click does.

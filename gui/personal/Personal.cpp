@@ -16,7 +16,7 @@ TF_Personal::TF_Personal(const Settings& settings, ChatSession& session, QWidget
     : QDialog(parent), m_settings(settings), m_session(session)
 {
     SetUpFixedDialog(this, QStringLiteral("F_Personal"), tr("Send personal message..."), QSize(409, 75));
-    m_messageBox = new QPlainTextEdit(this);
+    m_messageBox = new MessageEdit(this);
     // The text keeps the desktop's face; only the dialog's captions take the dialogs' 8-point one.
     m_messageBox->setFont(QApplication::font());
     m_messageBox->setObjectName(QStringLiteral("Mess"));
@@ -36,14 +36,14 @@ void TF_Personal::setRecipient(const QString& name)
 
 QString TF_Personal::text() const
 {
-    return m_messageBox->toPlainText();
+    return m_messageBox->message();
 }
 
 // FormShow: every personal message starts from an empty box, in the middle of the screen.
 void TF_Personal::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    m_messageBox->clear();
+    m_messageBox->clearMessage();
     m_messageBox->setFocus();
     CentreOnScreen(this);
 }
@@ -66,7 +66,7 @@ bool TF_Personal::onMessageKey(int key)
     if (outcome.send)
         finish();
     else if (outcome.newLine)
-        AppendLineBreak(m_messageBox);
+        m_messageBox->appendLineBreak();
     return outcome.consumed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config/Settings.h"
+#include "gui/widgets/MessageEdit.h"
 
 #include <QDialog>
 
@@ -13,7 +14,7 @@ class TF_Personal : public QDialog {
     Q_OBJECT
 public:
     TF_Personal(const Settings& settings, ChatSession& session, QWidget* parent);
-    QPlainTextEdit* messageBox() const { return m_messageBox; }
+    MessageEdit* messageBox() const { return m_messageBox; }
     QString text() const;
     // The caption names the peer the message goes to.
     void setRecipient(const QString& name);
@@ -23,7 +24,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPlainTextEdit* m_messageBox = nullptr;
+    MessageEdit* m_messageBox = nullptr;
     bool onMessageKey(int key);
     void finish();
 

@@ -13,13 +13,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
-#include <QTextCursor>
 
 #include <algorithm>
 
@@ -144,14 +142,6 @@ void SetUpFixedDialog(QDialog* dialog, const QString& name, const QString& title
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
     dialog->setFont(font);
-}
-
-void AppendLineBreak(QPlainTextEdit* box)
-{
-    QTextCursor cursor = box->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringLiteral("\n"));
-    box->setTextCursor(cursor);
 }
 
 void CentreOnScreen(QWidget* window)

@@ -16,7 +16,6 @@ class QEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QWidget;
 
 namespace platform {
@@ -68,8 +67,6 @@ QRect GroupInside(const QGroupBox* group);
 // A group's controls moved down where its title, in the font it has, would reach into them; the group grows by as
 // much where its last row would then meet the frame.
 void ClearOfTitle(QGroupBox* group);
-// A line break at the end of the text, wherever the caret is; the caret goes to the end.
-void AppendLineBreak(QPlainTextEdit* box);
 // Word wrap for a text, breaking a word anywhere only where it must; a run of hundreds of characters without a
 // space is wrapped anywhere, since looking for a word boundary in it makes laying the text out quadratic.
 QTextOption::WrapMode WrapModeFor(QStringView text);

@@ -13,6 +13,7 @@
 #include "tests/support/ProgramTest.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -109,6 +110,23 @@ void TestChatWindow::linesBothWays()
     QCOMPARE(lastLine(), QStringLiteral("Alice: hello Bob"));
     QVERIFY(main()->messageBox()->toPlainText().isEmpty());
     QVERIFY(bob.waitForReceived("hello Bob"));
+
+    // A paste of 1.5 MiB without a space is held aside, the box showing its beginning; what goes is all of it, with
+    // what was typed before it.
+    bob.clearReceived();
+    const QString blob = QString(QStringLiteral("QUJDREVGR0g0NTY3ODk")).repeated(80 * 1024);
+    main()->messageBox()->setPlainText(QStringLiteral("Grüße: "));
+    main()->messageBox()->moveCursor(QTextCursor::End);
+    QGuiApplication::clipboard()->setText(blob);
+    main()->messageBox()->paste();
+    QVERIFY(main()->messageBox()->holdsPaste());
+    QVERIFY(main()->messageBox()->document()->characterCount() < MessageEdit::HeldFrom);
+    QCOMPARE(main()->messageBox()->message(), QStringLiteral("Grüße: ") + blob);
+    QTest::keyClick(main()->messageBox(), Qt::Key_Return);
+    QTRY_VERIFY(bob.received().size() >= blob.size() + 8);
+    QVERIFY(bob.received().endsWith(blob.toLatin1()));
+    QVERIFY(!main()->messageBox()->holdsPaste());
+    QVERIFY(main()->messageBox()->toPlainText().isEmpty());
 
     QVERIFY(bob.say("hi"));
     QTRY_COMPARE(lastLine(), QStringLiteral("Unknown: hi"));
