@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Parley needs to build and run (Xvfb for machines without a display), and those named
-# in PARLEY_SETUP_EXTRA; installs nothing when all are present.
+# in PARLEY_SETUP_EXTRA (the tests' and the package's tools); installs nothing when all are present.
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang-format dpkg-dev git fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+    cmake ninja-build g++ pkg-config fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
     qt6-base-dev libssl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libicu-dev qt6-qpa-plugins libgl-dev libcanberra-dev libxcb1-dev libcanberra-pulse sound-theme-freedesktop libcap2-bin xvfb
 )
 if [[ "${PARLEY_SETUP_EXTRA:-}" != "" ]]; then

@@ -3,7 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # The end-to-end tests also need an X server, a driver for it, the namespace tools and debootstrap.
-PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils icewm dbus dunst weston nftables qt6-wayland pulseaudio pulseaudio-utils desktop-file-utils appstream man-db debootstrap clang libclang-rt-14-dev" "$root/scripts/setup.sh"
+PARLEY_SETUP_EXTRA="clang-format git dpkg-dev xvfb xauth xdotool python3 iproute2 x11-utils icewm dbus dunst weston nftables qt6-wayland pulseaudio pulseaudio-utils desktop-file-utils appstream man-db debootstrap clang libclang-rt-14-dev" "$root/scripts/setup.sh"
 
 echo "== clang-format"
 git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run --Werror)

@@ -10,13 +10,13 @@
 
 namespace files {
 
-namespace {
-
 QDataStream& Prepared(QDataStream& stream)
 {
     stream.setVersion(QDataStream::Qt_6_0);
     return stream;
 }
+
+namespace {
 
 bool KnownKind(quint8 kind)
 {

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QDataStream;
+
 namespace files {
 
 // Files go on a port of their own beside private lines' (1196 + 1), inside TLS 1.3 with the same keys and pins, and
@@ -90,6 +92,9 @@ struct Offer {
     QList<OfferedFile> files;
     quint64 total() const;
 };
+
+// A stream set to the one format both ends of a link, and the files kept beside the settings, are written in.
+QDataStream& Prepared(QDataStream& stream);
 
 QByteArray EncodeOffer(const Offer& offer);
 // Empty when the payload is no valid offer: wrong id size, no files or too many, a size sum that overflows, or a

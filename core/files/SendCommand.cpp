@@ -1,6 +1,7 @@
 #include "core/files/SendCommand.h"
 
 #include "core/base/Errors.h"
+#include "core/files/FileWire.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -19,12 +20,6 @@ namespace {
 constexpr int AnswerWithinMs = 10000;
 // A request names at most this many paths, in at most this many bytes: a stray client cannot make the copy hold more.
 constexpr qint64 MaxRequestBytes = 16 * 1024 * 1024;
-
-QDataStream& Prepared(QDataStream& stream)
-{
-    stream.setVersion(QDataStream::Qt_6_0);
-    return stream;
-}
 } // namespace
 
 QString SendCommandSocket()
