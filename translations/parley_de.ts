@@ -785,6 +785,13 @@
     </message>
 </context>
 <context>
+    <name>MessageEdit</name>
+    <message>
+        <source>(%1 characters pasted, shown shortened: Enter sends the whole text; Backspace or Delete removes it.)</source>
+        <translation>(%1 Zeichen eingefügt, gekürzt angezeigt: Eingabe sendet den ganzen Text; Rücktaste oder Entf entfernt ihn.)</translation>
+    </message>
+</context>
+<context>
     <name>NetworkCheck</name>
     <message>
         <source>The firewall (nftables) lets connections to port %1 in.</source>

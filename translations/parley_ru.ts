@@ -787,6 +787,13 @@
     </message>
 </context>
 <context>
+    <name>MessageEdit</name>
+    <message>
+        <source>(%1 characters pasted, shown shortened: Enter sends the whole text; Backspace or Delete removes it.)</source>
+        <translation>(вставлено символов: %1, показано сокращённо: Enter отправляет весь текст; Backspace или Delete удаляет его.)</translation>
+    </message>
+</context>
+<context>
     <name>NetworkCheck</name>
     <message>
         <source>The firewall (nftables) lets connections to port %1 in.</source>
