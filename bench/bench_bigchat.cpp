@@ -5,12 +5,14 @@
 
 #include "gui/app/Main.h"
 #include "gui/app/Parley.h"
+#include "gui/widgets/FindBar.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QScrollBar>
 
 #include <cstdio>
@@ -49,8 +51,31 @@ struct Figures {
     double longestScrollMs = 0; // to the top, back to the end, a thousand lines appended
     double longestReaderMs = 0; // a screen reader's length, last words and a line in the middle
     double closeMs = 0;
+    // In the window, typed a letter at a time: from the last letter to the final count.
+    double findShortMs = 0;
+    double findLongMs = 0;
+    double findAbsentMs = 0;
     bool intact = false;
 };
+
+// Types the word into the find bar a letter at a time, each letter in a turn of the loop of its own, as a person
+// types: the time from the last letter until the count is final.
+double FindInWindow(FindBar& bar, const QString& word)
+{
+    bar.open();
+    bar.findBox()->clear();
+    for (qsizetype typed = 1; typed < word.size(); ++typed) {
+        bar.findBox()->setText(word.left(typed));
+        QCoreApplication::processEvents();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    bar.findBox()->setText(word);
+    SpinUntil([&bar] { return !bar.searching(); });
+    const double ms = clock.nsecsElapsed() / 1e6;
+    bar.close();
+    return ms;
+}
 
 // Starts, lets the loop turn a little, measures the memory, moves through the log as a reader would, then closes.
 Figures Run(const QByteArray& chat)
@@ -89,6 +114,10 @@ Figures Run(const QByteArray& chat)
         for (int i = 0; i < 1000; ++i)
             parley->main()->session().record().add({ChatEntry::Kind::Own, QStringLiteral("Ann: one more line")});
     });
+    FindBar& bar = *parley->main()->findBar();
+    figures.findShortMs = FindInWindow(bar, QStringLiteral("noon"));
+    figures.findLongMs = FindInWindow(bar, QStringLiteral("Review the build"));
+    figures.findAbsentMs = FindInWindow(bar, QStringLiteral("объявление"));
     QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(view)->textInterface();
     for (int i = 0; i < 3; ++i) {
         parley->main()->session().record().add(
@@ -119,6 +148,9 @@ int main(int argc, char* argv[])
     const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
     const Figures empty = Run(QByteArray());
     const Figures big = Run(History(megabytes << 20));
+    std::printf("find in the window with %lld MB, from the last letter typed to the final count: \"noon\" %.0f ms, "
+                "\"Review the build\" %.0f ms, \"объявление\" (absent) %.0f ms\n",
+                megabytes, big.findShortMs, big.findLongMs, big.findAbsentMs);
     std::printf("big chat.txt (%lld MB): window answers after %.0f ms (empty %.0f ms, ratio %.2f), whole log in after "
                 "%.0f ms; memory +%ld MB above an empty start (%.2f x the file); longest step through the log %.1f ms "
                 "(empty %.1f ms); a screen reader's questions %.2f ms; close %.0f ms (empty %.0f ms); log written back "
