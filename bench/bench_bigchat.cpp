@@ -6,12 +6,15 @@
 #include "gui/app/Main.h"
 #include "gui/app/Parley.h"
 #include "gui/widgets/FindBar.h"
+#include "gui/widgets/MessageEdit.h"
 #include "tests/support/Doubles.h"
 #include "tests/support/FileHelpers.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -55,8 +58,31 @@ struct Figures {
     double findShortMs = 0;
     double findLongMs = 0;
     double findAbsentMs = 0;
+    // A paste into the message box: until it is in the box, and until Enter has sent it and the chat shows it; the
+    // longest of the four pastes (1.5 and 16 MiB, with spaces and without).
+    double pasteMs = 0;
+    double pasteSentMs = 0;
+    bool pasteWhole = true; // each paste left the box once sent
     bool intact = false;
 };
+
+// Pastes text into the message box and sends it with Enter: how long each took, the longer of earlier runs kept.
+void PasteAndSend(Parley& parley, const QString& text, Figures& figures)
+{
+    MessageEdit& box = *parley.main()->messageBox();
+    QGuiApplication::clipboard()->setText(text);
+    QElapsedTimer clock;
+    clock.start();
+    box.paste();
+    QCoreApplication::processEvents();
+    figures.pasteMs = std::max(figures.pasteMs, clock.nsecsElapsed() / 1e6);
+    clock.restart();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(&box, &enter);
+    QCoreApplication::processEvents();
+    figures.pasteSentMs = std::max(figures.pasteSentMs, clock.nsecsElapsed() / 1e6);
+    figures.pasteWhole = figures.pasteWhole && !box.holdsPaste() && box.message().isEmpty();
+}
 
 // Types the word into the find bar a letter at a time, each letter in a turn of the loop of its own, as a person
 // types: the time from the last letter until the count is final.
@@ -118,6 +144,12 @@ Figures Run(const QByteArray& chat)
     figures.findShortMs = FindInWindow(bar, QStringLiteral("noon"));
     figures.findLongMs = FindInWindow(bar, QStringLiteral("Review the build"));
     figures.findAbsentMs = FindInWindow(bar, QStringLiteral("объявление"));
+    // Enter sends only while the chat runs.
+    parley->main()->session().Run();
+    for (const qsizetype bytes : {qsizetype(1536) * 1024, qsizetype(16) << 20}) {
+        PasteAndSend(*parley, QString(QStringLiteral("обед в час ")).repeated(bytes / 20), figures);
+        PasteAndSend(*parley, QString(QStringLiteral("QUJDREVGR0g0NTY3ODk")).repeated(bytes / 19), figures);
+    }
     QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(view)->textInterface();
     for (int i = 0; i < 3; ++i) {
         parley->main()->session().record().add(
@@ -151,6 +183,9 @@ int main(int argc, char* argv[])
     std::printf("find in the window with %lld MB, from the last letter typed to the final count: \"noon\" %.0f ms, "
                 "\"Review the build\" %.0f ms, \"объявление\" (absent) %.0f ms\n",
                 megabytes, big.findShortMs, big.findLongMs, big.findAbsentMs);
+    std::printf("paste into the message box, 1.5 and 16 MiB with and without spaces: in the box within %.0f ms, sent "
+                "and shown within %.0f ms more%s\n",
+                big.pasteMs, big.pasteSentMs, big.pasteWhole ? "" : " (NOT SENT)");
     std::printf("big chat.txt (%lld MB): window answers after %.0f ms (empty %.0f ms, ratio %.2f), whole log in after "
                 "%.0f ms; memory +%ld MB above an empty start (%.2f x the file); longest step through the log %.1f ms "
                 "(empty %.1f ms); a screen reader's questions %.2f ms; close %.0f ms (empty %.0f ms); log written back "
