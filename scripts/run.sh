@@ -48,7 +48,7 @@ fi
 # after it is not asked for again; the refresher ends with this script.
 keep_sudo=
 if [[ $(id -u) -ne 0 ]] && command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
-    (while kill -0 $$ 2>/dev/null && sleep 50; do sudo -n -v 2>/dev/null || exit 0; done) &
+    (while kill -0 $$ 2>/dev/null && sleep 50; do sudo -n -v 2>/dev/null || exit 0; done) >/dev/null 2>&1 &
     keep_sudo=$!
 fi
 "${run_as[@]}" "$root/scripts/build.sh"

@@ -79,19 +79,17 @@ void TF_Main::connectSession()
     m_session.SetUserName(m_controls.nameBox->text());
 }
 
-void TF_Main::setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal)
+void TF_Main::setDialogs(const Dialogs& dialogs)
 {
-    m_config = config;
-    m_message = message;
-    m_users = users;
-    m_userViewActions->setPersonalDialog(personal);
-    m_tray->setPopup(message);
+    m_dialogs = dialogs;
+    m_userViewActions->setPersonalDialog(dialogs.personal);
+    m_tray->setPopup(dialogs.message);
     // An answer to the popup or to the desktop's notification: the window comes up, the keyboard in the message box.
     const auto answer = Guarded([this] {
         showMainWindow();
         m_controls.messageBox->setFocus();
     });
-    connect(m_message, &TF_Message::answered, this, answer);
+    connect(dialogs.message, &TF_Message::answered, this, answer);
     connect(m_tray, &TrayPresenter::answered, this, answer);
 }
 
@@ -102,15 +100,15 @@ void TF_Main::applyAppearance()
 
 void TF_Main::connectControls()
 {
-    connect(m_controls.configureButton, &QPushButton::clicked, this, Guarded([this] { m_config->exec(); }));
+    connect(m_controls.configureButton, &QPushButton::clicked, this, Guarded([this] { m_dialogs.config()->exec(); }));
     // Where a line was not delivered, the chat offers the setting that lets such lines wait.
     auto* letWait = new QAction(tr("Let lines for absent users wait for them..."), this);
     connect(letWait, &QAction::triggered, this, Guarded([this] {
-                m_config->outboxBox()->setFocus(Qt::OtherFocusReason);
-                m_config->exec();
+                m_dialogs.config()->outboxBox()->setFocus(Qt::OtherFocusReason);
+                m_dialogs.config()->exec();
             }));
     m_controls.chatArea->setUndeliveredAction(letWait);
-    connect(m_controls.usersButton, &QPushButton::clicked, this, Guarded([this] { m_users->exec(); }));
+    connect(m_controls.usersButton, &QPushButton::clicked, this, Guarded([this] { m_dialogs.users()->exec(); }));
     connect(m_controls.runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
     connect(m_controls.clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));
     m_controls.logoPanel->showMode(m_session.Silent());
@@ -133,8 +131,8 @@ void TF_Main::createTrayParts()
                                    [this](bool present) { m_reading->setPresent(present); },
                                    [this] { m_controls.chatArea->scrollToEnd(); },
                                    [this] {
-                                       if (m_message)
-                                           m_message->keepOnTop();
+                                       if (m_dialogs.message)
+                                           m_dialogs.message->keepOnTop();
                                    },
                                    [this] { applyAppearance(); }, [this] { return m_services.tray.isAvailable(); }});
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));

@@ -10,6 +10,8 @@
 #include "gui/widgets/MessageEdit.h"
 
 #include <QWidget>
+
+#include <functional>
 #include <memory>
 
 class CurrentSettings;
@@ -61,8 +63,14 @@ public:
     net::ConnectionManager& connections() { return m_session.connections(); }
     ChatSession& session() { return m_session; }
     bool running() const { return m_session.Running(); }
-    // The dialogs this window opens, created after its start-up.
-    void setDialogs(TF_Config* config, TF_Message* message, TF_Users* users, TF_Personal* personal);
+    // The dialogs, each made when first asked for; the popup, made at start.
+    struct Dialogs {
+        std::function<TF_Config*()> config;
+        TF_Message* message = nullptr;
+        std::function<TF_Users*()> users;
+        std::function<TF_Personal*()> personal;
+    };
+    void setDialogs(const Dialogs& dialogs);
     // A personal line from the user view, and the network check.
     UserViewActions& userViewActions() const { return *m_userViewActions; }
     FileActions& fileActions() const { return *m_fileActions; }
@@ -122,9 +130,7 @@ private:
     UserViewModel* m_userView = nullptr;
     MainControls m_controls;
     WindowSession m_windowSession;
-    TF_Config* m_config = nullptr;
-    TF_Message* m_message = nullptr;
-    TF_Users* m_users = nullptr;
+    Dialogs m_dialogs;
     TrayPresenter* m_tray = nullptr;
     ReadingAids* m_reading = nullptr;
     MainKeys* m_keys = nullptr;

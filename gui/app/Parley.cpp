@@ -78,21 +78,11 @@ Parley::Parley(const Services& services) : m_services(services)
         m_main->restoreSession();
     else
         m_main->tray().icon().SetVisible(false);
-    m_config = new TF_Config(ConfigServices{services.shell, services.choosers, services.version,
-                                            services.executablePath, services.configHome},
-                             settings, *m_store, m_main.get());
-    m_config->setPrivateLinesInUse([this]() -> std::optional<bool> {
-        if (!m_session->Running())
-            return std::nullopt;
-        return m_session->connections().PrivateLinesRunning();
-    });
+    // Its failure is a box of its own, so that the settings still load and the next save keeps the user's.
+    Guard([&] { TF_Config::refreshAutostart(services.configHome, services.executablePath); });
     m_message = std::make_unique<TF_Message>(services.version, settings.values());
-    m_users = new TF_Users(services.boxes, services.shell, *m_session, *m_store, m_main.get());
-    m_personal = new TF_Personal(settings.values(), *m_session, m_main.get());
-    m_main->setDialogs(m_config, m_message.get(), m_users, m_personal);
-    // A dialog's changes to the settings or the user list show in the user view when it closes.
-    connect(m_config, &TF_Config::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
-    connect(m_users, &TF_Users::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
+    m_main->setDialogs(
+        {[this] { return config(); }, m_message.get(), [this] { return users(); }, [this] { return personal(); }});
 
     connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);
     if (TerminationRequested())
@@ -110,6 +100,40 @@ Parley::~Parley()
     m_main.reset();
     m_message.reset();
     SetErrorSink(nullptr);
+}
+
+TF_Config* Parley::config()
+{
+    if (!m_config) {
+        m_config = new TF_Config(ConfigServices{m_services.shell, m_services.choosers, m_services.version,
+                                                m_services.executablePath, m_services.configHome},
+                                 settings, *m_store, m_main.get());
+        m_config->setPrivateLinesInUse([this]() -> std::optional<bool> {
+            if (!m_session->Running())
+                return std::nullopt;
+            return m_session->connections().PrivateLinesRunning();
+        });
+        // Its changes to the settings show in the user view when it closes.
+        connect(m_config, &TF_Config::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
+    }
+    return m_config;
+}
+
+TF_Users* Parley::users()
+{
+    if (!m_users) {
+        m_users = new TF_Users(m_services.boxes, m_services.shell, *m_session, *m_store, m_main.get());
+        // Its changes to the user list show in the user view when it closes.
+        connect(m_users, &TF_Users::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
+    }
+    return m_users;
+}
+
+TF_Personal* Parley::personal()
+{
+    if (!m_personal)
+        m_personal = new TF_Personal(settings.values(), *m_session, m_main.get());
+    return m_personal;
 }
 
 bool Parley::TerminationRequested() const

@@ -32,10 +32,10 @@ public:
 
     CurrentSettings settings;
     // The program is to end before its event loop runs: a second copy, or a termination signal during start-up.
+    bool TerminationRequested() const;
     // What the process ends with when nothing started: 1 where another copy holds the machine's lock (a second
     // person's start did not start anything), 0 otherwise.
     int ExitStatus() const { return m_refused ? 1 : 0; }
-    bool TerminationRequested() const;
     // A termination signal or the end of the desktop session: what can be saved is saved once, nothing is asked,
     // and the program ends whatever box is open.
     void EndSession();
@@ -43,10 +43,11 @@ public:
     ChatSession& session() const { return *m_session; }
     SessionStore& store() const { return *m_store; }
     TF_Main* main() const { return m_main.get(); }
-    TF_Config* config() const { return m_config; }
+    // The dialogs are made when first opened: most sessions never open them, and each costs memory in every copy.
+    TF_Config* config();
     TF_Message* message() const { return m_message.get(); }
-    TF_Users* users() const { return m_users; }
-    TF_Personal* personal() const { return m_personal; }
+    TF_Users* users();
+    TF_Personal* personal();
 
 Q_SIGNALS:
     void finished();

@@ -34,10 +34,11 @@ void UserViewActions::writePersonal()
     const QString address = m_rows.addressAt(current.row());
     if (address.isEmpty())
         return; // the row outlived its connection: there is nobody to write to
-    m_personal->setRecipient(m_rows.captionAt(current.row()));
-    if (m_personal->exec() != QDialog::Accepted)
+    TF_Personal* personal = m_personal();
+    personal->setRecipient(m_rows.captionAt(current.row()));
+    if (personal->exec() != QDialog::Accepted)
         return;
-    if (!m_session.SendPersonal(connection, address, m_personal->text()))
+    if (!m_session.SendPersonal(connection, address, personal->text()))
         m_boxes.show(&m_window, tr("Selected user has disconnected. Try later."), tr("User lost"),
                      platform::BoxIcon::Error, platform::BoxButtons::Ok);
 }

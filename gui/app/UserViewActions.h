@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class ChatSession;
 class NetworkCheckDialog;
 class QListView;
@@ -20,7 +22,8 @@ public:
     UserViewActions(QWidget& window, QListView& view, UserViewModel& rows, ChatSession& session,
                     platform::MessageBoxes& boxes);
 
-    void setPersonalDialog(TF_Personal* personal) { m_personal = personal; }
+    // The personal dialog, made when first asked for.
+    void setPersonalDialog(std::function<TF_Personal*()> personal) { m_personal = std::move(personal); }
     void writePersonal();
     // "Check the network", made when first asked for.
     NetworkCheckDialog* networkCheck();
@@ -32,6 +35,6 @@ private:
     UserViewModel& m_rows;
     ChatSession& m_session;
     platform::MessageBoxes& m_boxes;
-    TF_Personal* m_personal = nullptr;
+    std::function<TF_Personal*()> m_personal;
     NetworkCheckDialog* m_networkCheck = nullptr;
 };

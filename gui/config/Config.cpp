@@ -358,16 +358,27 @@ void TF_Config::createTextGroup()
     m_tabSendsButton = m_bindings.radio(g, tr("Enter - Enter; Tab - Send"), &Settings::Scheme2, 282, 54, 155);
 }
 
+namespace {
+bool StartsWithSession(const platform::Autostart& autostart, const QString& executablePath)
+{
+    const std::optional<QString> stored = autostart.read();
+    const QByteArray ownPath = UpperCaseText(platform::ToSystemText(executablePath));
+    return stored && UpperCaseText(platform::ToSystemText(*stored)) == ownPath;
+}
+} // namespace
+
+void TF_Config::refreshAutostart(const QString& configHome, const QString& executablePath)
+{
+    // The entry of this program is written again at every start (its path may have changed case), whether or not
+    // this dialog is ever opened.
+    const platform::Autostart autostart(configHome);
+    if (StartsWithSession(autostart, executablePath) && !autostart.write(executablePath))
+        throw ParleyError(tr("Failed to set data for '%1'").arg(QStringLiteral("QwParley")));
+}
+
 void TF_Config::showStartState()
 {
-    const std::optional<QString> stored = m_autostart.read();
-    const QByteArray ownPath = UpperCaseText(platform::ToSystemText(m_services.executablePath));
-    const bool startsWithSession = stored && UpperCaseText(platform::ToSystemText(*stored)) == ownPath;
-    m_startWithSessionBox->setChecked(startsWithSession);
-    // Ticked by loading counts as a click: the entry is written again. Its failure is reported on its own, so that
-    // the settings below still load and the next save cannot write defaults over the user's.
-    if (startsWithSession)
-        Guard([this] { setAutostart(true); });
+    m_startWithSessionBox->setChecked(StartsWithSession(m_autostart, m_services.executablePath));
 
     // The settings were loaded before any window: this dialog only shows them.
     m_effects = m_services.version.code() >= 10;

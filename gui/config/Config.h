@@ -30,6 +30,9 @@ class TextAppearance;
 class TF_Config : public QDialog {
     Q_OBJECT
 public:
+    // At start, before and without the dialog: the autostart entry that names this program is written again.
+    // Throws with the dialog's own words when it cannot be.
+    static void refreshAutostart(const QString& configHome, const QString& executablePath);
     // Shows the settings, loaded before any window; hands them to the store to save when it closes.
     TF_Config(const ConfigServices& services, CurrentSettings& settings, const SessionStore& store, QWidget* parent);
 

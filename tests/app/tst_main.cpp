@@ -189,8 +189,13 @@ void TestMain::startsHiddenInTheTray()
 void TestMain::windowsCreatedInOrder()
 {
     start();
-    const Parley& p = *m_parley;
+    Parley& p = *m_parley;
+    // The dialogs are made when first asked for, over the main window.
+    QVERIFY(p.main()->findChildren<TF_Config*>().isEmpty() && p.main()->findChildren<TF_Users*>().isEmpty() &&
+            p.main()->findChildren<TF_Personal*>().isEmpty());
     QVERIFY(p.main() && p.config() && p.message() && p.users() && p.personal());
+    QCOMPARE(p.config()->parentWidget(), p.main());
+    QCOMPARE(p.config(), p.config());
     QCOMPARE(p.main()->windowTitle(), QStringLiteral("Quendlewick Parley"));
     for (QWidget* window : std::initializer_list<QWidget*>{p.main(), reinterpret_cast<QWidget*>(p.message())})
         QVERIFY(!window->isVisible());
@@ -489,7 +494,7 @@ void TestMain::secondCopyRefused()
     QVERIFY(!box.hadOwner); // it comes before any window exists
     QVERIFY(!m_env->tray.visible);
     QVERIFY(!main()->isVisible());
-    // The refused copy still created its other windows.
+    // The refused copy still makes its dialogs when they are asked for.
     QVERIFY(m_parley->personal());
 }
 
