@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QTextCursor>
 
+#include <algorithm>
+
 MessageEdit::MessageEdit(QWidget* parent) : QPlainTextEdit(parent) {}
 
 QString MessageEdit::message() const
