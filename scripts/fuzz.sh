@@ -16,7 +16,7 @@ declare -A sources=(
     [profile]="$core/platform/ProfileFile.cpp $core/platform/SaveFile.cpp"
     [wire]="$core/net/Wire.cpp"
     [pins]="$core/net/Pins.cpp $core/net/Wire.cpp $core/platform/SaveFile.cpp"
-    [key]="$core/net/Identity.cpp $core/platform/SaveFile.cpp"
+    [key]="$core/net/Identity.cpp $core/platform/LibCrypto.cpp $core/platform/SaveFile.cpp"
 )
 declare -A libraries=([profile]=Qt6Core [wire]=Qt6Core [pins]=Qt6Core [key]="Qt6Network openssl")
 for target in profile wire pins key; do

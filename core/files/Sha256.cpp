@@ -1,18 +1,33 @@
 #include "core/files/Sha256.h"
 
-#include <openssl/evp.h>
+#include "core/platform/LibCrypto.h"
+
+#include <QtGlobal>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace files {
 
-void Sha256::Free::operator()(evp_md_ctx_st* context) const
+namespace {
+
+const platform::LibCrypto& Crypto()
 {
-    EVP_MD_CTX_free(context);
+    // Files go over private lines alone, and those start only once the key was read through the same library.
+    const platform::LibCrypto* crypto = platform::LoadLibCrypto();
+    if (!crypto)
+        qFatal("Parley: libcrypto.so.3 cannot be loaded");
+    return *crypto;
 }
 
-Sha256::Sha256() : m_context(EVP_MD_CTX_new())
+} // namespace
+
+void Sha256::Free::operator()(evp_md_ctx_st* context) const
+{
+    Crypto().EVP_MD_CTX_free(context);
+}
+
+Sha256::Sha256() : m_context(Crypto().EVP_MD_CTX_new())
 {
     reset();
 }
@@ -21,22 +36,22 @@ Sha256::~Sha256() = default;
 
 void Sha256::reset()
 {
-    EVP_DigestInit_ex(m_context.get(), EVP_sha256(), nullptr);
+    Crypto().EVP_DigestInit_ex(m_context.get(), Crypto().EVP_sha256(), nullptr);
 }
 
 void Sha256::addData(QByteArrayView bytes)
 {
-    EVP_DigestUpdate(m_context.get(), bytes.data(), size_t(bytes.size()));
+    Crypto().EVP_DigestUpdate(m_context.get(), bytes.data(), size_t(bytes.size()));
 }
 
 QByteArray Sha256::result() const
 {
     // The state is copied so that what was added so far stays for more.
-    std::unique_ptr<evp_md_ctx_st, Free> copy(EVP_MD_CTX_new());
-    EVP_MD_CTX_copy_ex(copy.get(), m_context.get());
+    std::unique_ptr<evp_md_ctx_st, Free> copy(Crypto().EVP_MD_CTX_new());
+    Crypto().EVP_MD_CTX_copy_ex(copy.get(), m_context.get());
     QByteArray digest(EVP_MAX_MD_SIZE, Qt::Uninitialized);
     unsigned int size = 0;
-    EVP_DigestFinal_ex(copy.get(), reinterpret_cast<unsigned char*>(digest.data()), &size);
+    Crypto().EVP_DigestFinal_ex(copy.get(), reinterpret_cast<unsigned char*>(digest.data()), &size);
     digest.resize(size);
     return digest;
 }
@@ -49,7 +64,7 @@ void YieldToTheChat()
 
 void Sha256::copyFrom(const Sha256& other)
 {
-    EVP_MD_CTX_copy_ex(m_context.get(), other.m_context.get());
+    Crypto().EVP_MD_CTX_copy_ex(m_context.get(), other.m_context.get());
 }
 
 HashBehind::HashBehind() : m_thread([this] { run(); }) {}

@@ -1,6 +1,7 @@
 #include "core/net/Identity.h"
 
 #include "core/base/Errors.h"
+#include "core/platform/LibCrypto.h"
 #include "core/platform/SaveFile.h"
 
 #include <QCoreApplication>
@@ -8,10 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSslSocket>
-
-#include <openssl/evp.h>
-#include <openssl/pem.h>
-#include <openssl/x509.h>
 
 #include <functional>
 #include <memory>
@@ -22,10 +19,16 @@ namespace net {
 
 namespace {
 
+// Loaded by LoadOrMakeIdentity before anything here runs.
+const platform::LibCrypto& Crypto()
+{
+    return *platform::LoadLibCrypto();
+}
+
 struct OpenSslFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-    void operator()(X509* certificate) const { X509_free(certificate); }
-    void operator()(BIO* bio) const { BIO_free(bio); }
+    void operator()(EVP_PKEY* key) const { Crypto().EVP_PKEY_free(key); }
+    void operator()(X509* certificate) const { Crypto().X509_free(certificate); }
+    void operator()(BIO* bio) const { Crypto().BIO_free(bio); }
 };
 template <class T> using OpenSslPtr = std::unique_ptr<T, OpenSslFree>;
 
@@ -40,35 +43,37 @@ constexpr long ValidDays = 100 * 365;
 
 QByteArray Pem(const std::function<int(BIO*)>& write)
 {
-    OpenSslPtr<BIO> bio(BIO_new(BIO_s_mem()));
+    OpenSslPtr<BIO> bio(Crypto().BIO_new(Crypto().BIO_s_mem()));
     if (!bio || write(bio.get()) != 1)
         return {};
     char* data = nullptr;
-    const long size = BIO_get_mem_data(bio.get(), &data);
+    const long size = Crypto().BIO_ctrl(bio.get(), BIO_CTRL_INFO, 0, &data);
     return QByteArray(data, qsizetype(size));
 }
 
 // A P-256 key and its certificate, both as PEM, the key first.
 QByteArray MakeKeyPair()
 {
-    OpenSslPtr<EVP_PKEY> key(EVP_EC_gen("P-256"));
-    OpenSslPtr<X509> certificate(X509_new());
+    OpenSslPtr<EVP_PKEY> key(Crypto().EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"));
+    OpenSslPtr<X509> certificate(Crypto().X509_new());
     if (!key || !certificate)
         return {};
-    X509_set_version(certificate.get(), 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 1);
-    X509_gmtime_adj(X509_getm_notBefore(certificate.get()), 0);
-    X509_time_adj_ex(X509_getm_notAfter(certificate.get()), ValidDays, 0, nullptr);
-    X509_set_pubkey(certificate.get(), key.get());
-    X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Parley"), -1, -1, 0);
-    X509_set_issuer_name(certificate.get(), name);
-    if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
+    Crypto().X509_set_version(certificate.get(), 2);
+    Crypto().ASN1_INTEGER_set(Crypto().X509_get_serialNumber(certificate.get()), 1);
+    Crypto().X509_gmtime_adj(Crypto().X509_getm_notBefore(certificate.get()), 0);
+    Crypto().X509_time_adj_ex(Crypto().X509_getm_notAfter(certificate.get()), ValidDays, 0, nullptr);
+    Crypto().X509_set_pubkey(certificate.get(), key.get());
+    X509_NAME* name = Crypto().X509_get_subject_name(certificate.get());
+    Crypto().X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Parley"), -1,
+                                        -1, 0);
+    Crypto().X509_set_issuer_name(certificate.get(), name);
+    if (Crypto().X509_sign(certificate.get(), key.get(), Crypto().EVP_sha256()) == 0)
         return {};
-    const QByteArray keyPem = Pem(
-        [&key](BIO* bio) { return PEM_write_bio_PrivateKey(bio, key.get(), nullptr, nullptr, 0, nullptr, nullptr); });
+    const QByteArray keyPem = Pem([&key](BIO* bio) {
+        return Crypto().PEM_write_bio_PrivateKey(bio, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
+    });
     const QByteArray certificatePem =
-        Pem([&certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate.get()); });
+        Pem([&certificate](BIO* bio) { return Crypto().PEM_write_bio_X509(bio, certificate.get()); });
     return keyPem.isEmpty() || certificatePem.isEmpty() ? QByteArray() : keyPem + certificatePem;
 }
 
@@ -81,11 +86,11 @@ void WriteOwnerOnly(const QString& path, const QByteArray& pem)
 // The key and the certificate in the file, or nulls when they are missing or do not belong together.
 Identity Parse(const QByteArray& pem)
 {
-    OpenSslPtr<BIO> keyBio(BIO_new_mem_buf(pem.constData(), int(pem.size())));
-    OpenSslPtr<BIO> certificateBio(BIO_new_mem_buf(pem.constData(), int(pem.size())));
-    OpenSslPtr<EVP_PKEY> key(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
-    OpenSslPtr<X509> certificate(PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr));
-    if (!key || !certificate || X509_check_private_key(certificate.get(), key.get()) != 1)
+    OpenSslPtr<BIO> keyBio(Crypto().BIO_new_mem_buf(pem.constData(), int(pem.size())));
+    OpenSslPtr<BIO> certificateBio(Crypto().BIO_new_mem_buf(pem.constData(), int(pem.size())));
+    OpenSslPtr<EVP_PKEY> key(Crypto().PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
+    OpenSslPtr<X509> certificate(Crypto().PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr));
+    if (!key || !certificate || Crypto().X509_check_private_key(certificate.get(), key.get()) != 1)
         return Identity{QSslKey(), QSslCertificate()};
     return Identity{QSslKey(pem, QSsl::Ec, QSsl::Pem, QSsl::PrivateKey), QSslCertificate(pem, QSsl::Pem)};
 }
@@ -113,6 +118,10 @@ QString Refusal(const QString& path)
 
 Identity LoadOrMakeIdentity(const QString& path)
 {
+    if (!platform::LoadLibCrypto())
+        throw ParleyError(QCoreApplication::translate(
+            "Identity", "Private lines are off: the system's OpenSSL library (libcrypto.so.3) cannot be loaded. "
+                        "Install the package libssl3, then start Parley again."));
     QFile file(path);
     if (!file.exists() && !QFileInfo(path).isSymLink()) {
         const QByteArray pem = MakeKeyPair();

@@ -37,9 +37,14 @@ public:
     bool playing() const { return m_playing.load(); }
 
 private:
+    struct Library;
+    // The library and the service's context, made at the first sound; false where either is missing.
+    bool connected();
     bool play(const char* property, const QByteArray& value);
     static void finished(ca_context* context, unsigned id, int error, void* self);
 
+    const Library* m_library = nullptr;
+    bool m_triedToConnect = false;
     ca_context* m_context = nullptr;
     unsigned m_lastId = 0;
     // Set while a sound plays; the service's finish callback, on its own thread, clears it.
