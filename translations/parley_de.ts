@@ -750,6 +750,10 @@
         <source>can be read or changed by other accounts: run chmod 600 %1, or remove it to make a new key if others may have read it.</source>
         <translation>kann von anderen Konten gelesen oder geändert werden: führen Sie chmod 600 %1 aus, oder entfernen Sie sie, um einen neuen Schlüssel zu erzeugen, falls andere sie gelesen haben könnten.</translation>
     </message>
+    <message>
+        <source>Private lines are off: the system&apos;s OpenSSL library (libcrypto.so.3) cannot be loaded. Install the package libssl3, then start Parley again.</source>
+        <translation>Private Leitungen sind aus: die OpenSSL-Bibliothek des Systems (libcrypto.so.3) lässt sich nicht laden. Installieren Sie das Paket libssl3 und starten Sie Parley dann neu.</translation>
+    </message>
 </context>
 <context>
     <name>IncomingLine</name>

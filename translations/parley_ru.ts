@@ -752,6 +752,10 @@
         <source>can be read or changed by other accounts: run chmod 600 %1, or remove it to make a new key if others may have read it.</source>
         <translation>могут читать или менять другие учётные записи: выполните chmod 600 %1 или удалите его, чтобы создать новый ключ, если его могли прочитать.</translation>
     </message>
+    <message>
+        <source>Private lines are off: the system&apos;s OpenSSL library (libcrypto.so.3) cannot be loaded. Install the package libssl3, then start Parley again.</source>
+        <translation>Защищённые линии выключены: системную библиотеку OpenSSL (libcrypto.so.3) не удаётся загрузить. Установите пакет libssl3, затем запустите Parley снова.</translation>
+    </message>
 </context>
 <context>
     <name>IncomingLine</name>
