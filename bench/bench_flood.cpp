@@ -1,5 +1,6 @@
 // One peer floods: a 4 MiB burst without a space or a line break, with Parley in the tray (the popup shows each
-// piece) and with its window open (the chat area shows it), then 64 MiB with the window open. Measures the longest
+// piece) and with its window open (the chat area shows it), then 64 MiB with the window open, then single lines of
+// 16 MiB, Russian and German words and one without a space, with the window open. Measures the longest
 // event-loop stall, the time spent in stalls above 50 ms and how fast the text is shown, against a bare socket in
 // the same process that reads the same bytes and throws them away.
 #include "BenchSupport.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 struct Flood {
@@ -23,16 +25,17 @@ struct Flood {
     bool complete = false;
 };
 
-Flood FloodParley(qint64 bytes, bool windowOpen)
+// The flood is over when the chat has shown text ending in `end`, a character found nowhere else in it.
+Flood FloodParley(const QByteArray& bytes, bool windowOpen, const QString& end)
 {
     TestServices env;
     WriteAll(env.file(QStringLiteral("Parley.ini")), "[Users]\r\nCount=1\r\nUserA0=127.0.4.1\r\n");
     Parley parley(env.services);
     if (windowOpen)
         parley.main()->showMainWindow();
-    qint64 shown = 0;
+    bool ended = false;
     QObject::connect(&parley.session().record(), &ChatRecord::added,
-                     [&shown](const ChatEntry& entry) { shown += entry.peer.text.size(); });
+                     [&](const ChatEntry& entry) { ended = ended || entry.peer.text.endsWith(end); });
     Peer peer(QStringLiteral("127.0.4.1"), env.services.listenPort);
     peer.connectToProgram(env.services.listenPort);
     peer.waitForIncoming();
@@ -40,12 +43,24 @@ Flood FloodParley(qint64 bytes, bool windowOpen)
     StallMeter stalls;
     QElapsedTimer clock;
     clock.start();
-    peer.incoming()->write(QByteArray(bytes, 'x'));
-    flood.complete = SpinUntil([&] { return shown >= bytes; }, 600000);
+    peer.incoming()->write(bytes);
+    flood.complete = SpinUntil([&] { return ended; }, 600000);
     flood.seconds = clock.nsecsElapsed() / 1e9;
     flood.longestStallMs = stalls.longestMs();
     flood.unresponsiveMs = stalls.unresponsiveMs();
     return flood;
+}
+
+Flood FloodParley(qint64 bytes, bool windowOpen)
+{
+    return FloodParley(QByteArray(bytes - 1, 'x') + 'y', windowOpen, QStringLiteral("y"));
+}
+
+// A line of about `bytes` of `word` over and over, ended by "#".
+QByteArray LongLine(qint64 bytes, const QByteArray& word)
+{
+    QByteArray line = word.repeated(bytes / word.size());
+    return line + "#\r\n";
 }
 
 Flood FloodBareSocket(qint64 bytes)
@@ -96,5 +111,15 @@ int main(int argc, char* argv[])
     Report("64 MiB from one peer, window open", Stream, stream, bareStream);
     const Flood trayStream = FloodParley(Stream, false);
     Report("64 MiB from one peer, Parley in the tray", Stream, trayStream, bareStream);
-    return tray.complete && window.complete && stream.complete && trayStream.complete ? 0 : 1;
+    constexpr qint64 LongLineBytes = 16 << 20;
+    const Flood bareLine = FloodBareSocket(LongLineBytes);
+    bool linesComplete = true;
+    for (const auto& [what, word] :
+         {std::pair{"a 16 MiB line of Russian and German words, window open", QByteArrayLiteral("обед Grüße ")},
+          std::pair{"a 16 MiB line without a space, window open", QByteArrayLiteral("x")}}) {
+        const Flood line = FloodParley(LongLine(LongLineBytes, word), true, QStringLiteral("#"));
+        Report(what, LongLineBytes, line, bareLine);
+        linesComplete = linesComplete && line.complete;
+    }
+    return tray.complete && window.complete && stream.complete && trayStream.complete && linesComplete ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include "core/net/ListeningSocket.h"
 #include "core/net/Wire.h"
 #include "core/platform/OpenFiles.h"
+#include "core/platform/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -231,7 +232,14 @@ void OutgoingConnections::CloseAllClients()
 
 void OutgoingConnections::ClientSocketRead(QTcpSocket* socket)
 {
-    const QByteArray received = socket->readAll();
+    QByteArray received = socket->readAll();
+    // A read ends where the socket's buffer did, not where the peer's line does: a character cut there waits for
+    // its other bytes, rather than showing as marks of undecodable bytes at the end of one piece and the start of the
+    // next.
+    const qsizetype unfinished = platform::UnfinishedCharacterBytes(received, m_host.WireEncoding());
+    for (qsizetype k = received.size() - 1; k >= received.size() - unfinished; --k)
+        socket->ungetChar(received[k]);
+    received.chop(unfinished);
     const QString remote = socket->peerAddress().toString();
     if (remote.isEmpty())
         return; // closed meanwhile: matches nothing, shows nothing

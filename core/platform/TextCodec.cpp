@@ -236,6 +236,25 @@ QByteArray ToWireText(const QString& text, const QString& encoding)
     return converter.ok() ? converter.convert(text.toUtf8(), "?", true) : ToSystemText(text);
 }
 
+qsizetype UnfinishedCharacterBytes(QByteArrayView bytes, const QString& encoding)
+{
+    if (!IsSystem(encoding))
+        return 0;
+    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+    // The last byte that is no continuation, within three of the end, and whether its character needs more.
+    for (qsizetype back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const uchar byte = data[bytes.size() - back];
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const int needed = byte >= 0xF0 && byte <= 0xF4   ? 4
+                           : byte >= 0xE0 && byte <= 0xEF ? 3
+                           : byte >= 0xC2 && byte <= 0xDF ? 2
+                                                          : 1;
+        return needed > back ? back : 0;
+    }
+    return 0;
+}
+
 QString FromWireText(const QByteArray& bytes, const QString& encoding)
 {
     if (IsSystem(encoding))

@@ -25,5 +25,8 @@ bool IsKnownEncoding(const QString& name);
 QByteArray ToWireText(const QString& text, const QString& encoding);
 // The wire's bytes to text: bytes the page does not define show as U+FFFD; nothing is dropped.
 QString FromWireText(const QByteArray& bytes, const QString& encoding);
+// How many bytes at the end of what was read begin a character whose other bytes have not come yet (0 to 3; always
+// 0 for the 8-bit code pages).
+qsizetype UnfinishedCharacterBytes(QByteArrayView bytes, const QString& encoding);
 
 } // namespace platform

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void outOfDescriptorsPausesAccepting();
     void peerGoneUnreadIsDropped();
     void windowsCodePagePeer();
+    void characterCutBetweenReads();
     void userViewFollowsTheSession();
     void silentModeIsTheSessions();
     void listRules();
@@ -688,6 +689,24 @@ void TestChatSession::windowsCodePagePeer()
     ivan.clearReceived();
     m_session->SendToEveryone(QStringLiteral("Здравствуй"));
     QVERIFY(ivan.waitForReceived("\xC7\xE4\xF0\xE0\xE2\xF1\xF2\xE2\xF3\xE9"));
+}
+
+void TestChatSession::characterCutBetweenReads()
+{
+    // The wire has no framing: a long line comes in pieces as it was read, and a piece may end inside a character
+    // ("в" is D0 B2, "😀" F0 9F 98 80). The character goes whole with the next piece.
+    start("[Users]\r\nCount=1\r\nUserA0=127.0.0.2\r\n");
+    Peer bob(QStringLiteral("127.0.0.2"), m_port);
+    QVERIFY(bob.connectToProgram(m_port));
+    const QByteArray pieces[] = {"Grüße, при\xD0", "\xB2ет \xF0\x9F", "\x98\x80!"};
+    for (const QByteArray& piece : pieces) {
+        const qsizetype before = m_lines.size();
+        QVERIFY(bob.say(piece));
+        QTRY_COMPARE(m_lines.size(), before + 1);
+    }
+    QTRY_COMPARE(m_lines.mid(m_lines.size() - 3),
+                 (QStringList{QStringLiteral("Unknown: Grüße, при"), QStringLiteral("Unknown: вет "),
+                              QStringLiteral("Unknown: 😀!")}));
 }
 
 void TestChatSession::userViewFollowsTheSession()
