@@ -3,7 +3,7 @@
 # the same run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils dbus openssl" "$root/scripts/setup.sh"
+PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils dbus openssl icewm" "$root/scripts/setup.sh"
 export PARLEY_BUILD_DIR="$root/build-bench" PARLEY_BUILD_TYPE=Release
 "$root/scripts/build.sh" -DPARLEY_TESTS=ON
 # On a namespace LAN (needs root): the 512-peer storm, connect-and-close cycles, a 4 MiB flood (and the storm during
@@ -23,6 +23,9 @@ bash "$root/bench/files.sh" "$PARLEY_BUILD_DIR"
 "$PARLEY_BUILD_DIR/bench/bench_journal"
 "$PARLEY_BUILD_DIR/bench/bench_find" 1024
 "$PARLEY_BUILD_DIR/bench/bench_fanout"
+# A copy's memory against a bare Qt tray program's (needs root), on a desktop with a notification area: in the tray
+# before its window was ever shown, and with the window shown holding 2,000 lines.
+bash "$root/bench/footprint.sh" "$PARLEY_BUILD_DIR"
 # An office starting at once on a namespace LAN (needs root): time until the full mesh, and how it grows, with each
 # copy's memory against a bare Qt tray program's (240 copies take about 10 GB).
 for copies in 8 128 240; do
