@@ -20,29 +20,34 @@ bool IsEscapedByte(const QString& text, qsizetype i)
     return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !text.at(i - 1).isHighSurrogate());
 }
 
+// The length of the UTF-8 sequence a byte begins, or 0 when it begins none.
+int LeadLength(uchar lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
 // The length of the well-formed UTF-8 sequence at p (at most end), or 0 when the byte there starts none.
 int SequenceLength(const uchar* p, const uchar* end)
 {
     const uchar lead = p[0];
-    int length = 0;
-    uchar low = 0x80, high = 0xBF; // the allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // no overlong forms
-        if (lead == 0xED)
-            high = 0x9F; // no encoded surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F; // nothing above U+10FFFF
-    } else {
+    const int length = LeadLength(lead);
+    if (length == 0)
         return 0;
-    }
+    uchar low = 0x80, high = 0xBF; // the allowed range of the second byte
+    if (lead == 0xE0)
+        low = 0xA0; // no overlong forms
+    if (lead == 0xED)
+        high = 0x9F; // no encoded surrogates
+    if (lead == 0xF0)
+        low = 0x90;
+    if (lead == 0xF4)
+        high = 0x8F; // nothing above U+10FFFF
     if (end - p < length || p[1] < low || p[1] > high)
         return 0;
     for (int k = 2; k < length; ++k) {
@@ -246,11 +251,7 @@ qsizetype UnfinishedCharacterBytes(QByteArrayView bytes, const QString& encoding
         const uchar byte = data[bytes.size() - back];
         if ((byte & 0xC0) == 0x80)
             continue;
-        const int needed = byte >= 0xF0 && byte <= 0xF4   ? 4
-                           : byte >= 0xE0 && byte <= 0xEF ? 3
-                           : byte >= 0xC2 && byte <= 0xDF ? 2
-                                                          : 1;
-        return needed > back ? back : 0;
+        return LeadLength(byte) > back ? back : 0;
     }
     return 0;
 }
