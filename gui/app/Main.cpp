@@ -33,20 +33,15 @@
 TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& settings, ChatSession& session,
                  SessionStore& store)
     : m_services(services), m_settings(settings.values()), m_session(session), m_store(store),
-      m_userView(new UserViewModel(session, this)), m_controls(this, session.record(), m_userView, services.shell),
-      m_windowSession(*this, *m_controls.nameBox, store, session.record(), services.boxes),
-      m_userViewActions(new UserViewActions(*this, *m_controls.userListView, *m_userView, session, services.boxes))
+      m_userView(new UserViewModel(session, this)),
+      m_windowSession(*this, session, store, session.record(), services.boxes)
 {
     setObjectName(QStringLiteral("F_Main"));
     setWindowTitle(QStringLiteral("Quendlewick Parley"));
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setMinimumSize(MinimumOuterSize - FrameExtra);
     resize(DesignOuterSize - FrameExtra);
-    // The top row as the language's captions need it; the rest follows the window's size.
-    FitCaptions(this, QList<QWidget*>{m_controls.nameLabel, m_controls.clearButton, m_controls.configureButton,
-                                      m_controls.usersButton, m_controls.runStopButton});
-    m_controls.layOut(size());
-    connectControls();
+    m_session.SetUserName(tr("Somebody"));
     connectSession();
     // The chat area, the message box and the user view show the text settings as the dialog hands them over.
     connect(&settings, &CurrentSettings::changed, this, Guarded([this](SettingId id) {
@@ -54,9 +49,7 @@ TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& sett
             applyAppearance();
     }));
     createTrayParts();
-    watchUserContact();
     m_tray->setProgramDir(m_store.programDir());
-    applyAppearance();
 }
 
 // The window's last events come while QWidget takes it down, when this class's parts are gone: nobody hears them.
@@ -65,55 +58,104 @@ TF_Main::~TF_Main()
     removeEventFilter(m_presence);
 }
 
+MainControls& TF_Main::controls()
+{
+    if (!m_controls)
+        makeControls();
+    return *m_controls;
+}
+
+void TF_Main::makeControls()
+{
+    m_controls = std::make_unique<MainControls>(this, m_session.record(), m_userView, m_services.shell);
+    MainControls& made = *m_controls;
+    made.nameBox->setText(m_session.UserName());
+    connect(made.nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
+    made.runStopButton->setText(running() ? StopCaption() : RunCaption());
+    made.logoPanel->showMode(m_session.Silent());
+    // The top row as the language's captions need it, at the size the window was given; the rest follows it.
+    const QSize given = size();
+    FitCaptions(this, QList<QWidget*>{made.nameLabel, made.clearButton, made.configureButton, made.usersButton,
+                                      made.runStopButton});
+    resize(given.expandedTo(minimumSize()));
+    made.listAway(m_userView->away(), size());
+    m_userViewActions = new UserViewActions(*this, *made.userListView, *m_userView, m_session, m_services.boxes);
+    m_userViewActions->setPersonalDialog(m_dialogs.personal);
+    m_fileActions->watchView(*made.userListView);
+    connectControls();
+    m_reading->showIn(made);
+    watchUserContact();
+    applyAppearance();
+}
+
+void TF_Main::setVisible(bool visible)
+{
+    if (visible)
+        controls();
+    QWidget::setVisible(visible);
+}
+
 void TF_Main::connectSession()
 {
     connect(&m_session.record(), &ChatRecord::added, this,
             Guarded([this](const ChatEntry& entry, qsizetype firstPiece) { lineAdded(entry, firstPiece); }));
-    connect(&m_session, &ChatSession::runningChanged, this,
-            [this](bool running) { m_controls.runStopButton->setText(running ? StopCaption() : RunCaption()); });
-    connect(&m_session, &ChatSession::silentChanged, this,
-            [this](bool silent) { m_controls.logoPanel->showMode(silent); });
-    connect(m_userView, &UserViewModel::awayChanged, this,
-            Guarded([this] { m_controls.listAway(m_userView->away(), size()); }));
-    connect(m_controls.nameBox, &QLineEdit::textChanged, &m_session, &ChatSession::SetUserName);
-    m_session.SetUserName(m_controls.nameBox->text());
+    connect(&m_session, &ChatSession::runningChanged, this, [this](bool running) {
+        if (m_controls)
+            m_controls->runStopButton->setText(running ? StopCaption() : RunCaption());
+    });
+    connect(&m_session, &ChatSession::silentChanged, this, [this](bool silent) {
+        if (m_controls)
+            m_controls->logoPanel->showMode(silent);
+    });
+    connect(m_userView, &UserViewModel::awayChanged, this, Guarded([this] {
+                if (m_controls)
+                    m_controls->listAway(m_userView->away(), size());
+            }));
 }
 
 void TF_Main::setDialogs(const Dialogs& dialogs)
 {
     m_dialogs = dialogs;
-    m_userViewActions->setPersonalDialog(dialogs.personal);
+    if (m_userViewActions)
+        m_userViewActions->setPersonalDialog(dialogs.personal);
     m_tray->setPopup(dialogs.message);
-    // An answer to the popup or to the desktop's notification: the window comes up, the keyboard in the message box.
-    const auto answer = Guarded([this] {
-        showMainWindow();
-        m_controls.messageBox->setFocus();
-    });
-    connect(dialogs.message, &TF_Message::answered, this, answer);
-    connect(m_tray, &TrayPresenter::answered, this, answer);
+    connect(m_tray, &TrayPresenter::answered, this, Guarded([this] { answer(); }));
+}
+
+void TF_Main::answer()
+{
+    showMainWindow();
+    controls().messageBox->setFocus();
+}
+
+UserViewActions& TF_Main::userViewActions()
+{
+    controls();
+    return *m_userViewActions;
 }
 
 void TF_Main::applyAppearance()
 {
-    m_controls.applyAppearance(m_settings);
+    if (m_controls)
+        m_controls->applyAppearance(m_settings);
 }
 
 void TF_Main::connectControls()
 {
-    connect(m_controls.configureButton, &QPushButton::clicked, this, Guarded([this] { m_dialogs.config()->exec(); }));
+    const MainControls& made = *m_controls;
+    connect(made.configureButton, &QPushButton::clicked, this, Guarded([this] { m_dialogs.config()->exec(); }));
     // Where a line was not delivered, the chat offers the setting that lets such lines wait.
     auto* letWait = new QAction(tr("Let lines for absent users wait for them..."), this);
     connect(letWait, &QAction::triggered, this, Guarded([this] {
                 m_dialogs.config()->outboxBox()->setFocus(Qt::OtherFocusReason);
                 m_dialogs.config()->exec();
             }));
-    m_controls.chatArea->setUndeliveredAction(letWait);
-    connect(m_controls.usersButton, &QPushButton::clicked, this, Guarded([this] { m_dialogs.users()->exec(); }));
-    connect(m_controls.runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
-    connect(m_controls.clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));
-    m_controls.logoPanel->showMode(m_session.Silent());
-    connect(m_controls.logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
-    connect(m_controls.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
+    made.chatArea->setUndeliveredAction(letWait);
+    connect(made.usersButton, &QPushButton::clicked, this, Guarded([this] { m_dialogs.users()->exec(); }));
+    connect(made.runStopButton, &QPushButton::clicked, this, Guarded([this] { onRunStopClicked(); }));
+    connect(made.clearButton, &QPushButton::clicked, this, Guarded([this] { onClearClicked(); }));
+    connect(made.logoPanel, &LogoPanel::modeClicked, this, Guarded([this] { onModeClicked(); }));
+    connect(made.logoPanel, &LogoPanel::pressed, this, Guarded([this] { m_tray->stopFlashing(); }));
     // Ctrl+M switches between the normal and the silent mode.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             Guarded([this] { onModeClicked(); }));
@@ -125,23 +167,25 @@ void TF_Main::createTrayParts()
     setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quendlewick.Parley"), TrayImageList().at(0)));
     m_tray = new TrayPresenter(m_services.tray, m_services.cursor, m_services.sound, m_services.notifications,
                                m_settings, *this);
-    m_reading = new ReadingAids(*this, m_controls, m_session.record(), *m_tray);
+    m_reading = new ReadingAids(*this, m_session.record(), *m_tray);
     m_presence =
         new WindowPresence(*this, {[this] { m_tray->windowShown(); }, [this] { m_tray->stopFlashing(); },
                                    [this](bool present) { m_reading->setPresent(present); },
-                                   [this] { m_controls.chatArea->scrollToEnd(); },
                                    [this] {
-                                       if (m_dialogs.message)
-                                           m_dialogs.message->keepOnTop();
+                                       if (m_controls)
+                                           m_controls->chatArea->scrollToEnd();
+                                   },
+                                   [this] {
+                                       if (TF_Message* popup = m_tray->popupIfMade())
+                                           popup->keepOnTop();
                                    },
                                    [this] { applyAppearance(); }, [this] { return m_services.tray.isAvailable(); }});
     connect(m_tray, &TrayPresenter::openRequested, this, Guarded([this] { showMainWindow(); }));
     connect(m_tray, &TrayPresenter::attentionRequested, this, Guarded([this] { showForAttention(); }));
     connect(m_tray, &TrayPresenter::exitRequested, this, Guarded([this] { close(); }));
     connect(m_tray, &TrayPresenter::checkNetworkRequested, this,
-            Guarded([this] { m_userViewActions->showNetworkCheck(); }));
-    m_fileActions =
-        new FileActions(*this, *m_controls.userListView, *m_userView, m_session, m_services.boxes, m_services.shell);
+            Guarded([this] { userViewActions().showNetworkCheck(); }));
+    m_fileActions = new FileActions(*this, *m_userView, m_session, m_services.boxes, m_services.shell);
     connect(m_tray, &TrayPresenter::sendFilesRequested, this, Guarded([this] { m_fileActions->chooseAndSend(); }));
     connect(m_tray, &TrayPresenter::transfersRequested, this, Guarded([this] { m_fileActions->showTransfers(); }));
     connect(m_fileActions, &FileActions::offerShown, this,
@@ -154,7 +198,7 @@ void TF_Main::createTrayParts()
 // Every contact of the user with the window stops the tray flashing; these controls report theirs here.
 void TF_Main::watchUserContact()
 {
-    m_keys = new MainKeys(m_controls, m_session, m_settings,
+    m_keys = new MainKeys(*m_controls, m_session, m_settings,
                           {[this] { m_tray->stopFlashing(); }, [this] { m_userViewActions->writePersonal(); },
                            [this](bool forward) { focusNextPrevChild(forward); }, [this] { showMinimized(); }},
                           this);
@@ -163,7 +207,10 @@ void TF_Main::watchUserContact()
 void TF_Main::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Guard([this] { m_controls.layOut(size()); });
+    Guard([this] {
+        if (m_controls)
+            m_controls->layOut(size());
+    });
 }
 
 void TF_Main::mousePressEvent(QMouseEvent* event)
@@ -251,6 +298,8 @@ void TF_Main::sessionEnded()
 void TF_Main::restoreSession()
 {
     m_windowSession.restore(m_settings);
+    if (m_controls)
+        m_controls->nameBox->setText(m_session.UserName());
 }
 
 void TF_Main::runIfAutomatic()

@@ -43,17 +43,19 @@ public:
             SessionStore& store);
     ~TF_Main() override;
 
-    // The controls, each with its design name as its object name.
-    MessageEdit* messageBox() const { return m_controls.messageBox; }
-    QLineEdit* nameBox() const { return m_controls.nameBox; }
-    QListView* userListView() const { return m_controls.userListView; }
-    QPushButton* configureButton() const { return m_controls.configureButton; }
-    QPushButton* usersButton() const { return m_controls.usersButton; }
-    QPushButton* runStopButton() const { return m_controls.runStopButton; }
-    QPushButton* clearButton() const { return m_controls.clearButton; }
-    ChatView* chatArea() const { return m_controls.chatArea; }
-    FindBar* findBar() const { return m_controls.findBar; }
-    LogoPanel* logoPanel() const { return m_controls.logoPanel; }
+    // The controls, each with its design name as its object name; asking for one makes them all.
+    MessageEdit* messageBox() { return controls().messageBox; }
+    QLineEdit* nameBox() { return controls().nameBox; }
+    QListView* userListView() { return controls().userListView; }
+    QPushButton* configureButton() { return controls().configureButton; }
+    QPushButton* usersButton() { return controls().usersButton; }
+    QPushButton* runStopButton() { return controls().runStopButton; }
+    QPushButton* clearButton() { return controls().clearButton; }
+    ChatView* chatArea() { return controls().chatArea; }
+    FindBar* findBar() { return controls().findBar; }
+    LogoPanel* logoPanel() { return controls().logoPanel; }
+    // Whether the controls were made: not before the window first shows, or a control is asked for.
+    bool controlsMade() const { return m_controls != nullptr; }
     QTimer* userViewRefreshTimer() const;
     // Exit asks "Are you sure?"; not once the session has ended.
     bool askOnExit() const { return !m_windowSession.ended(); }
@@ -63,16 +65,16 @@ public:
     net::ConnectionManager& connections() { return m_session.connections(); }
     ChatSession& session() { return m_session; }
     bool running() const { return m_session.Running(); }
-    // The dialogs, each made when first asked for; the popup, made at start.
+    // The dialogs and the popup, each made when first asked for.
     struct Dialogs {
         std::function<TF_Config*()> config;
-        TF_Message* message = nullptr;
+        std::function<TF_Message*()> message;
         std::function<TF_Users*()> users;
         std::function<TF_Personal*()> personal;
     };
     void setDialogs(const Dialogs& dialogs);
     // A personal line from the user view, and the network check.
-    UserViewActions& userViewActions() const { return *m_userViewActions; }
+    UserViewActions& userViewActions();
     FileActions& fileActions() const { return *m_fileActions; }
     // The chat area, the message box and the user view in the settings' font and colours.
     void applyAppearance();
@@ -89,6 +91,8 @@ public:
     void onClearClicked();
     void onModeClicked();
     void showMainWindow();
+    // An answer to the popup or to the desktop's notification: the window comes up, the keyboard in the message box.
+    void answer();
     // For an arriving line: the window comes up without taking the keyboard.
     void showForAttention();
     // The user view's rows, which follow the session by themselves.
@@ -106,6 +110,9 @@ public:
     // What the session store saves of this window.
     SessionStore::WindowPlace place() const { return m_windowSession.place(); }
 
+    // The controls are made before the window first shows.
+    void setVisible(bool visible) override;
+
 Q_SIGNALS:
     // The program is to end: after a close that proceeds, at session end, or when the guard fails.
     void ended();
@@ -116,19 +123,21 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    MainControls& controls();
+    // The controls and what works through them, made at the window's first showing: a copy that stays in the tray
+    // never loads the fonts, the text layout and the widget code they need.
+    void makeControls();
     void connectControls();
     void createTrayParts();
     void watchUserContact();
     void connectSession();
-
-    // Rebuilds the user view once a minute, as the program always has; the rows follow the session meanwhile.
 
     MainWindowServices m_services;
     const Settings& m_settings;
     ChatSession& m_session;
     SessionStore& m_store;
     UserViewModel* m_userView = nullptr;
-    MainControls m_controls;
+    std::unique_ptr<MainControls> m_controls;
     WindowSession m_windowSession;
     Dialogs m_dialogs;
     TrayPresenter* m_tray = nullptr;

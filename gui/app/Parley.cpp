@@ -80,9 +80,8 @@ Parley::Parley(const Services& services) : m_services(services)
         m_main->tray().icon().SetVisible(false);
     // Its failure is a box of its own, so that the settings still load and the next save keeps the user's.
     Guard([&] { TF_Config::refreshAutostart(services.configHome, services.executablePath); });
-    m_message = std::make_unique<TF_Message>(services.version, settings.values());
-    m_main->setDialogs(
-        {[this] { return config(); }, m_message.get(), [this] { return users(); }, [this] { return personal(); }});
+    m_main->setDialogs({[this] { return config(); }, [this] { return message(); }, [this] { return users(); },
+                        [this] { return personal(); }});
 
     connect(m_main.get(), &TF_Main::ended, this, &Parley::finished, Qt::QueuedConnection);
     if (TerminationRequested())
@@ -117,6 +116,16 @@ TF_Config* Parley::config()
         connect(m_config, &TF_Config::closed, m_main.get(), Guarded([this] { m_main->refreshUserView(); }));
     }
     return m_config;
+}
+
+TF_Message* Parley::message()
+{
+    if (!m_message) {
+        m_message = std::make_unique<TF_Message>(m_services.version, settings.values());
+        connect(m_message.get(), &TF_Message::answered, m_main.get(), Guarded([this] { m_main->answer(); }));
+        m_main->tray().popupMade(m_message.get());
+    }
+    return m_message.get();
 }
 
 TF_Users* Parley::users()

@@ -45,7 +45,8 @@ public:
     TF_Main* main() const { return m_main.get(); }
     // The dialogs are made when first opened: most sessions never open them, and each costs memory in every copy.
     TF_Config* config();
-    TF_Message* message() const { return m_message.get(); }
+    // The popup too: made when the first line for it arrives.
+    TF_Message* message();
     TF_Users* users();
     TF_Personal* personal();
 

@@ -14,8 +14,10 @@ struct MainControls;
 class ReadingAids : public QObject {
     Q_OBJECT
 public:
-    ReadingAids(QWidget& window, const MainControls& controls, const ChatRecord& record, TrayPresenter& tray);
+    ReadingAids(QWidget& window, const ChatRecord& record, TrayPresenter& tray);
 
+    // The window's controls, once made: the find keys work in them, and the chat area shows the "New" marker.
+    void showIn(const MainControls& controls);
     const UnreadLines& unread() const { return m_unread; }
     // A peer's line went into the chat area from this piece on.
     void lineArrived(qsizetype firstPiece);
@@ -28,7 +30,7 @@ private:
     void showUnread();
 
     QWidget& m_window;
-    const MainControls& m_controls;
+    const MainControls* m_controls = nullptr;
     TrayPresenter& m_tray;
     UnreadLines m_unread;
 };

@@ -3,19 +3,19 @@
 #include "core/base/Errors.h"
 #include "core/config/Settings.h"
 #include "core/session/ChatRecord.h"
+#include "core/session/ChatSession.h"
 #include "gui/app/MainLayout.h"
 #include "gui/platform/MessageBoxes.h"
 #include "gui/widgets/WidgetHelpers.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QScreen>
 #include <QWidget>
 
-WindowSession::WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatRecord& record,
+WindowSession::WindowSession(QWidget& window, ChatSession& session, SessionStore& store, ChatRecord& record,
                              platform::MessageBoxes& boxes)
-    : m_window(window), m_nameBox(nameBox), m_store(store), m_record(record), m_boxes(boxes)
+    : m_window(window), m_session(session), m_store(store), m_record(record), m_boxes(boxes)
 {}
 
 void WindowSession::restore(const Settings& settings)
@@ -28,7 +28,7 @@ void WindowSession::restore(const Settings& settings)
 
 void WindowSession::showPlace(const SessionStore::WindowPlace& place)
 {
-    m_nameBox.setText(place.userName);
+    m_session.SetUserName(place.userName);
     // A place saved under another desktop or screen layout may leave the title bar out of reach.
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
@@ -39,7 +39,7 @@ void WindowSession::showPlace(const SessionStore::WindowPlace& place)
 
 SessionStore::WindowPlace WindowSession::place() const
 {
-    return {m_nameBox.text(), m_window.pos(), m_window.size() + FrameExtra};
+    return {m_session.UserName(), m_window.pos(), m_window.size() + FrameExtra};
 }
 
 bool WindowSession::saveAndConfirm(const UserList& users)

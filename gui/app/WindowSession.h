@@ -3,7 +3,7 @@
 #include "core/session/SessionStore.h"
 
 class ChatRecord;
-class QLineEdit;
+class ChatSession;
 class QWidget;
 class UserList;
 struct Settings;
@@ -11,12 +11,12 @@ namespace platform {
 class MessageBoxes;
 }
 
-// What survives between runs, as the main window shows it: the own name, the window's place and size, and the chat
-// text. The session store and the chat record load and save; this only puts its values into the widgets, takes them
-// back at every close attempt and asks before the program goes.
+// What survives between runs, as the main window shows it: the own name (the session's, which the name box shows),
+// the window's place and size, and the chat text. The session store and the chat record load and save; this only puts
+// its values into the widgets, takes them back at every close attempt and asks before the program goes.
 class WindowSession {
 public:
-    WindowSession(QWidget& window, QLineEdit& nameBox, SessionStore& store, ChatRecord& record,
+    WindowSession(QWidget& window, ChatSession& session, SessionStore& store, ChatRecord& record,
                   platform::MessageBoxes& boxes);
 
     // Each step on its own: a place that cannot be read must not keep the previous chat text from coming back.
@@ -32,7 +32,7 @@ private:
     void showPlace(const SessionStore::WindowPlace& place);
 
     QWidget& m_window;
-    QLineEdit& m_nameBox;
+    ChatSession& m_session;
     SessionStore& m_store;
     ChatRecord& m_record;
     platform::MessageBoxes& m_boxes;

@@ -30,31 +30,36 @@ QStringList LocalPaths(const QMimeData* data)
 
 } // namespace
 
-FileActions::FileActions(QWidget& window, QListView& view, UserViewModel& rows, ChatSession& session,
-                         platform::MessageBoxes& boxes, platform::Shell& shell)
-    : QObject(&window), m_window(window), m_view(view), m_rows(rows), m_session(session), m_boxes(boxes), m_shell(shell)
+FileActions::FileActions(QWidget& window, UserViewModel& rows, ChatSession& session, platform::MessageBoxes& boxes,
+                         platform::Shell& shell)
+    : QObject(&window), m_window(window), m_rows(rows), m_session(session), m_boxes(boxes), m_shell(shell)
 {
-    auto* send = new QAction(tr("Send files..."), &window);
-    connect(send, &QAction::triggered, this, Guarded([this] { chooseAndSend(); }));
-    auto* transfers = new QAction(tr("Transfers..."), &window);
-    transfers->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    connect(transfers, &QAction::triggered, this, Guarded([this] { showTransfers(); }));
-    window.addAction(transfers);
-    view.addAction(send);
-    view.addAction(transfers);
-    // Files dropped anywhere on the window are for sending, the chat's and the message's boxes included: their own
-    // drop would put the files' addresses in as text.
-    window.setAcceptDrops(true);
-    window.installEventFilter(this);
-    view.viewport()->setAcceptDrops(true);
-    for (QWidget* child : window.findChildren<QWidget*>())
-        if (child->acceptDrops())
-            child->installEventFilter(this);
     connect(&session.files(), &files::FileTransfers::offered, this,
             Guarded([this](const QByteArray& id, const QString& text) {
                 transfersWindow()->showWithoutFocus();
                 Q_EMIT offerShown(id, text);
             }));
+}
+
+void FileActions::watchView(QListView& view)
+{
+    m_view = &view;
+    auto* send = new QAction(tr("Send files..."), &m_window);
+    connect(send, &QAction::triggered, this, Guarded([this] { chooseAndSend(); }));
+    auto* transfers = new QAction(tr("Transfers..."), &m_window);
+    transfers->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(transfers, &QAction::triggered, this, Guarded([this] { showTransfers(); }));
+    m_window.addAction(transfers);
+    view.addAction(send);
+    view.addAction(transfers);
+    // Files dropped anywhere on the window are for sending, the chat's and the message's boxes included: their own
+    // drop would put the files' addresses in as text.
+    m_window.setAcceptDrops(true);
+    m_window.installEventFilter(this);
+    view.viewport()->setAcceptDrops(true);
+    for (QWidget* child : m_window.findChildren<QWidget*>())
+        if (child->acceptDrops())
+            child->installEventFilter(this);
 }
 
 TransfersWindow* FileActions::transfersWindow()
@@ -79,8 +84,8 @@ void FileActions::refuse(const QString& text)
 
 void FileActions::chooseAndSend()
 {
-    const QModelIndex current = m_view.currentIndex();
-    const bool toRow = current.isValid() && m_view.selectionModel()->isSelected(current);
+    const QModelIndex current = m_view ? m_view->currentIndex() : QModelIndex();
+    const bool toRow = current.isValid() && m_view->selectionModel()->isSelected(current);
     const QString address = toRow ? m_rows.addressAt(current.row()) : QString();
     const QStringList paths = QFileDialog::getOpenFileNames(&m_window, tr("Send files"));
     if (paths.isEmpty())
@@ -131,7 +136,7 @@ bool FileActions::eventFilter(QObject* watched, QEvent* event)
     Guard([&] {
         // On a row: to that user; anywhere else: to the ticked ones.
         const QModelIndex row =
-            watched == m_view.viewport() ? m_view.indexAt(drop->position().toPoint()) : QModelIndex();
+            m_view && watched == m_view->viewport() ? m_view->indexAt(drop->position().toPoint()) : QModelIndex();
         const std::optional<quint32> address =
             row.isValid() ? net::ParseDottedDecimal(m_rows.addressAt(row.row())) : std::nullopt;
         if (address)

@@ -19,9 +19,11 @@ class Shell;
 class FileActions : public QObject {
     Q_OBJECT
 public:
-    FileActions(QWidget& window, QListView& view, UserViewModel& rows, ChatSession& session,
-                platform::MessageBoxes& boxes, platform::Shell& shell);
+    FileActions(QWidget& window, UserViewModel& rows, ChatSession& session, platform::MessageBoxes& boxes,
+                platform::Shell& shell);
 
+    // The window's controls, once made: files dropped on them are sent, on a row of the user view to that user.
+    void watchView(QListView& view);
     TransfersWindow* transfersWindow();
     void showTransfers();
     // A file chooser, then the files to the selected row's user, or to the ticked users where no row is selected.
@@ -41,7 +43,7 @@ private:
     void refuse(const QString& text);
 
     QWidget& m_window;
-    QListView& m_view;
+    QListView* m_view = nullptr;
     UserViewModel& m_rows;
     ChatSession& m_session;
     platform::MessageBoxes& m_boxes;

@@ -197,13 +197,13 @@ int TrayPresenter::NotificationTimeoutMs() const
 
 void TrayPresenter::showInPopup(const QString& line)
 {
-    if (m_popup && !line.isNull() && !m_window.isVisible())
+    if (!line.isNull() && !m_window.isVisible() && popup())
         m_popup->showLine(line);
 }
 
 void TrayPresenter::showPopupLines()
 {
-    if (!m_popup || m_popupLines.empty() || m_window.isVisible())
+    if (m_popupLines.empty() || m_window.isVisible() || !popup())
         return;
     QStringList lines;
     QStringList senders;
@@ -212,6 +212,13 @@ void TrayPresenter::showPopupLines()
         senders.append(each.marked());
     }
     m_popup->showLines(PopupLines(lines, senders));
+}
+
+TF_Message* TrayPresenter::popup()
+{
+    if (!m_popup && m_makePopup)
+        m_popup = m_makePopup();
+    return m_popup;
 }
 
 void TrayPresenter::windowShown()

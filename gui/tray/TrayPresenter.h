@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -37,8 +38,12 @@ public:
                   platform::Notifications& notifications, const Settings& settings, QWidget& window);
     ~TrayPresenter() override;
 
-    // The popup exists after the main window; lines arrive only once it does.
-    void setPopup(TF_Message* popup) { m_popup = popup; }
+    // The popup, made when a line first needs it: most copies sit in the tray for hours before one does, and its
+    // text widgets load the fonts.
+    void setPopup(std::function<TF_Message*()> make) { m_makePopup = std::move(make); }
+    // The popup was made, by this presenter or by whoever else asked for it first.
+    void popupMade(TF_Message* popup) { m_popup = popup; }
+    TF_Message* popupIfMade() const { return m_popup; }
     // Where a bare sound file name is looked for first.
     void setProgramDir(const QString& dir) { m_programDir = dir; }
 
@@ -86,6 +91,8 @@ private:
     void showNewestInPopup();
     void showInPopup(const QString& line);
     void showPopupLines();
+    // The popup, made now if it was not yet; none before the window hands over how to make it.
+    TF_Message* popup();
     int NotificationTimeoutMs() const;
 
     platform::Sound& m_sound;
@@ -95,6 +102,7 @@ private:
     const platform::Cursor& m_cursor;
     const Settings& m_settings;
     QWidget& m_window;
+    std::function<TF_Message*()> m_makePopup;
     TF_Message* m_popup = nullptr;
     QString m_programDir;
     TTrayIcon* m_icon = nullptr;

@@ -190,6 +190,10 @@ void TestMain::windowsCreatedInOrder()
 {
     start();
     Parley& p = *m_parley;
+    // A copy in the tray makes neither the window's controls nor the popup before they are needed.
+    QVERIFY(!p.main()->controlsMade());
+    QCOMPARE(p.main()->findChildren<QWidget*>(), QList<QWidget*>{main()->tray().menu()});
+    QVERIFY(!main()->tray().popupIfMade());
     // The dialogs are made when first asked for, over the main window.
     QVERIFY(p.main()->findChildren<TF_Config*>().isEmpty() && p.main()->findChildren<TF_Users*>().isEmpty() &&
             p.main()->findChildren<TF_Personal*>().isEmpty());
