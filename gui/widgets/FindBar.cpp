@@ -33,16 +33,14 @@ FindBar::FindBar(ChatView& chatArea, QWidget* parent)
     m_findBox->installEventFilter(this);
     m_countLabel->setObjectName(QStringLiteral("FindCount"));
     m_countLabel->setMinimumWidth(m_countLabel->fontMetrics().horizontalAdvance(QStringLiteral("9999 of 99999…")));
-    const auto setUp = [this](QToolButton* button, QStyle::StandardPixmap icon, const QString& name,
-                              const QString& keys) {
-        button->setIcon(style()->standardIcon(icon));
+    const auto setUp = [](QToolButton* button, const QString& name, const QString& keys) {
         button->setAccessibleName(name);
         button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys));
         button->setAutoRaise(true);
     };
-    setUp(m_previousButton, QStyle::SP_ArrowUp, tr("Previous match"), QStringLiteral("Shift+F3"));
-    setUp(m_nextButton, QStyle::SP_ArrowDown, tr("Next match"), QStringLiteral("F3"));
-    setUp(m_closeButton, QStyle::SP_TitleBarCloseButton, tr("Close find bar"), QStringLiteral("Esc"));
+    setUp(m_previousButton, tr("Previous match"), QStringLiteral("Shift+F3"));
+    setUp(m_nextButton, tr("Next match"), QStringLiteral("F3"));
+    setUp(m_closeButton, tr("Close find bar"), QStringLiteral("Esc"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 1, 2, 1);
@@ -75,6 +73,13 @@ bool FindBar::searching() const
 void FindBar::open()
 {
     const bool wasHidden = isHidden();
+    // The style's icons at the first opening: reading them loads every image plugin there is, and most sessions
+    // never search.
+    if (m_closeButton->icon().isNull()) {
+        m_previousButton->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+        m_nextButton->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+        m_closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    }
     show();
     m_findBox->setFocus(Qt::ShortcutFocusReason);
     m_findBox->selectAll();

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolButton>
 
 using platform::BoxAnswer;
 
@@ -410,6 +411,9 @@ void TestChatWindow::findInTheChat()
     QVERIFY(bar->isVisible());
     QVERIFY(bar->findBox()->hasFocus());
     QCOMPARE(bar->findBox()->accessibleName(), QStringLiteral("Find"));
+    // Its buttons' icons come with the first opening.
+    for (const QToolButton* button : bar->findChildren<QToolButton*>())
+        QVERIFY2(!button->icon().isNull(), qPrintable(button->accessibleName()));
     QCOMPARE(main()->chatArea()->height(), chatHeight - FindBar::Height);
     QTest::keyClicks(bar->findBox(), QStringLiteral("green"));
     // The first match from the top of the view down is the current one: the view shows the newest lines.
