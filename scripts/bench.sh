@@ -5,7 +5,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PARLEY_SETUP_EXTRA="xvfb xauth xdotool python3 iproute2 x11-utils dbus openssl icewm" "$root/scripts/setup.sh"
 export PARLEY_BUILD_DIR="$root/build-bench" PARLEY_BUILD_TYPE=Release
-"$root/scripts/build.sh" -DPARLEY_TESTS=ON
+# The benchmark programs come with the tests; the program itself is built as people run it, without assertions.
+"$root/scripts/build.sh" -DPARLEY_TESTS=ON -DPARLEY_ASSERTIONS=OFF
 # On a namespace LAN (needs root): the 512-peer storm, connect-and-close cycles, a 4 MiB flood (and the storm during
 # one), the fan-out of a typed line and of 200 typed lines to 511 peers with a listed probe, and the start with a
 # 100 MB chat.txt, each against its baseline.
