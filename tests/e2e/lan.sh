@@ -52,7 +52,8 @@ host_up() { # name address...
     ip -n "$hub" link add "v$ns" type veth peer name eth0 netns "$ns"
     ip -n "$hub" link set "v$ns" master br0 up
     ip -n "$ns" link set lo up
-    for address in "$@"; do ip -n "$ns" addr add "$address/24" dev eth0; done
+    # An address without its prefix is in a /24.
+    for address in "$@"; do ip -n "$ns" addr add "$address$([[ $address == */* ]] || echo /24)" dev eth0; done
     ip -n "$ns" link set eth0 up
 }
 
@@ -77,7 +78,9 @@ know_neighbours() {
 
 start_x() {
     # Started directly, not through in_hub, so that $! is the server itself and the clean-up ends it.
-    ip netns exec "$hub" Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    # An office of 512 copies is more programs than the 256 an X server takes by default.
+    ip netns exec "$hub" Xvfb -displayfd 3 -nolisten tcp -maxclients 1024 -screen 0 1280x800x24 3>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
     [[ -s $work/display ]] || fail "Xvfb did not start"

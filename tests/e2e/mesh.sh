@@ -13,7 +13,8 @@ bench="${3:-}"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/lan.sh"
 
-address_of() { echo "198.18.0.$1"; }
+# Past 254 copies the LAN takes more than one /24: the hosts share a /16.
+address_of() { echo "198.18.$(($1 / 256)).$(($1 % 256))"; }
 ini_of() { # i: every other copy is a ticked user; the window sits in its own place on the screen
     local i=$1 users user_count
     others_as_users "$i" "$count" ticked
@@ -35,7 +36,7 @@ wait_for_mesh() { # what [go-file]
     took=$(grep -o 'mesh [0-9]*' <<<"$report" | cut -d' ' -f2)
 }
 
-for i in $(seq "$count"); do host_up "h$i" "$(address_of "$i")"; done
+for i in $(seq "$count"); do host_up "h$i" "$(address_of "$i")/16"; done
 know_neighbours
 start_x
 
