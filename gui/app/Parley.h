@@ -22,7 +22,7 @@ class SignalWatcher;
 }
 
 // The running program: the single-instance lock, the session store that loads what earlier runs left before any
-// window exists, the chat session, the five windows (created once each, in their fixed order, owned here alone),
+// window exists, the chat session, the five windows (each made once, when first needed, owned here alone),
 // the general error handler with its box queue, and the way out (termination signals, the session's end).
 class Parley : public QObject {
     Q_OBJECT

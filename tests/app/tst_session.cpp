@@ -34,6 +34,7 @@ private Q_SLOTS:
     void restoreTextOff();
     void noStillRewritesFiles();
     void sessionEndSaves();
+    void nameKeptWhileInTheTray();
     void readOnlyFolderKeepsWindowOpen();
     void unreadableChatIsKept();
     void historyTooBigForMemoryIsKept();
@@ -170,6 +171,16 @@ void TestSession::sessionEndSaves()
     QVERIFY(m_env->boxes.shown.isEmpty());
     QVERIFY(ReadAll(m_env->file(QStringLiteral("chat.txt"))).endsWith("last words\r\n"));
     QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=Late\r\n"));
+}
+
+void TestSession::nameKeptWhileInTheTray()
+{
+    // The window was never shown, so its name box was never made: the name saved is the one read at start.
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")), "[SYSTEM]\r\nUserName=Юрий Müller\r\n"));
+    start();
+    m_parley->EndSession();
+    QVERIFY(!main()->controlsMade());
+    QVERIFY(ReadAll(m_env->file(QStringLiteral("Parley.ini"))).contains("UserName=Юрий Müller\r\n"));
 }
 
 void TestSession::readOnlyFolderKeepsWindowOpen()

@@ -29,7 +29,8 @@ for i in $(seq "$count"); do hosts_list+=("h$i"); done
 wait_for_mesh() { # what [go-file]
     local report
     # Ahead of the copies for the processor, so that its clock is not theirs.
-    report=$(MESHWATCH_TIMEOUT=${mesh_timeout:-60} nice -n -15 python3 "$here/meshwatch.py" ${2:+--go "$2"} "$tag" \
+    # On two cores an office's start-up takes about half a second a copy, one after another.
+    report=$(MESHWATCH_TIMEOUT=${mesh_timeout:-$((60 + count))} nice -n -15 python3 "$here/meshwatch.py" ${2:+--go "$2"} "$tag" \
         "${hosts_list[@]}") ||
         fail "$1: $report"
     listened=$(grep -o 'listening [0-9]*' <<<"$report" | cut -d' ' -f2)
