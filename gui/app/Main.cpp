@@ -56,6 +56,9 @@ TF_Main::TF_Main(const MainWindowServices& services, const CurrentSettings& sett
 TF_Main::~TF_Main()
 {
     removeEventFilter(m_presence);
+    // The keys watch the controls, and QWidget takes the controls down after this class's members have gone: the
+    // events of their going must not reach a watcher that reads the controls' list.
+    delete m_keys;
 }
 
 MainControls& TF_Main::controls()
