@@ -112,6 +112,7 @@ void OutgoingConnections::ClientSocketConnect(QTcpSocket* client)
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
     retry.refusedTries = 0;
+    retry.refusedMs = 0;
     retry.established.start();
     m_host.UserViewChanged();
 }
@@ -181,7 +182,8 @@ int OutgoingConnections::NextRetryDelay(QTcpSocket* client, Retry& retry) const
     }
     if (client->error() == QAbstractSocket::ConnectionRefusedError && retry.refusedTries < MaxRefusedRetries) {
         ++retry.refusedTries;
-        return jittered(RefusedRetryMs);
+        retry.refusedMs = retry.refusedMs == 0 ? RefusedRetryMs : std::min(retry.refusedMs * 3 / 2, RefusedRetryCapMs);
+        return jittered(retry.refusedMs);
     }
     retry.backoffMs = retry.backoffMs == 0 ? FirstBackoffMs : std::min(retry.backoffMs * 2, MaxBackoffMs);
     return jittered(retry.backoffMs);

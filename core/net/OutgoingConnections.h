@@ -32,10 +32,13 @@ public:
     static constexpr int QuickRetryMs = 200;
     static constexpr int MaxQuickRetries = 5;
     // A refusal means the machine is up and its copy not yet listening (an office starting together): it is tried
-    // again within a second, for as long as an office takes to start, so the copy is found as soon as it listens.
-    // Silence (a machine that is off, a firewall that drops) grows the delay.
+    // again soon, for as long as an office takes to start. The delay grows from RefusedRetryMs to RefusedRetryCapMs:
+    // a copy that starts connects to its listed peers itself, so these tries only find a copy that does not list
+    // us, and an office of hundreds trying every peer twice a second spent its start-up on refused attempts.
+    // Silence (a machine that is off, a firewall that drops) grows the delay further.
     static constexpr int RefusedRetryMs = 500;
-    static constexpr int MaxRefusedRetries = 120;
+    static constexpr int RefusedRetryCapMs = 4000;
+    static constexpr int MaxRefusedRetries = 60;
     static constexpr int FirstBackoffMs = 2000;
     static constexpr int MaxBackoffMs = 60000;
     // A connection that stayed up this long starts its next backoff from the beginning.
@@ -82,6 +85,7 @@ private:
     struct Retry {
         int quickTries = 0;
         int refusedTries = 0;
+        int refusedMs = 0;
         int backoffMs = 0;
         bool scheduled = false;
         QElapsedTimer established;
