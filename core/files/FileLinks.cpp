@@ -5,13 +5,13 @@
 #include "core/files/Sha256.h"
 #include "core/net/KeepAlive.h"
 #include "core/net/ListeningSocket.h"
+#include "core/platform/SaveFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkProxy>
 #include <QSslSocket>
-#include <QStorageInfo>
 #include <QTcpServer>
 #include <QTimer>
 #include <QtEndian>
@@ -698,10 +698,9 @@ void FileLinks::WriteFailed(Link& link)
 {
     // A disk that fills in the middle of a write shows as a short write without an error: the room left says it.
     const quint64 left = link.offer.files[link.current].size - link.position;
-    const QStorageInfo disk(QFileInfo(link.file.fileName()).path());
+    const std::optional<quint64> free = platform::FreeBytes(QFileInfo(link.file.fileName()).path());
     const bool full =
-        link.file.error() == QFileDevice::ResourceError ||
-        (disk.isValid() && quint64(std::max<qint64>(disk.bytesAvailable(), 0)) < std::max<quint64>(left, DataChunk));
+        link.file.error() == QFileDevice::ResourceError || (free && *free < std::max<quint64>(left, DataChunk));
     // What reached the disk stays: the next attempt checks it and goes on from there.
     link.file.close();
     if (full)

@@ -15,7 +15,6 @@
 #include <QHostAddress>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QStorageInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -333,14 +332,15 @@ QString FileTransfers::RefusalToReceive(const Transfer& transfer) const
         return QCoreApplication::translate("FileTransfers", "paused");
     const QString folder = FolderOf(transfer);
     QDir().mkpath(folder);
-    const QStorageInfo disk(folder);
+    // Where the room cannot be read, the transfer goes ahead: a disk that fills is told when a write fails.
+    const std::optional<quint64> free = platform::FreeBytes(folder);
     const quint64 needed = Remaining(transfer) + DiskReserve;
-    if (!disk.isValid() || quint64(disk.bytesAvailable()) < needed)
+    if (free && *free < needed)
         return QCoreApplication::translate(
                    "FileTransfers",
                    "not enough room in %1: it needs %2, %3 are free; free some room or choose another folder in "
                    "Configure, then accept again")
-            .arg(folder, SizeText(needed), SizeText(quint64(std::max<qint64>(disk.bytesAvailable(), 0))));
+            .arg(folder, SizeText(needed), SizeText(*free));
     return QString();
 }
 

@@ -1,11 +1,13 @@
 #include "core/platform/SaveFile.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -42,6 +44,14 @@ QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevi
     if (!file.commit())
         return file.errorString();
     return QString();
+}
+
+std::optional<quint64> FreeBytes(const QString& path)
+{
+    struct statvfs disk = {};
+    if (::statvfs(QFile::encodeName(path).constData(), &disk) != 0)
+        return std::nullopt;
+    return quint64(disk.f_bavail) * disk.f_frsize;
 }
 
 } // namespace platform

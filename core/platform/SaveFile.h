@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -19,5 +20,9 @@ QString SaveFileAtomically(const QString& path, const QByteArray& data, Readers 
 // The same for data too big to hold twice: the writer writes it in parts and returns false when a write failed.
 QString SaveFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer,
                            Readers readers = Readers::AsUsual);
+
+// The room left for an unprivileged writer on the file system that holds path, or nothing where it cannot be read.
+// Asked of the file system itself: QStorageInfo looks the mount up by name and finds none inside a chroot.
+std::optional<quint64> FreeBytes(const QString& path);
 
 } // namespace platform
