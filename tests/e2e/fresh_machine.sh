@@ -3,8 +3,9 @@
 # the README's start command as root alone without a display, then by a person with sudo through sudo and then on
 # their own (without /usr/sbin on the PATH) on a desktop, each time ending with Parley listening on port 196; then by
 # a user without sudo, whose copy must not be called reachable. Then the package goes in
-# beside Debian's own "parley". Only fetching packages is done online; the starts run in a network namespace of
-# their own. Usage: fresh_machine.sh SOURCE_DIR [PACKAGE.deb]
+# beside Debian's own "parley", and the person with sudo runs the README's test command (without its second,
+# sanitized pass). Only fetching packages and that test command are done online; the starts run in a network
+# namespace of their own. Usage: fresh_machine.sh SOURCE_DIR [PACKAGE.deb]
 set -euo pipefail
 src=$(readlink -f "$1")
 deb=${2:-}
@@ -49,10 +50,12 @@ mount --bind /dev "$fresh/dev"
 mount --bind /dev/pts "$fresh/dev/pts"
 in_fresh() { chroot "$fresh" env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }
 
-# Two checkouts as a newcomer has them: root's own, and an ordinary user's in their home.
+# Two checkouts as a newcomer has them, git repositories with the files being tested: root's own, and an ordinary
+# user's in their home.
 checkout() { # destination
     mkdir -p "$fresh$1"
     git -C "$src" ls-files -z | (cd "$src" && tar --null -T - -cf -) | tar -C "$fresh$1" -xf -
+    git -C "$fresh$1" init -q && git -C "$fresh$1" add -A
 }
 checkout /root/parley
 in_fresh useradd -m -s /bin/bash newcomer
@@ -164,22 +167,43 @@ grep "^run.sh:" "$work/plain.log" | sed 's/^/  plain: /'
 echo "ok: without sudo the start command says that peers cannot reach the copy and what root must run"
 stop_running
 
-# 3. The package beside Debian's own "parley": one transaction installs both, and each keeps its own files.
+# 5. The person with sudo runs the README's test command in the checkout their start built in: it installs what it
+# needs through sudo, checks the format, builds, packages, fuzzes briefly and runs every test (those that need root
+# skip). The sanitized pass again is left to this machine's own run of it. Before the package below, whose
+# unpacking leaves dpkg's dependencies unmet on purpose.
+started_at=$SECONDS
+in_fresh runuser -u newcomer -- env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/home/newcomer \
+    PARLEY_FUZZ_SECONDS=5 PARLEY_SANITIZED_PASS=0 bash -c 'cd ~/parley && scripts/test.sh' >"$work/tests.log" 2>&1 ||
+    fail "the README's test command failed for a person with sudo on a fresh Debian 12"
+grep -q "100% tests passed" "$work/tests.log" || fail "the test command did not say that every test passed"
+echo "  tests: $(grep -o '[0-9]* tests failed out of [0-9]*' "$work/tests.log"), $((SECONDS - started_at)) s"
+echo "ok: the README's test command installs what it needs, builds and passes for a person with sudo"
+
+# 6. The package beside Debian's own "parley": one transaction installs both, and each keeps its own files.
+package_beside_debians() { # package
+    cp "$1" "$fresh/tmp/ours.deb"
+    in_fresh env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/ours.deb >"$work/install.log" 2>&1 ||
+        fail "the package does not install on a fresh Debian 12"
+    in_fresh apt-get -s install parley >"$work/both.log" 2>&1 || fail "apt cannot install Debian's parley beside ours"
+    ! grep -q "^Remv" "$work/both.log" || fail "installing Debian's parley would remove ours"
+    in_fresh apt-get -s upgrade >"$work/upgrade.log" 2>&1
+    ! grep -q "^Inst parley " "$work/upgrade.log" || fail "an upgrade would replace ours with Debian's parley"
+    (cd "$fresh/tmp" && in_fresh sh -c 'cd /tmp && apt-get download -q parley parley-data') >"$work/download.log" \
+        2>&1 ||
+        fail "Debian's parley could not be downloaded"
+    in_fresh sh -c 'dpkg --unpack --force-depends /tmp/parley_*.deb /tmp/parley-data_*.deb' >"$work/unpack.log" 2>&1 ||
+        fail "Debian's parley clashes with ours on a file"
+    [[ $(in_fresh dpkg -S /usr/bin/quendlewick-parley) == quendlewick-parley:* ]] || fail "our command is not ours"
+    [[ $(in_fresh dpkg -S /usr/bin/parley) == parley:* ]] || fail "/usr/bin/parley is not Debian's"
+    in_fresh getcap /usr/bin/quendlewick-parley | grep -q cap_net_bind_service || fail "the package gave no capability"
+    echo "ok: the package installs beside Debian's parley, and an upgrade keeps it"
+}
 [[ -z $deb ]] && deb=$(ls "$src"/build-package/quendlewick-parley_*.deb 2>/dev/null | head -n 1 || true)
-[[ -n $deb ]] || { echo "PASS (the package was not built: run scripts/package.sh to try it too)"; exit 0; }
-cp "$deb" "$fresh/tmp/ours.deb"
-in_fresh env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/ours.deb >"$work/install.log" 2>&1 ||
-    fail "the package does not install on a fresh Debian 12"
-in_fresh apt-get -s install parley >"$work/both.log" 2>&1 || fail "apt cannot install Debian's parley beside ours"
-! grep -q "^Remv" "$work/both.log" || fail "installing Debian's parley would remove ours"
-in_fresh apt-get -s upgrade >"$work/upgrade.log" 2>&1
-! grep -q "^Inst parley " "$work/upgrade.log" || fail "an upgrade would replace ours with Debian's parley"
-(cd "$fresh/tmp" && in_fresh sh -c 'cd /tmp && apt-get download -q parley parley-data') >"$work/download.log" 2>&1 ||
-    fail "Debian's parley could not be downloaded"
-in_fresh sh -c 'dpkg --unpack --force-depends /tmp/parley_*.deb /tmp/parley-data_*.deb' >"$work/unpack.log" 2>&1 ||
-    fail "Debian's parley clashes with ours on a file"
-[[ $(in_fresh dpkg -S /usr/bin/quendlewick-parley) == quendlewick-parley:* ]] || fail "our command is not ours"
-[[ $(in_fresh dpkg -S /usr/bin/parley) == parley:* ]] || fail "/usr/bin/parley is not Debian's"
-in_fresh getcap /usr/bin/quendlewick-parley | grep -q cap_net_bind_service || fail "the package gave no capability"
-echo "ok: the package installs beside Debian's parley, and an upgrade keeps it"
-echo "PASS: the start command works for root, through sudo and then without, and tells a user without sudo the truth; the package co-installs"
+if [[ -n $deb ]]; then
+    package_beside_debians "$deb"
+else
+    echo "(the package was not built: run scripts/package.sh to try it too)"
+fi
+
+echo "PASS: the start command works for root, through sudo and then without, and tells a user without sudo the" \
+    "truth; the test command passes; the package co-installs"
