@@ -112,7 +112,6 @@ void OutgoingConnections::ClientSocketConnect(QTcpSocket* client)
     Retry& retry = m_retries[client];
     retry.quickTries = 0;
     retry.refusedTries = 0;
-    retry.refusedMs = 0;
     retry.established.start();
     m_host.UserViewChanged();
 }
@@ -181,9 +180,7 @@ int OutgoingConnections::NextRetryDelay(QTcpSocket* client, Retry& retry) const
         return jittered(QuickRetryMs);
     }
     if (client->error() == QAbstractSocket::ConnectionRefusedError && retry.refusedTries < MaxRefusedRetries) {
-        ++retry.refusedTries;
-        retry.refusedMs = retry.refusedMs == 0 ? RefusedRetryMs : std::min(retry.refusedMs * 3 / 2, RefusedRetryCapMs);
-        return jittered(retry.refusedMs);
+        return jittered(RefusedRetryDelayMs(++retry.refusedTries));
     }
     retry.backoffMs = retry.backoffMs == 0 ? FirstBackoffMs : std::min(retry.backoffMs * 2, MaxBackoffMs);
     return jittered(retry.backoffMs);

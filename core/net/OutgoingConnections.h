@@ -32,13 +32,23 @@ public:
     static constexpr int QuickRetryMs = 200;
     static constexpr int MaxQuickRetries = 5;
     // A refusal means the machine is up and its copy not yet listening (an office starting together): it is tried
-    // again soon, for as long as an office takes to start. The delay grows from RefusedRetryMs to RefusedRetryCapMs:
-    // a copy that starts connects to its listed peers itself, so these tries only find a copy that does not list
-    // us, and an office of hundreds trying every peer twice a second spent its start-up on refused attempts.
-    // Silence (a machine that is off, a firewall that drops) grows the delay further.
+    // again within a second for the first RefusedQuickTries, then every few seconds (up to RefusedRetryCapMs), for
+    // as long as an office takes to start. A copy that starts connects to its listed peers itself, so the later
+    // tries only find a copy that does not list us; trying every peer twice a second for a minute, an office of
+    // hundreds spent its start-up on refused attempts. Silence (a machine that is off, a firewall that drops) grows
+    // the delay further.
     static constexpr int RefusedRetryMs = 500;
+    static constexpr int RefusedQuickTries = 20;
     static constexpr int RefusedRetryCapMs = 4000;
     static constexpr int MaxRefusedRetries = 60;
+    // The delay before the next try after the given number of refusals in a row, before its jitter.
+    static constexpr int RefusedRetryDelayMs(int refusals)
+    {
+        int delay = RefusedRetryMs;
+        for (int tries = RefusedQuickTries; tries < refusals && delay < RefusedRetryCapMs; ++tries)
+            delay *= 2;
+        return delay < RefusedRetryCapMs ? delay : RefusedRetryCapMs;
+    }
     static constexpr int FirstBackoffMs = 2000;
     static constexpr int MaxBackoffMs = 60000;
     // A connection that stayed up this long starts its next backoff from the beginning.
@@ -85,7 +95,6 @@ private:
     struct Retry {
         int quickTries = 0;
         int refusedTries = 0;
-        int refusedMs = 0;
         int backoffMs = 0;
         bool scheduled = false;
         QElapsedTimer established;

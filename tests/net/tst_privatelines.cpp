@@ -293,7 +293,7 @@ void TestPrivateLines::linesGoPrivatelyAndPlainPeersStayPlain()
     QVERIFY(QTest::qWaitFor([&] { return !m_bob->lines.isEmpty(); }, 5000));
     QVERIFY(QTest::qWaitFor([&] { return raw.received().endsWith(net::ChatMessage(text)); }, 5000));
     QCOMPARE(m_ann->stateOf(QStringLiteral("127.0.0.3")), State::Plain);
-    QVERIFY(m_ann->notes.isEmpty());
+    QVERIFY2(m_ann->notes.isEmpty(), qPrintable(m_ann->notes.join(u'|')));
     QVERIFY(m_bob->arrived.first().privately && !m_bob->arrived.first().inClear);
     // Unticked while running, the switch waits for the next Run!, as it says: Bob still gets lines privately. Behind
     // it on the same private line, this line also shows that the first came once, though Bob has two connections.
