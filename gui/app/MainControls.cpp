@@ -119,14 +119,24 @@ void MainControls::layOut(QSize client) const
     chatArea->setGeometry(chat);
     QRect users = layout.users;
     if (!awayList->isHidden()) {
-        // At most half the room, and no more than its rows need.
-        const int rows = awayList->count() * 2 * awayList->fontMetrics().lineSpacing() + 2 * awayList->frameWidth();
-        const int height = std::min(rows, users.height() / 2);
+        const int height = std::min(awayRowsHeight(users.width(), users.height()), users.height() / 2);
         users.setHeight(users.height() - height);
         awayList->setGeometry(users.left(), users.bottom() + 1, users.width(), height);
     }
     userListView->setGeometry(users);
     logoPanel->setGeometry(layout.panel);
+}
+
+int MainControls::awayRowsHeight(int width, int room) const
+{
+    // The rows wrap at the list's width (a name and "not seen since ..." take three lines in German), so they are
+    // laid out at that width, with room for all of them, before they are measured.
+    awayList->resize(width, room);
+    awayList->doItemsLayout();
+    int rows = 2 * awayList->frameWidth();
+    for (int i = 0; i < awayList->count(); ++i)
+        rows += awayList->visualItemRect(awayList->item(i)).height() + awayList->spacing();
+    return rows;
 }
 
 void MainControls::listAway(const QList<net::AwayPeer>& away, QSize client) const

@@ -18,6 +18,7 @@
 #include "gui/widgets/FindBar.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "tests/support/Doubles.h"
+#include "tests/support/FileHelpers.h"
 #include "tests/support/ProgramTest.h"
 
 #include <QAccessible>
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -89,6 +91,14 @@ QString CaptionCut(QWidget* w)
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
         text = group->title();
         needed = textWidth(text) + 12;
+    } else if (auto* list = qobject_cast<QListWidget*>(w); list && list->wordWrap()) {
+        // A few wrapped rows in a list with room for them: each shows whole, none runs past the list's bottom.
+        for (int row = 0; row < list->count(); ++row)
+            if (const QRect shown = list->visualItemRect(list->item(row)); !list->viewport()->rect().contains(shown))
+                return QStringLiteral("\"%1\" (row ends at %2, the list shows %3)")
+                    .arg(list->item(row)->text())
+                    .arg(shown.bottom())
+                    .arg(list->viewport()->height());
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
         // The widest entry, with its icon, in the box as the style draws it.
         QStyleOptionComboBox option;
@@ -671,7 +681,13 @@ void TestMain::captionsShowWhole()
     else if (!language.isEmpty())
         QVERIFY(shipped.load(QStringLiteral(":/i18n/parley_") + language) &&
                 QCoreApplication::installTranslator(&shipped));
+    // Two listed peers that never answer, shown in the away list under the user view.
+    QVERIFY(WriteAll(m_env->file(QStringLiteral("Parley.ini")),
+                     "[Startup]\r\nAutoRun=1\r\n[Users]\r\nCount=2\r\nUserA0=127.0.0.9\r\nUserN0=Friederike\r\n"
+                     "UserE0=1\r\nUserA1=127.0.0.10\r\nUserN1=Unknown\r\nUserE1=1\r\n"));
     start();
+    main()->show();
+    QTRY_VERIFY(main()->findChild<QListWidget*>(QStringLiteral("Away"))->isVisible());
     QStringList cut;
     const QList<QWidget*> windows = {main(),
                                      m_parley->config(),
