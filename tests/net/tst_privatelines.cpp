@@ -182,8 +182,9 @@ private:
 void TestPrivateLines::init()
 {
     QVERIFY(QSslSocket::supportsSsl());
-    const quint16 port = FreePort();
-    const quint16 privatePort = FreePort();
+    // The chat's port, the private lines' and the files' above it.
+    const quint16 port = FreePort(2 + files::FilePortAbovePrivate);
+    const quint16 privatePort = port + 1;
     QDir(m_folder.path()).mkpath(QStringLiteral("ann"));
     QDir(m_folder.path()).mkpath(QStringLiteral("bob"));
     m_ann = std::make_unique<Copy>(QStringLiteral("127.0.0.1"), m_folder.filePath(QStringLiteral("ann")), port,

@@ -1,19 +1,38 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QHostAddress>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
-// A port nobody listens on for the program under test; the peers use the same one on their own addresses, so the
-// port is asked for on every address: one free on 127.0.0.1 alone may be another test's port on 127.0.0.2.
-inline quint16 FreePort()
+#include <memory>
+#include <vector>
+
+// count ports in a row that nobody listens on, for the program under test; the peers use the same ones on their
+// own addresses, so they are asked for on every address: one free on 127.0.0.1 alone may be another test's port on
+// 127.0.0.2. They are drawn below the range the kernel hands to outgoing connections: a listener cannot open on a
+// port that a connection holds, and any test's connection may take any port of that range at any moment.
+inline quint16 FreePort(int count = 1)
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress(QHostAddress::AnyIPv4), 0);
-    return probe.serverPort();
+    int outgoingLow = 32768;
+    if (QFile range(QStringLiteral("/proc/sys/net/ipv4/ip_local_port_range")); range.open(QIODevice::ReadOnly))
+        outgoingLow = range.readAll().simplified().split(' ').value(0).toInt();
+    for (int attempt = 0; attempt < 1000 && outgoingLow > 1024 + count; ++attempt) {
+        const auto first = quint16(QRandomGenerator::global()->bounded(1024, outgoingLow - count + 1));
+        std::vector<std::unique_ptr<QTcpServer>> probes;
+        while (int(probes.size()) < count) {
+            probes.push_back(std::make_unique<QTcpServer>());
+            if (!probes.back()->listen(QHostAddress(QHostAddress::AnyIPv4), quint16(first + probes.size() - 1)))
+                break;
+        }
+        if (probes.back()->isListening())
+            return first;
+    }
+    return 0;
 }
 
 // A copy of Parley played by a test from its own loopback address: it listens for the program's outgoing
