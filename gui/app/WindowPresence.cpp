@@ -101,6 +101,17 @@ void WindowPresence::showForAttention()
 {
     if (m_window.isActiveWindow())
         return;
+    if (m_window.isVisible() && !m_window.isMinimized()) {
+        // Already on the screen, so only raised: the window manager gives the keyboard to a window it maps, not to
+        // one it restacks. Mapping it again without input would be several messages to the window manager, which
+        // passes each on to every program on the desktop: for every line. A burst of lines raises it once.
+        if (m_raisedForAttention.isValid() && !m_raisedForAttention.hasExpired(AttentionMapMs))
+            return;
+        m_raisedForAttention.start();
+        m_window.raise();
+        QApplication::alert(&m_window);
+        return;
+    }
     m_window.winId();
     QWindow* window = m_window.windowHandle();
     window->setFlag(Qt::WindowDoesNotAcceptFocus, true);

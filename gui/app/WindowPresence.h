@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <functional>
@@ -49,4 +50,5 @@ private:
     QWidget& m_window;
     Hooks m_hooks;
     bool m_wasMinimized = false;
+    QElapsedTimer m_raisedForAttention;
 };

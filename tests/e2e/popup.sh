@@ -64,7 +64,11 @@ start_copy c '[SYSTEM]\r\nUserName=Carl\r\n[Startup]\r\nAutoRun=1\r\nRestoreText
 sleep 2
 in_hub xdotool windowactivate "$typing" 2>/dev/null || in_hub xdotool windowfocus "$typing"
 sleep 0.5
-ip netns exec "${tag}d" python3 "$here/say_peer.py" 198.18.0.4 198.18.0.3 20 "Grüße, Carl" >"$work/dan.log" 2>&1 &
+{
+    echo "Grüße, Carl"
+    sleep 6
+    echo "Noch etwas, Carl"
+} | ip netns exec "${tag}d" python3 "$here/say_peer.py" 198.18.0.4 198.18.0.3 20 >"$work/dan.log" 2>&1 &
 pids+=($!)
 shown=
 for _ in $(seq 50); do
@@ -77,4 +81,27 @@ done
 [[ -n $shown ]] || fail "the main window did not come up for a line with Restore main window"
 sleep 1
 [[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "the main window, come up for a line, took the keyboard"
-echo "PASS: the popup and the restored window showed the line, and the keyboard stayed where it was"
+
+# 3. The window is up behind the other program when Dan's next line comes: it is raised above it, and the keyboard
+#    still stays.
+in_hub xdotool windowraise "$typing"
+in_hub xdotool windowactivate "$typing" 2>/dev/null || in_hub xdotool windowfocus "$typing"
+stacked_above() { # upper lower: whether window upper is above window lower, bottom to top as the desktop stacks them
+    local order=() id k up=-1 low=-1
+    for id in $(in_hub xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*'); do order+=($((id))); done
+    for k in "${!order[@]}"; do
+        [[ ${order[k]} == "$1" ]] && up=$k
+        [[ ${order[k]} == "$2" ]] && low=$k
+    done
+    ((up >= 0 && low >= 0 && up > low))
+}
+sleep 0.5
+stacked_above "$typing" "$shown" || fail "the other program could not be put above Parley's window"
+for _ in $(seq 100); do
+    stacked_above "$shown" "$typing" && break
+    sleep 0.1
+done
+stacked_above "$shown" "$typing" || fail "the window was not raised for a line while it was up behind another program"
+sleep 1
+[[ $(in_hub xdotool getactivewindow) == "$typing" ]] || fail "the window, raised for a line, took the keyboard"
+echo "PASS: the popup, the restored window and the raised window showed the line, and the keyboard stayed where it was"
