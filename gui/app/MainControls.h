@@ -47,7 +47,8 @@ struct MainControls {
     // The resizable controls for a client area of the given size; the top row never moves. The find bar, when
     // shown, takes the bottom of the chat area's place.
     void layOut(QSize client) const;
-    // How high the away list must be to show every row whole at that width; room is the most it may take.
+    // How high the away list must be to show every row whole at that width, laid out first at that width and the
+    // height of room (so that no scroll bar narrows it); the caller caps it.
     int awayRowsHeight(int width, int room) const;
     // The listed peers that are away, greyed in a list of their own below the user view; the list takes room only
     // while it has someone, and the user view's rows stay the connections.
